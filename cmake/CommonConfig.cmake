@@ -1,0 +1,12 @@
+# Settings every target of the project shares: language level and warnings.
+set(CMAKE_EXPORT_COMPILE_COMMANDS ON)
+add_library(moxtel_settings INTERFACE)
+target_compile_features(moxtel_settings INTERFACE cxx_std_20)
+set_target_properties(moxtel_settings PROPERTIES INTERFACE_CXX_EXTENSIONS OFF)
+target_compile_options(moxtel_settings INTERFACE -Wall -Wextra -pedantic)
+if(MOXTEL_WERROR)
+  target_compile_options(moxtel_settings INTERFACE -Werror)
+endif()
+set(CMAKE_CXX_STANDARD 20)
+set(CMAKE_CXX_STANDARD_REQUIRED ON)
+set(CMAKE_CXX_EXTENSIONS OFF)

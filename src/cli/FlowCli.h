@@ -1,0 +1,13 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace moxtel {
+
+// Runs moxtel-flow with its arguments (without the program name). Returns the exit status:
+// 0 success, 1 failure (message on err), 2 wrong usage.
+int RunFlowCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace moxtel

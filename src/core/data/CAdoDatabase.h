@@ -1,0 +1,72 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct sqlite3;
+
+namespace moxtel {
+
+// Values bound to the ? placeholders of a statement, in order. Every value is text.
+using SqlParams = std::vector<std::string>;
+
+// The one door to the database (SQLite). Short-lived: an operation constructs one on the stack,
+// runs its statements (the first one connects), reads result columns by position as text and lets
+// it go. Failures are shown through the database error reporter with SQLite's own description and
+// nothing added; the operation then returns false, and a failed query reads as no rows (IsEOF true).
+// Values are always bound, never pasted into the SQL text.
+class CAdoDatabase {
+public:
+    CAdoDatabase();
+    virtual ~CAdoDatabase();
+    CAdoDatabase(const CAdoDatabase&) = delete;
+    CAdoDatabase& operator=(const CAdoDatabase&) = delete;
+
+    // Runs a query (SQL trimmed first) and keeps all its rows; replaces the rows of an earlier query.
+    bool OpenRecordset(std::string_view sql, const SqlParams& params = {});
+    // Runs an INSERT, UPDATE or DELETE (SQL trimmed first).
+    bool Execute(std::string_view sql, const SqlParams& params = {});
+
+    bool IsEOF() const;    // true past the last row, with no rows, and after any failure
+    bool MoveFirst();      // false when there is no recordset
+    bool MoveNext();       // false when there is no recordset or it is at its end
+    // Column by position (from 0) of the current row as text; NULL, missing or past the end read "".
+    std::string GetFieldText(int column) const;
+
+    // Ends the connection; a closed object does not reconnect.
+    void Close();
+
+    // Transactions for operations that must be all or nothing (a statistics run, a clearing).
+    bool BeginTransaction();
+    bool Commit();
+    void Rollback();
+
+    // Folder of the running program file without a trailing '/'; "" when it lies in "/".
+    static std::string GetProgramFolder();
+
+    // The database file every new object opens: SetDatabaseFile's value, else
+    // $XDG_DATA_HOME/moxtel/data/moxtel.db (default ~/.local/share/moxtel/data/moxtel.db).
+    static std::string DatabaseFile();
+    static void SetDatabaseFile(std::string path);
+
+    // Where failures are shown; the desktop program shows a message box, the command line
+    // writes to stderr. Without a reporter nothing is shown.
+    using ErrorReporter = std::function<void(const std::string& description)>;
+    static void SetErrorReporter(ErrorReporter reporter);
+
+private:
+    bool Connect();
+    void Report(const std::string& description) const;
+
+    sqlite3* m_connection = nullptr;
+    bool m_closed = false;
+    std::vector<std::vector<std::optional<std::string>>> m_rows;
+    std::size_t m_current = 0;
+    bool m_hasRecordset = false;
+};
+
+}  // namespace moxtel

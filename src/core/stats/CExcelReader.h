@@ -1,0 +1,49 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "stats/workbook/SheetModel.h"
+
+namespace moxtel {
+
+// Gives the statistics run the displayed text of any cell of a workbook's active sheet.
+// The container is detected from the content, never the file name: BIFF8/BIFF5 .xls (OLE2),
+// .xlsx (ZIP), or delimited text (tab or comma; UTF-8, UTF-16 with BOM, else GB18030).
+// The whole sheet is loaded by OpenWorkbook, so reading cells never fails afterwards.
+class CExcelReader {
+public:
+    // Receives the system's message for a cell beyond the format's grid.
+    using WarningSink = std::function<void(const std::string& message)>;
+
+    CExcelReader();
+    ~CExcelReader();
+    CExcelReader(const CExcelReader&) = delete;
+    CExcelReader& operator=(const CExcelReader&) = delete;
+
+    // False for a missing, unreadable, empty, truncated, corrupt, encrypted or unknown file;
+    // LastError() then tells why (for logs; the run shows its own message).
+    bool OpenWorkbook(const std::string& path);
+
+    // Displayed text of cell (row, column), both from 1. An empty or missing cell reads "".
+    // A cell beyond the grid sends "由于(%d,%d)已经超过了(%d,%d)的范围,所以返回空值" to the
+    // warning sink and reads "".
+    std::string GetCellText(int row, int column);
+
+    // Forgets the workbook; harmless when nothing is open.
+    void CloseWorkbook();
+
+    void SetWarningSink(WarningSink sink) { m_warningSink = std::move(sink); }
+    const std::string& LastError() const { return m_lastError; }
+    // The loaded sheet, or nullptr when nothing is open.
+    const SheetModel* Sheet() const { return m_sheet.get(); }
+
+private:
+    std::unique_ptr<SheetModel> m_sheet;
+    std::string m_path;
+    std::string m_lastError;
+    WarningSink m_warningSink;
+};
+
+}  // namespace moxtel

@@ -1,0 +1,39 @@
+#include "stats/FlowFigure.h"
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <vector>
+
+namespace moxtel {
+namespace {
+
+// True when value lies exactly half-way between two outputs with the given decimals.
+// Such a value is (2j+1) / (2 * 10^d); being a double it must equal odd / 2^(d+1), so the test
+// is whether value * 2^(d+1), which ldexp computes exactly, is an odd integer.
+bool IsExactHalf(double value, int decimals) {
+    const double scaled = std::ldexp(value, decimals + 1);
+    if (!std::isfinite(scaled) || std::fabs(scaled) >= 9007199254740992.0) return false;  // 2^53: all even
+    if (scaled != std::trunc(scaled)) return false;
+    return std::fmod(std::fabs(scaled), 2.0) == 1.0;
+}
+
+}  // namespace
+
+std::string FormatFixed(double value, int decimals) {
+    if (IsExactHalf(value, decimals)) {
+        // One step away from zero leaves the tie; no other rounding boundary lies that close.
+        value = std::nextafter(value, value > 0 ? std::numeric_limits<double>::infinity()
+                                                : -std::numeric_limits<double>::infinity());
+    }
+    char small[64];
+    const int n = std::snprintf(small, sizeof small, "%.*f", decimals, value);
+    if (n >= 0 && n < static_cast<int>(sizeof small)) return std::string(small, static_cast<std::size_t>(n));
+    std::vector<char> big(static_cast<std::size_t>(n) + 1);
+    std::snprintf(big.data(), big.size(), "%.*f", decimals, value);
+    return std::string(big.data(), static_cast<std::size_t>(n));
+}
+
+std::string FlowFigure::Text() const { return FormatFixed(lots, 0) + "(" + FormatFixed(amount, 1) + "万元)"; }
+
+}  // namespace moxtel
