@@ -1,0 +1,28 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "stats/FlowBuckets.h"
+
+namespace moxtel {
+
+// Filters and interval texts of the last history query; read by the comparison and detail windows.
+struct HistoryQueryState {
+    std::string templateName;  // template combo text when the headers were last applied, "" for none
+    std::string stockCode;
+    std::string startDate;     // yyyymmdd
+    std::string endDate;       // yyyymmdd
+    int rowCount = 0;          // day rows of the last query
+    std::array<std::string, 5> intervalTexts{"0-300", "300-500", "500-800", "800-1000", "1000-1000+"};
+};
+
+// The records that live for the whole desktop session and connect its windows. The application
+// owns one and hands it to every window; nothing in the core keeps it as a global.
+struct SessionState {
+    DayFlowResult day;            // the current day: last run, last listed day, or last opened day
+    std::string currentMasterId;  // key of the current stored day
+    HistoryQueryState history;
+};
+
+}  // namespace moxtel
