@@ -7,7 +7,9 @@
 namespace moxtel {
 
 // Runs moxtel-flow with its arguments (without the program name). Returns the exit status:
-// 0 success, 1 failure (message on err), 2 wrong usage.
-int RunFlowCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// 0 success, 1 failure (message on err), 2 wrong usage. `in` answers the clear command's question
+// when `interactive` is true.
+int RunFlowCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, std::istream& in,
+               bool interactive);
 
 }  // namespace moxtel

@@ -49,8 +49,8 @@ public:
     RunGuard(const RunGuard&) = delete;
     RunGuard& operator=(const RunGuard&) = delete;
     bool Commit() {
-        m_committed = true;
-        return !m_store || m_store->Commit();
+        m_committed = !m_store || m_store->Commit();
+        return m_committed;
     }
 
 private:

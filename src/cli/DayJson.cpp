@@ -1,0 +1,67 @@
+#include "DayJson.h"
+
+#include <algorithm>
+#include <ostream>
+#include <vector>
+
+#include "CliCommands.h"
+
+namespace moxtel {
+
+Json RangeFiguresJson(const RangeFigures& r) {
+    return Json::MakeObject()
+        .Add("inflow", r.inflow.Text())
+        .Add("outflow", r.outflow.Text())
+        .Add("uncertain", r.uncertain.Text())
+        .Add("net", r.net.Text())
+        .Add("netWithUncertain", r.netWithUncertain.Text())
+        .Add("total", r.total.Text());
+}
+
+Json IntervalsJson(const DayFlowResult& day, const std::array<std::string, 5>& labels) {
+    Json array = Json::MakeArray();
+    for (const auto& label : labels) {
+        const auto [a, b] = ParseIntervalText(label);
+        Json withLabel = Json::MakeObject().Add("label", label);
+        const RangeFigures r = SumBucketRange(day, a, b);
+        withLabel.Add("inflow", r.inflow.Text())
+            .Add("outflow", r.outflow.Text())
+            .Add("uncertain", r.uncertain.Text())
+            .Add("net", r.net.Text())
+            .Add("netWithUncertain", r.netWithUncertain.Text())
+            .Add("total", r.total.Text());
+        array.Push(std::move(withLabel));
+    }
+    return array;
+}
+
+void WriteFiguresTable(std::ostream& out, const DayFlowResult& day, const std::array<std::string, 5>& labels) {
+    // Captions of the main window's totals row; the interval rows sit under the same columns.
+    const std::vector<std::string> header = {"区间", "流入", "流出", "流向", "流向(含未知流向)", "总量", "未知流向"};
+    std::vector<std::vector<std::string>> rows;
+    auto addRow = [&rows](const std::string& label, const RangeFigures& r) {
+        rows.push_back({label, r.inflow.Text(), r.outflow.Text(), r.net.Text(), r.netWithUncertain.Text(),
+                        r.total.Text(), r.uncertain.Text()});
+    };
+    addRow("汇总", SumBucketRange(day, 0, kBucketCount));
+    for (const auto& label : labels) {
+        const auto [a, b] = ParseIntervalText(label);
+        addRow(label, SumBucketRange(day, a, b));
+    }
+    std::vector<std::size_t> widths(header.size());
+    for (std::size_t c = 0; c < header.size(); ++c) {
+        widths[c] = DisplayWidth(header[c]);
+        for (const auto& row : rows) widths[c] = std::max(widths[c], DisplayWidth(row[c]));
+    }
+    auto writeRow = [&](const std::vector<std::string>& row) {
+        std::string line;
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            line += c + 1 < row.size() ? PadRight(row[c], widths[c] + 2) : row[c];
+        }
+        out << line << "\n";
+    };
+    writeRow(header);
+    for (const auto& row : rows) writeRow(row);
+}
+
+}  // namespace moxtel

@@ -1,0 +1,111 @@
+#include "Json.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace moxtel {
+namespace {
+
+void WriteString(std::string& out, const std::string& s) {
+    out += '"';
+    for (const char ch : s) {
+        const auto c = static_cast<unsigned char>(ch);
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            case '\b': out += "\\b"; break;
+            case '\f': out += "\\f"; break;
+            default:
+                if (c < 0x20) {
+                    char buf[8];
+                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                    out += buf;
+                } else {
+                    out += ch;
+                }
+        }
+    }
+    out += '"';
+}
+
+void WriteNumber(std::string& out, double d) {
+    if (!std::isfinite(d)) {
+        out += "null";
+        return;
+    }
+    if (d == 0) d = 0;  // no "-0"
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, d);
+    out.append(buf, res.ptr);
+}
+
+void NewLine(std::string& out, int indent) {
+    out += '\n';
+    out.append(static_cast<std::size_t>(indent) * 2, ' ');
+}
+
+}  // namespace
+
+Json& Json::Add(std::string key, Json value) {
+    std::get<Object>(m_value).emplace_back(std::move(key), std::move(value));
+    return *this;
+}
+
+Json& Json::Push(Json value) {
+    std::get<Array>(m_value).push_back(std::move(value));
+    return *this;
+}
+
+std::string Json::Dump() const {
+    std::string out;
+    Write(out, 0);
+    out += '\n';
+    return out;
+}
+
+void Json::Write(std::string& out, int indent) const {
+    if (std::holds_alternative<std::nullptr_t>(m_value)) {
+        out += "null";
+    } else if (const bool* b = std::get_if<bool>(&m_value)) {
+        out += *b ? "true" : "false";
+    } else if (const double* d = std::get_if<double>(&m_value)) {
+        WriteNumber(out, *d);
+    } else if (const std::string* s = std::get_if<std::string>(&m_value)) {
+        WriteString(out, *s);
+    } else if (const Array* a = std::get_if<Array>(&m_value)) {
+        if (a->empty()) {
+            out += "[]";
+            return;
+        }
+        out += '[';
+        for (std::size_t i = 0; i < a->size(); ++i) {
+            if (i) out += ',';
+            NewLine(out, indent + 1);
+            (*a)[i].Write(out, indent + 1);
+        }
+        NewLine(out, indent);
+        out += ']';
+    } else {
+        const Object& o = std::get<Object>(m_value);
+        if (o.empty()) {
+            out += "{}";
+            return;
+        }
+        out += '{';
+        for (std::size_t i = 0; i < o.size(); ++i) {
+            if (i) out += ',';
+            NewLine(out, indent + 1);
+            WriteString(out, o[i].first);
+            out += ": ";
+            o[i].second.Write(out, indent + 1);
+        }
+        NewLine(out, indent);
+        out += '}';
+    }
+}
+
+}  // namespace moxtel

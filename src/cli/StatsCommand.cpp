@@ -1,0 +1,92 @@
+// moxtel-flow stats: the statistics run without a window.
+#include <array>
+#include <ostream>
+
+#include "CliCommands.h"
+#include "DayJson.h"
+#include "Json.h"
+#include "stats/IntervalRules.h"
+#include "stats/SqliteDayStore.h"
+#include "stats/StatisticsRun.h"
+#include "templates/TemplateStore.h"
+
+namespace moxtel {
+namespace {
+
+Json TradeJson(const UncertainTrade& t) {
+    return Json::MakeObject()
+        .Add("pricebefor", t.pricebefor)
+        .Add("priceend", t.priceend)
+        .Add("transbef", t.transbef)
+        .Add("transend", t.transend)
+        .Add("flagbef", t.flagbef)
+        .Add("flagend", t.flagend)
+        .Add("masterid", t.masterid)
+        .Add("gpcode", t.gpcode)
+        .Add("transunknow", t.transunknow)
+        .Add("price", t.price)
+        .Add("datet", t.datet);
+}
+
+Json BucketsJson(const FlowBuckets& buckets) {
+    Json array = Json::MakeArray();
+    for (int k = 1; k <= kBucketCount; ++k) {
+        array.Push(Json::MakeObject().Add("lots", buckets[k].lots).Add("amount", buckets[k].amount));
+    }
+    return array;
+}
+
+Json StatsJson(const StatisticsOutcome& run, const std::array<std::string, 5>& labels) {
+    const DayFlowResult& day = run.day;
+    Json trades = Json::MakeArray();
+    for (const auto& t : run.uncertainTrades) trades.Push(TradeJson(t));
+    return Json::MakeObject()
+        .Add("title", day.titleText)
+        .Add("tradeDate", day.tradeDate)
+        .Add("stockCode", day.stockCode)
+        .Add("masterId", day.masterId)
+        .Add("yesId", day.yesId)
+        .Add("previousClose", day.previousClose)
+        .Add("turnover", day.turnoverText)
+        .Add("firstPrice", day.firstPriceText)
+        .Add("lastPrice", day.lastPriceText)
+        .Add("buckets", Json::MakeObject()
+                            .Add("inflow", BucketsJson(day.inflow))
+                            .Add("outflow", BucketsJson(day.outflow))
+                            .Add("uncertain", BucketsJson(day.uncertain))
+                            .Add("uncertainUp", BucketsJson(day.uncertainUp))
+                            .Add("uncertainDown", BucketsJson(day.uncertainDown)))
+        .Add("totals", RangeFiguresJson(SumBucketRange(day, 0, kBucketCount)))
+        .Add("intervals", IntervalsJson(day, labels))
+        .Add("uncertainTrades", std::move(trades));
+}
+
+}  // namespace
+
+int RunStatsCommand(const CliArgs& args, CliContext& ctx) {
+    if (args.positional.size() != 1) return UsageError(ctx, "stats takes one WORKBOOK");
+    std::array<std::string, 5> labels;
+    for (std::size_t i = 0; i < labels.size(); ++i) labels[i] = std::string(kDefaultIntervalTexts[i]);
+    if (args.HasOption("--template")) {
+        const auto values = LoadTemplateValues(args.Option("--template"));
+        if (!values) return Failure(ctx, "no template named " + args.Option("--template"));
+        labels = *values;
+    }
+
+    const StatisticsInputs inputs{args.positional[0], args.Option("--previous-close"), args.Option("--turnover")};
+    StatisticsObserver observer;
+    observer.warning = [&ctx](const std::string& message) { ctx.err << "moxtel-flow: " << message << "\n"; };
+    SqliteDayStore store(/*readOnly=*/args.Has("--no-store"));
+    const auto run = RunStatistics(inputs, &store, observer);
+    if (!run) return Failure(ctx, run.error().message);
+
+    if (args.Has("--json")) {
+        ctx.out << StatsJson(*run, labels).Dump();
+    } else {
+        ctx.out << run->day.titleText << "\n\n";
+        WriteFiguresTable(ctx.out, run->day, labels);
+    }
+    return kExitOk;
+}
+
+}  // namespace moxtel

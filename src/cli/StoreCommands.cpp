@@ -1,0 +1,148 @@
+// moxtel-flow clear, backup and templates: keeping the database without the desktop program.
+#include <algorithm>
+#include <array>
+#include <istream>
+#include <ostream>
+
+#include "CliCommands.h"
+#include "Json.h"
+#include "common/TextUtil.h"
+#include "data/CAdoDatabase.h"
+#include "data/CDataFolder.h"
+#include "maintenance/ClearData.h"
+#include "templates/TemplateStore.h"
+
+namespace moxtel {
+namespace {
+
+// YYYYMMDD or YYYY-MM-DD as the eight digits the store compares; "" when it is neither.
+std::string NormaliseDate(const std::string& text) {
+    std::string digits;
+    for (const char c : text) {
+        if (c >= '0' && c <= '9') {
+            digits += c;
+        } else if (c != '-') {
+            return {};
+        }
+    }
+    if (digits.size() != 8) return {};
+    if (text.size() != 8 && !(text.size() == 10 && text[4] == '-' && text[7] == '-')) return {};
+    return digits;
+}
+
+bool IsFromItem(const std::string& s) {
+    if (s.empty()) return true;
+    for (int v = 0; v <= 1000; v += 100) {
+        if (s == std::to_string(v)) return true;
+    }
+    return false;
+}
+
+bool IsToItem(const std::string& s) {
+    if (s.empty() || s == "1000+") return true;
+    for (int v = 100; v <= 1000; v += 100) {
+        if (s == std::to_string(v)) return true;
+    }
+    return false;
+}
+
+// "FROM-TO" with FROM one of 0..1000 or empty and TO one of 100..1000, 1000+ or empty.
+bool ParseIntervalChoice(const std::string& text, IntervalChoice& choice) {
+    const auto dash = text.find('-');
+    if (dash == std::string::npos) return false;
+    choice.fromItem = text.substr(0, dash);
+    choice.toItem = text.substr(dash + 1);
+    return IsFromItem(choice.fromItem) && IsToItem(choice.toItem);
+}
+
+int ListTemplates(const CliArgs& args, CliContext& ctx) {
+    const auto templates = LoadTemplates();
+    if (args.Has("--json")) {
+        Json array = Json::MakeArray();
+        for (const auto& t : templates) {
+            Json values = Json::MakeArray();
+            Json codes = Json::MakeArray();
+            for (int i = 0; i < 5; ++i) {
+                values.Push(t.values[static_cast<std::size_t>(i)]);
+                codes.Push(t.codes[static_cast<std::size_t>(i)]);
+            }
+            array.Push(Json::MakeObject().Add("name", t.name).Add("values", std::move(values)).Add("codes", std::move(codes)));
+        }
+        ctx.out << array.Dump();
+        return kExitOk;
+    }
+    std::size_t width = DisplayWidth("模板名称");
+    for (const auto& t : templates) width = std::max(width, DisplayWidth(t.name));
+    ctx.out << PadRight("模板名称", width + 2) << "区间一      区间二      区间三      区间四      区间五\n";
+    for (const auto& t : templates) {
+        std::string line = PadRight(t.name, width + 2);
+        for (const auto& v : t.values) line += PadRight(v, 12);
+        ctx.out << Trim(line) << "\n";
+    }
+    return kExitOk;
+}
+
+int SaveTemplateCommand(SaveMode mode, const CliArgs& args, CliContext& ctx) {
+    if (args.positional.size() != 7) return UsageError(ctx, "templates add|update NAME I1 I2 I3 I4 I5");
+    const std::string& name = args.positional[1];
+    std::array<IntervalChoice, 5> intervals;
+    for (std::size_t i = 0; i < intervals.size(); ++i) {
+        if (!ParseIntervalChoice(args.positional[i + 2], intervals[i])) {
+            return UsageError(ctx, "interval " + args.positional[i + 2] +
+                                       " is not FROM-TO (FROM 0..1000 or empty, TO 100..1000, 1000+ or empty)");
+        }
+    }
+    if (name.empty()) return Failure(ctx, kMsgTemplateNameEmpty);
+    const Status saved = SaveTemplate(mode, name, intervals);
+    if (!saved) return Failure(ctx, saved.error().message);
+    return kExitOk;
+}
+
+}  // namespace
+
+int RunTemplatesCommand(const CliArgs& args, CliContext& ctx) {
+    const std::string verb = args.positional.empty() ? std::string() : args.positional[0];
+    if (verb == "list") {
+        if (args.positional.size() != 1) return UsageError(ctx, "templates list takes no arguments");
+        return ListTemplates(args, ctx);
+    }
+    if (verb == "add") return SaveTemplateCommand(SaveMode::Insert, args, ctx);
+    if (verb == "update") return SaveTemplateCommand(SaveMode::Update, args, ctx);
+    if (verb == "delete") {
+        if (args.positional.size() != 2) return UsageError(ctx, "templates delete NAME");
+        if (args.positional[1].empty()) return Failure(ctx, kMsgTemplateNameEmpty);
+        const Status deleted = DeleteTemplate(args.positional[1]);
+        return deleted ? kExitOk : Failure(ctx, deleted.error().message);
+    }
+    return UsageError(ctx, "templates list|add|update|delete");
+}
+
+int RunClearCommand(const CliArgs& args, CliContext& ctx) {
+    if (args.positional.size() != 2) return UsageError(ctx, "clear CODE DATE [--yes]");
+    const std::string& code = args.positional[0];
+    const std::string date = NormaliseDate(args.positional[1]);
+    if (code.empty()) return UsageError(ctx, "clear needs a stock CODE");
+    if (date.empty()) return UsageError(ctx, "DATE must be YYYYMMDD or YYYY-MM-DD");
+    if (!args.Has("--yes")) {
+        if (!ctx.interactive) return UsageError(ctx, "not on a terminal: confirm the deletion with --yes");
+        ctx.out << kMsgConfirmClear << " [y/N] " << std::flush;
+        std::string answer;
+        std::getline(ctx.in, answer);
+        answer = Trim(answer);
+        if (answer != "y" && answer != "Y" && answer != "yes" && answer != "是") return kExitOk;
+    }
+    const auto cleared = ClearStoredDays(code, date);
+    if (!cleared) return Failure(ctx, cleared.error().message);
+    ctx.out << kMsgClearDone << "\n";
+    return kExitOk;
+}
+
+int RunBackupCommand(const CliArgs& args, CliContext& ctx) {
+    if (!args.positional.empty()) return UsageError(ctx, "backup takes no arguments");
+    const Status done = BackupDatabase();
+    if (!done) return Failure(ctx, done.error().message);
+    ctx.out << BackupFileOf(CAdoDatabase::DatabaseFile()) << "\n";
+    return kExitOk;
+}
+
+}  // namespace moxtel

@@ -1,0 +1,234 @@
+#include "stats/StatisticsRun.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "stats/FlowFigure.h"
+#include "stats/IntervalRules.h"
+
+namespace moxtel {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Records what a run stores; can be told to fail at one call.
+class RecordingStore : public IDayStore {
+public:
+    std::string previousDayClose = "10.00";  // what a stored previous day would give
+    std::string failAt;                      // "header", "trade", "buckets", "commit"
+    std::vector<std::string> calls;
+    std::vector<UncertainTrade> trades;
+    std::string first, last;
+
+    bool StoreDayHeader(const std::string&, const std::string&, const std::string& masterId,
+                        const std::string& previousCloseText, const std::string& turnoverText,
+                        DayHeaderInfo& info) override {
+        calls.push_back("header:" + masterId);
+        info = {"prev", previousCloseText.empty() ? previousDayClose : previousCloseText,
+                turnoverText.empty() ? " " : turnoverText};
+        return failAt != "header";
+    }
+    bool StoreUncertainTrade(const UncertainTrade& trade) override {
+        calls.push_back("trade");
+        trades.push_back(trade);
+        return failAt != "trade";
+    }
+    bool StoreDayBuckets(const DayFlowResult&, const std::string&, const std::string& firstPrice,
+                         const std::string& lastPrice) override {
+        calls.push_back("buckets");
+        first = firstPrice;
+        last = lastPrice;
+        return failAt != "buckets";
+    }
+    bool Commit() override {
+        calls.push_back("commit");
+        return failAt != "commit";
+    }
+    void Rollback() override { calls.push_back("rollback"); }
+};
+
+class StatisticsRunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() /
+                ("moxtel-run-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::create_directories(m_dir);
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    // A tab-separated workbook: A1, rows 2..5 empty, then the trade rows from row 6.
+    std::string Workbook(const std::string& a1, const std::vector<std::string>& tradeRows,
+                         const std::string& row5 = "") {
+        const fs::path path = m_dir / "day.xls";
+        std::ofstream out(path, std::ios::binary);
+        out << a1 << "\n\n\n\n" << row5 << "\n";
+        for (const auto& row : tradeRows) out << row << "\n";
+        return path.string();
+    }
+
+    std::string WorkedDay() {
+        return Workbook("20000101 ABC (600000)", {"09:30:01\t10.00\t50\t3\t", "09:30:05\t10.04\t150\t5\tB",
+                                                  "09:30:09\t10.00\t1200\t9\tS", "09:30:12\t10.02\t300\t4\t"});
+    }
+
+    fs::path m_dir;
+};
+
+TEST_F(StatisticsRunTest, WorkedDayGivesItsFiguresAndUncertainTrades) {
+    RecordingStore store;
+    const auto run = RunStatistics({WorkedDay(), "", ""}, &store);
+    ASSERT_TRUE(run.ok()) << run.error().message;
+    const DayFlowResult& day = run->day;
+    EXPECT_EQ(day.masterId, "ABC(600000)20000101");
+    EXPECT_EQ(day.tradeDate, "20000101");
+    EXPECT_EQ(day.previousClose, "10.00");
+    EXPECT_EQ(day.turnoverText, " ");
+    EXPECT_EQ(day.firstPriceText, "10.04");
+    EXPECT_EQ(day.lastPriceText, "10.02");
+
+    EXPECT_DOUBLE_EQ(day.uncertain[1].lots, 50);
+    EXPECT_DOUBLE_EQ(day.uncertain[1].amount, 5.0);
+    EXPECT_DOUBLE_EQ(day.uncertainUp[1].lots + day.uncertainDown[1].lots, 0);
+    EXPECT_DOUBLE_EQ(day.inflow[2].lots, 150);
+    EXPECT_NEAR(day.inflow[2].amount, 15.06, 1e-12);
+    EXPECT_DOUBLE_EQ(day.outflow[11].lots, 1200);
+    EXPECT_DOUBLE_EQ(day.outflow[11].amount, 120);
+    EXPECT_DOUBLE_EQ(day.uncertain[4].lots, 300);
+    EXPECT_DOUBLE_EQ(day.uncertainUp[4].lots, 300);
+    EXPECT_NEAR(day.uncertainUp[4].amount, 30.06, 1e-12);
+
+    const RangeFigures all = SumBucketRange(day, 0, 11);
+    EXPECT_EQ(all.inflow.Text(), "150(15.1万元)");
+    EXPECT_EQ(all.outflow.Text(), "1200(120.0万元)");
+    EXPECT_EQ(all.uncertain.Text(), "350(35.1万元)");
+    EXPECT_EQ(all.net.Text(), "-1050(-104.9万元)");
+    EXPECT_EQ(all.netWithUncertain.Text(), "-750(-74.9万元)");
+    EXPECT_EQ(all.total.Text(), "1700(170.1万元)");
+
+    ASSERT_EQ(run->uncertainTrades.size(), 2u);
+    EXPECT_EQ(run->uncertainTrades[0], (UncertainTrade{"10.00", "10.04", "0", "150", "未知", "入", "ABC(600000)20000101",
+                                                       "ABC(600000)", "50", "10.00", "09:30:01"}));
+    EXPECT_EQ(run->uncertainTrades[1], (UncertainTrade{"10.00", "0", "1200", "0", "出", "未知", "ABC(600000)20000101",
+                                                       "ABC(600000)", "300", "10.02", "09:30:12"}));
+    EXPECT_EQ(store.trades, run->uncertainTrades);
+    EXPECT_EQ(store.calls, (std::vector<std::string>{"header:ABC(600000)20000101", "trade", "trade", "buckets",
+                                                     "commit"}));
+    EXPECT_EQ(store.first, "10.04");
+    EXPECT_EQ(store.last, "10.02");
+}
+
+TEST_F(StatisticsRunTest, SecondRunOfTheSameWorkbookGivesTheSameSums) {
+    const std::string path = WorkedDay();
+    const auto a = RunStatistics({path, "", ""}, nullptr);
+    const auto b = RunStatistics({path, "", ""}, nullptr);
+    ASSERT_TRUE(a.ok() && b.ok());
+    EXPECT_EQ(SumBucketRange(a->day, 0, 11).total.Text(), SumBucketRange(b->day, 0, 11).total.Text());
+    EXPECT_DOUBLE_EQ(b->day.outflow[11].lots, 1200);
+}
+
+TEST_F(StatisticsRunTest, WithoutStoreThePreviousCloseIsTypedOrZero) {
+    const std::string path = Workbook("20000101 ABC (600000)", {"09:30:01\t10.00\t50\t\t"});
+    const auto run = RunStatistics({path, "", "1.5"}, nullptr);
+    ASSERT_TRUE(run.ok());
+    EXPECT_EQ(run->day.yesId, "0");
+    EXPECT_EQ(run->day.previousClose, "0");
+    EXPECT_EQ(run->day.turnoverText, "1.5");
+    // Reference price 0: a positive first price goes up, and the trade above is "0".
+    EXPECT_DOUBLE_EQ(run->day.uncertainUp[1].lots, 50);
+    EXPECT_EQ(run->uncertainTrades.at(0).pricebefor, "0");
+    EXPECT_EQ(run->uncertainTrades.at(0).flagend, "未知");
+    EXPECT_EQ(run->uncertainTrades.at(0).priceend, "0");
+    EXPECT_EQ(run->uncertainTrades.at(0).transend, "0");
+
+    const auto typed = RunStatistics({path, "10.50", ""}, nullptr);
+    ASSERT_TRUE(typed.ok());
+    EXPECT_EQ(typed->day.previousClose, "10.50");
+    EXPECT_DOUBLE_EQ(typed->day.uncertainDown[1].lots, 50);
+    EXPECT_EQ(typed->uncertainTrades.at(0).pricebefor, "10.50");
+}
+
+TEST_F(StatisticsRunTest, OnlyExactlyCapitalSIsOutflowAndOnlyEmptyIsUncertain) {
+    const std::string path = Workbook("20000101 ABC (600000)",
+                                      {"09:30:01\t10.00\t10\t\tS", "09:30:02\t10.00\t20\t\ts", "09:30:03\t10.00\t30\t\tb",
+                                       "09:30:04\t10.00\t40\t\t ", "09:30:05\t10.00\t50\t\tB", "09:30:06\t10.00\t60\t\t"});
+    const auto run = RunStatistics({path, "10.00", ""}, nullptr);
+    ASSERT_TRUE(run.ok());
+    EXPECT_DOUBLE_EQ(run->day.outflow[1].lots, 10);
+    EXPECT_DOUBLE_EQ(run->day.inflow[1].lots, 20 + 30 + 40 + 50);
+    EXPECT_DOUBLE_EQ(run->day.uncertain[1].lots, 60);
+    EXPECT_EQ(run->uncertainTrades.at(0).flagbef, "入");
+}
+
+TEST_F(StatisticsRunTest, FlagEndReadsInOnlyForCapitalB) {
+    const std::string path = Workbook("20000101 ABC (600000)", {"09:30:01\t10.00\t10\t\t", "09:30:02\t10.00\t20\t\tb",
+                                                                "09:30:03\t10.00\t30\t\t", "09:30:04\t9.00\t40\t\tS"});
+    const auto run = RunStatistics({path, "10.00", ""}, nullptr);
+    ASSERT_TRUE(run.ok());
+    ASSERT_EQ(run->uncertainTrades.size(), 2u);
+    EXPECT_EQ(run->uncertainTrades[0].flagend, "未知");  // "b" counts as inflow but is not "B"
+    EXPECT_EQ(run->uncertainTrades[1].flagend, "出");
+    EXPECT_EQ(run->uncertainTrades[1].flagbef, "入");
+    EXPECT_EQ(run->uncertainTrades[1].transbef, "20");
+    EXPECT_EQ(run->uncertainTrades[1].priceend, "9.00");
+}
+
+TEST_F(StatisticsRunTest, RowEightColumnFourSwitchesDirectionsToColumnFive) {
+    // Column 4 holds numbers on every row; only row 8's decides, and rows 6 and 7 follow too.
+    const std::string path = Workbook("20000101 ABC (600000)", {"09:30:01\t10.00\t100\tS\tB", "09:30:02\t10.00\t200\tS\t",
+                                                                "09:30:03\t10.00\t300\t7\tS"});
+    const auto run = RunStatistics({path, "10.00", ""}, nullptr);
+    ASSERT_TRUE(run.ok());
+    EXPECT_DOUBLE_EQ(run->day.inflow[2].lots, 100);
+    EXPECT_DOUBLE_EQ(run->day.uncertain[3].lots, 200);
+    EXPECT_DOUBLE_EQ(run->day.outflow[4].lots, 300);
+}
+
+TEST_F(StatisticsRunTest, NoTradeRowsStoresZerosAndTakesTheLastPriceFromB5) {
+    RecordingStore store;
+    const std::string path = Workbook("20000101 ABC (600000)", {}, "x\t9.99");
+    const auto run = RunStatistics({path, "", ""}, &store);
+    ASSERT_TRUE(run.ok());
+    EXPECT_EQ(run->day.lastPriceText, "9.99");
+    EXPECT_EQ(SumBucketRange(run->day, 0, 11).total.Text(), "0(0.0万元)");
+    EXPECT_EQ(store.calls, (std::vector<std::string>{"header:ABC(600000)20000101", "buckets", "commit"}));
+}
+
+TEST_F(StatisticsRunTest, AmountsUseLotsTimesPriceOverHundred) {
+    const std::string path = Workbook("20000101 ABC (600000)", {"09:30:01\t10.52\t250\t\tB"});
+    const auto run = RunStatistics({path, "", ""}, nullptr);
+    ASSERT_TRUE(run.ok());
+    EXPECT_EQ((FlowFigure{run->day.inflow[3].lots, run->day.inflow[3].amount}).Text(), "250(26.3万元)");
+}
+
+TEST_F(StatisticsRunTest, NonNumericCellsCountAsZero) {
+    const std::string path = Workbook("20000101 ABC (600000)", {"09:30:01\tabc\t-\t\tB", "09:30:02\t10\tx12\t\tS"});
+    const auto run = RunStatistics({path, "", ""}, nullptr);
+    ASSERT_TRUE(run.ok());
+    EXPECT_DOUBLE_EQ(run->day.inflow[1].lots, 0);
+    EXPECT_DOUBLE_EQ(run->day.outflow[1].amount, 0);
+}
+
+TEST_F(StatisticsRunTest, MissingOrUnreadableWorkbookFailsWithTheRunMessages) {
+    RecordingStore store;
+    EXPECT_EQ(RunStatistics({"", "", ""}, &store).error().message, kMsgNoWorkbook);
+    EXPECT_EQ(RunStatistics({(m_dir / "missing.xls").string(), "", ""}, &store).error().message, kMsgOpenFailed);
+    EXPECT_TRUE(store.calls.empty());
+}
+
+TEST_F(StatisticsRunTest, StoreFailureStopsTheRunAndRollsBack) {
+    for (const char* where : {"header", "trade", "buckets", "commit"}) {
+        RecordingStore store;
+        store.failAt = where;
+        const auto run = RunStatistics({WorkedDay(), "", ""}, &store);
+        ASSERT_FALSE(run.ok()) << where;
+        EXPECT_EQ(run.error().message, "") << where;
+        EXPECT_EQ(store.calls.back(), "rollback") << where;
+        EXPECT_EQ(std::count(store.calls.begin(), store.calls.end(), "commit"), std::string(where) == "commit" ? 1 : 0);
+    }
+}
+
+}  // namespace
+}  // namespace moxtel
