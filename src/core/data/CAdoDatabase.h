@@ -21,7 +21,12 @@ using SqlParams = std::vector<std::string>;
 // Values are always bound, never pasted into the SQL text.
 class CAdoDatabase {
 public:
+    // ReadWrite creates the file, its folder and the tables when missing. ReadOnly opens an
+    // existing file without any right to write and never creates anything.
+    enum class OpenMode { ReadWrite, ReadOnly };
+
     CAdoDatabase();
+    explicit CAdoDatabase(OpenMode mode);
     virtual ~CAdoDatabase();
     CAdoDatabase(const CAdoDatabase&) = delete;
     CAdoDatabase& operator=(const CAdoDatabase&) = delete;
@@ -41,9 +46,13 @@ public:
     void Close();
 
     // Transactions for operations that must be all or nothing (a statistics run, a clearing).
+    // BeginTransaction takes the write lock at once (in ReadOnly mode: a read snapshot), waiting
+    // up to the busy timeout. Rollback does nothing when no transaction is open; destruction or
+    // Close without Commit rolls back.
     bool BeginTransaction();
     bool Commit();
     void Rollback();
+    bool InTransaction() const;
 
     // Folder of the running program file without a trailing '/'; "" when it lies in "/".
     static std::string GetProgramFolder();
@@ -51,7 +60,12 @@ public:
     // The database file every new object opens: SetDatabaseFile's value, else
     // $XDG_DATA_HOME/moxtel/data/moxtel.db (default ~/.local/share/moxtel/data/moxtel.db).
     static std::string DatabaseFile();
+    // An empty path returns to the default.
     static void SetDatabaseFile(std::string path);
+
+    // How long a statement waits for a lock held by another connection before it fails with
+    // SQLite's "database is locked".
+    static constexpr int kBusyTimeoutMs = 2000;
 
     // Where failures are shown; the desktop program shows a message box, the command line
     // writes to stderr. Without a reporter nothing is shown.
@@ -60,8 +74,10 @@ public:
 
 private:
     bool Connect();
+    bool Run(std::string_view sql, const SqlParams& params, bool keepRows);
     void Report(const std::string& description) const;
 
+    OpenMode m_mode = OpenMode::ReadWrite;
     sqlite3* m_connection = nullptr;
     bool m_closed = false;
     std::vector<std::vector<std::optional<std::string>>> m_rows;

@@ -1,0 +1,210 @@
+#include "data/CAdoDatabase.h"
+
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <system_error>
+
+#include "common/TextUtil.h"
+#include "data/CDataFolder.h"
+#include "data/Schema.h"
+
+namespace moxtel {
+namespace {
+
+std::string& DatabaseFileSetting() {
+    static std::string path;
+    return path;
+}
+
+CAdoDatabase::ErrorReporter& Reporter() {
+    static CAdoDatabase::ErrorReporter reporter;
+    return reporter;
+}
+
+// Creates the folder of a database file that does not exist yet. A failure shows up when SQLite
+// then cannot open the file, with its own message.
+void PrepareFolderOf(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path file(path);
+    if (std::filesystem::exists(file, ec) || !file.has_parent_path()) return;
+    std::filesystem::create_directories(file.parent_path(), ec);
+}
+
+using Row = std::vector<std::optional<std::string>>;
+
+Row ReadRow(sqlite3_stmt* stmt) {
+    const int columns = sqlite3_column_count(stmt);
+    Row row(static_cast<std::size_t>(columns));
+    for (int i = 0; i < columns; ++i) {
+        if (sqlite3_column_type(stmt, i) == SQLITE_NULL) continue;
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+        const int bytes = sqlite3_column_bytes(stmt, i);
+        row[static_cast<std::size_t>(i)] = text != nullptr ? std::string(text, static_cast<std::size_t>(bytes))
+                                                            : std::string();
+    }
+    return row;
+}
+
+}  // namespace
+
+CAdoDatabase::CAdoDatabase() = default;
+
+CAdoDatabase::CAdoDatabase(OpenMode mode) : m_mode(mode) {}
+
+CAdoDatabase::~CAdoDatabase() {
+    // Closing with a transaction still open rolls it back.
+    if (m_connection != nullptr) sqlite3_close_v2(m_connection);
+}
+
+bool CAdoDatabase::Connect() {
+    const std::string path = DatabaseFile();
+    int flags = SQLITE_OPEN_READONLY;
+    if (m_mode == OpenMode::ReadWrite) {
+        flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+        PrepareFolderOf(path);
+    }
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        Report(db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+        sqlite3_close(db);
+        return false;
+    }
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    std::string error;
+    // Also the check that the file is a database at all: a foreign file fails here, untouched.
+    if (m_mode == OpenMode::ReadWrite && !EnsureSchema(db, error)) {
+        Report(error);
+        sqlite3_close(db);
+        return false;
+    }
+    m_connection = db;
+    return true;
+}
+
+// Runs every statement of sql in turn, binding params to their placeholders in order. With
+// keepRows the rows of the statements that return columns are collected into m_rows.
+bool CAdoDatabase::Run(std::string_view sql, const SqlParams& params, bool keepRows) {
+    if (m_connection == nullptr) {
+        if (m_closed) {
+            Report(sqlite3_errstr(SQLITE_MISUSE));
+            return false;
+        }
+        if (!Connect()) return false;
+    }
+    const std::string text = Trim(sql);
+    const char* tail = text.c_str();
+    const char* const end = tail + text.size();
+    std::size_t nextParam = 0;
+    while (tail < end) {
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(m_connection, tail, static_cast<int>(end - tail), &stmt, &tail) != SQLITE_OK) {
+            Report(sqlite3_errmsg(m_connection));
+            return false;
+        }
+        if (stmt == nullptr) continue;  // only blanks or a comment were left
+        const int count = sqlite3_bind_parameter_count(stmt);
+        if (nextParam + static_cast<std::size_t>(count) > params.size()) {
+            sqlite3_finalize(stmt);
+            Report(sqlite3_errstr(SQLITE_RANGE));
+            return false;
+        }
+        for (int i = 1; i <= count; ++i) {
+            const std::string& value = params[nextParam++];
+            sqlite3_bind_text(stmt, i, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
+        }
+        int rc = SQLITE_ROW;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            if (keepRows) m_rows.push_back(ReadRow(stmt));
+        }
+        sqlite3_finalize(stmt);
+        if (rc != SQLITE_DONE) {
+            Report(sqlite3_errmsg(m_connection));
+            return false;
+        }
+    }
+    if (nextParam != params.size()) {
+        Report(sqlite3_errstr(SQLITE_RANGE));
+        return false;
+    }
+    return true;
+}
+
+bool CAdoDatabase::OpenRecordset(std::string_view sql, const SqlParams& params) {
+    m_rows.clear();
+    m_current = 0;
+    m_hasRecordset = false;
+    if (!Run(sql, params, true)) {
+        m_rows.clear();
+        return false;
+    }
+    m_hasRecordset = true;
+    return true;
+}
+
+bool CAdoDatabase::Execute(std::string_view sql, const SqlParams& params) { return Run(sql, params, false); }
+
+bool CAdoDatabase::IsEOF() const { return !m_hasRecordset || m_current >= m_rows.size(); }
+
+bool CAdoDatabase::MoveFirst() {
+    if (!m_hasRecordset) return false;
+    m_current = 0;
+    return true;
+}
+
+bool CAdoDatabase::MoveNext() {
+    if (IsEOF()) return false;
+    ++m_current;
+    return true;
+}
+
+std::string CAdoDatabase::GetFieldText(int column) const {
+    if (IsEOF() || column < 0) return {};
+    const Row& row = m_rows[m_current];
+    const auto index = static_cast<std::size_t>(column);
+    if (index >= row.size() || !row[index]) return {};
+    return *row[index];
+}
+
+void CAdoDatabase::Close() {
+    if (m_connection != nullptr) sqlite3_close_v2(m_connection);
+    m_connection = nullptr;
+    m_closed = true;
+    m_rows.clear();
+    m_hasRecordset = false;
+}
+
+bool CAdoDatabase::BeginTransaction() {
+    return Execute(m_mode == OpenMode::ReadOnly ? "BEGIN" : "BEGIN IMMEDIATE");
+}
+
+bool CAdoDatabase::Commit() { return Execute("COMMIT"); }
+
+void CAdoDatabase::Rollback() {
+    if (!InTransaction()) return;
+    if (sqlite3_exec(m_connection, "ROLLBACK", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        Report(sqlite3_errmsg(m_connection));
+    }
+}
+
+bool CAdoDatabase::InTransaction() const {
+    return m_connection != nullptr && sqlite3_get_autocommit(m_connection) == 0;
+}
+
+std::string CAdoDatabase::GetProgramFolder() { return CDataFolder::GetProgramFolder(); }
+
+std::string CAdoDatabase::DatabaseFile() {
+    const std::string& set = DatabaseFileSetting();
+    return set.empty() ? DefaultDatabaseFile() : set;
+}
+
+void CAdoDatabase::SetDatabaseFile(std::string path) { DatabaseFileSetting() = std::move(path); }
+
+void CAdoDatabase::SetErrorReporter(ErrorReporter reporter) { Reporter() = std::move(reporter); }
+
+void CAdoDatabase::Report(const std::string& description) const {
+    if (Reporter()) Reporter()(description);
+}
+
+}  // namespace moxtel

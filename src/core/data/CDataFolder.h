@@ -1,0 +1,53 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "common/Result.h"
+
+namespace moxtel {
+
+// Where the program's files lie on Linux. The database and its backup lie in one data folder
+// ($XDG_DATA_HOME/moxtel/data, default ~/.local/share/moxtel/data); the help file and the folder
+// data lie beside the running program.
+
+// $XDG_DATA_HOME/moxtel/data/moxtel.db, or ~/.local/share/moxtel/data/moxtel.db when
+// XDG_DATA_HOME is unset, empty or relative.
+std::string DefaultDatabaseFile();
+
+// Backup copy of a database file: <folder of that file>/BACKUP/<its file name>.
+std::string BackupFileOf(const std::string& databaseFile);
+
+// Program folder + "/moxtel.chm".
+std::string HelpFile();
+
+// The folder part of a program file name: the text before its last '/'; "" when there is no '/'
+// or it is the first character.
+std::string ProgramFolderOf(std::string_view programFile);
+
+// Knows the program folder and makes sure its subfolder data exists. Construction creates
+// program folder + "/data" when it is missing; a failure (no right to write, a file named data
+// in the way) is silent and changes nothing.
+class CDataFolder {
+public:
+    CDataFolder();
+
+    // Folder of the running program (/proc/self/exe) without a trailing '/'.
+    static std::string GetProgramFolder();
+    // True when path names an existing entry; with mustBeFolder only when that entry is a folder.
+    static bool FolderExists(const std::string& path, bool mustBeFolder);
+    // Creates programFolder + "/data" when it is missing; silent on failure.
+    static void EnsureDataFolder(const std::string& programFolder);
+};
+
+inline constexpr const char* kMsgBackupFailed = "备份失败!请重新启动程序予以备份!";
+
+// Copies the database (CAdoDatabase::DatabaseFile()) to its backup file (BackupFileOf), replacing
+// the earlier copy. The copy is taken through SQLite's online backup, so it is consistent even
+// while another connection writes, and lands under a temporary name that is renamed over the old
+// copy only when complete: a failure leaves the earlier copy as it was. The folder BACKUP is
+// created when missing. A missing database file is a failure (nothing is created). Errors carry
+// kMsgBackupFailed. Like the close step it belongs to, it first constructs a CDataFolder.
+Status BackupDatabase();
+
+}  // namespace moxtel

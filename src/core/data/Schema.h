@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+struct sqlite3;
+
+namespace moxtel {
+
+// Version written to PRAGMA user_version once the tables below exist.
+inline constexpr int kSchemaVersion = 1;
+
+// gpmaster and queryconfig are read with "select *" and then by column position, so the
+// order of their columns is fixed. gpmaster:
+//   0 rowid, 1 code, 2 datet, 3 transchange, 4 transindr, 5 pricebeg, 6 priceend,
+//   7 transoutdr, 8 yesid, 9 transinundr, 10 transoutundr
+inline constexpr int kGpmasterRowId = 0;
+inline constexpr int kGpmasterPriceEnd = 6;
+inline constexpr int kGpmasterYesId = 8;
+
+// queryconfig: 0 id (filled by the database), then code and value of intervals one to five
+// alternating (1 flagonecode, 2 flagonevalue, ... 9 flagfivecode, 10 flagfivevalue), 11 flagdesc.
+inline constexpr int QueryconfigCodeColumn(int interval) { return 2 * interval - 1; }   // interval 1..5
+inline constexpr int QueryconfigValueColumn(int interval) { return 2 * interval; }      // interval 1..5
+inline constexpr int kQueryconfigName = 11;
+
+// Creates the seven tables and their indexes where they are missing and sets user_version, all in
+// one transaction. Never drops or alters anything that exists. A database that already carries a
+// user_version is left untouched. On failure returns false with SQLite's description in error.
+bool EnsureSchema(sqlite3* db, std::string& error);
+
+}  // namespace moxtel

@@ -1,0 +1,302 @@
+#include "data/CAdoDatabase.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+#include "core/data/TestDatabase.h"
+#include "data/Schema.h"
+
+namespace moxtel {
+namespace {
+
+using test::TestDatabase;
+
+// Reads every row of the last query the way every reader of the program does.
+std::vector<std::string> Column(CAdoDatabase& db, int column) {
+    std::vector<std::string> values;
+    if (db.IsEOF()) return values;
+    db.MoveFirst();
+    while (!db.IsEOF()) {
+        values.push_back(db.GetFieldText(column));
+        db.MoveNext();
+    }
+    return values;
+}
+
+void AddTemplateName(const std::string& name) {
+    CAdoDatabase db;
+    ASSERT_TRUE(db.Execute("insert into queryconfig(flagdesc) values(?)", {name}));
+}
+
+TEST(CAdoDatabaseReading, QueryWithoutRowsIsAtItsEndAtOnce) {
+    TestDatabase t;
+    CAdoDatabase db;
+    EXPECT_TRUE(db.OpenRecordset("select * from gpmaster"));
+    EXPECT_TRUE(db.IsEOF());
+    EXPECT_FALSE(db.MoveNext());
+    EXPECT_EQ(db.GetFieldText(0), "");
+    EXPECT_TRUE(t.messages.empty());
+}
+
+TEST(CAdoDatabaseReading, NullReadsAsEmptyTextAndTheKeyIsFilledByTheDatabase) {
+    TestDatabase t;
+    AddTemplateName("大单");
+    AddTemplateName("小单");
+    CAdoDatabase db;
+    db.OpenRecordset("select * from queryconfig");
+    ASSERT_FALSE(db.IsEOF());
+    db.MoveFirst();
+    EXPECT_EQ(db.GetFieldText(0), "1");
+    EXPECT_EQ(db.GetFieldText(2), "");
+    EXPECT_EQ(db.GetFieldText(kQueryconfigName), "大单");
+    EXPECT_EQ(db.GetFieldText(12), "");   // past the last column
+    EXPECT_EQ(db.GetFieldText(-1), "");
+    db.MoveNext();
+    EXPECT_EQ(db.GetFieldText(0), "2");
+}
+
+TEST(CAdoDatabaseReading, SqlIsTrimmedOfBlanksAndLineBreaks) {
+    TestDatabase t;
+    CAdoDatabase db;
+    EXPECT_TRUE(db.Execute(" \r\n\tinsert into queryconfig(flagdesc) values(?) \r\n ", {"a"}));
+    EXPECT_TRUE(db.OpenRecordset("\n  select flagdesc from queryconfig\t\r\n"));
+    EXPECT_EQ(Column(db, 0), std::vector<std::string>{"a"});
+    EXPECT_TRUE(t.messages.empty());
+}
+
+TEST(CAdoDatabaseReading, SecondQueryReplacesTheRowsAndMoveNextStopsAtTheEnd) {
+    TestDatabase t;
+    for (const char* name : {"a", "b", "c"}) AddTemplateName(name);
+    CAdoDatabase db;
+    db.OpenRecordset("select flagdesc from queryconfig order by flagdesc");
+    EXPECT_EQ(Column(db, 0), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_TRUE(db.IsEOF());
+    EXPECT_FALSE(db.MoveNext());
+    EXPECT_TRUE(db.IsEOF());
+
+    db.OpenRecordset("select flagdesc from queryconfig where flagdesc=?", {"b"});
+    EXPECT_EQ(Column(db, 0), std::vector<std::string>{"b"});
+}
+
+TEST(CAdoDatabaseReading, TextsReadBackExactlyAsWritten) {
+    TestDatabase t;
+    // Numbers-looking texts must not be turned into numbers by the column type.
+    for (const char* text : {"010.50", "1e3", " ", "26.30", "-0", "ABC(600000)"}) {
+        CAdoDatabase db;
+        db.Execute("delete from gpmaster");
+        db.Execute("insert into gpmaster(rowid,priceend) values(?,?)", {"k", text});
+        db.OpenRecordset("select priceend from gpmaster where rowid=?", {"k"});
+        EXPECT_EQ(Column(db, 0), std::vector<std::string>{text});
+    }
+}
+
+TEST(CAdoDatabaseValues, QuotesAndSqlLookingTextsAreStoredAndFoundLikeAnyOther) {
+    TestDatabase t;
+    for (const char* name : {"O'Brien", "x' or '1'='1", "a'); drop table queryconfig; --", "'"}) {
+        AddTemplateName(name);
+        CAdoDatabase db;
+        db.OpenRecordset("select flagdesc from queryconfig where flagdesc=?", {name});
+        EXPECT_EQ(Column(db, 0), std::vector<std::string>{name});
+    }
+    EXPECT_EQ(TestDatabase::Count("queryconfig"), 4);
+    EXPECT_TRUE(t.messages.empty());
+}
+
+TEST(CAdoDatabaseValues, ParameterCountMismatchFails) {
+    TestDatabase t;
+    CAdoDatabase db;
+    EXPECT_FALSE(db.Execute("insert into queryconfig(flagdesc) values(?)"));
+    EXPECT_FALSE(db.Execute("insert into queryconfig(flagdesc) values(?)", {"a", "b"}));
+    EXPECT_EQ(t.messages.size(), 2u);
+}
+
+TEST(CAdoDatabaseFailures, FailedQueryIsReportedAndReadsAsNoRows) {
+    TestDatabase t;
+    AddTemplateName("a");
+    CAdoDatabase db;
+    db.OpenRecordset("select flagdesc from queryconfig");
+    ASSERT_FALSE(db.IsEOF());
+    EXPECT_FALSE(db.OpenRecordset("select * from nosuchtable"));
+    EXPECT_TRUE(db.IsEOF());
+    EXPECT_EQ(db.GetFieldText(0), "");
+    EXPECT_FALSE(db.MoveNext());
+    EXPECT_FALSE(db.MoveFirst());
+    ASSERT_EQ(t.messages.size(), 1u);
+    EXPECT_EQ(t.messages[0], "no such table: nosuchtable");
+
+    EXPECT_FALSE(db.Execute("insert into nosuchtable values(1)"));
+    EXPECT_EQ(t.messages.size(), 2u);
+}
+
+TEST(CAdoDatabaseFailures, ClosedObjectDoesNotReconnect) {
+    TestDatabase t;
+    CAdoDatabase db;
+    EXPECT_TRUE(db.Execute("insert into queryconfig(flagdesc) values(?)", {"a"}));
+    db.Close();
+    EXPECT_FALSE(db.OpenRecordset("select * from queryconfig"));
+    EXPECT_TRUE(db.IsEOF());
+    EXPECT_EQ(t.messages.size(), 1u);
+    db.Close();  // harmless twice
+}
+
+TEST(CAdoDatabaseFailures, WithoutReporterFailuresAreSilent) {
+    TestDatabase t;
+    CAdoDatabase::SetErrorReporter(nullptr);
+    CAdoDatabase db;
+    EXPECT_FALSE(db.Execute("not sql"));
+}
+
+TEST(CAdoDatabaseFile, MissingDatabaseIsCreatedWithItsFolderAndTables) {
+    TestDatabase t;
+    const std::string file = t.Folder() + "/new/deeper/moxtel.db";
+    CAdoDatabase::SetDatabaseFile(file);
+    EXPECT_EQ(CAdoDatabase::DatabaseFile(), file);
+    EXPECT_EQ(TestDatabase::Count("gpmaster"), 0);
+    EXPECT_TRUE(std::filesystem::is_regular_file(file));
+    EXPECT_EQ(TestDatabase::Scalar("PRAGMA user_version"), "1");
+    EXPECT_EQ(TestDatabase::Scalar("select count(*) from sqlite_master where type='table' and name in "
+                                   "('gpmaster','transin','transout','transinun','transoutun','transun','queryconfig')"),
+              "7");
+    EXPECT_TRUE(t.messages.empty());
+}
+
+TEST(CAdoDatabaseFile, ColumnOrderOfTheTablesReadByPosition) {
+    TestDatabase t;
+    CAdoDatabase db;
+    db.Execute(
+        "insert into gpmaster(code,yesid,datet,transchange,rowid,pricebeg,priceend,transindr,transoutdr,"
+        "transinundr,transoutundr) values('c','y','d','t','r','b','e','i','o','iu','ou')");
+    db.OpenRecordset("select * from gpmaster where rowid=?", {"r"});
+    ASSERT_FALSE(db.IsEOF());
+    EXPECT_EQ(db.GetFieldText(kGpmasterRowId), "r");
+    EXPECT_EQ(db.GetFieldText(kGpmasterPriceEnd), "e");
+    EXPECT_EQ(db.GetFieldText(kGpmasterYesId), "y");
+    EXPECT_EQ(TestDatabase::Rows("select * from gpmaster").at(0).size(), 11u);
+
+    db.Execute(
+        "insert into queryconfig(flagonecode,flagonevalue,flagtwocode,flagtwovalue,flagthreecode,flagthreevalue,"
+        "flagfourcode,flagfourvalue,flagfivecode,flagfivevalue,flagdesc) values('c1','v1','c2','v2','c3','v3','c4',"
+        "'v4','c5','v5','n')");
+    db.OpenRecordset("select * from queryconfig");
+    for (int n = 1; n <= 5; ++n) {
+        EXPECT_EQ(db.GetFieldText(QueryconfigCodeColumn(n)), "c" + std::to_string(n));
+        EXPECT_EQ(db.GetFieldText(QueryconfigValueColumn(n)), "v" + std::to_string(n));
+    }
+    EXPECT_EQ(db.GetFieldText(kQueryconfigName), "n");
+}
+
+TEST(CAdoDatabaseFile, ExistingDatabaseKeepsItsDataAndExtraTables) {
+    TestDatabase t;
+    TestDatabase::Raw("insert into gpmaster(rowid) values('kept'); create table extra(x); insert into extra values(1);");
+    CAdoDatabase::SetDatabaseFile(t.File());  // a new door on the same file
+    EXPECT_EQ(TestDatabase::Scalar("select rowid from gpmaster"), "kept");
+    EXPECT_EQ(TestDatabase::Count("extra"), 1);
+}
+
+TEST(CAdoDatabaseFile, ForeignFileIsRefusedAndLeftAlone) {
+    TestDatabase t;
+    const std::string file = t.Folder() + "/notes.db";
+    const std::string content = "this is not a database, but somebody's notes\n" + std::string(2000, 'x');
+    std::ofstream(file) << content;
+    CAdoDatabase::SetDatabaseFile(file);
+    CAdoDatabase db;
+    EXPECT_FALSE(db.Execute("insert into queryconfig(flagdesc) values('a')"));
+    ASSERT_EQ(t.messages.size(), 1u);
+    EXPECT_EQ(t.messages[0], "file is not a database");
+    std::ifstream in(file);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), content);
+}
+
+TEST(CAdoDatabaseFile, ReadOnlyModeNeverCreatesOrWrites) {
+    TestDatabase t;
+    CAdoDatabase::SetDatabaseFile(t.Folder() + "/absent.db");
+    {
+        CAdoDatabase db(CAdoDatabase::OpenMode::ReadOnly);
+        EXPECT_FALSE(db.OpenRecordset("select * from gpmaster"));
+        EXPECT_TRUE(db.IsEOF());
+    }
+    EXPECT_FALSE(std::filesystem::exists(t.Folder() + "/absent.db"));
+    EXPECT_EQ(t.messages.size(), 1u);
+
+    CAdoDatabase::SetDatabaseFile(t.File());
+    TestDatabase::Touch();
+    CAdoDatabase db(CAdoDatabase::OpenMode::ReadOnly);
+    EXPECT_TRUE(db.OpenRecordset("select * from gpmaster"));
+    EXPECT_FALSE(db.Execute("insert into gpmaster(rowid) values('x')"));
+    EXPECT_EQ(t.messages.back(), "attempt to write a readonly database");
+}
+
+TEST(CAdoDatabaseFile, ReadOnlyFileIsReported) {
+    if (geteuid() == 0) GTEST_SKIP() << "root writes to a read-only file; ReadOnlyModeNeverCreatesOrWrites covers it";
+    TestDatabase t;
+    TestDatabase::Touch();
+    chmod(t.File().c_str(), 0444);
+    CAdoDatabase db;
+    EXPECT_FALSE(db.Execute("insert into gpmaster(rowid) values('x')"));
+    ASSERT_EQ(t.messages.size(), 1u);
+    EXPECT_EQ(t.messages[0], "attempt to write a readonly database");
+}
+
+TEST(CAdoDatabaseFile, LockedDatabaseIsReportedAfterABriefWait) {
+    TestDatabase t;
+    TestDatabase::Touch();
+    sqlite3* other = nullptr;
+    sqlite3_open(t.File().c_str(), &other);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+
+    const auto start = std::chrono::steady_clock::now();
+    CAdoDatabase db;
+    EXPECT_FALSE(db.Execute("insert into queryconfig(flagdesc) values('a')"));
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, std::chrono::milliseconds(CAdoDatabase::kBusyTimeoutMs / 2));
+    EXPECT_LT(waited, std::chrono::milliseconds(CAdoDatabase::kBusyTimeoutMs * 5));
+    ASSERT_EQ(t.messages.size(), 1u);
+    EXPECT_EQ(t.messages[0], "database is locked");
+
+    sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    CAdoDatabase again;
+    EXPECT_TRUE(again.Execute("insert into queryconfig(flagdesc) values('a')"));
+}
+
+TEST(CAdoDatabaseTransactions, RollbackCloseAndDestructionUndoCommitKeeps) {
+    TestDatabase t;
+    {
+        CAdoDatabase db;
+        ASSERT_TRUE(db.BeginTransaction());
+        EXPECT_TRUE(db.InTransaction());
+        db.Execute("insert into queryconfig(flagdesc) values('rolled back')");
+        db.Rollback();
+        EXPECT_FALSE(db.InTransaction());
+        db.Rollback();  // nothing open: harmless
+    }
+    {
+        CAdoDatabase db;
+        db.BeginTransaction();
+        db.Execute("insert into queryconfig(flagdesc) values('destroyed')");
+    }
+    {
+        CAdoDatabase db;
+        db.BeginTransaction();
+        db.Execute("insert into queryconfig(flagdesc) values('closed')");
+        db.Close();
+    }
+    {
+        CAdoDatabase db;
+        db.BeginTransaction();
+        db.Execute("insert into queryconfig(flagdesc) values('committed')");
+        EXPECT_TRUE(db.Commit());
+    }
+    EXPECT_EQ(TestDatabase::Rows("select flagdesc from queryconfig"),
+              (std::vector<std::vector<std::string>>{{"committed"}}));
+    EXPECT_TRUE(t.messages.empty());
+}
+
+}  // namespace
+}  // namespace moxtel

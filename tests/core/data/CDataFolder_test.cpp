@@ -1,0 +1,187 @@
+#include "data/CDataFolder.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+
+#include "core/data/TestDatabase.h"
+
+namespace moxtel {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TestDatabase;
+
+// Sets an environment variable for the life of the object.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : m_name(name) {
+        if (const char* old = std::getenv(name)) m_old = old;
+        if (value != nullptr) {
+            setenv(name, value, 1);
+        } else {
+            unsetenv(name);
+        }
+    }
+    ~ScopedEnv() {
+        if (m_old) {
+            setenv(m_name, m_old->c_str(), 1);
+        } else {
+            unsetenv(m_name);
+        }
+    }
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+TEST(DataPaths, ProgramFolderIsTheTextBeforeTheLastSlash) {
+    EXPECT_EQ(ProgramFolderOf("/usr/lib/moxtel/moxtel"), "/usr/lib/moxtel");
+    EXPECT_EQ(ProgramFolderOf("/opt/岚谷/moxtel"), "/opt/岚谷");
+    EXPECT_EQ(ProgramFolderOf("/moxtel"), "");  // a program in the root folder
+    EXPECT_EQ(ProgramFolderOf("moxtel"), "");
+    EXPECT_EQ(ProgramFolderOf(""), "");
+}
+
+TEST(DataPaths, RunningProgramFolderHoldsThisTest) {
+    const std::string folder = CDataFolder::GetProgramFolder();
+    EXPECT_EQ(folder, fs::canonical("/proc/self/exe").parent_path().string());
+    EXPECT_EQ(HelpFile(), folder + "/moxtel.chm");
+}
+
+TEST(DataPaths, DatabaseFollowsXdgDataHome) {
+    ScopedEnv home("HOME", "/home/tester");
+    {
+        ScopedEnv xdg("XDG_DATA_HOME", "/srv/data");
+        EXPECT_EQ(DefaultDatabaseFile(), "/srv/data/moxtel/data/moxtel.db");
+    }
+    for (const char* unusable : {"", "relative/path"}) {
+        ScopedEnv xdg("XDG_DATA_HOME", unusable);
+        EXPECT_EQ(DefaultDatabaseFile(), "/home/tester/.local/share/moxtel/data/moxtel.db");
+    }
+    ScopedEnv xdg("XDG_DATA_HOME", nullptr);
+    EXPECT_EQ(DefaultDatabaseFile(), "/home/tester/.local/share/moxtel/data/moxtel.db");
+    CAdoDatabase::SetDatabaseFile("");
+    EXPECT_EQ(CAdoDatabase::DatabaseFile(), DefaultDatabaseFile());
+}
+
+TEST(DataPaths, BackupLiesInTheFolderBackupBesideTheDatabase) {
+    EXPECT_EQ(BackupFileOf("/home/u/.local/share/moxtel/data/moxtel.db"),
+              "/home/u/.local/share/moxtel/data/BACKUP/moxtel.db");
+    EXPECT_EQ(BackupFileOf("/tmp/other.db"), "/tmp/BACKUP/other.db");
+    EXPECT_EQ(BackupFileOf("/x.db"), "//BACKUP/x.db");
+    EXPECT_EQ(BackupFileOf("x.db"), "./BACKUP/x.db");
+}
+
+TEST(DataFolder, CreatesTheDataFolderOnlyWhenMissing) {
+    TestDatabase t;
+    const std::string data = t.Folder() + "/data";
+    EXPECT_FALSE(CDataFolder::FolderExists(data, true));
+    CDataFolder::EnsureDataFolder(t.Folder());
+    EXPECT_TRUE(CDataFolder::FolderExists(data, true));
+
+    std::ofstream(data + "/keep") << "x";
+    CDataFolder::EnsureDataFolder(t.Folder());
+    EXPECT_TRUE(fs::exists(data + "/keep"));
+}
+
+TEST(DataFolder, FileNamedDataIsNoFolderAndStaysAsItIs) {
+    TestDatabase t;
+    const std::string data = t.Folder() + "/data";
+    std::ofstream(data) << "a file";
+    EXPECT_TRUE(CDataFolder::FolderExists(data, false));
+    EXPECT_FALSE(CDataFolder::FolderExists(data, true));
+    CDataFolder::EnsureDataFolder(t.Folder());  // fails silently
+    EXPECT_TRUE(fs::is_regular_file(data));
+    EXPECT_EQ(fs::file_size(data), 6u);
+    EXPECT_FALSE(CDataFolder::FolderExists("", false));
+    EXPECT_FALSE(CDataFolder::FolderExists(t.Folder() + "/nothing", false));
+}
+
+// Rows of gpmaster in a backup file, read straight from the file.
+int RowsInBackup(const std::string& file) {
+    sqlite3* db = nullptr;
+    int count = -1;
+    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(db, "select count(*) from gpmaster", -1, &stmt, nullptr) == SQLITE_OK &&
+            sqlite3_step(stmt) == SQLITE_ROW) {
+            count = sqlite3_column_int(stmt, 0);
+        }
+        sqlite3_finalize(stmt);
+    }
+    sqlite3_close(db);
+    return count;
+}
+
+TEST(Backup, CreatesTheMissingBackupFolderAndReplacesTheOldCopy) {
+    TestDatabase t;
+    TestDatabase::Raw("insert into gpmaster(rowid) values('a')");
+    const std::string backup = t.Folder() + "/db/BACKUP/moxtel.db";
+    ASSERT_FALSE(fs::exists(t.Folder() + "/db/BACKUP"));
+
+    EXPECT_TRUE(BackupDatabase().ok());
+    EXPECT_EQ(RowsInBackup(backup), 1);
+
+    TestDatabase::Raw("insert into gpmaster(rowid) values('b')");
+    EXPECT_TRUE(BackupDatabase().ok());
+    EXPECT_EQ(RowsInBackup(backup), 2);
+    // Nothing but the copy is left behind in the folder.
+    EXPECT_EQ(std::distance(fs::directory_iterator(t.Folder() + "/db/BACKUP"), fs::directory_iterator()), 1);
+}
+
+TEST(Backup, OldCopyThatIsNoDatabaseIsReplacedToo) {
+    TestDatabase t;
+    TestDatabase::Raw("insert into gpmaster(rowid) values('a')");
+    fs::create_directories(t.Folder() + "/db/BACKUP");
+    std::ofstream(t.Folder() + "/db/BACKUP/moxtel.db") << "garbage";
+    EXPECT_TRUE(BackupDatabase().ok());
+    EXPECT_EQ(RowsInBackup(t.Folder() + "/db/BACKUP/moxtel.db"), 1);
+}
+
+TEST(Backup, CopyLeavesOutAnotherConnectionsUnfinishedWrite) {
+    TestDatabase t;
+    TestDatabase::Raw("insert into gpmaster(rowid) values('a')");
+    sqlite3* writer = nullptr;
+    sqlite3_open(t.File().c_str(), &writer);
+    sqlite3_exec(writer, "BEGIN IMMEDIATE; insert into gpmaster(rowid) values('b');", nullptr, nullptr, nullptr);
+    EXPECT_TRUE(BackupDatabase().ok());
+    sqlite3_exec(writer, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(writer);
+    EXPECT_EQ(RowsInBackup(t.Folder() + "/db/BACKUP/moxtel.db"), 1);
+}
+
+TEST(Backup, MissingDatabaseFailsAndKeepsTheEarlierCopy) {
+    TestDatabase t;
+    TestDatabase::Raw("insert into gpmaster(rowid) values('a')");
+    ASSERT_TRUE(BackupDatabase().ok());
+    fs::remove(t.File());
+
+    const Status status = BackupDatabase();
+    ASSERT_FALSE(status.ok());
+    EXPECT_EQ(status.error().message, "备份失败!请重新启动程序予以备份!");
+    EXPECT_FALSE(fs::exists(t.File()));
+    EXPECT_EQ(RowsInBackup(t.Folder() + "/db/BACKUP/moxtel.db"), 1);
+}
+
+TEST(Backup, FailsWhenAFileBlocksTheBackupFolderOrTheDatabaseIsForeign) {
+    TestDatabase t;
+    TestDatabase::Touch();
+    std::ofstream(t.Folder() + "/db/BACKUP") << "in the way";
+    EXPECT_EQ(BackupDatabase().error().message, kMsgBackupFailed);
+
+    const std::string foreign = t.Folder() + "/foreign/notes.db";
+    fs::create_directories(t.Folder() + "/foreign");
+    std::ofstream(foreign) << std::string(4096, 'n');
+    CAdoDatabase::SetDatabaseFile(foreign);
+    EXPECT_EQ(BackupDatabase().error().message, kMsgBackupFailed);
+    EXPECT_EQ(std::distance(fs::directory_iterator(t.Folder() + "/foreign/BACKUP"), fs::directory_iterator()), 0);
+}
+
+}  // namespace
+}  // namespace moxtel
