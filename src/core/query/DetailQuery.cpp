@@ -1,0 +1,129 @@
+#include "query/DetailQuery.h"
+
+#include "common/TextUtil.h"
+#include "data/CAdoDatabase.h"
+#include "query/FlowCharts.h"
+#include "query/HistoryQuery.h"
+#include "stats/IntervalRules.h"
+
+namespace moxtel {
+namespace {
+
+constexpr const char* kSelectBuckets =
+    "select one,two,three,four,five,six,seven,eight,nine,ten,more,onep,twop,threep,fourp,fivep,sixp,sevenp,"
+    "eightp,ninep,tenp,morep ";
+
+struct BucketTable {
+    const char* clause;
+    FlowBuckets DayFlowResult::*buckets;
+};
+
+constexpr std::array<BucketTable, 4> kBucketTables = {{
+    {"from transin where masterid=?", &DayFlowResult::inflow},
+    {"from transout where masterid=?", &DayFlowResult::outflow},
+    {"from transinun where masterid=?", &DayFlowResult::uncertainUp},
+    {"from transoutun where masterid=?", &DayFlowResult::uncertainDown},
+}};
+
+// Reads every row of the open recordset into buckets (a later row overwrites); true when there was one.
+bool ReadBucketRows(CAdoDatabase& db, FlowBuckets& buckets) {
+    if (db.IsEOF()) return false;
+    db.MoveFirst();
+    while (!db.IsEOF()) {
+        for (int i = 1; i <= kBucketCount; ++i) {
+            buckets[i].lots = ParseLeadingDouble(db.GetFieldText(i - 1));
+            buckets[i].amount = ParseLeadingDouble(db.GetFieldText(i + 10));
+        }
+        db.MoveNext();
+    }
+    return true;
+}
+
+// Adds the day's stored uncertain trades to the uncertain buckets, as the statistics run does.
+void ReadUncertainTrades(CAdoDatabase& db, FlowBuckets& uncertain) {
+    if (db.IsEOF()) return;
+    db.MoveFirst();
+    while (!db.IsEOF()) {
+        const double lots = ParseLeadingDouble(db.GetFieldText(0));
+        const double price = ParseLeadingDouble(db.GetFieldText(1));
+        BucketSum& bucket = uncertain[bucketOf(lots)];
+        bucket.lots += lots;
+        bucket.amount += lots * (price / 100);
+        db.MoveNext();
+    }
+}
+
+}  // namespace
+
+std::string DetailPanelTexts::Text(int id) const {
+    const auto it = texts.find(id);
+    return it == texts.end() ? std::string() : it->second;
+}
+
+std::string MasterIdTitle(const std::string& masterId) {
+    if (masterId.empty()) return {};
+    // The date follows the first ")" directly; without one it is taken from the start.
+    const std::size_t paren = masterId.find(')');
+    const std::size_t start = paren == std::string::npos ? 0 : paren + 1;
+    return masterId.substr(0, start) + InsertDateDashes(std::string_view(masterId).substr(start));
+}
+
+bool LoadStoredDay(DayFlowResult& day, const std::string& masterId) {
+    day.ClearBuckets();
+    CAdoDatabase db;
+    bool found = false;
+    for (const BucketTable& table : kBucketTables) {
+        db.OpenRecordset(std::string(kSelectBuckets) + table.clause, {masterId});
+        found = ReadBucketRows(db, day.*table.buckets) || found;
+    }
+    db.OpenRecordset("select transunknow,price from transun where masterid=?", {masterId});
+    ReadUncertainTrades(db, day.uncertain);
+    db.Close();
+    return found;
+}
+
+void FillDaySummary(DetailPanelTexts& panel, const DayFlowResult& day) {
+    const RangeFigures r = SumBucketRange(day, 0, kBucketCount);
+    panel.texts[kIdSumInflow] = r.inflow.Text();
+    panel.texts[kIdSumOutflow] = r.outflow.Text();
+    panel.texts[kIdSumUncertain] = r.uncertain.Text();
+    panel.texts[kIdSumNet] = r.net.Text();
+    panel.texts[kIdSumNetWithUncertain] = r.netWithUncertain.Text();
+    panel.texts[kIdSumTotal] = r.total.Text();
+}
+
+void FillDayIntervals(DetailPanelTexts& panel, const DayFlowResult& day,
+                      const std::array<std::string, 5>& intervalTexts) {
+    panel.intervalInPlusUp.fill(0);
+    panel.intervalOutPlusDown.fill(0);
+    for (int n = 1; n <= 5; ++n) {
+        const auto index = static_cast<std::size_t>(n - 1);
+        const std::string& text = intervalTexts[index];
+        for (std::size_t g = 0; g < kIntervalLabelIds.size(); ++g) panel.texts[kIntervalLabelIds[g][index]] = text;
+
+        const auto [a, b] = ParseIntervalText(text);
+        const RangeFigures r = SumBucketRange(day, a, b);
+        panel.texts[IntervalValueId(PanelGroup::Inflow, n)] = r.inflow.Text();
+        panel.texts[IntervalValueId(PanelGroup::Outflow, n)] = r.outflow.Text();
+        panel.texts[IntervalValueId(PanelGroup::Net, n)] = r.net.Text();
+        panel.texts[IntervalValueId(PanelGroup::NetWithUncertain, n)] = r.netWithUncertain.Text();
+        panel.texts[IntervalValueId(PanelGroup::Total, n)] = r.total.Text();
+        panel.texts[IntervalValueId(PanelGroup::Uncertain, n)] = r.uncertain.Text();
+
+        panel.intervalInPlusUp[index] = day.inflow.Sum(a + 1, b).lots + day.uncertainUp.Sum(a + 1, b).lots;
+        panel.intervalOutPlusDown[index] = day.outflow.Sum(a + 1, b).lots + day.uncertainDown.Sum(a + 1, b).lots;
+    }
+}
+
+DetailPanelTexts LoadDetailDay(SessionState& session, CMSChart& chart) {
+    DetailPanelTexts panel;
+    panel.texts[kIdDayTitle] = MasterIdTitle(session.currentMasterId);
+    LoadStoredDay(session.day, session.currentMasterId);
+    FillDaySummary(panel, session.day);
+    FillDayIntervals(panel, session.day, session.history.intervalTexts);
+    SetupDayChart(chart, panel);
+    FillDayChart(chart, panel, session.history.intervalTexts);
+    return panel;
+}
+
+}  // namespace moxtel

@@ -1,0 +1,183 @@
+#include "query/FlowCharts.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace moxtel {
+namespace {
+
+struct Rgb {
+    int r, g, b;
+};
+
+constexpr std::array<Rgb, 5> kHistoryPens = {{{255, 255, 0}, {128, 20, 128}, {0, 255, 0}, {0, 0, 255}, {255, 0, 0}}};
+constexpr std::array<int, 5> kHistoryPenWidths = {40, 40, 60, 80, 100};
+constexpr std::array<Rgb, 5> kDayPens = {{{255, 0, 0}, {0, 255, 0}, {255, 50, 0}, {0, 255, 50}, {125, 125, 125}}};
+constexpr std::array<const char*, 5> kDaySeriesLabels = {"流入", "流出", "流入(加未知)", "流出(加未知)", "未知流向"};
+
+void SetWhiteBackdrop(CMSChart& chart) { chart.SetBackdrop(kFillStyleBrush, 255, 255, 255); }
+
+void SetValueScale(CMSChart& chart, double maximum, double minimum, int major, const std::string& title) {
+    ChartAxis& axis = chart.Axis(AxisId::Value);
+    axis.ValueScale.Auto = false;
+    axis.ValueScale.Maximum = maximum;
+    axis.ValueScale.Minimum = minimum;
+    axis.ValueScale.MajorDivision = major;
+    axis.ValueScale.MinorDivision = 1;
+    axis.AxisTitle = title;
+}
+
+void SetCategoryScale(CMSChart& chart, const std::string& title) {
+    ChartAxis& axis = chart.Axis(AxisId::Category);
+    axis.CategoryScale.Auto = false;
+    axis.CategoryScale.DivisionsPerLabel = 1;
+    axis.CategoryScale.DivisionsPerTick = 1;
+    axis.AxisTitle = title;
+}
+
+void LabelPointsAbove(CMSChart& chart, int seriesCount) {
+    for (int k = 1; k <= seriesCount; ++k) chart.Series(k).LabelLocationType = kLabelLocationAbove;
+}
+
+double CellLots(const CMSFlexGrid& grid, int row, int col) { return LotsOfFigureText(grid.TextAt(row, col)); }
+
+}  // namespace
+
+void SetupHistoryChart(CMSChart& chart, const CMSFlexGrid& grid, int rowCount) {
+    // The count is printed with "%0.0d", which prints nothing at all for 0.
+    chart.SetTitleText((rowCount == 0 ? std::string() : std::to_string(rowCount)) + "日流向曲线图（单位:手）");
+    const double m = FindMaxTotal(grid, rowCount);
+    SetWhiteBackdrop(chart);
+    chart.SetShowLegend(true);
+    for (int k = 1; k <= 5; ++k) {
+        chart.SetColumn(k);
+        chart.SetColumnLabel(grid.TextAt(0, k));
+    }
+    chart.SetStacking(false);
+    const double t = std::trunc(m / 1000);
+    SetValueScale(chart, t * 100, -t * 100, 10, "流向");
+    chart.SetColumnCount(5);
+    for (int k = 1; k <= 5; ++k) {
+        const Rgb& pen = kHistoryPens[static_cast<std::size_t>(k - 1)];
+        chart.SetPenColor(k, pen.r, pen.g, pen.b);
+        chart.Series(k).PenWidth = kHistoryPenWidths[static_cast<std::size_t>(k - 1)];
+    }
+    LabelPointsAbove(chart, 5);
+}
+
+double FindMaxTotal(const CMSFlexGrid& grid, int rowCount) {
+    double m = 0;
+    for (int r = 1; r <= rowCount; ++r) m = std::max(m, CellLots(grid, r, kHistoryTotalCol));
+    return m;
+}
+
+void FillHistoryChart(CMSChart& chart, const CMSFlexGrid& grid, int rowCount, const HistoryChartOptions& options) {
+    chart.SetChartType(options.chartMode == 0 ? kChartType2dLine : kChartType2dBar);
+    chart.SetRowCount(rowCount);
+    SetCategoryScale(chart, "日期");
+    for (int r = 1; r <= rowCount; ++r) {
+        chart.SetRow(r);
+        chart.SetRowLabel(MonthDayLabel(grid.TextAt(r, 0)));
+        for (int k = 1; k <= 5; ++k) {
+            const bool shown = options.showInterval[static_cast<std::size_t>(k - 1)];
+            chart.SetData(r, k, shown ? CellLots(grid, r, k) : 0.0, 0);
+        }
+    }
+    chart.Refresh();
+}
+
+void LoadCompareData(SessionState& session, CMSFlexGrid& hiddenGrid, std::array<CMSChart, 5>& charts) {
+    ApplyTemplateHeaders(session.history, hiddenGrid, session.history.templateName);
+    session.history.rowCount = LoadHistoryRows(session, hiddenGrid);
+    SetupCompareCharts(charts, hiddenGrid, session.history.rowCount);
+    FillCompareCharts(charts, hiddenGrid, session.history.rowCount);
+}
+
+void SetupCompareCharts(std::array<CMSChart, 5>& charts, const CMSFlexGrid& grid, int rowCount) {
+    for (int k = 1; k <= 5; ++k) {
+        CMSChart& chart = charts[static_cast<std::size_t>(k - 1)];
+        SetWhiteBackdrop(chart);
+        chart.SetShowLegend(true);
+        const std::string header = grid.TextAt(0, k);
+        chart.SetColumn(1);
+        chart.SetColumnLabel(header + "入");
+        chart.SetColumn(2);
+        chart.SetColumnLabel(header + "出");
+        chart.SetStacking(false);
+        SetValueScale(chart, std::trunc(FindMaxAbsInterval(grid, k, rowCount)), 0, 5, "流向");
+        chart.SetColumnCount(2);
+        chart.SetPenColor(1, 255, 0, 0);
+        chart.SetPenColor(2, 0, 0, 255);
+        LabelPointsAbove(chart, 2);
+    }
+}
+
+double FindMaxAbsInterval(const CMSFlexGrid& grid, int k, int rowCount) {
+    double m = 0;
+    for (int r = 1; r <= rowCount; ++r) m = std::max(m, std::fabs(CellLots(grid, r, k)));
+    return m;
+}
+
+void FillCompareCharts(std::array<CMSChart, 5>& charts, const CMSFlexGrid& grid, int rowCount) {
+    for (CMSChart& chart : charts) {
+        chart.SetChartType(kChartType2dBar);
+        chart.SetRowCount(rowCount);
+        SetCategoryScale(chart, "日期");
+    }
+    for (int r = 1; r <= rowCount; ++r) {
+        const std::string label = MonthDayLabel(grid.TextAt(r, 0));
+        for (int k = 1; k <= 5; ++k) {
+            CMSChart& chart = charts[static_cast<std::size_t>(k - 1)];
+            chart.SetRow(r);
+            chart.SetRowLabel(label);
+            const double v = CellLots(grid, r, k);
+            chart.SetData(r, 1, v > 0 ? v : 0.0, 0);
+            chart.SetData(r, 2, v > 0 ? 0.0 : -v, 0);
+        }
+    }
+    for (CMSChart& chart : charts) chart.Refresh();
+}
+
+void SetupDayChart(CMSChart& chart, const DetailPanelTexts& panel) {
+    const double a = LotsOfFigureText(panel.Text(kIdSumInflow));
+    const double b = LotsOfFigureText(panel.Text(kIdSumOutflow));
+    const double m = a > b ? a : b;
+    chart.SetTitleText("日流量图（单位：手）");
+    SetWhiteBackdrop(chart);
+    chart.SetShowLegend(true);
+    for (int k = 1; k <= 5; ++k) {
+        chart.SetColumn(k);
+        chart.SetColumnLabel(kDaySeriesLabels[static_cast<std::size_t>(k - 1)]);
+    }
+    chart.SetStacking(false);
+    SetValueScale(chart, std::trunc(m / 100) * 100, 0, 10, "流向(手)");
+    chart.SetColumnCount(5);
+    for (int k = 1; k <= 5; ++k) {
+        const Rgb& pen = kDayPens[static_cast<std::size_t>(k - 1)];
+        chart.SetPenColor(k, pen.r, pen.g, pen.b);
+    }
+    LabelPointsAbove(chart, 5);
+}
+
+void FillDayChart(CMSChart& chart, const DetailPanelTexts& panel, const std::array<std::string, 5>& intervalTexts) {
+    chart.SetRowCount(5);
+    SetCategoryScale(chart, "区间");
+    for (int r = 1; r <= 5; ++r) {
+        const auto n = static_cast<std::size_t>(r - 1);
+        chart.SetRow(r);
+        chart.SetRowLabel(intervalTexts[n]);
+        chart.SetData(r, 1, LotsOfFigureText(panel.Text(IntervalValueId(PanelGroup::Inflow, r))), 0);
+        chart.SetData(r, 2, LotsOfFigureText(panel.Text(IntervalValueId(PanelGroup::Outflow, r))), 0);
+        chart.SetData(r, 3, panel.intervalInPlusUp[n], 0);
+        chart.SetData(r, 4, panel.intervalOutPlusDown[n], 0);
+        chart.SetData(r, 5, LotsOfFigureText(panel.Text(IntervalValueId(PanelGroup::Uncertain, r))), 0);
+    }
+    chart.Refresh();
+}
+
+std::string MonthDayLabel(std::string_view date) {
+    const std::size_t dash = date.find('-');
+    return std::string(dash == std::string_view::npos ? date : date.substr(dash + 1));
+}
+
+}  // namespace moxtel

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "query/CMSChart.h"
+#include "query/CMSFlexGrid.h"
+#include "query/DetailQuery.h"
+#include "query/HistoryQuery.h"
+#include "query/SessionState.h"
+
+namespace moxtel {
+
+// The history chart, the five comparison charts and the day chart, computed into CMSChart models from
+// the history grid (or the comparison window's hidden grid) and the detail panel. Values are lots (手).
+
+// History chart set-up after every query: title "<n>日流向曲线图（单位:手）" (no number for 0 days),
+// one series per interval labelled with its grid header, value axis ±(m/1000 truncated)×100 where m
+// is FindMaxTotal.
+void SetupHistoryChart(CMSChart& chart, const CMSFlexGrid& grid, int rowCount);
+
+// Largest lots figure of the total column over rows 1..rowCount, at least 0.
+double FindMaxTotal(const CMSFlexGrid& grid, int rowCount);
+
+// One category per listed day (label mm-dd), the interval lots of each day; an interval whose show
+// flag is off gets zeros. Line chart for chartMode 0, bar chart for 1. Keeps the axis range.
+void FillHistoryChart(CMSChart& chart, const CMSFlexGrid& grid, int rowCount, const HistoryChartOptions& options);
+
+// Comparison window start: repeats the last history query of session.history into the hidden grid
+// (headers, rows, rowCount, currentMasterId and session.day as the query does), then sets up and fills
+// the five charts; charts[k-1] shows interval k.
+void LoadCompareData(SessionState& session, CMSFlexGrid& hiddenGrid, std::array<CMSChart, 5>& charts);
+
+// Two bar series per chart, "<header>入" red and "<header>出" blue; value axis 0..largest absolute lots.
+void SetupCompareCharts(std::array<CMSChart, 5>& charts, const CMSFlexGrid& grid, int rowCount);
+
+// Largest absolute lots figure of grid column k over rows 1..rowCount, at least 0.
+double FindMaxAbsInterval(const CMSFlexGrid& grid, int k, int rowCount);
+
+// Per day and interval: a positive figure as series 1, anything else as series 2 with its sign turned.
+void FillCompareCharts(std::array<CMSChart, 5>& charts, const CMSFlexGrid& grid, int rowCount);
+
+// Day chart of the detail window: five series (inflow, outflow, with uncertain up/down, uncertain)
+// with the value axis 0..(larger of inflow and outflow lots, cut to the hundred below).
+void SetupDayChart(CMSChart& chart, const DetailPanelTexts& panel);
+
+// One category per interval, labelled with intervalTexts.
+void FillDayChart(CMSChart& chart, const DetailPanelTexts& panel, const std::array<std::string, 5>& intervalTexts);
+
+// "2000-01-01" -> "01-01": the text after the first "-", the whole text when there is none.
+std::string MonthDayLabel(std::string_view date);
+
+}  // namespace moxtel

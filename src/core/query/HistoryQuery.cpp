@@ -1,0 +1,198 @@
+#include "query/HistoryQuery.h"
+
+#include <algorithm>
+
+#include "common/TextUtil.h"
+#include "data/CAdoDatabase.h"
+#include "query/FlowCharts.h"
+#include "stats/FlowFigure.h"
+#include "stats/IntervalRules.h"
+#include "templates/TemplateStore.h"
+
+namespace moxtel {
+namespace {
+
+// Stored days of one stock between two dates, with their four bucket rows. Aliases: c transin,
+// b transout, d transinun, e transoutun. Columns: 0 rowid, 1 code, 2 datet, then 11 lots and 11
+// amounts for each of c, b, d, e. The inner joins drop a day missing any bucket row.
+constexpr const char* kHistorySql =
+    "\tselect a.rowid,a.code,a.datet,c.one,c.two,c.three,c.four,c.five,c.six,c.seven,c.eight,c.nine,c.ten,c.more,"
+    "c.onep,c.twop,c.threep,c.fourp,c.fivep,c.sixp,c.sevenp,c.eightp,c.ninep,c.tenp,c.morep,"
+    "b.one,b.two,b.three,b.four,b.five,b.six,b.seven,b.eight,b.nine,b.ten,b.more,b.onep,b.twop,b.threep,b.fourp,"
+    "b.fivep,b.sixp,b.sevenp,b.eightp,b.ninep,b.tenp,b.morep ,"
+    "d.one,d.two,d.three,d.four,d.five,d.six,d.seven,d.eight,d.nine,d.ten,d.more,d.onep,d.twop,d.threep,d.fourp,"
+    "d.fivep,d.sixp,d.sevenp,d.eightp,d.ninep,d.tenp,d.morep ,"
+    "e.one,e.two,e.three,e.four,e.five,e.six,e.seven,e.eight,e.nine,e.ten,e.more,e.onep,e.twop,e.threep,e.fourp,"
+    "e.fivep,e.sixp,e.sevenp,e.eightp,e.ninep,e.tenp,e.morep  "
+    "from gpmaster a inner join "
+    "((transin c inner join (transinun d inner join transoutun e on d.masterid=e.masterid) on c.masterid=d.masterid) "
+    "inner join  transout b on b.masterid=c.masterid) on a.rowid=b.masterid where datet>=?"
+    " and datet<=? and code=? order by datet";
+
+constexpr int kDateColWidth = 1500;
+constexpr int kFigureColWidth = 2500;
+
+void PutCell(CMSFlexGrid& grid, int row, int col, const std::string& text) {
+    grid.SetRow(row);
+    grid.SetCol(col);
+    grid.SetText(text);
+}
+
+void PutFigure(CMSFlexGrid& grid, int row, int col, const FlowFigure& figure, std::uint32_t color) {
+    PutCell(grid, row, col, figure.Text());
+    grid.SetCellForeColor(color);
+}
+
+std::uint32_t SignColor(double lots) { return lots > 0 ? kColorRed : kColorGreen; }
+
+// One bucket set from 11 lots columns starting at lotsCol and 11 amount columns after them.
+void ReadBuckets(const CAdoDatabase& db, int lotsCol, FlowBuckets& buckets) {
+    for (int i = 1; i <= kBucketCount; ++i) {
+        buckets[i].lots = ParseLeadingDouble(db.GetFieldText(lotsCol + i - 1));
+        buckets[i].amount = ParseLeadingDouble(db.GetFieldText(lotsCol + kBucketCount + i - 1));
+    }
+}
+
+void ReadDayRow(const CAdoDatabase& db, DayFlowResult& day) {
+    day.ClearBuckets();
+    ReadBuckets(db, 3, day.inflow);
+    ReadBuckets(db, 25, day.outflow);
+    ReadBuckets(db, 47, day.uncertainUp);
+    ReadBuckets(db, 69, day.uncertainDown);
+}
+
+// A header bound: the twelve values 0, 100, ... 1000 and 1001 ("1000+") give 0..11; anything else
+// its hundreds, kept within 0..11.
+int BucketBound(std::string_view text) {
+    const int n = text == "1000+" ? 1001 : ParseLeadingInt(text);
+    return n == 1001 ? kBucketCount : std::clamp(n / 100, 0, kBucketCount);
+}
+
+}  // namespace
+
+bool ApplyTemplateHeaders(HistoryQueryState& state, CMSFlexGrid& grid, const std::string& templateName) {
+    state.templateName = templateName;
+    grid.SetCols(kHistoryGridCols);
+    grid.SetColWidth(0, kDateColWidth);
+    for (int c = 1; c <= kHistoryTotalCol; ++c) grid.SetColWidth(c, kFigureColWidth);
+    grid.SetColWidth(kHistoryMasterIdCol, 0);
+    PutCell(grid, 0, 0, "日期");
+
+    std::array<std::string, 5> texts = state.intervalTexts;
+    bool found = true;
+    if (templateName.empty()) {
+        for (std::size_t k = 0; k < texts.size(); ++k) texts[k] = std::string(kHistoryDefaultIntervalTexts[k]);
+    } else if (auto values = LoadTemplateValues(templateName)) {
+        texts = *values;
+    } else {
+        found = false;
+    }
+    for (int k = 1; k <= 5; ++k) {
+        const auto index = static_cast<std::size_t>(k - 1);
+        PutCell(grid, 0, k, texts[index] + "(手)");
+        state.intervalTexts[index] = texts[index];
+    }
+    PutCell(grid, 0, 6, "流向");
+    PutCell(grid, 0, 7, "流向(加未知流向)");
+    PutCell(grid, 0, 8, "总量");
+    return found;
+}
+
+Result<int> QueryHistory(SessionState& session, const HistoryQueryInput& input, CMSFlexGrid& grid, CMSChart& chart,
+                         const HistoryChartOptions& options) {
+    HistoryQueryState& state = session.history;
+    state.templateName.clear();
+    state.stockCode.clear();
+    state.startDate.clear();
+    state.endDate.clear();
+    state.rowCount = 0;
+    grid.SetRows(1);
+    ApplyTemplateHeaders(state, grid, input.templateName);
+    return RunHistoryQuery(session, input, grid, chart, options);
+}
+
+Result<int> RunHistoryQuery(SessionState& session, const HistoryQueryInput& input, CMSFlexGrid& grid, CMSChart& chart,
+                            const HistoryChartOptions& options) {
+    HistoryQueryState& state = session.history;
+    state.stockCode = input.stockCode;
+    if (state.stockCode.empty()) return Error{kMsgChooseStock};
+    state.startDate = input.startDate;
+    state.endDate = input.endDate;
+    if (state.startDate.empty() || state.endDate.empty()) return Error{kMsgChoosePeriod};
+
+    const int n = LoadHistoryRows(session, grid);
+    if (n > 0) state.rowCount = n;
+    SetupHistoryChart(chart, grid, state.rowCount);
+    if (n > 0) FillHistoryChart(chart, grid, state.rowCount, options);
+    return n;
+}
+
+int LoadHistoryRows(SessionState& session, CMSFlexGrid& grid) {
+    const HistoryQueryState& state = session.history;
+    CAdoDatabase db;
+    db.OpenRecordset(kHistorySql, {state.startDate, state.endDate, state.stockCode});
+    int j = 0;
+    if (!db.IsEOF()) {
+        db.MoveFirst();
+        while (!db.IsEOF()) {
+            ++j;
+            ReadDayRow(db, session.day);
+            session.currentMasterId = db.GetFieldText(0);
+            AddDayRow(grid, session.day, db.GetFieldText(2), j, session.currentMasterId);
+            FillTotalCells(grid, session.day, j);
+            db.MoveNext();
+        }
+    }
+    db.Close();
+    return j;
+}
+
+void AddDayRow(CMSFlexGrid& grid, const DayFlowResult& day, const std::string& dateText, int j,
+               const std::string& masterId) {
+    grid.SetRows(j + 2);
+    PutCell(grid, j, 0, InsertDateDashes(dateText));
+    PutCell(grid, j, kHistoryMasterIdCol, masterId);
+    for (int k = 1; k <= 5; ++k) FillIntervalCell(grid, day, k, j);
+}
+
+void FillIntervalCell(CMSFlexGrid& grid, const DayFlowResult& day, int k, int j) {
+    const auto [lower, upper] = HeaderBucketBounds(grid.TextAt(0, k));
+    const BucketSum in = day.inflow.Sum(lower + 1, upper);
+    const BucketSum out = day.outflow.Sum(lower + 1, upper);
+    const FlowFigure net{in.lots - out.lots, in.amount - out.amount};
+    PutFigure(grid, j, k, net, SignColor(net.lots));
+}
+
+void FillTotalCells(CMSFlexGrid& grid, const DayFlowResult& day, int j) {
+    const RangeFigures all = SumBucketRange(day, 0, kBucketCount);
+    PutFigure(grid, j, 6, all.net, SignColor(all.net.lots));
+    PutFigure(grid, j, 7, all.netWithUncertain, SignColor(all.netWithUncertain.lots));
+    PutFigure(grid, j, 8, all.total, kColorWhite);
+}
+
+std::pair<int, int> HeaderBucketBounds(std::string_view header) {
+    std::string_view lower;
+    std::string_view rest = header;
+    const std::size_t dash = header.find('-');
+    if (dash != std::string_view::npos) {
+        lower = header.substr(0, dash);
+        rest = header.substr(dash);
+    }
+    while (!rest.empty() && rest.front() == '-') rest.remove_prefix(1);
+    const std::string_view upper = rest.substr(0, rest.find('('));
+    return {BucketBound(lower), BucketBound(upper)};
+}
+
+std::string InsertDateDashes(std::string_view text) {
+    // Counted in characters so a dash never splits a multi-byte character of a short or odd text.
+    std::string out(text);
+    out.insert(Utf8Offset(out, 4), "-");
+    out.insert(Utf8Offset(out, 7), "-");
+    return out;
+}
+
+std::string MasterIdOfGridRow(const CMSFlexGrid& grid, int row) { return grid.TextAt(row, kHistoryMasterIdCol); }
+
+double LotsOfFigureText(std::string_view text) { return ParseLeadingDouble(text.substr(0, text.find('('))); }
+
+}  // namespace moxtel

@@ -1,0 +1,78 @@
+#include "query/QueryViews.h"
+
+#include "query/DetailQuery.h"
+#include "query/HistoryQuery.h"
+#include "query/IntervalDetail.h"
+#include "templates/TemplateStore.h"
+
+namespace moxtel {
+namespace {
+
+// "2000-01-01" -> "20000101"; any other text unchanged.
+std::string StoredDateText(const std::string& text) {
+    if (text.size() == 10 && text[4] == '-' && text[7] == '-') return text.substr(0, 4) + text.substr(5, 2) + text.substr(8);
+    return text;
+}
+
+FigureView ViewOf(const RangeFigures& figures) { return {figures, TextsOf(figures)}; }
+
+}  // namespace
+
+RangeTexts TextsOf(const RangeFigures& f) {
+    return {f.inflow.Text(), f.outflow.Text(), f.uncertain.Text(), f.net.Text(), f.netWithUncertain.Text(),
+            f.total.Text()};
+}
+
+Result<HistoryView> LoadHistoryView(const std::string& code, const std::string& from, const std::string& to,
+                                    const std::string& templateName) {
+    if (code.empty()) return Error{kMsgChooseStock};
+    if (from.empty() || to.empty()) return Error{kMsgChoosePeriod};
+    SessionState session;
+    CMSFlexGrid grid(1, kHistoryGridCols);
+    HistoryView view;
+    view.templateFound = ApplyTemplateHeaders(session.history, grid, templateName);
+    session.history.stockCode = code;
+    session.history.startDate = StoredDateText(from);
+    session.history.endDate = StoredDateText(to);
+    const int n = LoadHistoryRows(session, grid);
+    for (int c = 0; c <= kHistoryTotalCol; ++c) view.headers[static_cast<std::size_t>(c)] = grid.TextAt(0, c);
+    for (int r = 1; r <= n; ++r) {
+        HistoryRowView row;
+        row.date = grid.TextAt(r, 0);
+        row.masterId = MasterIdOfGridRow(grid, r);
+        for (int c = 1; c <= kHistoryTotalCol; ++c) {
+            row.cells[static_cast<std::size_t>(c - 1)] = grid.TextAt(r, c);
+            row.colors[static_cast<std::size_t>(c - 1)] = grid.CellForeColorAt(r, c);
+        }
+        view.rows.push_back(std::move(row));
+    }
+    return view;
+}
+
+DayView LoadDayView(const std::string& masterId, const std::string& templateName) {
+    DayView view;
+    view.masterId = masterId;
+    view.title = MasterIdTitle(masterId);
+    DayFlowResult day;
+    view.stored = LoadStoredDay(day, masterId);
+    view.totals = ViewOf(SumBucketRange(day, 0, kBucketCount));
+
+    std::array<std::string, 5> texts;
+    for (std::size_t n = 0; n < texts.size(); ++n) texts[n] = std::string(kDefaultIntervalTexts[n]);
+    if (!templateName.empty()) {
+        if (auto values = LoadTemplateValues(templateName)) texts = *values;
+        else view.templateFound = false;
+    }
+    for (std::size_t n = 0; n < texts.size(); ++n) {
+        const auto [a, b] = ParseIntervalText(texts[n]);
+        view.intervals[n] = {texts[n], ViewOf(SumBucketRange(day, a, b))};
+    }
+    for (int k = 1; k <= kBucketCount; ++k) {
+        const auto index = static_cast<std::size_t>(k - 1);
+        view.buckets[index] = {std::string(kBucketLabels[index]), ViewOf(SumBucketRange(day, k - 1, k))};
+    }
+    view.uncertainTrades = LoadUncertainDetail(masterId);
+    return view;
+}
+
+}  // namespace moxtel

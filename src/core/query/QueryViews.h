@@ -1,0 +1,73 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/Result.h"
+#include "query/UncertainDetail.h"
+#include "stats/IntervalRules.h"
+
+namespace moxtel {
+
+// Read-only views of stored days for the command line: the same rows, texts and figures the history
+// and detail windows show, as plain structs. Nothing here touches a session.
+
+// One listed day: grid columns 1..8 of its history row with their text colours.
+struct HistoryRowView {
+    std::string date;      // yyyy-mm-dd
+    std::string masterId;
+    std::array<std::string, 8> cells;    // 5 intervals, net, net with uncertain, total
+    std::array<std::uint32_t, 8> colors{};
+};
+
+struct HistoryView {
+    bool templateFound = true;         // false: the named template does not exist, default headers used
+    std::array<std::string, 9> headers;  // grid header row, columns 0..8
+    std::vector<HistoryRowView> rows;    // ascending date
+};
+
+// Stored days of code between from and to (yyyymmdd or yyyy-mm-dd, both inclusive) with the intervals
+// of the named template ("" for the defaults). Error: kMsgChooseStock or kMsgChoosePeriod for an empty
+// code or date.
+Result<HistoryView> LoadHistoryView(const std::string& code, const std::string& from, const std::string& to,
+                                    const std::string& templateName);
+
+// The six figures of a range with their display texts.
+struct RangeTexts {
+    std::string inflow, outflow, uncertain, net, netWithUncertain, total;
+};
+RangeTexts TextsOf(const RangeFigures& figures);
+
+struct FigureView {
+    RangeFigures figures;
+    RangeTexts texts;
+};
+
+struct DayIntervalView {
+    std::string label;  // the interval text, e.g. "300-500"
+    FigureView figures;
+};
+
+struct DayBucketView {
+    std::string label;  // "0--100" .. "1000----"
+    FigureView figures;
+};
+
+struct DayView {
+    std::string masterId;
+    std::string title;          // MasterIdTitle
+    bool stored = false;        // some bucket row of the day exists
+    bool templateFound = true;  // false: the named template does not exist, default intervals used
+    FigureView totals;          // buckets 1..11, uncertain trades included
+    std::array<DayIntervalView, 5> intervals;
+    std::array<DayBucketView, 11> buckets;
+    std::vector<UncertainDetailRow> uncertainTrades;  // newest time first
+};
+
+// The stored day of masterId as the detail windows show it, with the intervals of the named template
+// ("" for the default texts "0-300" .. "1000---"). An unknown id gives all zeros and stored false.
+DayView LoadDayView(const std::string& masterId, const std::string& templateName);
+
+}  // namespace moxtel

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "query/CMSFlexGrid.h"
+
+namespace moxtel {
+
+// Colours of a neighbour's lots: an outflow neighbour green, any other (inflow or uncertain) red.
+inline constexpr std::uint32_t kColorNeighbourOut = RgbColor(0, 153, 0);
+inline constexpr std::uint32_t kColorNeighbourOther = RgbColor(255, 0, 0);
+
+// One stored trade of uncertain direction as the uncertain-direction window shows it: the stored
+// texts, with the neighbours' lots signed ("-" for an outflow neighbour) and coloured.
+struct UncertainDetailRow {
+    std::string time;         // datet
+    std::string price;        // price
+    std::string lots;         // transunknow
+    std::string before;       // transbef, signed by flagbef
+    std::uint32_t beforeColor = kColorNeighbourOther;
+    std::string beforePrice;  // pricebefor
+    std::string after;        // transend, signed by flagend
+    std::uint32_t afterColor = kColorNeighbourOther;
+    std::string afterPrice;   // priceend
+};
+
+// The day's uncertain trades, newest time text first; none for an empty master id.
+std::vector<UncertainDetailRow> LoadUncertainDetail(const std::string& masterId);
+
+// Seven columns with their widths and the header row.
+void SetUncertainGridHeaders(CMSFlexGrid& grid);
+
+// Rows 1..n from LoadUncertainDetail, one empty row after the last; only headers for an empty id.
+void FillUncertainGrid(CMSFlexGrid& grid, const std::string& masterId);
+
+}  // namespace moxtel
