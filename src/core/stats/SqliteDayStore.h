@@ -1,0 +1,51 @@
+#pragma once
+
+#include <string>
+
+#include "data/CAdoDatabase.h"
+#include "stats/DayStore.h"
+
+namespace moxtel {
+
+// The day store on the database of CAdoDatabase::DatabaseFile(). One object serves one
+// statistics run: it holds one connection, and its statements form one transaction that begins
+// before the header's queries and ends with Commit. Rollback, or destruction without Commit,
+// leaves the database exactly as before the run, the earlier copy of a re-run day included.
+//
+// In read-only mode (statistics without storing) the header's queries run to find yesId and the
+// previous close, but nothing is written and nothing is created: a missing database file reads
+// as an empty store.
+class SqliteDayStore : public IDayStore {
+public:
+    explicit SqliteDayStore(bool readOnly = false);
+    ~SqliteDayStore() override;
+    SqliteDayStore(const SqliteDayStore&) = delete;
+    SqliteDayStore& operator=(const SqliteDayStore&) = delete;
+
+    bool StoreDayHeader(const std::string& stockCode, const std::string& tradeDate, const std::string& masterId,
+                        const std::string& previousCloseText, const std::string& turnoverText,
+                        DayHeaderInfo& info) override;
+    bool StoreUncertainTrade(const UncertainTrade& trade) override;
+    bool StoreDayBuckets(const DayFlowResult& day, const std::string& masterId, const std::string& firstPriceText,
+                         const std::string& lastPriceText) override;
+    bool Commit() override;
+    void Rollback() override;
+
+    // Uncertain trades stored by this run so far (0 in read-only mode). The caller sets its current
+    // master id to the day's masterId when this is non-zero after the run.
+    int StoredUncertainCount() const { return m_uncertainCount; }
+
+private:
+    bool FindHeader(const std::string& stockCode, const std::string& masterId, std::string& yesId,
+                    std::string& storedClose);
+
+    CAdoDatabase m_db;
+    bool m_readOnly;
+    int m_uncertainCount = 0;
+};
+
+// Removes the master row with rowid id and every child row with masterid id (six statements; each
+// runs even after an earlier one failed). False when any failed (already reported).
+bool DeleteStoredDay(CAdoDatabase& db, const std::string& id);
+
+}  // namespace moxtel

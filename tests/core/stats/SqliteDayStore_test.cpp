@@ -1,0 +1,356 @@
+#include "stats/SqliteDayStore.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "core/data/TestDatabase.h"
+
+namespace moxtel {
+namespace {
+
+using test::TestDatabase;
+using Rows = std::vector<std::vector<std::string>>;
+
+UncertainTrade Trade(const std::string& masterId, const std::string& code, const std::string& time) {
+    return {"10.00", "10.04", "0", "150", "未知", "入", masterId, code, "50", "10.00", time};
+}
+
+// One whole statistics run through the store: header, uncertain trades, buckets, commit.
+struct DayRun {
+    std::string code = "ABC(600000)";
+    std::string date = "20000101";
+    std::string previousClose;
+    std::string turnover;
+    std::string lastPrice = "10.02";
+    int uncertainTrades = 0;
+    double inflowLots = 150;
+
+    std::string MasterId() const { return code + date; }
+
+    DayHeaderInfo Store(bool readOnly = false) const {
+        SqliteDayStore store(readOnly);
+        DayHeaderInfo info;
+        EXPECT_TRUE(store.StoreDayHeader(code, date, MasterId(), previousClose, turnover, info));
+        for (int i = 0; i < uncertainTrades; ++i) {
+            EXPECT_TRUE(store.StoreUncertainTrade(Trade(MasterId(), code, "09:30:0" + std::to_string(i))));
+        }
+        DayFlowResult day;
+        day.inflow[2] = {inflowLots, 15.06};
+        EXPECT_TRUE(store.StoreDayBuckets(day, MasterId(), "10.04", lastPrice));
+        EXPECT_EQ(store.StoredUncertainCount(), readOnly ? 0 : uncertainTrades);
+        EXPECT_TRUE(store.Commit());
+        return info;
+    }
+};
+
+// Every stored row of one day, all six tables, for comparing before and after.
+Rows DayRows(const std::string& masterId) {
+    Rows all = TestDatabase::Rows("select * from gpmaster where rowid=?", {masterId});
+    for (const char* table : {"transin", "transout", "transinun", "transoutun", "transun"}) {
+        for (auto& row : TestDatabase::Rows(std::string("select * from ") + table + " where masterid=?", {masterId})) {
+            all.push_back(std::move(row));
+        }
+    }
+    return all;
+}
+
+int ChildRows(const std::string& masterId) {
+    int n = 0;
+    for (const char* table : {"transin", "transout", "transinun", "transoutun", "transun"}) {
+        n += std::stoi(TestDatabase::Scalar(std::string("select count(*) from ") + table + " where masterid=?",
+                                            {masterId}));
+    }
+    return n;
+}
+
+TEST(SqliteDayStoreHeader, FirstDayOfAStock) {
+    TestDatabase t;
+    DayRun run;
+    const DayHeaderInfo info = run.Store();
+    EXPECT_EQ(info.yesId, "0");
+    EXPECT_EQ(info.previousClose, "0");
+    EXPECT_EQ(info.turnoverText, " ");
+
+    const Rows master = TestDatabase::Rows(
+        "select rowid,code,yesid,datet,transchange,pricebeg,priceend,transindr,transoutdr,transinundr,transoutundr "
+        "from gpmaster");
+    EXPECT_EQ(master, (Rows{{"ABC(600000)20000101", "ABC(600000)", "0", "20000101", " ", "10.04", "10.02",
+                             "ABC(600000)20000101in", "ABC(600000)20000101o", "ABC(600000)20000101inun",
+                             "ABC(600000)20000101oun"}}));
+    EXPECT_EQ(ChildRows(run.MasterId()), 4);
+    EXPECT_TRUE(t.messages.empty());
+}
+
+TEST(SqliteDayStoreHeader, TypedTextsWinOverStoredOnes) {
+    TestDatabase t;
+    DayRun first;
+    first.Store();
+    DayRun second = first;
+    second.date = "20000102";
+    second.previousClose = "9.87";
+    second.turnover = "1.5%";
+    const DayHeaderInfo info = second.Store();
+    EXPECT_EQ(info.yesId, first.MasterId());
+    EXPECT_EQ(info.previousClose, "9.87");
+    EXPECT_EQ(info.turnoverText, "1.5%");
+    EXPECT_EQ(TestDatabase::Scalar("select transchange from gpmaster where rowid=?", {second.MasterId()}), "1.5%");
+}
+
+TEST(SqliteDayStoreHeader, SecondDayTakesThePreviousDaysKeyAndClose) {
+    TestDatabase t;
+    DayRun first;
+    first.lastPrice = "10.55";
+    first.Store();
+    DayRun second = first;
+    second.date = "20000102";
+    const DayHeaderInfo info = second.Store();
+    EXPECT_EQ(info.yesId, "ABC(600000)20000101");
+    EXPECT_EQ(info.previousClose, "10.55");
+    EXPECT_EQ(TestDatabase::Scalar("select yesid from gpmaster where rowid=?", {second.MasterId()}),
+              first.MasterId());
+}
+
+TEST(SqliteDayStoreHeader, EarlierDayAfterALaterOneFollowsTheLaterOne) {
+    TestDatabase t;
+    DayRun later;
+    later.date = "20010105";
+    later.lastPrice = "11.20";
+    later.Store();
+    DayRun earlier = later;
+    earlier.date = "20001229";  // an earlier year: text order is date order
+    const DayHeaderInfo info = earlier.Store();
+    EXPECT_EQ(info.yesId, later.MasterId());
+    EXPECT_EQ(info.previousClose, "11.20");
+}
+
+TEST(SqliteDayStoreHeader, OtherStocksAreNoPreviousDay) {
+    TestDatabase t;
+    DayRun other;
+    other.code = "XYZ(000001)";
+    other.Store();
+    DayRun run;
+    EXPECT_EQ(run.Store().yesId, "0");
+}
+
+TEST(SqliteDayStoreReplace, RerunLeavesOneCopyWithTheSecondRunsFiguresAndTheSameYesId) {
+    TestDatabase t;
+    DayRun day1;
+    day1.Store();
+    DayRun day2 = day1;
+    day2.date = "20000102";
+    day2.uncertainTrades = 3;
+    day2.Store();
+
+    DayRun again = day2;
+    again.uncertainTrades = 1;
+    again.inflowLots = 1234.5;
+    const DayHeaderInfo info = again.Store();
+    EXPECT_EQ(info.yesId, day1.MasterId());
+    EXPECT_EQ(TestDatabase::Scalar("select count(*) from gpmaster where rowid=?", {day2.MasterId()}), "1");
+    EXPECT_EQ(ChildRows(day2.MasterId()), 4 + 1);
+    EXPECT_EQ(TestDatabase::Scalar("select two from transin where masterid=?", {day2.MasterId()}), "1235");
+    EXPECT_EQ(TestDatabase::Scalar("select yesid from gpmaster where rowid=?", {day2.MasterId()}), day1.MasterId());
+
+    // Re-running the older day while a newer one is stored keeps its own previous day ("0").
+    EXPECT_EQ(day1.Store().yesId, "0");
+    EXPECT_EQ(TestDatabase::Count("gpmaster"), 2);
+}
+
+TEST(SqliteDayStoreBuckets, EachSetGoesToItsTableWithHalvesRoundedAwayFromZero) {
+    TestDatabase t;
+    const std::string id = "ABC(600000)20000101";
+    SqliteDayStore store;
+    DayHeaderInfo info;
+    ASSERT_TRUE(store.StoreDayHeader("ABC(600000)", "20000101", id, "", "", info));
+    DayFlowResult day;
+    day.inflow[1] = {1234.5, 26.25};
+    day.inflow[11] = {2500, 250.04};
+    day.outflow[11] = {1200, 120};
+    day.uncertainUp[4] = {300, 30.06};
+    day.uncertainDown[10] = {999.4999, 0.05};
+    day.uncertain[5] = {777, 77};  // never stored as buckets
+    ASSERT_TRUE(store.StoreDayBuckets(day, id, "10.04", "10.02"));
+    ASSERT_TRUE(store.Commit());
+
+    const auto row = [&](const char* table) {
+        return TestDatabase::Rows(std::string("select * from ") + table + " where masterid=?", {id}).at(0);
+    };
+    const std::vector<std::string> transin{id + "in", "1235", "0",   "0",   "0",   "0",   "0",   "0",
+                                           "0",       "0",    "0",   "2500", "26.3", "0.0", "0.0", "0.0",
+                                           "0.0",     "0.0",  "0.0", "0.0", "0.0", "0.0", "250.0", id};
+    EXPECT_EQ(row("transin"), transin);
+    EXPECT_EQ(row("transout")[0], id + "o");
+    EXPECT_EQ(row("transout")[11], "1200");
+    EXPECT_EQ(row("transout")[22], "120.0");
+    EXPECT_EQ(row("transinun")[0], id + "inun");
+    EXPECT_EQ(row("transinun")[4], "300");
+    EXPECT_EQ(row("transinun")[15], "30.1");
+    EXPECT_EQ(row("transoutun")[0], id + "oun");
+    EXPECT_EQ(row("transoutun")[10], "999");
+    EXPECT_EQ(row("transoutun")[21], "0.1");
+}
+
+TEST(SqliteDayStoreUncertain, TradesAreStoredInOrderWithEveryField) {
+    TestDatabase t;
+    const std::string id = "ABC(600000)20000101";
+    SqliteDayStore store;
+    DayHeaderInfo info;
+    ASSERT_TRUE(store.StoreDayHeader("ABC(600000)", "20000101", id, "", "", info));
+    const UncertainTrade first{"10.00", "10.04", "0", "150", "未知", "入", id, "ABC(600000)", "50", "10.00", "09:30:01"};
+    const UncertainTrade last{"10.00", "0", "1200", "0", "出", "未知", id, "ABC(600000)", "300", "10.02", "09:30:12"};
+    ASSERT_TRUE(store.StoreUncertainTrade(first));
+    ASSERT_TRUE(store.StoreUncertainTrade(last));
+    EXPECT_EQ(store.StoredUncertainCount(), 2);
+    ASSERT_TRUE(store.StoreDayBuckets(DayFlowResult{}, id, "10.04", "10.02"));
+    ASSERT_TRUE(store.Commit());
+
+    const Rows rows = TestDatabase::Rows(
+        "select pricebefor,priceend,transbef,transend,flagbef,flagend,masterid,gpcode,transunknow,price,datet "
+        "from transun order by oid");
+    EXPECT_EQ(rows, (Rows{{"10.00", "10.04", "0", "150", "未知", "入", id, "ABC(600000)", "50", "10.00", "09:30:01"},
+                          {"10.00", "0", "1200", "0", "出", "未知", id, "ABC(600000)", "300", "10.02", "09:30:12"}}));
+}
+
+TEST(SqliteDayStoreValues, QuotesInCodesAndTextsAreStoredAndFound) {
+    TestDatabase t;
+    DayRun first;
+    first.code = "O'NEIL'S(60'0)";
+    first.turnover = "3'5";
+    first.lastPrice = "1'0";
+    first.uncertainTrades = 2;
+    first.Store();
+    DayRun second = first;
+    second.date = "20000102";
+    second.turnover = "";
+    const DayHeaderInfo info = second.Store();
+    EXPECT_EQ(info.yesId, first.MasterId());
+    EXPECT_EQ(info.previousClose, "1'0");
+    EXPECT_EQ(TestDatabase::Scalar("select transchange from gpmaster where rowid=?", {first.MasterId()}), "3'5");
+    EXPECT_EQ(ChildRows(first.MasterId()), 4 + 2);
+    EXPECT_TRUE(t.messages.empty());
+}
+
+TEST(SqliteDayStoreFailure, RollbackOrDestructionKeepsTheEarlierCopy) {
+    TestDatabase t;
+    DayRun stored;
+    stored.uncertainTrades = 2;
+    stored.Store();
+    const Rows before = DayRows(stored.MasterId());
+
+    {
+        SqliteDayStore store;
+        DayHeaderInfo info;
+        ASSERT_TRUE(store.StoreDayHeader(stored.code, stored.date, stored.MasterId(), "", "", info));
+        ASSERT_TRUE(store.StoreUncertainTrade(Trade(stored.MasterId(), stored.code, "10:00:00")));
+        store.Rollback();
+    }
+    EXPECT_EQ(DayRows(stored.MasterId()), before);
+    {
+        SqliteDayStore store;  // a run that stops without a word
+        DayHeaderInfo info;
+        ASSERT_TRUE(store.StoreDayHeader(stored.code, stored.date, stored.MasterId(), "", "", info));
+        ASSERT_TRUE(store.StoreUncertainTrade(Trade(stored.MasterId(), stored.code, "10:00:00")));
+    }
+    EXPECT_EQ(DayRows(stored.MasterId()), before);
+    EXPECT_EQ(TestDatabase::Scalar("PRAGMA integrity_check"), "ok");
+}
+
+TEST(SqliteDayStoreFailure, FailingStatementMidwayReportsAndLeavesNothing) {
+    TestDatabase t;
+    DayRun stored;
+    stored.Store();
+    const Rows before = DayRows(stored.MasterId());
+    TestDatabase::Raw("create trigger fail_inun before insert on transinun begin select raise(abort, 'disk gone'); end");
+
+    SqliteDayStore store;
+    DayHeaderInfo info;
+    ASSERT_TRUE(store.StoreDayHeader(stored.code, stored.date, stored.MasterId(), "", "", info));
+    EXPECT_FALSE(store.StoreDayBuckets(DayFlowResult{}, stored.MasterId(), "1", "2"));
+    store.Rollback();
+    EXPECT_EQ(t.messages, std::vector<std::string>{"disk gone"});
+    EXPECT_EQ(DayRows(stored.MasterId()), before);
+    EXPECT_EQ(TestDatabase::Scalar("PRAGMA integrity_check"), "ok");
+}
+
+TEST(SqliteDayStoreFailure, KilledRunLeavesTheDatabaseAsBefore) {
+    TestDatabase t;
+    DayRun stored;
+    stored.uncertainTrades = 1;
+    stored.Store();
+    const Rows before = DayRows(stored.MasterId());
+    const auto sizeBefore = std::filesystem::file_size(t.File());
+
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Enough rows that SQLite must spill changes into the file before the end.
+        SqliteDayStore store;
+        DayHeaderInfo info;
+        store.StoreDayHeader(stored.code, stored.date, stored.MasterId(), "", "", info);
+        for (int i = 0; i < 40000; ++i) store.StoreUncertainTrade(Trade(stored.MasterId(), stored.code, "x"));
+        _exit(0);  // no destructor, no rollback: as if killed
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    // The dead run left half-written pages in the file and its journal beside it.
+    EXPECT_GT(std::filesystem::file_size(t.File()), sizeBefore);
+    EXPECT_TRUE(std::filesystem::exists(t.File() + "-journal"));
+    EXPECT_EQ(DayRows(stored.MasterId()), before);
+    EXPECT_EQ(TestDatabase::Scalar("PRAGMA integrity_check"), "ok");
+}
+
+TEST(SqliteDayStoreFailure, LockedDatabaseFailsTheHeader) {
+    TestDatabase t;
+    TestDatabase::Touch();
+    sqlite3* other = nullptr;
+    sqlite3_open(t.File().c_str(), &other);
+    sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    SqliteDayStore store;
+    DayHeaderInfo info;
+    EXPECT_FALSE(store.StoreDayHeader("A", "20000101", "A20000101", "", "", info));
+    EXPECT_EQ(t.messages, std::vector<std::string>{"database is locked"});
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+}
+
+TEST(SqliteDayStoreReadOnly, MissingDatabaseIsAnEmptyStoreAndStaysMissing) {
+    TestDatabase t;
+    DayRun run;
+    run.previousClose = "9.5";
+    run.uncertainTrades = 2;
+    const DayHeaderInfo info = run.Store(/*readOnly=*/true);
+    EXPECT_EQ(info.yesId, "0");
+    EXPECT_EQ(info.previousClose, "9.5");
+    EXPECT_EQ(info.turnoverText, " ");
+    EXPECT_FALSE(std::filesystem::exists(t.File()));
+    EXPECT_FALSE(std::filesystem::exists(t.Folder() + "/db"));
+    EXPECT_TRUE(t.messages.empty());
+}
+
+TEST(SqliteDayStoreReadOnly, FindsThePreviousDayButWritesNothing) {
+    TestDatabase t;
+    DayRun first;
+    first.lastPrice = "10.55";
+    first.uncertainTrades = 1;
+    first.Store();
+    const Rows before = DayRows(first.MasterId());
+
+    DayRun second = first;
+    second.date = "20000102";
+    const DayHeaderInfo info = second.Store(/*readOnly=*/true);
+    EXPECT_EQ(info.yesId, first.MasterId());
+    EXPECT_EQ(info.previousClose, "10.55");
+    EXPECT_EQ(TestDatabase::Count("gpmaster"), 1);
+
+    // A stored day run again without storing keeps its earlier copy and its own previous day.
+    EXPECT_EQ(first.Store(/*readOnly=*/true).yesId, "0");
+    EXPECT_EQ(DayRows(first.MasterId()), before);
+    EXPECT_TRUE(t.messages.empty());
+}
+
+}  // namespace
+}  // namespace moxtel
