@@ -32,7 +32,12 @@ struct EncodedInterval {
     bool valid = true;
 };
 
+// A choice that is not an item of its list (see IsFromItemText, IsToItemText) encodes as invalid.
 EncodedInterval EncodeInterval(const IntervalChoice& choice);
+
+// Whether text is an item of a from-list ("0" .. "1000") or a to-list ("100" .. "1000", "1000+").
+bool IsFromItemText(std::string_view text);
+bool IsToItemText(std::string_view text);
 
 // List item to choose for a stored from text ("0" for anything that is not an item) and to text
 // ("100" for anything that is not an item, "1000+" for "1000+").
@@ -54,7 +59,8 @@ enum class SaveMode { Insert, Update };
 // Checks the five intervals (message of the first invalid one), then whether the name exists
 // (insert: "该模板已存在，请更换模板名称或点击修改!", update: "该模板不存在，请更换模板名称或点击添加!"),
 // then writes. An Error carries the message to show (empty when the database door reported it).
-// The empty-name check ("请填写模板名称!") is the caller's, before calling.
+// The empty-name check ("请填写模板名称!") is the caller's, before calling; an empty name is
+// still refused here with that message.
 Status SaveTemplate(SaveMode mode, const std::string& name, const std::array<IntervalChoice, 5>& intervals);
 // Deletes the named template; no message when it does not exist.
 Status DeleteTemplate(const std::string& name);

@@ -1,0 +1,49 @@
+#include "maintenance/ClearData.h"
+
+#include <algorithm>
+
+#include "data/CAdoDatabase.h"
+#include "stats/SqliteDayStore.h"
+
+namespace moxtel {
+namespace {
+
+// Any other text would compare against the stored yyyymmdd texts in surprising ways.
+bool IsEightDigitDate(const std::string& date) {
+    return date.size() == 8 && std::all_of(date.begin(), date.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+}  // namespace
+
+std::vector<std::string> LoadStockCodes() {
+    std::vector<std::string> codes;
+    CAdoDatabase db;
+    db.OpenRecordset("select distinct code from gpmaster");
+    if (!db.IsEOF()) {
+        db.MoveFirst();
+        for (; !db.IsEOF(); db.MoveNext()) codes.push_back(db.GetFieldText(0));
+    }
+    db.Close();
+    return codes;
+}
+
+Result<int> ClearStoredDays(const std::string& code, const std::string& date) {
+    if (code.empty()) return Error{kMsgNoStockChosen};
+    if (!IsEightDigitDate(date)) return Error{kMsgNoDateChosen};
+    CAdoDatabase db;
+    if (!db.BeginTransaction()) return Error{};
+    if (!db.OpenRecordset("select rowid from gpmaster where  code=? and datet<=?", {code, date})) return Error{};
+    std::vector<std::string> ids;
+    if (!db.IsEOF()) {
+        db.MoveFirst();
+        for (; !db.IsEOF(); db.MoveNext()) ids.push_back(db.GetFieldText(0));
+    }
+    for (const std::string& id : ids) {
+        if (!DeleteStoredDay(db, id)) return Error{};  // the destructor rolls back
+    }
+    if (!db.Commit()) return Error{};
+    db.Close();
+    return static_cast<int>(ids.size());
+}
+
+}  // namespace moxtel
