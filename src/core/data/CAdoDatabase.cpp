@@ -40,8 +40,8 @@ Row ReadRow(sqlite3_stmt* stmt) {
         if (sqlite3_column_type(stmt, i) == SQLITE_NULL) continue;
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
         const int bytes = sqlite3_column_bytes(stmt, i);
-        row[static_cast<std::size_t>(i)] = text != nullptr ? std::string(text, static_cast<std::size_t>(bytes))
-                                                            : std::string();
+        row[static_cast<std::size_t>(i)] =
+            text != nullptr ? std::string(text, static_cast<std::size_t>(bytes)) : std::string();
     }
     return row;
 }
@@ -175,9 +175,7 @@ void CAdoDatabase::Close() {
     m_hasRecordset = false;
 }
 
-bool CAdoDatabase::BeginTransaction() {
-    return Execute(m_mode == OpenMode::ReadOnly ? "BEGIN" : "BEGIN IMMEDIATE");
-}
+bool CAdoDatabase::BeginTransaction() { return Execute(m_mode == OpenMode::ReadOnly ? "BEGIN" : "BEGIN IMMEDIATE"); }
 
 bool CAdoDatabase::Commit() { return Execute("COMMIT"); }
 

@@ -40,8 +40,8 @@ SqlParams BucketRow(const FlowBuckets& buckets, const std::string& rowId, const 
 
 bool DeleteStoredDay(CAdoDatabase& db, const std::string& id) {
     static constexpr std::array<const char*, 6> kDeletes{
-        "delete from gpmaster where rowid=?",    "delete from transin where masterid=?",
-        "delete from transout where masterid=?", "delete from transun where masterid=?",
+        "delete from gpmaster where rowid=?",     "delete from transin where masterid=?",
+        "delete from transout where masterid=?",  "delete from transun where masterid=?",
         "delete from transinun where masterid=?", "delete from transoutun where masterid=?",
     };
     bool ok = true;
@@ -112,8 +112,8 @@ bool SqliteDayStore::StoreUncertainTrade(const UncertainTrade& t) {
     const bool ok = m_db.Execute(
         "insert into transun (pricebefor,priceend,transbef,transend,flagbef,flagend,masterid,gpcode,transunknow,"
         "price,datet) values(?,?,?,?,?,?,?,?,?,?,?)",
-        {t.pricebefor, t.priceend, t.transbef, t.transend, t.flagbef, t.flagend, t.masterid, t.gpcode,
-         t.transunknow, t.price, t.datet});
+        {t.pricebefor, t.priceend, t.transbef, t.transend, t.flagbef, t.flagend, t.masterid, t.gpcode, t.transunknow,
+         t.price, t.datet});
     if (ok) ++m_uncertainCount;
     return ok;
 }

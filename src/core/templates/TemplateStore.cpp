@@ -16,6 +16,13 @@ constexpr std::array<const char*, 5> kMsgIntervalInvalid{
 constexpr const char* kMsgTemplateExists = "该模板已存在，请更换模板名称或点击修改!";
 constexpr const char* kMsgTemplateMissing = "该模板不存在，请更换模板名称或点击添加!";
 
+constexpr const char* kInsertTemplate =
+    "insert into queryconfig(flagonecode,flagonevalue,flagtwocode,flagtwovalue,flagthreecode,flagthreevalue,"
+    "flagfourcode,flagfourvalue,flagfivecode,flagfivevalue,flagdesc)values(?,?,?,?,?,?,?,?,?,?,?)";
+constexpr const char* kUpdateTemplate =
+    "update queryconfig set flagonecode=?,flagonevalue=?,flagtwocode=?,flagtwovalue=?,flagthreecode=?,"
+    "flagthreevalue=?,flagfourcode=?,flagfourvalue=?,flagfivecode=?,flagfivevalue=? where flagdesc=?";
+
 constexpr std::array<const char*, 11> kFromItems{"0",   "100", "200", "300", "400", "500",
                                                  "600", "700", "800", "900", "1000"};
 constexpr std::array<const char*, 11> kToItems{"100", "200", "300", "400",  "500",  "600",
@@ -70,12 +77,7 @@ Status WriteTemplate(SaveMode mode, const std::string& name, const SqlParams& pa
     const bool exists = !db.IsEOF();
     if (mode == SaveMode::Insert && exists) return Error{kMsgTemplateExists};
     if (mode == SaveMode::Update && !exists) return Error{kMsgTemplateMissing};
-    const char* sql =
-        mode == SaveMode::Insert
-            ? "insert into queryconfig(flagonecode,flagonevalue,flagtwocode,flagtwovalue,flagthreecode,"
-              "flagthreevalue,flagfourcode,flagfourvalue,flagfivecode,flagfivevalue,flagdesc)values(?,?,?,?,?,?,?,?,?,?,?)"
-            : "update queryconfig set flagonecode=?,flagonevalue=?,flagtwocode=?,flagtwovalue=?,flagthreecode=?,"
-              "flagthreevalue=?,flagfourcode=?,flagfourvalue=?,flagfivecode=?,flagfivevalue=? where flagdesc=?";
+    const char* sql = mode == SaveMode::Insert ? kInsertTemplate : kUpdateTemplate;
     if (!db.Execute(sql, params) || !db.Commit()) return Error{};
     db.Close();
     return Done{};

@@ -48,12 +48,6 @@ TEST(DataPaths, ProgramFolderIsTheTextBeforeTheLastSlash) {
     EXPECT_EQ(ProgramFolderOf(""), "");
 }
 
-TEST(DataPaths, RunningProgramFolderHoldsThisTest) {
-    const std::string folder = CDataFolder::GetProgramFolder();
-    EXPECT_EQ(folder, fs::canonical("/proc/self/exe").parent_path().string());
-    EXPECT_EQ(HelpFile(), folder + "/moxtel.chm");
-}
-
 TEST(DataPaths, DatabaseFollowsXdgDataHome) {
     ScopedEnv home("HOME", "/home/tester");
     {

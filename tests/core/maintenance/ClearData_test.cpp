@@ -66,8 +66,9 @@ TEST_F(ClearStoredDaysTest, MissingStockOrMalformedDateIsRefused) {
 }
 
 TEST_F(ClearStoredDaysTest, FailureMidwayDeletesNothing) {
-    TestDatabase::Raw("create trigger keep before delete on transun when old.masterid='A''120240102' "
-                      "begin select raise(abort, 'disk gone'); end");
+    TestDatabase::Raw(
+        "create trigger keep before delete on transun when old.masterid='A''120240102' "
+        "begin select raise(abort, 'disk gone'); end");
     const Result<int> cleared = ClearStoredDays("A'1", "20240103");
     ASSERT_FALSE(cleared.ok());
     EXPECT_EQ(cleared.error().message, "");

@@ -61,8 +61,8 @@ Rows DayRows(const std::string& masterId) {
 int ChildRows(const std::string& masterId) {
     int n = 0;
     for (const char* table : {"transin", "transout", "transinun", "transoutun", "transun"}) {
-        n += std::stoi(TestDatabase::Scalar(std::string("select count(*) from ") + table + " where masterid=?",
-                                            {masterId}));
+        n += std::stoi(
+            TestDatabase::Scalar(std::string("select count(*) from ") + table + " where masterid=?", {masterId}));
     }
     return n;
 }
@@ -110,8 +110,7 @@ TEST(SqliteDayStoreHeader, SecondDayTakesThePreviousDaysKeyAndClose) {
     const DayHeaderInfo info = second.Store();
     EXPECT_EQ(info.yesId, "ABC(600000)20000101");
     EXPECT_EQ(info.previousClose, "10.55");
-    EXPECT_EQ(TestDatabase::Scalar("select yesid from gpmaster where rowid=?", {second.MasterId()}),
-              first.MasterId());
+    EXPECT_EQ(TestDatabase::Scalar("select yesid from gpmaster where rowid=?", {second.MasterId()}), first.MasterId());
 }
 
 TEST(SqliteDayStoreHeader, EarlierDayAfterALaterOneFollowsTheLaterOne) {
@@ -179,9 +178,9 @@ TEST(SqliteDayStoreBuckets, EachSetGoesToItsTableWithHalvesRoundedAwayFromZero) 
     const auto row = [&](const char* table) {
         return TestDatabase::Rows(std::string("select * from ") + table + " where masterid=?", {id}).at(0);
     };
-    const std::vector<std::string> transin{id + "in", "1235", "0",   "0",   "0",   "0",   "0",   "0",
-                                           "0",       "0",    "0",   "2500", "26.3", "0.0", "0.0", "0.0",
-                                           "0.0",     "0.0",  "0.0", "0.0", "0.0", "0.0", "250.0", id};
+    const std::vector<std::string> transin{id + "in", "1235", "0",   "0",    "0",    "0",   "0",     "0",
+                                           "0",       "0",    "0",   "2500", "26.3", "0.0", "0.0",   "0.0",
+                                           "0.0",     "0.0",  "0.0", "0.0",  "0.0",  "0.0", "250.0", id};
     EXPECT_EQ(row("transin"), transin);
     EXPECT_EQ(row("transout")[0], id + "o");
     EXPECT_EQ(row("transout")[11], "1200");
@@ -200,7 +199,8 @@ TEST(SqliteDayStoreUncertain, TradesAreStoredInOrderWithEveryField) {
     SqliteDayStore store;
     DayHeaderInfo info;
     ASSERT_TRUE(store.StoreDayHeader("ABC(600000)", "20000101", id, "", "", info));
-    const UncertainTrade first{"10.00", "10.04", "0", "150", "未知", "入", id, "ABC(600000)", "50", "10.00", "09:30:01"};
+    const UncertainTrade first{"10.00", "10.04",       "0",  "150",   "未知",    "入",
+                               id,      "ABC(600000)", "50", "10.00", "09:30:01"};
     const UncertainTrade last{"10.00", "0", "1200", "0", "出", "未知", id, "ABC(600000)", "300", "10.02", "09:30:12"};
     ASSERT_TRUE(store.StoreUncertainTrade(first));
     ASSERT_TRUE(store.StoreUncertainTrade(last));
@@ -264,7 +264,8 @@ TEST(SqliteDayStoreFailure, FailingStatementMidwayReportsAndLeavesNothing) {
     DayRun stored;
     stored.Store();
     const Rows before = DayRows(stored.MasterId());
-    TestDatabase::Raw("create trigger fail_inun before insert on transinun begin select raise(abort, 'disk gone'); end");
+    TestDatabase::Raw(
+        "create trigger fail_inun before insert on transinun begin select raise(abort, 'disk gone'); end");
 
     SqliteDayStore store;
     DayHeaderInfo info;

@@ -37,7 +37,7 @@ TEST(EncodeInterval, ItemsBecomeBucketBoundsAndTexts) {
         {{"500", ""}, "5-0", "500-0", false},
         {{"400", "300"}, "4-3", "400-300", false},
         {{"1000", "900"}, "10-9", "1000-900", false},
-        {{"50", "100"}, "0-1", "50-100", false},   // not list items
+        {{"50", "100"}, "0-1", "50-100", false},  // not list items
         {{"0", "1001"}, "0-0", "0-1001", false},
     };
     for (const Case& c : cases) {
