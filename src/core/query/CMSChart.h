@@ -54,7 +54,7 @@ struct ChartSeries {
 // index independently of the counts, so a label may be set before the count grows to include it.
 // Indices outside the data grid are ignored by SetData.
 class CMSChart {
-public:
+  public:
     std::string TitleText() const { return m_title; }
     void SetTitleText(std::string text) { m_title = std::move(text); }
     bool ShowLegend() const { return m_showLegend; }
@@ -74,8 +74,8 @@ public:
     void SetRow(int row) { m_row = row; }
     int Column() const { return m_column; }
     void SetColumn(int column) { m_column = column; }
-    void SetRowLabel(const std::string& label);        // label of the current row
-    void SetColumnLabel(const std::string& label);     // legend text of the current column
+    void SetRowLabel(const std::string& label);     // label of the current row
+    void SetColumnLabel(const std::string& label);  // legend text of the current column
     std::string RowLabelAt(int row) const;
     std::string ColumnLabelAt(int column) const;
 
@@ -101,7 +101,7 @@ public:
     int RefreshCount() const { return m_refreshCount; }
     void SetRefreshCallback(std::function<void()> cb) { m_refreshed = std::move(cb); }
 
-private:
+  private:
     struct Point {
         double value = 0.0;
         bool null = false;
@@ -116,10 +116,10 @@ private:
     int m_columnCount = 0;
     int m_row = 1;
     int m_column = 1;
-    std::vector<std::vector<Point>> m_data;  // [row-1][column-1]
-    std::vector<std::string> m_rowLabels;    // [row-1]
-    std::vector<std::string> m_columnLabels; // [column-1]
-    std::vector<ChartSeries> m_series;       // [k-1]
+    std::vector<std::vector<Point>> m_data;   // [row-1][column-1]
+    std::vector<std::string> m_rowLabels;     // [row-1]
+    std::vector<std::string> m_columnLabels;  // [column-1]
+    std::vector<ChartSeries> m_series;        // [k-1]
     std::array<ChartAxis, 2> m_axes{};
     int m_fillStyle = 0;
     std::uint32_t m_fillColor = 0;

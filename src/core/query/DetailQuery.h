@@ -54,7 +54,7 @@ constexpr int IntervalLabelId(PanelGroup group, int n) {
 // into its controls; the dynamic rows are computed by the result panel's rule on session.day.
 struct DetailPanelTexts {
     std::map<int, std::string> texts;
-    std::array<double, 5> intervalInPlusUp{};    // inflow + uncertainUp lots per interval
+    std::array<double, 5> intervalInPlusUp{};     // inflow + uncertainUp lots per interval
     std::array<double, 5> intervalOutPlusDown{};  // outflow + uncertainDown lots per interval
 
     std::string Text(int id) const;  // "" for an id never set
@@ -73,7 +73,8 @@ bool LoadStoredDay(DayFlowResult& day, const std::string& masterId);
 void FillDaySummary(DetailPanelTexts& panel, const DayFlowResult& day);
 
 // Labels and values of intervals 1..5 from the given interval texts, and the chart's per-interval lots.
-void FillDayIntervals(DetailPanelTexts& panel, const DayFlowResult& day, const std::array<std::string, 5>& intervalTexts);
+void FillDayIntervals(DetailPanelTexts& panel, const DayFlowResult& day,
+                      const std::array<std::string, 5>& intervalTexts);
 
 // Detail window start: title of session.currentMasterId, session.day reloaded from the stored day,
 // summary and intervals (with the texts of the last history query), then the day chart.

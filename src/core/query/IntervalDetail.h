@@ -11,7 +11,7 @@ namespace moxtel {
 
 // Labels of the eleven fixed buckets as the interval detail window shows them.
 inline constexpr std::array<std::string_view, kBucketCount> kBucketLabels = {
-    "0--100",  "100--200", "200--300", "300--400",  "400--500", "500--600",
+    "0--100",   "100--200", "200--300", "300--400",  "400--500", "500--600",
     "600--700", "700--800", "800--900", "900--1000", "1000----"};
 
 // Cell ids of the interval detail window per bucket (1..11, top to bottom) and group, the groups

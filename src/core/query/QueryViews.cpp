@@ -10,7 +10,8 @@ namespace {
 
 // "2000-01-01" -> "20000101"; any other text unchanged.
 std::string StoredDateText(const std::string& text) {
-    if (text.size() == 10 && text[4] == '-' && text[7] == '-') return text.substr(0, 4) + text.substr(5, 2) + text.substr(8);
+    if (text.size() == 10 && text[4] == '-' && text[7] == '-')
+        return text.substr(0, 4) + text.substr(5, 2) + text.substr(8);
     return text;
 }
 
@@ -19,8 +20,8 @@ FigureView ViewOf(const RangeFigures& figures) { return {figures, TextsOf(figure
 }  // namespace
 
 RangeTexts TextsOf(const RangeFigures& f) {
-    return {f.inflow.Text(), f.outflow.Text(), f.uncertain.Text(), f.net.Text(), f.netWithUncertain.Text(),
-            f.total.Text()};
+    return {f.inflow.Text(), f.outflow.Text(),          f.uncertain.Text(),
+            f.net.Text(),    f.netWithUncertain.Text(), f.total.Text()};
 }
 
 Result<HistoryView> LoadHistoryView(const std::string& code, const std::string& from, const std::string& to,
@@ -60,8 +61,10 @@ DayView LoadDayView(const std::string& masterId, const std::string& templateName
     std::array<std::string, 5> texts;
     for (std::size_t n = 0; n < texts.size(); ++n) texts[n] = std::string(kDefaultIntervalTexts[n]);
     if (!templateName.empty()) {
-        if (auto values = LoadTemplateValues(templateName)) texts = *values;
-        else view.templateFound = false;
+        if (auto values = LoadTemplateValues(templateName))
+            texts = *values;
+        else
+            view.templateFound = false;
     }
     for (std::size_t n = 0; n < texts.size(); ++n) {
         const auto [a, b] = ParseIntervalText(texts[n]);

@@ -16,14 +16,14 @@ namespace moxtel {
 
 // One listed day: grid columns 1..8 of its history row with their text colours.
 struct HistoryRowView {
-    std::string date;      // yyyy-mm-dd
+    std::string date;  // yyyy-mm-dd
     std::string masterId;
-    std::array<std::string, 8> cells;    // 5 intervals, net, net with uncertain, total
+    std::array<std::string, 8> cells;  // 5 intervals, net, net with uncertain, total
     std::array<std::uint32_t, 8> colors{};
 };
 
 struct HistoryView {
-    bool templateFound = true;         // false: the named template does not exist, default headers used
+    bool templateFound = true;           // false: the named template does not exist, default headers used
     std::array<std::string, 9> headers;  // grid header row, columns 0..8
     std::vector<HistoryRowView> rows;    // ascending date
 };

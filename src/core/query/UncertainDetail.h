@@ -15,15 +15,15 @@ inline constexpr std::uint32_t kColorNeighbourOther = RgbColor(255, 0, 0);
 // One stored trade of uncertain direction as the uncertain-direction window shows it: the stored
 // texts, with the neighbours' lots signed ("-" for an outflow neighbour) and coloured.
 struct UncertainDetailRow {
-    std::string time;         // datet
-    std::string price;        // price
-    std::string lots;         // transunknow
-    std::string before;       // transbef, signed by flagbef
+    std::string time;    // datet
+    std::string price;   // price
+    std::string lots;    // transunknow
+    std::string before;  // transbef, signed by flagbef
     std::uint32_t beforeColor = kColorNeighbourOther;
     std::string beforePrice;  // pricebefor
     std::string after;        // transend, signed by flagend
     std::uint32_t afterColor = kColorNeighbourOther;
-    std::string afterPrice;   // priceend
+    std::string afterPrice;  // priceend
 };
 
 // The day's uncertain trades, newest time text first; none for an empty master id.

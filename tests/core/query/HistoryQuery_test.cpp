@@ -24,10 +24,10 @@ TEST(HistoryHeaderBounds, MapsTheTwelveBoundsAndKeepsOthersInsideTheBuckets) {
         int upper;
     };
     const Case cases[] = {
-        {"0-300(手)", 0, 3},         {"300-500(手)", 3, 5},   {"800-1000(手)", 8, 10},
-        {"1000-1000+(手)", 10, 11},  {"100-1000+(手)", 1, 11}, {"500-0(手)", 5, 0},
-        {"0--300(手)", 0, 3},        {"300(手)", 0, 3},       {"(手)", 0, 0},
-        {"150-250(手)", 1, 2},       {"0-1001(手)", 0, 11},   {"0-1200(手)", 0, 11},
+        {"0-300(手)", 0, 3},          {"300-500(手)", 3, 5},       {"800-1000(手)", 8, 10},
+        {"1000-1000+(手)", 10, 11},   {"100-1000+(手)", 1, 11},    {"500-0(手)", 5, 0},
+        {"0--300(手)", 0, 3},         {"300(手)", 0, 3},           {"(手)", 0, 0},
+        {"150-250(手)", 1, 2},        {"0-1001(手)", 0, 11},       {"0-1200(手)", 0, 11},
         {"0-99999999999(手)", 0, 11}, {"1000+-1000+(手)", 11, 11}, {"300-500", 3, 5},
     };
     for (const Case& c : cases) {
@@ -39,11 +39,11 @@ TEST(HistoryGridCells, IntervalCellIsInflowMinusOutflowColouredBySign) {
     CMSFlexGrid grid = DefaultHeaderGrid();
     DayFlowResult day;
     Put(day.inflow, 1, 50, 5.0);
-    Put(day.outflow, 3, 50, 5.0);          // interval 1: equal in and out
-    Put(day.inflow, 4, 320, 32.04);        // interval 2: positive
-    Put(day.outflow, 7, 150, 15.06);       // interval 3: negative
-    Put(day.uncertainUp, 9, 999, 99.9);    // never in an interval cell
-    Put(day.inflow, 11, 1200, 120.0);      // interval 5: bucket 11 alone
+    Put(day.outflow, 3, 50, 5.0);        // interval 1: equal in and out
+    Put(day.inflow, 4, 320, 32.04);      // interval 2: positive
+    Put(day.outflow, 7, 150, 15.06);     // interval 3: negative
+    Put(day.uncertainUp, 9, 999, 99.9);  // never in an interval cell
+    Put(day.inflow, 11, 1200, 120.0);    // interval 5: bucket 11 alone
     grid.SetRows(3);
     for (int k = 1; k <= 5; ++k) FillIntervalCell(grid, day, k, 1);
 
@@ -147,7 +147,7 @@ TEST(HistoryHeaders, DefaultsTemplateAndUnknownTemplate) {
 
 // Three stored days of ABC, one of another stock, one of ABC without its bucket rows.
 class HistoryQueryDb : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         DayFlowResult d1;
         Put(d1.inflow, 2, 150, 15.06);

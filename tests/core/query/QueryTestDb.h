@@ -16,7 +16,7 @@ namespace moxtel::test {
 
 // A throw-away database for one test, filled with plain SQL; records the door's error messages.
 class QueryTestDb {
-public:
+  public:
     QueryTestDb() {
         std::string pattern = (std::filesystem::temp_directory_path() / "moxtel-query-XXXXXX").string();
         EXPECT_NE(mkdtemp(pattern.data()), nullptr);
@@ -48,8 +48,8 @@ public:
         EXPECT_TRUE(db.Execute(sql, params)) << sql;
     }
 
-    static void InsertBuckets(CAdoDatabase& db, const std::string& table, const std::string& suffix, const std::string& masterId,
-                              const FlowBuckets& b) {
+    static void InsertBuckets(CAdoDatabase& db, const std::string& table, const std::string& suffix,
+                              const std::string& masterId, const FlowBuckets& b) {
         std::string sql = "insert into " + table +
                           "(rowid,one,two,three,four,five,six,seven,eight,nine,ten,more,onep,twop,threep,fourp,"
                           "fivep,sixp,sevenp,eightp,ninep,tenp,morep,masterid) values(?";
@@ -67,7 +67,8 @@ public:
         const std::string id = code + date;
         CAdoDatabase db;
         db.BeginTransaction();
-        Exec(db, "insert into gpmaster(rowid,code,datet,yesid,transchange,pricebeg,priceend) values(?,?,?,'0',' ','1','1')",
+        Exec(db,
+             "insert into gpmaster(rowid,code,datet,yesid,transchange,pricebeg,priceend) values(?,?,?,'0',' ','1','1')",
              {id, code, date});
         if (withBucketRows) {
             InsertBuckets(db, "transin", "in", id, day.inflow);
@@ -83,21 +84,23 @@ public:
                                 const std::string& price, const std::string& flagbef = "入",
                                 const std::string& transbef = "10", const std::string& flagend = "入",
                                 const std::string& transend = "20") {
-        Exec("insert into transun(pricebefor,priceend,transbef,transend,flagbef,flagend,masterid,gpcode,"
-             "transunknow,price,datet) values('9.99','10.01',?,?,?,?,?,'X',?,?,?)",
-             {transbef, transend, flagbef, flagend, masterId, lots, price, time});
+        Exec(
+            "insert into transun(pricebefor,priceend,transbef,transend,flagbef,flagend,masterid,gpcode,"
+            "transunknow,price,datet) values('9.99','10.01',?,?,?,?,?,'X',?,?,?)",
+            {transbef, transend, flagbef, flagend, masterId, lots, price, time});
     }
 
     static void InsertTemplate(const std::string& name, const std::array<std::string, 5>& values) {
-        Exec("insert into queryconfig(flagonecode,flagonevalue,flagtwocode,flagtwovalue,flagthreecode,"
-             "flagthreevalue,flagfourcode,flagfourvalue,flagfivecode,flagfivevalue,flagdesc) "
-             "values('0-1',?,'1-2',?,'2-3',?,'3-4',?,'4-5',?,?)",
-             {values[0], values[1], values[2], values[3], values[4], name});
+        Exec(
+            "insert into queryconfig(flagonecode,flagonevalue,flagtwocode,flagtwovalue,flagthreecode,"
+            "flagthreevalue,flagfourcode,flagfourvalue,flagfivecode,flagfivevalue,flagdesc) "
+            "values('0-1',?,'1-2',?,'2-3',?,'3-4',?,'4-5',?,?)",
+            {values[0], values[1], values[2], values[3], values[4], name});
     }
 
     std::vector<std::string> messages;
 
-private:
+  private:
     std::string m_folder;
 };
 

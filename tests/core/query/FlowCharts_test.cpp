@@ -1,0 +1,231 @@
+#include "query/FlowCharts.h"
+
+#include <gtest/gtest.h>
+
+#include "core/query/QueryTestDb.h"
+#include "stats/FlowFigure.h"
+
+namespace moxtel {
+namespace {
+
+using test::Put;
+using test::QueryTestDb;
+
+// A history grid with default headers and one row per entry: date, five interval lots, total lots.
+struct Day {
+    const char* date;
+    std::array<double, 5> intervals;
+    double total;
+};
+
+CMSFlexGrid GridOf(const std::vector<Day>& days) {
+    CMSFlexGrid grid(1, kHistoryGridCols);
+    HistoryQueryState state;
+    ApplyTemplateHeaders(state, grid, "");
+    int r = 0;
+    for (const Day& d : days) {
+        grid.SetRows(++r + 2);
+        grid.SetTextAt(r, 0, d.date);
+        for (int k = 1; k <= 5; ++k) {
+            grid.SetTextAt(r, k, FlowFigure{d.intervals[static_cast<std::size_t>(k - 1)], 0}.Text());
+        }
+        grid.SetTextAt(r, kHistoryTotalCol, FlowFigure{d.total, 0}.Text());
+    }
+    return grid;
+}
+
+TEST(HistoryChartAxis, RangeIsHundredsOfThousandsOfTheLargestTotal) {
+    struct Case {
+        double total;
+        double maximum;
+    };
+    for (const Case c :
+         {Case{999, 0}, Case{1000, 100}, Case{1234, 100}, Case{2999.4, 200}, Case{2999.5, 300}, Case{-5000, 0}}) {
+        const CMSFlexGrid grid = GridOf({{"2000-01-01", {}, c.total}});
+        CMSChart chart;
+        SetupHistoryChart(chart, grid, 1);
+        const ChartValueScale& scale = chart.Axis(AxisId::Value).ValueScale;
+        EXPECT_EQ(scale.Maximum, c.maximum) << c.total;
+        EXPECT_EQ(scale.Minimum, -c.maximum) << c.total;
+        EXPECT_FALSE(scale.Auto);
+        EXPECT_EQ(scale.MajorDivision, 10);
+    }
+}
+
+TEST(HistoryChartAxis, LargestTotalLooksOnlyAtListedRows) {
+    const CMSFlexGrid grid = GridOf({{"2000-01-01", {}, 1500}, {"2000-01-02", {}, 2600}, {"2000-01-03", {}, 9000}});
+    EXPECT_EQ(FindMaxTotal(grid, 2), 2600);
+    EXPECT_EQ(FindMaxTotal(grid, 0), 0);
+}
+
+TEST(HistoryChartSetup, TitleSeriesAndPens) {
+    const CMSFlexGrid grid = GridOf({});
+    CMSChart chart;
+    SetupHistoryChart(chart, grid, 12);
+    EXPECT_EQ(chart.TitleText(), "12日流向曲线图（单位:手）");
+    SetupHistoryChart(chart, grid, 0);
+    EXPECT_EQ(chart.TitleText(), "日流向曲线图（单位:手）");
+    EXPECT_EQ(chart.ColumnCount(), 5);
+    EXPECT_EQ(chart.ColumnLabelAt(1), "0-300(手)");
+    EXPECT_EQ(chart.ColumnLabelAt(5), "1000-1000+(手)");
+    EXPECT_TRUE(chart.ShowLegend());
+    EXPECT_FALSE(chart.Stacking());
+    EXPECT_EQ(chart.Axis(AxisId::Value).AxisTitle, "流向");
+    EXPECT_EQ(chart.SeriesAt(2).PenColor, RgbColor(128, 20, 128));
+    EXPECT_EQ(chart.SeriesAt(5).PenWidth, 100);
+    EXPECT_EQ(chart.SeriesAt(5).LabelLocationType, kLabelLocationAbove);
+    EXPECT_EQ(chart.BackdropFillStyle(), kFillStyleBrush);
+    EXPECT_EQ(chart.BackdropFillColor(), kColorWhite);
+}
+
+TEST(HistoryChartFill, OneCategoryPerDayAndHiddenIntervalsGetZeros) {
+    const CMSFlexGrid grid = GridOf({{"2000-01-01", {1, -2, 3, 4, 5}, 10}, {"2000-12-31", {-6, 7, 8, 9, 10}, 20}});
+    CMSChart chart;
+    SetupHistoryChart(chart, grid, 2);
+    HistoryChartOptions options;
+    options.chartMode = 1;
+    options.showInterval[2] = false;
+    FillHistoryChart(chart, grid, 2, options);
+    EXPECT_EQ(chart.ChartType(), kChartType2dBar);
+    EXPECT_EQ(chart.RowCount(), 2);
+    EXPECT_EQ(chart.RowLabelAt(2), "12-31");
+    EXPECT_EQ(chart.DataAt(1, 2), -2);
+    EXPECT_EQ(chart.DataAt(2, 1), -6);
+    EXPECT_EQ(chart.DataAt(1, 3), 0);
+    EXPECT_EQ(chart.DataAt(2, 3), 0);
+    EXPECT_EQ(chart.Axis(AxisId::Category).AxisTitle, "日期");
+    EXPECT_EQ(chart.Axis(AxisId::Value).ValueScale.Maximum, 0);  // fill keeps the set-up range
+    EXPECT_EQ(chart.RefreshCount(), 1);
+
+    options.chartMode = 0;
+    options.showInterval[2] = true;
+    FillHistoryChart(chart, grid, 2, options);
+    EXPECT_EQ(chart.ChartType(), kChartType2dLine);
+    EXPECT_EQ(chart.DataAt(2, 3), 8);
+}
+
+TEST(HistoryChartFill, MonthDayLabel) {
+    EXPECT_EQ(MonthDayLabel("2000-01-01"), "01-01");
+    EXPECT_EQ(MonthDayLabel("20000101"), "20000101");
+    EXPECT_EQ(MonthDayLabel(""), "");
+}
+
+TEST(CompareCharts, BarsBySignAndAxisUpToTheLargestAbsoluteFigure) {
+    const CMSFlexGrid grid =
+        GridOf({{"2000-01-01", {120, 0, -30, 5, 0}, 0}, {"2000-01-02", {-1234.6, 0, 20, 5, 0}, 0}});
+    std::array<CMSChart, 5> charts;
+    SetupCompareCharts(charts, grid, 2);
+    FillCompareCharts(charts, grid, 2);
+
+    EXPECT_EQ(FindMaxAbsInterval(grid, 1, 2), 1235);  // the cell text is rounded to whole lots
+    EXPECT_EQ(charts[0].Axis(AxisId::Value).ValueScale.Maximum, 1235);
+    EXPECT_EQ(charts[0].Axis(AxisId::Value).ValueScale.Minimum, 0);
+    EXPECT_EQ(charts[0].Axis(AxisId::Value).ValueScale.MajorDivision, 5);
+    EXPECT_EQ(charts[1].Axis(AxisId::Value).ValueScale.Maximum, 0);
+    EXPECT_EQ(charts[0].ColumnLabelAt(1), "0-300(手)入");
+    EXPECT_EQ(charts[0].ColumnLabelAt(2), "0-300(手)出");
+    EXPECT_EQ(charts[4].SeriesAt(1).PenColor, RgbColor(255, 0, 0));
+    EXPECT_EQ(charts[4].SeriesAt(2).PenColor, RgbColor(0, 0, 255));
+    EXPECT_EQ(charts[0].TitleText(), "");
+
+    // Positive: red series 1 only; negative: blue series 2 with the size; zero: two zero bars.
+    EXPECT_EQ(charts[0].DataAt(1, 1), 120);
+    EXPECT_EQ(charts[0].DataAt(1, 2), 0);
+    EXPECT_EQ(charts[0].DataAt(2, 1), 0);
+    EXPECT_EQ(charts[0].DataAt(2, 2), 1235);
+    EXPECT_EQ(charts[2].DataAt(1, 2), 30);
+    EXPECT_EQ(charts[1].DataAt(1, 1), 0);
+    EXPECT_EQ(charts[1].DataAt(1, 2), 0);
+    for (const CMSChart& chart : charts) {
+        EXPECT_EQ(chart.ChartType(), kChartType2dBar);
+        EXPECT_EQ(chart.RowCount(), 2);
+        EXPECT_EQ(chart.ColumnCount(), 2);
+        EXPECT_EQ(chart.RowLabelAt(2), "01-02");
+        EXPECT_EQ(chart.RefreshCount(), 1);
+    }
+}
+
+TEST(CompareCharts, RepeatTheLastHistoryQueryIntoTheHiddenGrid) {
+    QueryTestDb t;
+    QueryTestDb::InsertTemplate("T", {"0-100", "100-200", "200-300", "300-400", "400-1000+"});
+    DayFlowResult d;
+    Put(d.inflow, 1, 40, 4.0);
+    Put(d.outflow, 2, 150, 15.0);
+    const std::string first = QueryTestDb::InsertDay("ABC", "20000101", d);
+    Put(d.inflow, 11, 5000, 500.0);
+    const std::string last = QueryTestDb::InsertDay("ABC", "20000102", d);
+
+    SessionState session;
+    session.history = {"T", "ABC", "20000101", "20000131", 0, {}};
+    CMSFlexGrid hidden;
+    std::array<CMSChart, 5> charts;
+    LoadCompareData(session, hidden, charts);
+
+    EXPECT_EQ(session.history.rowCount, 2);
+    EXPECT_EQ(session.history.intervalTexts[4], "400-1000+");
+    EXPECT_EQ(session.currentMasterId, last);
+    EXPECT_EQ(MasterIdOfGridRow(hidden, 1), first);
+    EXPECT_EQ(hidden.TextAt(0, 2), "100-200(手)");
+    EXPECT_EQ(charts[0].DataAt(1, 1), 40);
+    EXPECT_EQ(charts[1].DataAt(2, 2), 150);
+    EXPECT_EQ(charts[4].DataAt(2, 1), 5000);
+    EXPECT_EQ(charts[4].Axis(AxisId::Value).ValueScale.Maximum, 5000);
+    EXPECT_TRUE(t.messages.empty());
+
+    // Nothing listed: charts with zero rows.
+    session.history.startDate = "20010101";
+    session.history.endDate = "20010131";
+    LoadCompareData(session, hidden, charts);
+    EXPECT_EQ(session.history.rowCount, 0);
+    EXPECT_EQ(charts[0].RowCount(), 0);
+}
+
+DetailPanelTexts PanelOf(double inflowLots, double outflowLots) {
+    DetailPanelTexts panel;
+    panel.texts[kIdSumInflow] = FlowFigure{inflowLots, 1.0}.Text();
+    panel.texts[kIdSumOutflow] = FlowFigure{outflowLots, 1.0}.Text();
+    return panel;
+}
+
+TEST(DayChart, AxisIsCutAtTheHundredBelowTheLargerOfInflowAndOutflow) {
+    struct Case {
+        double in, out, maximum;
+    };
+    for (const Case c : {Case{1234, 50, 1200}, Case{50, 1299.4, 1200}, Case{99, 0, 0}, Case{0, 0, 0}}) {
+        CMSChart chart;
+        SetupDayChart(chart, PanelOf(c.in, c.out));
+        EXPECT_EQ(chart.Axis(AxisId::Value).ValueScale.Maximum, c.maximum) << c.in << " " << c.out;
+        EXPECT_EQ(chart.Axis(AxisId::Value).ValueScale.Minimum, 0);
+    }
+}
+
+TEST(DayChart, SetupAndFillFromThePanel) {
+    DetailPanelTexts panel = PanelOf(10, 20);
+    panel.texts[IntervalValueId(PanelGroup::Inflow, 2)] = "300(30.0万元)";
+    panel.texts[IntervalValueId(PanelGroup::Outflow, 2)] = "120(12.0万元)";
+    panel.texts[IntervalValueId(PanelGroup::Uncertain, 5)] = "77(7.7万元)";
+    panel.intervalInPlusUp[1] = 350;
+    panel.intervalOutPlusDown[1] = 125;
+    CMSChart chart;
+    const int typeBefore = chart.ChartType();
+    SetupDayChart(chart, panel);
+    FillDayChart(chart, panel, {"0-300", "300-500", "500-800", "800-1000", "1000-1000+"});
+
+    EXPECT_EQ(chart.TitleText(), "日流量图（单位：手）");
+    EXPECT_EQ(chart.ChartType(), typeBefore);
+    EXPECT_EQ(chart.ColumnLabelAt(3), "流入(加未知)");
+    EXPECT_EQ(chart.SeriesAt(3).PenColor, RgbColor(255, 50, 0));
+    EXPECT_EQ(chart.Axis(AxisId::Value).AxisTitle, "流向(手)");
+    EXPECT_EQ(chart.Axis(AxisId::Category).AxisTitle, "区间");
+    EXPECT_EQ(chart.RowCount(), 5);
+    EXPECT_EQ(chart.RowLabelAt(5), "1000-1000+");
+    EXPECT_EQ(chart.DataAt(2, 1), 300);
+    EXPECT_EQ(chart.DataAt(2, 2), 120);
+    EXPECT_EQ(chart.DataAt(2, 3), 350);
+    EXPECT_EQ(chart.DataAt(2, 4), 125);
+    EXPECT_EQ(chart.DataAt(5, 5), 77);
+    EXPECT_EQ(chart.DataAt(1, 1), 0);
+}
+
+}  // namespace
+}  // namespace moxtel

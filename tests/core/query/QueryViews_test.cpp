@@ -1,0 +1,98 @@
+#include "query/QueryViews.h"
+
+#include <gtest/gtest.h>
+
+#include "core/query/QueryTestDb.h"
+#include "query/CMSFlexGrid.h"
+
+namespace moxtel {
+namespace {
+
+using test::Put;
+using test::QueryTestDb;
+
+class QueryViewsDb : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        DayFlowResult d;
+        Put(d.inflow, 4, 320, 32.0);
+        Put(d.outflow, 1, 50, 5.0);
+        Put(d.uncertainUp, 11, 1000, 100.0);
+        id = QueryTestDb::InsertDay("ABC(600000)", "20000101", d);
+        QueryTestDb::InsertDay("ABC(600000)", "20000105", DayFlowResult{});
+        QueryTestDb::InsertUncertain(id, "09:30:01", "1000", "10.00", "出", "5");
+        QueryTestDb::InsertUncertain(id, "09:31:00", "100", "10.00");
+        QueryTestDb::InsertTemplate("大单", {"0-100", "100-500", "500-1000", "1000-1000+", "0-0"});
+    }
+    QueryTestDb t;
+    std::string id;
+};
+
+TEST_F(QueryViewsDb, HistoryViewHasTheGridTextsAndColours) {
+    const auto view = LoadHistoryView("ABC(600000)", "2000-01-01", "20000131", "");
+    ASSERT_TRUE(view.ok());
+    EXPECT_TRUE(view->templateFound);
+    EXPECT_EQ(view->headers[0], "日期");
+    EXPECT_EQ(view->headers[5], "1000-1000+(手)");
+    EXPECT_EQ(view->headers[8], "总量");
+    ASSERT_EQ(view->rows.size(), 2u);
+    const HistoryRowView& row = view->rows[0];
+    EXPECT_EQ(row.date, "2000-01-01");
+    EXPECT_EQ(row.masterId, id);
+    EXPECT_EQ(row.cells[0], "-50(-5.0万元)");
+    EXPECT_EQ(row.colors[0], kColorGreen);
+    EXPECT_EQ(row.cells[1], "320(32.0万元)");
+    EXPECT_EQ(row.colors[1], kColorRed);
+    EXPECT_EQ(row.cells[6], "1270(127.0万元)");
+    EXPECT_EQ(row.cells[7], "370(37.0万元)");
+    EXPECT_EQ(row.colors[7], kColorWhite);
+    EXPECT_EQ(view->rows[1].date, "2000-01-05");
+}
+
+TEST_F(QueryViewsDb, HistoryViewTemplateAndStops) {
+    auto view = LoadHistoryView("ABC(600000)", "20000101", "20000101", "大单");
+    ASSERT_TRUE(view.ok());
+    EXPECT_EQ(view->headers[2], "100-500(手)");
+    EXPECT_EQ(view->rows[0].cells[1], "320(32.0万元)");
+    view = LoadHistoryView("ABC(600000)", "20000101", "20000101", "没有");
+    ASSERT_TRUE(view.ok());
+    EXPECT_FALSE(view->templateFound);
+    EXPECT_EQ(view->headers[1], "0-300(手)");
+    EXPECT_EQ(LoadHistoryView("", "20000101", "20000101", "").error().message, "请选择需要统计的股票!");
+    EXPECT_EQ(LoadHistoryView("X", "", "20000101", "").error().message, "请选择要查询的时间段!");
+}
+
+TEST_F(QueryViewsDb, DayViewIncludesUncertainTrades) {
+    const DayView view = LoadDayView(id, "");
+    EXPECT_TRUE(view.stored);
+    EXPECT_EQ(view.title, "ABC(600000)2000-01-01");
+    EXPECT_EQ(view.totals.texts.uncertain, "1100(110.0万元)");
+    EXPECT_EQ(view.totals.texts.total, "1470(147.0万元)");
+    EXPECT_EQ(view.totals.figures.netWithUncertain.lots, 1270);
+    EXPECT_EQ(view.intervals[4].label, "1000---");
+    EXPECT_EQ(view.intervals[4].figures.texts.uncertain, "1000(100.0万元)");
+    EXPECT_EQ(view.buckets[1].label, "100--200");
+    EXPECT_EQ(view.buckets[1].figures.texts.uncertain, "100(10.0万元)");
+    EXPECT_EQ(view.buckets[10].figures.texts.netWithUncertain, "1000(100.0万元)");
+    ASSERT_EQ(view.uncertainTrades.size(), 2u);
+    EXPECT_EQ(view.uncertainTrades[0].time, "09:31:00");
+    EXPECT_EQ(view.uncertainTrades[1].before, "-5");
+}
+
+TEST_F(QueryViewsDb, DayViewTemplateAndUnknownDay) {
+    DayView view = LoadDayView(id, "大单");
+    EXPECT_TRUE(view.templateFound);
+    EXPECT_EQ(view.intervals[1].label, "100-500");
+    EXPECT_EQ(view.intervals[1].figures.texts.inflow, "320(32.0万元)");
+    EXPECT_EQ(view.intervals[4].figures.texts.total, "0(0.0万元)");
+
+    view = LoadDayView("ABC(600000)20000102", "没有");
+    EXPECT_FALSE(view.stored);
+    EXPECT_FALSE(view.templateFound);
+    EXPECT_EQ(view.intervals[0].label, "0-300");
+    EXPECT_EQ(view.totals.texts.total, "0(0.0万元)");
+    EXPECT_TRUE(view.uncertainTrades.empty());
+}
+
+}  // namespace
+}  // namespace moxtel
