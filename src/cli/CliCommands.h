@@ -50,5 +50,8 @@ int Failure(CliContext& ctx, const std::string& message);
 std::size_t DisplayWidth(const std::string& text);
 // text padded with blanks to the display width.
 std::string PadRight(const std::string& text, std::size_t width);
+// Writes rows under a header as columns aligned by display width, two blanks apart.
+void WriteTable(std::ostream& out, const std::vector<std::string>& header,
+                const std::vector<std::vector<std::string>>& rows);
 
 }  // namespace moxtel

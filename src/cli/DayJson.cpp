@@ -1,6 +1,5 @@
 #include "DayJson.h"
 
-#include <algorithm>
 #include <ostream>
 #include <vector>
 
@@ -48,20 +47,7 @@ void WriteFiguresTable(std::ostream& out, const DayFlowResult& day, const std::a
         const auto [a, b] = ParseIntervalText(label);
         addRow(label, SumBucketRange(day, a, b));
     }
-    std::vector<std::size_t> widths(header.size());
-    for (std::size_t c = 0; c < header.size(); ++c) {
-        widths[c] = DisplayWidth(header[c]);
-        for (const auto& row : rows) widths[c] = std::max(widths[c], DisplayWidth(row[c]));
-    }
-    auto writeRow = [&](const std::vector<std::string>& row) {
-        std::string line;
-        for (std::size_t c = 0; c < row.size(); ++c) {
-            line += c + 1 < row.size() ? PadRight(row[c], widths[c] + 2) : row[c];
-        }
-        out << line << "\n";
-    };
-    writeRow(header);
-    for (const auto& row : rows) writeRow(row);
+    WriteTable(out, header, rows);
 }
 
 }  // namespace moxtel

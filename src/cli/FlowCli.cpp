@@ -1,5 +1,6 @@
 #include "FlowCli.h"
 
+#include <algorithm>
 #include <istream>
 #include <ostream>
 
@@ -56,7 +57,9 @@ int RunFlowCli(const std::vector<std::string>& argv, std::ostream& out, std::ost
             endOfOptions = true;
             continue;
         }
-        if (!endOfOptions && word.size() > 1 && word[0] == '-' && word != "-") {
+        // A word like "-300" is an interval without a lower bound, not an option.
+        const bool looksNumeric = word.size() > 1 && word[1] >= '0' && word[1] <= '9';
+        if (!endOfOptions && word.size() > 1 && word[0] == '-' && !looksNumeric) {
             std::string value;
             bool hasValue = false;
             if (const auto eq = word.find('='); eq != std::string::npos && word.rfind("--", 0) == 0) {
@@ -139,6 +142,26 @@ std::size_t DisplayWidth(const std::string& text) {
 std::string PadRight(const std::string& text, std::size_t width) {
     const std::size_t w = DisplayWidth(text);
     return w >= width ? text : text + std::string(width - w, ' ');
+}
+
+void WriteTable(std::ostream& out, const std::vector<std::string>& header,
+                const std::vector<std::vector<std::string>>& rows) {
+    std::vector<std::size_t> widths(header.size());
+    for (std::size_t c = 0; c < header.size(); ++c) {
+        widths[c] = DisplayWidth(header[c]);
+        for (const auto& row : rows) {
+            if (c < row.size()) widths[c] = std::max(widths[c], DisplayWidth(row[c]));
+        }
+    }
+    auto writeRow = [&](const std::vector<std::string>& row) {
+        std::string line;
+        for (std::size_t c = 0; c < row.size() && c < widths.size(); ++c) {
+            line += c + 1 < row.size() ? PadRight(row[c], widths[c] + 2) : row[c];
+        }
+        out << line << "\n";
+    };
+    writeRow(header);
+    for (const auto& row : rows) writeRow(row);
 }
 
 }  // namespace moxtel

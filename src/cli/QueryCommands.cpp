@@ -1,9 +1,170 @@
 // moxtel-flow history and day: the stored days without a window.
+#include <ostream>
+
 #include "CliCommands.h"
+#include "DayJson.h"
+#include "Json.h"
+#include "query/QueryViews.h"
 
 namespace moxtel {
+namespace {
 
-int RunHistoryCommand(const CliArgs&, CliContext& ctx) { return Failure(ctx, "history is not available yet"); }
-int RunDayCommand(const CliArgs&, CliContext& ctx) { return Failure(ctx, "day is not available yet"); }
+Json TextsJson(const RangeTexts& t) {
+    return Json::MakeObject()
+        .Add("inflow", t.inflow)
+        .Add("outflow", t.outflow)
+        .Add("uncertain", t.uncertain)
+        .Add("net", t.net)
+        .Add("netWithUncertain", t.netWithUncertain)
+        .Add("total", t.total);
+}
+
+Json HistoryJson(const HistoryView& view) {
+    Json headers = Json::MakeArray();
+    for (const auto& h : view.headers) headers.Push(h);
+    Json rows = Json::MakeArray();
+    for (const auto& row : view.rows) {
+        Json cells = Json::MakeArray();
+        Json colors = Json::MakeArray();
+        for (std::size_t i = 0; i < row.cells.size(); ++i) {
+            cells.Push(row.cells[i]);
+            colors.Push(static_cast<double>(row.colors[i]));
+        }
+        rows.Push(Json::MakeObject()
+                      .Add("date", row.date)
+                      .Add("masterId", row.masterId)
+                      .Add("cells", std::move(cells))
+                      .Add("colors", std::move(colors)));
+    }
+    return Json::MakeObject().Add("headers", std::move(headers)).Add("rows", std::move(rows));
+}
+
+// RFC 4180 field: quoted when it holds a comma, a quote or a line break.
+std::string CsvField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string quoted = "\"";
+    for (const char c : text) {
+        quoted += c;
+        if (c == '"') quoted += '"';
+    }
+    return quoted + "\"";
+}
+
+void WriteCsvRow(std::ostream& out, const std::vector<std::string>& fields) {
+    for (std::size_t i = 0; i < fields.size(); ++i) out << (i ? "," : "") << CsvField(fields[i]);
+    out << "\r\n";
+}
+
+std::vector<std::vector<std::string>> HistoryRows(const HistoryView& view) {
+    std::vector<std::vector<std::string>> rows;
+    for (const auto& row : view.rows) {
+        std::vector<std::string> fields{row.date};
+        fields.insert(fields.end(), row.cells.begin(), row.cells.end());
+        rows.push_back(std::move(fields));
+    }
+    return rows;
+}
+
+Json DayJson(const DayView& view) {
+    Json intervals = Json::MakeArray();
+    for (const auto& interval : view.intervals) {
+        const RangeTexts& t = interval.figures.texts;
+        intervals.Push(Json::MakeObject()
+                           .Add("label", interval.label)
+                           .Add("inflow", t.inflow)
+                           .Add("outflow", t.outflow)
+                           .Add("uncertain", t.uncertain)
+                           .Add("net", t.net)
+                           .Add("netWithUncertain", t.netWithUncertain)
+                           .Add("total", t.total));
+    }
+    Json buckets = Json::MakeArray();
+    for (const auto& bucket : view.buckets) {
+        const RangeTexts& t = bucket.figures.texts;
+        buckets.Push(Json::MakeObject()
+                         .Add("label", bucket.label)
+                         .Add("inflow", t.inflow)
+                         .Add("outflow", t.outflow)
+                         .Add("net", t.net)
+                         .Add("netWithUncertain", t.netWithUncertain)
+                         .Add("total", t.total)
+                         .Add("uncertain", t.uncertain));
+    }
+    Json trades = Json::MakeArray();
+    for (const auto& t : view.uncertainTrades) {
+        trades.Push(Json::MakeObject()
+                        .Add("datet", t.time)
+                        .Add("price", t.price)
+                        .Add("transunknow", t.lots)
+                        .Add("before", t.before)
+                        .Add("pricebefor", t.beforePrice)
+                        .Add("after", t.after)
+                        .Add("priceend", t.afterPrice));
+    }
+    return Json::MakeObject()
+        .Add("masterId", view.masterId)
+        .Add("title", view.title)
+        .Add("totals", TextsJson(view.totals.texts))
+        .Add("intervals", std::move(intervals))
+        .Add("buckets", std::move(buckets))
+        .Add("uncertainTrades", std::move(trades));
+}
+
+std::vector<std::string> TextsRow(const std::string& label, const RangeTexts& t) {
+    return {label, t.inflow, t.outflow, t.net, t.netWithUncertain, t.total, t.uncertain};
+}
+
+void WriteDayText(std::ostream& out, const DayView& view) {
+    out << (view.title.empty() ? view.masterId : view.title) << "\n\n";
+    const std::vector<std::string> header = {"区间", "流入", "流出", "流向", "流向(含未知流向)", "总量", "未知流向"};
+    std::vector<std::vector<std::string>> rows{TextsRow("汇总", view.totals.texts)};
+    for (const auto& interval : view.intervals) rows.push_back(TextsRow(interval.label, interval.figures.texts));
+    WriteTable(out, header, rows);
+    out << "\n";
+    rows.clear();
+    for (const auto& bucket : view.buckets) rows.push_back(TextsRow(bucket.label, bucket.figures.texts));
+    WriteTable(out, header, rows);
+    if (view.uncertainTrades.empty()) return;
+    out << "\n";
+    rows.clear();
+    for (const auto& t : view.uncertainTrades) {
+        rows.push_back({t.time, t.price, t.lots, t.before, t.beforePrice, t.after, t.afterPrice});
+    }
+    WriteTable(out, {"时间", "价格", "成交量量", "前一笔流向", "前一笔价格", "后一笔流向", "后一笔价格"}, rows);
+}
+
+}  // namespace
+
+int RunHistoryCommand(const CliArgs& args, CliContext& ctx) {
+    if (args.positional.size() != 3) return UsageError(ctx, "history CODE FROM TO [--template NAME] [--json | --csv]");
+    if (args.Has("--json") && args.Has("--csv")) return UsageError(ctx, "choose one of --json and --csv");
+    const std::string templateName = args.Option("--template");
+    const auto view = LoadHistoryView(args.positional[0], args.positional[1], args.positional[2], templateName);
+    if (!view) return Failure(ctx, view.error().message);
+    if (!view->templateFound) return Failure(ctx, "no template named " + templateName);
+    if (args.Has("--json")) {
+        ctx.out << HistoryJson(*view).Dump();
+    } else if (args.Has("--csv")) {
+        WriteCsvRow(ctx.out, std::vector<std::string>(view->headers.begin(), view->headers.end()));
+        for (const auto& row : HistoryRows(*view)) WriteCsvRow(ctx.out, row);
+    } else {
+        WriteTable(ctx.out, std::vector<std::string>(view->headers.begin(), view->headers.end()), HistoryRows(*view));
+    }
+    return kExitOk;
+}
+
+int RunDayCommand(const CliArgs& args, CliContext& ctx) {
+    if (args.positional.size() != 1) return UsageError(ctx, "day MASTERID [--template NAME] [--json]");
+    const std::string templateName = args.Option("--template");
+    const DayView view = LoadDayView(args.positional[0], templateName);
+    if (!view.templateFound) return Failure(ctx, "no template named " + templateName);
+    if (!view.stored) ctx.err << "moxtel-flow: no stored day " << args.positional[0] << "\n";
+    if (args.Has("--json")) {
+        ctx.out << DayJson(view).Dump();
+    } else {
+        WriteDayText(ctx.out, view);
+    }
+    return kExitOk;
+}
 
 }  // namespace moxtel

@@ -1,0 +1,70 @@
+#include <algorithm>
+
+#include "CliTestSupport.h"
+
+namespace moxtel::test {
+namespace {
+
+using HistoryCommand = CliTest;
+using DayCommand = CliTest;
+
+TEST_F(HistoryCommand, ListsStoredDaysInTheRangeAsJsonCsvAndText) {
+    ASSERT_EQ(Run({"stats", WorkedDayText("a.xls", "20000101 ABC (600000)")}).status, 0);
+    ASSERT_EQ(Run({"stats", WorkedDayText("b.xls", "20000102 ABC (600000)")}).status, 0);
+    ASSERT_EQ(Run({"stats", WorkedDayText("c.xls", "20000103 ABC (600000)")}).status, 0);
+
+    auto r = Run({"history", "ABC(600000)", "20000102", "2000-01-03", "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const char* piece : {"\"日期\"", "\"0-300(手)\"", "\"1000-1000+(手)\"", "\"流向(加未知流向)\"",
+                              "\"date\": \"2000-01-02\"", "\"date\": \"2000-01-03\"",
+                              "\"masterId\": \"ABC(600000)20000103\"", "\"-1200(-120.0万元)\"", "16777215",
+                              "65280"}) {
+        EXPECT_NE(r.out.find(piece), std::string::npos) << piece << "\n" << r.out;
+    }
+    EXPECT_EQ(r.out.find("2000-01-01"), std::string::npos);
+    // The history total leaves uncertain trades out: 150 in + 1200 out.
+    EXPECT_NE(r.out.find("\"1350(135.1万元)\""), std::string::npos);
+
+    r = Run({"history", "ABC(600000)", "20000101", "20000103", "--csv"});
+    ASSERT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.rfind("日期,0-300(手),300-500(手),500-800(手),800-1000(手),1000-1000+(手),流向,流向(加未知流向),总量\r\n", 0),
+              0u);
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 4);
+}
+
+TEST_F(HistoryCommand, EmptyRangesAndMissingInputs) {
+    ASSERT_EQ(Run({"stats", WorkedDayText()}).status, 0);
+    auto r = Run({"history", "ABC(600000)", "20000103", "20000101", "--json"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("\"rows\": []"), std::string::npos);
+    r = Run({"history", "", "20000101", "20000103"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("请选择需要统计的股票!"), std::string::npos);
+    EXPECT_EQ(Run({"history", "ABC(600000)", "20000101"}).status, 2);
+    EXPECT_EQ(Run({"history", "ABC(600000)", "20000101", "20000102", "--json", "--csv"}).status, 2);
+    EXPECT_EQ(Run({"history", "ABC(600000)", "20000101", "20000102", "--template", "none"}).status, 1);
+}
+
+TEST_F(DayCommand, ShowsAStoredDayWithUncertainTradesNewestFirst) {
+    ASSERT_EQ(Run({"stats", WorkedDayText(), "--previous-close", "10.00"}).status, 0);
+    const auto r = Run({"day", "ABC(600000)20000101", "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const char* piece : {"\"title\": \"ABC(600000)2000-01-01\"",
+                              // Stored amounts have one decimal: 15.1 + 120.0 + the trades' 35.06.
+                              "\"total\": \"1700(170.2万元)\"",
+                              "\"label\": \"0--100\"", "\"label\": \"1000----\"", "\"label\": \"1000---\"",
+                              "\"before\": \"-1200\"", "\"after\": \"150\"", "\"transunknow\": \"300\""}) {
+        EXPECT_NE(r.out.find(piece), std::string::npos) << piece << "\n" << r.out;
+    }
+    EXPECT_LT(r.out.find("09:30:12"), r.out.find("09:30:01"));
+}
+
+TEST_F(DayCommand, UnknownDayShowsZeros) {
+    const auto r = Run({"day", "NOPE20000101", "--json"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("\"total\": \"0(0.0万元)\""), std::string::npos);
+    EXPECT_NE(r.err.find("no stored day"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace moxtel::test
