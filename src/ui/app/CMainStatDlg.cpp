@@ -1,0 +1,202 @@
+#include "app/CMainStatDlg.h"
+
+#include <QDateTime>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/AppIcon.h"
+#include "app/BusyCursor.h"
+#include "app/CDropList.h"
+#include "app/DataExchange.h"
+#include "app/WindowServices.h"
+#include "data/CDataFolder.h"
+#include "query/SessionState.h"
+#include "stats/SqliteDayStore.h"
+#include "stats/StatisticsRun.h"
+
+namespace moxtel {
+
+namespace {
+
+constexpr DialogTemplate kMainTemplate{102, "岚谷股票资金流向分析", 853, 316, 9};
+
+constexpr int kTitleLine = 1001;
+constexpr int kWorkbookEdit = 1185;
+constexpr int kBrowseButton = 1184;
+constexpr int kTemplateList = 1114;
+constexpr int kPreviousCloseEdit = 1159;
+constexpr int kTurnoverEdit = 1126;
+constexpr int kStatisticsButton = 1186;
+constexpr int kExitButton = 1143;
+constexpr int kIntervalDetailButton = 1135;
+constexpr int kUncertainDetailButton = 1142;
+
+constexpr int kMenuHistoryQuery = 32776;
+constexpr int kMenuTemplates = 32771;
+constexpr int kMenuClearData = 32772;
+constexpr int kMenuAbout = 32774;
+constexpr int kMenuHelp = 32775;
+
+QString Utf8(const char* text) { return QString::fromUtf8(text); }
+
+}  // namespace
+
+CMainStatDlg::CMainStatDlg(const WindowContext& context, QWidget* parent)
+    : CDialogBase(kMainTemplate, context.services, parent), m_context(context) {
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowIcon(AppIcon());
+    BuildControls();
+    MapCommands();
+}
+
+void CMainStatDlg::BuildControls() {
+    AddMenuCommand(kMenuHistoryQuery, Utf8("历史查询"));
+    AddMenuCommand(kMenuTemplates, Utf8("设置"));
+    AddMenuCommand(kMenuClearData, Utf8("清除历史数据"));
+    AddMenuCommand(kMenuAbout, Utf8("产品信息"));
+    AddMenuCommand(kMenuHelp, Utf8("帮助"));
+
+    AddGroup(Utf8("统计设置（如果是第一次录入该股票，请填写上一收盘价）"), {5, 3, 843, 37});
+    AddStatic(Utf8("数据文件"), {13, 19, 34, 14});
+    AddEdit(kWorkbookEdit, {49, 19, 234, 14});
+    AddButton(kBrowseButton, Utf8("浏览"), {286, 18, 36, 16});
+    AddStatic(Utf8("选择统计模板"), {332, 19, 50, 14});
+    AddDropList(kTemplateList, {384, 19, 100, 14});
+    AddStatic(Utf8("上一收盘价"), {494, 19, 42, 14});
+    AddEdit(kPreviousCloseEdit, {538, 19, 52, 14});
+    AddStatic(Utf8("换手率"), {600, 19, 26, 14});
+    AddEdit(kTurnoverEdit, {628, 19, 52, 14});
+    AddButton(kStatisticsButton, Utf8(" 统计"), {694, 18, 66, 16}, ButtonStyle::Default);
+    AddButton(kExitButton, Utf8("退出"), {770, 18, 66, 16});
+
+    AddEdit(kTitleLine, {5, 44, 843, 14}, EditStyle::ReadOnlyCentred);
+
+    AddGroup(Utf8("汇总"), {5, 61, 753, 42});
+    m_panel.BuildTotalsRow(*this, 12, 72, 739);
+    AddButton(kIntervalDetailButton, Utf8("查看区间明细"), {764, 66, 84, 16});
+    AddButton(kUncertainDetailButton, Utf8("查看不确定流向明细"), {764, 86, 84, 16});
+
+    m_panel.BuildIntervalGroups(*this, 5, 107, 843, 109, kMainPanelCaptions);
+    m_dynamicRows.Build(*this, 5, 220, 843, 92);
+}
+
+void CMainStatDlg::MapCommands() {
+    OnCommand(kBrowseButton, [this] { OnBrowse(); });
+    OnCommand(kStatisticsButton, [this] { OnStatistics(); });
+    OnCommand(kExitButton, [this] { OnExit(); });
+    for (int row = 0; row < kDynamicRows; ++row) {
+        OnCommand(DynamicStatsRows::kButtons[static_cast<std::size_t>(row)], [this, row] { OnDynamicRow(row); });
+    }
+    OnCommand(kIntervalDetailButton, [this] { OpenChild(kIntervalDetailDlg); });
+    OnCommand(kUncertainDetailButton, [this] { OpenChild(kUncertainDetailDlg); });
+    OnCommand(kMenuHistoryQuery, [this] { OpenChild(kHistoryQueryDlg); });
+    OnCommand(kMenuTemplates, [this] { OpenChild(kTemplateDlg); });
+    OnCommand(kMenuClearData, [this] { OpenChild(kClearDataDlg); });
+    OnCommand(kMenuAbout, [this] { OpenChild(kAboutDlg); });
+    OnCommand(kMenuHelp, [this] { OnHelp(); });
+    // Only an accepted choice applies a template; moving through the open list does nothing.
+    connect(DropList(kTemplateList), &QComboBox::activated, this, [this] { OnTemplateSelected(); });
+}
+
+bool CMainStatDlg::OnInitDialog() {
+    m_bHasResult = false;
+    LoadTemplateNames();
+    SetDefaultIntervalLabels();
+    UpdateData(false);
+    EnableActionButtons(false);
+    return true;
+}
+
+void CMainStatDlg::DoDataExchange(DataExchange& dx) {
+    dx.Text(kTitleLine, m_strTitle);
+    dx.Text(kWorkbookEdit, m_strWorkbookPath);
+    dx.Text(kPreviousCloseEdit, m_strPreviousClose);
+    dx.Text(kTurnoverEdit, m_strTurnover);
+    m_panel.Exchange(dx);
+    m_dynamicRows.Exchange(dx);
+}
+
+void CMainStatDlg::EnableActionButtons(bool enable) {
+    for (int id : {1098, 1099, 1100, kIntervalDetailButton, kUncertainDetailButton}) Button(id)->setEnabled(enable);
+}
+
+void CMainStatDlg::OnBrowse() {
+    // Keep what was typed into the other edits: the load below writes every member back.
+    UpdateData(true);
+    const std::optional<QString> path = Services().ChooseOpenFile(this, Utf8(kWorkbookFilter));
+    if (!path) return;
+    m_strWorkbookPath = *path;
+    UpdateData(false);
+}
+
+void CMainStatDlg::OnStatistics() {
+    BusyCursor busy;
+    UpdateData(true);
+    m_strTitle = Utf8(kMsgRunning);
+    UpdateData(false);
+    Edit(kTitleLine)->repaint();  // the line shows before the run starts working
+    RunStatistics();
+}
+
+void CMainStatDlg::RunStatistics() {
+    EnableActionButtons(false);
+    SessionState& session = m_context.session;
+    session.day.ClearBuckets();
+
+    StatisticsObserver observer;
+    observer.progress = [this](int rowsRead) { ShowProgress(rowsRead); };
+    observer.warning = [this](const std::string& message) {
+        Services().ShowAppMessage(this, QString::fromStdString(message), MessageIcon::Stop);
+    };
+    const StatisticsInputs inputs{m_strWorkbookPath.toStdString(), m_strPreviousClose.toStdString(),
+                                  m_strTurnover.toStdString()};
+    SqliteDayStore store;  // the whole day is stored in one transaction, or not at all
+    Result<StatisticsOutcome> outcome = moxtel::RunStatistics(inputs, &store, observer);
+    if (!outcome) {
+        UpdateData(false);  // drops the progress text; the line keeps the running text
+        if (!outcome.error().message.empty()) MessageBox(QString::fromStdString(outcome.error().message));
+        return;
+    }
+    session.day = std::move(outcome->day);
+    if (store.StoredUncertainCount() > 0) session.currentMasterId = session.day.masterId;
+
+    m_strTitle = QString::fromStdString(session.day.titleText);
+    ShowDayTotals();
+    ComputeTemplateSums();
+    m_bHasResult = true;
+    EnableActionButtons(true);
+}
+
+void CMainStatDlg::ShowProgress(int rowsRead) {
+    // Repaint at most a few times a second: painting is slower than reading rows.
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (now - m_lastProgressPaint < 150) return;
+    m_lastProgressPaint = now;
+    QLineEdit* title = Edit(kTitleLine);
+    title->setText(Utf8(kMsgRunning) + QStringLiteral("  ") + Utf8("已读取 %1 笔").arg(rowsRead));
+    title->repaint();
+}
+
+void CMainStatDlg::OnHelp() { Services().OpenDocument(QString::fromStdString(HelpFile())); }
+
+void CMainStatDlg::OpenChild(const char* name) { m_context.children.Open(name, m_context); }
+
+void CMainStatDlg::BackupDatabase() {
+    if (m_bBackupDone) return;
+    m_bBackupDone = true;
+    const Status copied = ::moxtel::BackupDatabase();
+    if (!copied) MessageBox(Utf8(kMsgBackupFailed));
+}
+
+void CMainStatDlg::OnExit() {
+    BackupDatabase();
+    CDialogBase::OnOK();
+}
+
+void CMainStatDlg::OnCancel() {
+    BackupDatabase();
+    CDialogBase::OnCancel();
+}
+
+}  // namespace moxtel

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "app/CDialogBase.h"
+#include "app/ChildWindows.h"
+#include "stats/DynamicStatsRows.h"
+#include "stats/ResultPanel.h"
+
+namespace moxtel {
+
+inline constexpr const char* kMsgRunning = "正在统计，请稍后......";
+inline constexpr const char* kWorkbookFilter = "Excel files (*.xls *.xlsx)|*.xls;*.xlsx|All Files (*.*)|*.*||";
+
+// The main window: the statistics inputs (workbook, template, previous close, turnover), the
+// statistics run, the result panel with its template rows and dynamic rows, the buttons and menu
+// commands that open the other windows, and the close that copies the database to its backup.
+class CMainStatDlg : public CDialogBase {
+    Q_OBJECT
+  public:
+    explicit CMainStatDlg(const WindowContext& context, QWidget* parent = nullptr);
+
+    void OnBrowse();
+    void OnStatistics();
+    void OnExit();
+    void OnHelp();
+    // Enables or disables together the buttons that need a result: 1098, 1099, 1100, 1135, 1142.
+    void EnableActionButtons(bool enable);
+
+    // Result panel, template selection and dynamic statistics.
+    void ShowDayTotals();
+    void LoadTemplateNames();
+    void SetDefaultIntervalLabels();
+    void OnTemplateSelected();
+    void ApplySelectedTemplate();
+    void LoadTemplateLabels(const QString& name);
+    void ComputeTemplateSums();
+    void OnDynamicRow(int row);  // 0..2
+
+    bool HasResult() const { return m_bHasResult; }
+    const ResultPanel& Panel() const { return m_panel; }
+    const DynamicStatsRows& DynamicRows() const { return m_dynamicRows; }
+
+  protected:
+    bool OnInitDialog() override;
+    void DoDataExchange(DataExchange& dx) override;
+    // Escape and the caption's close button: backup, then close with 2.
+    void OnCancel() override;
+
+  private:
+    void BuildControls();
+    void MapCommands();
+    void RunStatistics();
+    void ShowProgress(int rowsRead);
+    // Copies the database to the backup folder, once however the window closes; a failure
+    // shows its message and the close goes on.
+    void BackupDatabase();
+    void OpenChild(const char* name);
+
+    WindowContext m_context;
+    QString m_strWorkbookPath;   // 1185
+    QString m_strPreviousClose;  // 1159
+    QString m_strTurnover;       // 1126
+    QString m_strTitle;          // 1001
+    ResultPanel m_panel;
+    DynamicStatsRows m_dynamicRows;
+    bool m_bHasResult = false;
+    bool m_bBackupDone = false;
+    qint64 m_lastProgressPaint = 0;
+};
+
+}  // namespace moxtel

@@ -1,0 +1,91 @@
+#include "app/WindowServices.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QStringList>
+#include <QUrl>
+
+namespace moxtel {
+
+namespace {
+
+QMessageBox::Icon ToQtIcon(MessageIcon icon) {
+    switch (icon) {
+        case MessageIcon::Exclamation:
+            return QMessageBox::Warning;
+        case MessageIcon::Stop:
+            return QMessageBox::Critical;
+        case MessageIcon::Question:
+            return QMessageBox::Question;
+        case MessageIcon::Information:
+            return QMessageBox::Information;
+    }
+    return QMessageBox::NoIcon;
+}
+
+int ShowBox(QWidget* owner, const QString& text, const QString& caption, MessageIcon icon,
+            QMessageBox::StandardButtons buttons) {
+    QMessageBox box(ToQtIcon(icon), caption, text, buttons, owner);
+    return box.exec();
+}
+
+}  // namespace
+
+QString ApplicationTitle() {
+    const QString name = QCoreApplication::applicationName();
+    return name.isEmpty() ? QStringLiteral("moxtel") : name;
+}
+
+void QtWindowServices::ShowMessage(QWidget* owner, const QString& text) {
+    ShowBox(owner, text, QString::fromUtf8(kMessageCaption), MessageIcon::Exclamation, QMessageBox::Ok);
+}
+
+void QtWindowServices::ShowAppMessage(QWidget* owner, const QString& text, MessageIcon icon) {
+    ShowBox(owner, text, ApplicationTitle(), icon, QMessageBox::Ok);
+}
+
+bool QtWindowServices::Ask(QWidget* owner, const QString& text) {
+    return ShowBox(owner, text, QString::fromUtf8(kMessageCaption), MessageIcon::Question,
+                   QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+std::optional<QString> QtWindowServices::ChooseOpenFile(QWidget* owner, const QString& filter) {
+    const QString path =
+        QFileDialog::getOpenFileName(owner, QString::fromUtf8("打开"), QString(), ToQtFileFilter(filter));
+    if (path.isEmpty()) return std::nullopt;
+    return path;
+}
+
+bool QtWindowServices::OpenDocument(const QString& path) {
+    // A missing document shows nothing: the desktop's opener would only complain on the terminal.
+    if (!QFileInfo::exists(path)) return false;
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+int QtWindowServices::RunChild(QDialog& child) { return child.exec(); }
+
+QString ToQtFileFilter(const QString& filter) {
+    QStringList parts = filter.split(QLatin1Char('|'));
+    while (!parts.isEmpty() && parts.last().isEmpty()) parts.removeLast();
+    QStringList entries;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i].trimmed();
+        if (description.endsWith(QLatin1Char(')'))) {
+            const qsizetype open = description.lastIndexOf(QLatin1Char('('));
+            if (open >= 0) description = description.left(open).trimmed();
+        }
+        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString& pattern : patterns) {
+            pattern = pattern.trimmed();
+            if (pattern == QLatin1String("*.*")) pattern = QStringLiteral("*");
+        }
+        entries << description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+    }
+    return entries.join(QStringLiteral(";;"));
+}
+
+}  // namespace moxtel

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QChartView>
+#include <QString>
+#include <QStringList>
+#include <utility>
+
+#include "query/CMSChart.h"
+
+class QAbstractAxis;
+class QValueAxis;
+
+namespace moxtel {
+
+// The chart control: draws a CMSChart (which the windows fill through Chart()) with Qt Charts.
+// Rows are categories, columns are series. ChartType 3 draws lines, anything else bars. Series
+// take their pen colours; pen widths in the chart's units become lines of width / 20 pixels, so
+// 40, 60, 80 and 100 draw 2, 3, 4 and 5 pixels. Series with labels above their points show each
+// value there. The view redraws when the model's Refresh is called, or on Redraw.
+class CMSChartView : public QChartView {
+    Q_OBJECT
+public:
+    explicit CMSChartView(QWidget* parent = nullptr);
+    ~CMSChartView() override;
+
+    CMSChart& Chart() { return m_model; }
+    const CMSChart& Chart() const { return m_model; }
+
+    // Takes over the state of chart (computed elsewhere) and draws it.
+    void SetChart(const CMSChart& chart);
+    // Draws the model's current state, whether or not Refresh was called.
+    void Redraw();
+
+    // What was drawn last: the value axis range, the category texts shown and the value labels
+    // of the points (empty for a series without labels); tests and screenshots read them.
+    std::pair<double, double> DrawnValueRange() const { return m_drawnRange; }
+    QStringList DrawnCategories() const { return m_drawnCategories; }
+    QStringList DrawnPointLabels(int column) const;
+
+    // Pixel width of a series line for a pen width in the chart's units.
+    static int LineWidthPixels(int penWidth);
+    // Text of a value label: whole lots without decimals, never in exponent form.
+    static QString PointLabelText(double value);
+
+protected:
+    // Labels of line points are drawn here: Qt's own point labels switch to exponent form at a
+    // million lots.
+    void drawForeground(QPainter* painter, const QRectF& rect) override;
+
+private:
+    bool IsLineChart() const { return m_model.ChartType() == kChartType2dLine; }
+    void ApplyLook();
+    void AddLineSeries(QAbstractAxis* xAxis, QAbstractAxis* yAxis);
+    void AddBarSeries(QAbstractAxis* xAxis, QAbstractAxis* yAxis);
+    void ApplyValueScale(QValueAxis* axis);
+
+    CMSChart m_model;
+    std::pair<double, double> m_drawnRange{0.0, 0.0};
+    QStringList m_drawnCategories;
+};
+
+}  // namespace moxtel

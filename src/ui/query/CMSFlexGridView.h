@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QTableView>
+
+#include "query/CMSFlexGrid.h"
+
+namespace moxtel {
+
+// Qt table model over a grid: the fixed row 0 and column 0 become the header texts, the other
+// cells the table's items.
+class FlexGridModel : public QAbstractTableModel {
+    Q_OBJECT
+  public:
+    explicit FlexGridModel(CMSFlexGrid& grid, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // Follows the grid after a change: rows or columns added or dropped, texts and colours.
+    void Sync();
+
+  private:
+    QVariant CellData(int row, int col, int role) const;
+
+    CMSFlexGrid& m_grid;
+    int m_rows = 0;  // data rows shown (grid rows - 1)
+    int m_cols = 0;  // data columns shown (grid columns - 1)
+};
+
+// The grid control: draws a CMSFlexGrid (which the windows fill through Grid()) with its fixed
+// row and column kept in view, column widths in twips, per-cell text colours and the back colour.
+// A click or double-click on a cell of a data row sets RowSel to that row and emits Click or
+// DblClick; clicks on the fixed row 0 are not forwarded.
+class CMSFlexGridView : public QTableView {
+    Q_OBJECT
+  public:
+    explicit CMSFlexGridView(QWidget* parent = nullptr);
+    ~CMSFlexGridView() override;
+
+    CMSFlexGrid& Grid() { return m_grid; }
+    const CMSFlexGrid& Grid() const { return m_grid; }
+
+    // Pixels of a width in twips (1/1440 inch) on this screen.
+    int TwipsToPixels(int twips) const;
+
+    // What a user click on grid row `row` does (tests use it to click a row directly).
+    void ClickRow(int row);
+    void DoubleClickRow(int row);
+
+  signals:
+    void Click();
+    void DblClick();
+
+  protected:
+    // Paints the fixed cell (0, 0) into the table's corner.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void OnGridChanged();
+    void SyncLayout();
+
+    CMSFlexGrid m_grid;
+    FlexGridModel* m_model;
+    QWidget* m_corner = nullptr;
+};
+
+}  // namespace moxtel

@@ -1,0 +1,129 @@
+#include "stats/ResultPanel.h"
+
+#include "app/CDialogBase.h"
+#include "app/DataExchange.h"
+#include "stats/FlowBuckets.h"
+
+namespace moxtel {
+
+namespace {
+
+constexpr std::array<int, kPanelGroups> kTotalEdits{1002, 1003, 1005, 1006, 1007, 1004};
+constexpr std::array<const char*, kPanelGroups> kTotalCaptions{"流入", "流出",    "流向", "流向(含未知流向)",
+                                                               "总量", "未知流向"};
+
+// Per group, intervals 1 to 5 from the top.
+constexpr std::array<std::array<int, kPanelIntervals>, kPanelGroups> kLabelEdits{{
+    {1064, 1062, 1060, 1061, 1063},
+    {1074, 1072, 1070, 1071, 1073},
+    {1094, 1092, 1090, 1091, 1093},
+    {1121, 1119, 1117, 1118, 1120},
+    {1134, 1132, 1130, 1131, 1133},
+    {1084, 1082, 1080, 1081, 1083},
+}};
+constexpr std::array<std::array<int, kPanelIntervals>, kPanelGroups> kValueEdits{{
+    {1059, 1057, 1055, 1056, 1058},
+    {1069, 1067, 1065, 1066, 1068},
+    {1089, 1087, 1085, 1086, 1088},
+    {1116, 1097, 1095, 1096, 1113},
+    {1129, 1127, 1122, 1125, 1128},
+    {1079, 1077, 1075, 1076, 1078},
+}};
+
+constexpr auto Index(int i) { return static_cast<std::size_t>(i); }
+
+}  // namespace
+
+const FlowFigure& FigureOfGroup(const RangeFigures& figures, int group) {
+    switch (group) {
+        case kGroupInflow:
+            return figures.inflow;
+        case kGroupOutflow:
+            return figures.outflow;
+        case kGroupNet:
+            return figures.net;
+        case kGroupNetWithUncertain:
+            return figures.netWithUncertain;
+        case kGroupTotal:
+            return figures.total;
+        default:
+            return figures.uncertain;
+    }
+}
+
+ResultPanel::ResultPanel() { SetDefaultIntervalLabels(); }
+
+void ResultPanel::BuildTotalsRow(CDialogBase& window, int x, int y, int width) const {
+    // Captions above their edits leave the edits room for the day's large figures.
+    constexpr int kGap = 6;
+    const int editWidth = (width - kGap * (kPanelGroups - 1)) / kPanelGroups;
+    for (int group = 0; group < kPanelGroups; ++group) {
+        const int left = x + group * (editWidth + kGap);
+        window.AddStatic(QString::fromUtf8(kTotalCaptions[Index(group)]), {left, y, editWidth, 10}, Qt::AlignCenter);
+        window.AddEdit(kTotalEdits[Index(group)], {left, y + 11, editWidth, 14}, EditStyle::ReadOnlyCentred);
+    }
+}
+
+void ResultPanel::BuildIntervalGroups(CDialogBase& window, int x, int y, int width, int height,
+                                      const PanelGroupCaptions& captions) const {
+    constexpr int kGap = 2;
+    constexpr int kLabelWidth = 46;
+    const int groupWidth = (width - kGap * (kPanelGroups - 1)) / kPanelGroups;
+    const int rowStep = (height - 18) / kPanelIntervals;
+    for (int group = 0; group < kPanelGroups; ++group) {
+        const int left = x + group * (groupWidth + kGap);
+        window.AddGroup(QString::fromUtf8(captions[Index(group)]), {left, y, groupWidth, height});
+        for (int n = 0; n < kPanelIntervals; ++n) {
+            const int top = y + 12 + n * rowStep;
+            window.AddEdit(kLabelEdits[Index(group)][Index(n)], {left + 3, top, kLabelWidth, 14}, EditStyle::Label);
+            window.AddEdit(kValueEdits[Index(group)][Index(n)],
+                           {left + 4 + kLabelWidth, top, groupWidth - kLabelWidth - 7, 14}, EditStyle::ReadOnlyCentred);
+        }
+    }
+}
+
+void ResultPanel::Exchange(const DataExchange& dx) {
+    for (int group = 0; group < kPanelGroups; ++group) {
+        dx.Text(kTotalEdits[Index(group)], m_totals[Index(group)]);
+        for (int n = 0; n < kPanelIntervals; ++n) {
+            dx.Text(kLabelEdits[Index(group)][Index(n)], m_labels[Index(group)][Index(n)]);
+            dx.Text(kValueEdits[Index(group)][Index(n)], m_values[Index(group)][Index(n)]);
+        }
+    }
+}
+
+void ResultPanel::ShowDayTotals(const DayFlowResult& day) {
+    const RangeFigures all = SumBucketRange(day, 0, kBucketCount);
+    for (int group = 0; group < kPanelGroups; ++group) {
+        m_totals[Index(group)] = QString::fromStdString(FigureOfGroup(all, group).Text());
+    }
+}
+
+void ResultPanel::SetIntervalLabels(const std::array<QString, kPanelIntervals>& texts) {
+    for (auto& labels : m_labels) labels = texts;
+}
+
+void ResultPanel::SetDefaultIntervalLabels() {
+    std::array<QString, kPanelIntervals> texts;
+    for (int n = 0; n < kPanelIntervals; ++n) {
+        const std::string_view text = kDefaultIntervalTexts[Index(n)];
+        texts[Index(n)] = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    }
+    SetIntervalLabels(texts);
+}
+
+void ResultPanel::ComputeIntervalSums(const DayFlowResult& day) {
+    for (int n = 0; n < kPanelIntervals; ++n) {
+        const auto [a, b] = ParseIntervalText(m_labels[Index(kGroupInflow)][Index(n)].toStdString());
+        const RangeFigures range = SumBucketRange(day, a, b);
+        for (int group = 0; group < kPanelGroups; ++group) {
+            m_values[Index(group)][Index(n)] = QString::fromStdString(FigureOfGroup(range, group).Text());
+        }
+    }
+}
+
+const QString& ResultPanel::Label(int group, int interval) const { return m_labels[Index(group)][Index(interval)]; }
+
+const QString& ResultPanel::Value(int group, int interval) const { return m_values[Index(group)][Index(interval)]; }
+
+}  // namespace moxtel

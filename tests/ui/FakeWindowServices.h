@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "app/WindowServices.h"
+
+namespace moxtel {
+
+// Records what windows show and open, and answers in advance: nothing ever blocks.
+class FakeWindowServices : public IWindowServices {
+  public:
+    struct Shown {
+        QString kind;  // "message", "app", "ask"
+        QString text;
+        MessageIcon icon;
+    };
+
+    std::vector<Shown> shown;
+    std::deque<bool> answers;  // for Ask; No when empty
+    QStringList files;         // for ChooseOpenFile; an empty text or none left: cancel
+    QStringList fileFilters;
+    QStringList documents;
+    QStringList children;                  // class names of the windows run
+    std::function<int(QDialog&)> onChild;  // drives a child window; default closes it with 2
+
+    void ShowMessage(QWidget*, const QString& text) override {
+        shown.push_back({QStringLiteral("message"), text, MessageIcon::Exclamation});
+    }
+    void ShowAppMessage(QWidget*, const QString& text, MessageIcon icon) override {
+        shown.push_back({QStringLiteral("app"), text, icon});
+    }
+    bool Ask(QWidget*, const QString& text) override {
+        shown.push_back({QStringLiteral("ask"), text, MessageIcon::Question});
+        if (answers.empty()) return false;
+        const bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    std::optional<QString> ChooseOpenFile(QWidget*, const QString& filter) override {
+        fileFilters << filter;
+        const QString file = files.isEmpty() ? QString() : files.takeFirst();
+        if (file.isEmpty()) return std::nullopt;
+        return file;
+    }
+    bool OpenDocument(const QString& path) override {
+        documents << path;
+        return true;
+    }
+    int RunChild(QDialog& child) override {
+        children << QString::fromLatin1(child.metaObject()->className());
+        return onChild ? onChild(child) : 2;
+    }
+
+    QStringList Messages() const {
+        QStringList texts;
+        for (const Shown& s : shown) texts << s.text;
+        return texts;
+    }
+};
+
+}  // namespace moxtel

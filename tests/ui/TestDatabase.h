@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QTemporaryDir>
+#include <QtGlobal>
+
+#include "data/CAdoDatabase.h"
+
+namespace moxtel {
+
+// A database of its own in a temporary folder for one test, so no test touches the user's data.
+class TestDatabase {
+  public:
+    TestDatabase() {
+        qputenv("XDG_DATA_HOME", m_dir.path().toUtf8());
+        CAdoDatabase::SetDatabaseFile(File().toStdString());
+    }
+    QString Folder() const { return m_dir.path() + QStringLiteral("/data"); }
+    QString File() const { return Folder() + QStringLiteral("/moxtel.db"); }
+    QString BackupFile() const { return Folder() + QStringLiteral("/BACKUP/moxtel.db"); }
+
+  private:
+    QTemporaryDir m_dir;
+};
+
+}  // namespace moxtel

@@ -1,0 +1,136 @@
+// Every window is complete and readable: each text fits its control, controls stay inside the
+// window and do not overlap. With MOXTEL_SCREENSHOT_DIR set, the windows are also saved as PNGs.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "app/CAboutDlg.h"
+#include "app/CDropList.h"
+#include "app/CMainStatDlg.h"
+#include "query/CMSFlexGridView.h"
+#include "query/SessionState.h"
+#include "templates/CTemplateDlg.h"
+#include "templates/TemplateStore.h"
+#include "ui/FakeWindowServices.h"
+#include "ui/TestDatabase.h"
+
+using namespace moxtel;
+
+namespace {
+
+int TextWidth(const QWidget* w, const QString& text) { return w->fontMetrics().horizontalAdvance(text); }
+
+// Problems of one window's controls, as readable lines.
+QStringList LayoutProblems(const QWidget& window) {
+    QStringList problems;
+    const QWidget* client = window.findChild<QWidget*>(QStringLiteral("client"));
+    const QList<QWidget*> controls = client->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    for (const QWidget* c : controls) {
+        const QString name = c->objectName().isEmpty() ? c->metaObject()->className() : c->objectName();
+        if (!client->rect().contains(c->geometry())) problems << name + QStringLiteral(" outside the window");
+        if (const auto* label = qobject_cast<const QLabel*>(c); label && !label->text().isEmpty()) {
+            if (label->wordWrap() ? label->heightForWidth(label->width()) > label->height()
+                                  : TextWidth(label, label->text()) > label->width())
+                problems << QStringLiteral("label cut: ") + label->text();
+        } else if (const auto* button = qobject_cast<const QPushButton*>(c)) {
+            if (TextWidth(button, button->text()) + 8 > button->width())
+                problems << QStringLiteral("button cut: ") + button->text();
+        } else if (const auto* group = qobject_cast<const QGroupBox*>(c)) {
+            if (TextWidth(group, group->title()) + 16 > group->width())
+                problems << QStringLiteral("group cut: ") + group->title();
+        } else if (const auto* edit = qobject_cast<const QLineEdit*>(c); edit && edit->isReadOnly()) {
+            // The text area of an edit is its width less the frame and the margins.
+            const int room = edit->width() - (edit->hasFrame() ? 8 : 4);
+            if (TextWidth(edit, edit->text()) > room) problems << QStringLiteral("edit cut: ") + edit->text();
+            if (edit->height() < edit->fontMetrics().height() + 2) problems << QStringLiteral("edit too low: ") + name;
+        } else if (const auto* list = qobject_cast<const QComboBox*>(c)) {
+            for (int i = 0; i < list->count(); ++i)
+                if (TextWidth(list, list->itemText(i)) + 24 > list->width())
+                    problems << QStringLiteral("list cut: ") + name;
+        }
+        // Controls side by side must not overlap; group boxes frame others and are left out.
+        if (qobject_cast<const QGroupBox*>(c)) continue;
+        for (const QWidget* other : controls) {
+            if (other == c || qobject_cast<const QGroupBox*>(other)) continue;
+            if (c < other && c->geometry().intersects(other->geometry()))
+                problems << name + QStringLiteral(" overlaps ") + other->objectName();
+        }
+    }
+    return problems;
+}
+
+void SaveScreenshot(QWidget& window, const QString& name) {
+    const QByteArray folder = qgetenv("MOXTEL_SCREENSHOT_DIR");
+    if (folder.isEmpty()) return;
+    QDir().mkpath(QString::fromLocal8Bit(folder));
+    QVERIFY(window.grab().save(QString::fromLocal8Bit(folder) + QLatin1Char('/') + name + QStringLiteral(".png")));
+}
+
+QString SampleWorkbook() {
+    const QString sample = QStringLiteral(MOXTEL_TEST_DATA_DIR "/../../samples/sample-day.xls");
+    return QFile::exists(sample) ? sample : QStringLiteral(MOXTEL_TEST_DATA_DIR "/worked-day.xls");
+}
+
+}  // namespace
+
+class LayoutTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase() {
+        std::array<IntervalChoice, 5> big{
+            {{"0", "300"}, {"300", "500"}, {"500", "800"}, {"800", "1000"}, {"1000", "1000+"}}};
+        QVERIFY(SaveTemplate(SaveMode::Insert, "大单", big).ok());
+        std::array<IntervalChoice, 5> small{
+            {{"0", "100"}, {"100", "200"}, {"200", "300"}, {"300", "400"}, {"400", "1000+"}}};
+        QVERIFY(SaveTemplate(SaveMode::Insert, "小单 O'Neil", small).ok());
+    }
+
+    void mainWindowAfterRun() {
+        SessionState session;
+        ChildWindows children;
+        const WindowContext context{session, m_services, children};
+        CMainStatDlg window(context);
+        window.show();
+        window.Edit(1185)->setText(SampleWorkbook());
+        window.Button(1186)->click();
+        QCOMPARE(m_services.Messages(), QStringList());
+        QVERIFY(window.HasResult());
+        window.DropList(1114)->setCurrentIndex(0);
+        window.OnTemplateSelected();
+        for (int button : {1098, 1099, 1100}) window.Button(button)->click();
+        QTest::qWait(50);
+        qDebug().noquote() << LayoutProblems(window).join(QLatin1Char('\n'));
+        SaveScreenshot(window, QStringLiteral("main-window"));
+        QCOMPARE(LayoutProblems(window), QStringList());
+    }
+
+    void templateWindow() {
+        CTemplateDlg window(m_services);
+        window.show();
+        window.Grid(1189)->ClickRow(1);
+        QTest::qWait(50);
+        SaveScreenshot(window, QStringLiteral("template-window"));
+        QCOMPARE(LayoutProblems(window), QStringList());
+    }
+
+    void aboutBox() {
+        CAboutDlg window(m_services);
+        window.show();
+        QTest::qWait(50);
+        SaveScreenshot(window, QStringLiteral("about-box"));
+        QCOMPARE(LayoutProblems(window), QStringList());
+    }
+
+  private:
+    TestDatabase m_database;
+    FakeWindowServices m_services;
+};
+
+QTEST_MAIN(LayoutTest)
+#include "layout_test.moc"
