@@ -1,9 +1,12 @@
 // moxtel-flow stats: the statistics run without a window.
 #include <array>
+#include <filesystem>
+#include <optional>
 #include <ostream>
 
 #include "CliCommands.h"
 #include "DayJson.h"
+#include "data/CAdoDatabase.h"
 #include "Json.h"
 #include "stats/IntervalRules.h"
 #include "stats/SqliteDayStore.h"
@@ -68,7 +71,9 @@ int RunStatsCommand(const CliArgs& args, CliContext& ctx) {
     std::array<std::string, 5> labels;
     for (std::size_t i = 0; i < labels.size(); ++i) labels[i] = std::string(kDefaultIntervalTexts[i]);
     if (args.HasOption("--template")) {
-        const auto values = LoadTemplateValues(args.Option("--template"));
+        // Without storing, a missing database stays missing: it has no templates anyway.
+        const bool noDatabase = args.Has("--no-store") && !std::filesystem::exists(CAdoDatabase::DatabaseFile());
+        const auto values = noDatabase ? std::nullopt : LoadTemplateValues(args.Option("--template"));
         if (!values) return Failure(ctx, "no template named " + args.Option("--template"));
         labels = *values;
     }
