@@ -32,7 +32,7 @@ std::string WriteTemp(const std::string& name, const char* data, std::size_t siz
 
 // A file in memory with a path of its own, so the loops below rewrite it without waiting for a disk.
 class MemoryFile {
-public:
+  public:
     MemoryFile() : m_fd(memfd_create("xls-test", 0)), m_path("/proc/self/fd/" + std::to_string(m_fd)) {}
     ~MemoryFile() { close(m_fd); }
     MemoryFile(const MemoryFile&) = delete;
@@ -44,7 +44,7 @@ public:
         return m_path;
     }
 
-private:
+  private:
     int m_fd;
     std::string m_path;
 };
@@ -122,13 +122,13 @@ TEST(XlsReader, SharedStringsInChineseAndBeyond) {
 // Each string breaks into a CONTINUE record in another way; a wrong step shifts every later string.
 TEST(XlsReader, SharedStringsSplitOverContinueRecords) {
     const SheetModel sheet = Load("sst-continue.xls");
-    EXPECT_EQ(Text(sheet, 1, 1), "ab中文");   // 8-bit part, then 16-bit
-    EXPECT_EQ(Text(sheet, 2, 1), "中文ab");   // 16-bit part, then 8-bit
-    EXPECT_EQ(Text(sheet, 3, 1), "rich");     // rich-text runs split
-    EXPECT_EQ(Text(sheet, 4, 1), "音");       // phonetic block split
-    EXPECT_EQ(Text(sheet, 5, 1), "café");     // 8-bit is Latin-1 though the code page is 936
+    EXPECT_EQ(Text(sheet, 1, 1), "ab中文");  // 8-bit part, then 16-bit
+    EXPECT_EQ(Text(sheet, 2, 1), "中文ab");  // 16-bit part, then 8-bit
+    EXPECT_EQ(Text(sheet, 3, 1), "rich");    // rich-text runs split
+    EXPECT_EQ(Text(sheet, 4, 1), "音");      // phonetic block split
+    EXPECT_EQ(Text(sheet, 5, 1), "café");    // 8-bit is Latin-1 though the code page is 936
     EXPECT_EQ(Text(sheet, 6, 1), "😀𠀀");
-    EXPECT_EQ(Text(sheet, 7, 1), "");         // starts a CONTINUE record: no flags byte there
+    EXPECT_EQ(Text(sheet, 7, 1), "");  // starts a CONTINUE record: no flags byte there
     EXPECT_EQ(Text(sheet, 8, 1), "end");
 }
 
@@ -208,7 +208,8 @@ TEST_P(XlsReaderRefuses, WithAMessage) {
 INSTANTIATE_TEST_SUITE_P(
     Fixtures, XlsReaderRefuses,
     testing::Values(BadFile{"encrypted.xls", "The workbook is encrypted (password protected) and cannot be read."},
-                    BadFile{"no-workbook-stream.xls", "The file is not an Excel workbook: it holds no workbook stream."},
+                    BadFile{"no-workbook-stream.xls",
+                            "The file is not an Excel workbook: it holds no workbook stream."},
                     BadFile{"sheet-without-eof.xls", "The workbook is truncated: its data ends early."},
                     BadFile{"bad-sst-index.xls", "The workbook is damaged (record 0x00FD at offset 127)."},
                     BadFile{"truncated-sst.xls", nullptr}, BadFile{"missing-file.xls", nullptr},
@@ -228,9 +229,8 @@ TEST(XlsReader, TruncatedCopiesFail) {
     const std::vector<char> bytes = Bytes("worked-day.xls");
     MemoryFile file;
     ASSERT_GT(bytes.size(), 2048u);
-    for (const std::size_t size : {std::size_t{1}, std::size_t{7}, std::size_t{8}, std::size_t{511},
-                                    std::size_t{512}, std::size_t{1000}, bytes.size() / 2, bytes.size() - 512,
-                                    bytes.size() - 1}) {
+    for (const std::size_t size : {std::size_t{1}, std::size_t{7}, std::size_t{8}, std::size_t{511}, std::size_t{512},
+                                   std::size_t{1000}, bytes.size() / 2, bytes.size() - 512, bytes.size() - 1}) {
         const auto sheet = ReadXlsWorkbook(file.Holding(bytes.data(), size));
         EXPECT_FALSE(sheet.ok()) << "cut at " << size;
     }

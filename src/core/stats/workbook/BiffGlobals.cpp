@@ -15,8 +15,7 @@ constexpr std::uint16_t kVersionBiff5 = 0x0500;
 constexpr std::uint16_t kGlobalsSubstream = 0x0005;
 
 // The first record must be the globals' BOF; it tells BIFF8 from BIFF5.
-Status ReadBof(std::span<const std::uint8_t> stream, RecordStream& records, bool bookStream,
-               WorkbookGlobals& globals) {
+Status ReadBof(std::span<const std::uint8_t> stream, RecordStream& records, bool bookStream, WorkbookGlobals& globals) {
     Record bof;
     if (!records.Next(bof)) return TruncatedError();
     if (bof.type == 0x0009 || bof.type == 0x0209 || bof.type == 0x0409)
@@ -35,8 +34,7 @@ Status ReadBof(std::span<const std::uint8_t> stream, RecordStream& records, bool
 bool ReadSst(RecordCursor& cursor, std::vector<std::string>& strings) {
     cursor.U32();  // references in the workbook
     const std::uint32_t unique = cursor.U32();
-    while (cursor.ok() && strings.size() < unique && cursor.Remaining() > 0)
-        strings.push_back(cursor.UnicodeString(2));
+    while (cursor.ok() && strings.size() < unique && cursor.Remaining() > 0) strings.push_back(cursor.UnicodeString(2));
     return cursor.ok();
 }
 

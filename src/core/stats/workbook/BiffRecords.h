@@ -42,16 +42,15 @@ struct Record {
 
 // Walks the records of a workbook stream. Every length is checked against the bytes present.
 class RecordStream {
-public:
-    explicit RecordStream(std::span<const std::uint8_t> bytes, std::size_t start = 0)
-        : m_bytes(bytes), m_pos(start) {}
+  public:
+    explicit RecordStream(std::span<const std::uint8_t> bytes, std::size_t start = 0) : m_bytes(bytes), m_pos(start) {}
 
     // The next record; false at the end of the bytes, and also when a record header or body
     // runs past them (then Truncated() is true).
     bool Next(Record& record);
     bool Truncated() const { return m_truncated; }
 
-private:
+  private:
     bool HeaderAt(std::size_t pos, std::uint16_t& type, std::size_t& length) const;
 
     std::span<const std::uint8_t> m_bytes;
@@ -62,7 +61,7 @@ private:
 // Reads the body of one record, crossing into its CONTINUE records where a value runs on.
 // A read past the end yields zeros and clears ok(); callers read a whole structure and test once.
 class RecordCursor {
-public:
+  public:
     RecordCursor(std::span<const std::uint8_t> bytes, const Record& record);
 
     bool ok() const { return m_ok; }
@@ -82,7 +81,7 @@ public:
     // A BIFF5 string: byte count of countBytes bytes, then the bytes in the workbook's code page.
     std::string ByteString(int countBytes);
 
-private:
+  private:
     bool NextPiece();
     bool Take(std::uint8_t* out, std::size_t count);
     std::uint32_t Count(int countBytes);

@@ -14,13 +14,20 @@ constexpr std::uint32_t kWorksheetType = 0;
 
 std::string ErrorText(std::uint8_t code) {
     switch (code) {
-        case 0x00: return "#NULL!";
-        case 0x07: return "#DIV/0!";
-        case 0x0F: return "#VALUE!";
-        case 0x17: return "#REF!";
-        case 0x1D: return "#NAME?";
-        case 0x24: return "#NUM!";
-        default: return "#N/A";
+        case 0x00:
+            return "#NULL!";
+        case 0x07:
+            return "#DIV/0!";
+        case 0x0F:
+            return "#VALUE!";
+        case 0x17:
+            return "#REF!";
+        case 0x1D:
+            return "#NAME?";
+        case 0x24:
+            return "#NUM!";
+        default:
+            return "#N/A";
     }
 }
 
@@ -33,15 +40,17 @@ double RkValue(std::uint32_t rk) {
 
 // Fills the sheet model from the cell records of one worksheet substream.
 class SheetBuilder {
-public:
+  public:
     SheetBuilder(const WorkbookGlobals& globals, SheetModel& model)
-        : m_globals(globals), m_model(model), m_decoder(globals.codePage),
+        : m_globals(globals),
+          m_model(model),
+          m_decoder(globals.codePage),
           m_formatOfXf(globals.xfFormats.size(), kUnresolved) {}
 
     // False when the record is damaged.
     bool Cell(std::uint16_t type, RecordCursor& cursor);
 
-private:
+  private:
     static constexpr std::uint32_t kUnresolved = 0xFFFFFFFF;
 
     struct Position {
@@ -128,8 +137,15 @@ bool SheetBuilder::Cell(std::uint16_t type, RecordCursor& cursor) {
         return cursor.ok();
     }
     switch (type) {
-        case kNumber: case kRk: case kMulRk: case kLabelSst: case kLabel:
-        case kRString: case kBoolErr: case kFormula: case kFormula4:
+        case kNumber:
+        case kRk:
+        case kMulRk:
+        case kLabelSst:
+        case kLabel:
+        case kRString:
+        case kBoolErr:
+        case kFormula:
+        case kFormula4:
             m_pendingString.reset();
             break;
         default:
@@ -188,8 +204,7 @@ bool SheetBuilder::Cell(std::uint16_t type, RecordCursor& cursor) {
 // The sheet shown when the workbook was saved, if it is a worksheet; else the first worksheet.
 std::optional<std::size_t> ActiveWorksheet(const WorkbookGlobals& globals) {
     const auto& sheets = globals.sheets;
-    if (globals.activeTab < sheets.size() && sheets[globals.activeTab].type == kWorksheetType)
-        return globals.activeTab;
+    if (globals.activeTab < sheets.size() && sheets[globals.activeTab].type == kWorksheetType) return globals.activeTab;
     for (std::size_t i = 0; i < sheets.size(); ++i)
         if (sheets[i].type == kWorksheetType) return i;
     return std::nullopt;

@@ -12,7 +12,7 @@ std::string Utf16ToUtf8(std::u16string_view units);
 // Unicode strings) into UTF-8 by the workbook's CODEPAGE record. An unknown code page reads
 // as Windows-1252; bytes that are invalid in the code page become U+FFFD, so decoding never fails.
 class CodePageDecoder {
-public:
+  public:
     explicit CodePageDecoder(int codePage);
     ~CodePageDecoder();
     CodePageDecoder(const CodePageDecoder&) = delete;
@@ -20,7 +20,7 @@ public:
 
     std::string Decode(std::string_view bytes);
 
-private:
+  private:
     void* m_iconv = nullptr;  // iconv_t, opened once per workbook
 };
 

@@ -19,8 +19,8 @@ struct WorkbookGlobals {
     int codePage = 1252;  // of BIFF5's 8-bit strings; BIFF8 strings are Unicode
     bool date1904 = false;
     std::unordered_map<std::uint16_t, std::string> formats;  // FORMAT records: format id -> code (UTF-8)
-    std::vector<std::uint16_t> xfFormats;                     // XF records in file order: their format id
-    std::vector<std::string> sharedStrings;                   // SST, UTF-8
+    std::vector<std::uint16_t> xfFormats;                    // XF records in file order: their format id
+    std::vector<std::string> sharedStrings;                  // SST, UTF-8
     struct Sheet {
         std::uint32_t offset = 0;  // stream offset of the sheet's BOF record
         std::uint8_t type = 0;     // 0 worksheet, 2 chart, 6 VBA module, ...

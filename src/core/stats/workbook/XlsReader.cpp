@@ -1,12 +1,12 @@
 // .xls workbooks: libgsf opens the OLE2 compound file, the BIFF records are read here.
 #include <gsf/gsf.h>
+#include <strings.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <mutex>
-#include <strings.h>
 #include <vector>
 
 #include "stats/workbook/BiffWorkbook.h"
@@ -28,7 +28,7 @@ using InfilePtr = std::unique_ptr<GsfInfile, ObjectUnref>;
 // result; while it reads, its log output about the damage (criticals and warnings on broken sector
 // chains) is dropped instead of reaching the terminal. Single-threaded like the whole run.
 class QuietLibgsf {
-public:
+  public:
     QuietLibgsf() {
         static std::once_flag once;
         std::call_once(once, [] { gsf_init(); });
@@ -41,10 +41,10 @@ public:
     QuietLibgsf(const QuietLibgsf&) = delete;
     QuietLibgsf& operator=(const QuietLibgsf&) = delete;
 
-private:
+  private:
     static constexpr const char* kDomains[] = {nullptr, "libgsf", "libgsf:msole"};
-    static constexpr auto kLevels = static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE |
-                                                                G_LOG_LEVEL_INFO | G_LOG_LEVEL_DEBUG);
+    static constexpr auto kLevels = static_cast<GLogLevelFlags>(
+        G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE | G_LOG_LEVEL_INFO | G_LOG_LEVEL_DEBUG);
     static void Drop(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
     guint m_handlers[std::size(kDomains)] = {};
 };
