@@ -162,6 +162,7 @@ void CMSChartView::AddLineSeries(QAbstractAxis* xAxis, QAbstractAxis* yAxis) {
         if (look.HasPenColor) pen.setColor(ToQColor(look.PenColor));
         pen.setWidth(LineWidthPixels(look.PenWidth));
         series->setPen(pen);
+        series->setMarkerSize(pen.widthF() * 2 + 4);
         series->attachAxis(xAxis);
         series->attachAxis(yAxis);
     }

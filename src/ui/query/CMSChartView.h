@@ -19,7 +19,7 @@ namespace moxtel {
 // value there. The view redraws when the model's Refresh is called, or on Redraw.
 class CMSChartView : public QChartView {
     Q_OBJECT
-public:
+  public:
     explicit CMSChartView(QWidget* parent = nullptr);
     ~CMSChartView() override;
 
@@ -42,12 +42,12 @@ public:
     // Text of a value label: whole lots without decimals, never in exponent form.
     static QString PointLabelText(double value);
 
-protected:
+  protected:
     // Labels of line points are drawn here: Qt's own point labels switch to exponent form at a
     // million lots.
     void drawForeground(QPainter* painter, const QRectF& rect) override;
 
-private:
+  private:
     bool IsLineChart() const { return m_model.ChartType() == kChartType2dLine; }
     void ApplyLook();
     void AddLineSeries(QAbstractAxis* xAxis, QAbstractAxis* yAxis);
