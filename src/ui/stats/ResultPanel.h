@@ -12,7 +12,7 @@ class DataExchange;
 struct DayFlowResult;
 
 // The six figures in the order of the panel's groups (and of the totals row's edits).
-enum PanelGroup { kGroupInflow, kGroupOutflow, kGroupNet, kGroupNetWithUncertain, kGroupTotal, kGroupUncertain };
+enum ResultGroup { kGroupInflow, kGroupOutflow, kGroupNet, kGroupNetWithUncertain, kGroupTotal, kGroupUncertain };
 inline constexpr int kPanelGroups = 6;
 inline constexpr int kPanelIntervals = 5;
 
