@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -73,7 +74,8 @@ void SaveScreenshot(QWidget& window, const QString& name) {
 
 QString SampleWorkbook() {
     const QString sample = QStringLiteral(MOXTEL_TEST_DATA_DIR "/../../samples/sample-day.xls");
-    return QFile::exists(sample) ? sample : QStringLiteral(MOXTEL_TEST_DATA_DIR "/worked-day.xls");
+    return QFileInfo(QFile::exists(sample) ? sample : QStringLiteral(MOXTEL_TEST_DATA_DIR "/worked-day.xls"))
+        .canonicalFilePath();
 }
 
 }  // namespace
@@ -103,9 +105,12 @@ class LayoutTest : public QObject {
         QVERIFY(window.HasResult());
         window.DropList(1114)->setCurrentIndex(0);
         window.OnTemplateSelected();
+        const std::pair<int, const char*> choices[] = {
+            {1123, "0"}, {1124, "300"}, {1191, "300"}, {1192, "1000"}, {1193, "1000+"}};
+        for (const auto& [list, item] : choices)
+            window.DropList(list)->setCurrentIndex(window.DropList(list)->findText(item));
         for (int button : {1098, 1099, 1100}) window.Button(button)->click();
         QTest::qWait(50);
-        qDebug().noquote() << LayoutProblems(window).join(QLatin1Char('\n'));
         SaveScreenshot(window, QStringLiteral("main-window"));
         QCOMPARE(LayoutProblems(window), QStringList());
     }
@@ -123,6 +128,16 @@ class LayoutTest : public QObject {
         CAboutDlg window(m_services);
         window.show();
         QTest::qWait(50);
+        // The blanks in the disclaimer push its end onto a second line.
+        const QString disclaimer =
+            QString::fromUtf8("免责声明：本软件仅提供对数据分析功能，不承担用           户投资风险");
+        QLabel* label = nullptr;
+        for (QLabel* l : window.findChildren<QLabel*>())
+            if (l->text() == disclaimer) label = l;
+        QVERIFY(label);
+        const QFontMetrics metrics = label->fontMetrics();
+        QCOMPARE(metrics.boundingRect(label->contentsRect(), Qt::TextWordWrap, disclaimer).height(),
+                 metrics.boundingRect(QRect(0, 0, 1000, 1000), 0, QStringLiteral("x\ny")).height());
         SaveScreenshot(window, QStringLiteral("about-box"));
         QCOMPARE(LayoutProblems(window), QStringList());
     }

@@ -78,6 +78,16 @@ CMSChartView::CMSChartView(QWidget* parent) : QChartView(new QChart, parent) {
 
 CMSChartView::~CMSChartView() { m_model.SetRefreshCallback({}); }
 
+CMSChartView* CMSChartView::Add(CDialogBase& window, int id, DuRect place) {
+    // Controls live on the window's client area, below a menu bar when there is one.
+    auto* client = window.findChild<QWidget*>(QStringLiteral("client"), Qt::FindDirectChildrenOnly);
+    auto* view = new CMSChartView(client ? client : &window);
+    view->setObjectName(QString::number(id));
+    view->setGeometry(window.Units().Rect(place.x, place.y, place.width, place.height));
+    view->Redraw();  // the category labels' direction depends on the width
+    return view;
+}
+
 void CMSChartView::SetChart(const CMSChart& chart) {
     m_model = chart;
     m_model.SetRefreshCallback([this] { Redraw(); });

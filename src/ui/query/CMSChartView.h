@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <utility>
 
+#include "app/CDialogBase.h"
 #include "query/CMSChart.h"
 
 class QAbstractAxis;
@@ -22,6 +23,9 @@ class CMSChartView : public QChartView {
   public:
     explicit CMSChartView(QWidget* parent = nullptr);
     ~CMSChartView() override;
+
+    // A chart control of a window's template, like the window's own Add... controls.
+    static CMSChartView* Add(CDialogBase& window, int id, DuRect place);
 
     CMSChart& Chart() { return m_model; }
     const CMSChart& Chart() const { return m_model; }

@@ -1,0 +1,329 @@
+// The main window: controls and menu, statistics runs on the worked day, template rows, dynamic
+// rows, the windows it opens, and the backup on every way of closing.
+#include <QAction>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+#include <memory>
+
+#include "app/CDropList.h"
+#include "app/CMainStatDlg.h"
+#include "data/CAdoDatabase.h"
+#include "data/CDataFolder.h"
+#include "query/SessionState.h"
+#include "templates/TemplateStore.h"
+#include "ui/FakeWindowServices.h"
+#include "ui/TestDatabase.h"
+
+using namespace moxtel;
+
+namespace {
+
+const QString kWorkedDay = QStringLiteral(MOXTEL_TEST_DATA_DIR "/worked-day.xls");
+const QString kRunning = QString::fromUtf8(kMsgRunning);
+constexpr int kActionButtons[] = {1098, 1099, 1100, 1135, 1142};
+
+// One main window with its session, its children and a fake for everything it shows.
+struct MainWindow {
+    SessionState session;
+    ChildWindows children;
+    FakeWindowServices services;
+    WindowContext context{session, services, children};
+    CMainStatDlg window{context};
+
+    MainWindow() { window.show(); }
+
+    QString Text(int id) const { return window.Edit(id)->text(); }
+    bool ActionButtonsEnabled(bool enabled) const {
+        for (int id : kActionButtons)
+            if (window.Button(id)->isEnabled() != enabled) return false;
+        return true;
+    }
+    void Run(const QString& path, const QString& previousClose = QStringLiteral("10.00")) {
+        window.Edit(1185)->setText(path);
+        window.Edit(1159)->setText(previousClose);
+        window.Button(1186)->click();
+    }
+    void Choose(int listId, const QString& item) {
+        CDropList* list = window.DropList(listId);
+        list->setCurrentIndex(list->findText(item));
+    }
+    void ChooseTemplate(const QString& name) {
+        Choose(1114, name);
+        emit window.DropList(1114)->activated(window.DropList(1114)->currentIndex());
+    }
+};
+
+QStringList Items(const CDropList* list) {
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i) items << list->itemText(i);
+    return items;
+}
+
+void SaveTestTemplate(const char* name, std::array<IntervalChoice, 5> intervals) {
+    QVERIFY(SaveTemplate(SaveMode::Insert, name, intervals).ok());
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init() {
+        m_database = std::make_unique<TestDatabase>();
+        SaveTestTemplate("b 分段", {{{"0", "100"}, {"100", "200"}, {"1000", "1000+"}, {"300", "300"}, {"", ""}}});
+        SaveTestTemplate("a 'quoted'",
+                         {{{"0", "1000+"}, {"0", "300"}, {"300", "500"}, {"500", "800"}, {"800", "1000"}}});
+    }
+    void cleanup() { m_database.reset(); }
+
+    void startsWithoutResult() {
+        MainWindow m;
+        QCOMPARE(m.window.windowTitle(), QString::fromUtf8("岚谷股票资金流向分析"));
+        QVERIFY(m.ActionButtonsEnabled(false));
+        QVERIFY(!m.window.HasResult());
+        QCOMPARE(Items(m.window.DropList(1114)), (QStringList{"a 'quoted'", QString::fromUtf8("b 分段")}));
+        QCOMPARE(m.window.DropList(1114)->currentIndex(), -1);
+        QCOMPARE(Items(m.window.DropList(1123)),
+                 (QStringList{"0", "100", "1000", "1000+", "200", "300", "400", "500", "600", "700", "800", "900"}));
+        QCOMPARE(Items(m.window.DropList(1194)),
+                 (QStringList{"100", "1000", "200", "300", "400", "500", "600", "700", "800", "900"}));
+        const QStringList defaults{"0-300", "300-500", "500-800", "800-1000", "1000---"};
+        const int labelRows[6][5] = {{1064, 1062, 1060, 1061, 1063}, {1074, 1072, 1070, 1071, 1073},
+                                     {1094, 1092, 1090, 1091, 1093}, {1121, 1119, 1117, 1118, 1120},
+                                     {1134, 1132, 1130, 1131, 1133}, {1084, 1082, 1080, 1081, 1083}};
+        for (const auto& group : labelRows)
+            for (int n = 0; n < 5; ++n) QCOMPARE(m.Text(group[n]), defaults[n]);
+        QCOMPARE(m.Text(1059), QString());
+    }
+
+    void controlsAndMenuCarryTheirIds() {
+        MainWindow m;
+        const QList<QAction*> commands = m.window.findChild<QMenuBar*>()->actions();
+        QStringList menu;
+        for (const QAction* action : commands) menu << action->objectName() + QLatin1Char(' ') + action->text();
+        QCOMPARE(menu, (QStringList{QString::fromUtf8("32776 历史查询"), QString::fromUtf8("32771 设置"),
+                                    QString::fromUtf8("32772 清除历史数据"), QString::fromUtf8("32774 产品信息"),
+                                    QString::fromUtf8("32775 帮助")}));
+        for (const QAction* action : commands) QVERIFY(!action->menu());
+        const std::pair<int, const char*> buttons[] = {
+            {1184, "浏览"}, {1186, " 统计"}, {1143, "退出"}, {1135, "查看区间明细"}, {1142, "查看不确定流向明细"},
+            {1098, "统计"}, {1099, "统计"},  {1100, "统计"}};
+        for (const auto& [id, caption] : buttons) QCOMPARE(m.window.Button(id)->text(), QString::fromUtf8(caption));
+        QVERIFY(m.window.Button(1186)->isDefault());
+        for (int id : {1001, 1185, 1159, 1126, 1002, 1003, 1004, 1005, 1006, 1007, 1101, 1141, 1111})
+            QVERIFY(m.window.Edit(id));
+        QVERIFY(m.window.Edit(1001)->isReadOnly());
+        QVERIFY(!m.window.Edit(1063)->hasFrame());
+        QStringList groups;
+        for (const QGroupBox* group : m.window.findChildren<QGroupBox*>()) groups << group->title();
+        QVERIFY(groups.contains(QString::fromUtf8("动态统计（如果第二列不选择数值，将统计大于第一列的总量）")));
+        QVERIFY(groups.contains(QString::fromUtf8("自定义未知流向[ 手（万元）]")));
+    }
+
+    void runFillsThePanel() {
+        MainWindow m;
+        m.Run(kWorkedDay);
+        QCOMPARE(m.services.Messages(), QStringList());
+        QCOMPARE(m.Text(1001), QStringLiteral("20000101 ABC (600000)"));
+        const std::pair<int, const char*> totals[] = {{1002, "150(15.1万元)"},   {1003, "1200(120.0万元)"},
+                                                      {1004, "350(35.1万元)"},   {1005, "-1050(-104.9万元)"},
+                                                      {1006, "-750(-74.9万元)"}, {1007, "1700(170.1万元)"}};
+        for (const auto& [id, text] : totals) QCOMPARE(m.Text(id), QString::fromUtf8(text));
+        // Default intervals: 0-300 holds the inflow and the first uncertain trade, 1000--- the outflow.
+        const std::pair<int, const char*> rows[] = {
+            {1059, "150(15.1万元)"},     {1069, "0(0.0万元)"},       {1079, "50(5.0万元)"}, {1129, "200(20.1万元)"},
+            {1097, "300(30.1万元)"},     {1127, "300(30.1万元)"},    {1055, "0(0.0万元)"},  {1068, "1200(120.0万元)"},
+            {1088, "-1200(-120.0万元)"}, {1113, "-1200(-120.0万元)"}};
+        for (const auto& [id, text] : rows) QCOMPARE(m.Text(id), QString::fromUtf8(text));
+        QVERIFY(m.ActionButtonsEnabled(true));
+        QVERIFY(m.window.HasResult());
+        QCOMPARE(m.session.currentMasterId, std::string("ABC(600000)20000101"));
+
+        CAdoDatabase db;
+        db.OpenRecordset("select count(*) from transun where masterid=?", {"ABC(600000)20000101"});
+        QCOMPARE(db.GetFieldText(0), std::string("2"));
+    }
+
+    void enterStartsTheRun() {
+        MainWindow m;
+        m.window.Edit(1185)->setText(kWorkedDay);
+        QTest::keyClick(m.window.Edit(1126), Qt::Key_Return);
+        QCOMPARE(m.Text(1001), QStringLiteral("20000101 ABC (600000)"));
+        QVERIFY(m.window.isVisible());
+    }
+
+    void failedRunKeepsTheWindowUsable() {
+        MainWindow m;
+        m.Run(QString());
+        QCOMPARE(m.services.Messages(), QStringList{QString::fromUtf8("请选择需要统计的文件（Excel文件）!")});
+        QCOMPARE(m.services.shown.front().kind, QStringLiteral("message"));
+        QCOMPARE(m.Text(1001), kRunning);
+        QVERIFY(m.ActionButtonsEnabled(false));
+        QVERIFY(!m.window.HasResult());
+
+        m.Run(kWorkedDay);
+        QVERIFY(m.ActionButtonsEnabled(true));
+        m.Run(QStringLiteral(MOXTEL_TEST_DATA_DIR "/no-such-workbook.xls"));
+        QCOMPARE(m.services.Messages().last(), QString::fromUtf8("文件打开错误，请检查文件是否正确选择!"));
+        QCOMPARE(m.Text(1001), kRunning);
+        QVERIFY(m.ActionButtonsEnabled(false));
+        QVERIFY(m.window.HasResult());  // kept from the earlier run
+        QVERIFY(m.window.isVisible());
+    }
+
+    void templateRecomputesAfterARun() {
+        MainWindow m;
+        m.ChooseTemplate(QString::fromUtf8("b 分段"));  // before a run: labels only
+        QCOMPARE(m.Text(1064), QStringLiteral("0-100"));
+        QCOMPARE(m.Text(1083), QStringLiteral("0-0"));
+        QCOMPARE(m.Text(1059), QString());
+
+        m.Run(kWorkedDay);
+        QCOMPARE(m.Text(1059), QString::fromUtf8("0(0.0万元)"));  // 0-100: only the uncertain trade
+        QCOMPARE(m.Text(1079), QString::fromUtf8("50(5.0万元)"));
+        QCOMPARE(m.Text(1057), QString::fromUtf8("150(15.1万元)"));  // 100-200
+        for (int id : {1058, 1068, 1088, 1113, 1128, 1078}) QCOMPARE(m.Text(id), QString::fromUtf8("0(0.0万元)"));
+
+        // Moving through the list is not a choice; accepting one recomputes at once.
+        m.Choose(1114, QStringLiteral("a 'quoted'"));
+        QCOMPARE(m.Text(1064), QStringLiteral("0-100"));
+        m.ChooseTemplate(QStringLiteral("a 'quoted'"));
+        QCOMPARE(m.Text(1064), QStringLiteral("0-1000+"));
+        QCOMPARE(m.Text(1129), QString::fromUtf8("1700(170.1万元)"));
+        QCOMPARE(m.Text(1097), QString::fromUtf8("150(15.1万元)"));  // 0-300 with its uncertain trade
+    }
+
+    void choosingATemplateKeepsTypedInputs() {
+        MainWindow m;
+        m.window.Edit(1185)->setText(QStringLiteral("/typed/path.xls"));
+        m.ChooseTemplate(QString::fromUtf8("b 分段"));
+        QCOMPARE(m.Text(1185), QStringLiteral("/typed/path.xls"));
+    }
+
+    void dynamicRows() {
+        MainWindow m;
+        m.Run(kWorkedDay);
+        m.Choose(1123, QStringLiteral("500"));
+        m.Choose(1124, QStringLiteral("300"));
+        m.window.Button(1098)->click();
+        QCOMPARE(m.services.Messages(), QStringList{QString::fromUtf8("开始数值不能大于结束数值!")});
+        QCOMPARE(m.Text(1101), QString());
+
+        m.Choose(1123, QStringLiteral("0"));
+        m.window.Button(1098)->click();
+        QCOMPARE(m.Text(1101), QString::fromUtf8("150(15.1万元)"));
+        QCOMPARE(m.Text(1103), QString::fromUtf8("50(5.0万元)"));
+        QCOMPARE(m.Text(1139), QString::fromUtf8("200(20.1万元)"));
+
+        m.Choose(1191, QStringLiteral("300"));  // no to-item: everything from 300 lots up
+        m.window.Button(1099)->click();
+        QCOMPARE(m.Text(1106), QString::fromUtf8("1200(120.0万元)"));
+        QCOMPARE(m.Text(1107), QString::fromUtf8("300(30.1万元)"));
+        QCOMPARE(m.Text(1108), QString::fromUtf8("-1200(-120.0万元)"));
+        QCOMPARE(m.Text(1137), QString::fromUtf8("-900(-89.9万元)"));
+        QCOMPARE(m.Text(1140), QString::fromUtf8("1500(150.1万元)"));
+
+        m.Choose(1193, QStringLiteral("1000+"));  // bucket 11 only
+        m.window.Button(1100)->click();
+        QCOMPARE(m.Text(1110), QString::fromUtf8("1200(120.0万元)"));
+        QCOMPARE(m.Text(1109), QString::fromUtf8("0(0.0万元)"));
+        m.Choose(1193, QStringLiteral("1000"));
+        m.Choose(1194, QStringLiteral("1000"));  // a valid empty range
+        m.window.Button(1100)->click();
+        for (int id : {1109, 1110, 1111, 1112, 1138, 1141}) QCOMPARE(m.Text(id), QString::fromUtf8("0(0.0万元)"));
+        m.window.DropList(1193)->setCurrentIndex(-1);
+        m.Choose(1194, QStringLiteral("200"));  // no from-item: buckets 1 and 2
+        m.window.Button(1100)->click();
+        QCOMPARE(m.Text(1109), QString::fromUtf8("150(15.1万元)"));
+        QCOMPARE(m.Text(1111), QString::fromUtf8("50(5.0万元)"));
+        QCOMPARE(m.services.shown.size(), std::size_t{1});
+    }
+
+    void browsePicksOneFile() {
+        MainWindow m;
+        m.window.Edit(1159)->setText(QStringLiteral("9.99"));
+        m.services.files << QStringLiteral("/data/day 1.xlsx");
+        m.window.Button(1184)->click();
+        QCOMPARE(m.Text(1185), QStringLiteral("/data/day 1.xlsx"));
+        QCOMPARE(m.Text(1159), QStringLiteral("9.99"));
+        QVERIFY(m.services.fileFilters.front().contains(QStringLiteral("*.xlsx")));
+        m.window.Button(1184)->click();  // cancelled
+        QCOMPARE(m.Text(1185), QStringLiteral("/data/day 1.xlsx"));
+    }
+
+    void commandsOpenTheirWindows() {
+        MainWindow m;
+        QStringList opened;
+        for (const char* name : {kHistoryQueryDlg, kClearDataDlg, kIntervalDetailDlg, kUncertainDetailDlg}) {
+            m.children.Register(name, [name](const WindowContext&) {
+                auto dialog = std::make_unique<QDialog>();
+                dialog->setObjectName(QString::fromLatin1(name));
+                return dialog;
+            });
+        }
+        RegisterWindows(m.children);
+        m.services.onChild = [&opened](QDialog& child) {
+            opened << (child.objectName().startsWith(QLatin1Char('C'))
+                           ? child.objectName()
+                           : QString::fromLatin1(child.metaObject()->className()));
+            return 2;
+        };
+        for (int id : {32776, 32771, 32772, 32774}) m.window.Control<QAction>(id)->trigger();
+        m.window.Button(1135)->click();  // disabled before a run
+        m.Run(kWorkedDay);
+        m.window.Button(1135)->click();
+        m.window.Button(1142)->click();
+        QCOMPARE(opened, (QStringList{"CHistoryQueryDlg", "moxtel::CTemplateDlg", "CClearDataDlg", "moxtel::CAboutDlg",
+                                      "CIntervalDetailDlg", "CUncertainDetailDlg"}));
+        m.window.Control<QAction>(32775)->trigger();
+        QCOMPARE(m.services.documents, QStringList{QString::fromStdString(HelpFile())});
+        QVERIFY(m.services.documents.front().endsWith(QStringLiteral("/moxtel.chm")));
+    }
+
+    void everyCloseMakesTheBackupOnce_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("result");
+        QTest::newRow("exit button") << "exit" << 1;
+        QTest::newRow("close button") << "close" << 2;
+        QTest::newRow("escape") << "escape" << 2;
+    }
+    void everyCloseMakesTheBackupOnce() {
+        QFETCH(QString, how);
+        QFETCH(int, result);
+        const auto closeWindow = [&how](MainWindow& m) {
+            if (how == QLatin1String("exit")) m.window.Button(1143)->click();
+            if (how == QLatin1String("close")) m.window.close();
+            if (how == QLatin1String("escape")) QTest::keyClick(m.window.Edit(1185), Qt::Key_Escape);
+        };
+        {
+            MainWindow m;
+            closeWindow(m);
+            QCOMPARE(m.window.result(), result);
+            QVERIFY(!m.window.isVisible());
+            QCOMPARE(m.services.Messages(), QStringList());
+            QVERIFY(QFile::exists(m_database->BackupFile()));
+        }
+        // A file in the way of the backup folder makes every copy fail: one message per close.
+        QVERIFY(QFile::remove(m_database->BackupFile()));
+        QVERIFY(QDir(m_database->Folder()).rmdir(QStringLiteral("BACKUP")));
+        QFile blocker(m_database->Folder() + QStringLiteral("/BACKUP"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        MainWindow m;
+        closeWindow(m);
+        m.window.close();  // a second close request after the window has ended
+        QCOMPARE(m.services.Messages(), QStringList{QString::fromUtf8("备份失败!请重新启动程序予以备份!")});
+        QCOMPARE(m.window.result(), result);
+    }
+
+  private:
+    std::unique_ptr<TestDatabase> m_database;
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"
