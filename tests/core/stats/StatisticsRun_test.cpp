@@ -152,8 +152,8 @@ TEST_F(StatisticsRunTest, WithoutStoreThePreviousCloseIsTypedOrZero) {
 
 TEST_F(StatisticsRunTest, OnlyExactlyCapitalSIsOutflowAndOnlyEmptyIsUncertain) {
     const std::string path = Workbook("20000101 ABC (600000)",
-                                      {"09:30:01\t10.00\t10\t\tS", "09:30:02\t10.00\t20\t\ts", "09:30:03\t10.00\t30\t\tb",
-                                       "09:30:04\t10.00\t40\t\t ", "09:30:05\t10.00\t50\t\tB", "09:30:06\t10.00\t60\t\t"});
+                                      {"09:30:01\t10.00\t10\t1\tS", "09:30:02\t10.00\t20\t1\ts", "09:30:03\t10.00\t30\t1\tb",
+                                       "09:30:04\t10.00\t40\t1\t ", "09:30:05\t10.00\t50\t1\tB", "09:30:06\t10.00\t60\t1\t"});
     const auto run = RunStatistics({path, "10.00", ""}, nullptr);
     ASSERT_TRUE(run.ok());
     EXPECT_DOUBLE_EQ(run->day.outflow[1].lots, 10);
@@ -163,8 +163,8 @@ TEST_F(StatisticsRunTest, OnlyExactlyCapitalSIsOutflowAndOnlyEmptyIsUncertain) {
 }
 
 TEST_F(StatisticsRunTest, FlagEndReadsInOnlyForCapitalB) {
-    const std::string path = Workbook("20000101 ABC (600000)", {"09:30:01\t10.00\t10\t\t", "09:30:02\t10.00\t20\t\tb",
-                                                                "09:30:03\t10.00\t30\t\t", "09:30:04\t9.00\t40\t\tS"});
+    const std::string path = Workbook("20000101 ABC (600000)", {"09:30:01\t10.00\t10\t", "09:30:02\t10.00\t20\tb",
+                                                                "09:30:03\t10.00\t30\t", "09:30:04\t9.00\t40\tS"});
     const auto run = RunStatistics({path, "10.00", ""}, nullptr);
     ASSERT_TRUE(run.ok());
     ASSERT_EQ(run->uncertainTrades.size(), 2u);
@@ -197,14 +197,14 @@ TEST_F(StatisticsRunTest, NoTradeRowsStoresZerosAndTakesTheLastPriceFromB5) {
 }
 
 TEST_F(StatisticsRunTest, AmountsUseLotsTimesPriceOverHundred) {
-    const std::string path = Workbook("20000101 ABC (600000)", {"09:30:01\t10.52\t250\t\tB"});
+    const std::string path = Workbook("20000101 ABC (600000)", {"09:30:01\t10.52\t250\tB"});
     const auto run = RunStatistics({path, "", ""}, nullptr);
     ASSERT_TRUE(run.ok());
     EXPECT_EQ((FlowFigure{run->day.inflow[3].lots, run->day.inflow[3].amount}).Text(), "250(26.3万元)");
 }
 
 TEST_F(StatisticsRunTest, NonNumericCellsCountAsZero) {
-    const std::string path = Workbook("20000101 ABC (600000)", {"09:30:01\tabc\t-\t\tB", "09:30:02\t10\tx12\t\tS"});
+    const std::string path = Workbook("20000101 ABC (600000)", {"09:30:01\tabc\t-\tB", "09:30:02\t10\tx12\tS"});
     const auto run = RunStatistics({path, "", ""}, nullptr);
     ASSERT_TRUE(run.ok());
     EXPECT_DOUBLE_EQ(run->day.inflow[1].lots, 0);
