@@ -1,0 +1,120 @@
+#include "stats/CExcelReader.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "stats/workbook/NumberFormat.h"
+#include "stats/workbook/WorkbookFormats.h"
+
+namespace moxtel {
+namespace {
+
+// Largest delimited-text file read into memory.
+constexpr std::uintmax_t kMaxTextBytes = std::uintmax_t{256} << 20;
+
+constexpr char kOle2Signature[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
+constexpr char kZipSignature[] = "PK\x03\x04";
+
+enum class Container { Ole2, Zip, Text };
+
+Container Detect(std::string_view head) {
+    if (head.starts_with(std::string_view(kOle2Signature, 8))) return Container::Ole2;
+    if (head.starts_with(std::string_view(kZipSignature, 4))) return Container::Zip;
+    return Container::Text;
+}
+
+Result<std::string> ReadFileBytes(const std::string& path, std::uintmax_t size) {
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    if (!in || !in.read(bytes.data(), static_cast<std::streamsize>(size))) return Error{"cannot read " + path};
+    return bytes;
+}
+
+Result<SheetModel> LoadSheet(const std::string& path) {
+    std::error_code ec;
+    // Only regular files: a folder, a pipe or a device would fail or block.
+    if (!std::filesystem::is_regular_file(path, ec)) return Error{"not a readable file: " + path};
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (ec) return Error{"cannot read " + path};
+    if (size == 0) return Error{"empty file: " + path};
+
+    std::string head(8, '\0');
+    {
+        std::ifstream in(path, std::ios::binary);
+        if (!in) return Error{"cannot read " + path};
+        in.read(head.data(), 8);
+        head.resize(static_cast<std::size_t>(in.gcount()));
+    }
+    switch (Detect(head)) {
+        case Container::Ole2:
+            return ReadXlsWorkbook(path);
+        case Container::Zip:
+            return ReadXlsxWorkbook(path);
+        case Container::Text:
+            break;
+    }
+    if (size > kMaxTextBytes) return Error{"text file too large: " + path};
+    Result<std::string> bytes = ReadFileBytes(path, size);
+    if (!bytes) return bytes.error();
+    return ReadTextTable(*bytes);
+}
+
+}  // namespace
+
+CExcelReader::CExcelReader() = default;
+CExcelReader::~CExcelReader() = default;
+
+bool CExcelReader::OpenWorkbook(const std::string& path) {
+    CloseWorkbook();
+    m_lastError.clear();
+    Result<SheetModel> sheet = LoadSheet(path);
+    if (!sheet) {
+        m_lastError = sheet.error().message;
+        return false;
+    }
+    m_sheet = std::make_unique<SheetModel>(std::move(*sheet));
+    m_path = path;
+    return true;
+}
+
+std::string CExcelReader::GetCellText(int row, int column) {
+    if (!m_sheet || row < 1 || column < 1) return {};
+    const auto r = static_cast<std::uint32_t>(row);
+    const auto c = static_cast<std::uint32_t>(column);
+    if (r > m_sheet->maxRows || c > m_sheet->maxColumns) {
+        if (m_warningSink) {
+            char message[160];
+            std::snprintf(message, sizeof message, "由于(%d,%d)已经超过了(%d,%d)的范围,所以返回空值", row, column,
+                          static_cast<int>(m_sheet->maxRows), static_cast<int>(m_sheet->maxColumns));
+            m_warningSink(message);
+        }
+        return {};
+    }
+    const CellValue* cell = m_sheet->Find(r, c);
+    if (!cell) return {};
+    static const std::string kGeneral = "General";
+    const std::string& code =
+        cell->formatId < m_sheet->formatCodes.size() ? m_sheet->formatCodes[cell->formatId] : kGeneral;
+    switch (cell->kind) {
+        case CellValue::Kind::Number:
+            return FormatNumber(cell->number, code, m_sheet->date1904);
+        case CellValue::Kind::Text:
+            return FormatText(cell->text, code);
+        case CellValue::Kind::Boolean:
+            return cell->number != 0.0 ? "TRUE" : "FALSE";
+        case CellValue::Kind::Error:
+            return cell->text;
+        case CellValue::Kind::Empty:
+            break;
+    }
+    return {};
+}
+
+void CExcelReader::CloseWorkbook() {
+    m_sheet.reset();
+    m_path.clear();
+}
+
+}  // namespace moxtel

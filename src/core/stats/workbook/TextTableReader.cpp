@@ -1,0 +1,251 @@
+// Delimited text as trading programs write it when they "export to Excel": one line per row,
+// cells split by tabs (or commas when the file has no tab at all). Cells are kept as the text
+// they are; nothing is parsed as a number.
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "stats/workbook/WorkbookFormats.h"
+
+namespace moxtel {
+namespace {
+
+constexpr std::uint32_t kMaxRows = 1048576;
+constexpr std::uint32_t kMaxColumns = 16384;
+
+Error Fail(const std::string& what) { return Error{"text table: " + what}; }
+
+void AppendUtf8(std::string& out, std::uint32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// Well-formed UTF-8 without NUL: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool IsCleanUtf8(std::string_view s) {
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    const auto* end = p + s.size();
+    while (p < end) {
+        const unsigned c = *p;
+        if (c == 0) return false;
+        if (c < 0x80) {
+            ++p;
+            continue;
+        }
+        const int extra = (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : 0;
+        if (extra == 0) return false;
+        static constexpr unsigned kMin[] = {0, 0x80, 0x800, 0x10000};
+        unsigned cp = c & (0x3Fu >> extra);
+        if (end - p <= extra) return false;
+        for (int i = 1; i <= extra; ++i) {
+            if ((p[i] & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (p[i] & 0x3F);
+        }
+        if (cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+        p += extra + 1;
+    }
+    return true;
+}
+
+// UTF-16 with the byte order given; false on an odd length, a lone surrogate or a NUL character.
+bool Utf16ToUtf8(std::string_view s, bool bigEndian, std::string& out) {
+    if (s.size() % 2 != 0) return false;
+    out.reserve(s.size() * 3 / 2);
+    const auto unit = [&](std::size_t i) -> std::uint32_t {
+        const auto hi = static_cast<unsigned char>(s[bigEndian ? i : i + 1]);
+        const auto lo = static_cast<unsigned char>(s[bigEndian ? i + 1 : i]);
+        return (static_cast<std::uint32_t>(hi) << 8) | lo;
+    };
+    for (std::size_t i = 0; i < s.size(); i += 2) {
+        std::uint32_t cp = unit(i);
+        if (cp == 0 || (cp >= 0xDC00 && cp <= 0xDFFF)) return false;
+        if (cp >= 0xD800 && cp <= 0xDBFF) {
+            if (i + 4 > s.size()) return false;
+            const std::uint32_t low = unit(i + 2);
+            if (low < 0xDC00 || low > 0xDFFF) return false;
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+            i += 2;
+        }
+        AppendUtf8(out, cp);
+    }
+    return true;
+}
+
+// GB18030 (a superset of GBK and GB2312) through the C library's iconv; false on any byte
+// sequence that is not GB18030, a cut-off character at the end included.
+bool Gb18030ToUtf8(std::string_view s, std::string& out) {
+    iconv_t cd = iconv_open("UTF-8", "GB18030");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    out.resize(s.size() * 2 + 4);  // at most 3 bytes out per 2 in, 4 per 4
+    char* in = const_cast<char*>(s.data());  // iconv does not write its input
+    std::size_t inLeft = s.size();
+    char* o = out.data();
+    std::size_t outLeft = out.size();
+    const std::size_t rc = iconv(cd, &in, &inLeft, &o, &outLeft);
+    iconv_close(cd);
+    if (rc == static_cast<std::size_t>(-1) || inLeft != 0) return false;
+    out.resize(out.size() - outLeft);
+    return true;
+}
+
+Result<std::string> DecodeToUtf8(std::string_view bytes) {
+    std::string out;
+    if (bytes.starts_with("\xEF\xBB\xBF")) {
+        bytes.remove_prefix(3);
+        if (!IsCleanUtf8(bytes)) return Fail("invalid UTF-8");
+        return std::string(bytes);
+    }
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
+        const bool bigEndian = bytes[0] == '\xFE';
+        if (!Utf16ToUtf8(bytes.substr(2), bigEndian, out)) return Fail("invalid UTF-16");
+        return out;
+    }
+    if (bytes.find('\0') != std::string_view::npos) return Fail("binary data");
+    if (IsCleanUtf8(bytes)) return std::string(bytes);
+    if (!Gb18030ToUtf8(bytes, out)) return Fail("neither UTF-8 nor GB18030 text");
+    return out;
+}
+
+// Collects fields into the sheet: row 1 is the first line, column 1 the first field.
+class TableBuilder {
+public:
+    explicit TableBuilder(SheetModel& sheet) : m_sheet(sheet) {}
+
+    void Append(char c) { m_field += c; }
+    void Append(std::string_view s) { m_field += s; }
+    bool Full() const { return m_row > kMaxRows; }
+
+    void EndField() {
+        if (!m_field.empty() && m_row <= kMaxRows && m_column <= kMaxColumns) {
+            CellValue value;
+            value.kind = CellValue::Kind::Text;
+            value.text = std::move(m_field);
+            m_sheet.Set(m_row, m_column, std::move(value));
+        }
+        m_field.clear();
+        ++m_column;
+    }
+
+    void EndLine() {
+        EndField();
+        ++m_row;
+        m_column = 1;
+    }
+
+private:
+    SheetModel& m_sheet;
+    std::uint32_t m_row = 1;
+    std::uint32_t m_column = 1;
+    std::string m_field;
+};
+
+// Length of the line break at text[i] (CR LF, LF or a lone CR), 0 when there is none.
+std::size_t LineBreakAt(std::string_view text, std::size_t i) {
+    if (text[i] == '\n') return 1;
+    if (text[i] == '\r') return i + 1 < text.size() && text[i + 1] == '\n' ? 2 : 1;
+    return 0;
+}
+
+void SplitTabs(std::string_view text, TableBuilder& table) {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size() && !table.Full();) {
+        const std::size_t lineBreak = LineBreakAt(text, i);
+        if (text[i] != '\t' && lineBreak == 0) {
+            ++i;
+            continue;
+        }
+        table.Append(text.substr(start, i - start));
+        if (lineBreak) {
+            table.EndLine();
+            i += lineBreak;
+        } else {
+            table.EndField();
+            ++i;
+        }
+        start = i;
+    }
+    if (start < text.size()) table.Append(text.substr(start));
+    table.EndLine();
+}
+
+// Comma-separated fields; a field that starts with a quote runs to the closing quote, may hold
+// commas and line breaks, and writes a quote as two quotes.
+void SplitCommas(std::string_view text, TableBuilder& table) {
+    bool quoted = false;
+    bool fieldStart = true;
+    for (std::size_t i = 0; i < text.size() && !table.Full();) {
+        const char c = text[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+                table.Append('"');
+                i += 2;
+            } else if (c == '"') {
+                quoted = false;
+                ++i;
+            } else if (const std::size_t lineBreak = LineBreakAt(text, i)) {
+                table.Append('\n');
+                i += lineBreak;
+            } else {
+                table.Append(c);
+                ++i;
+            }
+            continue;
+        }
+        if (const std::size_t lineBreak = LineBreakAt(text, i)) {
+            table.EndLine();
+            i += lineBreak;
+            fieldStart = true;
+            continue;
+        }
+        if (c == ',') {
+            table.EndField();
+            fieldStart = true;
+        } else if (c == '"' && fieldStart) {
+            quoted = true;
+            fieldStart = false;
+        } else {
+            table.Append(c);
+            fieldStart = false;
+        }
+        ++i;
+    }
+    table.EndLine();
+}
+
+}  // namespace
+
+Result<SheetModel> ReadTextTable(std::string_view bytes) {
+    if (bytes.empty()) return Fail("empty file");
+    Result<std::string> text = DecodeToUtf8(bytes);
+    if (!text) return text.error();
+    if (text->empty()) return Fail("empty file");
+
+    SheetModel sheet;
+    sheet.maxRows = kMaxRows;
+    sheet.maxColumns = kMaxColumns;
+    TableBuilder table(sheet);
+    if (text->find('\t') != std::string::npos) {
+        SplitTabs(*text, table);
+    } else {
+        SplitCommas(*text, table);
+    }
+    return sheet;
+}
+
+}  // namespace moxtel
