@@ -11,6 +11,7 @@ namespace moxtel {
 // database door's error reporter) and the caller only has to stop.
 struct Error {
     std::string message;
+    std::string detail{};  // optional technical reason (for logs and the command line), not shown in windows
 };
 
 // A value or an Error; the core returns these instead of throwing across its API.

@@ -69,7 +69,7 @@ Result<StatisticsOutcome> RunStatistics(const StatisticsInputs& inputs, IDayStor
     CExcelReader reader;
     if (observer.warning) reader.SetWarningSink(observer.warning);
     if (inputs.workbookPath.empty()) return Error{kMsgNoWorkbook};
-    if (!reader.OpenWorkbook(inputs.workbookPath)) return Error{kMsgOpenFailed};
+    if (!reader.OpenWorkbook(inputs.workbookPath)) return Error{kMsgOpenFailed, reader.LastError()};
 
     const TitleParts title = ParseTitleCell(reader.GetCellText(1, 1));
     day.titleText = title.titleText;
