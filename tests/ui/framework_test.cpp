@@ -3,9 +3,11 @@
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include "app/CDialogBase.h"
 #include "app/CDropList.h"
@@ -141,6 +143,45 @@ class FrameworkTest : public QObject {
         QFETCH(QString, filter);
         QFETCH(QString, expected);
         QCOMPARE(ToQtFileFilter(filter), expected);
+    }
+
+    void desktopMessageBoxes() {
+        QCoreApplication::setApplicationName(QStringLiteral("moxtel"));
+        QtWindowServices services;
+        QStringList seen;
+        // Answers the next message box with the given button, noting its caption, icon and buttons.
+        const auto answer = [&seen](QMessageBox::StandardButton button) {
+            QTimer::singleShot(0, [&seen, button] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                seen << QStringLiteral("%1 %2 %3 %4")
+                            .arg(box->windowTitle(), box->text())
+                            .arg(box->icon())
+                            .arg(box->standardButtons());
+                box->button(button)->click();
+            });
+        };
+        answer(QMessageBox::Ok);
+        services.ShowMessage(nullptr, QStringLiteral("m"));
+        answer(QMessageBox::Ok);
+        services.ShowAppMessage(nullptr, QStringLiteral("a"), MessageIcon::Stop);
+        answer(QMessageBox::Yes);
+        QVERIFY(services.Ask(nullptr, QStringLiteral("q")));
+        answer(QMessageBox::No);
+        QVERIFY(!services.Ask(nullptr, QStringLiteral("q")));
+        const auto line = [](const char* caption, const char* text, QMessageBox::Icon icon,
+                             QMessageBox::StandardButtons b) {
+            return QStringLiteral("%1 %2 %3 %4")
+                .arg(QString::fromUtf8(caption), QString::fromUtf8(text))
+                .arg(icon)
+                .arg(b);
+        };
+        const auto yesNo = QMessageBox::Yes | QMessageBox::No;
+        QCOMPARE(seen, (QStringList{line("提示", "m", QMessageBox::Warning, QMessageBox::Ok),
+                                    line("moxtel", "a", QMessageBox::Critical, QMessageBox::Ok),
+                                    line("提示", "q", QMessageBox::Question, yesNo),
+                                    line("提示", "q", QMessageBox::Question, yesNo)}));
+        QVERIFY(!services.OpenDocument(QStringLiteral("/no/such/moxtel.chm")));  // nothing shown
     }
 
     void childWindowsOpenOnlyWhatIsRegistered() {
