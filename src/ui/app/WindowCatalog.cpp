@@ -1,5 +1,11 @@
 #include "app/CAboutDlg.h"
 #include "app/ChildWindows.h"
+#include "maintenance/CClearDataDlg.h"
+#include "query/CCompareChartDlg.h"
+#include "query/CDetailQueryDlg.h"
+#include "query/CHistoryQueryDlg.h"
+#include "query/CIntervalDetailDlg.h"
+#include "query/CUncertainDetailDlg.h"
 #include "templates/CTemplateDlg.h"
 
 namespace moxtel {
@@ -9,6 +15,13 @@ namespace moxtel {
 void RegisterWindows(ChildWindows& children) {
     children.Register(kAboutDlg, [](const WindowContext& c) { return std::make_unique<CAboutDlg>(c.services); });
     children.Register(kTemplateDlg, [](const WindowContext& c) { return std::make_unique<CTemplateDlg>(c.services); });
+    children.Register(kHistoryQueryDlg, [](const WindowContext& c) { return std::make_unique<CHistoryQueryDlg>(c); });
+    children.Register(kCompareChartDlg, [](const WindowContext& c) { return std::make_unique<CCompareChartDlg>(c); });
+    children.Register(kDetailQueryDlg, [](const WindowContext& c) { return std::make_unique<CDetailQueryDlg>(c); });
+    children.Register(kIntervalDetailDlg, [](const WindowContext& c) { return std::make_unique<CIntervalDetailDlg>(c); });
+    children.Register(kUncertainDetailDlg,
+                      [](const WindowContext& c) { return std::make_unique<CUncertainDetailDlg>(c); });
+    children.Register(kClearDataDlg, [](const WindowContext& c) { return std::make_unique<CClearDataDlg>(c); });
 }
 
 }  // namespace moxtel

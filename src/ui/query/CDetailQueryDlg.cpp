@@ -1,0 +1,92 @@
+#include "query/CDetailQueryDlg.h"
+
+#include <QPushButton>
+
+#include "query/CMSChartView.h"
+#include "query/DetailQuery.h"
+#include "stats/ResultPanel.h"
+
+namespace moxtel {
+
+namespace {
+
+constexpr DialogTemplate kDetailTemplate{146, "明细查询", 853, 430, 9};
+
+constexpr int kIntervalDetailButton = 1135;
+constexpr int kUncertainDetailButton = 1142;
+constexpr int kDayChart = 1196;
+
+constexpr PanelGroupCaptions kDetailPanelCaptions{"流入[手(万元)]", "流出[手(万元)]",
+                                                  "流向[手(万元)]", "流向(加未知流向)[手(万元)]",
+                                                  "总量[手(万元)]", "未知流向[手(万元)]"};
+
+QString Utf8(const char* text) { return QString::fromUtf8(text); }
+
+}  // namespace
+
+CDetailQueryDlg::CDetailQueryDlg(const WindowContext& context, QWidget* parent)
+    : CDialogBase(kDetailTemplate, context.services, parent), m_context(context) {
+    BuildControls();
+    for (int id :
+         {kIdDayTitle, kIdSumInflow, kIdSumOutflow, kIdSumUncertain, kIdSumNet, kIdSumNetWithUncertain, kIdSumTotal})
+        m_texts[id];
+    for (std::size_t group = 0; group < kIntervalValueIds.size(); ++group) {
+        for (int id : kIntervalLabelIds[group]) m_texts[id];
+        for (int id : kIntervalValueIds[group]) m_texts[id];
+    }
+    OnCommand(kIntervalDetailButton, [this] { OnIntervalDetail(); });
+    OnCommand(kUncertainDetailButton, [this] { OnUncertainDetail(); });
+    for (int row = 0; row < kDynamicRows; ++row) {
+        OnCommand(DynamicStatsRows::kButtons[static_cast<std::size_t>(row)], [this, row] { OnDynamicRow(row); });
+    }
+}
+
+void CDetailQueryDlg::BuildControls() {
+    AddEdit(kIdDayTitle, {5, 5, 843, 14}, EditStyle::ReadOnlyCentred);
+
+    const ResultPanel layout;
+    AddGroup(Utf8("汇总"), {5, 22, 680, 42});
+    layout.BuildTotalsRow(*this, 12, 33, 666);
+    AddButton(kIntervalDetailButton, Utf8("查看区间明细"), {691, 27, 84, 16});
+    AddButton(kUncertainDetailButton, Utf8("查看不确定流向明细"), {691, 47, 84, 16});
+    AddButton(1, Utf8("退出"), {782, 27, 66, 16});
+
+    layout.BuildIntervalGroups(*this, 5, 68, 843, 104, kDetailPanelCaptions);
+    m_dynamicRows.Build(*this, 5, 176, 843, 84);
+    CMSChartView::Add(*this, kDayChart, {5, 264, 843, 161});
+}
+
+CMSChartView* CDetailQueryDlg::ChartView() const { return Control<CMSChartView>(kDayChart); }
+
+bool CDetailQueryDlg::OnInitDialog() {
+    EnableDetailButtons(false);
+    const DetailPanelTexts panel = LoadDetailDay(m_context.session, ChartView()->Chart());
+    PutTexts(m_texts, panel.texts);
+    UpdateData(false);
+    EnableDetailButtons(true);
+    return true;
+}
+
+void CDetailQueryDlg::DoDataExchange(DataExchange& dx) {
+    ExchangeTexts(dx, m_texts);
+    m_dynamicRows.Exchange(dx);
+}
+
+void CDetailQueryDlg::EnableDetailButtons(bool enable) {
+    for (int id : {1098, 1099, 1100, kIntervalDetailButton, kUncertainDetailButton}) Button(id)->setEnabled(enable);
+}
+
+void CDetailQueryDlg::OnIntervalDetail() { m_context.children.Open(kIntervalDetailDlg, m_context); }
+
+void CDetailQueryDlg::OnUncertainDetail() { m_context.children.Open(kUncertainDetailDlg, m_context); }
+
+void CDetailQueryDlg::OnDynamicRow(int row) {
+    UpdateData(true);
+    if (!m_dynamicRows.Compute(*this, row, m_context.session.day)) {
+        MessageBox(QString::fromUtf8(kMsgDynamicRangeReversed));
+        return;
+    }
+    UpdateData(false);
+}
+
+}  // namespace moxtel

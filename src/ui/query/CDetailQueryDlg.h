@@ -1,0 +1,42 @@
+#pragma once
+
+#include "app/CDialogBase.h"
+#include "app/ChildWindows.h"
+#include "query/ControlTexts.h"
+#include "stats/DynamicStatsRows.h"
+
+namespace moxtel {
+
+class CMSChartView;
+
+// "明细查询": one stored day, the session's current master id, shown as the main window shows a
+// fresh result: title, summary, the intervals of the last history query in six groups, the dynamic
+// rows and a chart of the intervals. Opening it reloads the session's current day from the
+// database (uncertain trades included), so the detail windows opened from here show that day.
+// Nothing is written.
+class CDetailQueryDlg : public CDialogBase {
+    Q_OBJECT
+  public:
+    explicit CDetailQueryDlg(const WindowContext& context, QWidget* parent = nullptr);
+
+    void OnIntervalDetail();
+    void OnUncertainDetail();
+    void OnDynamicRow(int row);  // 0..2
+
+    CMSChartView* ChartView() const;
+    const ControlTexts& Texts() const { return m_texts; }
+
+  protected:
+    bool OnInitDialog() override;
+    void DoDataExchange(DataExchange& dx) override;
+
+  private:
+    void BuildControls();
+    void EnableDetailButtons(bool enable);
+
+    WindowContext m_context;
+    ControlTexts m_texts;  // title, summary, interval labels and values
+    DynamicStatsRows m_dynamicRows;
+};
+
+}  // namespace moxtel

@@ -1,0 +1,185 @@
+#include "query/CHistoryQueryDlg.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QPushButton>
+
+#include "app/CDropList.h"
+#include "app/DataExchange.h"
+#include "maintenance/ClearData.h"
+#include "query/CCompareChartDlg.h"
+#include "query/CMSChartView.h"
+#include "query/CMSFlexGridView.h"
+#include "query/FlowCharts.h"
+#include "templates/TemplateStore.h"
+
+namespace moxtel {
+
+namespace {
+
+constexpr DialogTemplate kHistoryTemplate{103, "历史查询", 820, 420, 9};
+
+constexpr int kStartPicker = 1099;
+constexpr int kEndPicker = 1100;
+constexpr int kStockList = 1114;
+constexpr int kTemplateList = 1115;
+constexpr int kQueryButton = 1098;
+constexpr int kExitButton = 2;
+constexpr int kDayGrid = 1189;
+constexpr int kFlowChart = 1196;
+constexpr int kFirstIntervalCheck = 1205;
+constexpr int kLineChartButton = 1128;
+constexpr int kBarChartButton = 1127;
+constexpr int kCompareButton = 1129;
+
+QString Utf8(const char* text) { return QString::fromUtf8(text); }
+
+}  // namespace
+
+CHistoryQueryDlg::CHistoryQueryDlg(const WindowContext& context, QWidget* parent)
+    : CDialogBase(kHistoryTemplate, context.services, parent), m_context(context) {
+    BuildControls();
+    OnCommand(kQueryButton, [this] { OnQuery(); });
+    OnCommand(kLineChartButton, [this] { OnLineChart(); });
+    OnCommand(kBarChartButton, [this] { OnBarChart(); });
+    OnCommand(kCompareButton, [this] { OnCompareChart(); });
+    connect(Grid(kDayGrid), &CMSFlexGridView::DblClick, this, [this] { OnGridDblClick(); });
+}
+
+void CHistoryQueryDlg::BuildControls() {
+    AddStatic(Utf8("开始日期"), {7, 8, 36, 12});
+    AddDatePicker(kStartPicker, {44, 7, 78, 14});
+    AddStatic(Utf8("结束日期"), {132, 8, 36, 12});
+    AddDatePicker(kEndPicker, {169, 7, 78, 14});
+    AddStatic(Utf8("选择股票"), {257, 8, 36, 12});
+    AddDropList(kStockList, {294, 7, 130, 14});
+    AddStatic(Utf8("选择模板"), {434, 8, 36, 12});
+    AddDropList(kTemplateList, {471, 7, 120, 14});
+    AddButton(kQueryButton, Utf8("查询"), {610, 6, 60, 16});
+    AddButton(kExitButton, Utf8("退出"), {680, 6, 60, 16});
+
+    AddGrid(kDayGrid, {7, 28, 806, 170});
+    CMSChartView::Add(*this, kFlowChart, {7, 204, 690, 209});
+
+    AddGroup(Utf8("选择需要显示的区间"), {703, 204, 110, 104});
+    for (int k = 0; k < 5; ++k) AddCheck(kFirstIntervalCheck + k, QString(), {710, 217 + 17 * k, 98, 13});
+    AddButton(kLineChartButton, Utf8("曲线图"), {708, 318, 100, 18});
+    AddButton(kBarChartButton, Utf8("柱状图"), {708, 342, 100, 18});
+    AddButton(kCompareButton, Utf8("柱状图对比"), {708, 366, 100, 18});
+}
+
+CMSChartView* CHistoryQueryDlg::ChartView() const { return Control<CMSChartView>(kFlowChart); }
+
+CMSFlexGrid& CHistoryQueryDlg::DayGrid() const { return Grid(kDayGrid)->Grid(); }
+
+bool CHistoryQueryDlg::OnInitDialog() {
+    m_bShowInterval.fill(true);
+    DayGrid().SetBackColor(kColorBlack);
+    FillStockList();
+    FillTemplateList();
+    ApplyTemplateHeaders();
+    m_nChartMode = 0;
+    UpdateData(false);
+    EnableChartButtons(false);
+    return true;
+}
+
+void CHistoryQueryDlg::DoDataExchange(DataExchange& dx) {
+    dx.Text(kStartPicker, m_strStartDate);
+    dx.Text(kEndPicker, m_strEndDate);
+    dx.Text(kStockList, m_strStockCode);
+    dx.Text(kTemplateList, m_strTemplateName);
+    for (int k = 0; k < 5; ++k) dx.Check(kFirstIntervalCheck + k, m_nIntervalCheck[static_cast<std::size_t>(k)]);
+}
+
+void CHistoryQueryDlg::FillStockList() {
+    CDropList* list = DropList(kStockList);
+    for (const std::string& code : LoadStockCodes()) list->AddString(QString::fromStdString(code));
+    list->setCurrentIndex(-1);
+}
+
+void CHistoryQueryDlg::FillTemplateList() {
+    CDropList* list = DropList(kTemplateList);
+    for (const std::string& name : LoadTemplateNames()) list->AddString(QString::fromStdString(name));
+    list->setCurrentIndex(-1);
+}
+
+void CHistoryQueryDlg::ApplyTemplateHeaders() {
+    const CDropList* list = DropList(kTemplateList);
+    const QString name = list->currentIndex() < 0 ? QString() : list->currentText();
+    moxtel::ApplyTemplateHeaders(m_context.session.history, DayGrid(), name.toStdString());
+    ShowIntervalTexts();
+}
+
+void CHistoryQueryDlg::ShowIntervalTexts() {
+    for (int k = 1; k <= 5; ++k) {
+        Control<QCheckBox>(kFirstIntervalCheck + k - 1)->setText(QString::fromStdString(DayGrid().TextAt(0, k)));
+    }
+}
+
+void CHistoryQueryDlg::OnQuery() {
+    EnableChartButtons(false);
+    SetPickerFormat(kPickerDigitsFormat);
+    CheckAllIntervals();  // also saves the pickers' eight digits and the lists' texts
+    const HistoryQueryInput input{m_strStockCode.toStdString(), m_strStartDate.toStdString(),
+                                  m_strEndDate.toStdString(), m_strTemplateName.toStdString()};
+    const HistoryChartOptions options{m_nChartMode, m_bShowInterval};
+    const Result<int> listed = QueryHistory(m_context.session, input, DayGrid(), ChartView()->Chart(), options);
+    ShowIntervalTexts();
+    if (listed) {
+        ChartView()->Redraw();  // a query without days sets the chart up without filling it
+    } else if (!listed.error().message.empty()) {
+        MessageBox(QString::fromStdString(listed.error().message));
+    }
+    SetPickerFormat(kPickerDashedFormat);
+    UpdateData(false);
+    if (listed && *listed > 0) EnableChartButtons(true);
+}
+
+void CHistoryQueryDlg::CheckAllIntervals() {
+    UpdateData(true);
+    m_bShowInterval.fill(true);
+    m_nIntervalCheck.fill(1);
+    UpdateData(false);
+}
+
+void CHistoryQueryDlg::ReadIntervalChecks() {
+    UpdateData(true);
+    for (std::size_t k = 0; k < m_bShowInterval.size(); ++k) m_bShowInterval[k] = m_nIntervalCheck[k] != 0;
+}
+
+void CHistoryQueryDlg::OnLineChart() {
+    m_nChartMode = 0;
+    ReadIntervalChecks();
+    RedrawFlowChart();
+}
+
+void CHistoryQueryDlg::OnBarChart() {
+    m_nChartMode = 1;
+    ReadIntervalChecks();
+    RedrawFlowChart();
+}
+
+void CHistoryQueryDlg::RedrawFlowChart() {
+    // The axis range stays as the query set it up; only the data and the chart type change.
+    FillHistoryChart(ChartView()->Chart(), DayGrid(), m_context.session.history.rowCount,
+                     HistoryChartOptions{m_nChartMode, m_bShowInterval});
+}
+
+void CHistoryQueryDlg::OnCompareChart() { m_context.children.Open(kCompareChartDlg, m_context); }
+
+void CHistoryQueryDlg::OnGridDblClick() {
+    // The header row and the empty last row hold no master id: the detail window then shows zeros.
+    m_context.session.currentMasterId = MasterIdOfGridRow(DayGrid(), DayGrid().RowSel());
+    m_context.children.Open(kDetailQueryDlg, m_context);
+}
+
+void CHistoryQueryDlg::EnableChartButtons(bool enable) {
+    for (int id : {kLineChartButton, kCompareButton, kBarChartButton}) Button(id)->setEnabled(enable);
+}
+
+void CHistoryQueryDlg::SetPickerFormat(const char* format) {
+    for (int id : {kStartPicker, kEndPicker}) Control<QDateEdit>(id)->setDisplayFormat(Utf8(format));
+}
+
+}  // namespace moxtel

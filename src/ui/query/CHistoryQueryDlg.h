@@ -1,0 +1,66 @@
+#pragma once
+
+#include <array>
+
+#include "app/CDialogBase.h"
+#include "app/ChildWindows.h"
+#include "query/HistoryQuery.h"
+
+class QDateEdit;
+
+namespace moxtel {
+
+class CMSChartView;
+
+// Display formats of the date pickers: a query reads the eight digits, the user sees the dashes.
+inline constexpr const char* kPickerDigitsFormat = "yyyyMMdd";
+inline constexpr const char* kPickerDashedFormat = "yyyy-MM-dd";
+
+// "历史查询": the stored days of one stock between two dates, one grid row per day with the net
+// flow of the template's five intervals and the day's totals, drawn as a line or bar chart. A
+// double-click on a day opens it in the detail query window; "柱状图对比" opens the comparison.
+// Writes the session's history filters, current day and current master id as it lists days.
+class CHistoryQueryDlg : public CDialogBase {
+    Q_OBJECT
+  public:
+    explicit CHistoryQueryDlg(const WindowContext& context, QWidget* parent = nullptr);
+
+    void OnQuery();
+    void OnLineChart();
+    void OnBarChart();
+    void OnCompareChart();
+    void OnGridDblClick();
+
+    CMSChartView* ChartView() const;
+    const std::array<bool, 5>& ShowInterval() const { return m_bShowInterval; }
+    int ChartMode() const { return m_nChartMode; }
+
+  protected:
+    bool OnInitDialog() override;
+    void DoDataExchange(DataExchange& dx) override;
+
+  private:
+    void BuildControls();
+    void FillStockList();
+    void FillTemplateList();
+    // Grid headers and check box texts of the chosen template (the defaults for none).
+    void ApplyTemplateHeaders();
+    void CheckAllIntervals();
+    void ReadIntervalChecks();
+    void RedrawFlowChart();
+    void EnableChartButtons(bool enable);
+    void SetPickerFormat(const char* format);
+    void ShowIntervalTexts();
+    CMSFlexGrid& DayGrid() const;
+
+    WindowContext m_context;
+    QString m_strStartDate;                 // 1099, displayed text
+    QString m_strEndDate;                   // 1100, displayed text
+    QString m_strStockCode;                 // 1114
+    QString m_strTemplateName;              // 1115
+    std::array<int, 5> m_nIntervalCheck{};  // 1205..1209
+    std::array<bool, 5> m_bShowInterval{true, true, true, true, true};
+    int m_nChartMode = 0;  // 0 line chart, 1 bar chart
+};
+
+}  // namespace moxtel
