@@ -259,6 +259,7 @@ class MainWindowTest : public QObject {
     void commandsOpenTheirWindows() {
         MainWindow m;
         QStringList opened;
+        RegisterWindows(m.children);  // the real catalog; stand-ins replace the windows not tested here
         for (const char* name : {kHistoryQueryDlg, kClearDataDlg, kIntervalDetailDlg, kUncertainDetailDlg}) {
             m.children.Register(name, [name](const WindowContext&) {
                 auto dialog = std::make_unique<QDialog>();
@@ -266,7 +267,6 @@ class MainWindowTest : public QObject {
                 return dialog;
             });
         }
-        RegisterWindows(m.children);
         m.services.onChild = [&opened](QDialog& child) {
             opened << (child.objectName().startsWith(QLatin1Char('C'))
                            ? child.objectName()
