@@ -232,3 +232,37 @@ TEST_F(StatisticsRunTest, StoreFailureStopsTheRunAndRollsBack) {
 
 }  // namespace
 }  // namespace moxtel
+
+namespace moxtel {
+namespace {
+
+// The worked day as the three containers carry it: BIFF8, xlsx and GB18030 text under an .xls name.
+class WorkedDayFixture : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(WorkedDayFixture, GivesTheSameFiguresAndStoredTrades) {
+    RecordingStore store;
+    const auto run = RunStatistics({std::string(MOXTEL_TEST_DATA_DIR) + "/" + GetParam(), "", ""}, &store);
+    ASSERT_TRUE(run.ok()) << run.error().message << " " << run.error().detail;
+    const RangeFigures all = SumBucketRange(run->day, 0, 11);
+    EXPECT_EQ(run->day.titleText, "20000101 ABC (600000)");
+    EXPECT_EQ(run->day.masterId, "ABC(600000)20000101");
+    EXPECT_EQ(run->day.firstPriceText, "10.04");
+    EXPECT_EQ(run->day.lastPriceText, "10.02");
+    EXPECT_EQ(all.inflow.Text(), "150(15.1万元)");
+    EXPECT_EQ(all.outflow.Text(), "1200(120.0万元)");
+    EXPECT_EQ(all.uncertain.Text(), "350(35.1万元)");
+    EXPECT_EQ(all.net.Text(), "-1050(-104.9万元)");
+    EXPECT_EQ(all.netWithUncertain.Text(), "-750(-74.9万元)");
+    EXPECT_EQ(all.total.Text(), "1700(170.1万元)");
+    ASSERT_EQ(store.trades.size(), 2u);
+    EXPECT_EQ(store.trades[0], (UncertainTrade{"10.00", "10.04", "0", "150", "未知", "入", "ABC(600000)20000101",
+                                               "ABC(600000)", "50", "10.00", "09:30:01"}));
+    EXPECT_EQ(store.trades[1], (UncertainTrade{"10.00", "0", "1200", "0", "出", "未知", "ABC(600000)20000101",
+                                               "ABC(600000)", "300", "10.02", "09:30:12"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Containers, WorkedDayFixture,
+                         ::testing::Values("worked-day.xls", "worked-day.xlsx", "gbk-tab-export.xls"));
+
+}  // namespace
+}  // namespace moxtel
