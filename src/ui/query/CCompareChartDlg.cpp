@@ -37,7 +37,12 @@ bool CCompareChartDlg::OnInitDialog() {
 void CCompareChartDlg::LoadCompareData() {
     std::array<CMSChart, 5> charts;
     moxtel::LoadCompareData(m_context.session, Grid(kHiddenGrid)->Grid(), charts);
-    for (int k = 1; k <= 5; ++k) IntervalChart(k)->SetChart(charts[static_cast<std::size_t>(k - 1)]);
+    QList<CMSChartView*> views;
+    for (int k = 1; k <= 5; ++k) {
+        IntervalChart(k)->SetChart(charts[static_cast<std::size_t>(k - 1)]);
+        views << IntervalChart(k);
+    }
+    CMSChartView::AlignPlotAreas(views);
 }
 
 }  // namespace moxtel

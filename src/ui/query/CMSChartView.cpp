@@ -4,6 +4,8 @@
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
+#include <QGraphicsLayout>
+#include <QImage>
 #include <QLegend>
 #include <QLineSeries>
 #include <QPainter>
@@ -12,6 +14,7 @@
 #include <QValueAxis>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace moxtel {
 
@@ -58,6 +61,21 @@ bool HasLabelsAbove(const CMSChart& model, int column) {
     return model.SeriesAt(column).LabelLocationType == kLabelLocationAbove;
 }
 
+// A filled dot of the given diameter, used as the marker of line points.
+QImage DotImage(const QColor& color, int diameter) {
+    QImage image(diameter, diameter, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(color);
+    painter.drawEllipse(QRectF(0, 0, diameter, diameter));
+    return image;
+}
+
+// Share of a category its bars take together.
+constexpr double kBarWidth = 0.6;
+
 QFont Scaled(QFont font, double factor) {
     font.setPointSizeF(font.pointSizeF() * factor);
     return font;
@@ -86,6 +104,23 @@ CMSChartView* CMSChartView::Add(CDialogBase& window, int id, DuRect place) {
     view->setGeometry(window.Units().Rect(place.x, place.y, place.width, place.height));
     view->Redraw();  // the category labels' direction depends on the width
     return view;
+}
+
+void CMSChartView::AlignPlotAreas(const QList<CMSChartView*>& views) {
+    double left = 0.0;
+    double right = std::numeric_limits<double>::max();
+    QList<QRectF> natural;
+    for (CMSChartView* view : views) {
+        QChart* c = view->chart();
+        c->setPlotArea(QRectF());  // back to the chart's own layout
+        c->resize(view->contentsRect().size());
+        c->layout()->activate();
+        natural << c->plotArea();
+        left = std::max(left, natural.back().left());
+        right = std::min(right, natural.back().right());
+    }
+    for (qsizetype i = 0; i < views.size(); ++i)
+        views[i]->chart()->setPlotArea(QRectF(left, natural[i].top(), right - left, natural[i].height()));
 }
 
 void CMSChartView::SetChart(const CMSChart& chart) {
@@ -172,7 +207,10 @@ void CMSChartView::AddLineSeries(QAbstractAxis* xAxis, QAbstractAxis* yAxis) {
         if (look.HasPenColor) pen.setColor(ToQColor(look.PenColor));
         pen.setWidth(LineWidthPixels(look.PenWidth));
         series->setPen(pen);
-        series->setMarkerSize(pen.widthF() * 2 + 4);
+        // Markers a little wider than the line; Qt's own would be drawn with the wide pen around them.
+        const int marker = pen.width() * 2 + 3;
+        series->setMarkerSize(marker);
+        series->setLightMarker(DotImage(pen.color(), marker));
         series->attachAxis(xAxis);
         series->attachAxis(yAxis);
     }
@@ -182,29 +220,20 @@ void CMSChartView::AddBarSeries(QAbstractAxis* xAxis, QAbstractAxis* yAxis) {
     if (m_model.ColumnCount() == 0) return;
     QAbstractBarSeries* bars = m_model.Stacking() ? static_cast<QAbstractBarSeries*>(new QStackedBarSeries)
                                                   : static_cast<QAbstractBarSeries*>(new QBarSeries);
-    bool anyLabels = false;
+    bars->setBarWidth(kBarWidth);
     for (int k = 1; k <= m_model.ColumnCount(); ++k) {
         auto* set = new QBarSet(ToQString(m_model.ColumnLabelAt(k)));
         for (int r = 1; r <= m_model.RowCount(); ++r) set->append(m_model.IsNullAt(r, k) ? 0.0 : m_model.DataAt(r, k));
         bars->append(set);
-        anyLabels = anyLabels || HasLabelsAbove(m_model, k);
     }
     chart()->addSeries(bars);  // the theme's colours first, then the series' own
     const QList<QBarSet*> sets = bars->barSets();
     for (int k = 1; k <= sets.size(); ++k) {
-        QBarSet* set = sets[k - 1];
         const ChartSeries look = m_model.SeriesAt(k);
-        if (look.HasPenColor) {
-            set->setColor(ToQColor(look.PenColor));
-            set->setBorderColor(ToQColor(look.PenColor).darker(130));
-        }
-        set->setLabelFont(Scaled(font(), 0.85));
-        set->setLabelColor(HasLabelsAbove(m_model, k) ? QColor(40, 40, 40) : QColor(Qt::transparent));
+        if (!look.HasPenColor) continue;
+        sets[k - 1]->setColor(ToQColor(look.PenColor));
+        sets[k - 1]->setBorderColor(ToQColor(look.PenColor).darker(130));
     }
-    bars->setLabelsVisible(anyLabels);
-    bars->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
-    bars->setLabelsFormat(QStringLiteral("@value"));
-    bars->setLabelsPrecision(15);  // whole lots in full, never in exponent form
     bars->attachAxis(xAxis);
     bars->attachAxis(yAxis);
 }
@@ -233,27 +262,79 @@ void CMSChartView::ApplyValueScale(QValueAxis* axis) {
 
 void CMSChartView::drawForeground(QPainter* painter, const QRectF& rect) {
     QChartView::drawForeground(painter, rect);
-    if (!IsLineChart()) return;
-    QChart* c = chart();
-    const QRectF plot = c->plotArea().adjusted(-1, -1, 1, 1);
-    const QList<QAbstractSeries*> series = c->series();
+    const QList<QAbstractSeries*> series = chart()->series();
+    if (series.isEmpty()) return;
     painter->save();
     painter->setFont(Scaled(font(), 0.85));
     painter->setPen(QColor(40, 40, 40));
-    const QFontMetrics metrics(painter->font());
-    for (int k = 1; k <= series.size(); ++k) {
+    const int columns = m_model.ColumnCount();
+    for (int k = 1; k <= columns; ++k) {
         if (!HasLabelsAbove(m_model, k)) continue;
-        const auto* line = static_cast<const QLineSeries*>(series[k - 1]);
-        for (const QPointF& point : line->points()) {
-            const QPointF at = c->mapToPosition(point, series[k - 1]);
-            if (!plot.contains(at)) continue;  // outside the value range: the point is not drawn either
-            const QString text = PointLabelText(point.y());
-            const QPointF scene = c->mapToScene(at);
-            const int w = metrics.horizontalAdvance(text);
-            painter->drawText(QPointF(scene.x() - w / 2.0, scene.y() - 5 - metrics.descent()), text);
+        for (int r = 1; r <= m_model.RowCount(); ++r) {
+            if (m_model.IsNullAt(r, k)) continue;
+            if (IsLineChart())
+                DrawLineLabel(*painter, *series[k - 1], r, m_model.DataAt(r, k));
+            else
+                DrawBarLabel(*painter, *series[0], r, k, m_model.DataAt(r, k));
         }
     }
     painter->restore();
+}
+
+void CMSChartView::DrawLineLabel(QPainter& painter, QAbstractSeries& series, int row, double value) const {
+    const QRectF plot = chart()->plotArea();
+    const QPointF at = chart()->mapToPosition(QPointF(row - 1, value), &series);
+    if (!plot.adjusted(-1, -1, 1, 1).contains(at)) return;  // the point is not drawn either
+    const QString text = PointLabelText(value);
+    const QFontMetrics metrics(painter.font());
+    const QPointF scene = chart()->mapToScene(at);
+    // Above the point, or below it at the top of the plot.
+    const double baseline = at.y() - metrics.height() - 5 < plot.top() ? 5 + metrics.ascent() : -5 - metrics.descent();
+    painter.drawText(QPointF(scene.x() - metrics.horizontalAdvance(text) / 2.0, scene.y() + baseline), text);
+}
+
+void CMSChartView::DrawBarLabel(QPainter& painter, QAbstractSeries& bars, int row, int column, double value) const {
+    // Bars of one category share kBarWidth of it, side by side in column order; stacked bars are
+    // labelled at the end of their own segment.
+    const int columns = m_model.ColumnCount();
+    double x = row - 1;
+    double end = value;
+    double slot = kBarWidth;
+    if (m_model.Stacking()) {
+        for (int k = 1; k < column; ++k)
+            if ((m_model.DataAt(row, k) >= 0) == (value >= 0)) end += m_model.DataAt(row, k);
+    } else {
+        slot = kBarWidth / columns;
+        x += -kBarWidth / 2 + (column - 0.5) * slot;
+    }
+    const QRectF plot = chart()->plotArea();
+    QPointF at = chart()->mapToPosition(QPointF(x, end), &bars);
+    if (at.x() < plot.left() || at.x() > plot.right()) return;
+    at.setY(std::clamp(at.y(), plot.top(), plot.bottom()));  // a bar cut by the axis range ends at the cut
+
+    const QString text = PointLabelText(value);
+    const QFontMetrics metrics(painter.font());
+    const double width = metrics.horizontalAdvance(text);
+    const double slotPixels =
+        chart()->mapToPosition(QPointF(x + slot, 0), &bars).x() - chart()->mapToPosition(QPointF(x, 0), &bars).x();
+    const bool rotated = width + 2 > slotPixels;  // upright text would run into the next bars
+    const double length = (rotated ? width : metrics.height()) + 3;
+    // Beyond the bar's end when there is room before the plot's edge, else inside the bar.
+    bool below = value < 0;
+    if (below ? at.y() + length > plot.bottom() : at.y() - length < plot.top()) below = !below;
+    const QPointF scene = chart()->mapToScene(at);
+    painter.save();
+    if (below != (value < 0)) painter.setPen(Qt::white);  // inside the bar
+    painter.translate(scene);
+    if (rotated) {
+        painter.rotate(-90);
+        const double start = below ? -3 - width : 3;  // along the bar, away from its end
+        painter.drawText(QPointF(start, metrics.ascent() / 2.0 - metrics.descent() / 2.0), text);
+    } else {
+        const double baseline = below ? 3 + metrics.ascent() : -3 - metrics.descent();
+        painter.drawText(QPointF(-width / 2, baseline), text);
+    }
+    painter.restore();
 }
 
 }  // namespace moxtel

@@ -9,6 +9,7 @@
 #include "query/CMSChart.h"
 
 class QAbstractAxis;
+class QAbstractSeries;
 class QValueAxis;
 
 namespace moxtel {
@@ -30,6 +31,10 @@ class CMSChartView : public QChartView {
     CMSChart& Chart() { return m_model; }
     const CMSChart& Chart() const { return m_model; }
 
+    // Lines up the plot areas of charts shown one above the other: the same left and right edges,
+    // whatever the widths of their axis labels and legends. Call after the charts are drawn.
+    static void AlignPlotAreas(const QList<CMSChartView*>& views);
+
     // Takes over the state of chart (computed elsewhere) and draws it.
     void SetChart(const CMSChart& chart);
     // Draws the model's current state, whether or not Refresh was called.
@@ -47,8 +52,8 @@ class CMSChartView : public QChartView {
     static QString PointLabelText(double value);
 
   protected:
-    // Labels of line points are drawn here: Qt's own point labels switch to exponent form at a
-    // million lots.
+    // Value labels are drawn here: Qt's own switch to exponent form at a million lots, and put the
+    // labels of negative bars on the zero line.
     void drawForeground(QPainter* painter, const QRectF& rect) override;
 
   private:
@@ -57,6 +62,9 @@ class CMSChartView : public QChartView {
     void AddLineSeries(QAbstractAxis* xAxis, QAbstractAxis* yAxis);
     void AddBarSeries(QAbstractAxis* xAxis, QAbstractAxis* yAxis);
     void ApplyValueScale(QValueAxis* axis);
+    void DrawLineLabel(QPainter& painter, QAbstractSeries& series, int row, double value) const;
+    // Above a bar that rises, below one that falls; upright when it fits the bar's width.
+    void DrawBarLabel(QPainter& painter, QAbstractSeries& bars, int row, int column, double value) const;
 
     CMSChart m_model;
     std::pair<double, double> m_drawnRange{0.0, 0.0};

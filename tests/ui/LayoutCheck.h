@@ -1,0 +1,70 @@
+#pragma once
+
+// Whether a window is complete and readable: every visible control inside the window, no two
+// side by side controls overlapping, every caption and shown text fitting its control.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace moxtel::test {
+
+inline int TextWidth(const QWidget* w, const QString& text) { return w->fontMetrics().horizontalAdvance(text); }
+
+inline QString TextProblem(const QWidget* c) {
+    if (const auto* label = qobject_cast<const QLabel*>(c)) {
+        if (!label->wordWrap() && TextWidth(label, label->text()) > label->width())
+            return "label cut: " + label->text();
+    } else if (const auto* check = qobject_cast<const QCheckBox*>(c)) {
+        if (TextWidth(check, check->text()) + 24 > check->width()) return "check box cut: " + check->text();
+    } else if (const auto* button = qobject_cast<const QPushButton*>(c)) {
+        if (TextWidth(button, button->text()) + 8 > button->width()) return "button cut: " + button->text();
+    } else if (const auto* group = qobject_cast<const QGroupBox*>(c)) {
+        if (TextWidth(group, group->title()) + 16 > group->width()) return "group cut: " + group->title();
+    } else if (const auto* edit = qobject_cast<const QLineEdit*>(c)) {
+        if (TextWidth(edit, edit->text()) > edit->width() - (edit->hasFrame() ? 8 : 4))
+            return "edit cut: " + edit->text();
+        if (edit->height() < edit->fontMetrics().height() + 2) return "edit too low: " + edit->objectName();
+    } else if (const auto* list = qobject_cast<const QComboBox*>(c)) {
+        for (int i = 0; i < list->count(); ++i)
+            if (TextWidth(list, list->itemText(i)) + 24 > list->width()) return "list cut: " + list->itemText(i);
+    }
+    return {};
+}
+
+// Problems of one window, as readable lines; none for a sound window.
+inline QStringList LayoutProblems(const QWidget& window) {
+    QStringList problems;
+    const auto* client = window.findChild<const QWidget*>(QStringLiteral("client"));
+    if (!client) return {QStringLiteral("no client area")};
+    QList<const QWidget*> controls;
+    for (const QWidget* c : client->findChildren<const QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (!c->isHidden()) controls << c;
+    for (const QWidget* c : controls) {
+        const QString name =
+            c->objectName().isEmpty() ? QString::fromLatin1(c->metaObject()->className()) : c->objectName();
+        if (!client->rect().contains(c->geometry())) problems << name + " outside the window";
+        if (const QString problem = TextProblem(c); !problem.isEmpty()) problems << problem;
+        if (qobject_cast<const QGroupBox*>(c)) continue;  // frames others
+        for (const QWidget* other : controls) {
+            if (c < other && !qobject_cast<const QGroupBox*>(other) && c->geometry().intersects(other->geometry()))
+                problems << name + " overlaps " + other->objectName();
+        }
+    }
+    return problems;
+}
+
+// Saves the window as <name>.png when MOXTEL_SCREENSHOT_DIR names a folder.
+inline void SaveScreenshot(QWidget& window, const QString& name) {
+    const QString folder = qEnvironmentVariable("MOXTEL_SCREENSHOT_DIR");
+    if (folder.isEmpty()) return;
+    QDir().mkpath(folder);
+    QVERIFY(window.grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png")));
+}
+
+}  // namespace moxtel::test

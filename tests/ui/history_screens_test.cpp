@@ -1,0 +1,173 @@
+// The query windows as the user sees them, over the sample day and nine more stored days of its
+// stock: every window complete and readable, and with MOXTEL_SCREENSHOT_DIR set, saved as PNGs.
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+
+#include "app/CDropList.h"
+#include "maintenance/CClearDataDlg.h"
+#include "query/CCompareChartDlg.h"
+#include "query/CDetailQueryDlg.h"
+#include "query/CHistoryQueryDlg.h"
+#include "query/CIntervalDetailDlg.h"
+#include "query/CMSFlexGridView.h"
+#include "query/CUncertainDetailDlg.h"
+#include "query/SessionState.h"
+#include "stats/SqliteDayStore.h"
+#include "stats/StatisticsRun.h"
+#include "templates/TemplateStore.h"
+#include "ui/FakeWindowServices.h"
+#include "ui/LayoutCheck.h"
+#include "ui/StoredDayFixtures.h"
+#include "ui/TestDatabase.h"
+
+using namespace moxtel;
+using namespace moxtel::test;
+
+namespace {
+
+QString SampleWorkbook() {
+    const QString sample = QStringLiteral(MOXTEL_TEST_DATA_DIR "/../../samples/sample-day.xls");
+    return QFileInfo(QFile::exists(sample) ? sample : QStringLiteral(MOXTEL_TEST_DATA_DIR "/worked-day.xls"))
+        .canonicalFilePath();
+}
+
+// A day like the sample day, each bucket scaled a little differently so that the days differ.
+DayFlowResult VariantOf(const DayFlowResult& sample, int i) {
+    DayFlowResult day = sample;
+    for (int k = 1; k <= kBucketCount; ++k) {
+        const double in = 0.5 + ((i * 7 + k * 3) % 10) / 10.0;
+        const double out = 0.5 + ((i * 3 + k * 7) % 10) / 10.0;
+        for (auto [buckets, factor] : {std::pair{&day.inflow, in}, std::pair{&day.outflow, out},
+                                       std::pair{&day.uncertainUp, in}, std::pair{&day.uncertainDown, out}}) {
+            (*buckets)[k].lots = std::round((*buckets)[k].lots * factor);
+            (*buckets)[k].amount *= factor;
+        }
+    }
+    return day;
+}
+
+void Show(QWidget& window) {
+    window.show();
+    QTest::qWait(50);
+}
+
+}  // namespace
+
+class HistoryScreensTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase() {
+        SqliteDayStore store;
+        Result<StatisticsOutcome> run = RunStatistics({SampleWorkbook().toStdString(), "10.00", ""}, &store);
+        QVERIFY(run.ok());
+        const DayFlowResult& sample = run->day;
+        m_stock = sample.stockCode;
+        m_sampleId = sample.masterId;
+        m_last = QDate::fromString(QString::fromStdString(sample.tradeDate), QStringLiteral("yyyyMMdd"));
+        QVERIFY(m_last.isValid());
+        QDate date = m_last;
+        for (int i = 1; i <= 9; ++i) {
+            do date = date.addDays(-1);
+            while (date.dayOfWeek() > 5);
+            StoreDay(m_stock, date.toString(QStringLiteral("yyyyMMdd")).toStdString(), VariantOf(sample, i));
+        }
+        m_first = date;
+        std::array<IntervalChoice, 5> big{
+            {{"0", "300"}, {"300", "500"}, {"500", "800"}, {"800", "1000"}, {"1000", "1000+"}}};
+        QVERIFY(SaveTemplate(SaveMode::Insert, "大单", big).ok());
+        RegisterWindows(m_children);
+    }
+
+    void historyWindowWithALineChartOfTenDays() {
+        CHistoryQueryDlg window(m_context);
+        Query(window);
+        QCOMPARE(m_services.Messages(), QStringList());
+        QCOMPARE(window.Grid(1189)->Grid().Rows(), 12);
+        Show(window);
+        SaveScreenshot(window, QStringLiteral("history-window"));
+        QCOMPARE(LayoutProblems(window), QStringList());
+        QVERIFY(FitsAScreen(window));
+
+        window.Control<QCheckBox>(1206)->setChecked(false);
+        window.Button(1127)->click();
+        QTest::qWait(50);
+        SaveScreenshot(window, QStringLiteral("history-window-bars"));
+    }
+
+    void comparisonWindow() {
+        CHistoryQueryDlg history(m_context);
+        Query(history);
+        CCompareChartDlg window(m_context);
+        Show(window);
+        SaveScreenshot(window, QStringLiteral("compare-window"));
+        QCOMPARE(LayoutProblems(window), QStringList());
+        QVERIFY(FitsAScreen(window));
+    }
+
+    void detailWindowOfTheSampleDay() {
+        CHistoryQueryDlg history(m_context);
+        Query(history);
+        m_session.currentMasterId = m_sampleId;
+        CDetailQueryDlg window(m_context);
+        Show(window);
+        const std::pair<int, const char*> choices[] = {{1123, "0"}, {1124, "300"}, {1191, "300"}, {1193, "1000+"}};
+        for (const auto& [list, item] : choices)
+            window.DropList(list)->setCurrentIndex(window.DropList(list)->findText(item));
+        for (int button : {1098, 1099, 1100}) window.Button(button)->click();
+        QTest::qWait(50);
+        SaveScreenshot(window, QStringLiteral("detail-window"));
+        QCOMPARE(LayoutProblems(window), QStringList());
+        QVERIFY(FitsAScreen(window));
+
+        CIntervalDetailDlg interval(m_context);
+        Show(interval);
+        SaveScreenshot(interval, QStringLiteral("interval-detail"));
+        QCOMPARE(LayoutProblems(interval), QStringList());
+
+        CUncertainDetailDlg uncertain(m_context);
+        Show(uncertain);
+        QVERIFY(uncertain.Grid(1189)->Grid().Rows() > 2);
+        SaveScreenshot(uncertain, QStringLiteral("uncertain-detail"));
+        QCOMPARE(LayoutProblems(uncertain), QStringList());
+    }
+
+    void clearDataWindow() {
+        CClearDataDlg window(m_context);
+        Show(window);
+        window.DropList(1114)->setCurrentIndex(0);
+        QTest::qWait(20);
+        SaveScreenshot(window, QStringLiteral("clear-data"));
+        QCOMPARE(LayoutProblems(window), QStringList());
+    }
+
+  private:
+    void Query(CHistoryQueryDlg& window) {
+        window.Initialize();
+        CDropList* stocks = window.DropList(1114);
+        stocks->setCurrentIndex(stocks->findText(QString::fromStdString(m_stock)));
+        window.DropList(1115)->setCurrentIndex(window.DropList(1115)->findText(QString::fromUtf8("大单")));
+        window.Control<QDateEdit>(1099)->setDate(m_first);
+        window.Control<QDateEdit>(1100)->setDate(m_last);
+        window.OnQuery();
+    }
+    // Leaves room for a task bar on a 1920 by 1080 screen.
+    static bool FitsAScreen(const QWidget& window) { return window.width() <= 1900 && window.height() <= 1000; }
+
+    TestDatabase m_database;
+    SessionState m_session;
+    ChildWindows m_children;
+    FakeWindowServices m_services;
+    WindowContext m_context{m_session, m_services, m_children};
+    std::string m_stock;
+    std::string m_sampleId;
+    QDate m_first;
+    QDate m_last;
+};
+
+QTEST_MAIN(HistoryScreensTest)
+#include "history_screens_test.moc"
