@@ -5,6 +5,7 @@
 #include "app/CDropList.h"
 #include "app/WindowServices.h"
 #include "maintenance/ClearData.h"
+#include "query/DatePickerFormats.h"
 
 namespace moxtel {
 
@@ -15,10 +16,6 @@ constexpr DialogTemplate kClearTemplate{141, "清除过期数据", 200, 90, 9};
 constexpr int kDatePicker = 1099;
 constexpr int kStockList = 1114;
 constexpr int kDeleteButton = 1098;
-
-// The picker's text is read as the date: eight digits while deleting, dashes afterwards.
-constexpr const char* kDigitsFormat = "yyyyMMdd";
-constexpr const char* kDashedFormat = "yyyy-MM-dd";
 
 QString Utf8(const char* text) { return QString::fromUtf8(text); }
 
@@ -53,7 +50,7 @@ void CClearDataDlg::OnDelete() {
         MessageBox(Utf8(kMsgNoStockChosen));
         return;
     }
-    SetPickerFormat(kDigitsFormat);
+    SetPickerFormat(kPickerDigitsFormat);
     const QString date = Control<QDateEdit>(kDatePicker)->text();
     if (date.isEmpty()) {
         MessageBox(Utf8(kMsgNoDateChosen));
@@ -62,7 +59,7 @@ void CClearDataDlg::OnDelete() {
     if (!Services().Ask(this, Utf8(kMsgConfirmClear))) return;
 
     const Result<int> cleared = ClearStoredDays(code.toStdString(), date.toStdString());
-    SetPickerFormat(kDashedFormat);
+    SetPickerFormat(kPickerDashedFormat);
     if (!cleared) {
         // Nothing was deleted: say why (a database failure has already been shown), not "done".
         if (!cleared.error().message.empty()) MessageBox(QString::fromStdString(cleared.error().message));

@@ -10,6 +10,7 @@
 #include "query/CCompareChartDlg.h"
 #include "query/CMSChartView.h"
 #include "query/CMSFlexGridView.h"
+#include "query/DatePickerFormats.h"
 #include "query/FlowCharts.h"
 #include "templates/TemplateStore.h"
 

@@ -12,10 +12,6 @@ namespace moxtel {
 
 class CMSChartView;
 
-// Display formats of the date pickers: a query reads the eight digits, the user sees the dashes.
-inline constexpr const char* kPickerDigitsFormat = "yyyyMMdd";
-inline constexpr const char* kPickerDashedFormat = "yyyy-MM-dd";
-
 // "历史查询": the stored days of one stock between two dates, one grid row per day with the net
 // flow of the template's five intervals and the day's totals, drawn as a line or bar chart. A
 // double-click on a day opens it in the detail query window; "柱状图对比" opens the comparison.
