@@ -120,6 +120,7 @@ QDateEdit* CDialogBase::AddDatePicker(int id, DuRect place) {
     auto* picker = new QDateEdit(QDate::currentDate(), Client());
     picker->setObjectName(Id(id));
     picker->setCalendarPopup(true);
+    picker->setDisplayFormat(QStringLiteral("yyyy/M/d"));  // the zh-CN short date a picker starts with
     Place(picker, place);
     return picker;
 }

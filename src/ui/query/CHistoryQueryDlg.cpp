@@ -18,7 +18,7 @@ namespace moxtel {
 
 namespace {
 
-constexpr DialogTemplate kHistoryTemplate{103, "历史查询", 820, 420, 9};
+constexpr DialogTemplate kHistoryTemplate{103, "历史查询", 990, 420, 9};
 
 constexpr int kStartPicker = 1099;
 constexpr int kEndPicker = 1100;
@@ -59,14 +59,14 @@ void CHistoryQueryDlg::BuildControls() {
     AddButton(kQueryButton, Utf8("查询"), {610, 6, 60, 16});
     AddButton(kExitButton, Utf8("退出"), {680, 6, 60, 16});
 
-    AddGrid(kDayGrid, {7, 28, 806, 170});
-    CMSChartView::Add(*this, kFlowChart, {7, 204, 690, 209});
+    AddGrid(kDayGrid, {7, 28, 976, 170});  // wide enough for all nine visible columns
+    CMSChartView::Add(*this, kFlowChart, {7, 204, 860, 209});
 
-    AddGroup(Utf8("选择需要显示的区间"), {703, 204, 110, 104});
-    for (int k = 0; k < 5; ++k) AddCheck(kFirstIntervalCheck + k, QString(), {710, 217 + 17 * k, 98, 13});
-    AddButton(kLineChartButton, Utf8("曲线图"), {708, 318, 100, 18});
-    AddButton(kBarChartButton, Utf8("柱状图"), {708, 342, 100, 18});
-    AddButton(kCompareButton, Utf8("柱状图对比"), {708, 366, 100, 18});
+    AddGroup(Utf8("选择需要显示的区间"), {873, 204, 110, 104});
+    for (int k = 0; k < 5; ++k) AddCheck(kFirstIntervalCheck + k, QString(), {880, 217 + 17 * k, 98, 13});
+    AddButton(kLineChartButton, Utf8("曲线图"), {878, 318, 100, 18});
+    AddButton(kBarChartButton, Utf8("柱状图"), {878, 342, 100, 18});
+    AddButton(kCompareButton, Utf8("柱状图对比"), {878, 366, 100, 18});
 }
 
 CMSChartView* CHistoryQueryDlg::ChartView() const { return Control<CMSChartView>(kFlowChart); }
