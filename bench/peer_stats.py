@@ -56,6 +56,8 @@ def run(path, previous_close):
     sums = {name: [[0.0, 0.0] for _ in range(12)] for name in ("inflow", "outflow", "uncertain", "up", "down")}
     direction_col = 5 if cell_text(sheet, 8, 4) else 4
     reference = float(previous_close or 0)
+    before = {"price": previous_close, "lots": "0", "word": "未知"}
+    trades = []
     row = 6
     while cell_text(sheet, row, 1):
         direction = cell_text(sheet, row, direction_col)
@@ -69,9 +71,19 @@ def run(path, previous_close):
         for name in targets:
             sums[name][k][0] += lots
             sums[name][k][1] += amount
+        if not direction:
+            after = [cell_text(sheet, row + 1, c) for c in (2, 3, direction_col)]
+            trades.append({
+                "pricebefor": before["price"], "priceend": after[0] or "0",
+                "transbef": before["lots"], "transend": after[1] or "0",
+                "flagbef": before["word"], "flagend": {"B": "入", "S": "出"}.get(after[2], "未知"),
+                "transunknow": cell_text(sheet, row, 3), "price": cell_text(sheet, row, 2),
+                "datet": cell_text(sheet, row, 1)})
+        before = {"price": cell_text(sheet, row, 2), "lots": cell_text(sheet, row, 3),
+                  "word": "出" if direction == "S" else "入" if direction else "未知"}
         reference = price
         row += 1
-    return sums
+    return sums, trades
 
 
 def totals(sums, a, b):
@@ -93,8 +105,12 @@ def totals(sums, a, b):
     }
 
 
-def check(sums, document):
+def check(result, document):
+    sums, trades = result
     problems = []
+    theirs = [{k: v for k, v in t.items() if k not in ("masterid", "gpcode")} for t in document["uncertainTrades"]]
+    if trades != theirs:
+        problems.append("uncertain trades differ: peer %d, moxtel %d" % (len(trades), len(theirs)))
     if totals(sums, 0, 11) != document["totals"]:
         problems.append("totals: peer %s, moxtel %s" % (totals(sums, 0, 11), document["totals"]))
     for (a, b), interval in zip([(0, 3), (3, 5), (5, 8), (8, 10), (10, 11)], document["intervals"]):
