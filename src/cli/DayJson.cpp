@@ -7,29 +7,21 @@
 
 namespace moxtel {
 
-Json RangeFiguresJson(const RangeFigures& r) {
-    return Json::MakeObject()
-        .Add("inflow", r.inflow.Text())
-        .Add("outflow", r.outflow.Text())
-        .Add("uncertain", r.uncertain.Text())
-        .Add("net", r.net.Text())
-        .Add("netWithUncertain", r.netWithUncertain.Text())
-        .Add("total", r.total.Text());
+Json FigureTextsJson(const RangeTexts& t, const std::optional<std::string>& label, bool uncertainLast) {
+    Json json = Json::MakeObject();
+    if (label) json.Add("label", *label);
+    json.Add("inflow", t.inflow).Add("outflow", t.outflow);
+    if (!uncertainLast) json.Add("uncertain", t.uncertain);
+    json.Add("net", t.net).Add("netWithUncertain", t.netWithUncertain).Add("total", t.total);
+    if (uncertainLast) json.Add("uncertain", t.uncertain);
+    return json;
 }
 
 Json IntervalsJson(const DayFlowResult& day, const std::array<std::string, 5>& labels) {
     Json array = Json::MakeArray();
     for (const auto& label : labels) {
         const auto [a, b] = ParseIntervalText(label);
-        Json withLabel = Json::MakeObject().Add("label", label);
-        const RangeFigures r = SumBucketRange(day, a, b);
-        withLabel.Add("inflow", r.inflow.Text())
-            .Add("outflow", r.outflow.Text())
-            .Add("uncertain", r.uncertain.Text())
-            .Add("net", r.net.Text())
-            .Add("netWithUncertain", r.netWithUncertain.Text())
-            .Add("total", r.total.Text());
-        array.Push(std::move(withLabel));
+        array.Push(FigureTextsJson(TextsOf(SumBucketRange(day, a, b)), label));
     }
     return array;
 }

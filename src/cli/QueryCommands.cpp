@@ -9,16 +9,6 @@
 namespace moxtel {
 namespace {
 
-Json TextsJson(const RangeTexts& t) {
-    return Json::MakeObject()
-        .Add("inflow", t.inflow)
-        .Add("outflow", t.outflow)
-        .Add("uncertain", t.uncertain)
-        .Add("net", t.net)
-        .Add("netWithUncertain", t.netWithUncertain)
-        .Add("total", t.total);
-}
-
 Json HistoryJson(const HistoryView& view) {
     Json headers = Json::MakeArray();
     for (const auto& h : view.headers) headers.Push(h);
@@ -67,29 +57,9 @@ std::vector<std::vector<std::string>> HistoryRows(const HistoryView& view) {
 
 Json DayJson(const DayView& view) {
     Json intervals = Json::MakeArray();
-    for (const auto& interval : view.intervals) {
-        const RangeTexts& t = interval.figures.texts;
-        intervals.Push(Json::MakeObject()
-                           .Add("label", interval.label)
-                           .Add("inflow", t.inflow)
-                           .Add("outflow", t.outflow)
-                           .Add("uncertain", t.uncertain)
-                           .Add("net", t.net)
-                           .Add("netWithUncertain", t.netWithUncertain)
-                           .Add("total", t.total));
-    }
+    for (const auto& interval : view.intervals) intervals.Push(FigureTextsJson(interval.figures.texts, interval.label));
     Json buckets = Json::MakeArray();
-    for (const auto& bucket : view.buckets) {
-        const RangeTexts& t = bucket.figures.texts;
-        buckets.Push(Json::MakeObject()
-                         .Add("label", bucket.label)
-                         .Add("inflow", t.inflow)
-                         .Add("outflow", t.outflow)
-                         .Add("net", t.net)
-                         .Add("netWithUncertain", t.netWithUncertain)
-                         .Add("total", t.total)
-                         .Add("uncertain", t.uncertain));
-    }
+    for (const auto& bucket : view.buckets) buckets.Push(FigureTextsJson(bucket.figures.texts, bucket.label, true));
     Json trades = Json::MakeArray();
     for (const auto& t : view.uncertainTrades) {
         trades.Push(Json::MakeObject()
@@ -104,7 +74,7 @@ Json DayJson(const DayView& view) {
     return Json::MakeObject()
         .Add("masterId", view.masterId)
         .Add("title", view.title)
-        .Add("totals", TextsJson(view.totals.texts))
+        .Add("totals", FigureTextsJson(view.totals.texts))
         .Add("intervals", std::move(intervals))
         .Add("buckets", std::move(buckets))
         .Add("uncertainTrades", std::move(trades));

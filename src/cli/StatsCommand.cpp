@@ -59,7 +59,7 @@ Json StatsJson(const StatisticsOutcome& run, const std::array<std::string, 5>& l
                             .Add("uncertain", BucketsJson(day.uncertain))
                             .Add("uncertainUp", BucketsJson(day.uncertainUp))
                             .Add("uncertainDown", BucketsJson(day.uncertainDown)))
-        .Add("totals", RangeFiguresJson(SumBucketRange(day, 0, kBucketCount)))
+        .Add("totals", FigureTextsJson(TextsOf(SumBucketRange(day, 0, kBucketCount))))
         .Add("intervals", IntervalsJson(day, labels))
         .Add("uncertainTrades", std::move(trades));
 }
