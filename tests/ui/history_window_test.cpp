@@ -1,14 +1,17 @@
 // The history query window: lists, headers, a query over stored days, its messages, the chart
 // buttons, the double-click into the detail window, and the main window's menu command.
+#include <QAbstractButton>
 #include <QAction>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <memory>
 
@@ -274,6 +277,56 @@ class HistoryWindowTest : public QObject {
         QCOMPARE(masterIdSeen, std::string());
         QCOMPARE(shown["1001"], QString());
         QCOMPARE(shown["1002"], Utf8("0(0.0万元)"));
+    }
+
+    void doubleClickOnTheHeaderRowOpensTheDetailWindowOnNoDay_data() {
+        QTest::addColumn<bool>("corner");
+        QTest::newRow("column header") << false;
+        QTest::newRow("corner cell") << true;
+    }
+    void doubleClickOnTheHeaderRowOpensTheDetailWindowOnNoDay() {
+        QFETCH(bool, corner);
+        HistoryWindow h;
+        h.Query(kStock, QDate(2024, 1, 2), QDate(2024, 1, 5));
+        std::string masterIdSeen = "not opened";
+        QString inflowShown;
+        h.services.onChild = [&](QDialog& child) {
+            auto* detail = qobject_cast<CDetailQueryDlg*>(&child);
+            if (!detail) return 2;
+            masterIdSeen = h.session.currentMasterId;
+            detail->Initialize();
+            inflowShown = detail->Edit(1002)->text();
+            return 1;
+        };
+        CMSFlexGridView* view = h.window->Grid(1189);
+        QWidget* target = view->horizontalHeader()->viewport();
+        QPoint at(view->horizontalHeader()->sectionViewportPosition(2) + 5, target->height() / 2);
+        if (corner) {
+            target = view->findChild<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly);
+            QVERIFY(target);
+            at = target->rect().center();
+        }
+        QTest::mouseDClick(target, Qt::LeftButton, {}, at);
+
+        QCOMPARE(h.services.children, QStringList({"moxtel::CDetailQueryDlg"}));
+        QCOMPARE(masterIdSeen, std::string());
+        QCOMPARE(inflowShown, Utf8("0(0.0万元)"));
+        QCOMPARE(h.Grid().RowSel(), 0);
+    }
+
+    void otherGridsIgnoreTheHeaderRow() {
+        CMSFlexGridView view;
+        view.Grid().SetRows(3);
+        view.Grid().SetCols(3);
+        view.resize(400, 200);
+        view.show();
+        QSignalSpy clicks(&view, &CMSFlexGridView::Click);
+        QSignalSpy doubleClicks(&view, &CMSFlexGridView::DblClick);
+        QWidget* header = view.horizontalHeader()->viewport();
+        QTest::mouseDClick(header, Qt::LeftButton, {}, QPoint(10, header->height() / 2));
+        QCOMPARE(clicks.count(), 0);
+        QCOMPARE(doubleClicks.count(), 0);
+        QCOMPARE(view.Grid().RowSel(), 1);
     }
 
     void mainWindowMenuOpensTheHistoryWindow() {

@@ -44,6 +44,8 @@ CHistoryQueryDlg::CHistoryQueryDlg(const WindowContext& context, QWidget* parent
     OnCommand(kLineChartButton, [this] { OnLineChart(); });
     OnCommand(kBarChartButton, [this] { OnBarChart(); });
     OnCommand(kCompareButton, [this] { OnCompareChart(); });
+    // A double-click on the header row opens the detail window too, on an empty master id.
+    Grid(kDayGrid)->SetHeaderRowEvents(true);
     connect(Grid(kDayGrid), &CMSFlexGridView::DblClick, this, [this] { OnGridDblClick(); });
 }
 
@@ -171,7 +173,10 @@ void CHistoryQueryDlg::OnCompareChart() { m_context.children.Open(kCompareChartD
 
 void CHistoryQueryDlg::OnGridDblClick() {
     // The header row and the empty last row hold no master id: the detail window then shows zeros.
-    m_context.session.currentMasterId = MasterIdOfGridRow(DayGrid(), DayGrid().RowSel());
+    CMSFlexGrid& grid = DayGrid();
+    grid.SetRow(grid.RowSel());
+    grid.SetCol(kHistoryMasterIdCol);
+    m_context.session.currentMasterId = grid.Text();
     m_context.children.Open(kDetailQueryDlg, m_context);
 }
 

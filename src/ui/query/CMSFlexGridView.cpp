@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QEvent>
 #include <QHeaderView>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionHeader>
 
@@ -98,6 +99,7 @@ CMSFlexGridView::CMSFlexGridView(QWidget* parent) : QTableView(parent), m_model(
     setCornerButtonEnabled(false);
     m_corner = findChild<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly);
     if (m_corner) m_corner->installEventFilter(this);
+    horizontalHeader()->viewport()->installEventFilter(this);
 
     connect(this, &QTableView::clicked, this, [this](const QModelIndex& index) { ClickRow(index.row() + 1); });
     connect(this, &QTableView::doubleClicked, this,
@@ -130,6 +132,8 @@ void CMSFlexGridView::OnGridChanged() {
 }
 
 bool CMSFlexGridView::eventFilter(QObject* watched, QEvent* event) {
+    const bool onFixedRow = watched == m_corner || watched == horizontalHeader()->viewport();
+    if (onFixedRow) HandleFixedRowMouse(*event);  // observed only: the header keeps its own handling
     if (watched != m_corner || event->type() != QEvent::Paint) return QTableView::eventFilter(watched, event);
     QPainter painter(m_corner);
     QStyleOptionHeader option;
@@ -141,6 +145,14 @@ bool CMSFlexGridView::eventFilter(QObject* watched, QEvent* event) {
     option.textAlignment = Qt::AlignCenter;
     style()->drawControl(QStyle::CE_Header, &option, &painter, m_corner);
     return true;
+}
+
+void CMSFlexGridView::HandleFixedRowMouse(const QEvent& event) {
+    if (!m_headerRowEvents) return;
+    const auto* mouse = dynamic_cast<const QMouseEvent*>(&event);
+    if (!mouse || mouse->button() != Qt::LeftButton) return;
+    if (event.type() == QEvent::MouseButtonRelease) ClickRow(0);
+    if (event.type() == QEvent::MouseButtonDblClick) DoubleClickRow(0);
 }
 
 void CMSFlexGridView::SyncLayout() {

@@ -33,7 +33,8 @@ class FlexGridModel : public QAbstractTableModel {
 // The grid control: draws a CMSFlexGrid (which the windows fill through Grid()) with its fixed
 // row and column kept in view, column widths in twips, per-cell text colours and the back colour.
 // A click or double-click on a cell of a data row sets RowSel to that row and emits Click or
-// DblClick; clicks on the fixed row 0 are not forwarded.
+// DblClick. Clicks on the fixed row 0 (the column headers and the corner cell) are forwarded as
+// row 0 only when SetHeaderRowEvents(true) was called; by default they are ignored.
 class CMSFlexGridView : public QTableView {
     Q_OBJECT
   public:
@@ -50,21 +51,29 @@ class CMSFlexGridView : public QTableView {
     void ClickRow(int row);
     void DoubleClickRow(int row);
 
+    // Whether clicks on the fixed row reach the window as row 0 (the history grid's double-click
+    // opens the detail window from its header too); off by default.
+    void SetHeaderRowEvents(bool on) { m_headerRowEvents = on; }
+    bool HeaderRowEvents() const { return m_headerRowEvents; }
+
   signals:
     void Click();
     void DblClick();
 
   protected:
-    // Paints the fixed cell (0, 0) into the table's corner.
+    // Paints the fixed cell (0, 0) into the table's corner; forwards clicks on the fixed row.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // A click or double-click on the header row or the corner, forwarded as row 0 when enabled.
+    void HandleFixedRowMouse(const QEvent& event);
     void OnGridChanged();
     void SyncLayout();
 
     CMSFlexGrid m_grid;
     FlexGridModel* m_model;
     QWidget* m_corner = nullptr;
+    bool m_headerRowEvents = false;
 };
 
 }  // namespace moxtel
