@@ -39,7 +39,9 @@ bool ReadBucketRows(CAdoDatabase& db, FlowBuckets& buckets) {
     return true;
 }
 
-// Adds the day's stored uncertain trades to the uncertain buckets, as the statistics run does.
+// Adds the day's stored uncertain trades to the uncertain buckets by their lots. The amount is
+// lots × price / 100 in that order (product first), which can differ in the last bit from the
+// statistics run's lots × (price / 100) and so show another last decimal at a rounding edge.
 void ReadUncertainTrades(CAdoDatabase& db, FlowBuckets& uncertain) {
     if (db.IsEOF()) return;
     db.MoveFirst();
@@ -48,7 +50,7 @@ void ReadUncertainTrades(CAdoDatabase& db, FlowBuckets& uncertain) {
         const double price = ParseLeadingDouble(db.GetFieldText(1));
         BucketSum& bucket = uncertain[bucketOf(lots)];
         bucket.lots += lots;
-        bucket.amount += lots * (price / 100);
+        bucket.amount += lots * price / 100;
         db.MoveNext();
     }
 }

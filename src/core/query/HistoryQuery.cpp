@@ -1,13 +1,13 @@
 #include "query/HistoryQuery.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "common/TextUtil.h"
 #include "data/CAdoDatabase.h"
 #include "query/FlowCharts.h"
 #include "stats/FlowFigure.h"
 #include "stats/IntervalRules.h"
-#include "templates/TemplateStore.h"
 
 namespace moxtel {
 namespace {
@@ -68,6 +68,25 @@ int BucketBound(std::string_view text) {
     return n == 1001 ? kBucketCount : std::clamp(n / 100, 0, kBucketCount);
 }
 
+// The five interval texts of the named template, nullopt when there is none. Names are not unique
+// in the table: a later row of the same name overwrites an earlier one.
+std::optional<std::array<std::string, 5>> LoadHeaderTexts(const std::string& templateName) {
+    CAdoDatabase db;
+    db.OpenRecordset(
+        "select flagonevalue,flagtwovalue,flagthreevalue,flagfourvalue,flagfivevalue from queryconfig where flagdesc=?",
+        {templateName});
+    std::optional<std::array<std::string, 5>> texts;
+    if (!db.IsEOF()) {
+        db.MoveFirst();
+        for (; !db.IsEOF(); db.MoveNext()) {
+            texts.emplace();
+            for (int k = 0; k < 5; ++k) (*texts)[static_cast<std::size_t>(k)] = db.GetFieldText(k);
+        }
+    }
+    db.Close();
+    return texts;
+}
+
 }  // namespace
 
 bool ApplyTemplateHeaders(HistoryQueryState& state, CMSFlexGrid& grid, const std::string& templateName) {
@@ -82,7 +101,7 @@ bool ApplyTemplateHeaders(HistoryQueryState& state, CMSFlexGrid& grid, const std
     bool found = true;
     if (templateName.empty()) {
         for (std::size_t k = 0; k < texts.size(); ++k) texts[k] = std::string(kHistoryDefaultIntervalTexts[k]);
-    } else if (auto values = LoadTemplateValues(templateName)) {
+    } else if (auto values = LoadHeaderTexts(templateName)) {
         texts = *values;
     } else {
         found = false;

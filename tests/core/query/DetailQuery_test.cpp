@@ -60,6 +60,20 @@ TEST_F(StoredDay, LoadRebuildsBucketsAndUncertainFromItsTrades) {
     EXPECT_TRUE(t.messages.empty());
 }
 
+TEST(StoredDayAmounts, UncertainAmountIsLotsTimesPriceThenDividedBy100) {
+    QueryTestDb t;
+    const std::string id = QueryTestDb::InsertDay("ABC(600000)", "20000101", DayFlowResult{});
+    // 3 × 5.00 / 100 is the double nearest 0.15, just below it, so it shows 0.1; dividing the
+    // price first would give 0.15000000000000002 and show 0.2.
+    QueryTestDb::InsertUncertain(id, "09:30:01", "3", "5.00");
+    DayFlowResult day;
+    LoadStoredDay(day, id);
+    EXPECT_EQ(day.uncertain[1].amount, 3 * 5.00 / 100);
+    DetailPanelTexts panel;
+    FillDaySummary(panel, day);
+    EXPECT_EQ(panel.Text(kIdSumUncertain), "3(0.1万元)");
+}
+
 TEST_F(StoredDay, UnknownOrEmptyIdGivesZeros) {
     DayFlowResult day;
     day.inflow[3] = {5, 5};

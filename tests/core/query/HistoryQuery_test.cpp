@@ -145,6 +145,17 @@ TEST(HistoryHeaders, DefaultsTemplateAndUnknownTemplate) {
     EXPECT_TRUE(t.messages.empty());
 }
 
+TEST(HistoryHeaders, ALaterTemplateRowOfTheSameNameWins) {
+    QueryTestDb t;
+    QueryTestDb::InsertTemplate("双", {"0-100", "100-200", "200-300", "300-400", "400-500"});
+    QueryTestDb::InsertTemplate("双", {"0-500", "500-600", "600-700", "700-800", "800-1000+"});
+    HistoryQueryState state;
+    CMSFlexGrid grid(1, kHistoryGridCols);
+    EXPECT_TRUE(ApplyTemplateHeaders(state, grid, "双"));
+    EXPECT_EQ(grid.TextAt(0, 1), "0-500(手)");
+    EXPECT_EQ(state.intervalTexts[4], "800-1000+");
+}
+
 // Three stored days of ABC, one of another stock, one of ABC without its bucket rows.
 class HistoryQueryDb : public ::testing::Test {
   protected:
