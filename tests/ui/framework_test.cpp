@@ -184,6 +184,23 @@ class FrameworkTest : public QObject {
         QVERIFY(!services.OpenDocument(QStringLiteral("/no/such/moxtel.chm")));  // nothing shown
     }
 
+    void messageBoxShowsTheArrowDuringARun() {
+        QtWindowServices services;
+        QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));  // a run under the busy cursor
+        Qt::CursorShape overBox = Qt::WaitCursor;
+        QTimer::singleShot(0, [&overBox] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            overBox = QApplication::overrideCursor()->shape();
+            box->button(QMessageBox::Ok)->click();
+        });
+        services.ShowMessage(nullptr, QStringLiteral("m"));
+        QCOMPARE(overBox, Qt::ArrowCursor);
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);  // the run goes on busy
+        QApplication::restoreOverrideCursor();
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
     void childWindowsOpenOnlyWhatIsRegistered() {
         SessionState session;
         ChildWindows children;

@@ -1,6 +1,7 @@
 // The main window: controls and menu, statistics runs on the worked day, template rows, dynamic
 // rows, the windows it opens, and the backup on every way of closing.
 #include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -174,6 +175,45 @@ class MainWindowTest : public QObject {
         QVERIFY(m.ActionButtonsEnabled(false));
         QVERIFY(m.window.HasResult());  // kept from the earlier run
         QVERIFY(m.window.isVisible());
+        QVERIFY(!QApplication::overrideCursor());  // the busy cursor is gone after a failed run too
+        // The failed run emptied the day; a template chosen now shows zeros, the totals stay.
+        m.ChooseTemplate(QString::fromUtf8("b 分段"));
+        QCOMPARE(m.Text(1057), QString::fromUtf8("0(0.0万元)"));
+        QCOMPARE(m.Text(1002), QString::fromUtf8("150(15.1万元)"));
+    }
+
+    void busyCursorEndsWithTheRun() {
+        MainWindow m;
+        m.Run(kWorkedDay);
+        QVERIFY(!QApplication::overrideCursor());
+        m.Run(QString());
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void removedTemplateKeepsItsLabelsAndStillComputes() {
+        MainWindow m;
+        m.Run(kWorkedDay);
+        m.ChooseTemplate(QString::fromUtf8("b 分段"));
+        QCOMPARE(m.Text(1057), QString::fromUtf8("150(15.1万元)"));
+        QVERIFY(DeleteTemplate("a 'quoted'").ok());  // the list still offers it
+        m.session.day.ClearBuckets();                // a later day to compute on
+        m.ChooseTemplate(QStringLiteral("a 'quoted'"));
+        QCOMPARE(m.Text(1064), QStringLiteral("0-100"));
+        QCOMPARE(m.Text(1131), QStringLiteral("300-300"));
+        QCOMPARE(m.Text(1057), QString::fromUtf8("0(0.0万元)"));  // recomputed for the kept labels
+    }
+
+    void intervalSumsFollowTheShownInflowLabels() {
+        MainWindow m;
+        m.Run(kWorkedDay);
+        QCOMPARE(m.Text(1069), QString::fromUtf8("0(0.0万元)"));
+        // Only the inflow group's label is parsed, and it is read from the screen.
+        m.window.Edit(1064)->setText(QStringLiteral("0-1000+"));
+        m.window.Edit(1074)->setText(QStringLiteral("0-0"));
+        m.window.ComputeTemplateSums();
+        QCOMPARE(m.Text(1069), QString::fromUtf8("1200(120.0万元)"));
+        QCOMPARE(m.Text(1129), QString::fromUtf8("1700(170.1万元)"));
+        QCOMPARE(m.Text(1064), QStringLiteral("0-1000+"));
     }
 
     void templateRecomputesAfterARun() {

@@ -45,6 +45,12 @@ struct TemplateWindow {
 
 QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
 
+QStringList Items(const CDropList* list) {
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i) items << list->itemText(i);
+    return items;
+}
+
 }  // namespace
 
 class TemplateWindowTest : public QObject {
@@ -62,8 +68,12 @@ class TemplateWindowTest : public QObject {
         QCOMPARE(t.Grid().Rows(), 2);
         QCOMPARE(t.Grid().ColWidth(0), 1800);
         QCOMPARE(t.Grid().ColWidth(5), 1300);
-        QCOMPARE(t.window.DropList(1121)->itemText(2), QStringLiteral("1000"));
-        QCOMPARE(t.window.DropList(1122)->itemText(2), QStringLiteral("1000+"));
+        for (int n = 0; n < 5; ++n) {
+            QCOMPARE(Items(t.window.DropList(kFrom[n])),
+                     (QStringList{"0", "100", "1000", "200", "300", "400", "500", "600", "700", "800", "900"}));
+            QCOMPARE(Items(t.window.DropList(kTo[n])),
+                     (QStringList{"100", "1000", "1000+", "200", "300", "400", "500", "600", "700", "800", "900"}));
+        }
         QCOMPARE(t.window.DropList(1123)->currentIndex(), -1);
         QVERIFY(t.window.Button(1)->isDefault());
     }
@@ -122,6 +132,22 @@ class TemplateWindowTest : public QObject {
         QCOMPARE(t.services.Messages(),
                  (QStringList{Text("第一区间开始数值不能大于结束数值!"), Text("第三区间开始数值不能大于结束数值!")}));
         QVERIFY(LoadTemplates().empty());
+    }
+
+    void gridReloadsOnlyPastTheNameCheck() {
+        TemplateWindow t;
+        const std::array<IntervalChoice, 5> none{};
+        QVERIFY(SaveTemplate(SaveMode::Insert, "elsewhere", none).ok());  // stored behind the window's back
+        t.Press(1);  // empty name: refused before anything is read
+        QCOMPARE(t.Cell(1, 0), QString());
+        t.SetName(QStringLiteral("bad"));
+        t.SetInterval(2, "500", "");
+        t.Press(1099);  // refused for its interval, yet the grid is read again
+        QCOMPARE(t.services.Messages(),
+                 (QStringList{Text("请填写模板名称!"), Text("第二区间开始数值不能大于结束数值!")}));
+        QCOMPARE(t.Cell(1, 0), QStringLiteral("elsewhere"));
+        QCOMPARE(t.window.Edit(1000)->text(), QStringLiteral("bad"));  // the inputs stay as typed
+        QCOMPARE(t.Chosen(1125), QStringLiteral("500"));
     }
 
     void noChoicesStoreEmptyIntervals() {

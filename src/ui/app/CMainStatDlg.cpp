@@ -147,6 +147,7 @@ void CMainStatDlg::RunStatistics() {
     StatisticsObserver observer;
     observer.progress = [this](int rowsRead) { ShowProgress(rowsRead); };
     observer.warning = [this](const std::string& message) {
+        Edit(kTitleLine)->setText(m_strTitle);  // the running text alone while the message is up
         Services().ShowAppMessage(this, QString::fromStdString(message), MessageIcon::Stop);
     };
     const StatisticsInputs inputs{m_strWorkbookPath.toStdString(), m_strPreviousClose.toStdString(),

@@ -1,10 +1,12 @@
 #include "app/WindowServices.h"
 
 #include <QCoreApplication>
+#include <QCursor>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QStringList>
 #include <QUrl>
@@ -29,8 +31,14 @@ QMessageBox::Icon ToQtIcon(MessageIcon icon) {
 
 int ShowBox(QWidget* owner, const QString& text, const QString& caption, MessageIcon icon,
             QMessageBox::StandardButtons buttons) {
+    // A box waits for the user, so it shows the arrow even when it comes up during a run under
+    // the busy cursor (the busy cursor otherwise covers every window); the busy cursor returns after.
+    const bool busy = QGuiApplication::overrideCursor() != nullptr;
+    if (busy) QGuiApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));
     QMessageBox box(ToQtIcon(icon), caption, text, buttons, owner);
-    return box.exec();
+    const int answer = box.exec();
+    if (busy) QGuiApplication::restoreOverrideCursor();
+    return answer;
 }
 
 }  // namespace
