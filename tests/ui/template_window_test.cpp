@@ -137,8 +137,9 @@ class TemplateWindowTest : public QObject {
     void gridReloadsOnlyPastTheNameCheck() {
         TemplateWindow t;
         const std::array<IntervalChoice, 5> none{};
-        QVERIFY(SaveTemplate(SaveMode::Insert, "elsewhere", none).ok());  // stored behind the window's back
-        t.Press(1);  // empty name: refused before anything is read
+        // Stored behind the window's back: only a reload of the grid shows it.
+        QVERIFY(SaveTemplate(SaveMode::Insert, "elsewhere", none).ok());
+        t.Press(1);  // empty name: refused before the grid is read again
         QCOMPARE(t.Cell(1, 0), QString());
         t.SetName(QStringLiteral("bad"));
         t.SetInterval(2, "500", "");
