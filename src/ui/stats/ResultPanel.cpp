@@ -3,32 +3,19 @@
 #include "app/CDialogBase.h"
 #include "app/DataExchange.h"
 #include "stats/FlowBuckets.h"
+#include "stats/ResultPanelIds.h"
 
 namespace moxtel {
 
 namespace {
 
-constexpr std::array<int, kPanelGroups> kTotalEdits{1002, 1003, 1005, 1006, 1007, 1004};
 constexpr std::array<const char*, kPanelGroups> kTotalCaptions{"流入", "流出",    "流向", "流向(含未知流向)",
                                                                "总量", "未知流向"};
 
-// Per group, intervals 1 to 5 from the top.
-constexpr std::array<std::array<int, kPanelIntervals>, kPanelGroups> kLabelEdits{{
-    {1064, 1062, 1060, 1061, 1063},
-    {1074, 1072, 1070, 1071, 1073},
-    {1094, 1092, 1090, 1091, 1093},
-    {1121, 1119, 1117, 1118, 1120},
-    {1134, 1132, 1130, 1131, 1133},
-    {1084, 1082, 1080, 1081, 1083},
-}};
-constexpr std::array<std::array<int, kPanelIntervals>, kPanelGroups> kValueEdits{{
-    {1059, 1057, 1055, 1056, 1058},
-    {1069, 1067, 1065, 1066, 1068},
-    {1089, 1087, 1085, 1086, 1088},
-    {1116, 1097, 1095, 1096, 1113},
-    {1129, 1127, 1122, 1125, 1128},
-    {1079, 1077, 1075, 1076, 1078},
-}};
+// The id tables are the core's, per group and intervals 1 to 5 from the top.
+constexpr const auto& kTotalEdits = kTotalIds;
+constexpr const auto& kLabelEdits = kIntervalLabelIds;
+constexpr const auto& kValueEdits = kIntervalValueIds;
 
 constexpr auto Index(int i) { return static_cast<std::size_t>(i); }
 
