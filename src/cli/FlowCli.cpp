@@ -28,10 +28,11 @@ constexpr const char* kUsage =
     "  templates add|update NAME I1 I2 I3 I4 I5   (each FROM-TO, e.g. 0-300, 1000-1000+, 500-)\n"
     "  templates delete NAME\n"
     "\n"
-    "--db PATH   database file (default $XDG_DATA_HOME/moxtel/data/moxtel.db)\n";
+    "--db PATH   database file (default $XDG_DATA_HOME/moxtel/data/moxtel.db)\n"
+    "--version   print the version\n";
 
 const std::set<std::string> kValueOptions = {"--db", "--previous-close", "--turnover", "--template"};
-const std::set<std::string> kFlags = {"--no-store", "--json", "--csv", "--yes", "--help", "-h"};
+const std::set<std::string> kFlags = {"--no-store", "--json", "--csv", "--yes", "--help", "-h", "--version"};
 
 }  // namespace
 
@@ -89,6 +90,10 @@ int RunFlowCli(const std::vector<std::string>& argv, std::ostream& out, std::ost
     }
     if (args.Has("--help") || args.Has("-h") || command == "help") {
         out << kUsage;
+        return kExitOk;
+    }
+    if (args.Has("--version")) {
+        out << "moxtel-flow 1.0\n";
         return kExitOk;
     }
     if (command.empty()) {
