@@ -4,7 +4,10 @@
 #include <QApplication>
 #include <QFile>
 #include <QGroupBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
@@ -294,6 +297,26 @@ class MainWindowTest : public QObject {
         QVERIFY(m.services.fileFilters.front().contains(QStringLiteral("*.xlsx")));
         m.window.Button(1184)->click();  // cancelled
         QCOMPARE(m.Text(1185), QStringLiteral("/data/day 1.xlsx"));
+    }
+
+    void droppedWorkbookBecomesThePath() {
+        MainWindow m;
+        m.window.Edit(1126)->setText(QStringLiteral("1.5"));
+        QMimeData two;
+        two.setUrls({QUrl::fromLocalFile(QStringLiteral("/data/a.xls")), QUrl::fromLocalFile(QStringLiteral("/data/b.xls"))});
+        QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &two, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&m.window, &refused);
+        QVERIFY(!refused.isAccepted());
+
+        QMimeData one;
+        one.setUrls({QUrl::fromLocalFile(QStringLiteral("/data/天 1.xls"))});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &one, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&m.window, &enter);  // the drop goes to the widget that accepted the drag
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &one, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&m.window, &drop);
+        QCOMPARE(m.Text(1185), QStringLiteral("/data/天 1.xls"));
+        QCOMPARE(m.Text(1126), QStringLiteral("1.5"));
     }
 
     void commandsOpenTheirWindows() {

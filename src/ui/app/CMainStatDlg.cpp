@@ -1,6 +1,9 @@
 #include "app/CMainStatDlg.h"
 
 #include <QDateTime>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -48,6 +51,8 @@ CMainStatDlg::CMainStatDlg(const WindowContext& context, QWidget* parent)
     setWindowIcon(AppIcon());
     BuildControls();
     MapCommands();
+    setAcceptDrops(true);
+    Edit(kWorkbookEdit)->setAcceptDrops(false);  // a dropped file's URL would land in it as text
 }
 
 void CMainStatDlg::BuildControls() {
@@ -128,6 +133,30 @@ void CMainStatDlg::OnBrowse() {
     if (!path) return;
     m_strWorkbookPath = *path;
     UpdateData(false);
+}
+
+namespace {
+
+// The local file of a drag that carries exactly one, or "" for anything else.
+QString DroppedFile(const QMimeData* mime) {
+    if (mime == nullptr || !mime->hasUrls() || mime->urls().size() != 1) return {};
+    const QUrl url = mime->urls().front();
+    return url.isLocalFile() ? url.toLocalFile() : QString();
+}
+
+}  // namespace
+
+void CMainStatDlg::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void CMainStatDlg::dropEvent(QDropEvent* event) {
+    const QString path = DroppedFile(event->mimeData());
+    if (path.isEmpty()) return;
+    UpdateData(true);  // keep what was typed into the other edits
+    m_strWorkbookPath = path;
+    UpdateData(false);
+    event->acceptProposedAction();
 }
 
 void CMainStatDlg::OnStatistics() {

@@ -44,6 +44,9 @@ class CMainStatDlg : public CDialogBase {
     void DoDataExchange(DataExchange& dx) override;
     // Escape and the caption's close button: backup, then close with 2.
     void OnCancel() override;
+    // A single workbook file dropped anywhere on the window becomes the workbook path, as browse does.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void BuildControls();
