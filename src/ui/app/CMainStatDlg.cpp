@@ -16,6 +16,7 @@
 #include "query/SessionState.h"
 #include "stats/SqliteDayStore.h"
 #include "stats/StatisticsRun.h"
+#include "app/Utf8.h"
 
 namespace moxtel {
 
@@ -40,7 +41,6 @@ constexpr int kMenuClearData = 32772;
 constexpr int kMenuAbout = 32774;
 constexpr int kMenuHelp = 32775;
 
-QString Utf8(const char* text) { return QString::fromUtf8(text); }
 
 }  // namespace
 

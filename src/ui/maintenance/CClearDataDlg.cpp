@@ -6,6 +6,7 @@
 #include "app/WindowServices.h"
 #include "maintenance/ClearData.h"
 #include "query/DatePickerFormats.h"
+#include "app/Utf8.h"
 
 namespace moxtel {
 
@@ -17,7 +18,6 @@ constexpr int kDatePicker = 1099;
 constexpr int kStockList = 1114;
 constexpr int kDeleteButton = 1098;
 
-QString Utf8(const char* text) { return QString::fromUtf8(text); }
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include "query/CMSChartView.h"
 #include "query/DetailQuery.h"
 #include "stats/ResultPanel.h"
+#include "app/Utf8.h"
 
 namespace moxtel {
 
@@ -20,7 +21,6 @@ constexpr PanelGroupCaptions kDetailPanelCaptions{"流入[手(万元)]", "流出
                                                   "流向[手(万元)]", "流向(加未知流向)[手(万元)]",
                                                   "总量[手(万元)]", "未知流向[手(万元)]"};
 
-QString Utf8(const char* text) { return QString::fromUtf8(text); }
 
 }  // namespace
 

@@ -13,6 +13,7 @@
 #include "query/DatePickerFormats.h"
 #include "query/FlowCharts.h"
 #include "templates/TemplateStore.h"
+#include "app/Utf8.h"
 
 namespace moxtel {
 
@@ -33,7 +34,6 @@ constexpr int kLineChartButton = 1128;
 constexpr int kBarChartButton = 1127;
 constexpr int kCompareButton = 1129;
 
-QString Utf8(const char* text) { return QString::fromUtf8(text); }
 
 }  // namespace
 
