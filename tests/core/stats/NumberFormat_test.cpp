@@ -254,6 +254,9 @@ TEST(NumberFormat, ExtremeValuesDoNotBreakAnyKindOfCode) {
     EXPECT_EQ(FormatNumber(5e-324, "0.00"), "0.00");
     EXPECT_EQ(FormatNumber(DBL_MAX, "# ?/?"), FormatNumber(DBL_MAX, "0") + "    ");
     EXPECT_EQ(FormatNumber(-DBL_MAX, "[h]:mm"), "########");
+    // A fraction without a whole part whose numerator leaves the integer range, in fifteen digits.
+    EXPECT_EQ(FormatNumber(514726809045705.25, "#/86666"), "44609313632755100000/86666");
+    EXPECT_EQ(FormatNumber(12.5, "#/4"), "50/4");
 }
 
 TEST(NumberFormat, TextCellsUseTheTextSection) {

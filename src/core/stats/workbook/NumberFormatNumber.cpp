@@ -139,7 +139,17 @@ void FractionParts(double magnitude, const NumberLayout& layout, ZoneDigits& z) 
         numerator = 0;
     }
     if (layout.integerDigits == 0) {
-        numerator += static_cast<long long>(whole) * denominator;
+        // The whole part joins the numerator; past the integer range the numerator is worked out in
+        // doubles, with the spreadsheet's fifteen significant digits.
+        long long wholeParts = 0;
+        if (__builtin_mul_overflow(static_cast<long long>(whole), denominator, &wholeParts) ||
+            __builtin_add_overflow(numerator, wholeParts, &numerator)) {
+            z.integer.clear();
+            z.blankFraction = false;
+            z.numerator = IntegerDigits(ToDecimal(std::round(x * static_cast<double>(denominator))));
+            z.denominator = std::to_string(denominator);
+            return;
+        }
         whole = 0;
     }
     z.integer = whole > 0 ? std::to_string(static_cast<long long>(whole)) : numerator == 0 ? "0" : "";
