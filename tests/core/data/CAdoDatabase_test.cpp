@@ -249,6 +249,21 @@ TEST(CAdoDatabaseFile, ReadOnlyFileIsReported) {
     EXPECT_EQ(t.messages[0], "attempt to write a readonly database");
 }
 
+// Also as root: a database whose folder cannot exist (a file stands in its way) is reported, not hidden,
+// every statement fails cleanly, and reading goes on as no rows.
+TEST(CAdoDatabaseFile, DatabaseThatCannotBeCreatedIsReported) {
+    TestDatabase t;
+    std::ofstream(t.Folder() + "/blocker") << "not a folder";
+    CAdoDatabase::SetDatabaseFile(t.Folder() + "/blocker/moxtel.db");
+    CAdoDatabase db;
+    EXPECT_FALSE(db.Execute("insert into gpmaster(rowid) values('x')"));
+    EXPECT_FALSE(db.OpenRecordset("select * from gpmaster"));
+    EXPECT_TRUE(db.IsEOF());
+    EXPECT_EQ(db.GetFieldText(0), "");
+    ASSERT_EQ(t.messages.size(), 2u);
+    EXPECT_EQ(t.messages[0], "unable to open database file");
+}
+
 TEST(CAdoDatabaseFile, LockedDatabaseIsReportedAfterABriefWait) {
     TestDatabase t;
     TestDatabase::Touch();
