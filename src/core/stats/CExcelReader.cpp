@@ -75,7 +75,6 @@ bool CExcelReader::OpenWorkbook(const std::string& path) {
         return false;
     }
     m_sheet = std::make_unique<SheetModel>(std::move(*sheet));
-    m_path = path;
     return true;
 }
 
@@ -114,7 +113,6 @@ std::string CExcelReader::GetCellText(int row, int column) {
 
 void CExcelReader::CloseWorkbook() {
     m_sheet.reset();
-    m_path.clear();
 }
 
 }  // namespace moxtel

@@ -41,7 +41,6 @@ public:
 
 private:
     std::unique_ptr<SheetModel> m_sheet;
-    std::string m_path;
     std::string m_lastError;
     WarningSink m_warningSink;
 };
