@@ -32,6 +32,9 @@ std::size_t Utf8Offset(std::string_view text, std::size_t n);
 // Number of characters of UTF-8 text.
 std::size_t Utf8Length(std::string_view text);
 
+// Appends code point cp (at most U+10FFFF) encoded as UTF-8.
+void AppendUtf8(std::string& out, char32_t cp);
+
 // Splits at every occurrence of sep.
 std::vector<std::string> Split(std::string_view text, char sep);
 

@@ -34,6 +34,12 @@ TEST(Utf8, CountsCharactersNotBytes) {
     EXPECT_EQ(Utf8Offset(text, 9), text.size());
 }
 
+TEST(Utf8, EncodesEachLengthAtItsBoundaries) {
+    std::string out;
+    for (const char32_t cp : {0x7Fu, 0x80u, 0x7FFu, 0x800u, 0xFFFFu, 0x10000u, 0x10FFFFu}) AppendUtf8(out, cp);
+    EXPECT_EQ(out, "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF");
+}
+
 TEST(Trim, RemovesAsciiWhiteSpaceOnly) {
     EXPECT_EQ(Trim(" \t\r\nabc \n"), "abc");
     EXPECT_EQ(Trim("\xE3\x80\x80x"), "\xE3\x80\x80x");  // an ideographic space is not ASCII white space

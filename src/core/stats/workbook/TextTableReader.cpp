@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/TextUtil.h"
 #include "stats/workbook/WorkbookFormats.h"
 
 namespace moxtel {
@@ -18,24 +19,6 @@ constexpr std::uint32_t kMaxRows = 1048576;
 constexpr std::uint32_t kMaxColumns = 16384;
 
 Error Fail(const std::string& what) { return Error{"text table: " + what}; }
-
-void AppendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 // Well-formed UTF-8 without NUL: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool IsCleanUtf8(std::string_view s) {

@@ -199,19 +199,6 @@ bool ParseUnsigned(std::string_view text, std::uint64_t& value) {
 
 bool IsHex(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 
-void AppendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // Spreadsheet text escapes characters XML cannot hold as _xHHHH_ (_x000D_ is a carriage return,
 // _x005F_ a literal underscore).
 std::string DecodeEscapes(std::string_view text) {
