@@ -1,38 +1,20 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <array>
-#include <filesystem>
 #include <sstream>
 #include <string>
-#include <vector>
 
+#include "core/data/TestDatabase.h"
 #include "data/CAdoDatabase.h"
 #include "stats/FlowBuckets.h"
 
 namespace moxtel::test {
 
-// A throw-away database for one test, filled with plain SQL; records the door's error messages.
-class QueryTestDb {
+// A throw-away database for one test (see TestDatabase) with helpers that fill it with plain SQL.
+class QueryTestDb : public TestDatabase {
   public:
-    QueryTestDb() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "moxtel-query-XXXXXX").string();
-        EXPECT_NE(mkdtemp(pattern.data()), nullptr);
-        m_folder = pattern;
-        CAdoDatabase::SetDatabaseFile(m_folder + "/moxtel.db");
-        CAdoDatabase::SetErrorReporter([this](const std::string& message) { messages.push_back(message); });
-    }
-    ~QueryTestDb() {
-        CAdoDatabase::SetErrorReporter(nullptr);
-        CAdoDatabase::SetDatabaseFile("");
-        std::error_code ec;
-        std::filesystem::remove_all(m_folder, ec);
-    }
-    QueryTestDb(const QueryTestDb&) = delete;
-    QueryTestDb& operator=(const QueryTestDb&) = delete;
-
     static std::string Num(double value) {
         std::ostringstream out;
         out.precision(15);
@@ -98,10 +80,6 @@ class QueryTestDb {
             {values[0], values[1], values[2], values[3], values[4], name});
     }
 
-    std::vector<std::string> messages;
-
-  private:
-    std::string m_folder;
 };
 
 // A day with the given lots and amount in one bucket of one set.
