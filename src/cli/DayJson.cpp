@@ -26,20 +26,17 @@ Json IntervalsJson(const DayFlowResult& day, const std::array<std::string, 5>& l
     return array;
 }
 
+std::vector<std::string> FiguresRow(const std::string& label, const RangeTexts& t) {
+    return {label, t.inflow, t.outflow, t.net, t.netWithUncertain, t.total, t.uncertain};
+}
+
 void WriteFiguresTable(std::ostream& out, const DayFlowResult& day, const std::array<std::string, 5>& labels) {
-    // Captions of the main window's totals row; the interval rows sit under the same columns.
-    const std::vector<std::string> header = {"区间", "流入", "流出", "流向", "流向(含未知流向)", "总量", "未知流向"};
-    std::vector<std::vector<std::string>> rows;
-    auto addRow = [&rows](const std::string& label, const RangeFigures& r) {
-        rows.push_back({label, r.inflow.Text(), r.outflow.Text(), r.net.Text(), r.netWithUncertain.Text(),
-                        r.total.Text(), r.uncertain.Text()});
-    };
-    addRow("汇总", SumBucketRange(day, 0, kBucketCount));
+    std::vector<std::vector<std::string>> rows{FiguresRow("汇总", TextsOf(SumBucketRange(day, 0, kBucketCount)))};
     for (const auto& label : labels) {
         const auto [a, b] = ParseIntervalText(label);
-        addRow(label, SumBucketRange(day, a, b));
+        rows.push_back(FiguresRow(label, TextsOf(SumBucketRange(day, a, b))));
     }
-    WriteTable(out, header, rows);
+    WriteTable(out, kFiguresHeader, rows);
 }
 
 }  // namespace moxtel

@@ -4,6 +4,7 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "Json.h"
 #include "stats/FlowBuckets.h"
@@ -18,7 +19,12 @@ Json FigureTextsJson(const RangeTexts& texts, const std::optional<std::string>& 
                      bool uncertainLast = false);
 // The five interval rows of a day: label and the six display texts each.
 Json IntervalsJson(const DayFlowResult& day, const std::array<std::string, 5>& labels);
-// The totals row and the five interval rows as a table under the main window's captions.
+// Captions of the main window's totals row; interval and bucket rows sit under the same columns.
+inline const std::vector<std::string> kFiguresHeader = {"区间", "流入", "流出", "流向",
+                                                        "流向(含未知流向)", "总量", "未知流向"};
+// One row under kFiguresHeader: label and the six display texts in the captions' order.
+std::vector<std::string> FiguresRow(const std::string& label, const RangeTexts& texts);
+// The totals row and the five interval rows as a table under kFiguresHeader.
 void WriteFiguresTable(std::ostream& out, const DayFlowResult& day, const std::array<std::string, 5>& labels);
 
 }  // namespace moxtel

@@ -80,20 +80,15 @@ Json DayJson(const DayView& view) {
         .Add("uncertainTrades", std::move(trades));
 }
 
-std::vector<std::string> TextsRow(const std::string& label, const RangeTexts& t) {
-    return {label, t.inflow, t.outflow, t.net, t.netWithUncertain, t.total, t.uncertain};
-}
-
 void WriteDayText(std::ostream& out, const DayView& view) {
     out << (view.title.empty() ? view.masterId : view.title) << "\n\n";
-    const std::vector<std::string> header = {"区间", "流入", "流出", "流向", "流向(含未知流向)", "总量", "未知流向"};
-    std::vector<std::vector<std::string>> rows{TextsRow("汇总", view.totals.texts)};
-    for (const auto& interval : view.intervals) rows.push_back(TextsRow(interval.label, interval.figures.texts));
-    WriteTable(out, header, rows);
+    std::vector<std::vector<std::string>> rows{FiguresRow("汇总", view.totals.texts)};
+    for (const auto& interval : view.intervals) rows.push_back(FiguresRow(interval.label, interval.figures.texts));
+    WriteTable(out, kFiguresHeader, rows);
     out << "\n";
     rows.clear();
-    for (const auto& bucket : view.buckets) rows.push_back(TextsRow(bucket.label, bucket.figures.texts));
-    WriteTable(out, header, rows);
+    for (const auto& bucket : view.buckets) rows.push_back(FiguresRow(bucket.label, bucket.figures.texts));
+    WriteTable(out, kFiguresHeader, rows);
     if (view.uncertainTrades.empty()) return;
     out << "\n";
     rows.clear();
