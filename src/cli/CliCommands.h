@@ -38,6 +38,7 @@ struct CliContext {
 int RunStatsCommand(const CliArgs& args, CliContext& ctx);
 int RunClearCommand(const CliArgs& args, CliContext& ctx);
 int RunBackupCommand(const CliArgs& args, CliContext& ctx);
+int RunRestoreCommand(const CliArgs& args, CliContext& ctx);
 int RunTemplatesCommand(const CliArgs& args, CliContext& ctx);
 int RunHistoryCommand(const CliArgs& args, CliContext& ctx);
 int RunDayCommand(const CliArgs& args, CliContext& ctx);

@@ -24,6 +24,8 @@ constexpr const char* kUsage =
     "      delete the stored days of a stock up to and including DATE\n"
     "  backup\n"
     "      copy the database into its BACKUP folder\n"
+    "  restore [--from PATH] [--yes]\n"
+    "      put the checked BACKUP copy (or PATH) back; the present file is kept as FILE.damaged-DATE-TIME\n"
     "  templates list [--json]\n"
     "  templates add|update NAME I1 I2 I3 I4 I5   (each FROM-TO, e.g. 0-300, 1000-1000+, 500-)\n"
     "  templates delete NAME\n"
@@ -31,7 +33,7 @@ constexpr const char* kUsage =
     "--db PATH   database file (default $XDG_DATA_HOME/moxtel/data/moxtel.db)\n"
     "--version   print the version\n";
 
-const std::set<std::string> kValueOptions = {"--db", "--previous-close", "--turnover", "--template"};
+const std::set<std::string> kValueOptions = {"--db", "--previous-close", "--turnover", "--template", "--from"};
 const std::set<std::string> kFlags = {"--no-store", "--json", "--csv", "--yes", "--help", "-h", "--version"};
 
 }  // namespace
@@ -117,6 +119,8 @@ int RunFlowCli(const std::vector<std::string>& argv, std::ostream& out, std::ost
         status = RunClearCommand(args, ctx);
     } else if (command == "backup") {
         status = RunBackupCommand(args, ctx);
+    } else if (command == "restore") {
+        status = RunRestoreCommand(args, ctx);
     } else if (command == "templates") {
         status = RunTemplatesCommand(args, ctx);
     } else {
