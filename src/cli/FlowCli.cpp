@@ -106,7 +106,13 @@ int RunFlowCli(const std::vector<std::string>& argv, std::ostream& out, std::ost
         if (args.Option("--db").empty()) return UsageError(ctx, "--db needs a file name");
         CAdoDatabase::SetDatabaseFile(args.Option("--db"));
     }
-    CAdoDatabase::SetErrorReporter([&err](const std::string& description) { err << "moxtel-flow: " << description << "\n"; });
+    // A command that met a database failure does not end with success, even where it goes on
+    // with an empty result as the windows do.
+    bool databaseFailed = false;
+    CAdoDatabase::SetErrorReporter([&err, &databaseFailed](const std::string& description) {
+        databaseFailed = true;
+        err << "moxtel-flow: " << description << "\n";
+    });
 
     int status = kExitUsage;
     if (command == "stats") {
@@ -127,7 +133,7 @@ int RunFlowCli(const std::vector<std::string>& argv, std::ostream& out, std::ost
         status = UsageError(ctx, "unknown command " + command);
     }
     CAdoDatabase::SetErrorReporter(nullptr);
-    return status;
+    return status == kExitOk && databaseFailed ? kExitFailure : status;
 }
 
 std::size_t DisplayWidth(const std::string& text) {
