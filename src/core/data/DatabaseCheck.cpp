@@ -126,6 +126,10 @@ std::string TemporaryFileBeside(const std::string& path) {
     std::string temp = path + ".XXXXXX";
     const int fd = mkstemp(temp.data());
     if (fd < 0) return {};
+    // mkstemp makes the file private (0600); a database copy gets the mode SQLite gives a new file.
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0644 & ~mask);
     close(fd);
     return temp;
 }
