@@ -91,7 +91,9 @@ DatabaseInspection InspectDatabaseFile(const std::string& path) {
 Status CopyDatabaseSnapshot(const std::string& source, const std::string& target) {
     int code = SQLITE_OK;
     std::string reason;
-    sqlite3* src = OpenExisting(source, SQLITE_OPEN_READONLY, code, reason);
+    // Opened for writing (never created): a journal a killed program left is rolled back first,
+    // and a database in WAL mode gets its -wal and -shm files tidied away on close.
+    sqlite3* src = OpenExisting(source, SQLITE_OPEN_READWRITE, code, reason);
     if (src == nullptr) return FailureOn(source, code, reason);
     sqlite3* dst = OpenExisting(target, SQLITE_OPEN_READWRITE, code, reason);
     if (dst == nullptr) {
@@ -106,6 +108,9 @@ Status CopyDatabaseSnapshot(const std::string& source, const std::string& target
         code = sqlite3_backup_step(backup, -1);
         const int finished = sqlite3_backup_finish(backup);
         if (code == SQLITE_DONE) code = finished;
+        // The copy of a database in WAL mode would be one too; a copy is kept as one
+        // self-contained file.
+        if (code == SQLITE_OK) code = sqlite3_exec(dst, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
         if (code != SQLITE_OK) reason = sqlite3_errstr(code);
     }
     const int closed = sqlite3_close(dst);
@@ -136,7 +141,7 @@ std::string TemporaryFileBeside(const std::string& path) {
 
 void RemoveTemporaryDatabase(const std::string& path) {
     std::remove(path.c_str());
-    std::remove((path + "-journal").c_str());
+    for (const char* suffix : {"-journal", "-wal", "-shm"}) std::remove((path + suffix).c_str());
 }
 
 }  // namespace moxtel

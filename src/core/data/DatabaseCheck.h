@@ -33,13 +33,14 @@ DatabaseInspection InspectDatabaseFile(const std::string& path);
 
 // Copies the database at source through SQLite's online backup into a fresh file at target (which
 // must not exist yet or be empty), so the copy is one consistent snapshot even while another
-// program writes. On failure the Error's detail holds the reason and message the user's text
-// about the failing file; target may then hold a partial copy that the caller removes.
+// program writes. The copy is in rollback-journal mode whatever the source's mode, one file
+// without companions. On failure the Error's detail holds the reason and message the user's
+// text about the failing file; target may then hold a partial copy that the caller removes.
 Status CopyDatabaseSnapshot(const std::string& source, const std::string& target);
 
 // A new empty file beside path (path + ".XXXXXX", made unique); "" when it cannot be made.
 std::string TemporaryFileBeside(const std::string& path);
-// Removes a temporary database file and the journal SQLite may have left beside it.
+// Removes a temporary database file and the journal files SQLite may have left beside it.
 void RemoveTemporaryDatabase(const std::string& path);
 
 }  // namespace moxtel

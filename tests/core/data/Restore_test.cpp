@@ -123,6 +123,31 @@ TEST(Restore, PutsTheCheckedBackupBackAndKeepsTheDamagedFile) {
     EXPECT_TRUE(t.messages.empty());
 }
 
+// A database in WAL mode: the backup and the restored copy are single files in rollback-journal
+// mode, and no temporary file or its -wal/-shm is left behind.
+TEST(Restore, DatabaseInWalModeLeavesNoCompanionFilesBehind) {
+    TestDatabase t;
+    StoreSomething();
+    TestDatabase::Raw("PRAGMA journal_mode=WAL");
+    ASSERT_TRUE(BackupDatabase().ok());
+    const std::string backup = BackupFileOf(t.File());
+    EXPECT_EQ(FilesIn(fs::path(backup).parent_path()), 1u);
+    CAdoDatabase::SetDatabaseFile(backup);
+    EXPECT_EQ(TestDatabase::Scalar("PRAGMA journal_mode"), "delete");
+    CAdoDatabase::SetDatabaseFile(t.File());
+
+    const auto restored = RestoreDatabase(backup, t.File());
+    ASSERT_TRUE(restored.ok()) << restored.error().message;
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(fs::path(t.File()).parent_path())) {
+        const std::string name = entry.path().filename().string();
+        if (name != "BACKUP" && name.rfind("moxtel.db.damaged-", 0) != 0) names.push_back(name);
+    }
+    EXPECT_EQ(names, std::vector<std::string>{"moxtel.db"});
+    EXPECT_EQ(FilesIn(fs::path(backup).parent_path()), 1u);
+    EXPECT_EQ(TestDatabase::Count("transun"), 2000);
+}
+
 TEST(Restore, MissingDatabaseIsRestoredWithNothingKept) {
     TestDatabase t;
     StoreSomething();
