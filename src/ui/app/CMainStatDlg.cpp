@@ -216,7 +216,8 @@ void CMainStatDlg::BackupDatabase() {
     if (m_bBackupDone) return;
     m_bBackupDone = true;
     const Status copied = ::moxtel::BackupDatabase();
-    if (!copied) MessageBox(Utf8(kMsgBackupFailed));
+    // The fixed text first, then why (a full disk, a damaged database, a folder in the way).
+    if (!copied) MessageBox(Utf8(kMsgBackupFailed) + QString::fromStdString("\n\n" + copied.error().detail));
 }
 
 void CMainStatDlg::OnExit() {
