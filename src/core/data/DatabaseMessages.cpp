@@ -31,8 +31,8 @@ std::string DescribeDatabaseFailure(int sqliteCode, const std::string& sqliteMes
     switch (FaultOf(sqliteCode)) {
         case DatabaseFault::Damaged:
             return "数据库文件已损坏，或不是本程序的数据库：\n" + path + "\n" + reason +
-                   "\n文件保持原样，未作任何改动。请用 \"moxtel-flow restore\" 从备份恢复（损坏的文件会改名保留），"
-                   "或把该文件移到别处，程序会新建一个空的数据库。";
+                   "\n文件保持原样，未作任何改动。请用 \"moxtel-flow restore\" 从备份恢复（损坏的文件会改名保留）；"
+                   "没有可用的备份时，再把该文件移到别处，程序会新建一个空的数据库。";
         case DatabaseFault::DiskFull:
             return "磁盘已满，无法写入数据库：\n" + path + "\n" + reason + "\n" + undone + "请腾出磁盘空间后再试。";
         case DatabaseFault::IoError:

@@ -1,5 +1,7 @@
 #include "data/Restore.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -31,15 +33,22 @@ bool SameFile(const std::string& a, const std::string& b) {
     return std::filesystem::equivalent(a, b, ec) && !ec;
 }
 
-// Renames target and its companions to aside; on a failure of the file itself nothing is moved.
-Status MoveAside(const std::string& target, const std::string& aside) {
-    if (std::rename(target.c_str(), aside.c_str()) != 0) {
+// Keeps target under the name aside, with its companions. A hard link keeps the file at both
+// names, so that the database path is never empty: the copy then replaces it in one rename, and a
+// program killed in between leaves the old file in place rather than no file (which the next
+// start would take for a new, empty database). Where hard links are not possible, a rename.
+// Returns whether target is still there.
+Result<bool> KeepAside(const std::string& target, const std::string& aside) {
+    const bool linked = link(target.c_str(), aside.c_str()) == 0;
+    // EEXIST: another file took the name meanwhile; a rename would replace it.
+    if (!linked && (errno == EEXIST || std::rename(target.c_str(), aside.c_str()) != 0)) {
         return Error{"无法把原数据库文件改名保留：\n" + target, std::strerror(errno)};
     }
+    // A journal beside the copy would be applied to it: the companions go with the old file.
     for (const char* suffix : kCompanions) {
         if (Exists(target + suffix)) std::rename((target + suffix).c_str(), (aside + suffix).c_str());
     }
-    return Done{};
+    return linked;
 }
 
 // A checked copy of source under a temporary name beside target; "" with the error on failure.
@@ -77,16 +86,19 @@ Result<RestoreOutcome> RestoreDatabase(const std::string& source, const std::str
     if (!temp) return temp.error();
 
     RestoreOutcome outcome;
+    bool targetStays = false;
     if (Exists(target)) {
         outcome.keptAs = UniqueAsideName(target);
-        if (Status moved = MoveAside(target, outcome.keptAs); !moved) {
+        Result<bool> kept = KeepAside(target, outcome.keptAs);
+        if (!kept) {
             RemoveTemporaryDatabase(*temp);
-            return moved.error();
+            return kept.error();
         }
+        targetStays = *kept;
     }
     if (std::rename(temp->c_str(), target.c_str()) != 0) {
         const std::string reason = std::strerror(errno);
-        if (!outcome.keptAs.empty()) std::rename(outcome.keptAs.c_str(), target.c_str());
+        if (!outcome.keptAs.empty() && !targetStays) std::rename(outcome.keptAs.c_str(), target.c_str());
         RemoveTemporaryDatabase(*temp);
         return Error{"无法把备份放回原处：\n" + target, reason};
     }

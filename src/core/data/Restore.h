@@ -19,8 +19,9 @@ struct RestoreOutcome {
 // database file target. source must be this program's database and pass PRAGMA integrity_check,
 // or nothing changes. The copy is made and checked under a temporary name beside target first;
 // only then is the present file (with any journal SQLite left beside it, which belongs to it and
-// must not be applied to the copy) renamed aside to DamagedNameFor (made unique with "-2", "-3",
-// ...) and the copy renamed into place. Nothing is ever deleted. Errors carry a user's text.
+// must not be applied to the copy) kept aside under DamagedNameFor (made unique with "-2", "-3",
+// ...; a hard link where possible, so that the database path is never without a file) and the
+// copy renamed into place. Nothing is ever deleted. Errors carry a user's text.
 // Run it while no other program uses the database: one that keeps its file open goes on
 // writing to the renamed file.
 Result<RestoreOutcome> RestoreDatabase(const std::string& source, const std::string& target);
