@@ -10,7 +10,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class RestoreCommand : public CliTest {
-protected:
+  protected:
     // A stored day, its backup, then the database overwritten by something that is no database.
     void StoreBackUpAndDamage() {
         ASSERT_EQ(Run({"stats", WorkedDayText()}).status, 0);

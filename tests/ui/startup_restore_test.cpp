@@ -117,7 +117,8 @@ class StartupRestoreTest : public QObject {
 
         sqlite3* other = nullptr;
         sqlite3_open(m_database->File().toUtf8().constData(), &other);
-        QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE; delete from queryconfig;", nullptr, nullptr, nullptr), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE; delete from queryconfig;", nullptr, nullptr, nullptr),
+                 SQLITE_OK);
         CheckDatabaseAtStartup(services, nullptr);
         sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
         sqlite3_close(other);

@@ -34,8 +34,8 @@ void CheckDatabaseAtStartup(IWindowServices& services, QWidget* owner) {
         services.ShowMessage(owner, Text(inspection.message + "\n\n没有可用的备份：\n" + usable.error().message));
         return;
     }
-    const std::string question = inspection.message + "\n\n是否用备份\n" + backup +
-                                 "\n恢复数据库？原文件会改名保留，不会删除。";
+    const std::string question =
+        inspection.message + "\n\n是否用备份\n" + backup + "\n恢复数据库？原文件会改名保留，不会删除。";
     if (services.Ask(owner, Text(question))) Restore(services, owner, backup, file);
 }
 

@@ -73,37 +73,36 @@ TEST_P(DamagedDatabase, IsRefusedNamedAndLeftAsItIs) {
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, DamagedDatabase,
-    ::testing::Values(
-        Damage{"NotADatabase",
-               [](const std::string& file) {
-                   std::filesystem::create_directories(std::filesystem::path(file).parent_path());
-                   std::ofstream(file) << "somebody's notes\n" << std::string(5000, 'x');
-               }},
-        Damage{"TruncatedToHalf",
-               [](const std::string& file) {
-                   MakeStoredDatabase();
-                   Truncate(file, std::filesystem::file_size(file) / 2);
-               }},
-        Damage{"TruncatedInsideTheFirstPage",
-               [](const std::string& file) {
-                   MakeStoredDatabase();
-                   Truncate(file, 1000);
-               }},
-        Damage{"TableMissing",
-               [](const std::string& file) {
-                   MakeStoredDatabase();
-                   Exec(file, "drop table transinun");
-               }},
-        Damage{"TableOfAnotherShape",
-               [](const std::string& file) {
-                   MakeStoredDatabase();
-                   Exec(file, "drop table gpmaster; create table gpmaster(rowid, code, yesid, datet)");
-               }},
-        Damage{"UnstampedWithATableOfAnotherShape",
-               [](const std::string& file) {
-                   std::filesystem::create_directories(std::filesystem::path(file).parent_path());
-                   Exec(file, "create table queryconfig(id integer primary key, flagdesc text)");
-               }}),
+    ::testing::Values(Damage{"NotADatabase",
+                             [](const std::string& file) {
+                                 std::filesystem::create_directories(std::filesystem::path(file).parent_path());
+                                 std::ofstream(file) << "somebody's notes\n" << std::string(5000, 'x');
+                             }},
+                      Damage{"TruncatedToHalf",
+                             [](const std::string& file) {
+                                 MakeStoredDatabase();
+                                 Truncate(file, std::filesystem::file_size(file) / 2);
+                             }},
+                      Damage{"TruncatedInsideTheFirstPage",
+                             [](const std::string& file) {
+                                 MakeStoredDatabase();
+                                 Truncate(file, 1000);
+                             }},
+                      Damage{"TableMissing",
+                             [](const std::string& file) {
+                                 MakeStoredDatabase();
+                                 Exec(file, "drop table transinun");
+                             }},
+                      Damage{"TableOfAnotherShape",
+                             [](const std::string& file) {
+                                 MakeStoredDatabase();
+                                 Exec(file, "drop table gpmaster; create table gpmaster(rowid, code, yesid, datet)");
+                             }},
+                      Damage{"UnstampedWithATableOfAnotherShape",
+                             [](const std::string& file) {
+                                 std::filesystem::create_directories(std::filesystem::path(file).parent_path());
+                                 Exec(file, "create table queryconfig(id integer primary key, flagdesc text)");
+                             }}),
     [](const ::testing::TestParamInfo<Damage>& info) { return std::string(info.param.name); });
 
 TEST(DamagedDatabaseAtOpen, MissingFileIsCreatedAndAnEmptyFileTakenAsNew) {

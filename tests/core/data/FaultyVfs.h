@@ -12,7 +12,7 @@ namespace moxtel::test {
 // the chosen write on, every write fails with the chosen code until Disarm (a full disk stays
 // full), or only that one write when once is set. Only one object may live at a time.
 class FaultyVfs {
-public:
+  public:
     FaultyVfs() {
         m_real = sqlite3_vfs_find(nullptr);
         m_vfs = *m_real;
@@ -46,7 +46,7 @@ public:
     int Writes() const { return m_writes; }
     int Failures() const { return m_failures; }
 
-private:
+  private:
     struct File {
         sqlite3_file base;
         FaultyVfs* owner;

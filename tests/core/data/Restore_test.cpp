@@ -70,15 +70,13 @@ TEST_P(BackupOfADamagedDatabase, IsRefusedAndTheEarlierBackupStays) {
     EXPECT_EQ(FilesIn(fs::path(backup).parent_path()), 1u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, BackupOfADamagedDatabase,
-                         ::testing::Values(Damage{"PageOverwritten", DamageAPage},
-                                           Damage{"TableMissing",
-                                                  [](const std::string&) { TestDatabase::Raw("drop table transout"); }},
-                                           Damage{"Truncated",
-                                                  [](const std::string& file) {
-                                                      fs::resize_file(file, fs::file_size(file) / 3);
-                                                  }}),
-                         [](const ::testing::TestParamInfo<Damage>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, BackupOfADamagedDatabase,
+    ::testing::Values(Damage{"PageOverwritten", DamageAPage},
+                      Damage{"TableMissing", [](const std::string&) { TestDatabase::Raw("drop table transout"); }},
+                      Damage{"Truncated",
+                             [](const std::string& file) { fs::resize_file(file, fs::file_size(file) / 3); }}),
+    [](const ::testing::TestParamInfo<Damage>& info) { return std::string(info.param.name); });
 
 TEST(RestoreName, DamagedFileIsKeptUnderTheDateAndTime) {
     const char* old = std::getenv("TZ");

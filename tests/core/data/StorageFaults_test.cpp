@@ -39,7 +39,7 @@ std::string Bytes(const std::string& path) {
 }
 
 class StorageFault : public ::testing::TestWithParam<Fault> {
-protected:
+  protected:
     // Runs operation with every write from the first to one past the last failing in turn.
     // check(failed) looks at the outcome with the fault disarmed.
     template <typename Operation, typename Check>
