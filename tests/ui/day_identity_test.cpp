@@ -102,7 +102,7 @@ class DayIdentityTest : public QObject {
 
     void storedStocksAreOfferedAndNameTheCode() {
         MainWindow m;
-        m.Run(kWorkedDay);  // stores ABC(600000)
+        m.Run(kWorkedDay);                       // stores ABC(600000)
         QVERIFY(m.services.children.isEmpty());  // the export layout has its own title
         m.AnswerWith({QString::fromUtf8("平安银行(000001)")});
         m.Run(kHeaderTable);
@@ -120,8 +120,9 @@ class DayIdentityTest : public QObject {
         MainWindow m;
         m.AnswerWith({QString::fromUtf8("平安银行"), QStringLiteral("600000")}, QDate(2024, 12, 6));
         m.Run(kNoDateTable);
-        QCOMPARE(m.services.Messages(),
-                 QStringList{QString::fromUtf8("股票“平安银行”无效，应为 名称(代码) 或六位代码，例如 平安银行(000001)。")});
+        QCOMPARE(
+            m.services.Messages(),
+            QStringList{QString::fromUtf8("股票“平安银行”无效，应为 名称(代码) 或六位代码，例如 平安银行(000001)。")});
         QCOMPARE(m.shownStock, QString());
         QCOMPARE(m.window.Edit(1001)->text(), QString::fromUtf8("20241206 600000 (600000)"));
         QCOMPARE(StoredDays("600000(600000)20241206"), 1);

@@ -28,8 +28,8 @@ Status CTickTable::Open(const std::string& path, const DayOverrides& overrides) 
     const SheetModel& sheet = *m_reader.Sheet();
     // Recognition looks beyond the cells a small text table has: keep that from the warning sink.
     const CellSource cells = [this, &sheet](int row, int column) {
-        const bool inside = static_cast<std::uint32_t>(row) <= sheet.maxRows &&
-                            static_cast<std::uint32_t>(column) <= sheet.maxColumns;
+        const bool inside =
+            static_cast<std::uint32_t>(row) <= sheet.maxRows && static_cast<std::uint32_t>(column) <= sheet.maxColumns;
         return inside ? m_reader.GetCellText(row, column) : std::string();
     };
     const std::string fileName = std::filesystem::path(path).filename().string();
@@ -94,14 +94,18 @@ std::string CTickTable::GetCellText(int row, int column) {
     if (trade < 0 || trade >= TradeCount()) return {};
     const HeaderColumns& c = m_layout.columns;
     switch (column) {
-        case 1: return m_reader.GetCellText(SourceRow(trade), c.time);
-        case 2: return m_reader.GetCellText(SourceRow(trade), c.price);
-        case 3: return m_reader.GetCellText(SourceRow(trade), c.lots);
+        case 1:
+            return m_reader.GetCellText(SourceRow(trade), c.time);
+        case 2:
+            return m_reader.GetCellText(SourceRow(trade), c.price);
+        case 3:
+            return m_reader.GetCellText(SourceRow(trade), c.lots);
         case kPresentedDirectionColumn: {
             const int source = SourceRow(trade) - (m_layout.columns.headerRow + 1);
             return m_directions[static_cast<std::size_t>(source)];
         }
-        default: return {};
+        default:
+            return {};
     }
 }
 

@@ -23,7 +23,7 @@ namespace moxtel {
 // Everything the run derives (first and last price, neighbours, up and down) then means for a
 // header table exactly what it means for the standard layout.
 class CTickTable {
-public:
+  public:
     // Opens path and recognises its layout. Failures: an unreadable file gives the run's own
     // kMsgOpenFailed with the reader's reason as detail; an unknown layout, an unknown direction
     // word or a missing date or stock gives a message naming the file; a confirm hook that gives
@@ -40,7 +40,7 @@ public:
     // Trades of a header table.
     int TradeCount() const { return static_cast<int>(m_directions.size()); }
 
-private:
+  private:
     Status ReadHeaderTrades(const std::string& fileName);
     int SourceRow(int tradeIndex) const;
 

@@ -94,8 +94,8 @@ FileNameHints HintsFromFileName(std::string_view path) {
             hints.tradeDate = std::string(run);
             used[i] = true;
         } else if (IsSplitDate(stem, runs, i)) {
-            const std::string date = stem.substr(runs[i].begin, 4) + stem.substr(runs[i + 1].begin, 2) +
-                                     stem.substr(runs[i + 2].begin, 2);
+            const std::string date =
+                stem.substr(runs[i].begin, 4) + stem.substr(runs[i + 1].begin, 2) + stem.substr(runs[i + 2].begin, 2);
             if (!IsTradeDate(date)) continue;
             hints.tradeDate = date;
             used[i] = used[i + 1] = used[i + 2] = true;

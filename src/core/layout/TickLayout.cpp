@@ -14,12 +14,14 @@ struct ColumnName {
 };
 
 // Spellings used by the quote sites and the data libraries that save their tables.
+// clang-format off
 constexpr std::array<ColumnName, 10> kColumnNames{{
     {"成交时间", 1}, {"时间", 1},
     {"成交价格", 2}, {"成交价", 2}, {"价格", 2},
     {"成交量", 3}, {"成交量(手)", 3},
     {"性质", 4}, {"买卖方向", 4}, {"类型", 4},
 }};
+// clang-format on
 
 // The name each required column is refused by.
 constexpr std::array<std::string_view, 4> kRoleNames{"成交时间", "成交价格", "成交量", "性质"};
@@ -29,11 +31,13 @@ struct DirectionWord {
     std::string_view standard;
 };
 
+// clang-format off
 constexpr std::array<DirectionWord, 14> kDirectionWords{{
     {"买盘", "B"}, {"买入", "B"}, {"B", "B"}, {"b", "B"},
     {"卖盘", "S"}, {"卖出", "S"}, {"S", "S"}, {"s", "S"},
     {"中性盘", ""}, {"中性", ""}, {"N", ""}, {"n", ""}, {"", ""}, {"--", ""},
 }};
+// clang-format on
 
 std::string NormalisedHeader(std::string_view header) {
     constexpr std::string_view kBom = "\xEF\xBB\xBF";

@@ -22,7 +22,7 @@ struct HeaderColumns {
     int headerRow = 0;
     int time = 0;
     int price = 0;
-    int lots = 0;       // in 手
+    int lots = 0;  // in 手
     int direction = 0;
 };
 

@@ -21,7 +21,7 @@ constexpr int kFileLine = 1001;
 constexpr int kDatePicker = 1002;
 constexpr int kStockList = 1003;
 
-constexpr const char* kDateFormat = "yyyyMMdd";    // the stored form
+constexpr const char* kDateFormat = "yyyyMMdd";     // the stored form
 constexpr const char* kShownFormat = "yyyy-MM-dd";  // dates are shown with dashes
 
 }  // namespace
@@ -46,7 +46,8 @@ bool CDayIdentityDlg::OnInitDialog() {
     CDialogBase::OnInitDialog();
     auto* picker = Control<QDateEdit>(kDatePicker);
     picker->setDisplayFormat(QString::fromLatin1(kShownFormat));
-    const QDate guessed = QDate::fromString(QString::fromStdString(m_identity.tradeDate), QString::fromLatin1(kDateFormat));
+    const QDate guessed =
+        QDate::fromString(QString::fromStdString(m_identity.tradeDate), QString::fromLatin1(kDateFormat));
     picker->setDate(guessed.isValid() ? guessed : QDate::currentDate());
 
     CDropList* stocks = DropList(kStockList);

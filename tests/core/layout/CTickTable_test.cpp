@@ -16,7 +16,7 @@ struct ContainerCase {
 };
 
 class HeaderContainers : public ::testing::TestWithParam<ContainerCase> {
-protected:
+  protected:
     StatisticsInputs Inputs() const {
         StatisticsInputs inputs{Fixture(GetParam().file), "11.49", "0.8"};
         // The date comes from the file name where it has one; the name of the stock never does.
@@ -70,7 +70,8 @@ TEST(CTickTable, PresentsALatestFirstTableInTimeOrderAsTheStandardLayout) {
 TEST(CTickTable, AShortTableStillTakesItsDirectionsFromColumnFive) {
     const TestFolder folder;
     // With fewer than three trades row 8 is empty, yet the mark in (8, 4) must stay.
-    const std::string path = folder.Write("600000_20241204.csv", "成交时间,成交价格,成交量,性质\n09:30:00,10.00,5,卖盘\n");
+    const std::string path =
+        folder.Write("600000_20241204.csv", "成交时间,成交价格,成交量,性质\n09:30:00,10.00,5,卖盘\n");
     const auto run = RunStatistics({path, "10.00", ""}, nullptr);
     ASSERT_TRUE(run.ok()) << run.error().message;
     EXPECT_EQ(run->day.outflow[1].lots, 5);
@@ -80,9 +81,9 @@ TEST(CTickTable, AShortTableStillTakesItsDirectionsFromColumnFive) {
 
 TEST(CTickTable, EqualTimesKeepTheirTrueOrderInALatestFirstTable) {
     const TestFolder folder;
-    const std::string path = folder.Write(
-        "600000_20241204.csv",
-        "时间,价格,成交量,性质\n09:30:02,10.02,3,中性盘\n09:30:01,10.01,2,买盘\n09:30:01,10.00,1,卖盘\n");
+    const std::string path =
+        folder.Write("600000_20241204.csv",
+                     "时间,价格,成交量,性质\n09:30:02,10.02,3,中性盘\n09:30:01,10.01,2,买盘\n09:30:01,10.00,1,卖盘\n");
     const auto run = RunStatistics({path, "10.00", ""}, nullptr);
     ASSERT_TRUE(run.ok()) << run.error().message;
     ASSERT_EQ(run->uncertainTrades.size(), 1u);
@@ -103,11 +104,13 @@ TEST(CTickTable, RefusalsNameTheFileAndStoreNothing) {
     EXPECT_EQ(missing.run.error().message, "无法识别文件“header-missing-direction.csv”的格式：找不到列 性质。");
     EXPECT_TRUE(missing.tables[0].empty());
 
-    const std::string odd = folder.Write("600000_20241204.csv", "成交时间,成交价格,成交量,性质\n09:30:00,10.00,5,买盘\n"
-                                                                 "09:30:01,10.00,5,主动买\n");
+    const std::string odd = folder.Write("600000_20241204.csv",
+                                         "成交时间,成交价格,成交量,性质\n09:30:00,10.00,5,买盘\n"
+                                         "09:30:01,10.00,5,主动买\n");
     const StoredRun word = RunAndStore({odd, "", ""});
     ASSERT_FALSE(word.run.ok());
-    EXPECT_EQ(word.run.error().message, "文件“600000_20241204.csv”第3行的方向“主动买”无法识别，应为 买盘、卖盘 或 中性盘。");
+    EXPECT_EQ(word.run.error().message,
+              "文件“600000_20241204.csv”第3行的方向“主动买”无法识别，应为 买盘、卖盘 或 中性盘。");
     EXPECT_TRUE(word.tables[0].empty());
 
     const StoredRun noDate = RunAndStore({Fixture("header-openpyxl-no-date.xlsx"), "", ""});

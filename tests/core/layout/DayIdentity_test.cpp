@@ -29,15 +29,13 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"/data/600000-2024-12-04.xlsx", "20241204", "600000"},
                       NameCase{"20241204_600000.xls", "20241204", "600000"},
                       NameCase{"sh600000.2024.12.04.csv", "20241204", "600000"},
-                      NameCase{"600000_2024_12_04.csv", "20241204", "600000"},
-                      NameCase{"tick.csv", "", ""}, NameCase{"000001.csv", "", "000001"},
-                      NameCase{"20241204.csv", "20241204", ""},
+                      NameCase{"600000_2024_12_04.csv", "20241204", "600000"}, NameCase{"tick.csv", "", ""},
+                      NameCase{"000001.csv", "", "000001"}, NameCase{"20241204.csv", "20241204", ""},
                       // The folder says nothing; only the file name counts.
                       NameCase{"/20241204/000001/tick.csv", "", ""},
                       // Not a calendar day, and digits running on are not a code.
                       NameCase{"20241340_000001.csv", "", "000001"}, NameCase{"0000012_20241204.csv", "20241204", ""},
-                      NameCase{"2024-02-30_000001.csv", "", "000001"},
-                      NameCase{"2024-2-4_000001.csv", "", "000001"}));
+                      NameCase{"2024-02-30_000001.csv", "", "000001"}, NameCase{"2024-2-4_000001.csv", "", "000001"}));
 
 TEST(TradeDate, AcceptsCalendarDaysOnly) {
     for (const char* good : {"20241204", "20240229", "20000229", "19000101", "20991231"}) {
@@ -59,8 +57,8 @@ TEST(StockText, EndsInTheCodeInParentheses) {
     EXPECT_EQ(NormalisedStock("000001", stored), "平安银行(000001)");
     EXPECT_EQ(NormalisedStock("600000", stored), "600000(600000)");
     EXPECT_EQ(NormalisedStock("600000", NoStoredStock), "600000(600000)");
-    for (const char* bad : {"", "平安银行", "(000001)", "  (000001)", "平安银行()", "平安银行(000001", "平安(银行)(1)x",
-                            "00001"}) {
+    for (const char* bad :
+         {"", "平安银行", "(000001)", "  (000001)", "平安银行()", "平安银行(000001", "平安(银行)(1)x", "00001"}) {
         EXPECT_FALSE(NormalisedStock(bad, stored).has_value()) << bad;
     }
 }
@@ -92,8 +90,8 @@ TEST(ResolveDayIdentity, OverridesWinThenTheFileNameElseItSaysWhichOptionToGive)
 }
 
 TEST(TitleFor, ReadsBackAsTheSameDateAndStock) {
-    for (const char* stock : {"平安银行(000001)", "ABC(600000)", "600000(600000)", "ST 某某(600001)", "A  B (1)",
-                              "O'Neil \"A\"(600000)"}) {
+    for (const char* stock :
+         {"平安银行(000001)", "ABC(600000)", "600000(600000)", "ST 某某(600001)", "A  B (1)", "O'Neil \"A\"(600000)"}) {
         const std::string title = TitleFor({"20241204", stock});
         const TitleParts parts = ParseTitleCell(title);
         EXPECT_EQ(parts.tradeDate, "20241204") << title;
@@ -106,8 +104,9 @@ TEST(StoredStockText, TakesTheNewestStoredNameOfTheCode) {
     test::TestDatabase db;
     EXPECT_EQ(StoredStockText("000001"), "");  // no database file yet: nothing, and nothing created
     EXPECT_FALSE(std::filesystem::exists(db.File()));
-    for (const auto& [code, date] : {std::pair{"深发展A(000001)", "20100101"}, std::pair{"平安银行(000001)", "20241203"},
-                                     std::pair{"万科A(000002)", "20241204"}}) {
+    for (const auto& [code, date] :
+         {std::pair{"深发展A(000001)", "20100101"}, std::pair{"平安银行(000001)", "20241203"},
+          std::pair{"万科A(000002)", "20241204"}}) {
         SqliteDayStore store;
         DayHeaderInfo info;
         ASSERT_TRUE(store.StoreDayHeader(code, date, std::string(code) + date, "", "", info));

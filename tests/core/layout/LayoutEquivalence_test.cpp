@@ -59,8 +59,9 @@ HeaderStyle RandomStyle(std::mt19937& rng) {
         return from[std::uniform_int_distribution<std::size_t>(0, from.size() - 1)(rng)];
     };
     HeaderStyle s;
-    s.names = {pick({"成交时间", "时间"}), pick({"成交价格", "成交价", "价格"}), pick({"成交量", "成交量(手)", "成交量（手）"}),
-               pick({"性质", "买卖方向", "类型"}), pick({"价格变动", "成交额", "成交金额", "成交额(元)"})};
+    s.names = {pick({"成交时间", "时间"}), pick({"成交价格", "成交价", "价格"}),
+               pick({"成交量", "成交量(手)", "成交量（手）"}), pick({"性质", "买卖方向", "类型"}),
+               pick({"价格变动", "成交额", "成交金额", "成交额(元)"})};
     const std::vector<std::vector<std::string>> vocabularies = {
         {"买盘", "卖盘", "中性盘"}, {"买入", "卖出", "中性"}, {"B", "S", "N"}, {"买盘", "卖盘", ""}};
     s.words = vocabularies[std::uniform_int_distribution<std::size_t>(0, vocabularies.size() - 1)(rng)];
@@ -78,7 +79,8 @@ std::string HeaderText(std::vector<Trade> trades, const HeaderStyle& s) {
     std::string text = s.bom ? "\xEF\xBB\xBF" : "";
     auto line = [&](const std::vector<std::string>& cells, const std::string& index) {
         if (s.index) text += index + s.separator;
-        for (std::size_t i = 0; i < s.order.size(); ++i) text += (i ? std::string(1, s.separator) : "") + cells[s.order[i]];
+        for (std::size_t i = 0; i < s.order.size(); ++i)
+            text += (i ? std::string(1, s.separator) : "") + cells[s.order[i]];
         text += "\n";
     };
     line(s.names, "");
@@ -100,7 +102,8 @@ TEST_P(GeneratedDays, BothLayoutsGiveTheSameDay) {
     const bool directionInFour = trades.size() < 3 || (trades[2].direction == 'N' && rng() % 2 == 0);
     const HeaderStyle style = RandomStyle(rng);
     const std::string standard = folder.Write("standard.xls", StandardText(trades, directionInFour));
-    const std::string header = folder.Write(style.separator == ',' ? "tick.csv" : "tick.xls", HeaderText(trades, style));
+    const std::string header =
+        folder.Write(style.separator == ',' ? "tick.csv" : "tick.xls", HeaderText(trades, style));
     const std::string previousClose = rng() % 2 == 0 ? "" : trades.empty() ? "10.00" : trades[0].price;
 
     StatisticsInputs headerInputs{header, previousClose, ""};

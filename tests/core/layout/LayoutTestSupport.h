@@ -1,7 +1,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cstdint>
@@ -33,9 +32,11 @@ inline void ExpectSameDay(const StatisticsOutcome& a, const StatisticsOutcome& b
     EXPECT_EQ(x.previousClose, y.previousClose);
     EXPECT_EQ(x.firstPriceText, y.firstPriceText);
     EXPECT_EQ(x.lastPriceText, y.lastPriceText);
-    const std::pair<const FlowBuckets*, const FlowBuckets*> sets[] = {
-        {&x.inflow, &y.inflow}, {&x.outflow, &y.outflow}, {&x.uncertain, &y.uncertain},
-        {&x.uncertainUp, &y.uncertainUp}, {&x.uncertainDown, &y.uncertainDown}};
+    const std::pair<const FlowBuckets*, const FlowBuckets*> sets[] = {{&x.inflow, &y.inflow},
+                                                                      {&x.outflow, &y.outflow},
+                                                                      {&x.uncertain, &y.uncertain},
+                                                                      {&x.uncertainUp, &y.uncertainUp},
+                                                                      {&x.uncertainDown, &y.uncertainDown}};
     for (std::size_t s = 0; s < std::size(sets); ++s) {
         for (int k = 1; k <= kBucketCount; ++k) {
             EXPECT_EQ((*sets[s].first)[k].lots, (*sets[s].second)[k].lots) << "set " << s << " bucket " << k;
@@ -67,7 +68,7 @@ inline StoredRun RunAndStore(const StatisticsInputs& inputs) {
 
 // A fresh folder for the files of one test, removed with everything in it when it goes.
 class TestFolder {
-public:
+  public:
     TestFolder() {
         m_path = std::filesystem::temp_directory_path() /
                  ("moxtel-layout-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)) + "-" +
@@ -87,7 +88,7 @@ public:
         return path.string();
     }
 
-private:
+  private:
     std::filesystem::path m_path;
 };
 

@@ -17,15 +17,17 @@ class HeaderRole : public ::testing::TestWithParam<RoleCase> {};
 
 TEST_P(HeaderRole, NamesItsColumn) { EXPECT_EQ(HeaderRoleOf(GetParam().header), GetParam().role) << GetParam().header; }
 
-INSTANTIATE_TEST_SUITE_P(
-    Spellings, HeaderRole,
-    ::testing::Values(RoleCase{"成交时间", 1}, RoleCase{"时间", 1}, RoleCase{"成交价格", 2}, RoleCase{"成交价", 2},
-                      RoleCase{"价格", 2}, RoleCase{"成交量", 3}, RoleCase{"成交量(手)", 3}, RoleCase{"成交量（手）", 3},
-                      RoleCase{"成交量(手）", 3}, RoleCase{"性质", 4}, RoleCase{"买卖方向", 4}, RoleCase{"类型", 4},
-                      RoleCase{"  成交时间\t", 1}, RoleCase{"\xEF\xBB\xBF成交时间", 1},
-                      // Optional or foreign columns name nothing the run needs.
-                      RoleCase{"价格变动", 0}, RoleCase{"成交额", 0}, RoleCase{"成交金额", 0}, RoleCase{"成交额(元)", 0},
-                      RoleCase{"", 0}, RoleCase{"Unnamed: 0", 0}, RoleCase{"成交量(股)", 0}, RoleCase{"时 间", 0}));
+INSTANTIATE_TEST_SUITE_P(Spellings, HeaderRole,
+                         ::testing::Values(RoleCase{"成交时间", 1}, RoleCase{"时间", 1}, RoleCase{"成交价格", 2},
+                                           RoleCase{"成交价", 2}, RoleCase{"价格", 2}, RoleCase{"成交量", 3},
+                                           RoleCase{"成交量(手)", 3}, RoleCase{"成交量（手）", 3},
+                                           RoleCase{"成交量(手）", 3}, RoleCase{"性质", 4}, RoleCase{"买卖方向", 4},
+                                           RoleCase{"类型", 4}, RoleCase{"  成交时间\t", 1},
+                                           RoleCase{"\xEF\xBB\xBF成交时间", 1},
+                                           // Optional or foreign columns name nothing the run needs.
+                                           RoleCase{"价格变动", 0}, RoleCase{"成交额", 0}, RoleCase{"成交金额", 0},
+                                           RoleCase{"成交额(元)", 0}, RoleCase{"", 0}, RoleCase{"Unnamed: 0", 0},
+                                           RoleCase{"成交量(股)", 0}, RoleCase{"时 间", 0}));
 
 struct WordCase {
     const char* word;
@@ -67,12 +69,12 @@ TEST(TimeOrder, ReadsClockTimesAndComparesThemNotTheirTexts) {
     EXPECT_FALSE(IsLatestFirst("9:31:00", "10:00:00"));
     EXPECT_TRUE(IsLatestFirst("15:00:00", "9:25:00"));
     EXPECT_FALSE(IsLatestFirst("09:30:00", "09:30:00"));  // one second only: kept as listed
-    EXPECT_TRUE(IsLatestFirst("b", "a"));                  // unreadable times compare as texts
+    EXPECT_TRUE(IsLatestFirst("b", "a"));                 // unreadable times compare as texts
 }
 
 // A sheet held in a map, read like a workbook.
 class SheetCells {
-public:
+  public:
     SheetCells& Row(int row, std::vector<std::string> cells) {
         for (std::size_t c = 0; c < cells.size(); ++c) m_cells[{row, static_cast<int>(c) + 1}] = cells[c];
         return *this;
@@ -84,7 +86,7 @@ public:
         };
     }
 
-private:
+  private:
     std::map<std::pair<int, int>, std::string> m_cells;
 };
 
@@ -98,7 +100,8 @@ TEST(RecognizeLayout, TheStandardTitleWinsOverAnyHeaderBelowIt) {
 
 TEST(RecognizeLayout, FindsTheHeaderRowAndItsColumnsInAnyOrder) {
     SheetCells sheet;
-    sheet.Row(1, {"", "性质", "成交量(手)", "价格变动", "成交价", "时间"}).Row(2, {"0", "买盘", "5", "0.01", "10.00", "09:30:00"});
+    sheet.Row(1, {"", "性质", "成交量(手)", "价格变动", "成交价", "时间"})
+        .Row(2, {"0", "买盘", "5", "0.01", "10.00", "09:30:00"});
     const auto layout = RecognizeLayout(sheet.Source(), "a.csv");
     ASSERT_TRUE(layout.ok()) << layout.error().message;
     EXPECT_EQ(layout->kind, TickLayoutKind::Header);
@@ -127,7 +130,8 @@ TEST(RecognizeLayout, RefusesAHeaderRowThatLacksColumnsNamingThemAndTheFile) {
 
     SheetCells two;
     two.Row(1, {"时间", "性质"}).Row(6, {"09:30:00"});
-    EXPECT_EQ(RecognizeLayout(two.Source(), "b.csv").error().message, "无法识别文件“b.csv”的格式：找不到列 成交价格、成交量。");
+    EXPECT_EQ(RecognizeLayout(two.Source(), "b.csv").error().message,
+              "无法识别文件“b.csv”的格式：找不到列 成交价格、成交量。");
 }
 
 TEST(RecognizeLayout, KeepsAnExportWithAnOddTitleAndRefusesAnEmptySheet) {
