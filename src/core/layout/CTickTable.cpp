@@ -23,6 +23,14 @@ std::string FillMessage(const std::string& fileName, int row, const std::string&
 }  // namespace
 
 Status CTickTable::Open(const std::string& path, const DayOverrides& overrides) {
+    Status table = OpenTable(path);
+    if (!table || m_layout.kind == TickLayoutKind::Standard) return table;
+    Status day = ResolveIdentity(path, overrides);
+    if (!day) CloseWorkbook();
+    return day;
+}
+
+Status CTickTable::OpenTable(const std::string& path) {
     CloseWorkbook();
     if (!m_reader.OpenWorkbook(path)) return Error{kMsgOpenFailed, m_reader.LastError()};
     const SheetModel& sheet = *m_reader.Sheet();
@@ -34,35 +42,35 @@ Status CTickTable::Open(const std::string& path, const DayOverrides& overrides) 
     };
     const std::string fileName = std::filesystem::path(path).filename().string();
     Result<TickLayout> layout = RecognizeLayout(cells, fileName);
-    if (!layout) {
-        CloseWorkbook();
-        return layout.error();
+    Status opened = layout ? Status(Done{}) : Status(layout.error());
+    if (layout) {
+        m_layout = *layout;
+        if (m_layout.kind == TickLayoutKind::Header) opened = ReadHeaderTrades(fileName);
     }
-    m_layout = *layout;
-    if (m_layout.kind == TickLayoutKind::Standard) return Done{};
+    if (!opened) CloseWorkbook();
+    return opened;
+}
 
-    Status trades = ReadHeaderTrades(fileName);
-    if (!trades) {
-        CloseWorkbook();
-        return trades;
-    }
+Status CTickTable::ResolveIdentity(const std::string& path, const DayOverrides& overrides) {
     DayIdentity guess = GuessDayIdentity(path, overrides);
     if (overrides.confirm) {
         std::optional<DayIdentity> confirmed = overrides.confirm(guess);
-        if (!confirmed) {
-            CloseWorkbook();
-            return Error{};
-        }
+        if (!confirmed) return Error{};
         guess = std::move(*confirmed);
     }
     Result<DayIdentity> identity = CheckDayIdentity(guess, path, overrides.storedStockOf);
-    if (!identity) {
-        CloseWorkbook();
-        return identity.error();
-    }
+    if (!identity) return identity.error();
     m_identity = std::move(*identity);
     m_title = TitleFor(m_identity);
     return Done{};
+}
+
+Result<TickTableInfo> InspectTickTable(const std::string& path, const DayOverrides& overrides) {
+    CTickTable table;
+    if (Status opened = table.OpenTable(path); !opened) return opened.error();
+    TickTableInfo info{table.Kind(), table.TradeCount(), {}};
+    if (info.kind == TickLayoutKind::Header) info.guess = GuessDayIdentity(path, overrides);
+    return info;
 }
 
 Status CTickTable::ReadHeaderTrades(const std::string& fileName) {

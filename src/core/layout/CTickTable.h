@@ -29,6 +29,9 @@ class CTickTable {
     // word or a missing date or stock gives a message naming the file; a confirm hook that gives
     // up gives an empty message.
     Status Open(const std::string& path, const DayOverrides& overrides = {});
+    // Open without resolving the date and stock: the layout and the trades only. A header table's
+    // title cell then reads "".
+    Status OpenTable(const std::string& path);
 
     std::string GetCellText(int row, int column);
     void CloseWorkbook();
@@ -42,6 +45,7 @@ class CTickTable {
 
   private:
     Status ReadHeaderTrades(const std::string& fileName);
+    Status ResolveIdentity(const std::string& path, const DayOverrides& overrides);
     int SourceRow(int tradeIndex) const;
 
     CExcelReader m_reader;
@@ -51,6 +55,17 @@ class CTickTable {
     bool m_latestFirst = false;
     std::vector<std::string> m_directions;  // "B", "S" or "" per trade, in file order
 };
+
+// What a caller learns of a file before running it, for instance to ask for the date and stock of
+// every header table of a bulk import first and then run the files with explicit overrides.
+struct TickTableInfo {
+    TickLayoutKind kind = TickLayoutKind::Standard;
+    int tradeCount = 0;  // header tables only
+    DayIdentity guess;   // header tables: GuessDayIdentity (what is unknown stays empty)
+};
+
+// Opens, recognises and closes path. Failures as CTickTable::Open's, less the date and stock ones.
+Result<TickTableInfo> InspectTickTable(const std::string& path, const DayOverrides& overrides = {});
 
 inline constexpr const char* kMsgUnknownDirection = "文件“%s”第%d行的方向“%s”无法识别，应为 买盘、卖盘 或 中性盘。";
 

@@ -21,8 +21,8 @@ struct DayOverrides {
     std::string stock;      // "名称(代码)" or a bare six-digit code, from --stock or the dialog
     // The stock text of an earlier stored day of a code ("平安银行(000001)"), or "" when none.
     std::function<std::string(const std::string& code)> storedStockOf{};
-    // Asked once the date and stock are guessed, before anything is stored: the final identity, or
-    // nullopt when the user gave up (the run then ends without a message).
+    // Asked once the date and stock are guessed, before anything is stored, on the thread of the
+    // run: the final identity, or nullopt when the user gave up (the run then ends without a message).
     std::function<std::optional<DayIdentity>(const DayIdentity& guess)> confirm{};
 };
 

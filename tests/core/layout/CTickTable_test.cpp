@@ -167,3 +167,32 @@ TEST(CTickTable, TheStandardLayoutPassesThroughUntouched) {
 
 }  // namespace
 }  // namespace moxtel::test
+
+namespace moxtel::test {
+namespace {
+
+TEST(InspectTickTable, TellsTheLayoutAndTheGuessWithoutAsking) {
+    auto info = InspectTickTable(Fixture("header-openpyxl-no-date.xlsx"));
+    ASSERT_TRUE(info.ok()) << info.error().message;
+    EXPECT_EQ(info->kind, TickLayoutKind::Header);
+    EXPECT_EQ(info->tradeCount, kFixtureTrades);
+    EXPECT_EQ(info->guess.tradeDate, "");  // unknown, not refused
+    EXPECT_EQ(info->guess.stock, "");
+
+    info = InspectTickTable(Fixture("header-pandas-index-000001-2024-12-04.csv"),
+                            {"", "", [](const std::string& code) { return "平安银行(" + code + ")"; }});
+    ASSERT_TRUE(info.ok());
+    EXPECT_EQ(info->guess.tradeDate, "20241204");
+    EXPECT_EQ(info->guess.stock, "平安银行(000001)");
+
+    info = InspectTickTable(Fixture("worked-day.xlsx"));
+    ASSERT_TRUE(info.ok());
+    EXPECT_EQ(info->kind, TickLayoutKind::Standard);
+
+    EXPECT_EQ(InspectTickTable(Fixture("header-missing-direction.csv")).error().message,
+              "无法识别文件“header-missing-direction.csv”的格式：找不到列 性质。");
+    EXPECT_EQ(InspectTickTable(Fixture("missing.csv")).error().message, kMsgOpenFailed);
+}
+
+}  // namespace
+}  // namespace moxtel::test
