@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "LayoutTestSupport.h"
 #include "stats/CExcelReader.h"
 
@@ -14,6 +16,7 @@ struct ContainerCase {
     const char* file;
     bool needsDay;  // the file name carries no date
 };
+void PrintTo(const ContainerCase& c, std::ostream* os) { *os << c.file; }
 
 class HeaderContainers : public ::testing::TestWithParam<ContainerCase> {
   protected:

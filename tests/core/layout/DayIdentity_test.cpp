@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "core/data/TestDatabase.h"
 #include "stats/SqliteDayStore.h"
 #include "stats/TitleCell.h"
@@ -14,6 +16,7 @@ struct NameCase {
     const char* date;
     const char* code;
 };
+void PrintTo(const NameCase& c, std::ostream* os) { *os << c.path; }
 
 class FileNameHintsTest : public ::testing::TestWithParam<NameCase> {};
 

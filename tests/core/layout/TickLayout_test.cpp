@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <ostream>
 #include <utility>
 
 namespace moxtel {
@@ -12,6 +13,7 @@ struct RoleCase {
     const char* header;
     int role;
 };
+void PrintTo(const RoleCase& c, std::ostream* os) { *os << '"' << c.header << '"'; }
 
 class HeaderRole : public ::testing::TestWithParam<RoleCase> {};
 
@@ -34,6 +36,7 @@ struct WordCase {
     bool known;
     const char* standard;
 };
+void PrintTo(const WordCase& c, std::ostream* os) { *os << '"' << c.word << '"'; }
 
 class DirectionWords : public ::testing::TestWithParam<WordCase> {};
 
