@@ -12,11 +12,20 @@ constexpr int kPresentedDirectionColumn = 5;
 // The run takes its directions from column 5 when cell (8, 4) is not empty.
 constexpr const char* kDirectionColumnMark = "-";
 
+// The format's placeholders (%s, %d) replaced in order; a value that itself holds "%s" stays as it is.
 std::string FillMessage(const std::string& fileName, int row, const std::string& word) {
-    std::string text(kMsgUnknownDirection);
-    text.replace(text.find("%s"), 2, fileName);
-    text.replace(text.find("%d"), 2, std::to_string(row));
-    text.replace(text.find("%s"), 2, word);
+    const std::string values[] = {fileName, std::to_string(row), word};
+    const std::string_view format = kMsgUnknownDirection;
+    std::string text;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] == '%' && i + 1 < format.size() && next < std::size(values)) {
+            text += values[next++];
+            ++i;
+        } else {
+            text += format[i];
+        }
+    }
     return text;
 }
 

@@ -116,6 +116,11 @@ TEST(CTickTable, RefusalsNameTheFileAndStoreNothing) {
               "文件“600000_20241204.csv”第3行的方向“主动买”无法识别，应为 买盘、卖盘 或 中性盘。");
     EXPECT_TRUE(word.tables[0].empty());
 
+    // Placeholders in the file name or the word are text, not places to fill.
+    const std::string odd2 = folder.Write("a%d%s_20241204_600000.csv", "时间,价格,成交量,性质\n09:30:00,10.00,5,%s\n");
+    EXPECT_EQ(RunStatistics({odd2, "", ""}, nullptr).error().message,
+              "文件“a%d%s_20241204_600000.csv”第2行的方向“%s”无法识别，应为 买盘、卖盘 或 中性盘。");
+
     const StoredRun noDate = RunAndStore({Fixture("header-openpyxl-no-date.xlsx"), "", ""});
     ASSERT_FALSE(noDate.run.ok());
     EXPECT_EQ(noDate.run.error().message,
