@@ -114,8 +114,10 @@ std::optional<std::string> NormalisedStock(std::string_view text,
     const std::size_t open = stock.rfind('(');
     if (open == std::string::npos || open == 0 || stock.back() != ')' || open + 2 >= stock.size()) return std::nullopt;
     if (stock.find_first_of("()", open + 1) != stock.size() - 1) return std::nullopt;
-    if (TrimView(std::string_view(stock).substr(0, open)).empty()) return std::nullopt;
-    return stock;
+    // "平安银行 (000001)" as a title writes it is the stored "平安银行(000001)", not a second stock.
+    const std::string_view name = TrimView(std::string_view(stock).substr(0, open));
+    if (name.empty()) return std::nullopt;
+    return std::string(name) + stock.substr(open);
 }
 
 DayIdentity GuessDayIdentity(const std::string& path, const DayOverrides& overrides) {

@@ -43,7 +43,7 @@ FileNameHints HintsFromFileName(std::string_view path);
 bool IsTradeDate(std::string_view text);
 
 // A stock text as the stored keys want it: trimmed, full-width brackets made ASCII, a non-empty
-// name before "(code)". A bare six-digit code becomes the stored stock text of that code, or
+// name directly before "(code)" (blanks between them dropped). A bare six-digit code becomes the stored stock text of that code, or
 // "code(code)". nullopt for anything else.
 std::optional<std::string> NormalisedStock(std::string_view text,
                                            const std::function<std::string(const std::string&)>& storedStockOf);

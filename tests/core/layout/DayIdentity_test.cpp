@@ -56,7 +56,8 @@ TEST(StockText, EndsInTheCodeInParentheses) {
     const auto stored = [](const std::string& code) { return code == "000001" ? std::string("平安银行(000001)") : ""; };
     EXPECT_EQ(NormalisedStock(" 平安银行(000001) ", stored), "平安银行(000001)");
     EXPECT_EQ(NormalisedStock("平安银行（000001）", stored), "平安银行(000001)");
-    EXPECT_EQ(NormalisedStock("ST 某某 (600001)", stored), "ST 某某 (600001)");
+    EXPECT_EQ(NormalisedStock("ST 某某 (600001)", stored), "ST 某某(600001)");
+    EXPECT_EQ(NormalisedStock("平安银行 （000001）", stored), "平安银行(000001)");
     EXPECT_EQ(NormalisedStock("000001", stored), "平安银行(000001)");
     EXPECT_EQ(NormalisedStock("600000", stored), "600000(600000)");
     EXPECT_EQ(NormalisedStock("600000", NoStoredStock), "600000(600000)");
