@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "CliCommands.h"
+#include "LayoutsHelp.h"
 #include "data/CAdoDatabase.h"
 
 namespace moxtel {
@@ -15,7 +16,8 @@ constexpr const char* kUsage =
     "\n"
     "commands:\n"
     "  stats WORKBOOK [--previous-close P] [--turnover T] [--template NAME] [--no-store] [--json]\n"
-    "      classify and bucket one day's trades and store the day\n"
+    "        [--date YYYYMMDD] [--stock 名称(代码)]\n"
+    "      classify and bucket one day's trades and store the day (see 'moxtel-flow stats --help')\n"
     "  history CODE FROM TO [--template NAME] [--json | --csv]\n"
     "      list the stored days of a stock between two dates (YYYYMMDD)\n"
     "  day MASTERID [--template NAME] [--json]\n"
@@ -33,7 +35,8 @@ constexpr const char* kUsage =
     "--db PATH   database file (default $XDG_DATA_HOME/moxtel/data/moxtel.db)\n"
     "--version   print the version\n";
 
-const std::set<std::string> kValueOptions = {"--db", "--previous-close", "--turnover", "--template", "--from"};
+const std::set<std::string> kValueOptions = {"--db",   "--previous-close", "--turnover", "--template",
+                                             "--from", "--date",           "--stock"};
 const std::set<std::string> kFlags = {"--no-store", "--json", "--csv", "--yes", "--help", "-h", "--version"};
 
 }  // namespace
@@ -92,6 +95,7 @@ int RunFlowCli(const std::vector<std::string>& argv, std::ostream& out, std::ost
     }
     if (args.Has("--help") || args.Has("-h") || command == "help") {
         out << kUsage;
+        if (command == "stats") out << "\n" << kStatsLayoutsHelp;
         return kExitOk;
     }
     if (args.Has("--version")) {
