@@ -46,6 +46,12 @@ int Failure(CliContext& ctx, const std::string& message) {
     return kExitFailure;
 }
 
+int RunFailure(CliContext& ctx, const Error& error) {
+    const int status = Failure(ctx, error.message);
+    if (!error.detail.empty()) ctx.err << error.detail << "\n";
+    return status;
+}
+
 int RunFlowCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err, std::istream& in,
                bool interactive) {
     CliContext ctx{out, err, in, interactive};

@@ -18,6 +18,7 @@ class FakeWindowServices : public IWindowServices {
         QString kind;  // "message", "app", "ask"
         QString text;
         MessageIcon icon;
+        QString detail{};
     };
 
     std::vector<Shown> shown;
@@ -30,6 +31,9 @@ class FakeWindowServices : public IWindowServices {
 
     void ShowMessage(QWidget*, const QString& text) override {
         shown.push_back({QStringLiteral("message"), text, MessageIcon::Exclamation});
+    }
+    void ShowMessageWithDetail(QWidget*, const QString& text, const QString& detail) override {
+        shown.push_back({QStringLiteral("message"), text, MessageIcon::Exclamation, detail});
     }
     void ShowAppMessage(QWidget*, const QString& text, MessageIcon icon) override {
         shown.push_back({QStringLiteral("app"), text, icon});

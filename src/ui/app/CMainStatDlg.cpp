@@ -162,13 +162,27 @@ void CMainStatDlg::dropEvent(QDropEvent* event) {
 void CMainStatDlg::OnStatistics() {
     BusyCursor busy;
     UpdateData(true);
+    const QString idleTitle = m_strTitle;
     m_strTitle = Utf8(kMsgRunning);
     UpdateData(false);
     Edit(kTitleLine)->repaint();  // the line shows before the run starts working
-    RunStatistics();
+    RunStatistics(idleTitle);
 }
 
-void CMainStatDlg::RunStatistics() {
+void CMainStatDlg::ShowRunError(const Error& error, const QString& idleTitle) {
+    const std::string& message = error.message;
+    // A refused workbook (no trade date or stock in its title) stored nothing: the line goes back.
+    if (!message.empty() && message != kMsgOpenFailed && message != kMsgNoWorkbook) m_strTitle = idleTitle;
+    UpdateData(false);  // drops the progress text; otherwise the line keeps the running text
+    if (message.empty()) return;
+    if (error.detail.empty()) {
+        MessageBox(QString::fromStdString(message));
+    } else {
+        Services().ShowMessageWithDetail(this, QString::fromStdString(message), QString::fromStdString(error.detail));
+    }
+}
+
+void CMainStatDlg::RunStatistics(const QString& idleTitle) {
     EnableActionButtons(false);
     SessionState& session = m_context.session;
     session.day.ClearBuckets();
@@ -184,8 +198,7 @@ void CMainStatDlg::RunStatistics() {
     SqliteDayStore store;  // the whole day is stored in one transaction, or not at all
     Result<StatisticsOutcome> outcome = moxtel::RunStatistics(inputs, &store, observer);
     if (!outcome) {
-        UpdateData(false);  // drops the progress text; the line keeps the running text
-        if (!outcome.error().message.empty()) MessageBox(QString::fromStdString(outcome.error().message));
+        ShowRunError(outcome.error(), idleTitle);
         return;
     }
     session.day = std::move(outcome->day);

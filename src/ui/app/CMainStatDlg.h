@@ -2,6 +2,7 @@
 
 #include "app/CDialogBase.h"
 #include "app/ChildWindows.h"
+#include "common/Result.h"
 #include "stats/DynamicStatsRows.h"
 #include "stats/ResultPanel.h"
 
@@ -51,7 +52,9 @@ class CMainStatDlg : public CDialogBase {
   private:
     void BuildControls();
     void MapCommands();
-    void RunStatistics();
+    void RunStatistics(const QString& idleTitle);
+    // Shows why a run failed; idleTitle is what the title line showed before the run.
+    void ShowRunError(const Error& error, const QString& idleTitle);
     void ShowProgress(int rowsRead);
     // Copies the database to the backup folder, once however the window closes; a failure
     // shows its message and the close goes on.

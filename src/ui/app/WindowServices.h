@@ -19,6 +19,8 @@ class IWindowServices {
 
     // Window message: caption "提示", OK button, exclamation icon, owned by owner.
     virtual void ShowMessage(QWidget* owner, const QString& text) = 0;
+    // The same window message with detail text (a path, a reason) behind its details button.
+    virtual void ShowMessageWithDetail(QWidget* owner, const QString& text, const QString& detail) = 0;
     // Application message: caption = the application's title, OK button, the given icon.
     virtual void ShowAppMessage(QWidget* owner, const QString& text, MessageIcon icon) = 0;
     // The Yes/No question: caption "提示", question icon. True for Yes.
@@ -36,6 +38,7 @@ class IWindowServices {
 class QtWindowServices : public IWindowServices {
   public:
     void ShowMessage(QWidget* owner, const QString& text) override;
+    void ShowMessageWithDetail(QWidget* owner, const QString& text, const QString& detail) override;
     void ShowAppMessage(QWidget* owner, const QString& text, MessageIcon icon) override;
     bool Ask(QWidget* owner, const QString& text) override;
     std::optional<QString> ChooseOpenFile(QWidget* owner, const QString& filter) override;
