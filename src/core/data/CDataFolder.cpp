@@ -51,6 +51,8 @@ bool CopyDatabase(const std::string& source, const std::string& target) {
         sqlite3_backup* backup = sqlite3_backup_init(dst, "main", src, "main");
         ok = backup != nullptr && sqlite3_backup_step(backup, -1) == SQLITE_DONE;
         if (backup != nullptr) ok = sqlite3_backup_finish(backup) == SQLITE_OK && ok;
+        // The copy is one self-contained file, not a write-ahead log beside it like the database.
+        ok = ok && sqlite3_exec(dst, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr) == SQLITE_OK;
     }
     ok = sqlite3_close(dst) == SQLITE_OK && ok;
     sqlite3_close(src);
