@@ -43,6 +43,7 @@ int RunBackupCommand(const CliArgs& args, CliContext& ctx);
 int RunTemplatesCommand(const CliArgs& args, CliContext& ctx);
 int RunHistoryCommand(const CliArgs& args, CliContext& ctx);
 int RunDayCommand(const CliArgs& args, CliContext& ctx);
+int RunImportCommand(const CliArgs& args, CliContext& ctx);
 
 // Writes "moxtel-flow: <message>" and returns kExitUsage or kExitFailure.
 int UsageError(CliContext& ctx, const std::string& message);

@@ -16,6 +16,8 @@ constexpr const char* kUsage =
     "commands:\n"
     "  stats WORKBOOK [--previous-close P] [--turnover T] [--template NAME] [--no-store] [--json]\n"
     "      classify and bucket one day's trades and store the day\n"
+    "  import PATH... [--jobs N] [--json]\n"
+    "      store many workbooks (files and folders) per stock in trade-date order\n"
     "  history CODE FROM TO [--template NAME] [--json | --csv]\n"
     "      list the stored days of a stock between two dates (YYYYMMDD)\n"
     "  day MASTERID [--template NAME] [--json]\n"
@@ -31,7 +33,7 @@ constexpr const char* kUsage =
     "--db PATH   database file (default $XDG_DATA_HOME/moxtel/data/moxtel.db)\n"
     "--version   print the version\n";
 
-const std::set<std::string> kValueOptions = {"--db", "--previous-close", "--turnover", "--template"};
+const std::set<std::string> kValueOptions = {"--db", "--previous-close", "--turnover", "--template", "--jobs"};
 const std::set<std::string> kFlags = {"--no-store", "--json", "--csv", "--yes", "--help", "-h", "--version"};
 
 }  // namespace
@@ -115,6 +117,8 @@ int RunFlowCli(const std::vector<std::string>& argv, std::ostream& out, std::ost
     int status = kExitUsage;
     if (command == "stats") {
         status = RunStatsCommand(args, ctx);
+    } else if (command == "import") {
+        status = RunImportCommand(args, ctx);
     } else if (command == "history") {
         status = RunHistoryCommand(args, ctx);
     } else if (command == "day") {
