@@ -14,6 +14,7 @@
 #include "app/WindowServices.h"
 #include "data/CDataFolder.h"
 #include "query/SessionState.h"
+#include "stats/BulkImportWindows.h"
 #include "stats/SqliteDayStore.h"
 #include "stats/StatisticsRun.h"
 #include "app/Utf8.h"
@@ -129,9 +130,10 @@ void CMainStatDlg::EnableActionButtons(bool enable) {
 void CMainStatDlg::OnBrowse() {
     // Keep what was typed into the other edits: the load below writes every member back.
     UpdateData(true);
-    const std::optional<QString> path = Services().ChooseOpenFile(this, Utf8(kWorkbookFilter));
-    if (!path) return;
-    m_strWorkbookPath = *path;
+    const std::optional<QStringList> paths = Services().ChooseOpenFiles(this, Utf8(kWorkbookFilter));
+    if (!paths) return;
+    m_importPaths = paths->size() > 1 ? *paths : QStringList();
+    m_strWorkbookPath = paths->size() > 1 ? ImportPathsText(*paths) : paths->front();
     UpdateData(false);
 }
 
@@ -166,7 +168,37 @@ void CMainStatDlg::OnStatistics() {
     m_strTitle = Utf8(kMsgRunning);
     UpdateData(false);
     Edit(kTitleLine)->repaint();  // the line shows before the run starts working
-    RunStatistics(idleTitle);
+    // Several files chosen with browse, and the edit still lists them: import them all.
+    if (!m_importPaths.isEmpty() && m_strWorkbookPath == ImportPathsText(m_importPaths)) {
+        RunImport();
+    } else {
+        RunStatistics(idleTitle);
+    }
+}
+
+void CMainStatDlg::RunImport() {
+    EnableActionButtons(false);
+    ImportSummary summary = RunImportWithProgress(this, m_importPaths);
+    if (summary.lastDay) {
+        const bool storedUncertain = !summary.lastDay->uncertainTrades.empty();
+        ShowRunResult(std::move(*summary.lastDay), storedUncertain);
+    }
+    UpdateData(false);
+    if (!summary.failures.empty()) {
+        CImportFailuresDlg failures(summary.failures, this);
+        Services().RunChild(failures);
+    }
+}
+
+void CMainStatDlg::ShowRunResult(StatisticsOutcome&& outcome, bool storedUncertain) {
+    SessionState& session = m_context.session;
+    session.day = std::move(outcome.day);
+    if (storedUncertain) session.currentMasterId = session.day.masterId;
+    m_strTitle = QString::fromStdString(session.day.titleText);
+    ShowDayTotals();
+    ComputeTemplateSums();
+    m_bHasResult = true;
+    EnableActionButtons(true);
 }
 
 void CMainStatDlg::ShowRunError(const Error& error, const QString& idleTitle) {
@@ -201,14 +233,7 @@ void CMainStatDlg::RunStatistics(const QString& idleTitle) {
         ShowRunError(outcome.error(), idleTitle);
         return;
     }
-    session.day = std::move(outcome->day);
-    if (store.StoredUncertainCount() > 0) session.currentMasterId = session.day.masterId;
-
-    m_strTitle = QString::fromStdString(session.day.titleText);
-    ShowDayTotals();
-    ComputeTemplateSums();
-    m_bHasResult = true;
-    EnableActionButtons(true);
+    ShowRunResult(std::move(*outcome), store.StoredUncertainCount() > 0);
 }
 
 void CMainStatDlg::ShowProgress(int rowsRead) {

@@ -66,6 +66,13 @@ bool QtWindowServices::Ask(QWidget* owner, const QString& text) {
                    QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
+std::optional<QStringList> QtWindowServices::ChooseOpenFiles(QWidget* owner, const QString& filter) {
+    const QStringList paths =
+        QFileDialog::getOpenFileNames(owner, QString::fromUtf8("打开"), QString(), ToQtFileFilter(filter));
+    if (paths.isEmpty()) return std::nullopt;
+    return paths;
+}
+
 std::optional<QString> QtWindowServices::ChooseOpenFile(QWidget* owner, const QString& filter) {
     const QString path =
         QFileDialog::getOpenFileName(owner, QString::fromUtf8("打开"), QString(), ToQtFileFilter(filter));
