@@ -2,10 +2,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
 #include "CliTestSupport.h"
+#include "ImportProgressBar.h"
 
 namespace moxtel::test {
 namespace {
@@ -53,6 +55,45 @@ TEST_F(ImportCommand, SummaryTextAndExitStatuses) {
     EXPECT_NE(r.out.find("failed: " + (m_dir / "missing").string() + ": "), std::string::npos) << r.out;
 }
 
+// Every row of every day table, uncertain trades in their stored order per day.
+std::vector<std::string> AllRows(const std::string& file) {
+    CAdoDatabase::SetDatabaseFile(file);
+    std::vector<std::string> rows;
+    CAdoDatabase db;
+    for (const char* table : {"gpmaster", "transin", "transout", "transinun", "transoutun", "transun"}) {
+        const std::string order = std::string(table) == "transun" ? " order by masterid, _rowid_" : " order by 1";
+        db.OpenRecordset(std::string("select * from ") + table + order);
+        for (db.MoveFirst(); !db.IsEOF(); db.MoveNext()) {
+            std::string row = table;
+            for (int c = 0; c < 24; ++c) row += "|" + db.GetFieldText(c);
+            rows.push_back(row);
+        }
+    }
+    return rows;
+}
+
+TEST_F(ImportCommand, OutOfOrderStocksGiveTheDatabaseOfStatsRunInDateOrder) {
+    std::vector<std::string> files;
+    for (const char* date : {"20240105", "20240102", "20240104", "20240103"}) files.push_back(Day(date + std::string(".xls"), date, 7));
+    const auto other = m_dir / "in" / "other.xls";
+    std::ofstream(other, std::ios::binary) << "20240103 乙 (600002)\n\n\n\n\n09:30:00\t5.00\t10\t1\t\n";
+    files.insert(files.begin() + 2, other.string());
+
+    const std::string byHand = m_db;
+    for (const char* date : {"20240102", "20240103", "20240104", "20240105"}) {
+        ASSERT_EQ(Run({"stats", (m_dir / "in" / (date + std::string(".xls"))).string()}).status, 0);
+    }
+    ASSERT_EQ(Run({"stats", other.string()}).status, 0);
+    m_db = (m_dir / "imported.db").string();
+    std::vector<std::string> args{"import"};
+    args.insert(args.end(), files.begin(), files.end());
+    const auto r = Run(args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto imported = AllRows(m_db);
+    EXPECT_EQ(imported.size(), 5u * 5 + 4u * 3);  // five days of 5 rows; 3 uncertain trades in each of four
+    EXPECT_EQ(imported, AllRows(byHand));
+}
+
 TEST_F(ImportCommand, JsonHasOneEntryPerFailureAndTheDuplicates) {
     const std::string first = Day("1.xls", "20240101");
     const std::string again = Day("2.xls", "20240101");
@@ -71,6 +112,22 @@ TEST_F(ImportCommand, WrongUsage) {
     EXPECT_EQ(Run({"import"}).status, 2);
     for (const char* jobs : {"0", "-1", "x", "2x", "1000"}) EXPECT_EQ(Run({"import", "a", "--jobs", jobs}).status, 2) << jobs;
     EXPECT_EQ(Run({"import", "a", "--jobs"}).status, 2);
+}
+
+// A fast import redraws the bar at most ten times a second, yet always shows where it ended.
+TEST(ImportProgressBarTest, RedrawsRarelyAndAlwaysTheLastCount) {
+    std::ostringstream out;
+    ImportProgressBar bar(out);
+    const auto start = std::chrono::steady_clock::now();
+    for (int done = 1; done <= 1000; ++done) bar.Update({ImportProgress::Stage::Storing, done, 1000});
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    const std::string text = out.str();
+    const auto draws = std::count(text.begin(), text.end(), '\r');
+    EXPECT_LE(draws, 2 + std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() / 100) << text;
+    EXPECT_NE(text.rfind("1000/1000"), std::string::npos);
+    EXPECT_NE(text.find("storing"), std::string::npos);
+    bar.Finish();
+    EXPECT_EQ(out.str().substr(out.str().size() - 4), "\r\x1b[K");
 }
 
 // The real program interrupted while it stores (Ctrl-C) and killed outright: what is stored is whole.

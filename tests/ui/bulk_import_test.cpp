@@ -118,6 +118,36 @@ class BulkImportTest : public QObject {
         QCOMPARE(m.Text(1001), QString::fromUtf8("20240105 甲 (600001)"));
     }
 
+    // A single file that is no tick workbook, and one that cannot be opened: what the user is told.
+    void refusedAndUnreadableWorkbooksSayWhy() {
+        TestDatabase db;
+        MainWindow m;
+        m.services.fileChoices.push_back({Day(QStringLiteral("20240105"))});
+        m.window.Button(1184)->click();
+        m.window.Button(1186)->click();
+        const QString before = m.Text(1001);
+
+        const QString hello = m_files.path() + QStringLiteral("/hello.xls");
+        QFile file(hello);
+        file.open(QIODevice::WriteOnly);
+        file.write("hello\nworld\n");
+        file.close();
+        m.window.Edit(1185)->setText(hello);
+        m.window.Button(1186)->click();
+        QCOMPARE(m.services.shown.size(), std::size_t{1});
+        QVERIFY2(m.services.shown.back().text.contains(hello), qPrintable(m.services.shown.back().text));
+        QVERIFY(m.services.shown.back().text.contains(QString::fromUtf8("交易日期")));
+        QCOMPARE(m.Text(1001), before);  // back to what the line showed before the run
+        QCOMPARE(StoredDays(), 1);
+
+        const QString missing = m_files.path() + QStringLiteral("/missing.xls");
+        m.window.Edit(1185)->setText(missing);
+        m.window.Button(1186)->click();
+        QCOMPARE(m.services.shown.back().text, QString::fromUtf8("文件打开错误，请检查文件是否正确选择!"));
+        QVERIFY2(m.services.shown.back().detail.startsWith(missing + QLatin1Char('\n')),
+                 qPrintable(m.services.shown.back().detail));
+    }
+
     // 取消 while the days are stored: those stored stay whole, the rest are not stored.
     void cancelKeepsTheDaysStored() {
         TestDatabase db;
