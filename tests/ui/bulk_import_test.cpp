@@ -103,6 +103,13 @@ class BulkImportTest : public QObject {
         QCOMPARE(m.session.day.yesId, std::string("甲(600001)20240102"));
         QVERIFY(m.window.Button(1135)->isEnabled());
         QVERIFY(m.window.HasResult());
+
+        // Only failures: the title line goes back to what it showed, the last result stays.
+        m.services.fileChoices.push_back({damaged, damaged});
+        m.window.Button(1184)->click();
+        m.window.Button(1186)->click();
+        QCOMPARE(m.Text(1001), QString::fromUtf8("20240103 甲 (600001)"));
+        QCOMPARE(m.services.children.size(), 2);
     }
 
     void oneFileChosenRunsAsBefore() {

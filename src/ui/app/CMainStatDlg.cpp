@@ -170,15 +170,16 @@ void CMainStatDlg::OnStatistics() {
     Edit(kTitleLine)->repaint();  // the line shows before the run starts working
     // Several files chosen with browse, and the edit still lists them: import them all.
     if (!m_importPaths.isEmpty() && m_strWorkbookPath == ImportPathsText(m_importPaths)) {
-        RunImport();
+        RunImport(idleTitle);
     } else {
         RunStatistics(idleTitle);
     }
 }
 
-void CMainStatDlg::RunImport() {
+void CMainStatDlg::RunImport(const QString& idleTitle) {
     EnableActionButtons(false);
     ImportSummary summary = RunImportWithProgress(this, m_importPaths);
+    m_strTitle = idleTitle;  // nothing stored: the line goes back to what it showed
     if (summary.lastDay) {
         const bool storedUncertain = !summary.lastDay->uncertainTrades.empty();
         ShowRunResult(std::move(*summary.lastDay), storedUncertain);

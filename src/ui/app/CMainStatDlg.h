@@ -55,7 +55,7 @@ class CMainStatDlg : public CDialogBase {
     void MapCommands();
     void RunStatistics(const QString& idleTitle);
     // Imports the several files chosen with browse; shows the last day stored and the failures.
-    void RunImport();
+    void RunImport(const QString& idleTitle);
     // Makes a stored day the current one: title line, result panel, buttons.
     void ShowRunResult(StatisticsOutcome&& outcome, bool storedUncertain);
     // Shows why a run failed; idleTitle is what the title line showed before the run.
