@@ -131,6 +131,7 @@ private:
         store.KeepConnection();
         const int total = static_cast<int>(sorted.size());
         int settled = 0;
+        bool databaseFailed = false;
         OrderedParallel<ReadSlot>(
             sorted.size(), m_jobs, static_cast<std::size_t>(m_jobs) * 2,
             [&sorted](std::size_t j) {
@@ -143,10 +144,14 @@ private:
             },
             [&](std::size_t j, ReadSlot&& slot) {
                 if (Cancelled()) return false;
-                const bool go = StoreOne(*sorted[j], std::move(slot), store);
+                databaseFailed = !StoreOne(*sorted[j], std::move(slot), store);
                 Report(ImportProgress::Stage::Storing, ++settled, total);
-                return go;
+                return !databaseFailed;
             });
+        // The days after a database failure were not tried: each is reported, none is lost silently.
+        for (std::size_t j = static_cast<std::size_t>(settled); databaseFailed && j < sorted.size(); ++j) {
+            m_summary.failures.push_back({sorted[j]->path, "not stored: stopped after the database failed"});
+        }
     }
 
     // False when the database failed: the days after it would fail the same way.

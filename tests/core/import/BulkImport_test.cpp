@@ -145,6 +145,23 @@ TEST_F(BulkImportTest, ImportingAgainReplacesEveryDayAndChangesNothing) {
     EXPECT_EQ(AllRows(), once);
 }
 
+// A file in the database's place that is no database: every day is reported, the file untouched.
+TEST_F(BulkImportTest, DatabaseThatFailsStopsTheImportAndReportsEveryDay) {
+    const std::vector<std::string> days{Day("1.xls", "20240101 甲 (600001)", 1), Day("2.xls", "20240102 甲 (600001)", 2),
+                                        Day("3.xls", "20240101 乙 (600002)", 3)};
+    fs::create_directories(fs::path(m_db.File()).parent_path());
+    const std::string junk(5000, 'x');
+    std::ofstream(m_db.File(), std::ios::binary) << junk;
+    const ImportSummary s = Import(days);
+    EXPECT_EQ(s.imported, 0);
+    ASSERT_EQ(s.failures.size(), 3u);
+    EXPECT_EQ(s.failures[0].reason, "not stored: the database failed");
+    EXPECT_EQ(s.failures[2].reason, "not stored: stopped after the database failed");
+    EXPECT_FALSE(m_db.messages.empty());
+    std::ifstream in(m_db.File(), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), junk);
+}
+
 // A cancel stops before the next day: the days stored are whole, the rest absent.
 TEST_F(BulkImportTest, CancelKeepsTheDaysStoredWholeAndStoresNoMore) {
     std::vector<std::string> days;
