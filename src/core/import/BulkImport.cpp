@@ -7,6 +7,7 @@
 
 #include "import/ImportFiles.h"
 #include "import/OrderedParallel.h"
+#include "import/PackedTickDay.h"
 #include "stats/SqliteDayStore.h"
 #include "stats/StatisticsRun.h"
 
@@ -17,6 +18,7 @@ namespace {
 struct ReadSlot {
     enum class Kind { Day, Skipped, Failed } kind = Kind::Failed;
     std::optional<TickDay> day;
+    std::optional<PackedTickDay> packed;  // the day while it waits for the writer
     std::string reason;
     std::vector<std::string> warnings;
 };
@@ -47,8 +49,14 @@ ReadSlot ReadOne(const std::string& path) {
     return slot;
 }
 
-std::size_t ApproximateBytes(const TickDay& day) {
-    return sizeof(TickDay) + day.uncertainTrades.size() * (sizeof(UncertainTrade) + 64);
+// Reads a file on a worker and packs its day for the wait until it is stored.
+ReadSlot ReadAndPack(const std::string& path) {
+    ReadSlot slot = ReadOne(path);
+    if (slot.day) {
+        slot.packed.emplace(std::move(*slot.day));
+        slot.day.reset();
+    }
+    return slot;
 }
 
 // A workbook read once: its key and, while the memory allows, the read day itself.
@@ -57,7 +65,7 @@ struct Entry {
     std::string path;
     std::string stockCode;
     std::string tradeDate;
-    std::optional<TickDay> day;
+    std::optional<PackedTickDay> day;
     std::vector<std::string> warnings;
 };
 
@@ -90,17 +98,17 @@ private:
         std::size_t keptBytes = 0;
         OrderedParallel<ReadSlot>(
             m_files.size(), m_jobs, static_cast<std::size_t>(m_jobs) * 4,
-            [this](std::size_t i) { return ReadOne(m_files[i]); },
+            [this](std::size_t i) { return ReadAndPack(m_files[i]); },
             [&](std::size_t i, ReadSlot&& slot) {
                 if (slot.kind == ReadSlot::Kind::Skipped) ++m_summary.skipped;
                 if (slot.kind == ReadSlot::Kind::Failed) m_summary.failures.push_back({m_files[i], slot.reason});
                 if (slot.kind == ReadSlot::Kind::Day) {
-                    Entry entry{i, m_files[i], slot.day->day.stockCode, slot.day->day.tradeDate, {}, {}};
+                    Entry entry{i, m_files[i], slot.packed->StockCode(), slot.packed->TradeDate(), {}, {}};
                     entry.warnings = std::move(slot.warnings);
-                    const std::size_t bytes = ApproximateBytes(*slot.day);
+                    const std::size_t bytes = slot.packed->Bytes();
                     if (keptBytes + bytes <= m_options.keptBytes) {
                         keptBytes += bytes;
-                        entry.day = std::move(slot.day);
+                        entry.day = std::move(slot.packed);
                     }
                     m_entries.push_back(std::move(entry));
                 }
@@ -139,7 +147,8 @@ private:
                 if (!entry.day) return ReadOne(entry.path);
                 ReadSlot slot;
                 slot.kind = ReadSlot::Kind::Day;
-                slot.day = std::move(entry.day);
+                slot.day = std::move(*entry.day).Unpack();
+                entry.day.reset();
                 return slot;
             },
             [&](std::size_t j, ReadSlot&& slot) {
