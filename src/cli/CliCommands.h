@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "common/Result.h"
+
 namespace moxtel {
 
 inline constexpr int kExitOk = 0;
@@ -42,10 +44,13 @@ int RunRestoreCommand(const CliArgs& args, CliContext& ctx);
 int RunTemplatesCommand(const CliArgs& args, CliContext& ctx);
 int RunHistoryCommand(const CliArgs& args, CliContext& ctx);
 int RunDayCommand(const CliArgs& args, CliContext& ctx);
+int RunImportCommand(const CliArgs& args, CliContext& ctx);
 
 // Writes "moxtel-flow: <message>" and returns kExitUsage or kExitFailure.
 int UsageError(CliContext& ctx, const std::string& message);
 int Failure(CliContext& ctx, const std::string& message);
+// A failed run: its message, then its detail (the path and the reason) beneath it; returns kExitFailure.
+int RunFailure(CliContext& ctx, const Error& error);
 
 // Display width of UTF-8 text in a terminal (CJK and full-width characters count two).
 std::size_t DisplayWidth(const std::string& text);

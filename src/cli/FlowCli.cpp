@@ -18,6 +18,8 @@ constexpr const char* kUsage =
     "  stats WORKBOOK [--previous-close P] [--turnover T] [--template NAME] [--no-store] [--json]\n"
     "        [--date YYYYMMDD] [--stock 名称(代码)]\n"
     "      classify and bucket one day's trades and store the day (see 'moxtel-flow stats --help')\n"
+    "  import PATH... [--jobs N] [--json]\n"
+    "      store many workbooks (files and folders) per stock in trade-date order\n"
     "  history CODE FROM TO [--template NAME] [--json | --csv]\n"
     "      list the stored days of a stock between two dates (YYYYMMDD)\n"
     "  day MASTERID [--template NAME] [--json]\n"
@@ -36,7 +38,7 @@ constexpr const char* kUsage =
     "--version   print the version\n";
 
 const std::set<std::string> kValueOptions = {"--db",   "--previous-close", "--turnover", "--template",
-                                             "--from", "--date",           "--stock"};
+                                             "--from", "--date",           "--stock",    "--jobs"};
 const std::set<std::string> kFlags = {"--no-store", "--json", "--csv", "--yes", "--help", "-h", "--version"};
 
 }  // namespace
@@ -49,6 +51,12 @@ int UsageError(CliContext& ctx, const std::string& message) {
 int Failure(CliContext& ctx, const std::string& message) {
     if (!message.empty()) ctx.err << "moxtel-flow: " << message << "\n";
     return kExitFailure;
+}
+
+int RunFailure(CliContext& ctx, const Error& error) {
+    const int status = Failure(ctx, error.message);
+    if (!error.detail.empty()) ctx.err << error.detail << "\n";
+    return status;
 }
 
 int RunFlowCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err, std::istream& in,
@@ -121,6 +129,8 @@ int RunFlowCli(const std::vector<std::string>& argv, std::ostream& out, std::ost
     int status = kExitUsage;
     if (command == "stats") {
         status = RunStatsCommand(args, ctx);
+    } else if (command == "import") {
+        status = RunImportCommand(args, ctx);
     } else if (command == "history") {
         status = RunHistoryCommand(args, ctx);
     } else if (command == "day") {

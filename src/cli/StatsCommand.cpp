@@ -85,10 +85,7 @@ int RunStatsCommand(const CliArgs& args, CliContext& ctx) {
     observer.warning = [&ctx](const std::string& message) { ctx.err << "moxtel-flow: " << message << "\n"; };
     SqliteDayStore store(/*readOnly=*/args.Has("--no-store"));
     const auto run = RunStatistics(inputs, &store, observer);
-    if (!run) {
-        if (!run.error().detail.empty()) ctx.err << "moxtel-flow: " << inputs.workbookPath << ": " << run.error().detail << "\n";
-        return Failure(ctx, run.error().message);
-    }
+    if (!run) return RunFailure(ctx, run.error());
 
     if (args.Has("--json")) {
         ctx.out << StatsJson(*run, labels).Dump();

@@ -81,6 +81,24 @@ TEST_F(StatsCommand, FailuresAndUsage) {
     EXPECT_EQ(Run({"--help"}).status, 0);
 }
 
+TEST_F(StatsCommand, WorkbooksThatAreNoTickExportsAreRefusedAndTouchNothing) {
+    ASSERT_EQ(Run({"stats", WorkedDayText()}).status, 0);
+    for (const char* title : {"hello", "20000101", "2000010 ABC (600000)"}) {
+        const std::string path = WorkedDayText("bad.xls", title);
+        const auto r = Run({"stats", path});
+        EXPECT_EQ(r.status, 1) << title;
+        EXPECT_NE(r.err.find(path), std::string::npos) << r.err;
+        EXPECT_TRUE(r.out.empty()) << r.out;
+    }
+    EXPECT_EQ(Count("select rowid from gpmaster"), 1);
+    EXPECT_EQ(Count("select masterid from transun"), 2);
+
+    // The opening failure: its message, then the path and the reader's reason beneath it.
+    const std::string missing = (m_dir / "missing.xls").string();
+    const auto r = Run({"stats", missing});
+    EXPECT_EQ(r.err.rfind("moxtel-flow: 文件打开错误，请检查文件是否正确选择!\n" + missing + "\n", 0), 0u) << r.err;
+}
+
 TEST_F(StatsCommand, StockNamesWithQuotesAreStoredLikeAnyOther) {
     const std::string path = WorkedDayText("q.xls", "20000101 O'Neil \"A\" (600000)");
     ASSERT_EQ(Run({"stats", path}).status, 0);

@@ -18,11 +18,13 @@ class FakeWindowServices : public IWindowServices {
         QString kind;  // "message", "app", "ask"
         QString text;
         MessageIcon icon;
+        QString detail{};
     };
 
     std::vector<Shown> shown;
     std::deque<bool> answers;  // for Ask; No when empty
     QStringList files;         // for ChooseOpenFile; an empty text or none left: cancel
+    std::deque<QStringList> fileChoices;  // for ChooseOpenFiles; when none are left it takes one of files
     QStringList fileFilters;
     QStringList documents;
     QStringList children;                  // class names of the windows run
@@ -30,6 +32,9 @@ class FakeWindowServices : public IWindowServices {
 
     void ShowMessage(QWidget*, const QString& text) override {
         shown.push_back({QStringLiteral("message"), text, MessageIcon::Exclamation});
+    }
+    void ShowMessageWithDetail(QWidget*, const QString& text, const QString& detail) override {
+        shown.push_back({QStringLiteral("message"), text, MessageIcon::Exclamation, detail});
     }
     void ShowAppMessage(QWidget*, const QString& text, MessageIcon icon) override {
         shown.push_back({QStringLiteral("app"), text, icon});
@@ -46,6 +51,18 @@ class FakeWindowServices : public IWindowServices {
         const QString file = files.isEmpty() ? QString() : files.takeFirst();
         if (file.isEmpty()) return std::nullopt;
         return file;
+    }
+    std::optional<QStringList> ChooseOpenFiles(QWidget* owner, const QString& filter) override {
+        if (fileChoices.empty()) {
+            const std::optional<QString> one = ChooseOpenFile(owner, filter);
+            if (!one) return std::nullopt;
+            return QStringList{*one};
+        }
+        fileFilters << filter;
+        QStringList chosen = fileChoices.front();
+        fileChoices.pop_front();
+        if (chosen.isEmpty()) return std::nullopt;
+        return chosen;
     }
     bool OpenDocument(const QString& path) override {
         documents << path;

@@ -54,6 +54,7 @@ CAdoDatabase::CAdoDatabase() = default;
 CAdoDatabase::CAdoDatabase(OpenMode mode) : m_mode(mode) {}
 
 CAdoDatabase::~CAdoDatabase() {
+    FinalizeStatements();
     // Closing with a transaction still open rolls it back.
     if (m_connection != nullptr) sqlite3_close_v2(m_connection);
 }
@@ -81,6 +82,12 @@ bool CAdoDatabase::Connect() {
         sqlite3_close(db);
         return false;
     }
+    // Write-ahead log with NORMAL sync: a commit is one append to the log, synced at checkpoints.
+    // A killed process keeps every committed day whole; a power cut may lose the last commits but
+    // never corrupts the file. Set only once the file is known to be ours.
+    if (m_mode == OpenMode::ReadWrite) {
+        sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+    }
     m_connection = db;
     return true;
 }
@@ -104,38 +111,74 @@ bool CAdoDatabase::Run(std::string_view sql, const SqlParams& params, bool keepR
     const char* const end = tail + text.size();
     std::size_t nextParam = 0;
     while (tail < end) {
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(m_connection, tail, static_cast<int>(end - tail), &stmt, &tail) != SQLITE_OK) {
+        sqlite3_stmt* stmt = CachedStatement(text, tail == text.c_str());
+        const bool cached = stmt != nullptr;
+        if (cached) {
+            tail = end;
+        } else if (sqlite3_prepare_v2(m_connection, tail, static_cast<int>(end - tail), &stmt, &tail) != SQLITE_OK) {
             ReportFailure();
             return false;
         }
         if (stmt == nullptr) continue;  // only blanks or a comment were left
-        const int count = sqlite3_bind_parameter_count(stmt);
-        if (nextParam + static_cast<std::size_t>(count) > params.size()) {
+        const bool keep = cached || KeepStatement(text, stmt, tail == end && nextParam == 0);
+        const bool ok = Step(stmt, params, nextParam, keepRows);
+        if (keep) {
+            sqlite3_reset(stmt);
+            sqlite3_clear_bindings(stmt);
+        } else {
             sqlite3_finalize(stmt);
-            Report(sqlite3_errstr(SQLITE_RANGE));
-            return false;
         }
-        for (int i = 1; i <= count; ++i) {
-            const std::string& value = params[nextParam++];
-            sqlite3_bind_text(stmt, i, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
-        }
-        int rc = SQLITE_ROW;
-        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-            if (keepRows) m_rows.push_back(ReadRow(stmt));
-        }
-        if (rc != SQLITE_DONE) {
-            ReportFailure();
-            sqlite3_finalize(stmt);
-            return false;
-        }
-        sqlite3_finalize(stmt);
+        if (!ok) return false;
     }
     if (nextParam != params.size()) {
         Report(sqlite3_errstr(SQLITE_RANGE));
         return false;
     }
     return true;
+}
+
+// Binds the statement's share of params and steps it to the end.
+bool CAdoDatabase::Step(sqlite3_stmt* stmt, const SqlParams& params, std::size_t& nextParam, bool keepRows) {
+    const int count = sqlite3_bind_parameter_count(stmt);
+    if (nextParam + static_cast<std::size_t>(count) > params.size()) {
+        Report(sqlite3_errstr(SQLITE_RANGE));
+        return false;
+    }
+    for (int i = 1; i <= count; ++i) {
+        const std::string& value = params[nextParam++];
+        sqlite3_bind_text(stmt, i, value.data(), static_cast<int>(value.size()), SQLITE_STATIC);
+    }
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        if (keepRows) m_rows.push_back(ReadRow(stmt));
+    }
+    if (rc != SQLITE_DONE) {
+        ReportFailure();
+        return false;
+    }
+    return true;
+}
+
+// A statement prepared earlier on this connection for exactly this text, or nullptr.
+sqlite3_stmt* CAdoDatabase::CachedStatement(const std::string& text, bool atStart) const {
+    if (!atStart) return nullptr;
+    for (const auto& [sql, stmt] : m_statements) {
+        if (sql == text) return stmt;
+    }
+    return nullptr;
+}
+
+// Keeps a single-statement text prepared for the next call with the same text: a statistics run
+// repeats a handful of statements thousands of times.
+bool CAdoDatabase::KeepStatement(const std::string& text, sqlite3_stmt* stmt, bool whole) {
+    if (!whole || m_statements.size() >= kKeptStatements) return false;
+    m_statements.emplace_back(text, stmt);
+    return true;
+}
+
+void CAdoDatabase::FinalizeStatements() {
+    for (auto& entry : m_statements) sqlite3_finalize(entry.second);
+    m_statements.clear();
 }
 
 bool CAdoDatabase::OpenRecordset(std::string_view sql, const SqlParams& params) {
@@ -175,6 +218,7 @@ std::string CAdoDatabase::GetFieldText(int column) const {
 }
 
 void CAdoDatabase::Close() {
+    FinalizeStatements();
     if (m_connection != nullptr) sqlite3_close_v2(m_connection);
     m_connection = nullptr;
     m_closed = true;

@@ -5,9 +5,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace moxtel {
 
@@ -80,6 +82,11 @@ public:
 private:
     bool Connect();
     bool Run(std::string_view sql, const SqlParams& params, bool keepRows);
+    bool Step(sqlite3_stmt* stmt, const SqlParams& params, std::size_t& nextParam, bool keepRows);
+    sqlite3_stmt* CachedStatement(const std::string& text, bool atStart) const;
+    bool KeepStatement(const std::string& text, sqlite3_stmt* stmt, bool whole);
+    void FinalizeStatements();
+    static constexpr std::size_t kKeptStatements = 16;
     void Report(const std::string& description) const;
     // Reports the connection's last failure in a user's words (DescribeDatabaseFailure).
     void ReportFailure() const;
@@ -93,6 +100,7 @@ private:
     std::vector<std::vector<std::optional<std::string>>> m_rows;
     std::size_t m_current = 0;
     bool m_hasRecordset = false;
+    std::vector<std::pair<std::string, sqlite3_stmt*>> m_statements;  // prepared once per connection
 };
 
 }  // namespace moxtel

@@ -74,6 +74,18 @@ Status CTickTable::ResolveIdentity(const std::string& path, const DayOverrides& 
     return Done{};
 }
 
+bool IsTickTable(const std::string& path) {
+    CExcelReader reader;
+    if (!reader.OpenWorkbook(path)) return false;
+    const SheetModel& sheet = *reader.Sheet();
+    const CellSource cells = [&reader, &sheet](int row, int column) {
+        const bool inside =
+            static_cast<std::uint32_t>(row) <= sheet.maxRows && static_cast<std::uint32_t>(column) <= sheet.maxColumns;
+        return inside ? reader.GetCellText(row, column) : std::string();
+    };
+    return RecognizeLayout(cells, std::filesystem::path(path).filename().string()).ok();
+}
+
 Result<TickTableInfo> InspectTickTable(const std::string& path, const DayOverrides& overrides) {
     CTickTable table;
     if (Status opened = table.OpenTable(path); !opened) return opened.error();

@@ -67,6 +67,10 @@ struct TickTableInfo {
 // Opens, recognises and closes path. Failures as CTickTable::Open's, less the date and stock ones.
 Result<TickTableInfo> InspectTickTable(const std::string& path, const DayOverrides& overrides = {});
 
+// True when path opens and its content is a tick table of either layout (its trades may still be
+// refused later, e.g. for an unknown direction word or a missing date).
+bool IsTickTable(const std::string& path);
+
 inline constexpr const char* kMsgUnknownDirection = "文件“%s”第%d行的方向“%s”无法识别，应为 买盘、卖盘 或 中性盘。";
 
 }  // namespace moxtel

@@ -9,9 +9,10 @@ namespace moxtel {
 
 // What StoreDayHeader finds out about the day before storing its master row.
 struct DayHeaderInfo {
-    std::string yesId;          // masterId of the stock's previous stored day, "0" if none
-    std::string previousClose;  // the typed text, else the previous day's priceend, else "0"
+    std::string yesId;          // masterId of the stock's newest stored day before this one, "0" if none
+    std::string previousClose;  // the typed text, else the previous day's priceend (may be ""), else "0"
     std::string turnoverText;   // the typed text, else " "
+    bool replaced = false;      // an earlier copy of this day was stored and is being replaced
 };
 
 // Where a statistics run stores its day. One run: StoreDayHeader, StoreUncertainTrade per uncertain

@@ -54,38 +54,23 @@ SqliteDayStore::SqliteDayStore(bool readOnly)
 
 SqliteDayStore::~SqliteDayStore() { m_db.Rollback(); }
 
-// Reads the stock's newest stored day and this day's earlier copy, decides yesId (removing the
-// earlier copy when this day is stored already) and looks up the stored close of yesId.
-bool SqliteDayStore::FindHeader(const std::string& stockCode, const std::string& masterId, std::string& yesId,
-                                std::string& storedClose) {
-    std::string latestId = "0";
-    std::string latestYes = "0";
-    if (!m_db.OpenRecordset("select * from gpmaster where code=?  order by datet desc limit 1", {stockCode})) {
+// Finds the stock's newest stored day before tradeDate (yesId) and its stored close, and removes
+// this day's earlier copy. Dates are 8-digit texts, so text order is date order. A day run after a
+// later one thus still gets its true previous day, never one from its future.
+bool SqliteDayStore::FindHeader(const std::string& stockCode, const std::string& tradeDate,
+                                const std::string& masterId, DayHeaderInfo& info, std::string& storedClose) {
+    if (!m_db.OpenRecordset("select rowid from gpmaster where rowid=?", {masterId})) return false;
+    info.replaced = !m_db.IsEOF();
+    if (info.replaced && !m_readOnly && !DeleteStoredDay(m_db, masterId)) return false;
+    if (!m_db.OpenRecordset("select rowid,priceend from gpmaster where code=? and datet<?  order by datet desc limit 1",
+                            {stockCode, tradeDate})) {
         return false;
     }
-    if (!m_db.IsEOF()) {
-        m_db.MoveFirst();
-        latestId = m_db.GetFieldText(kGpmasterRowId);
-        latestYes = m_db.GetFieldText(kGpmasterYesId);
-    }
-    if (!m_db.OpenRecordset("select * from gpmaster where rowid=?", {masterId})) return false;
-    if (!m_db.IsEOF()) {
-        m_db.MoveFirst();
-        latestId = m_db.GetFieldText(kGpmasterRowId);
-        latestYes = m_db.GetFieldText(kGpmasterYesId);
-    }
-    if (latestId == masterId) {
-        // A re-run of a stored day keeps the previous day of the copy it replaces.
-        if (!m_readOnly && !DeleteStoredDay(m_db, masterId)) return false;
-        yesId = latestYes;
-    } else {
-        yesId = latestId;
-    }
     storedClose = std::string("0");  // not = "0": GCC 12 warns falsely (-Wrestrict) on that
-    if (!m_db.OpenRecordset("select * from gpmaster where rowid=?", {yesId})) return false;
     if (!m_db.IsEOF()) {
         m_db.MoveFirst();
-        storedClose = m_db.GetFieldText(kGpmasterPriceEnd);
+        info.yesId = m_db.GetFieldText(0);
+        storedClose = m_db.GetFieldText(1);  // "" when that day's close was never written
     }
     return true;
 }
@@ -99,9 +84,9 @@ bool SqliteDayStore::StoreDayHeader(const std::string& stockCode, const std::str
     }
     if (!m_readOnly && !m_db.InTransaction() && !m_db.BeginTransaction()) return false;
     std::string storedClose;
-    if (!FindHeader(stockCode, masterId, info.yesId, storedClose)) return false;
-    // A previous day whose close was never written counts as no close at all.
-    if (previousCloseText.empty() && !storedClose.empty()) info.previousClose = storedClose;
+    if (!FindHeader(stockCode, tradeDate, masterId, info, storedClose)) return false;
+    // A stored previous day whose close is an empty text gives the empty text (reference price 0).
+    if (previousCloseText.empty()) info.previousClose = storedClose;
     if (m_readOnly) return true;
     return m_db.Execute("insert into gpmaster(code,yesid,datet,transchange,rowid) values(?,?,?,?,?)",
                         {stockCode, info.yesId, tradeDate, info.turnoverText, masterId});
@@ -133,19 +118,18 @@ bool SqliteDayStore::StoreDayBuckets(const DayFlowResult& day, const std::string
 }
 
 bool SqliteDayStore::Commit() {
-    if (m_readOnly) {
-        m_db.Close();
-        return true;
+    bool ok = true;
+    if (!m_readOnly) {
+        ok = m_db.Commit();
+        m_db.Rollback();  // a failed COMMIT leaves the transaction open
     }
-    const bool ok = m_db.Commit();
-    m_db.Rollback();  // a failed COMMIT leaves the transaction open
-    m_db.Close();
+    if (!m_keepConnection) m_db.Close();
     return ok;
 }
 
 void SqliteDayStore::Rollback() {
     m_db.Rollback();
-    m_db.Close();
+    if (!m_keepConnection) m_db.Close();
 }
 
 }  // namespace moxtel

@@ -31,16 +31,21 @@ public:
     bool Commit() override;
     void Rollback() override;
 
+    // Keeps the connection (and its prepared statements) open across Commit and Rollback, so one
+    // store can serve many days in turn, each in its own transaction (bulk import).
+    void KeepConnection() { m_keepConnection = true; }
+
     // Uncertain trades stored by this run so far (0 in read-only mode). The caller sets its current
     // master id to the day's masterId when this is non-zero after the run.
     int StoredUncertainCount() const { return m_uncertainCount; }
 
 private:
-    bool FindHeader(const std::string& stockCode, const std::string& masterId, std::string& yesId,
-                    std::string& storedClose);
+    bool FindHeader(const std::string& stockCode, const std::string& tradeDate, const std::string& masterId,
+                    DayHeaderInfo& info, std::string& storedClose);
 
     CAdoDatabase m_db;
     bool m_readOnly;
+    bool m_keepConnection = false;
     int m_uncertainCount = 0;
 };
 

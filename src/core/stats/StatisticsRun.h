@@ -1,14 +1,11 @@
 #pragma once
 
-#include <functional>
 #include <string>
-#include <vector>
 
 #include "common/Result.h"
 #include "layout/DayIdentity.h"
 #include "stats/DayStore.h"
-#include "stats/FlowBuckets.h"
-#include "stats/UncertainTrade.h"
+#include "stats/TickDay.h"
 
 namespace moxtel {
 
@@ -21,25 +18,18 @@ struct StatisticsInputs {
     DayOverrides dayOverrides{};
 };
 
-// The filled day and its uncertain trades in workbook order.
-struct StatisticsOutcome {
-    DayFlowResult day;
-    std::vector<UncertainTrade> uncertainTrades;
-};
-
-// Optional hooks of a run: progress (trade rows read so far) and the reader's out-of-grid warnings.
-struct StatisticsObserver {
-    std::function<void(int rowsRead)> progress;
-    std::function<void(const std::string& message)> warning;
-};
-
 inline constexpr const char* kMsgNoWorkbook = "请选择需要统计的文件（Excel文件）!";
-inline constexpr const char* kMsgOpenFailed = "文件打开错误，请检查文件是否正确选择!";
 
 // Reads the workbook, classifies and buckets every trade and stores the day through store
 // (nullptr: nothing stored, header rules without a database). On failure nothing is kept in the
 // store and the Error carries the message to show (empty when the store already reported it).
 Result<StatisticsOutcome> RunStatistics(const StatisticsInputs& inputs, IDayStore* store,
                                         const StatisticsObserver& observer = {});
+
+// Stores a read day as one transaction of store: header, uncertain trades, buckets, commit.
+// header (optional) receives what the store found out about the day's previous and earlier copy.
+Result<StatisticsOutcome> StoreTickDay(TickDay&& tick, const std::string& previousCloseText,
+                                       const std::string& turnoverText, IDayStore* store,
+                                       DayHeaderInfo* header = nullptr);
 
 }  // namespace moxtel

@@ -14,6 +14,7 @@
 #include "app/WindowServices.h"
 #include "data/CDataFolder.h"
 #include "query/SessionState.h"
+#include "stats/BulkImportWindows.h"
 #include "stats/CDayIdentityDlg.h"
 #include "stats/SqliteDayStore.h"
 #include "stats/StatisticsRun.h"
@@ -130,9 +131,10 @@ void CMainStatDlg::EnableActionButtons(bool enable) {
 void CMainStatDlg::OnBrowse() {
     // Keep what was typed into the other edits: the load below writes every member back.
     UpdateData(true);
-    const std::optional<QString> path = Services().ChooseOpenFile(this, Utf8(kWorkbookFilter));
-    if (!path) return;
-    m_strWorkbookPath = *path;
+    const std::optional<QStringList> paths = Services().ChooseOpenFiles(this, Utf8(kWorkbookFilter));
+    if (!paths) return;
+    m_importPaths = paths->size() > 1 ? *paths : QStringList();
+    m_strWorkbookPath = paths->size() > 1 ? ImportPathsText(*paths) : paths->front();
     UpdateData(false);
 }
 
@@ -163,13 +165,58 @@ void CMainStatDlg::dropEvent(QDropEvent* event) {
 void CMainStatDlg::OnStatistics() {
     BusyCursor busy;
     UpdateData(true);
+    const QString idleTitle = m_strTitle;
     m_strTitle = Utf8(kMsgRunning);
     UpdateData(false);
     Edit(kTitleLine)->repaint();  // the line shows before the run starts working
-    RunStatistics();
+    // Several files chosen with browse, and the edit still lists them: import them all.
+    if (!m_importPaths.isEmpty() && m_strWorkbookPath == ImportPathsText(m_importPaths)) {
+        RunImport(idleTitle);
+    } else {
+        RunStatistics(idleTitle);
+    }
 }
 
-void CMainStatDlg::RunStatistics() {
+void CMainStatDlg::RunImport(const QString& idleTitle) {
+    EnableActionButtons(false);
+    ImportSummary summary = RunImportWithProgress(this, m_importPaths);
+    m_strTitle = idleTitle;  // nothing stored: the line goes back to what it showed
+    if (summary.lastDay) {
+        const bool storedUncertain = !summary.lastDay->uncertainTrades.empty();
+        ShowRunResult(std::move(*summary.lastDay), storedUncertain);
+    }
+    UpdateData(false);
+    if (!summary.failures.empty()) {
+        CImportFailuresDlg failures(summary.failures, this);
+        Services().RunChild(failures);
+    }
+}
+
+void CMainStatDlg::ShowRunResult(StatisticsOutcome&& outcome, bool storedUncertain) {
+    SessionState& session = m_context.session;
+    session.day = std::move(outcome.day);
+    if (storedUncertain) session.currentMasterId = session.day.masterId;
+    m_strTitle = QString::fromStdString(session.day.titleText);
+    ShowDayTotals();
+    ComputeTemplateSums();
+    m_bHasResult = true;
+    EnableActionButtons(true);
+}
+
+void CMainStatDlg::ShowRunError(const Error& error, const QString& idleTitle) {
+    const std::string& message = error.message;
+    // A refused workbook (no trade date or stock in its title) stored nothing: the line goes back.
+    if (!message.empty() && message != kMsgOpenFailed && message != kMsgNoWorkbook) m_strTitle = idleTitle;
+    UpdateData(false);  // drops the progress text; otherwise the line keeps the running text
+    if (message.empty()) return;
+    if (error.detail.empty()) {
+        MessageBox(QString::fromStdString(message));
+    } else {
+        Services().ShowMessageWithDetail(this, QString::fromStdString(message), QString::fromStdString(error.detail));
+    }
+}
+
+void CMainStatDlg::RunStatistics(const QString& idleTitle) {
     EnableActionButtons(false);
     SessionState& session = m_context.session;
     session.day.ClearBuckets();
@@ -186,18 +233,10 @@ void CMainStatDlg::RunStatistics() {
     SqliteDayStore store;  // the whole day is stored in one transaction, or not at all
     Result<StatisticsOutcome> outcome = moxtel::RunStatistics(inputs, &store, observer);
     if (!outcome) {
-        UpdateData(false);  // drops the progress text; the line keeps the running text
-        if (!outcome.error().message.empty()) MessageBox(QString::fromStdString(outcome.error().message));
+        ShowRunError(outcome.error(), idleTitle);
         return;
     }
-    session.day = std::move(outcome->day);
-    if (store.StoredUncertainCount() > 0) session.currentMasterId = session.day.masterId;
-
-    m_strTitle = QString::fromStdString(session.day.titleText);
-    ShowDayTotals();
-    ComputeTemplateSums();
-    m_bHasResult = true;
-    EnableActionButtons(true);
+    ShowRunResult(std::move(*outcome), store.StoredUncertainCount() > 0);
 }
 
 void CMainStatDlg::ShowProgress(int rowsRead) {

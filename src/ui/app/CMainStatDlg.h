@@ -2,6 +2,8 @@
 
 #include "app/CDialogBase.h"
 #include "app/ChildWindows.h"
+#include "common/Result.h"
+#include "stats/TickDay.h"
 #include "stats/DynamicStatsRows.h"
 #include "stats/ResultPanel.h"
 
@@ -52,7 +54,13 @@ class CMainStatDlg : public CDialogBase {
   private:
     void BuildControls();
     void MapCommands();
-    void RunStatistics();
+    void RunStatistics(const QString& idleTitle);
+    // Imports the several files chosen with browse; shows the last day stored and the failures.
+    void RunImport(const QString& idleTitle);
+    // Makes a stored day the current one: title line, result panel, buttons.
+    void ShowRunResult(StatisticsOutcome&& outcome, bool storedUncertain);
+    // Shows why a run failed; idleTitle is what the title line showed before the run.
+    void ShowRunError(const Error& error, const QString& idleTitle);
     void ShowProgress(int rowsRead);
     // Copies the database to the backup folder, once however the window closes; a failure
     // shows its message and the close goes on.
@@ -64,6 +72,7 @@ class CMainStatDlg : public CDialogBase {
     QString m_strPreviousClose;  // 1159
     QString m_strTurnover;       // 1126
     QString m_strTitle;          // 1001
+    QStringList m_importPaths;   // several files chosen with browse
     ResultPanel m_panel;
     DynamicStatsRows m_dynamicRows;
     bool m_bHasResult = false;

@@ -30,12 +30,13 @@ QMessageBox::Icon ToQtIcon(MessageIcon icon) {
 }
 
 int ShowBox(QWidget* owner, const QString& text, const QString& caption, MessageIcon icon,
-            QMessageBox::StandardButtons buttons) {
+            QMessageBox::StandardButtons buttons, const QString& detail = {}) {
     // A box waits for the user, so it shows the arrow even when it comes up during a run under
     // the busy cursor (the busy cursor otherwise covers every window); the busy cursor returns after.
     const bool busy = QGuiApplication::overrideCursor() != nullptr;
     if (busy) QGuiApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));
     QMessageBox box(ToQtIcon(icon), caption, text, buttons, owner);
+    if (!detail.isEmpty()) box.setDetailedText(detail);
     const int answer = box.exec();
     if (busy) QGuiApplication::restoreOverrideCursor();
     return answer;
@@ -52,6 +53,10 @@ void QtWindowServices::ShowMessage(QWidget* owner, const QString& text) {
     ShowBox(owner, text, QString::fromUtf8(kMessageCaption), MessageIcon::Exclamation, QMessageBox::Ok);
 }
 
+void QtWindowServices::ShowMessageWithDetail(QWidget* owner, const QString& text, const QString& detail) {
+    ShowBox(owner, text, QString::fromUtf8(kMessageCaption), MessageIcon::Exclamation, QMessageBox::Ok, detail);
+}
+
 void QtWindowServices::ShowAppMessage(QWidget* owner, const QString& text, MessageIcon icon) {
     ShowBox(owner, text, ApplicationTitle(), icon, QMessageBox::Ok);
 }
@@ -59,6 +64,13 @@ void QtWindowServices::ShowAppMessage(QWidget* owner, const QString& text, Messa
 bool QtWindowServices::Ask(QWidget* owner, const QString& text) {
     return ShowBox(owner, text, QString::fromUtf8(kMessageCaption), MessageIcon::Question,
                    QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+std::optional<QStringList> QtWindowServices::ChooseOpenFiles(QWidget* owner, const QString& filter) {
+    const QStringList paths =
+        QFileDialog::getOpenFileNames(owner, QString::fromUtf8("打开"), QString(), ToQtFileFilter(filter));
+    if (paths.isEmpty()) return std::nullopt;
+    return paths;
 }
 
 std::optional<QString> QtWindowServices::ChooseOpenFile(QWidget* owner, const QString& filter) {

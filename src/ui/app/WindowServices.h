@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QDialog;
@@ -19,6 +20,8 @@ class IWindowServices {
 
     // Window message: caption "提示", OK button, exclamation icon, owned by owner.
     virtual void ShowMessage(QWidget* owner, const QString& text) = 0;
+    // The same window message with detail text (a path, a reason) behind its details button.
+    virtual void ShowMessageWithDetail(QWidget* owner, const QString& text, const QString& detail) = 0;
     // Application message: caption = the application's title, OK button, the given icon.
     virtual void ShowAppMessage(QWidget* owner, const QString& text, MessageIcon icon) = 0;
     // The Yes/No question: caption "提示", question icon. True for Yes.
@@ -26,6 +29,8 @@ class IWindowServices {
     // File-open dialog for one existing file. filter is in the "desc|patterns|...||" form.
     // The chosen path, or nullopt when the user cancels.
     virtual std::optional<QString> ChooseOpenFile(QWidget* owner, const QString& filter) = 0;
+    // The same dialog choosing one or several existing files; nullopt when the user cancels.
+    virtual std::optional<QStringList> ChooseOpenFiles(QWidget* owner, const QString& filter) = 0;
     // Asks the desktop to open a document with its viewer; false when it could not.
     virtual bool OpenDocument(const QString& path) = 0;
     // Runs a child window modally and returns its close result (1 OK, 2 cancel).
@@ -36,9 +41,11 @@ class IWindowServices {
 class QtWindowServices : public IWindowServices {
   public:
     void ShowMessage(QWidget* owner, const QString& text) override;
+    void ShowMessageWithDetail(QWidget* owner, const QString& text, const QString& detail) override;
     void ShowAppMessage(QWidget* owner, const QString& text, MessageIcon icon) override;
     bool Ask(QWidget* owner, const QString& text) override;
     std::optional<QString> ChooseOpenFile(QWidget* owner, const QString& filter) override;
+    std::optional<QStringList> ChooseOpenFiles(QWidget* owner, const QString& filter) override;
     bool OpenDocument(const QString& path) override;
     int RunChild(QDialog& child) override;
 };

@@ -113,17 +113,63 @@ TEST(SqliteDayStoreHeader, SecondDayTakesThePreviousDaysKeyAndClose) {
     EXPECT_EQ(TestDatabase::Scalar("select yesid from gpmaster where rowid=?", {second.MasterId()}), first.MasterId());
 }
 
-TEST(SqliteDayStoreHeader, EarlierDayAfterALaterOneFollowsTheLaterOne) {
+// The previous day is the newest stored day before the trade date, never a later one.
+TEST(SqliteDayStoreHeader, EarlierDayAfterALaterOneTakesItsTruePreviousDay) {
     TestDatabase t;
-    DayRun later;
+    DayRun before;
+    before.date = "20001220";
+    before.lastPrice = "10.10";
+    before.Store();
+    DayRun later = before;
     later.date = "20010105";
     later.lastPrice = "11.20";
     later.Store();
     DayRun earlier = later;
     earlier.date = "20001229";  // an earlier year: text order is date order
     const DayHeaderInfo info = earlier.Store();
-    EXPECT_EQ(info.yesId, later.MasterId());
-    EXPECT_EQ(info.previousClose, "11.20");
+    EXPECT_EQ(info.yesId, before.MasterId());
+    EXPECT_EQ(info.previousClose, "10.10");
+    EXPECT_FALSE(info.replaced);
+
+    DayRun first = later;
+    first.date = "20000103";  // before every stored day: no previous day at all
+    const DayHeaderInfo none = first.Store();
+    EXPECT_EQ(none.yesId, "0");
+    EXPECT_EQ(none.previousClose, "0");
+}
+
+TEST(SqliteDayStoreHeader, UsualOrderAndRerunsKeepTheirPreviousDay) {
+    TestDatabase t;
+    DayRun d1;
+    d1.lastPrice = "10.55";
+    d1.Store();
+    DayRun d2 = d1;
+    d2.date = "20000102";
+    d2.lastPrice = "10.60";
+    EXPECT_EQ(d2.Store().yesId, d1.MasterId());
+    DayRun d3 = d1;
+    d3.date = "20000103";
+    EXPECT_EQ(d3.Store().yesId, d2.MasterId());
+    // Re-running the middle day after the last one still takes the first day, and replaces itself.
+    const DayHeaderInfo rerun = d2.Store();
+    EXPECT_EQ(rerun.yesId, d1.MasterId());
+    EXPECT_EQ(rerun.previousClose, "10.55");
+    EXPECT_TRUE(rerun.replaced);
+    EXPECT_EQ(TestDatabase::Scalar("select count(*) from gpmaster"), "3");
+}
+
+TEST(SqliteDayStoreHeader, PreviousDayWithAnEmptyCloseGivesTheEmptyText) {
+    TestDatabase t;
+    DayRun first;
+    first.lastPrice = "";
+    first.Store();
+    DayRun second = first;
+    second.date = "20000102";
+    const DayHeaderInfo info = second.Store();
+    EXPECT_EQ(info.yesId, first.MasterId());
+    EXPECT_EQ(info.previousClose, "");
+    second.previousClose = "9.50";  // a typed close still wins
+    EXPECT_EQ(second.Store().previousClose, "9.50");
 }
 
 TEST(SqliteDayStoreHeader, OtherStocksAreNoPreviousDay) {
@@ -283,8 +329,6 @@ TEST(SqliteDayStoreFailure, KilledRunLeavesTheDatabaseAsBefore) {
     stored.uncertainTrades = 1;
     stored.Store();
     const Rows before = DayRows(stored.MasterId());
-    const auto sizeBefore = std::filesystem::file_size(t.File());
-
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -297,9 +341,8 @@ TEST(SqliteDayStoreFailure, KilledRunLeavesTheDatabaseAsBefore) {
     }
     int status = 0;
     waitpid(child, &status, 0);
-    // The dead run left half-written pages in the file and its journal beside it.
-    EXPECT_GT(std::filesystem::file_size(t.File()), sizeBefore);
-    EXPECT_TRUE(std::filesystem::exists(t.File() + "-journal"));
+    // The dead run left its uncommitted pages in the write-ahead log beside the file.
+    EXPECT_GT(std::filesystem::file_size(t.File() + "-wal"), 0u);
     EXPECT_EQ(DayRows(stored.MasterId()), before);
     EXPECT_EQ(TestDatabase::Scalar("PRAGMA integrity_check"), "ok");
 }

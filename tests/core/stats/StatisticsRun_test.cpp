@@ -214,8 +214,92 @@ TEST_F(StatisticsRunTest, NonNumericCellsCountAsZero) {
 TEST_F(StatisticsRunTest, MissingOrUnreadableWorkbookFailsWithTheRunMessages) {
     RecordingStore store;
     EXPECT_EQ(RunStatistics({"", "", ""}, &store).error().message, kMsgNoWorkbook);
-    EXPECT_EQ(RunStatistics({(m_dir / "missing.xls").string(), "", ""}, &store).error().message, kMsgOpenFailed);
+    const std::string missing = (m_dir / "missing.xls").string();
+    const auto run = RunStatistics({missing, "", ""}, &store);
+    EXPECT_EQ(run.error().message, kMsgOpenFailed);
+    // The path and the reader's reason stand beneath the message.
+    EXPECT_EQ(run.error().detail.rfind(missing + "\n", 0), 0u) << run.error().detail;
+    EXPECT_GT(run.error().detail.size(), missing.size() + 1);
     EXPECT_TRUE(store.calls.empty());
+}
+
+// A title without an 8-digit date or without a stock would store a day keyed by nothing.
+struct RefusedTitle {
+    const char* a1;
+    const char* missing;  // what the message says is missing
+};
+
+class RefusedTitleTest : public StatisticsRunTest, public ::testing::WithParamInterface<RefusedTitle> {};
+
+TEST_P(RefusedTitleTest, IsRefusedNamingTheFileAndStoresNothing) {
+    RecordingStore store;
+    const std::string path = Workbook(GetParam().a1, {"09:30:01\t10.00\t50\t\tB"});
+    const auto run = RunStatistics({path, "", ""}, &store);
+    ASSERT_FALSE(run.ok());
+    EXPECT_NE(run.error().message.find(path), std::string::npos) << run.error().message;
+    EXPECT_NE(run.error().message.find(GetParam().missing), std::string::npos) << run.error().message;
+    EXPECT_TRUE(store.calls.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Titles, RefusedTitleTest,
+                         ::testing::Values(RefusedTitle{"hello", "交易日期"}, RefusedTitle{"", "交易日期"},
+                                           RefusedTitle{"2000010 ABC (600000)", "交易日期"},
+                                           RefusedTitle{"2000-01-01 ABC", "交易日期"},
+                                           RefusedTitle{"２０００0101 ABC", "交易日期"},
+                                           RefusedTitle{"20000101", "股票代码"}, RefusedTitle{"20000101 A", "股票代码"}));
+
+TEST_F(StatisticsRunTest, ShortestAcceptedTitleKeepsItsStock) {
+    const auto run = RunStatistics({Workbook("  20000101 AB", {}), "", ""}, nullptr);
+    ASSERT_TRUE(run.ok()) << run.error().message;
+    EXPECT_EQ(run->day.masterId, "B20000101");
+}
+
+TEST_F(StatisticsRunTest, WarningsForADayWithoutTradesAndForTextsThatAreNotNumbers) {
+    std::vector<std::string> warnings;
+    StatisticsObserver observer;
+    observer.warning = [&](const std::string& w) { warnings.push_back(w); };
+    const std::string empty = Workbook("20000101 ABC (600000)", {});
+    ASSERT_TRUE(RunStatistics({empty, "", ""}, nullptr, observer).ok());
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find(empty), std::string::npos);
+    EXPECT_NE(warnings[0].find("没有成交记录"), std::string::npos) << warnings[0];
+
+    warnings.clear();
+    std::vector<std::string> rows;
+    for (int i = 0; i < 9; ++i) rows.push_back(i % 2 == 0 ? "09:30:01\tx\t5\t1\tB" : "09:30:02\t10\t5\t1\tS");
+    rows.push_back("09:31:00\t-.5\t +7\t1\tB");  // signs, blanks and a bare point still read as numbers
+    rows.push_back("09:31:01\t10\t\t1\tB");      // empty lots
+    const auto run = RunStatistics({Workbook("20000101 ABC (600000)", rows), "", ""}, nullptr, observer);
+    ASSERT_TRUE(run.ok());
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find("6 行"), std::string::npos) << warnings[0];
+    EXPECT_NE(warnings[0].find("(第 6, 8, 10, 12, 14, ... 行)"), std::string::npos) << warnings[0];
+    EXPECT_DOUBLE_EQ(run->day.inflow[1].lots, 5 * 5 + 7);  // the figures stay as they were
+}
+
+// The first trade's up/down share is settled once the previous close is known; the sums must be
+// the very same doubles as counting row 6 first.
+TEST_F(StatisticsRunTest, FirstUncertainRowFollowsThePreviousCloseExactly) {
+    const std::string path = Workbook("20000101 ABC (600000)",
+                                      {"09:30:01\t10.03\t10.1\t", "09:30:02\t10.07\t20.3\t", "09:30:03\t10.01\t30.7\t",
+                                       "09:30:04\t10.09\t40.9\t", "09:30:05\t10.00\t50.3\tB"});
+    struct Case {
+        const char* close;
+        double up;
+        double down;
+    };
+    for (const Case& c : {Case{"10.00", ((10.1 + 20.3) + 40.9), 30.7}, Case{"10.05", 20.3 + 40.9, 10.1 + 30.7},
+                          Case{"10.03", 20.3 + 40.9, 30.7}, Case{"", 10.1 + 20.3 + 40.9, 30.7}}) {
+        RecordingStore store;
+        store.previousDayClose = c.close;
+        const auto run = RunStatistics({path, "", ""}, &store);
+        ASSERT_TRUE(run.ok());
+        EXPECT_EQ(run->day.uncertainUp[1].lots, c.up) << c.close;
+        EXPECT_EQ(run->day.uncertainDown[1].lots, c.down) << c.close;
+        EXPECT_EQ(run->uncertainTrades.at(0).pricebefor, c.close);
+        EXPECT_EQ(store.trades.at(0).pricebefor, c.close);
+        EXPECT_EQ(run->uncertainTrades.at(1).pricebefor, "10.03");
+    }
 }
 
 TEST_F(StatisticsRunTest, StoreFailureStopsTheRunAndRollsBack) {

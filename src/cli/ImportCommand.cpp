@@ -1,0 +1,103 @@
+// moxtel-flow import: many workbooks at once, stored per stock in trade-date order.
+#include <unistd.h>
+
+#include <atomic>
+#include <csignal>
+#include <iostream>
+#include <memory>
+#include <ostream>
+
+#include "CliCommands.h"
+#include "ImportProgressBar.h"
+#include "Json.h"
+#include "common/TextUtil.h"
+#include "import/BulkImport.h"
+
+namespace moxtel {
+namespace {
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+// The first Ctrl-C asks the import to stop after the day in flight; a second one ends the
+// process at once (the day in flight is then rolled back by the database).
+extern "C" void OnInterrupt(int) {
+    g_interrupted = 1;
+    std::signal(SIGINT, SIG_DFL);
+}
+
+class InterruptScope {
+public:
+    InterruptScope() {
+        g_interrupted = 0;
+        m_previous = std::signal(SIGINT, OnInterrupt);
+    }
+    ~InterruptScope() { std::signal(SIGINT, m_previous); }
+    InterruptScope(const InterruptScope&) = delete;
+    InterruptScope& operator=(const InterruptScope&) = delete;
+
+private:
+    void (*m_previous)(int) = SIG_DFL;
+};
+
+Json SummaryJson(const ImportSummary& s) {
+    Json failures = Json::MakeArray();
+    for (const ImportFailure& f : s.failures) failures.Push(Json::MakeObject().Add("path", f.path).Add("reason", f.reason));
+    Json duplicates = Json::MakeArray();
+    for (const ImportDuplicate& d : s.duplicates) {
+        duplicates.Push(Json::MakeObject().Add("masterId", d.masterId).Add("kept", d.kept).Add("dropped", d.dropped));
+    }
+    return Json::MakeObject()
+        .Add("imported", s.imported)
+        .Add("replaced", s.replaced)
+        .Add("failed", static_cast<int>(s.failures.size()))
+        .Add("skipped", s.skipped)
+        .Add("interrupted", s.cancelled)
+        .Add("duplicates", std::move(duplicates))
+        .Add("failures", std::move(failures));
+}
+
+void WriteSummary(std::ostream& out, const ImportSummary& s) {
+    out << "imported " << s.imported << " days (" << s.replaced << " replaced an earlier copy), " << s.failures.size()
+        << " failed, " << s.skipped << " skipped (not workbooks)\n";
+    for (const ImportDuplicate& d : s.duplicates) {
+        out << "same day twice: " << d.masterId << " from " << d.kept << " (not " << d.dropped << ")\n";
+    }
+    for (const ImportFailure& f : s.failures) out << "failed: " << f.path << ": " << f.reason << "\n";
+    if (s.cancelled) out << "interrupted: the days imported so far are stored whole\n";
+}
+
+}  // namespace
+
+int RunImportCommand(const CliArgs& args, CliContext& ctx) {
+    if (args.positional.empty()) return UsageError(ctx, "import takes one or more PATHs");
+    ImportOptions options;
+    options.paths = args.positional;
+    if (args.HasOption("--jobs")) {
+        const std::string jobs = args.Option("--jobs");
+        options.jobs = ParseLeadingDigits(jobs);
+        if (options.jobs < 1 || options.jobs > 256 || std::to_string(options.jobs) != jobs) {
+            return UsageError(ctx, "--jobs needs a number from 1 to 256");
+        }
+    }
+    // The bar only when stderr is the process's own terminal.
+    std::unique_ptr<ImportProgressBar> bar;
+    if (&ctx.err == &std::cerr && isatty(STDERR_FILENO) != 0) bar = std::make_unique<ImportProgressBar>(ctx.err);
+    if (bar) options.progress = [&bar](const ImportProgress& p) { bar->Update(p); };
+    options.warning = [&ctx, &bar](const std::string& message) {
+        if (bar) bar->Finish();
+        ctx.err << "moxtel-flow: " << message << "\n";
+    };
+    InterruptScope interrupts;
+    options.cancelled = [] { return g_interrupted != 0; };
+
+    const ImportSummary summary = ImportWorkbooks(options);
+    if (bar) bar->Finish();
+    if (args.Has("--json")) {
+        ctx.out << SummaryJson(summary).Dump();
+    } else {
+        WriteSummary(ctx.out, summary);
+    }
+    return summary.failures.empty() && !summary.cancelled ? kExitOk : kExitFailure;
+}
+
+}  // namespace moxtel

@@ -1,0 +1,204 @@
+#include "import/BulkImport.h"
+
+#include <algorithm>
+#include <map>
+#include <thread>
+#include <tuple>
+
+#include "import/ImportFiles.h"
+#include "import/OrderedParallel.h"
+#include "import/PackedTickDay.h"
+#include "layout/CTickTable.h"
+#include "stats/SqliteDayStore.h"
+#include "stats/StatisticsRun.h"
+
+namespace moxtel {
+namespace {
+
+// One file after reading: a day, a file that is no workbook, or a failure.
+struct ReadSlot {
+    enum class Kind { Day, Skipped, Failed } kind = Kind::Failed;
+    std::optional<TickDay> day;
+    std::optional<PackedTickDay> packed;  // the day while it waits for the writer
+    std::string reason;
+    std::vector<std::string> warnings;
+};
+
+// The reason without the leading "path: " that a refusal carries.
+std::string ReasonOf(const Error& error, const std::string& path) {
+    if (error.message == kMsgOpenFailed) {
+        const std::size_t line = error.detail.find('\n');
+        return line == std::string::npos ? error.message : error.detail.substr(line + 1);
+    }
+    const std::string prefix = path + ": ";
+    return error.message.starts_with(prefix) ? error.message.substr(prefix.size()) : error.message;
+}
+
+ReadSlot ReadOne(const std::string& path) {
+    ReadSlot slot;
+    StatisticsObserver observer;
+    observer.warning = [&slot](const std::string& message) { slot.warnings.push_back(message); };
+    // A header table without a name takes its stock's name from a day stored before.
+    DayOverrides overrides;
+    overrides.storedStockOf = StoredStockText;
+    Result<TickDay> tick = ReadTickDay(path, observer, overrides);
+    if (tick) {
+        slot.kind = ReadSlot::Kind::Day;
+        slot.day = std::move(*tick);
+        return slot;
+    }
+    // Without a container signature the file is text; text that is no tick table of either layout
+    // is no workbook. A tick table that fails (no date in its name, say) is a failure.
+    const bool workbook = HasWorkbookSignature(path) || IsTickTable(path);
+    slot.kind = workbook ? ReadSlot::Kind::Failed : ReadSlot::Kind::Skipped;
+    slot.reason = ReasonOf(tick.error(), path);
+    return slot;
+}
+
+// Reads a file on a worker and packs its day for the wait until it is stored.
+ReadSlot ReadAndPack(const std::string& path) {
+    ReadSlot slot = ReadOne(path);
+    if (slot.day) {
+        slot.packed.emplace(std::move(*slot.day));
+        slot.day.reset();
+    }
+    return slot;
+}
+
+// A workbook read once: its key and, while the memory allows, the read day itself.
+struct Entry {
+    std::size_t order = 0;  // position in the files found
+    std::string path;
+    std::string stockCode;
+    std::string tradeDate;
+    std::optional<PackedTickDay> day;
+    std::vector<std::string> warnings;
+};
+
+class Importer {
+public:
+    explicit Importer(const ImportOptions& options) : m_options(options) {
+        m_jobs = options.jobs > 0 ? options.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    }
+
+    ImportSummary Run() {
+        m_files = CollectImportFiles(m_options.paths, m_summary.failures);
+        ReadAll();
+        if (!m_summary.cancelled) StoreAll(SortedWithoutDuplicates());
+        return std::move(m_summary);
+    }
+
+private:
+    bool Cancelled() {
+        if (m_options.cancelled && m_options.cancelled()) m_summary.cancelled = true;
+        return m_summary.cancelled;
+    }
+
+    void Report(ImportProgress::Stage stage, int done, int total) {
+        if (m_options.progress) m_options.progress({stage, done, total});
+    }
+
+    // Reads every file on the worker threads; keeps the keys, and the days while memory allows.
+    void ReadAll() {
+        const int total = static_cast<int>(m_files.size());
+        std::size_t keptBytes = 0;
+        OrderedParallel<ReadSlot>(
+            m_files.size(), m_jobs, static_cast<std::size_t>(m_jobs) * 4,
+            [this](std::size_t i) { return ReadAndPack(m_files[i]); },
+            [&](std::size_t i, ReadSlot&& slot) {
+                if (slot.kind == ReadSlot::Kind::Skipped) ++m_summary.skipped;
+                if (slot.kind == ReadSlot::Kind::Failed) m_summary.failures.push_back({m_files[i], slot.reason});
+                if (slot.kind == ReadSlot::Kind::Day) {
+                    Entry entry{i, m_files[i], slot.packed->StockCode(), slot.packed->TradeDate(), {}, {}};
+                    entry.warnings = std::move(slot.warnings);
+                    const std::size_t bytes = slot.packed->Bytes();
+                    if (keptBytes + bytes <= m_options.keptBytes) {
+                        keptBytes += bytes;
+                        entry.day = std::move(slot.packed);
+                    }
+                    m_entries.push_back(std::move(entry));
+                }
+                Report(ImportProgress::Stage::Reading, static_cast<int>(i) + 1, total);
+                return !Cancelled();
+            });
+    }
+
+    // Per stock in trade-date order; of two files of one day the later in the order given stays.
+    std::vector<Entry*> SortedWithoutDuplicates() {
+        std::map<std::pair<std::string, std::string>, Entry*> byDay;
+        for (Entry& entry : m_entries) {
+            Entry*& slot = byDay[{entry.stockCode, entry.tradeDate}];
+            if (slot) {
+                m_summary.duplicates.push_back({entry.stockCode + entry.tradeDate, slot->path, entry.path});
+                slot->day.reset();
+            }
+            slot = &entry;
+        }
+        std::vector<Entry*> sorted;
+        for (auto& [key, entry] : byDay) sorted.push_back(entry);
+        return sorted;  // the map's order is (stock, date)
+    }
+
+    // Stores the days in order on this thread; days not kept are read again ahead of the writer.
+    void StoreAll(const std::vector<Entry*>& sorted) {
+        SqliteDayStore store;
+        store.KeepConnection();
+        const int total = static_cast<int>(sorted.size());
+        int settled = 0;
+        bool databaseFailed = false;
+        OrderedParallel<ReadSlot>(
+            sorted.size(), m_jobs, static_cast<std::size_t>(m_jobs) * 2,
+            [&sorted](std::size_t j) {
+                Entry& entry = *sorted[j];
+                if (!entry.day) return ReadOne(entry.path);
+                ReadSlot slot;
+                slot.kind = ReadSlot::Kind::Day;
+                slot.day = std::move(*entry.day).Unpack();
+                entry.day.reset();
+                return slot;
+            },
+            [&](std::size_t j, ReadSlot&& slot) {
+                if (Cancelled()) return false;
+                databaseFailed = !StoreOne(*sorted[j], std::move(slot), store);
+                Report(ImportProgress::Stage::Storing, ++settled, total);
+                return !databaseFailed;
+            });
+        // The days after a database failure were not tried: each is reported, none is lost silently.
+        for (std::size_t j = static_cast<std::size_t>(settled); databaseFailed && j < sorted.size(); ++j) {
+            m_summary.failures.push_back({sorted[j]->path, "not stored: stopped after the database failed"});
+        }
+    }
+
+    // False when the database failed: the days after it would fail the same way.
+    bool StoreOne(Entry& entry, ReadSlot&& slot, SqliteDayStore& store) {
+        if (slot.kind != ReadSlot::Kind::Day) {
+            m_summary.failures.push_back({entry.path, slot.reason.empty() ? "cannot be read again" : slot.reason});
+            return true;
+        }
+        DayHeaderInfo header;
+        Result<StatisticsOutcome> stored = StoreTickDay(std::move(*slot.day), "", "", &store, &header);
+        if (!stored) {
+            m_summary.failures.push_back({entry.path, "not stored: the database failed"});
+            return false;
+        }
+        ++m_summary.imported;
+        if (header.replaced) ++m_summary.replaced;
+        if (m_options.warning) {
+            for (const std::string& warning : entry.warnings) m_options.warning(warning);
+        }
+        m_summary.lastDay = std::move(*stored);
+        return true;
+    }
+
+    const ImportOptions& m_options;
+    int m_jobs = 1;
+    std::vector<std::string> m_files;
+    std::vector<Entry> m_entries;
+    ImportSummary m_summary;
+};
+
+}  // namespace
+
+ImportSummary ImportWorkbooks(const ImportOptions& options) { return Importer(options).Run(); }
+
+}  // namespace moxtel

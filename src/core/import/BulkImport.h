@@ -1,0 +1,66 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "stats/TickDay.h"
+
+namespace moxtel {
+
+// A file that could not be imported and why.
+struct ImportFailure {
+    std::string path;
+    std::string reason;
+};
+
+// Two files of the same stock and day: the later one in the order given was stored.
+struct ImportDuplicate {
+    std::string masterId;
+    std::string dropped;
+    std::string kept;
+};
+
+// Progress of one of the two stages: reading every file found, then storing every day read.
+struct ImportProgress {
+    enum class Stage { Reading, Storing } stage = Stage::Reading;
+    int done = 0;
+    int total = 0;
+};
+
+struct ImportOptions {
+    std::vector<std::string> paths;  // files and folders (walked recursively), in the order given
+    int jobs = 0;                    // reading threads; 0: one per core
+    // Read days held in memory between reading and storing; a day beyond it is read again when stored.
+    std::size_t keptBytes = std::size_t{256} << 20;
+    // Called on the calling thread after every file read and every day stored.
+    std::function<void(const ImportProgress&)> progress;
+    // Polled on the calling thread before every day; true stops the import after the last whole day.
+    std::function<bool()> cancelled;
+    // Warnings of the days stored (a day without trades, texts that are not numbers), calling thread.
+    std::function<void(const std::string&)> warning;
+};
+
+struct ImportSummary {
+    int imported = 0;  // days stored
+    int replaced = 0;  // of those, days that replaced a copy stored before the import
+    int skipped = 0;   // files that are not workbooks
+    std::vector<ImportFailure> failures;
+    std::vector<ImportDuplicate> duplicates;
+    bool cancelled = false;  // stopped by the cancelled callback; the days stored so far stay
+    std::optional<StatisticsOutcome> lastDay;  // the last day stored
+};
+
+// Imports every tick workbook under paths into the database of CAdoDatabase::DatabaseFile().
+//
+// A file is a workbook when the readers recognise its content, whatever its name: a BIFF or
+// OOXML container, or a text export whose title cell gives a trade date and a stock; other files
+// are skipped. Workbooks are read and classified on `jobs` threads; one writer (the calling thread)
+// stores the days per stock in trade-date order whatever the order of the files, so every day's
+// previous close comes from the stored day before it. The same stock and day twice: the later in
+// the order given wins. Each day is its own transaction: a failure or a cancel leaves every
+// committed day whole and nothing of the day in flight.
+ImportSummary ImportWorkbooks(const ImportOptions& options);
+
+}  // namespace moxtel

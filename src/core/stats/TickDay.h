@@ -1,0 +1,58 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/Result.h"
+#include "layout/DayIdentity.h"
+#include "stats/DayStore.h"
+#include "stats/FlowBuckets.h"
+#include "stats/UncertainTrade.h"
+
+namespace moxtel {
+
+// Optional hooks of a run: progress (trade rows read so far) and warnings (the reader's out-of-grid
+// messages, a day without trades, trade rows whose price or lots are not numbers).
+struct StatisticsObserver {
+    std::function<void(int rowsRead)> progress;
+    std::function<void(const std::string& message)> warning;
+};
+
+// One day as read from its workbook, before the stock's stored previous day is known. Everything
+// is final except what depends on the previous close: the up/down share of an uncertain first
+// trade row and that trade's pricebefor. ResolveTickDay fills those in.
+struct TickDay {
+    DayFlowResult day;                           // texts and buckets; yesId, previousClose, turnover unset
+    std::vector<UncertainTrade> uncertainTrades;  // in workbook order
+    int tradeRows = 0;
+
+    // Row 6 uncertain: its price and bucket, and the sums of uncertainUp/Down[firstBucket] as they
+    // would be with row 6 counted first (the same additions in the same order as a run in one pass).
+    bool firstRowUncertain = false;
+    double firstPrice = 0.0;
+    int firstBucket = 1;
+    BucketSum upWithFirst;
+    BucketSum downWithFirst;
+};
+
+// The filled day and its uncertain trades in workbook order.
+struct StatisticsOutcome {
+    DayFlowResult day;
+    std::vector<UncertainTrade> uncertainTrades;
+};
+
+inline constexpr const char* kMsgOpenFailed = "文件打开错误，请检查文件是否正确选择!";
+
+// Opens the tick table at path (either layout; a header table takes its date and stock from
+// overrides or its file name), checks its title cell and reads every trade row into a TickDay.
+// Fails with kMsgOpenFailed (detail: the path and the reader's reason) when the file cannot be
+// read, and with a message naming the file when its title gives no 8-digit trade date or no
+// stock code. Safe to call from several threads at once (one reader per call).
+Result<TickDay> ReadTickDay(const std::string& path, const StatisticsObserver& observer = {},
+                            const DayOverrides& overrides = {});
+
+// Completes a read day with the header's yesId, previous close and turnover text.
+StatisticsOutcome ResolveTickDay(TickDay&& tick, const DayHeaderInfo& header);
+
+}  // namespace moxtel

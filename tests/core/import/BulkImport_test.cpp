@@ -1,0 +1,190 @@
+#include "import/BulkImport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "core/data/TestDatabase.h"
+#include "stats/SqliteDayStore.h"
+#include "stats/StatisticsRun.h"
+
+namespace moxtel {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TestDatabase;
+using Rows = std::vector<std::vector<std::string>>;
+
+// Every stored row of every day table, in a fixed order (uncertain trades in their stored order per day).
+Rows AllRows() {
+    Rows all;
+    for (const char* sql :
+         {"select * from gpmaster order by rowid", "select * from transin order by rowid",
+          "select * from transout order by rowid", "select * from transinun order by rowid",
+          "select * from transoutun order by rowid", "select * from transun order by masterid, _rowid_"}) {
+        for (auto& row : TestDatabase::Rows(sql)) all.push_back(std::move(row));
+    }
+    return all;
+}
+
+class BulkImportTest : public ::testing::Test {
+protected:
+    // A tab-separated tick export of a few trades; seed varies prices and directions.
+    std::string Day(const std::string& name, const std::string& title, int seed) {
+        const fs::path path = fs::path(m_db.Folder()) / "in" / name;
+        fs::create_directories(path.parent_path());
+        std::ofstream out(path, std::ios::binary);
+        out << title << "\n\n\n\n\n";
+        const char* directions[] = {"", "B", "S", "", "b"};
+        for (int i = 0; i < 6; ++i) {
+            out << "09:30:0" << i << "\t" << 10 + ((seed * 7 + i * 3) % 11) / 100.0 << "\t" << 50 + seed * 37 + i * 90
+                << "\t" << i + 1 << "\t" << directions[(seed + i) % 5] << "\n";
+        }
+        return path.string();
+    }
+
+    // The same files run one at a time in date order, as a user would by hand, into a database of
+    // their own. Afterwards no test database is current: call it before opening the one to compare.
+    Rows ByHand(const std::vector<std::string>& inDateOrder) {
+        TestDatabase other;
+        for (const std::string& path : inDateOrder) {
+            SqliteDayStore store;
+            EXPECT_TRUE(RunStatistics({path, "", ""}, &store).ok()) << path;
+        }
+        return AllRows();
+    }
+
+    ImportSummary Import(std::vector<std::string> paths, int jobs = 2, std::size_t keptBytes = 1u << 30) {
+        ImportOptions options;
+        options.paths = std::move(paths);
+        options.jobs = jobs;
+        options.keptBytes = keptBytes;
+        return ImportWorkbooks(options);
+    }
+
+    TestDatabase m_db;
+};
+
+// Two stocks interleaved and out of order give the database a run by hand in date order gives.
+TEST_F(BulkImportTest, DaysOutOfOrderAndInterleavedStocksMatchARunByHandInDateOrder) {
+    const std::string a3 = Day("a3.xls", "20240103 甲 (600001)", 1);
+    const std::string b1 = Day("b1.xls", "20240101 乙 (600002)", 2);
+    const std::string a1 = Day("a1.xls", "20240101 甲 (600001)", 3);
+    const std::string b2 = Day("b2.xls", "20240102 乙 (600002)", 4);
+    const std::string a2 = Day("a2.xls", "20240102 甲 (600001)", 5);
+    const std::vector<std::string> given{a3, b1, a1, b2, a2};
+    const Rows byHand = ByHand({a1, a2, a3, b1, b2});
+    // Both ways of holding the read days: kept in memory, and read again when stored.
+    for (const std::size_t kept : {std::size_t{1} << 30, std::size_t{0}}) {
+        for (const int jobs : {1, 3}) {
+            TestDatabase t;
+            const ImportSummary s = Import(given, jobs, kept);
+            EXPECT_EQ(s.imported, 5);
+            EXPECT_TRUE(s.failures.empty());
+            EXPECT_EQ(TestDatabase::Scalar("select yesid from gpmaster where rowid='甲(600001)20240103'"),
+                      "甲(600001)20240102");
+            EXPECT_EQ(AllRows(), byHand) << "jobs " << jobs << " kept " << kept;
+        }
+    }
+}
+
+TEST_F(BulkImportTest, SameDayTwiceTheLaterInTheOrderGivenWins) {
+    const std::string first = Day("x/first.xls", "20240101 甲 (600001)", 1);
+    const std::string second = Day("x/second.xls", "20240101 甲 (600001)", 2);
+    const Rows byHand = ByHand({first});
+    TestDatabase t;
+    const ImportSummary s = Import({second, first});
+    EXPECT_EQ(s.imported, 1);
+    ASSERT_EQ(s.duplicates.size(), 1u);
+    EXPECT_EQ(s.duplicates[0].kept, first);
+    EXPECT_EQ(s.duplicates[0].dropped, second);
+    EXPECT_EQ(s.duplicates[0].masterId, "甲(600001)20240101");
+    EXPECT_EQ(AllRows(), byHand);
+}
+
+TEST_F(BulkImportTest, DamagedFileIsReportedAndTheOthersAreImported) {
+    const std::string good1 = Day("1.xls", "20240101 甲 (600001)", 1);
+    const fs::path damaged = fs::path(m_db.Folder()) / "in" / "2.xls";
+    std::ofstream(damaged, std::ios::binary) << std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) << "broken";
+    // Trades from row 6 under a title that names no day: a tick export refused for its title.
+    const std::string bad = Day("3.xls", "hello", 3);
+    const std::string good2 = Day("4.xls", "20240102 甲 (600001)", 4);
+    const ImportSummary s = Import({good1, damaged.string(), bad, good2, "/nonexistent/moxtel"});
+    EXPECT_EQ(s.imported, 2);
+    EXPECT_EQ(s.skipped, 0);
+    ASSERT_EQ(s.failures.size(), 3u);
+    EXPECT_EQ(s.failures[0].path, "/nonexistent/moxtel");
+    EXPECT_EQ(s.failures[1].path, damaged.string());
+    EXPECT_FALSE(s.failures[1].reason.empty());
+    EXPECT_EQ(s.failures[2].path, bad);
+    EXPECT_NE(s.failures[2].reason.find("交易日期"), std::string::npos);
+    ASSERT_TRUE(s.lastDay.has_value());
+    EXPECT_EQ(s.lastDay->day.masterId, "甲(600001)20240102");
+    EXPECT_EQ(TestDatabase::Count("gpmaster"), 2);
+}
+
+TEST_F(BulkImportTest, FolderIsWalkedRecursivelyAndFilesThatAreNoWorkbooksAreSkipped) {
+    Day("year/01/a.xls", "20240101 甲 (600001)", 1);
+    Day("year/02/deeper/no-extension", "20240102 甲 (600001)", 2);  // recognised by content, not by name
+    const fs::path year = fs::path(m_db.Folder()) / "in" / "year";
+    std::ofstream(year / "README.txt") << "hello\nworld\n";
+    std::ofstream(year / "empty.xls");
+    std::ofstream(year / "02" / "picture.png", std::ios::binary) << std::string("\x89PNG\r\n\x1a\n\0\0", 10);
+    const ImportSummary s = Import({year.string()});
+    EXPECT_EQ(s.imported, 2);
+    EXPECT_EQ(s.skipped, 3);
+    EXPECT_TRUE(s.failures.empty());
+    EXPECT_EQ(TestDatabase::Scalar("select yesid from gpmaster where datet='20240102'"), "甲(600001)20240101");
+}
+
+TEST_F(BulkImportTest, ImportingAgainReplacesEveryDayAndChangesNothing) {
+    const std::vector<std::string> days{Day("1.xls", "20240101 甲 (600001)", 1), Day("2.xls", "20240102 甲 (600001)", 2)};
+    EXPECT_EQ(Import(days).replaced, 0);
+    const Rows once = AllRows();
+    const ImportSummary again = Import(days);
+    EXPECT_EQ(again.imported, 2);
+    EXPECT_EQ(again.replaced, 2);
+    EXPECT_EQ(AllRows(), once);
+}
+
+// A file in the database's place that is no database: every day is reported, the file untouched.
+TEST_F(BulkImportTest, DatabaseThatFailsStopsTheImportAndReportsEveryDay) {
+    const std::vector<std::string> days{Day("1.xls", "20240101 甲 (600001)", 1), Day("2.xls", "20240102 甲 (600001)", 2),
+                                        Day("3.xls", "20240101 乙 (600002)", 3)};
+    fs::create_directories(fs::path(m_db.File()).parent_path());
+    const std::string junk(5000, 'x');
+    std::ofstream(m_db.File(), std::ios::binary) << junk;
+    const ImportSummary s = Import(days);
+    EXPECT_EQ(s.imported, 0);
+    ASSERT_EQ(s.failures.size(), 3u);
+    EXPECT_EQ(s.failures[0].reason, "not stored: the database failed");
+    EXPECT_EQ(s.failures[2].reason, "not stored: stopped after the database failed");
+    EXPECT_FALSE(m_db.messages.empty());
+    std::ifstream in(m_db.File(), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), junk);
+}
+
+// A cancel stops before the next day: the days stored are whole, the rest absent.
+TEST_F(BulkImportTest, CancelKeepsTheDaysStoredWholeAndStoresNoMore) {
+    std::vector<std::string> days;
+    for (int d = 1; d <= 6; ++d) days.push_back(Day(std::to_string(d) + ".xls", "2024010" + std::to_string(d) + " 甲 (600001)", d));
+    ImportOptions options;
+    options.paths = days;
+    options.jobs = 2;
+    int stored = 0;
+    options.progress = [&stored](const ImportProgress& p) {
+        if (p.stage == ImportProgress::Stage::Storing) stored = p.done;
+    };
+    options.cancelled = [&stored] { return stored >= 2; };
+    const ImportSummary s = ImportWorkbooks(options);
+    EXPECT_TRUE(s.cancelled);
+    EXPECT_EQ(s.imported, 2);
+    EXPECT_EQ(TestDatabase::Count("gpmaster"), 2);
+    EXPECT_EQ(TestDatabase::Count("transin"), 2);
+    EXPECT_EQ(TestDatabase::Scalar("select count(*) from gpmaster where priceend is null or transindr is null"), "0");
+    EXPECT_EQ(TestDatabase::Scalar("select max(datet) from gpmaster"), "20240102");
+}
+
+}  // namespace
+}  // namespace moxtel

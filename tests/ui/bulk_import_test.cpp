@@ -1,0 +1,191 @@
+// The main window importing several workbooks chosen at once: the progress dialog, 取消, the last
+// day in the result panel and the list of the files that failed. With MOXTEL_SCREENSHOT_DIR set,
+// the progress dialog and the failure list are saved as PNGs.
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+
+#include "app/CMainStatDlg.h"
+#include "data/CAdoDatabase.h"
+#include "query/SessionState.h"
+#include "stats/BulkImportWindows.h"
+#include "ui/FakeWindowServices.h"
+#include "ui/TestDatabase.h"
+
+using namespace moxtel;
+
+namespace {
+
+struct MainWindow {
+    SessionState session;
+    ChildWindows children;
+    FakeWindowServices services;
+    WindowContext context{session, services, children};
+    CMainStatDlg window{context};
+
+    MainWindow() { window.show(); }
+    QString Text(int id) const { return window.Edit(id)->text(); }
+};
+
+int StoredDays() {
+    CAdoDatabase db;
+    db.OpenRecordset("select count(*) from gpmaster where priceend is not null");
+    return std::stoi("0" + db.GetFieldText(0));
+}
+
+void SaveScreenshot(QWidget& window, const QString& name) {
+    const QByteArray folder = qgetenv("MOXTEL_SCREENSHOT_DIR");
+    if (folder.isEmpty()) return;
+    QDir().mkpath(QString::fromLocal8Bit(folder));
+    window.grab().save(QString::fromLocal8Bit(folder) + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
+}  // namespace
+
+class BulkImportTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_files;
+
+    // A tick export of one day of stock 甲 with `trades` trades.
+    QString Day(const QString& date, int trades = 5) {
+        const QString path = m_files.path() + QLatin1Char('/') + date + QStringLiteral(".xls");
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        QByteArray text = date.toUtf8() + " 甲 (600001)\n\n\n\n\n";
+        for (int i = 0; i < trades; ++i) {
+            text += "09:30:0" + QByteArray::number(i % 10) + "\t10." + QByteArray::number(10 + i % 7) + "\t" +
+                    QByteArray::number(100 + i) + "\t1\t" + (i % 2 ? "B" : "") + "\n";
+        }
+        file.write(text);
+        return path;
+    }
+
+  private slots:
+    void severalFilesAreImportedAndFailuresListed() {
+        TestDatabase db;
+        MainWindow m;
+        const QString damaged = m_files.path() + QStringLiteral("/damaged.xls");
+        QFile bad(damaged);
+        bad.open(QIODevice::WriteOnly);
+        bad.write(QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1 broken", 15));
+        bad.close();
+        const QStringList chosen{Day(QStringLiteral("20240103")), damaged, Day(QStringLiteral("20240101")),
+                                 Day(QStringLiteral("20240102"))};
+        m.services.fileChoices.push_back(chosen);
+        m.window.Button(1184)->click();
+        QCOMPARE(m.Text(1185), ImportPathsText(chosen));
+
+        QStringList listed;
+        m.services.onChild = [&listed](QDialog& child) {
+            auto* table = child.findChild<QTableWidget*>();
+            for (int row = 0; table && row < table->rowCount(); ++row) {
+                listed << table->item(row, 0)->text() + QStringLiteral(" | ") + table->item(row, 1)->text();
+            }
+            SaveScreenshot(child, QStringLiteral("import-failures"));
+            return 1;
+        };
+        m.window.Button(1186)->click();
+
+        QCOMPARE(StoredDays(), 3);
+        QCOMPARE(m.services.children, QStringList{QStringLiteral("moxtel::CImportFailuresDlg")});
+        QCOMPARE(listed.size(), 1);
+        QVERIFY2(listed.front().startsWith(damaged + QStringLiteral(" | ")), qPrintable(listed.front()));
+        // The last day stored is the current one: title line, result panel and its buttons.
+        QCOMPARE(m.Text(1001), QString::fromUtf8("20240103 甲 (600001)"));
+        QCOMPARE(m.session.day.masterId, std::string("甲(600001)20240103"));
+        QCOMPARE(m.session.day.yesId, std::string("甲(600001)20240102"));
+        QVERIFY(m.window.Button(1135)->isEnabled());
+        QVERIFY(m.window.HasResult());
+
+        // Only failures: the title line goes back to what it showed, the last result stays.
+        m.services.fileChoices.push_back({damaged, damaged});
+        m.window.Button(1184)->click();
+        m.window.Button(1186)->click();
+        QCOMPARE(m.Text(1001), QString::fromUtf8("20240103 甲 (600001)"));
+        QCOMPARE(m.services.children.size(), 2);
+    }
+
+    void oneFileChosenRunsAsBefore() {
+        TestDatabase db;
+        MainWindow m;
+        const QString one = Day(QStringLiteral("20240105"));
+        m.services.fileChoices.push_back({one});
+        m.window.Button(1184)->click();
+        QCOMPARE(m.Text(1185), one);
+        m.window.Button(1186)->click();
+        QCOMPARE(StoredDays(), 1);
+        QVERIFY(m.services.children.isEmpty());
+        QCOMPARE(m.Text(1001), QString::fromUtf8("20240105 甲 (600001)"));
+    }
+
+    // A single file that is no tick workbook, and one that cannot be opened: what the user is told.
+    void refusedAndUnreadableWorkbooksSayWhy() {
+        TestDatabase db;
+        MainWindow m;
+        m.services.fileChoices.push_back({Day(QStringLiteral("20240105"))});
+        m.window.Button(1184)->click();
+        m.window.Button(1186)->click();
+        const QString before = m.Text(1001);
+
+        const QString hello = m_files.path() + QStringLiteral("/hello.xls");
+        QFile file(hello);
+        file.open(QIODevice::WriteOnly);
+        file.write("hello\nworld\n");
+        file.close();
+        m.window.Edit(1185)->setText(hello);
+        m.window.Button(1186)->click();
+        QCOMPARE(m.services.shown.size(), std::size_t{1});
+        // Neither layout: the message names the file and the columns a tick table needs.
+        QVERIFY2(m.services.shown.back().text.contains(QStringLiteral("hello.xls")),
+                 qPrintable(m.services.shown.back().text));
+        QVERIFY(m.services.shown.back().text.contains(QString::fromUtf8("成交时间")));
+        QCOMPARE(m.Text(1001), before);  // back to what the line showed before the run
+        QCOMPARE(StoredDays(), 1);
+
+        const QString missing = m_files.path() + QStringLiteral("/missing.xls");
+        m.window.Edit(1185)->setText(missing);
+        m.window.Button(1186)->click();
+        QCOMPARE(m.services.shown.back().text, QString::fromUtf8("文件打开错误，请检查文件是否正确选择!"));
+        QVERIFY2(m.services.shown.back().detail.startsWith(missing + QLatin1Char('\n')),
+                 qPrintable(m.services.shown.back().detail));
+    }
+
+    // 取消 while the days are stored: those stored stay whole, the rest are not stored.
+    void cancelKeepsTheDaysStored() {
+        TestDatabase db;
+        MainWindow m;
+        QStringList chosen;
+        for (int d = 1; d <= 28; ++d) chosen << Day(QStringLiteral("202402%1").arg(d, 2, 10, QLatin1Char('0')), 2000);
+        m.services.fileChoices.push_back(chosen);
+        m.window.Button(1184)->click();
+
+        bool shot = false;
+        QTimer watcher;
+        connect(&watcher, &QTimer::timeout, &m.window, [&] {
+            auto* progress = m.window.findChild<QProgressDialog*>(QString::fromLatin1(kImportProgressName));
+            if (!progress || !progress->labelText().contains(QString::fromUtf8("保存")) || progress->value() < 2) return;
+            if (!shot) SaveScreenshot(*progress, QStringLiteral("import-progress"));
+            shot = true;
+            progress->findChild<QPushButton*>()->click();
+        });
+        watcher.start(0);
+        m.window.Button(1186)->click();
+        watcher.stop();
+
+        QVERIFY(shot);
+        const int stored = StoredDays();
+        QVERIFY2(stored >= 2 && stored < 28, qPrintable(QString::number(stored)));
+        QVERIFY(m.services.children.isEmpty());
+        QCOMPARE(m.session.day.tradeDate, QStringLiteral("202402%1").arg(stored, 2, 10, QLatin1Char('0')).toStdString());
+    }
+};
+
+QTEST_MAIN(BulkImportTest)
+#include "bulk_import_test.moc"
