@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "common/Result.h"
-#include "stats/workbook/SheetModel.h"
+#include "workbook/SheetModel.h"
 
 namespace moxtel {
 

@@ -1,4 +1,4 @@
-#include "stats/workbook/BiffText.h"
+#include "workbook/BiffText.h"
 
 #include <iconv.h>
 

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "stats/workbook/WorkbookFormats.h"
+#include "workbook/WorkbookFormats.h"
 
 namespace moxtel {
 namespace {
@@ -19,7 +19,7 @@ std::string Cell(const SheetModel& sheet, std::uint32_t row, std::uint32_t colum
     if (!cell) return {};
     EXPECT_EQ(cell->kind, CellValue::Kind::Text);
     EXPECT_EQ(cell->formatId, 0u);
-    return cell->text;
+    return std::string(cell->text);
 }
 
 std::string Utf16Bytes(std::u16string_view text, bool bigEndian) {

@@ -1,10 +1,10 @@
-#include "stats/workbook/BiffRecords.h"
+#include "workbook/BiffRecords.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
 
-#include "stats/workbook/BiffText.h"
+#include "workbook/BiffText.h"
 
 namespace moxtel::biff {
 

@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "common/TextUtil.h"
-#include "stats/workbook/WorkbookFormats.h"
+#include "workbook/WorkbookFormats.h"
 
 namespace moxtel {
 namespace {
@@ -112,14 +112,17 @@ public:
 
     void Append(char c) { m_field += c; }
     void Append(std::string_view s) { m_field += s; }
-    bool Full() const { return m_row > kMaxRows; }
+    bool Full() const { return m_full || m_row > kMaxRows; }
+    bool Refused() const { return m_full; }
 
     void EndField() {
         if (!m_field.empty() && m_row <= kMaxRows && m_column <= kMaxColumns) {
             CellValue value;
+            value.row = m_row;
+            value.column = m_column;
             value.kind = CellValue::Kind::Text;
-            value.text = std::move(m_field);
-            m_sheet.Set(m_row, m_column, std::move(value));
+            value.text = m_sheet.texts.Add(m_field);
+            if (!m_sheet.Add(value)) m_full = true;
         }
         m_field.clear();
         ++m_column;
@@ -136,6 +139,7 @@ private:
     std::uint32_t m_row = 1;
     std::uint32_t m_column = 1;
     std::string m_field;
+    bool m_full = false;  // the sheet's cell or text bound is reached
 };
 
 // Length of the line break at text[i] (CR LF, LF or a lone CR), 0 when there is none.
@@ -228,6 +232,8 @@ Result<SheetModel> ReadTextTable(std::string_view bytes) {
     } else {
         SplitCommas(*text, table);
     }
+    if (table.Refused()) return SheetModel::TooLarge();
+    sheet.Finish();
     return sheet;
 }
 

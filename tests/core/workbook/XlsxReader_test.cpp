@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "XlsxTestPackage.h"
-#include "stats/workbook/WorkbookFormats.h"
+#include "workbook/WorkbookFormats.h"
 
 namespace moxtel {
 namespace {

@@ -1,4 +1,4 @@
-#include "stats/workbook/NumberFormat.h"
+#include "workbook/NumberFormat.h"
 
 #include <gtest/gtest.h>
 

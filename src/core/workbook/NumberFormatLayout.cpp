@@ -1,6 +1,6 @@
 #include <string>
 
-#include "stats/workbook/NumberFormatParse.h"
+#include "workbook/NumberFormatParse.h"
 
 namespace moxtel::numfmt {
 namespace {

@@ -2,8 +2,9 @@
 #include <cmath>
 #include <string>
 
-#include "stats/workbook/NumberFormatDecimal.h"
-#include "stats/workbook/NumberFormatRender.h"
+#include "workbook/NumberFormat.h"
+#include "workbook/NumberFormatDecimal.h"
+#include "workbook/NumberFormatRender.h"
 
 namespace moxtel::numfmt {
 namespace {
@@ -241,13 +242,20 @@ std::string RenderNumber(const Section& section, double magnitude, bool minus) {
     return out;
 }
 
+// Each "@" repeats the whole text, so the result is cut at kMaxRenderedBytes (at a character start).
 std::string RenderText(const Section& section, std::string_view text) {
     std::string out;
     for (const Token& t : section.tokens) {
-        if (t.kind == Tok::Literal)
-            out += t.text;
-        else if (t.kind == Tok::At)
-            out += text;
+        const std::string_view piece = t.kind == Tok::Literal ? std::string_view(t.text)
+                                       : t.kind == Tok::At    ? text
+                                                              : std::string_view();
+        if (out.size() + piece.size() > kMaxRenderedBytes) {
+            std::size_t keep = kMaxRenderedBytes - out.size();
+            while (keep > 0 && (static_cast<unsigned char>(piece[keep]) & 0xC0) == 0x80) --keep;
+            out += piece.substr(0, keep);
+            break;
+        }
+        out += piece;
     }
     return out;
 }

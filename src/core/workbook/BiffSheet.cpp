@@ -1,18 +1,19 @@
 // The cell records of the active worksheet's substream.
+#include <algorithm>
 #include <bit>
 #include <optional>
 
-#include "stats/workbook/BiffRecords.h"
-#include "stats/workbook/BiffText.h"
-#include "stats/workbook/BiffWorkbook.h"
-#include "stats/workbook/NumberFormat.h"
+#include "workbook/BiffRecords.h"
+#include "workbook/BiffText.h"
+#include "workbook/BiffWorkbook.h"
+#include "workbook/NumberFormat.h"
 
 namespace moxtel::biff {
 namespace {
 
 constexpr std::uint32_t kWorksheetType = 0;
 
-std::string ErrorText(std::uint8_t code) {
+std::string_view ErrorText(std::uint8_t code) {
     switch (code) {
         case 0x00:
             return "#NULL!";
@@ -45,10 +46,14 @@ class SheetBuilder {
         : m_globals(globals),
           m_model(model),
           m_decoder(globals.codePage),
-          m_formatOfXf(globals.xfFormats.size(), kUnresolved) {}
+          m_formatOfXf(globals.xfFormats.size(), kUnresolved),
+          m_shared(globals.sharedStrings.size()),
+          m_sharedStored(globals.sharedStrings.size(), false) {}
 
     // False when the record is damaged.
     bool Cell(std::uint16_t type, RecordCursor& cursor);
+    // True once a cell did not fit into the sheet.
+    bool Full() const { return m_full; }
 
   private:
     static constexpr std::uint32_t kUnresolved = 0xFFFFFFFF;
@@ -67,14 +72,18 @@ class SheetBuilder {
     std::string String(RecordCursor& cursor) {
         return m_globals.biff8 ? cursor.UnicodeString(2) : m_decoder.Decode(cursor.ByteString(2));
     }
-    void Store(const Position& at, CellValue::Kind kind, double number, std::string text = {});
+    void Store(const Position& at, CellValue::Kind kind, double number, std::string_view text = {});
+    std::string_view Shared(std::uint32_t index);
     void Formula(const Position& at, RecordCursor& cursor);
 
     const WorkbookGlobals& m_globals;
     SheetModel& m_model;
     CodePageDecoder m_decoder;
     std::vector<std::uint32_t> m_formatOfXf;  // XF index -> index into m_model.formatCodes
-    std::optional<Position> m_pendingString;  // FORMULA whose text result follows in a STRING record
+    std::vector<std::string_view> m_shared;   // SST strings in the sheet's TextStore, on first use
+    std::vector<bool> m_sharedStored;
+    std::optional<Position> m_pendingString;
+    bool m_full = false;  // FORMULA whose text result follows in a STRING record
 };
 
 // A format id is looked up in the file's own FORMAT records before the built-in table.
@@ -89,13 +98,24 @@ std::uint32_t SheetBuilder::FormatOf(std::uint16_t xf) {
     return m_formatOfXf[xf] = m_model.AddFormat(code);
 }
 
-void SheetBuilder::Store(const Position& at, CellValue::Kind kind, double number, std::string text) {
+void SheetBuilder::Store(const Position& at, CellValue::Kind kind, double number, std::string_view text) {
     CellValue cell;
+    cell.row = at.row;
+    cell.column = at.column;
     cell.kind = kind;
     cell.number = number;
     cell.formatId = FormatOf(at.xf);
-    cell.text = std::move(text);
-    m_model.Set(at.row, at.column, std::move(cell));
+    cell.text = text;
+    if (!m_model.Add(cell)) m_full = true;
+}
+
+// A shared string is copied into the sheet once, however many cells show it.
+std::string_view SheetBuilder::Shared(std::uint32_t index) {
+    if (!m_sharedStored[index]) {
+        m_shared[index] = m_model.texts.Add(m_globals.sharedStrings[index]);
+        m_sharedStored[index] = true;
+    }
+    return m_shared[index];
 }
 
 void SheetBuilder::Formula(const Position& at, RecordCursor& cursor) {
@@ -132,8 +152,8 @@ bool SheetBuilder::Cell(std::uint16_t type, RecordCursor& cursor) {
         if (!m_pendingString) return true;
         const Position at = *m_pendingString;
         m_pendingString.reset();
-        std::string text = String(cursor);
-        if (cursor.ok()) Store(at, CellValue::Kind::Text, 0.0, std::move(text));
+        const std::string text = String(cursor);
+        if (cursor.ok()) Store(at, CellValue::Kind::Text, 0.0, m_model.texts.Add(text));
         return cursor.ok();
     }
     switch (type) {
@@ -175,13 +195,13 @@ bool SheetBuilder::Cell(std::uint16_t type, RecordCursor& cursor) {
         case kLabelSst: {
             const std::uint32_t index = cursor.U32();
             if (!cursor.ok() || index >= m_globals.sharedStrings.size()) return false;
-            Store(at, CellValue::Kind::Text, 0.0, m_globals.sharedStrings[index]);
+            Store(at, CellValue::Kind::Text, 0.0, Shared(index));
             break;
         }
         case kLabel:
         case kRString: {
-            std::string text = String(cursor);
-            if (cursor.ok()) Store(at, CellValue::Kind::Text, 0.0, std::move(text));
+            const std::string text = String(cursor);
+            if (cursor.ok()) Store(at, CellValue::Kind::Text, 0.0, m_model.texts.Add(text));
             break;
         }
         case kBoolErr: {
@@ -222,7 +242,7 @@ Result<SheetModel> ReadActiveSheet(std::span<const std::uint8_t> stream, const W
 
     const std::size_t offset = globals.sheets[*tab].offset;
     // Room for the cells up front: a cell record takes at least 14 bytes (a MULRK entry 6).
-    if (offset < stream.size()) model.cells.reserve((stream.size() - offset) / 14);
+    if (offset < stream.size()) model.cells.reserve(std::min(kMaxSheetCells, (stream.size() - offset) / 14));
     RecordStream records(stream, offset);
     Record record;
     if (!records.Next(record) || record.type != kBof)
@@ -239,8 +259,10 @@ Result<SheetModel> ReadActiveSheet(std::span<const std::uint8_t> stream, const W
         } else if (depth == 1) {
             RecordCursor cursor(stream, record);
             if (!builder.Cell(record.type, cursor)) return DamagedRecordError(record);
+            if (builder.Full()) return SheetModel::TooLarge();
         }
     }
+    model.Finish();
     return model;
 }
 

@@ -1,4 +1,4 @@
-#include "stats/workbook/NumberFormatDecimal.h"
+#include "workbook/NumberFormatDecimal.h"
 
 #include <algorithm>
 #include <charconv>

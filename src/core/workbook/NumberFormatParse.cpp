@@ -1,4 +1,4 @@
-#include "stats/workbook/NumberFormatParse.h"
+#include "workbook/NumberFormatParse.h"
 
 #include <algorithm>
 #include <cctype>

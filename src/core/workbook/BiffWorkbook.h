@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "common/Result.h"
-#include "stats/workbook/BiffRecords.h"
-#include "stats/workbook/SheetModel.h"
+#include "workbook/BiffRecords.h"
+#include "workbook/SheetModel.h"
 
 namespace moxtel::biff {
 

@@ -3,9 +3,10 @@
 #include <cstdio>
 #include <utility>
 
-#include "stats/workbook/BiffRecords.h"
-#include "stats/workbook/BiffText.h"
-#include "stats/workbook/BiffWorkbook.h"
+#include "workbook/BiffRecords.h"
+#include "workbook/BiffText.h"
+#include "workbook/BiffWorkbook.h"
+#include "workbook/NumberFormat.h"
 
 namespace moxtel::biff {
 namespace {
@@ -44,6 +45,14 @@ void ReadBoundSheet(RecordCursor& cursor, WorkbookGlobals& globals) {
     cursor.U8();  // visibility
     sheet.type = cursor.U8();
     globals.sheets.push_back(sheet);
+}
+
+// Codes past the spreadsheet's own limits only come from crafted files; their parsing would cost
+// far more than their size.
+Status CheckFormat(const std::string& code, std::size_t count) {
+    if (code.size() > kMaxFormatCodeBytes) return Error{"The workbook is damaged: a number format code is too long."};
+    if (count > kMaxSheetFormats) return Error{"The workbook is damaged: it holds too many number formats."};
+    return Done{};
 }
 
 }  // namespace
@@ -92,6 +101,10 @@ Result<WorkbookGlobals> ReadGlobals(std::span<const std::uint8_t> stream, bool b
                     globals.formats[id] = cursor.UnicodeString(2);
                 else
                     byteFormats.emplace_back(id, cursor.ByteString(1));
+                if (Status s = CheckFormat(globals.biff8 ? globals.formats[id] : byteFormats.back().second,
+                                           globals.formats.size() + byteFormats.size());
+                    !s)
+                    return s.error();
                 break;
             }
             case kXf:

@@ -2,8 +2,8 @@
 #include <cmath>
 #include <string>
 
-#include "stats/workbook/NumberFormatDecimal.h"
-#include "stats/workbook/NumberFormatRender.h"
+#include "workbook/NumberFormatDecimal.h"
+#include "workbook/NumberFormatRender.h"
 
 namespace moxtel::numfmt {
 namespace {

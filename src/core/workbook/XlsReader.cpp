@@ -9,8 +9,8 @@
 #include <mutex>
 #include <vector>
 
-#include "stats/workbook/BiffWorkbook.h"
-#include "stats/workbook/WorkbookFormats.h"
+#include "workbook/BiffWorkbook.h"
+#include "workbook/WorkbookFormats.h"
 
 namespace moxtel {
 namespace {

@@ -20,8 +20,9 @@
 #include <vector>
 
 #include "common/TextUtil.h"
-#include "stats/workbook/NumberFormat.h"
-#include "stats/workbook/WorkbookFormats.h"
+#include "workbook/NumberFormat.h"
+#include "workbook/Utf8Check.h"
+#include "workbook/WorkbookFormats.h"
 
 namespace moxtel {
 namespace {
@@ -341,15 +342,20 @@ Result<WorkbookInfo> ReadWorkbookInfo(const Package& package) {
     return info;
 }
 
-Result<std::vector<std::string>> ReadSharedStrings(const Package& package, const std::string& part) {
-    std::vector<std::string> strings;
+// The shared strings, each stored once in the sheet's texts (bytes that are not UTF-8 replaced).
+Result<std::vector<std::string_view>> ReadSharedStrings(const Package& package, const std::string& part,
+                                                        TextStore& texts) {
+    std::vector<std::string_view> strings;
     if (part.empty()) return strings;
     std::string bytes, error;
     pugi::xml_document doc;
     if (!package.ReadPart(part, bytes, error)) return Fail(error);
     if (!ParseXml(bytes, doc)) return Fail("malformed " + part);
     for (pugi::xml_node si = doc.document_element().first_child(); si; si = si.next_sibling()) {
-        if (IsElement(si, "si")) strings.push_back(StringItemText(si));
+        if (!IsElement(si, "si")) continue;
+        std::string scratch;
+        strings.push_back(texts.Add(RepairUtf8(StringItemText(si), scratch)));
+        if (texts.Bytes() > kMaxSheetTextBytes) return SheetModel::TooLarge();
     }
     return strings;
 }
@@ -374,7 +380,10 @@ public:
             std::uint64_t id = 0;
             const char* idText = Attr(f, "numFmtId");
             const char* code = Attr(f, "formatCode");
-            if (idText && code && ParseUnsigned(idText, id)) m_custom[id] = code;
+            if (!idText || !code || !ParseUnsigned(idText, id)) continue;
+            if (std::strlen(code) > kMaxFormatCodeBytes) return Fail("a number format code is too long");
+            m_custom[id] = code;
+            if (m_custom.size() > kMaxSheetFormats) return Fail("too many number formats");
         }
         for (pugi::xml_node xf = Child(root, "cellXfs").first_child(); xf; xf = xf.next_sibling()) {
             if (!IsElement(xf, "xf")) continue;
@@ -461,13 +470,13 @@ bool ParseIsoDate(std::string_view text, bool date1904, double& serial) {
 class SheetLoader {
 public:
     // xmlBytes sizes the cell table up front: a cell takes some 40 bytes of markup at least.
-    SheetLoader(SheetModel& sheet, const std::vector<std::string>& strings, Styles& styles, std::size_t xmlBytes)
+    SheetLoader(SheetModel& sheet, const std::vector<std::string_view>& strings, Styles& styles, std::size_t xmlBytes)
         : m_sheet(sheet), m_strings(strings), m_styles(styles), m_cellEstimate(xmlBytes / 40) {}
 
     Status Load(pugi::xml_node root) {
         if (!IsElement(root, "worksheet")) return Fail("the active sheet is not a worksheet");
         const pugi::xml_node data = Child(root, "sheetData");
-        m_sheet.cells.reserve(m_cellEstimate);
+        m_sheet.cells.reserve(std::min(m_cellEstimate, kMaxSheetCells));
         std::uint32_t rowNumber = 0;
         for (pugi::xml_node row = data.first_child(); row; row = row.next_sibling()) {
             if (!IsElement(row, "row")) continue;
@@ -490,8 +499,10 @@ private:
             column = col;
             if (r > kMaxRows || col > kMaxColumns) continue;
             CellValue value;
+            value.row = r;
+            value.column = col;
             if (Status s = ReadCell(c, value); !s) return s;
-            if (value.kind != CellValue::Kind::Empty) m_sheet.Set(r, col, std::move(value));
+            if (value.kind != CellValue::Kind::Empty && !m_sheet.Add(value)) return SheetModel::TooLarge();
         }
         return Done{};
     }
@@ -503,7 +514,7 @@ private:
         if (const char* s = Attr(c, "s"); s && ParseUnsigned(s, style)) value.formatId = m_styles.FormatOf(style);
         if (t == "inlineStr") {
             value.kind = CellValue::Kind::Text;
-            value.text = StringItemText(Child(c, "is"));
+            value.text = Keep(StringItemText(Child(c, "is")));
             return Done{};
         }
         const pugi::xml_node v = Child(c, "v");
@@ -516,13 +527,13 @@ private:
             value.text = m_strings[index];
         } else if (t == "str") {
             value.kind = CellValue::Kind::Text;
-            value.text = DecodeEscapes(text);
+            value.text = Keep(DecodeEscapes(text));
         } else if (t == "b") {
             value.kind = CellValue::Kind::Boolean;
             value.number = IsTrue(text) ? 1.0 : 0.0;
         } else if (t == "e") {
             value.kind = CellValue::Kind::Error;
-            value.text = text;
+            value.text = Keep(text);
         } else if (t == "d") {
             if (!ParseIsoDate(text, m_sheet.date1904, value.number)) return Fail("bad date value");
             value.kind = CellValue::Kind::Number;
@@ -538,8 +549,13 @@ private:
         return Done{};
     }
 
+    std::string_view Keep(std::string_view text) {
+        std::string scratch;
+        return m_sheet.texts.Add(RepairUtf8(text, scratch));
+    }
+
     SheetModel& m_sheet;
-    const std::vector<std::string>& m_strings;
+    const std::vector<std::string_view>& m_strings;
     Styles& m_styles;
     std::size_t m_cellEstimate;
 };
@@ -559,7 +575,7 @@ Result<SheetModel> ReadXlsxWorkbook(const std::string& path) {
     sheet.maxColumns = kMaxColumns;
     sheet.date1904 = info->date1904;
 
-    Result<std::vector<std::string>> strings = ReadSharedStrings(package, info->sharedStringsPart);
+    Result<std::vector<std::string_view>> strings = ReadSharedStrings(package, info->sharedStringsPart, sheet.texts);
     if (!strings) return strings.error();
     Styles styles(sheet);
     if (Status s = styles.Load(package, info->stylesPart); !s) return s.error();
@@ -570,6 +586,7 @@ Result<SheetModel> ReadXlsxWorkbook(const std::string& path) {
     if (!ParseXml(bytes, doc)) return Fail("malformed " + info->sheetPart);
     SheetLoader loader(sheet, *strings, styles, bytes.size());
     if (Status s = loader.Load(doc.document_element()); !s) return s.error();
+    sheet.Finish();
     return sheet;
 }
 

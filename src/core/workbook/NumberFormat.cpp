@@ -1,11 +1,12 @@
-#include "stats/workbook/NumberFormat.h"
+#include "workbook/NumberFormat.h"
 
 #include <array>
+#include <charconv>
 #include <cmath>
 
-#include "stats/workbook/NumberFormatDecimal.h"
-#include "stats/workbook/NumberFormatParse.h"
-#include "stats/workbook/NumberFormatRender.h"
+#include "workbook/NumberFormatDecimal.h"
+#include "workbook/NumberFormatParse.h"
+#include "workbook/NumberFormatRender.h"
 
 namespace moxtel {
 namespace {
@@ -126,22 +127,122 @@ Choice ChooseSection(const ParsedFormat& format, double value) {
     return {chosen, value < 0 && !AdmitsOnlyNegatives(*chosen)};
 }
 
-}  // namespace
-
-std::string FormatNumber(double value, std::string_view formatCode, bool date1904) {
+std::string RenderParsed(const ParsedFormat& format, double value, bool date1904) {
     if (!std::isfinite(value)) return "#NUM!";
-    if (formatCode.empty()) return numfmt::GeneralText(value);
-    const auto format = numfmt::CachedFormat(formatCode);
-    const Choice choice = ChooseSection(*format, value);
+    const Choice choice = ChooseSection(format, value);
     if (choice.section == nullptr) return numfmt::GeneralText(value);
     if (choice.section->isDate) return numfmt::RenderDate(*choice.section, value, date1904);
     return numfmt::RenderNumber(*choice.section, std::fabs(value), choice.minus);
 }
 
+std::string RenderParsedText(const ParsedFormat& format, std::string_view text) {
+    if (format.textSection < 0) return std::string(text);
+    return numfmt::RenderText(format.sections[static_cast<std::size_t>(format.textSection)], text);
+}
+
+std::shared_ptr<const ParsedFormat> General() {
+    static const std::shared_ptr<const ParsedFormat> general = numfmt::ParseFormatCode("General");
+    return general;
+}
+
+// Appends the decimal digits of n >= 0.
+void AppendDigits(std::string& out, long long n) {
+    char buffer[24];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, n).ptr;
+    out.append(buffer, end);
+}
+
+// value rounded to `decimals` (0 or 2) places as "0" or "0.00" show it, when that is plain: value
+// not negative, below 1e9 and not within reach of half-way. There the spreadsheet's rounding on 15
+// significant digits agrees with rounding the double itself (they differ by less than 1e-4 units).
+bool FixedShortcut(double value, int decimals, std::string& out) {
+    if (!(value >= 0.0 && value < 1e9)) return false;
+    const double scaled = decimals == 2 ? value * 100.0 : value;
+    const double floor = std::floor(scaled);
+    const double part = scaled - floor;
+    if (std::fabs(part - 0.5) < 1e-3) return false;
+    const auto units = static_cast<long long>(part > 0.5 ? floor + 1 : floor);
+    if (decimals == 0) {
+        AppendDigits(out, units);
+        return true;
+    }
+    AppendDigits(out, units / 100);
+    out += '.';
+    out += static_cast<char>('0' + units / 10 % 10);
+    out += static_cast<char>('0' + units % 10);
+    return true;
+}
+
+// A time of day under "hh:mm:ss", the way the date renderer rounds it (to the second, then split).
+bool ClockShortcut(double value, std::string& out) {
+    if (!(value >= 0.0 && value < 2958465.0)) return false;
+    const long long second = std::llround(value * 86400.0) % 86400;
+    const long long parts[] = {second / 3600, second / 60 % 60, second % 60};
+    for (int i = 0; i < 3; ++i) {
+        if (i > 0) out += ':';
+        out += static_cast<char>('0' + parts[i] / 10);
+        out += static_cast<char>('0' + parts[i] % 10);
+    }
+    return true;
+}
+
+}  // namespace
+
+CompiledFormat::CompiledFormat(std::string_view code) {
+    if (code.size() > kMaxFormatCodeBytes) code = "General";
+    m_parsed = code == "General" ? General() : numfmt::ParseFormatCode(code);
+    if (code == "General")
+        m_shortcut = Shortcut::General;
+    else if (code == "0")
+        m_shortcut = Shortcut::Integer;
+    else if (code == "0.00")
+        m_shortcut = Shortcut::TwoDecimals;
+    else if (code == "hh:mm:ss")
+        m_shortcut = Shortcut::Clock;
+}
+
+CompiledFormat::~CompiledFormat() = default;
+
+std::string CompiledFormat::Number(double value, bool date1904) const {
+    std::string out;
+    switch (m_shortcut) {
+        case Shortcut::General:
+            // Whole numbers of up to 11 digits show as they are.
+            if (value >= 0.0 && value < 1e11 && value == std::floor(value)) {
+                AppendDigits(out, static_cast<long long>(value));
+                return out;
+            }
+            break;
+        case Shortcut::Integer:
+            if (FixedShortcut(value, 0, out)) return out;
+            break;
+        case Shortcut::TwoDecimals:
+            if (FixedShortcut(value, 2, out)) return out;
+            break;
+        case Shortcut::Clock:
+            if (ClockShortcut(value, out)) return out;
+            break;
+        case Shortcut::None:
+            break;
+    }
+    return FullNumber(value, date1904);
+}
+
+std::string CompiledFormat::FullNumber(double value, bool date1904) const {
+    return RenderParsed(*m_parsed, value, date1904);
+}
+
+std::string CompiledFormat::Text(std::string_view text) const { return RenderParsedText(*m_parsed, text); }
+
+std::string FormatNumber(double value, std::string_view formatCode, bool date1904) {
+    if (!std::isfinite(value)) return "#NUM!";
+    if (formatCode.empty() || formatCode.size() > kMaxFormatCodeBytes) return numfmt::GeneralText(value);
+    return RenderParsed(*numfmt::CachedFormat(formatCode), value, date1904);
+}
+
 std::string FormatText(std::string_view text, std::string_view formatCode) {
-    const auto format = numfmt::CachedFormat(formatCode);
-    if (format->textSection < 0) return std::string(text);
-    return numfmt::RenderText(format->sections[static_cast<std::size_t>(format->textSection)], text);
+    if (formatCode.size() > kMaxFormatCodeBytes) return std::string(text);
+    return RenderParsedText(*numfmt::CachedFormat(formatCode), text);
 }
 
 std::string_view BuiltinFormatCode(int id) {

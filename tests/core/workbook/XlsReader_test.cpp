@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "stats/workbook/NumberFormat.h"
-#include "stats/workbook/WorkbookFormats.h"
+#include "workbook/NumberFormat.h"
+#include "workbook/WorkbookFormats.h"
 
 namespace moxtel {
 namespace {
@@ -59,7 +59,7 @@ std::string Text(const SheetModel& sheet, std::uint32_t row, std::uint32_t colum
     const CellValue* cell = sheet.Find(row, column);
     if (!cell) return "<none>";
     if (cell->kind != CellValue::Kind::Text && cell->kind != CellValue::Kind::Error) return "<not text>";
-    return cell->text;
+    return std::string(cell->text);
 }
 
 double Number(const SheetModel& sheet, std::uint32_t row, std::uint32_t column) {
@@ -169,7 +169,7 @@ TEST(XlsReader, EveryCellRecordKind) {
 
     EXPECT_DOUBLE_EQ(Number(sheet, 65536, 256), 7);
     EXPECT_EQ(sheet.Find(10, 1), nullptr);  // inside an embedded chart
-    for (const auto& [key, cell] : sheet.cells) EXPECT_NE(cell.text, "stray");
+    for (const auto& cell : sheet.cells) EXPECT_NE(cell.text, "stray");
 }
 
 TEST(XlsReader, Biff5StringsInTheWorkbookCodePage) {

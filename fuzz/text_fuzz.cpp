@@ -1,0 +1,12 @@
+// libFuzzer target: any bytes as a delimited text export (tab or comma; UTF-8, UTF-16, GB18030).
+#include <cstdint>
+#include <string_view>
+
+#include "FuzzSheet.h"
+#include "workbook/WorkbookFormats.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    auto sheet = moxtel::ReadTextTable(std::string_view(reinterpret_cast<const char*>(data), size));
+    if (sheet) moxtel::fuzz::RenderAll(*sheet);
+    return 0;
+}
