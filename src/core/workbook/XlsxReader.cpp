@@ -22,6 +22,7 @@
 #include "common/TextUtil.h"
 #include "workbook/NumberFormat.h"
 #include "workbook/Utf8Check.h"
+#include "workbook/XmlPull.h"
 #include "workbook/WorkbookFormats.h"
 
 namespace moxtel {
@@ -29,6 +30,9 @@ namespace {
 
 // Largest uncompressed part accepted; a header claiming more, or data inflating past it, is refused.
 constexpr gsf_off_t kMaxPartBytes = gsf_off_t{256} << 20;
+// Parts read whole into a document tree (workbook, relationships, styles) are small in any real
+// workbook; the tree takes many times the bytes of tiny elements, so these are bounded far lower.
+constexpr gsf_off_t kMaxTreePartBytes = gsf_off_t{4} << 20;
 constexpr std::uint32_t kMaxRows = 1048576;
 constexpr std::uint32_t kMaxColumns = 16384;
 
@@ -95,7 +99,7 @@ public:
             return false;
         }
         const gsf_off_t size = gsf_input_size(part.p);
-        if (size < 0 || size > kMaxPartBytes) {
+        if (size < 0 || size > kMaxTreePartBytes) {
             error = "part too large: " + name;
             return false;
         }
@@ -113,6 +117,24 @@ public:
             left -= n;
         }
         return true;
+    }
+
+    // Streams a part through an XML handler without holding it whole.
+    Status StreamPart(const std::string& name, XmlHandler& handler) const {
+        GObjectRef<GsfInput> part(OpenPart(name));
+        if (!part.p) return Fail("missing part " + name);
+        gsf_off_t left = gsf_input_size(part.p);
+        if (left < 0 || left > kMaxPartBytes) return Fail("part too large: " + name);
+        const XmlSource source = [&](char* buffer, std::size_t size) -> long {
+            const gsf_off_t n = std::min<gsf_off_t>(left, static_cast<gsf_off_t>(size));
+            if (n == 0) return 0;
+            if (!gsf_input_read(part.p, static_cast<size_t>(n), reinterpret_cast<guint8*>(buffer))) return -1;
+            left -= n;
+            return static_cast<long>(n);
+        };
+        Status s = ReadXml(source, handler);
+        if (!s) return Fail(s.error().message + " (" + name + ")");
+        return Done{};
     }
 
     bool HasPart(const std::string& name) const {
@@ -218,19 +240,6 @@ std::string DecodeEscapes(std::string_view text) {
         }
     }
     return out;
-}
-
-// Text of a string item: its own <t>, or the <t> of every rich-text run; phonetic runs are skipped.
-std::string StringItemText(pugi::xml_node item) {
-    std::string text;
-    for (pugi::xml_node c = item.first_child(); c; c = c.next_sibling()) {
-        if (IsElement(c, "t")) {
-            text += c.text().get();
-        } else if (IsElement(c, "r")) {
-            if (pugi::xml_node t = Child(c, "t")) text += t.text().get();
-        }
-    }
-    return DecodeEscapes(text);
 }
 
 // ---- Relationships -------------------------------------------------------------------------
@@ -342,21 +351,53 @@ Result<WorkbookInfo> ReadWorkbookInfo(const Package& package) {
     return info;
 }
 
-// The shared strings, each stored once in the sheet's texts (bytes that are not UTF-8 replaced).
+// The shared strings, streamed: each stored once in the sheet's texts (bytes that are not UTF-8
+// replaced). An item's text is its own <t>, or the <t> of every rich-text run; phonetic runs are skipped.
+class SharedStringsHandler : public XmlHandler {
+public:
+    SharedStringsHandler(TextStore& texts, std::vector<std::string_view>& strings) : m_texts(texts), m_strings(strings) {}
+    bool Ok() const override { return m_texts.Bytes() <= kMaxSheetTextBytes; }
+
+    void Start(std::string_view name, const std::vector<Attribute>&) override {
+        ++m_depth;
+        if (m_depth == 2 && name == "si") {
+            m_inItem = true;
+            m_text.clear();
+        } else if (m_inItem && name == "t" && (m_depth == 3 || (m_depth == 4 && m_inRun))) {
+            m_capture = true;
+        } else if (m_inItem && m_depth == 3 && name == "r") {
+            m_inRun = true;
+        }
+    }
+    void End(std::string_view name) override {
+        if (m_depth == 2 && name == "si" && m_inItem) {
+            std::string scratch;
+            m_strings.push_back(m_texts.Add(RepairUtf8(DecodeEscapes(m_text), scratch)));
+            m_inItem = false;
+        }
+        if (name == "t") m_capture = false;
+        if (m_depth == 3 && name == "r") m_inRun = false;
+        --m_depth;
+    }
+    void Text(std::string_view text) override {
+        if (m_capture) m_text += text;
+    }
+
+private:
+    TextStore& m_texts;
+    std::vector<std::string_view>& m_strings;
+    int m_depth = 0;
+    bool m_inItem = false, m_inRun = false, m_capture = false;
+    std::string m_text;
+};
+
 Result<std::vector<std::string_view>> ReadSharedStrings(const Package& package, const std::string& part,
                                                         TextStore& texts) {
     std::vector<std::string_view> strings;
     if (part.empty()) return strings;
-    std::string bytes, error;
-    pugi::xml_document doc;
-    if (!package.ReadPart(part, bytes, error)) return Fail(error);
-    if (!ParseXml(bytes, doc)) return Fail("malformed " + part);
-    for (pugi::xml_node si = doc.document_element().first_child(); si; si = si.next_sibling()) {
-        if (!IsElement(si, "si")) continue;
-        std::string scratch;
-        strings.push_back(texts.Add(RepairUtf8(StringItemText(si), scratch)));
-        if (texts.Bytes() > kMaxSheetTextBytes) return SheetModel::TooLarge();
-    }
+    SharedStringsHandler handler(texts, strings);
+    if (Status s = package.StreamPart(part, handler); !s) return s.error();
+    if (!handler.Ok()) return SheetModel::TooLarge();
     return strings;
 }
 
@@ -467,84 +508,132 @@ bool ParseIsoDate(std::string_view text, bool date1904, double& serial) {
     return true;
 }
 
-class SheetLoader {
+// Cells of <sheetData>, taken as the sheet part streams by: only the cell being read is kept.
+class SheetHandler : public XmlHandler {
 public:
-    // xmlBytes sizes the cell table up front: a cell takes some 40 bytes of markup at least.
-    SheetLoader(SheetModel& sheet, const std::vector<std::string_view>& strings, Styles& styles, std::size_t xmlBytes)
-        : m_sheet(sheet), m_strings(strings), m_styles(styles), m_cellEstimate(xmlBytes / 40) {}
+    SheetHandler(SheetModel& sheet, const std::vector<std::string_view>& strings, Styles& styles)
+        : m_sheet(sheet), m_strings(strings), m_styles(styles) {}
 
-    Status Load(pugi::xml_node root) {
-        if (!IsElement(root, "worksheet")) return Fail("the active sheet is not a worksheet");
-        const pugi::xml_node data = Child(root, "sheetData");
-        m_sheet.cells.reserve(std::min(m_cellEstimate, kMaxSheetCells));
-        std::uint32_t rowNumber = 0;
-        for (pugi::xml_node row = data.first_child(); row; row = row.next_sibling()) {
-            if (!IsElement(row, "row")) continue;
-            std::uint64_t r = 0;
-            const char* rText = Attr(row, "r");
-            rowNumber = rText && ParseUnsigned(rText, r) && r >= 1 && r <= kMaxRows ? static_cast<std::uint32_t>(r)
-                                                                                    : rowNumber + 1;
-            if (Status s = LoadRow(row, rowNumber); !s) return s;
+    const Status& Outcome() const { return m_status; }
+    bool Ok() const override { return m_status.ok(); }
+
+    void Start(std::string_view name, const std::vector<Attribute>& attributes) override {
+        ++m_depth;
+        if (m_depth == 1) {
+            if (name != "worksheet") m_status = Fail("the active sheet is not a worksheet");
+        } else if (m_depth == 2 && name == "sheetData") {
+            m_inData = true;
+        } else if (m_inData && m_depth == 3 && name == "row") {
+            StartRow(attributes);
+        } else if (m_inData && m_depth == 4 && name == "c") {
+            StartCell(attributes);
+        } else if (m_inCell) {
+            StartInCell(name);
         }
-        return Done{};
+    }
+
+    void End(std::string_view name) override {
+        if (m_inCell && m_depth == 4 && name == "c") EndCell();
+        if (m_depth == 2 && name == "sheetData") m_inData = false;
+        if (m_capture == m_depth) m_capture = 0;
+        if (m_skipTo == m_depth) m_skipTo = 0;
+        --m_depth;
+    }
+
+    void Text(std::string_view text) override {
+        if (m_capture && !m_skipTo) m_value += text;
     }
 
 private:
-    Status LoadRow(pugi::xml_node row, std::uint32_t rowNumber) {
-        std::uint32_t column = 0;
-        for (pugi::xml_node c = row.first_child(); c; c = c.next_sibling()) {
-            if (!IsElement(c, "c")) continue;
-            std::uint32_t r = rowNumber, col = column + 1;
-            if (const char* ref = Attr(c, "r")) ParseCellRef(ref, r, col);  // unreadable: next in the row
-            column = col;
-            if (r > kMaxRows || col > kMaxColumns) continue;
-            CellValue value;
-            value.row = r;
-            value.column = col;
-            if (Status s = ReadCell(c, value); !s) return s;
-            if (value.kind != CellValue::Kind::Empty && !m_sheet.Add(value)) return SheetModel::TooLarge();
+    static const char* Find(const std::vector<Attribute>& attributes, std::string_view name, std::string& out) {
+        for (const Attribute& a : attributes) {
+            if (a.name == name) {
+                out.assign(a.value);
+                return out.c_str();
+            }
         }
-        return Done{};
+        return nullptr;
     }
 
-    Status ReadCell(pugi::xml_node c, CellValue& value) {
-        const char* type = Attr(c, "t");
-        const std::string_view t = type ? type : "n";
+    void StartRow(const std::vector<Attribute>& attributes) {
+        std::uint64_t r = 0;
+        std::string text;
+        const char* rText = Find(attributes, "r", text);
+        m_row = rText && ParseUnsigned(rText, r) && r >= 1 && r <= kMaxRows ? static_cast<std::uint32_t>(r) : m_row + 1;
+        m_column = 0;
+    }
+
+    void StartCell(const std::vector<Attribute>& attributes) {
+        m_inCell = true;
+        m_hasValue = false;
+        m_value.clear();
+        m_cell = CellValue{};
+        m_cell.row = m_row;
+        m_cell.column = m_column + 1;
+        std::string text;
+        if (const char* ref = Find(attributes, "r", text)) ParseCellRef(ref, m_cell.row, m_cell.column);
+        m_column = m_cell.column;
         std::uint64_t style = 0;
-        if (const char* s = Attr(c, "s"); s && ParseUnsigned(s, style)) value.formatId = m_styles.FormatOf(style);
-        if (t == "inlineStr") {
-            value.kind = CellValue::Kind::Text;
-            value.text = Keep(StringItemText(Child(c, "is")));
-            return Done{};
+        if (const char* st = Find(attributes, "s", text); st && ParseUnsigned(st, style))
+            m_cell.formatId = m_styles.FormatOf(style);
+        m_type = Find(attributes, "t", text) ? text : "n";
+    }
+
+    // <v> holds the value; <is> an inline string whose <t> and rich-text <r><t> count, phonetic runs not.
+    void StartInCell(std::string_view name) {
+        if (m_depth == 5 && name == "v" && m_type != "inlineStr") {
+            m_capture = m_depth;
+            m_hasValue = true;
+        } else if (m_depth == 5 && name == "is" && m_type == "inlineStr") {
+            m_hasValue = true;
+        } else if (m_type == "inlineStr" && name == "t" && (m_depth == 6 || m_depth == 7) && !m_capture) {
+            m_capture = m_depth;
+        } else if (m_depth == 6 && name == "rPh") {
+            m_skipTo = m_depth;
         }
-        const pugi::xml_node v = Child(c, "v");
-        if (!v) return Done{};  // a styled cell without a value
-        const char* text = v.text().get();
-        if (t == "s") {
+    }
+
+    void EndCell() {
+        m_inCell = false;
+        if (m_cell.row > kMaxRows || m_cell.column > kMaxColumns || !m_hasValue) return;
+        if (Status s = ReadValue(); !s) {
+            m_status = s;
+            return;
+        }
+        if (m_cell.kind != CellValue::Kind::Empty && !m_sheet.Add(m_cell)) m_status = SheetModel::TooLarge();
+    }
+
+    Status ReadValue() {
+        const std::string_view t = m_type;
+        const std::string& text = m_value;
+        if (t == "inlineStr") {
+            m_cell.kind = CellValue::Kind::Text;
+            m_cell.text = Keep(DecodeEscapes(text));
+        } else if (t == "s") {
             std::uint64_t index = 0;
             if (!ParseUnsigned(text, index) || index >= m_strings.size()) return Fail("bad shared string index");
-            value.kind = CellValue::Kind::Text;
-            value.text = m_strings[index];
+            m_cell.kind = CellValue::Kind::Text;
+            m_cell.text = m_strings[index];
         } else if (t == "str") {
-            value.kind = CellValue::Kind::Text;
-            value.text = Keep(DecodeEscapes(text));
+            m_cell.kind = CellValue::Kind::Text;
+            m_cell.text = Keep(DecodeEscapes(text));
         } else if (t == "b") {
-            value.kind = CellValue::Kind::Boolean;
-            value.number = IsTrue(text) ? 1.0 : 0.0;
+            m_cell.kind = CellValue::Kind::Boolean;
+            m_cell.number = IsTrue(text.c_str()) ? 1.0 : 0.0;
         } else if (t == "e") {
-            value.kind = CellValue::Kind::Error;
-            value.text = Keep(text);
+            m_cell.kind = CellValue::Kind::Error;
+            m_cell.text = Keep(text);
         } else if (t == "d") {
-            if (!ParseIsoDate(text, m_sheet.date1904, value.number)) return Fail("bad date value");
-            value.kind = CellValue::Kind::Number;
+            if (!ParseIsoDate(text, m_sheet.date1904, m_cell.number)) return Fail("bad date value");
+            m_cell.kind = CellValue::Kind::Number;
         } else {
             const std::string_view number = TrimView(text);
             if (number.empty()) return Done{};
-            const auto [ptr, ec] = std::from_chars(number.data(), number.data() + number.size(), value.number);
-            if (ec != std::errc() || ptr != number.data() + number.size() || !std::isfinite(value.number)) {
+            const auto [ptr, ec] = std::from_chars(number.data(), number.data() + number.size(), m_cell.number);
+            if (ec != std::errc() || ptr != number.data() + number.size() || !std::isfinite(m_cell.number)) {
                 return Fail("bad number value");  // also "inf" and "nan", which no spreadsheet stores
             }
-            value.kind = CellValue::Kind::Number;
+            m_cell.kind = CellValue::Kind::Number;
         }
         return Done{};
     }
@@ -557,7 +646,18 @@ private:
     SheetModel& m_sheet;
     const std::vector<std::string_view>& m_strings;
     Styles& m_styles;
-    std::size_t m_cellEstimate;
+    Status m_status = Done{};
+    int m_depth = 0;
+    int m_capture = 0;  // depth of the element whose text is being collected, 0 for none
+    int m_skipTo = 0;   // depth of a phonetic run being skipped, 0 for none
+    bool m_inData = false;
+    bool m_inCell = false;
+    bool m_hasValue = false;
+    std::uint32_t m_row = 0;
+    std::uint32_t m_column = 0;
+    CellValue m_cell;
+    std::string m_type;
+    std::string m_value;
 };
 
 }  // namespace
@@ -580,12 +680,9 @@ Result<SheetModel> ReadXlsxWorkbook(const std::string& path) {
     Styles styles(sheet);
     if (Status s = styles.Load(package, info->stylesPart); !s) return s.error();
 
-    std::string bytes;
-    pugi::xml_document doc;
-    if (!package.ReadPart(info->sheetPart, bytes, error)) return Fail(error);
-    if (!ParseXml(bytes, doc)) return Fail("malformed " + info->sheetPart);
-    SheetLoader loader(sheet, *strings, styles, bytes.size());
-    if (Status s = loader.Load(doc.document_element()); !s) return s.error();
+    SheetHandler handler(sheet, *strings, styles);
+    if (Status s = package.StreamPart(info->sheetPart, handler); !s) return s.error();
+    if (!handler.Outcome()) return handler.Outcome().error();
     sheet.Finish();
     return sheet;
 }
