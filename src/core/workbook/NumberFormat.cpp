@@ -174,8 +174,9 @@ bool FixedShortcut(double value, int decimals, std::string& out) {
 }
 
 // A time of day under "hh:mm:ss", the way the date renderer rounds it (to the second, then split).
+// Serials near the calendar's end (year 9999, four years earlier in the 1904 system) go the full way.
 bool ClockShortcut(double value, std::string& out) {
-    if (!(value >= 0.0 && value < 2958465.0)) return false;
+    if (!(value >= 0.0 && value < 2900000.0)) return false;
     const long long second = std::llround(value * 86400.0) % 86400;
     const long long parts[] = {second / 3600, second / 60 % 60, second % 60};
     for (int i = 0; i < 3; ++i) {

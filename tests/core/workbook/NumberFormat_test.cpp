@@ -341,3 +341,34 @@ TEST(NumberFormat, NoCodeBreaksTheRenderer) {
 
 }  // namespace
 }  // namespace moxtel
+
+namespace moxtel {
+namespace {
+
+// The shortcuts for the common codes must give exactly the full renderer's text: near half-way,
+// at the bounds where they hand over, for negatives, huge and tiny values and whole days.
+TEST(CompiledFormatShortcut, AgreesWithTheFullRenderer) {
+    std::vector<double> values = {0.0,        -0.0,      0.005,      0.015,     0.125,     2.675,     1.005,
+                                  10.04,      10.045,    999999999.995, 1e9,   1e9 - 0.005, 99999999999.0,
+                                  1e11,       1e11 + 1,  123456789012.0, -1.0, -10.04,   -0.004,    0.49999999,
+                                  0.5,        1.5,       2.5,       1e-7,      3.0000000001, 0.999999999, 1e15,
+                                  0.39584490740740743, 0.99999999, 0.9999999999, 2958464.99999, 2958465.0, 59.5};
+    std::uint64_t state = 42;
+    for (int i = 0; i < 20000; ++i) {  // prices, lots and times as tick workbooks hold them
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        const double unit = static_cast<double>(state >> 11) / 9007199254740992.0;
+        values.push_back(i % 4 == 0 ? unit : i % 4 == 1 ? std::round(unit * 10000) / 100 + 5
+                                         : i % 4 == 2 ? std::floor(unit * 1e6) : unit * 1e10);
+        values.push_back(std::round(unit * 100000) / 1000 + 0.0005);  // half-way in the third decimal
+    }
+    for (const char* code : {"General", "0", "0.00", "hh:mm:ss"}) {
+        const CompiledFormat format(code);
+        for (const double v : values) {
+            for (const bool date1904 : {false, true})
+                ASSERT_EQ(format.Number(v, date1904), format.FullNumber(v, date1904)) << code << " " << v;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace moxtel
