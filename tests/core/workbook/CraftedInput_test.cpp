@@ -164,5 +164,30 @@ TEST_F(CraftedInputTest, TextExportOfTinyFieldsIsRefusedAtTheCellBound) {
     EXPECT_LT(growth, 256 * 1024);
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;  // it reserves terabytes of address space: no cap possible
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+// Out of memory while reading is the reader's error with its reason, never an abort.
+TEST_F(CraftedInputTest, OutOfMemoryIsReportedNotThrown) {
+    if (kAddressSanitizer) GTEST_SKIP() << "address space cannot be capped under AddressSanitizer";
+    std::string fields;
+    for (int i = 0; i < 1'500'000; ++i) fields += (i % 1000 == 999) ? "a\n" : "a\t";
+    const std::string path = Write("big.txt", fields);
+    const bool reported = moxtel::testing::RunWithMemoryCap(32 * 1024, [&] {
+        CExcelReader reader;
+        return !reader.OpenWorkbook(path) && reader.LastError() == "Not enough memory to read the workbook.";
+    });
+    EXPECT_TRUE(reported);
+}
+
 }  // namespace
 }  // namespace moxtel
