@@ -83,6 +83,7 @@ class RecordCursor {
 
   private:
     bool NextPiece();
+    const std::uint8_t* Direct(std::size_t count);
     bool Take(std::uint8_t* out, std::size_t count);
     std::uint32_t Count(int countBytes);
     void ReadCharacters(std::size_t count, bool highByte, std::u16string& out);

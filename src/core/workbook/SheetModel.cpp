@@ -69,7 +69,8 @@ void SheetModel::Finish() {
         }
         cells.erase(out, cells.end());
     }
-    cells.shrink_to_fit();
+    // Give back room only when much of it is unused: the copy would double the peak otherwise.
+    if (cells.capacity() > cells.size() * 2 + 1024) cells.shrink_to_fit();
     const std::uint32_t lastRow = cells.empty() ? 0 : cells.back().row;
     m_rowStart.assign(static_cast<std::size_t>(lastRow) + 2, 0);
     std::size_t i = 0;
