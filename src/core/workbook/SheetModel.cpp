@@ -25,6 +25,12 @@ std::string_view TextStore::Add(std::string_view text) {
     return {at, text.size()};
 }
 
+std::string_view TextStore::Adopt(std::string&& text) {
+    m_bytes += text.size();
+    m_adopted.push_back(std::make_unique<std::string>(std::move(text)));
+    return *m_adopted.back();
+}
+
 SheetModel::SheetModel() { m_formatIndex.emplace("General", 0); }
 SheetModel::SheetModel(SheetModel&&) noexcept = default;
 SheetModel& SheetModel::operator=(SheetModel&&) noexcept = default;

@@ -28,6 +28,8 @@ struct CellValue {
 class TextStore {
   public:
     std::string_view Add(std::string_view text);
+    // Takes a whole text over without copying it; cells may keep views of its pieces.
+    std::string_view Adopt(std::string&& text);
 
     // Bytes held, for the readers' memory bound.
     std::size_t Bytes() const { return m_bytes; }
@@ -36,6 +38,7 @@ class TextStore {
     static constexpr std::size_t kChunkBytes = 64 * 1024;
     std::vector<std::unique_ptr<char[]>> m_chunks;  // small texts, packed
     std::vector<std::unique_ptr<char[]>> m_blocks;  // long texts, one each
+    std::vector<std::unique_ptr<std::string>> m_adopted;  // held by pointer: a short string's bytes move with it
     std::size_t m_used = 0;                         // of the last chunk
     std::size_t m_bytes = 0;
 };

@@ -4,6 +4,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -110,20 +111,24 @@ class TableBuilder {
 public:
     explicit TableBuilder(SheetModel& sheet) : m_sheet(sheet) {}
 
+    // A whole field that stands in the adopted text as it is: kept as a view, not copied.
+    void Field(std::string_view text) {
+        if (!text.empty() && m_row <= kMaxRows && m_column <= kMaxColumns) Store(text);
+        ++m_column;
+    }
+    void Line(std::string_view lastField) {
+        Field(lastField);
+        ++m_row;
+        m_column = 1;
+    }
+
     void Append(char c) { m_field += c; }
     void Append(std::string_view s) { m_field += s; }
     bool Full() const { return m_full || m_row > kMaxRows; }
     bool Refused() const { return m_full; }
 
     void EndField() {
-        if (!m_field.empty() && m_row <= kMaxRows && m_column <= kMaxColumns) {
-            CellValue value;
-            value.row = m_row;
-            value.column = m_column;
-            value.kind = CellValue::Kind::Text;
-            value.text = m_sheet.texts.Add(m_field);
-            if (!m_sheet.Add(value)) m_full = true;
-        }
+        if (!m_field.empty() && m_row <= kMaxRows && m_column <= kMaxColumns) Store(m_sheet.texts.Add(m_field));
         m_field.clear();
         ++m_column;
     }
@@ -135,6 +140,15 @@ public:
     }
 
 private:
+    void Store(std::string_view text) {
+        CellValue value;
+        value.row = m_row;
+        value.column = m_column;
+        value.kind = CellValue::Kind::Text;
+        value.text = text;
+        if (!m_sheet.Add(value)) m_full = true;
+    }
+
     SheetModel& m_sheet;
     std::uint32_t m_row = 1;
     std::uint32_t m_column = 1;
@@ -157,18 +171,16 @@ void SplitTabs(std::string_view text, TableBuilder& table) {
             ++i;
             continue;
         }
-        table.Append(text.substr(start, i - start));
         if (lineBreak) {
-            table.EndLine();
+            table.Line(text.substr(start, i - start));
             i += lineBreak;
         } else {
-            table.EndField();
+            table.Field(text.substr(start, i - start));
             ++i;
         }
         start = i;
     }
-    if (start < text.size()) table.Append(text.substr(start));
-    table.EndLine();
+    table.Line(text.substr(std::min(start, text.size())));
 }
 
 // Comma-separated fields; a field that starts with a quote runs to the closing quote, may hold
@@ -227,10 +239,12 @@ Result<SheetModel> ReadTextTable(std::string_view bytes) {
     sheet.maxRows = kMaxRows;
     sheet.maxColumns = kMaxColumns;
     TableBuilder table(sheet);
-    if (text->find('\t') != std::string::npos) {
-        SplitTabs(*text, table);
+    // Tab-separated fields are views into the decoded text, which the sheet keeps.
+    const std::string_view kept = sheet.texts.Adopt(std::move(*text));
+    if (kept.find('\t') != std::string_view::npos) {
+        SplitTabs(kept, table);
     } else {
-        SplitCommas(*text, table);
+        SplitCommas(kept, table);
     }
     if (table.Refused()) return SheetModel::TooLarge();
     sheet.Finish();
