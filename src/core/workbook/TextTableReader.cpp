@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "common/TextUtil.h"
+#include "workbook/Utf8Check.h"
 #include "workbook/WorkbookFormats.h"
 
 namespace moxtel {
@@ -23,28 +24,7 @@ Error Fail(const std::string& what) { return Error{"text table: " + what}; }
 
 // Well-formed UTF-8 without NUL: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool IsCleanUtf8(std::string_view s) {
-    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-    const auto* end = p + s.size();
-    while (p < end) {
-        const unsigned c = *p;
-        if (c == 0) return false;
-        if (c < 0x80) {
-            ++p;
-            continue;
-        }
-        const int extra = (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : 0;
-        if (extra == 0) return false;
-        static constexpr unsigned kMin[] = {0, 0x80, 0x800, 0x10000};
-        unsigned cp = c & (0x3Fu >> extra);
-        if (end - p <= extra) return false;
-        for (int i = 1; i <= extra; ++i) {
-            if ((p[i] & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (p[i] & 0x3F);
-        }
-        if (cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-        p += extra + 1;
-    }
-    return true;
+    return ValidUtf8Prefix(s) == s.size() && s.find('\0') == std::string_view::npos;
 }
 
 // UTF-16 with the byte order given; false on an odd length, a lone surrogate or a NUL character.
