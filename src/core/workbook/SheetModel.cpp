@@ -87,6 +87,16 @@ void SheetModel::Finish() {
 }
 
 const CellValue* SheetModel::Find(std::uint32_t row, std::uint32_t column) const {
+    if (lines) {
+        const std::string_view text = CutField(*lines, row, column, m_lineScratch);
+        if (text.empty()) return nullptr;
+        m_lineCell = CellValue{};
+        m_lineCell.row = row;
+        m_lineCell.column = column;
+        m_lineCell.kind = CellValue::Kind::Text;
+        m_lineCell.text = text;
+        return &m_lineCell;
+    }
     if (row + 1 >= m_rowStart.size()) return nullptr;
     const auto first = cells.begin() + m_rowStart[row];
     const auto last = cells.begin() + m_rowStart[row + 1];

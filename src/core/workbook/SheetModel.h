@@ -43,6 +43,17 @@ class TextStore {
     std::size_t m_bytes = 0;
 };
 
+// A delimited text export kept as its lines: a field is cut out of its line when its cell is read.
+struct DelimitedLines {
+    std::string_view text;              // UTF-8, held by the sheet's TextStore
+    bool commas = false;                // comma-separated (quotes allowed), else tab-separated
+    std::vector<std::uint32_t> starts;  // row r spans [starts[r - 1], starts[r]), its line break included
+};
+
+// The text of field (row, column) of the lines, "" when there is none; scratch holds it when it
+// had to be unquoted.
+std::string_view CutField(const DelimitedLines& lines, std::uint32_t row, std::uint32_t column, std::string& scratch);
+
 // Most cells a sheet may hold (some 120 MB of cells), and most bytes of text: beyond these a file
 // is refused instead of filling the memory. A day of 600,000 trades still fits.
 inline constexpr std::size_t kMaxSheetCells = 3'000'000;
@@ -66,8 +77,11 @@ class SheetModel {
     std::vector<std::string> formatCodes{"General"};
     std::vector<CellValue> cells;
     TextStore texts;
+    // Set for a text export instead of cells; Find then cuts the field out of its line.
+    std::unique_ptr<DelimitedLines> lines;
 
-    // The cell at (row, column), nullptr when there is none. Only after Finish.
+    // The cell at (row, column), nullptr when there is none. Only after Finish. For a text export
+    // the cell returned stays valid until the next Find.
     const CellValue* Find(std::uint32_t row, std::uint32_t column) const;
 
     // Appends a cell; a later cell at the same place replaces an earlier one (after Finish).
@@ -93,6 +107,8 @@ class SheetModel {
     std::unordered_map<std::string, std::uint32_t> m_formatIndex;
     std::vector<std::uint32_t> m_rowStart;  // row r's cells are [m_rowStart[r], m_rowStart[r + 1])
     mutable std::vector<std::unique_ptr<CompiledFormat>> m_compiled;
+    mutable CellValue m_lineCell;  // the cell Find cut out of a line last
+    mutable std::string m_lineScratch;
 };
 
 }  // namespace moxtel

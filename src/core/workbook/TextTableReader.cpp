@@ -86,7 +86,8 @@ Result<std::string> DecodeToUtf8(std::string_view bytes) {
     return out;
 }
 
-// Collects fields into the sheet: row 1 is the first line, column 1 the first field.
+// Three sinks take what the splitters below find. TableBuilder collects the fields into cells:
+// row 1 is the first line, column 1 the first field.
 class TableBuilder {
 public:
     explicit TableBuilder(SheetModel& sheet) : m_sheet(sheet) {}
@@ -103,7 +104,7 @@ public:
     }
 
     void Append(char c) { m_field += c; }
-    void Append(std::string_view s) { m_field += s; }
+    void NextLine(std::size_t) {}
     bool Full() const { return m_full || m_row > kMaxRows; }
     bool Refused() const { return m_full; }
 
@@ -136,6 +137,59 @@ private:
     bool m_full = false;  // the sheet's cell or text bound is reached
 };
 
+// Two more sinks follow the splitters below: LineIndex notes where each line starts when the file is
+// opened; FieldCutter takes one field out of one line when a cell is read.
+class LineIndex {
+public:
+    explicit LineIndex(std::vector<std::uint32_t>& starts) : m_starts(starts) { m_starts.push_back(0); }
+    void Field(std::string_view) {}
+    void Line(std::string_view) {}
+    void Append(char) {}
+    void EndField() {}
+    void EndLine() {}
+    void NextLine(std::size_t at) { m_starts.push_back(static_cast<std::uint32_t>(at)); }
+    bool Full() const { return m_starts.size() > kMaxRows; }
+
+private:
+    std::vector<std::uint32_t>& m_starts;
+};
+
+class FieldCutter {
+public:
+    FieldCutter(std::uint32_t column, std::string& scratch) : m_wanted(column), m_scratch(scratch) {}
+    void Field(std::string_view text) {
+        if (++m_column == m_wanted) Found(text);
+    }
+    void Line(std::string_view text) {
+        Field(text);
+        m_done = true;
+    }
+    void Append(char c) {
+        if (m_column + 1 == m_wanted) m_scratch += c;
+    }
+    void EndField() {
+        if (++m_column == m_wanted) Found(m_scratch);
+    }
+    void EndLine() {
+        EndField();
+        m_done = true;
+    }
+    void NextLine(std::size_t) {}
+    bool Full() const { return m_done; }
+    std::string_view Result() const { return m_result; }
+
+private:
+    void Found(std::string_view text) {
+        m_result = text;
+        m_done = true;
+    }
+    std::uint32_t m_wanted;
+    std::uint32_t m_column = 0;
+    std::string& m_scratch;
+    std::string_view m_result;
+    bool m_done = false;
+};
+
 // Length of the line break at text[i] (CR LF, LF or a lone CR), 0 when there is none.
 std::size_t LineBreakAt(std::string_view text, std::size_t i) {
     if (text[i] == '\n') return 1;
@@ -143,7 +197,8 @@ std::size_t LineBreakAt(std::string_view text, std::size_t i) {
     return 0;
 }
 
-void SplitTabs(std::string_view text, TableBuilder& table) {
+template <typename Sink>
+void SplitTabs(std::string_view text, Sink& table) {
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size() && !table.Full();) {
         const std::size_t lineBreak = LineBreakAt(text, i);
@@ -154,6 +209,7 @@ void SplitTabs(std::string_view text, TableBuilder& table) {
         if (lineBreak) {
             table.Line(text.substr(start, i - start));
             i += lineBreak;
+            table.NextLine(i);
         } else {
             table.Field(text.substr(start, i - start));
             ++i;
@@ -165,7 +221,8 @@ void SplitTabs(std::string_view text, TableBuilder& table) {
 
 // Comma-separated fields; a field that starts with a quote runs to the closing quote, may hold
 // commas and line breaks, and writes a quote as two quotes.
-void SplitCommas(std::string_view text, TableBuilder& table) {
+template <typename Sink>
+void SplitCommas(std::string_view text, Sink& table) {
     bool quoted = false;
     bool fieldStart = true;
     for (std::size_t i = 0; i < text.size() && !table.Full();) {
@@ -189,6 +246,7 @@ void SplitCommas(std::string_view text, TableBuilder& table) {
         if (const std::size_t lineBreak = LineBreakAt(text, i)) {
             table.EndLine();
             i += lineBreak;
+            table.NextLine(i);
             fieldStart = true;
             continue;
         }
@@ -209,26 +267,52 @@ void SplitCommas(std::string_view text, TableBuilder& table) {
 
 }  // namespace
 
-Result<SheetModel> ReadTextTable(std::string_view bytes) {
+Result<SheetModel> ReadTextTable(std::string_view bytes, std::size_t linesAbove) {
     if (bytes.empty()) return Fail("empty file");
     Result<std::string> text = DecodeToUtf8(bytes);
     if (!text) return text.error();
     if (text->empty()) return Fail("empty file");
+    if (text->size() > kMaxSheetTextBytes * 2) return SheetModel::TooLarge();
 
     SheetModel sheet;
     sheet.maxRows = kMaxRows;
     sheet.maxColumns = kMaxColumns;
-    TableBuilder table(sheet);
-    // Tab-separated fields are views into the decoded text, which the sheet keeps.
     const std::string_view kept = sheet.texts.Adopt(std::move(*text));
-    if (kept.find('\t') != std::string_view::npos) {
-        SplitTabs(kept, table);
-    } else {
-        SplitCommas(kept, table);
+    const bool commas = kept.find('\t') == std::string_view::npos;
+    if (kept.size() <= linesAbove) {  // a cell for each field, views into the decoded text
+        TableBuilder table(sheet);
+        if (commas)
+            SplitCommas(kept, table);
+        else
+            SplitTabs(kept, table);
+        if (table.Refused()) return SheetModel::TooLarge();
+    } else {  // the start of each line only: 4 bytes a row, whatever the number of fields
+        auto lines = std::make_unique<DelimitedLines>();
+        lines->text = kept;
+        lines->commas = commas;
+        LineIndex index(lines->starts);
+        if (commas)
+            SplitCommas(kept, index);
+        else
+            SplitTabs(kept, index);
+        if (lines->starts.back() != kept.size()) lines->starts.push_back(static_cast<std::uint32_t>(kept.size()));
+        sheet.lines = std::move(lines);
     }
-    if (table.Refused()) return SheetModel::TooLarge();
     sheet.Finish();
     return sheet;
+}
+
+std::string_view CutField(const DelimitedLines& lines, std::uint32_t row, std::uint32_t column, std::string& scratch) {
+    if (row == 0 || column == 0 || column > kMaxColumns || row >= lines.starts.size()) return {};
+    const std::uint32_t start = lines.starts[row - 1];
+    const std::string_view line = lines.text.substr(start, lines.starts[row] - start);
+    scratch.clear();
+    FieldCutter cutter(column, scratch);
+    if (lines.commas)
+        SplitCommas(line, cutter);
+    else
+        SplitTabs(line, cutter);
+    return cutter.Result();
 }
 
 }  // namespace moxtel

@@ -144,3 +144,32 @@ TEST(TextTableReader, RefusesWhatIsNoText) {
 
 }  // namespace
 }  // namespace moxtel
+
+namespace moxtel {
+namespace {
+
+// A large export keeps its lines and cuts a field out when it is read; every field must read the
+// same as from the cells a small export gets: quotes, line breaks inside quotes, empty fields,
+// every kind of line break, a last line without one.
+TEST(TextTableLines, ReadTheSameAsCells) {
+    const std::vector<std::string> texts = {
+        "20000101 A (600000)\r\n\r\nhead\tx\r\n09:30:01\t10.00\t\t50\tB\r\n09:30:02\t10.01\t7\n\rlast\t\tz",
+        "\"20000101 A, B\",x\n\"a \"\"q\"\" b\",\"two\r\nlines\",,end\nplain,\"x\"y,\"\"\n\"open",
+        "one line, no break",
+        "\t\t\n\n\t",
+    };
+    for (const std::string& text : texts) {
+        const auto cells = ReadTextTable(text);
+        const auto lines = ReadTextTable(text, 0);
+        ASSERT_TRUE(cells.ok() && lines.ok());
+        ASSERT_NE(lines->lines, nullptr);
+        EXPECT_EQ(cells->lines, nullptr);
+        for (std::uint32_t row = 0; row <= 8; ++row) {
+            for (std::uint32_t column = 0; column <= 7; ++column)
+                EXPECT_EQ(Cell(*lines, row, column), Cell(*cells, row, column)) << text << " " << row << "," << column;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace moxtel
