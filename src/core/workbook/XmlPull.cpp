@@ -124,8 +124,9 @@ class Reader {
 
     void GiveText(std::string_view raw) {
         if (raw.empty()) return;
-        if (m_open.empty()) {
-            m_pendingText += raw.find_first_not_of(" \t\r\n") == std::string_view::npos ? "" : "x";
+        if (m_open.empty()) {  // only blanks may stand outside the root, and a byte order mark before it
+            if (!m_rootSeen && raw.starts_with("\xEF\xBB\xBF")) raw.remove_prefix(3);
+            if (raw.find_first_not_of(" \t\r\n") != std::string_view::npos) m_pendingText = "x";
             return;
         }
         m_text.clear();

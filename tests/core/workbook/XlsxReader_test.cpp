@@ -257,3 +257,30 @@ TEST_F(XlsxReaderTest, TwentyThousandRowsLoadWhole) {
 
 }  // namespace
 }  // namespace moxtel
+
+namespace moxtel {
+namespace {
+
+// The sheet streams through a reader of its own; the shapes of markup writers produce must read as
+// before: a byte order mark, an XML declaration, comments, CDATA, entities, single quotes, CR LF.
+TEST(XlsxStreamedSheet, ReadsEveryShapeOfMarkup) {
+    const auto dir = std::filesystem::path(::testing::TempDir()) / "xlsx-streamed";
+    std::filesystem::create_directories(dir);
+    auto parts = MinimalWorkbook("");
+    parts[3].data = std::string("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<!-- written by hand -->") +
+                    "<x:worksheet xmlns:x=\"" + moxtel::testing::kMainNs + "\"><x:sheetData>" +
+                    "<x:row r='1'><x:c r='A1' t='inlineStr'><x:is><x:t><![CDATA[a<b]]>&amp;&#x41;&#66;\r\nc</x:t>" +
+                    "</x:is></x:c><x:c r=\"B1\"><x:f>1+1</x:f><x:v>2</x:v></x:c></x:row></x:sheetData></x:worksheet>";
+    const auto path = dir / "shapes.xlsx";
+    moxtel::testing::WriteFile(path, ZipBytes(parts));
+    const auto sheet = ReadXlsxWorkbook(path.string());
+    ASSERT_TRUE(sheet.ok()) << sheet.error().message;
+    ASSERT_NE(sheet->Find(1, 1), nullptr);
+    EXPECT_EQ(sheet->Find(1, 1)->text, "a<b&AB\nc");
+    ASSERT_NE(sheet->Find(1, 2), nullptr);
+    EXPECT_EQ(sheet->Find(1, 2)->number, 2.0);
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace moxtel
