@@ -151,11 +151,14 @@ class Reader {
 
     bool EndTag(std::string_view body) {
         const std::string_view name = TrimView(body);
-        if (m_open.empty() || m_open.back() != name) return false;
+        if (m_open.empty() || OpenName() != name) return false;
+        m_names.resize(m_names.size() - name.size());
         m_open.pop_back();
         m_handler.End(LocalName(name));
         return true;
     }
+
+    std::string_view OpenName() const { return std::string_view(m_names).substr(m_open.back()); }
 
     bool StartTag(std::string_view body) {
         const bool empty = body.ends_with('/');
@@ -169,15 +172,18 @@ class Reader {
         m_handler.Start(LocalName(name), m_attributes);
         if (empty)
             m_handler.End(LocalName(name));
-        else
-            m_open.emplace_back(name);
+        else {
+            m_open.push_back(m_names.size());
+            m_names += name;
+        }
         return true;
     }
 
     bool Attributes(std::string_view text) {
         m_attributes.clear();
         m_values.clear();
-        std::vector<std::pair<std::string_view, std::size_t>> spans;  // name, offset of its value
+        auto& spans = m_spans;  // name, offset of its value
+        spans.clear();
         std::size_t i = 0;
         while (true) {
             while (i < text.size() && IsSpace(text[i])) ++i;
@@ -191,8 +197,9 @@ class Reader {
             const std::size_t close = text.find(text[q], q + 1);
             if (close == std::string_view::npos || name.empty()) return false;
             spans.emplace_back(name, m_values.size());
-            std::string value;
-            for (char c : text.substr(q + 1, close - q - 1)) value += IsSpace(c) ? ' ' : c;  // as parsers do
+            std::string& value = m_value;
+            value.assign(text.substr(q + 1, close - q - 1));
+            for (char& c : value) c = IsSpace(c) ? ' ' : c;  // as parsers do
             AppendResolved(value, m_values);
             m_values += '\0';
             i = close + 1;
@@ -207,11 +214,14 @@ class Reader {
     std::string m_buffer;
     std::size_t m_pos = 0;
     std::size_t m_scanned = 0;  // bytes after m_pos already searched for '<'
-    std::vector<std::string> m_open;
+    std::vector<std::size_t> m_open;  // open elements: where each name starts in m_names
+    std::string m_names;
     bool m_rootSeen = false;
     std::string m_pendingText;  // non-blank text outside the root element
     std::string m_text, m_scratch, m_values;
     std::vector<XmlHandler::Attribute> m_attributes;
+    std::vector<std::pair<std::string_view, std::size_t>> m_spans;
+    std::string m_value;
 };
 
 }  // namespace
