@@ -545,21 +545,17 @@ public:
     }
 
 private:
-    static const char* Find(const std::vector<Attribute>& attributes, std::string_view name, std::string& out) {
+    static const Attribute* Find(const std::vector<Attribute>& attributes, std::string_view name) {
         for (const Attribute& a : attributes) {
-            if (a.name == name) {
-                out.assign(a.value);
-                return out.c_str();
-            }
+            if (a.name == name) return &a;
         }
         return nullptr;
     }
 
     void StartRow(const std::vector<Attribute>& attributes) {
         std::uint64_t r = 0;
-        std::string text;
-        const char* rText = Find(attributes, "r", text);
-        m_row = rText && ParseUnsigned(rText, r) && r >= 1 && r <= kMaxRows ? static_cast<std::uint32_t>(r) : m_row + 1;
+        const Attribute* rText = Find(attributes, "r");
+        m_row = rText && ParseUnsigned(rText->value, r) && r >= 1 && r <= kMaxRows ? static_cast<std::uint32_t>(r) : m_row + 1;
         m_column = 0;
     }
 
@@ -570,13 +566,13 @@ private:
         m_cell = CellValue{};
         m_cell.row = m_row;
         m_cell.column = m_column + 1;
-        std::string text;
-        if (const char* ref = Find(attributes, "r", text)) ParseCellRef(ref, m_cell.row, m_cell.column);
+        if (const Attribute* ref = Find(attributes, "r")) ParseCellRef(ref->value, m_cell.row, m_cell.column);
         m_column = m_cell.column;
         std::uint64_t style = 0;
-        if (const char* st = Find(attributes, "s", text); st && ParseUnsigned(st, style))
+        if (const Attribute* st = Find(attributes, "s"); st && ParseUnsigned(st->value, style))
             m_cell.formatId = m_styles.FormatOf(style);
-        m_type = Find(attributes, "t", text) ? text : "n";
+        const Attribute* type = Find(attributes, "t");
+        m_type = type ? type->value : std::string_view("n");
     }
 
     // <v> holds the value; <is> an inline string whose <t> and rich-text <r><t> count, phonetic runs not.
