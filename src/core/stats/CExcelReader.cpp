@@ -4,12 +4,15 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <new>
 
-#include "stats/workbook/NumberFormat.h"
-#include "stats/workbook/WorkbookFormats.h"
+#include "workbook/NumberFormat.h"
+#include "workbook/WorkbookFormats.h"
 
 namespace moxtel {
 namespace {
+
+constexpr char kOutOfMemory[] = "Not enough memory to read the workbook.";
 
 // Largest delimited-text file read into memory.
 constexpr std::uintmax_t kMaxTextBytes = std::uintmax_t{256} << 20;
@@ -69,12 +72,17 @@ CExcelReader::~CExcelReader() = default;
 bool CExcelReader::OpenWorkbook(const std::string& path) {
     CloseWorkbook();
     m_lastError.clear();
-    Result<SheetModel> sheet = LoadSheet(path);
-    if (!sheet) {
-        m_lastError = sheet.error().message;
+    try {
+        Result<SheetModel> sheet = LoadSheet(path);
+        if (!sheet) {
+            m_lastError = sheet.error().message;
+            return false;
+        }
+        m_sheet = std::make_unique<SheetModel>(std::move(*sheet));
+    } catch (const std::bad_alloc&) {
+        m_lastError = kOutOfMemory;
         return false;
     }
-    m_sheet = std::make_unique<SheetModel>(std::move(*sheet));
     return true;
 }
 
@@ -93,18 +101,24 @@ std::string CExcelReader::GetCellText(int row, int column) {
     }
     const CellValue* cell = m_sheet->Find(r, c);
     if (!cell) return {};
-    static const std::string kGeneral = "General";
-    const std::string& code =
-        cell->formatId < m_sheet->formatCodes.size() ? m_sheet->formatCodes[cell->formatId] : kGeneral;
-    switch (cell->kind) {
+    try {
+        return CellText(*cell);
+    } catch (const std::bad_alloc&) {
+        m_lastError = kOutOfMemory;  // the run goes on as with an empty cell
+        return {};
+    }
+}
+
+std::string CExcelReader::CellText(const CellValue& cell) const {
+    switch (cell.kind) {
         case CellValue::Kind::Number:
-            return FormatNumber(cell->number, code, m_sheet->date1904);
+            return m_sheet->Format(cell.formatId).Number(cell.number, m_sheet->date1904);
         case CellValue::Kind::Text:
-            return FormatText(cell->text, code);
+            return m_sheet->Format(cell.formatId).Text(cell.text);
         case CellValue::Kind::Boolean:
-            return cell->number != 0.0 ? "TRUE" : "FALSE";
+            return cell.number != 0.0 ? "TRUE" : "FALSE";
         case CellValue::Kind::Error:
-            return cell->text;
+            return std::string(cell.text);
         case CellValue::Kind::Empty:
             break;
     }

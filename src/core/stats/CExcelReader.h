@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "stats/workbook/SheetModel.h"
+#include "workbook/SheetModel.h"
 
 namespace moxtel {
 
@@ -40,6 +40,8 @@ public:
     const SheetModel* Sheet() const { return m_sheet.get(); }
 
 private:
+    std::string CellText(const CellValue& cell) const;
+
     std::unique_ptr<SheetModel> m_sheet;
     std::string m_lastError;
     WarningSink m_warningSink;

@@ -1,0 +1,114 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "common/Result.h"
+#include "workbook/NumberFormat.h"
+
+namespace moxtel {
+
+// One cell of a sheet as stored in the file, before it is rendered for display.
+struct CellValue {
+    enum class Kind : std::uint8_t { Empty, Number, Text, Boolean, Error };
+    std::uint32_t row = 0;  // from 1
+    std::uint32_t column = 0;
+    Kind kind = Kind::Empty;
+    std::uint32_t formatId = 0;  // index into SheetModel::formatCodes (Number and Text cells)
+    double number = 0.0;         // Number; Boolean as 0 or 1
+    std::string_view text;       // Text (UTF-8) and Error ("#DIV/0!"); held by the sheet's TextStore
+};
+
+// Owns the texts of a sheet. Texts never move once stored, so cells keep views of them; a text
+// shared by many cells (a shared string) is stored once.
+class TextStore {
+  public:
+    std::string_view Add(std::string_view text);
+    // Takes a whole text over without copying it; cells may keep views of its pieces.
+    std::string_view Adopt(std::string&& text);
+
+    // Bytes held, for the readers' memory bound.
+    std::size_t Bytes() const { return m_bytes; }
+
+  private:
+    static constexpr std::size_t kChunkBytes = 64 * 1024;
+    std::vector<std::unique_ptr<char[]>> m_chunks;  // small texts, packed
+    std::vector<std::unique_ptr<char[]>> m_blocks;  // long texts, one each
+    std::vector<std::unique_ptr<std::string>> m_adopted;  // held by pointer: a short string's bytes move with it
+    std::size_t m_used = 0;                         // of the last chunk
+    std::size_t m_bytes = 0;
+};
+
+// A delimited text export kept as its lines: a field is cut out of its line when its cell is read.
+struct DelimitedLines {
+    std::string_view text;              // UTF-8, held by the sheet's TextStore
+    bool commas = false;                // comma-separated (quotes allowed), else tab-separated
+    std::vector<std::uint32_t> starts;  // row r spans [starts[r - 1], starts[r]), its line break included
+};
+
+// The text of field (row, column) of the lines, "" when there is none; scratch holds it when it
+// had to be unquoted.
+std::string_view CutField(const DelimitedLines& lines, std::uint32_t row, std::uint32_t column, std::string& scratch);
+
+// Most cells a sheet may hold (some 120 MB of cells), and most bytes of text: beyond these a file
+// is refused instead of filling the memory. A day of 600,000 trades still fits.
+inline constexpr std::size_t kMaxSheetCells = 3'000'000;
+inline constexpr std::size_t kMaxSheetTextBytes = 64u << 20;
+// Most distinct number formats a workbook may bring (the spreadsheet allows some 250).
+inline constexpr std::size_t kMaxSheetFormats = 4096;
+
+// The active sheet of a workbook, fully loaded. Rows and columns count from 1. Cells stand in one
+// array in row order, columns ascending within a row; readers append with Add and call Finish.
+class SheetModel {
+  public:
+    SheetModel();
+    SheetModel(SheetModel&&) noexcept;
+    SheetModel& operator=(SheetModel&&) noexcept;
+    ~SheetModel();
+
+    std::uint32_t maxRows = 65536;  // the file format's grid: BIFF8 65536 x 256, xlsx 1048576 x 16384
+    std::uint32_t maxColumns = 256;
+    bool date1904 = false;  // the workbook's date system
+    // Number format codes, deduplicated; index 0 is always "General".
+    std::vector<std::string> formatCodes{"General"};
+    std::vector<CellValue> cells;
+    TextStore texts;
+    // Set for a text export instead of cells; Find then cuts the field out of its line.
+    std::unique_ptr<DelimitedLines> lines;
+
+    // The cell at (row, column), nullptr when there is none. Only after Finish. For a text export
+    // the cell returned stays valid until the next Find.
+    const CellValue* Find(std::uint32_t row, std::uint32_t column) const;
+
+    // Appends a cell; a later cell at the same place replaces an earlier one (after Finish).
+    // False when the sheet is full (kMaxSheetCells) or its texts are over kMaxSheetTextBytes.
+    bool Add(const CellValue& cell) {
+        if (cells.size() == cells.capacity() && !Grow()) return false;
+        cells.push_back(cell);
+        return true;
+    }
+    // The reason a reader gives when Add fails.
+    static Error TooLarge();
+    // Index of a format code, adding it when new.
+    std::uint32_t AddFormat(std::string_view code);
+    // Puts the cells in order (they nearly always come in order already) and indexes the rows.
+    void Finish();
+
+    // The compiled form of formatCodes[id], compiled on first use; General for an unknown id.
+    const CompiledFormat& Format(std::uint32_t id) const;
+
+  private:
+    bool Grow();
+
+    std::unordered_map<std::string, std::uint32_t> m_formatIndex;
+    std::vector<std::uint32_t> m_rowStart;  // row r's cells are [m_rowStart[r], m_rowStart[r + 1])
+    mutable std::vector<std::unique_ptr<CompiledFormat>> m_compiled;
+    mutable CellValue m_lineCell;  // the cell Find cut out of a line last
+    mutable std::string m_lineScratch;
+};
+
+}  // namespace moxtel

@@ -1,0 +1,294 @@
+// The cells of an .xlsx sheet and its shared strings, read as their parts stream by.
+#include "workbook/XlsxCells.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include "common/TextUtil.h"
+#include "workbook/Utf8Check.h"
+
+namespace moxtel::xlsx {
+
+Error Fail(const std::string& what) { return Error{"xlsx: " + what}; }
+
+bool IsTrue(std::string_view value) { return value == "1" || value == "true"; }
+
+bool ParseUnsigned(std::string_view text, std::uint64_t& value) {
+    text = TrimView(text);
+    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && ptr == text.data() + text.size() && !text.empty();
+}
+
+bool IsHex(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+
+// Spreadsheet text escapes characters XML cannot hold as _xHHHH_ (_x000D_ is a carriage return,
+// _x005F_ a literal underscore).
+std::string DecodeEscapes(std::string_view text) {
+    if (text.find("_x") == std::string_view::npos) return std::string(text);
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        if (i + 7 <= text.size() && text[i] == '_' && text[i + 1] == 'x' && text[i + 6] == '_' &&
+            std::all_of(text.begin() + i + 2, text.begin() + i + 6, IsHex)) {
+            std::uint32_t cp = 0;
+            std::from_chars(text.data() + i + 2, text.data() + i + 6, cp, 16);
+            AppendUtf8(out, cp >= 0xD800 && cp <= 0xDFFF ? 0xFFFD : cp);  // a lone half of a pair
+            i += 7;
+        } else {
+            out += text[i++];
+        }
+    }
+    return out;
+}
+
+namespace {
+
+// The shared strings, streamed: each stored once in the sheet's texts (bytes that are not UTF-8
+// replaced). An item's text is its own <t>, or the <t> of every rich-text run; phonetic runs are skipped.
+class SharedStringsHandler : public XmlHandler {
+public:
+    SharedStringsHandler(TextStore& texts, std::vector<std::string_view>& strings) : m_texts(texts), m_strings(strings) {}
+    bool Ok() const override { return m_texts.Bytes() <= kMaxSheetTextBytes; }
+
+    void Start(std::string_view name, const std::vector<Attribute>&) override {
+        ++m_depth;
+        if (m_depth == 2 && name == "si") {
+            m_inItem = true;
+            m_text.clear();
+        } else if (m_inItem && name == "t" && (m_depth == 3 || (m_depth == 4 && m_inRun))) {
+            m_capture = true;
+        } else if (m_inItem && m_depth == 3 && name == "r") {
+            m_inRun = true;
+        }
+    }
+    void End(std::string_view name) override {
+        if (m_depth == 2 && name == "si" && m_inItem) {
+            std::string scratch;
+            m_strings.push_back(m_texts.Add(RepairUtf8(DecodeEscapes(m_text), scratch)));
+            m_inItem = false;
+        }
+        if (name == "t") m_capture = false;
+        if (m_depth == 3 && name == "r") m_inRun = false;
+        --m_depth;
+    }
+    void Text(std::string_view text) override {
+        if (m_capture) m_text += text;
+    }
+
+private:
+    TextStore& m_texts;
+    std::vector<std::string_view>& m_strings;
+    int m_depth = 0;
+    bool m_inItem = false, m_inRun = false, m_capture = false;
+    std::string m_text;
+};
+
+
+// "B12" -> column 2, row 12; false when the text is not a reference inside the grid.
+bool ParseCellRef(std::string_view ref, std::uint32_t& row, std::uint32_t& column) {
+    std::size_t i = 0;
+    std::uint64_t col = 0, r = 0;
+    while (i < ref.size() && i < 3 && ((ref[i] >= 'A' && ref[i] <= 'Z') || (ref[i] >= 'a' && ref[i] <= 'z'))) {
+        col = col * 26 + static_cast<std::uint64_t>((ref[i] | 0x20) - 'a' + 1);
+        ++i;
+    }
+    if (i == 0 || !ParseUnsigned(ref.substr(i), r)) return false;
+    if (col > kMaxColumns || r == 0 || r > kMaxRows) return false;
+    row = static_cast<std::uint32_t>(r);
+    column = static_cast<std::uint32_t>(col);
+    return true;
+}
+
+// Days from 1970-01-01 of a proleptic Gregorian date.
+std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
+    y -= m <= 2;
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const auto yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+}
+
+// An ISO 8601 value of a t="d" cell ("2000-01-01T09:30:01") as a serial date of the workbook.
+bool ParseIsoDate(std::string_view text, bool date1904, double& serial) {
+    int y = 0, mo = 0, d = 0, h = 0, mi = 0;
+    double s = 0;
+    char rest[2] = {};
+    const std::string copy(TrimView(text));
+    const int n = std::sscanf(copy.c_str(), "%4d-%2d-%2dT%2d:%2d:%lf%1s", &y, &mo, &d, &h, &mi, &s, rest);
+    const bool utc = n == 7 && rest[0] == 'Z';
+    if ((n != 3 && n != 6 && !utc) || mo < 1 || mo > 12 || d < 1 || d > 31 || !std::isfinite(s)) return false;
+    const std::int64_t epoch = date1904 ? DaysFromCivil(1904, 1, 1) : DaysFromCivil(1899, 12, 30);
+    serial = static_cast<double>(DaysFromCivil(y, static_cast<unsigned>(mo), static_cast<unsigned>(d)) - epoch) +
+             (h * 3600.0 + mi * 60.0 + s) / 86400.0;
+    return true;
+}
+
+// Cells of <sheetData>, taken as the sheet part streams by: only the cell being read is kept.
+class SheetHandler : public XmlHandler {
+public:
+    SheetHandler(SheetModel& sheet, const std::vector<std::string_view>& strings, const FormatOfStyle& formatOf)
+        : m_sheet(sheet), m_strings(strings), m_formatOf(formatOf) {}
+
+    const Status& Outcome() const { return m_status; }
+    bool Ok() const override { return m_status.ok(); }
+
+    void Start(std::string_view name, const std::vector<Attribute>& attributes) override {
+        ++m_depth;
+        if (m_depth == 1) {
+            if (name != "worksheet") m_status = Fail("the active sheet is not a worksheet");
+        } else if (m_depth == 2 && name == "sheetData") {
+            m_inData = true;
+        } else if (m_inData && m_depth == 3 && name == "row") {
+            StartRow(attributes);
+        } else if (m_inData && m_depth == 4 && name == "c") {
+            StartCell(attributes);
+        } else if (m_inCell) {
+            StartInCell(name);
+        }
+    }
+
+    void End(std::string_view name) override {
+        if (m_inCell && m_depth == 4 && name == "c") EndCell();
+        if (m_depth == 2 && name == "sheetData") m_inData = false;
+        if (m_capture == m_depth) m_capture = 0;
+        if (m_skipTo == m_depth) m_skipTo = 0;
+        --m_depth;
+    }
+
+    void Text(std::string_view text) override {
+        if (m_capture && !m_skipTo) m_value += text;
+    }
+
+private:
+    static const Attribute* Find(const std::vector<Attribute>& attributes, std::string_view name) {
+        for (const Attribute& a : attributes) {
+            if (a.name == name) return &a;
+        }
+        return nullptr;
+    }
+
+    void StartRow(const std::vector<Attribute>& attributes) {
+        std::uint64_t r = 0;
+        const Attribute* rText = Find(attributes, "r");
+        m_row = rText && ParseUnsigned(rText->value, r) && r >= 1 && r <= kMaxRows ? static_cast<std::uint32_t>(r) : m_row + 1;
+        m_column = 0;
+    }
+
+    void StartCell(const std::vector<Attribute>& attributes) {
+        m_inCell = true;
+        m_hasValue = false;
+        m_value.clear();
+        m_cell = CellValue{};
+        m_cell.row = m_row;
+        m_cell.column = m_column + 1;
+        if (const Attribute* ref = Find(attributes, "r")) ParseCellRef(ref->value, m_cell.row, m_cell.column);
+        m_column = m_cell.column;
+        std::uint64_t style = 0;
+        if (const Attribute* st = Find(attributes, "s"); st && ParseUnsigned(st->value, style))
+            m_cell.formatId = m_formatOf(style);
+        const Attribute* type = Find(attributes, "t");
+        m_type = type ? type->value : std::string_view("n");
+    }
+
+    // <v> holds the value; <is> an inline string whose <t> and rich-text <r><t> count, phonetic runs not.
+    void StartInCell(std::string_view name) {
+        if (m_depth == 5 && name == "v" && m_type != "inlineStr") {
+            m_capture = m_depth;
+            m_hasValue = true;
+        } else if (m_depth == 5 && name == "is" && m_type == "inlineStr") {
+            m_hasValue = true;
+        } else if (m_type == "inlineStr" && name == "t" && (m_depth == 6 || m_depth == 7) && !m_capture) {
+            m_capture = m_depth;
+        } else if (m_depth == 6 && name == "rPh") {
+            m_skipTo = m_depth;
+        }
+    }
+
+    void EndCell() {
+        m_inCell = false;
+        if (m_cell.row > kMaxRows || m_cell.column > kMaxColumns || !m_hasValue) return;
+        if (Status s = ReadValue(); !s) {
+            m_status = s;
+            return;
+        }
+        if (m_cell.kind != CellValue::Kind::Empty && !m_sheet.Add(m_cell)) m_status = SheetModel::TooLarge();
+    }
+
+    Status ReadValue() {
+        const std::string_view t = m_type;
+        const std::string& text = m_value;
+        if (t == "inlineStr") {
+            m_cell.kind = CellValue::Kind::Text;
+            m_cell.text = Keep(DecodeEscapes(text));
+        } else if (t == "s") {
+            std::uint64_t index = 0;
+            if (!ParseUnsigned(text, index) || index >= m_strings.size()) return Fail("bad shared string index");
+            m_cell.kind = CellValue::Kind::Text;
+            m_cell.text = m_strings[index];
+        } else if (t == "str") {
+            m_cell.kind = CellValue::Kind::Text;
+            m_cell.text = Keep(DecodeEscapes(text));
+        } else if (t == "b") {
+            m_cell.kind = CellValue::Kind::Boolean;
+            m_cell.number = IsTrue(text) ? 1.0 : 0.0;
+        } else if (t == "e") {
+            m_cell.kind = CellValue::Kind::Error;
+            m_cell.text = Keep(text);
+        } else if (t == "d") {
+            if (!ParseIsoDate(text, m_sheet.date1904, m_cell.number)) return Fail("bad date value");
+            m_cell.kind = CellValue::Kind::Number;
+        } else {
+            const std::string_view number = TrimView(text);
+            if (number.empty()) return Done{};
+            const auto [ptr, ec] = std::from_chars(number.data(), number.data() + number.size(), m_cell.number);
+            if (ec != std::errc() || ptr != number.data() + number.size() || !std::isfinite(m_cell.number)) {
+                return Fail("bad number value");  // also "inf" and "nan", which no spreadsheet stores
+            }
+            m_cell.kind = CellValue::Kind::Number;
+        }
+        return Done{};
+    }
+
+    std::string_view Keep(std::string_view text) {
+        std::string scratch;
+        return m_sheet.texts.Add(RepairUtf8(text, scratch));
+    }
+
+    SheetModel& m_sheet;
+    const std::vector<std::string_view>& m_strings;
+    const FormatOfStyle& m_formatOf;
+    Status m_status = Done{};
+    int m_depth = 0;
+    int m_capture = 0;  // depth of the element whose text is being collected, 0 for none
+    int m_skipTo = 0;   // depth of a phonetic run being skipped, 0 for none
+    bool m_inData = false;
+    bool m_inCell = false;
+    bool m_hasValue = false;
+    std::uint32_t m_row = 0;
+    std::uint32_t m_column = 0;
+    CellValue m_cell;
+    std::string m_type;
+    std::string m_value;
+};
+
+}  // namespace
+
+Result<std::vector<std::string_view>> ReadSharedStrings(const PartStreamer& part, TextStore& texts) {
+    std::vector<std::string_view> strings;
+    SharedStringsHandler handler(texts, strings);
+    if (Status s = part(handler); !s) return s.error();
+    if (!handler.Ok()) return SheetModel::TooLarge();
+    return strings;
+}
+
+Status ReadSheetCells(const PartStreamer& part, SheetModel& sheet, const std::vector<std::string_view>& strings,
+                      const FormatOfStyle& formatOf) {
+    SheetHandler handler(sheet, strings, formatOf);
+    if (Status s = part(handler); !s) return s;
+    return handler.Outcome();
+}
+
+}  // namespace moxtel::xlsx

@@ -1,0 +1,422 @@
+// Reads the active sheet of an Office Open XML workbook: the ZIP container through libgsf, the
+// parts through pugixml. Part names and XML element names are matched without their namespace
+// prefix, so transitional and strict files and prefixed writers read alike.
+
+#include <gsf/gsf-infile-zip.h>
+#include <gsf/gsf-infile.h>
+#include <gsf/gsf-input-stdio.h>
+#include <gsf/gsf-input.h>
+#include <strings.h>
+
+#include <algorithm>
+#include <cstring>
+#include <pugixml.hpp>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "common/TextUtil.h"
+#include "workbook/NumberFormat.h"
+#include "workbook/XlsxCells.h"
+#include "workbook/XmlPull.h"
+#include "workbook/WorkbookFormats.h"
+
+namespace moxtel {
+namespace {
+
+// Largest uncompressed part accepted; a header claiming more, or data inflating past it, is refused.
+constexpr gsf_off_t kMaxPartBytes = gsf_off_t{256} << 20;
+// Parts read whole into a document tree (workbook, relationships, styles) are small in any real
+// workbook; the tree takes many times the bytes of tiny elements, so these are bounded far lower.
+constexpr gsf_off_t kMaxTreePartBytes = gsf_off_t{4} << 20;
+using xlsx::Fail;
+using xlsx::IsTrue;
+using xlsx::kMaxColumns;
+using xlsx::kMaxRows;
+using xlsx::ParseUnsigned;
+
+// ---- ZIP package ---------------------------------------------------------------------------
+
+// libgsf reports damaged ZIP headers on stderr (g_warning, g_printerr) besides returning failure.
+// The core prints nothing, so those reports are swallowed while the package is read; the failure
+// itself reaches the caller as an Error. The reader runs on one thread, as the whole program does.
+class QuietGlib {
+public:
+    QuietGlib()
+        : m_log(g_log_set_default_handler(&Drop, nullptr)),
+          m_printerr(g_set_printerr_handler(&DropText)),
+          m_print(g_set_print_handler(&DropText)) {}
+    ~QuietGlib() {
+        g_log_set_default_handler(m_log, nullptr);
+        g_set_printerr_handler(m_printerr);
+        g_set_print_handler(m_print);
+    }
+    QuietGlib(const QuietGlib&) = delete;
+    QuietGlib& operator=(const QuietGlib&) = delete;
+
+private:
+    static void Drop(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
+    static void DropText(const gchar*) {}
+    GLogFunc m_log;
+    GPrintFunc m_printerr;
+    GPrintFunc m_print;
+};
+
+template <typename T>
+struct GObjectRef {
+    T* p = nullptr;
+    GObjectRef() = default;
+    explicit GObjectRef(T* object) : p(object) {}
+    GObjectRef(const GObjectRef&) = delete;
+    GObjectRef& operator=(const GObjectRef&) = delete;
+    ~GObjectRef() {
+        if (p) g_object_unref(p);
+    }
+};
+
+class Package {
+public:
+    bool Open(const std::string& path, std::string& error) {
+        GError* gerr = nullptr;
+        m_source.p = gsf_input_stdio_new(path.c_str(), &gerr);
+        if (m_source.p) m_zip.p = gsf_infile_zip_new(m_source.p, &gerr);
+        if (gerr) {
+            error = gerr->message ? gerr->message : "unreadable";
+            g_error_free(gerr);
+        }
+        return m_zip.p != nullptr;
+    }
+
+    // Whole part by its name inside the package ("xl/workbook.xml"); names compare without case
+    // as the package format asks. False when missing, corrupt or larger than the bound.
+    bool ReadPart(const std::string& name, std::string& out, std::string& error) const {
+        GObjectRef<GsfInput> part(OpenPart(name));
+        if (!part.p) {
+            error = "missing part " + name;
+            return false;
+        }
+        const gsf_off_t size = gsf_input_size(part.p);
+        if (size < 0 || size > kMaxTreePartBytes) {
+            error = "part too large: " + name;
+            return false;
+        }
+        out.clear();
+        out.reserve(static_cast<std::size_t>(std::min<gsf_off_t>(size, gsf_off_t{16} << 20)));
+        constexpr gsf_off_t kChunk = 1 << 16;
+        guint8 buffer[kChunk];
+        for (gsf_off_t left = size; left > 0;) {
+            const gsf_off_t n = std::min(left, kChunk);
+            if (!gsf_input_read(part.p, static_cast<size_t>(n), buffer)) {
+                error = "corrupt part " + name;
+                return false;
+            }
+            out.append(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(n));
+            left -= n;
+        }
+        return true;
+    }
+
+    // Streams a part through an XML handler without holding it whole.
+    Status StreamPart(const std::string& name, XmlHandler& handler) const {
+        GObjectRef<GsfInput> part(OpenPart(name));
+        if (!part.p) return Fail("missing part " + name);
+        gsf_off_t left = gsf_input_size(part.p);
+        if (left < 0 || left > kMaxPartBytes) return Fail("part too large: " + name);
+        const XmlSource source = [&](char* buffer, std::size_t size) -> long {
+            const gsf_off_t n = std::min<gsf_off_t>(left, static_cast<gsf_off_t>(size));
+            if (n == 0) return 0;
+            if (!gsf_input_read(part.p, static_cast<size_t>(n), reinterpret_cast<guint8*>(buffer))) return -1;
+            left -= n;
+            return static_cast<long>(n);
+        };
+        Status s = ReadXml(source, handler);
+        if (!s) return Fail(s.error().message + " (" + name + ")");
+        return Done{};
+    }
+
+    bool HasPart(const std::string& name) const {
+        GObjectRef<GsfInput> part(OpenPart(name));
+        return part.p != nullptr;
+    }
+
+private:
+    // Walks the folders of the name; the caller owns the returned reference.
+    GsfInput* OpenPart(const std::string& name) const {
+        GsfInfile* dir = m_zip.p;
+        GsfInput* current = nullptr;
+        for (const std::string& segment : Split(name, '/')) {
+            if (segment.empty()) continue;
+            if (current) {
+                dir = GSF_IS_INFILE(current) && gsf_infile_num_children(GSF_INFILE(current)) >= 0
+                          ? GSF_INFILE(current)
+                          : nullptr;
+            }
+            GsfInput* next = dir ? ChildNoCase(dir, segment) : nullptr;
+            if (current) g_object_unref(current);
+            current = next;
+            if (!current) return nullptr;
+        }
+        if (current && GSF_IS_INFILE(current) && gsf_infile_num_children(GSF_INFILE(current)) >= 0) {
+            g_object_unref(current);  // a folder, not a part
+            return nullptr;
+        }
+        return current;
+    }
+
+    static GsfInput* ChildNoCase(GsfInfile* dir, const std::string& segment) {
+        if (GsfInput* exact = gsf_infile_child_by_name(dir, segment.c_str())) return exact;
+        const int count = gsf_infile_num_children(dir);
+        for (int i = 0; i < count; ++i) {
+            const char* childName = gsf_infile_name_by_index(dir, i);
+            if (childName && strcasecmp(childName, segment.c_str()) == 0) return gsf_infile_child_by_index(dir, i);
+        }
+        return nullptr;
+    }
+
+    GObjectRef<GsfInput> m_source;
+    GObjectRef<GsfInfile> m_zip;
+};
+
+// ---- XML helpers ---------------------------------------------------------------------------
+
+// True when name, without any namespace prefix, is local. Tried first without looking for a
+// prefix: that is how almost every writer names things, and the sheet has a name per cell.
+bool IsNamed(const char* name, std::string_view local) {
+    if (std::strncmp(name, local.data(), local.size()) == 0 && name[local.size()] == '\0') return true;
+    const char* colon = std::strrchr(name, ':');
+    return colon && std::string_view(colon + 1) == local;
+}
+
+bool IsElement(pugi::xml_node node, std::string_view local) {
+    return node.type() == pugi::node_element && IsNamed(node.name(), local);
+}
+
+pugi::xml_node Child(pugi::xml_node node, std::string_view local) {
+    for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling()) {
+        if (IsElement(c, local)) return c;
+    }
+    return {};
+}
+
+const char* Attr(pugi::xml_node node, std::string_view local) {
+    for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
+        if (IsNamed(a.name(), local)) return a.value();
+    }
+    return nullptr;
+}
+
+bool ParseXml(std::string& bytes, pugi::xml_document& doc) {
+    // Whitespace-only text such as <t> </t> is a real cell value and must survive parsing.
+    const unsigned options = pugi::parse_default | pugi::parse_ws_pcdata_single;
+    return doc.load_buffer_inplace(bytes.data(), bytes.size(), options);
+}
+
+// ---- Relationships -------------------------------------------------------------------------
+
+struct Relationship {
+    std::string id;
+    std::string type;    // last segment of the type URI: "worksheet", "sharedStrings", ...
+    std::string target;  // part name from the package root
+};
+
+std::string FolderOf(const std::string& part) {
+    const auto slash = part.rfind('/');
+    return slash == std::string::npos ? std::string() : part.substr(0, slash + 1);
+}
+
+std::string ResolveTarget(const std::string& sourcePart, const std::string& target) {
+    const std::string joined = !target.empty() && target[0] == '/' ? target : FolderOf(sourcePart) + target;
+    std::vector<std::string> segments;
+    for (const std::string& segment : Split(joined, '/')) {
+        if (segment.empty() || segment == ".") continue;
+        if (segment == "..") {
+            if (!segments.empty()) segments.pop_back();
+        } else {
+            segments.push_back(segment);
+        }
+    }
+    std::string out;
+    for (const std::string& segment : segments) out += (out.empty() ? "" : "/") + segment;
+    return out;
+}
+
+// Relationships of sourcePart ("" for the package itself); empty when the part has none.
+std::vector<Relationship> ReadRelationships(const Package& package, const std::string& sourcePart) {
+    const auto slash = sourcePart.rfind('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const std::string relsName = sourcePart.substr(0, nameStart) + "_rels/" + sourcePart.substr(nameStart) + ".rels";
+    std::string bytes, error;
+    pugi::xml_document doc;
+    std::vector<Relationship> rels;
+    if (!package.ReadPart(relsName, bytes, error) || !ParseXml(bytes, doc)) return rels;
+    for (pugi::xml_node r = doc.document_element().first_child(); r; r = r.next_sibling()) {
+        if (!IsElement(r, "Relationship")) continue;
+        const char* mode = Attr(r, "TargetMode");
+        if (mode && std::strcmp(mode, "External") == 0) continue;
+        const char* id = Attr(r, "Id");
+        const char* type = Attr(r, "Type");
+        const char* target = Attr(r, "Target");
+        if (!id || !type || !target) continue;
+        const std::string_view typeUri(type);
+        const auto lastSlash = typeUri.rfind('/');
+        rels.push_back({id, std::string(lastSlash == std::string_view::npos ? typeUri : typeUri.substr(lastSlash + 1)),
+                        ResolveTarget(sourcePart, target)});
+    }
+    return rels;
+}
+
+const Relationship* FindByType(const std::vector<Relationship>& rels, std::string_view type) {
+    for (const Relationship& r : rels) {
+        if (r.type == type) return &r;
+    }
+    return nullptr;
+}
+
+// ---- Workbook, shared strings, styles ------------------------------------------------------
+
+struct WorkbookInfo {
+    bool date1904 = false;
+    std::string sheetPart;
+    std::string sharedStringsPart;  // empty when the workbook has none
+    std::string stylesPart;
+};
+
+Result<WorkbookInfo> ReadWorkbookInfo(const Package& package) {
+    const std::vector<Relationship> packageRels = ReadRelationships(package, "");
+    const Relationship* office = FindByType(packageRels, "officeDocument");
+    const std::string workbookPart = office ? office->target : "xl/workbook.xml";
+    std::string bytes, error;
+    pugi::xml_document doc;
+    if (!package.ReadPart(workbookPart, bytes, error)) return Fail(error);
+    if (!ParseXml(bytes, doc)) return Fail("malformed " + workbookPart);
+    const pugi::xml_node root = doc.document_element();
+
+    WorkbookInfo info;
+    const char* date1904 = Attr(Child(root, "workbookPr"), "date1904");
+    info.date1904 = date1904 && IsTrue(date1904);
+    std::uint64_t activeTab = 0;
+    if (const char* tab = Attr(Child(Child(root, "bookViews"), "workbookView"), "activeTab")) {
+        if (!ParseUnsigned(tab, activeTab)) activeTab = 0;
+    }
+    std::vector<std::string> sheetIds;
+    for (pugi::xml_node s = Child(root, "sheets").first_child(); s; s = s.next_sibling()) {
+        if (!IsElement(s, "sheet")) continue;
+        const char* id = Attr(s, "id");
+        sheetIds.emplace_back(id ? id : "");
+    }
+    if (sheetIds.empty()) return Fail("workbook without sheets");
+    if (activeTab >= sheetIds.size()) activeTab = 0;
+
+    const std::vector<Relationship> rels = ReadRelationships(package, workbookPart);
+    for (const Relationship& r : rels) {
+        if (r.id == sheetIds[activeTab]) info.sheetPart = r.target;
+    }
+    if (info.sheetPart.empty()) return Fail("active sheet has no part");
+    if (const Relationship* r = FindByType(rels, "sharedStrings")) info.sharedStringsPart = r->target;
+    if (const Relationship* r = FindByType(rels, "styles")) info.stylesPart = r->target;
+    return info;
+}
+
+Result<std::vector<std::string_view>> ReadSharedStrings(const Package& package, const std::string& part,
+                                                        TextStore& texts) {
+    if (part.empty()) return std::vector<std::string_view>{};
+    return xlsx::ReadSharedStrings([&](XmlHandler& handler) { return package.StreamPart(part, handler); }, texts);
+}
+
+// Number format of each cell style, turned into indexes of SheetModel::formatCodes on first use.
+class Styles {
+public:
+    explicit Styles(SheetModel& sheet) : m_sheet(sheet) {
+        for (std::size_t i = 0; i < sheet.formatCodes.size(); ++i) {
+            m_index.emplace(sheet.formatCodes[i], static_cast<std::uint32_t>(i));
+        }
+    }
+
+    Status Load(const Package& package, const std::string& part) {
+        std::string bytes, error;
+        pugi::xml_document doc;
+        if (part.empty() || !package.HasPart(part)) return Done{};  // no styles: everything is General
+        if (!package.ReadPart(part, bytes, error)) return Fail(error);
+        if (!ParseXml(bytes, doc)) return Fail("malformed " + part);
+        const pugi::xml_node root = doc.document_element();
+        for (pugi::xml_node f = Child(root, "numFmts").first_child(); f; f = f.next_sibling()) {
+            std::uint64_t id = 0;
+            const char* idText = Attr(f, "numFmtId");
+            const char* code = Attr(f, "formatCode");
+            if (!idText || !code || !ParseUnsigned(idText, id)) continue;
+            if (std::strlen(code) > kMaxFormatCodeBytes) return Fail("a number format code is too long");
+            m_custom[id] = code;
+            if (m_custom.size() > kMaxSheetFormats) return Fail("too many number formats");
+        }
+        for (pugi::xml_node xf = Child(root, "cellXfs").first_child(); xf; xf = xf.next_sibling()) {
+            if (!IsElement(xf, "xf")) continue;
+            std::uint64_t id = 0;
+            const char* idText = Attr(xf, "numFmtId");
+            m_xfNumFmt.push_back(idText && ParseUnsigned(idText, id) ? id : 0);
+        }
+        m_xfFormat.assign(m_xfNumFmt.size(), kUnresolved);
+        return Done{};
+    }
+
+    // Index into formatCodes of cell style s; an unknown style is General.
+    std::uint32_t FormatOf(std::uint64_t style) {
+        if (style >= m_xfNumFmt.size()) return 0;
+        std::uint32_t& slot = m_xfFormat[style];
+        if (slot == kUnresolved) slot = Intern(CodeOf(m_xfNumFmt[style]));
+        return slot;
+    }
+
+private:
+    static constexpr std::uint32_t kUnresolved = 0xFFFFFFFFu;
+
+    std::string CodeOf(std::uint64_t numFmtId) const {
+        if (const auto it = m_custom.find(numFmtId); it != m_custom.end()) return it->second;
+        const std::string_view builtin = numFmtId <= 0xFFFF ? BuiltinFormatCode(static_cast<int>(numFmtId)) : "";
+        return builtin.empty() ? std::string("General") : std::string(builtin);
+    }
+
+    std::uint32_t Intern(const std::string& code) {
+        const auto [it, added] = m_index.emplace(code, static_cast<std::uint32_t>(m_sheet.formatCodes.size()));
+        if (added) m_sheet.formatCodes.push_back(code);
+        return it->second;
+    }
+
+    SheetModel& m_sheet;
+    std::unordered_map<std::uint64_t, std::string> m_custom;
+    std::vector<std::uint64_t> m_xfNumFmt;
+    std::vector<std::uint32_t> m_xfFormat;
+    std::unordered_map<std::string, std::uint32_t> m_index;
+};
+
+}  // namespace
+
+Result<SheetModel> ReadXlsxWorkbook(const std::string& path) {
+    const QuietGlib quiet;
+    Package package;
+    std::string error;
+    if (!package.Open(path, error)) return Fail("not a readable ZIP package: " + error);
+
+    Result<WorkbookInfo> info = ReadWorkbookInfo(package);
+    if (!info) return info.error();
+    SheetModel sheet;
+    sheet.maxRows = kMaxRows;
+    sheet.maxColumns = kMaxColumns;
+    sheet.date1904 = info->date1904;
+
+    Result<std::vector<std::string_view>> strings = ReadSharedStrings(package, info->sharedStringsPart, sheet.texts);
+    if (!strings) return strings.error();
+    Styles styles(sheet);
+    if (Status s = styles.Load(package, info->stylesPart); !s) return s.error();
+
+    const auto stream = [&](XmlHandler& handler) { return package.StreamPart(info->sheetPart, handler); };
+    if (Status s = xlsx::ReadSheetCells(stream, sheet, *strings, [&](std::uint64_t style) {
+            return styles.FormatOf(style);
+        });
+        !s)
+        return s.error();
+    sheet.Finish();
+    return sheet;
+}
+
+}  // namespace moxtel

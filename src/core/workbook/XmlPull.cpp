@@ -1,0 +1,269 @@
+#include "workbook/XmlPull.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+
+#include "common/TextUtil.h"
+
+namespace moxtel {
+namespace {
+
+constexpr std::size_t kChunk = 64 * 1024;
+// Longest single item (a tag, a comment, a CDATA section); the spreadsheet's longest text is far below.
+constexpr std::size_t kMaxItem = 16u << 20;
+constexpr std::size_t kMaxDepth = 256;
+
+Error Malformed() { return Error{"malformed XML"}; }
+
+std::string_view LocalName(std::string_view name) {
+    const auto colon = name.rfind(':');
+    return colon == std::string_view::npos ? name : name.substr(colon + 1);
+}
+
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Line breaks as an XML parser hands them on: CR LF and a lone CR become LF.
+void AppendNormalised(std::string_view text, std::string& out) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r') {
+            out += text[i];
+        } else {
+            out += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        }
+    }
+}
+
+class Reader {
+  public:
+    Reader(const XmlSource& source, XmlHandler& handler) : m_source(source), m_handler(handler) {}
+
+    Status Run() {
+        while (true) {
+            // Text runs to the next '<'; it is handed on whole, so an entity is never cut in two.
+            const std::size_t lt = m_buffer.find('<', m_pos + m_scanned);
+            if (lt == std::string::npos) {
+                m_scanned = m_buffer.size() - m_pos;
+                if (m_scanned > kMaxItem) return Error{"a markup item is too long"};
+                const long n = More();
+                if (n < 0) return Error{"corrupt part"};
+                if (n > 0) continue;
+                GiveText(std::string_view(m_buffer).substr(m_pos));
+                break;
+            }
+            m_scanned = 0;
+            GiveText(std::string_view(m_buffer).substr(m_pos, lt - m_pos));
+            m_pos = lt;
+            std::size_t end = 0;
+            if (Status s = Complete(end); !s) return s;
+            if (end == 0) return Malformed();  // the part ends inside markup
+            if (!Item(std::string_view(m_buffer).substr(m_pos, end - m_pos))) return Malformed();
+            m_pos = end;
+            if (!m_handler.Ok()) return Done{};
+        }
+        if (!m_open.empty() || !m_rootSeen || !m_pendingText.empty()) return Malformed();
+        return Done{};
+    }
+
+  private:
+    long More() {
+        if (m_pos > 0) {
+            m_buffer.erase(0, m_pos);
+            m_pos = 0;
+        }
+        // An item that spans many pieces makes the reads grow, so it is searched a few times only.
+        const std::size_t old = m_buffer.size();
+        const std::size_t want = std::max(kChunk, old);
+        m_buffer.resize(old + want);
+        const long n = m_source(m_buffer.data() + old, want);
+        m_buffer.resize(old + static_cast<std::size_t>(n > 0 ? n : 0));
+        return n;
+    }
+
+    // Finds the end of the item at m_pos (reading more as needed); end = 0 when the part ends first.
+    Status Complete(std::size_t& end) {
+        while (true) {
+            const std::string_view rest = std::string_view(m_buffer).substr(m_pos);
+            std::size_t found = std::string_view::npos;
+            if (rest.starts_with("<!--")) {
+                found = rest.find("-->", 4);
+                if (found != std::string_view::npos) found += 3;
+            } else if (rest.starts_with("<![CDATA[")) {
+                found = rest.find("]]>", 9);
+                if (found != std::string_view::npos) found += 3;
+            } else if (rest.size() >= 9 || !std::string_view("<![CDATA[").starts_with(rest)) {
+                found = TagEnd(rest);
+            }
+            if (found != std::string_view::npos) {
+                end = m_pos + found;
+                return Done{};
+            }
+            if (rest.size() > kMaxItem) return Error{"a markup item is too long"};
+            const long n = More();
+            if (n < 0) return Error{"corrupt part"};
+            if (n == 0) return Done{};
+        }
+    }
+
+    // Just past the '>' that closes the tag, skipping quoted attribute values.
+    static std::size_t TagEnd(std::string_view rest) {
+        char quote = 0;
+        for (std::size_t i = 1; i < rest.size(); ++i) {
+            const char c = rest[i];
+            if (quote) {
+                if (c == quote) quote = 0;
+            } else if (c == '"' || c == '\'') {
+                quote = c;
+            } else if (c == '>') {
+                return i + 1;
+            }
+        }
+        return std::string_view::npos;
+    }
+
+    void GiveText(std::string_view raw) {
+        if (raw.empty()) return;
+        if (m_open.empty()) {  // only blanks may stand outside the root, and a byte order mark before it
+            if (!m_rootSeen && raw.starts_with("\xEF\xBB\xBF")) raw.remove_prefix(3);
+            if (raw.find_first_not_of(" \t\r\n") != std::string_view::npos) m_pendingText = "x";
+            return;
+        }
+        m_text.clear();
+        AppendNormalised(raw, m_scratch);
+        AppendResolved(m_scratch, m_text);
+        m_scratch.clear();
+        m_handler.Text(m_text);
+    }
+
+    bool Item(std::string_view item) {
+        if (item.starts_with("<!--") || item.starts_with("<?") || item.starts_with("<!DOCTYPE")) return true;
+        if (item.starts_with("<![CDATA[")) {
+            if (m_open.empty()) return false;
+            m_text.clear();
+            AppendNormalised(item.substr(9, item.size() - 12), m_text);
+            m_handler.Text(m_text);
+            return true;
+        }
+        if (item.starts_with("</")) return EndTag(item.substr(2, item.size() - 3));
+        return StartTag(item.substr(1, item.size() - 2));
+    }
+
+    bool EndTag(std::string_view body) {
+        const std::string_view name = TrimView(body);
+        if (m_open.empty() || OpenName() != name) return false;
+        m_names.resize(m_names.size() - name.size());
+        m_open.pop_back();
+        m_handler.End(LocalName(name));
+        return true;
+    }
+
+    std::string_view OpenName() const { return std::string_view(m_names).substr(m_open.back()); }
+
+    bool StartTag(std::string_view body) {
+        const bool empty = body.ends_with('/');
+        if (empty) body.remove_suffix(1);
+        std::size_t i = 0;
+        while (i < body.size() && !IsSpace(body[i])) ++i;
+        const std::string_view name = body.substr(0, i);
+        if (name.empty() || (m_open.empty() && m_rootSeen) || m_open.size() >= kMaxDepth) return false;
+        if (!Attributes(body.substr(i))) return false;
+        m_rootSeen = true;
+        m_handler.Start(LocalName(name), m_attributes);
+        if (empty)
+            m_handler.End(LocalName(name));
+        else {
+            m_open.push_back(m_names.size());
+            m_names += name;
+        }
+        return true;
+    }
+
+    bool Attributes(std::string_view text) {
+        m_attributes.clear();
+        m_values.clear();
+        auto& spans = m_spans;  // name, offset of its value
+        spans.clear();
+        std::size_t i = 0;
+        while (true) {
+            while (i < text.size() && IsSpace(text[i])) ++i;
+            if (i == text.size()) break;
+            const std::size_t eq = text.find('=', i);
+            if (eq == std::string_view::npos) return false;
+            const std::string_view name = TrimView(text.substr(i, eq - i));
+            std::size_t q = eq + 1;
+            while (q < text.size() && IsSpace(text[q])) ++q;
+            if (q == text.size() || (text[q] != '"' && text[q] != '\'')) return false;
+            const std::size_t close = text.find(text[q], q + 1);
+            if (close == std::string_view::npos || name.empty()) return false;
+            spans.emplace_back(name, m_values.size());
+            std::string& value = m_value;
+            value.assign(text.substr(q + 1, close - q - 1));
+            for (char& c : value) c = IsSpace(c) ? ' ' : c;  // as parsers do
+            AppendResolved(value, m_values);
+            m_values += '\0';
+            i = close + 1;
+        }
+        for (const auto& [name, offset] : spans)
+            m_attributes.push_back({LocalName(name), std::string_view(m_values.data() + offset)});
+        return true;
+    }
+
+    const XmlSource& m_source;
+    XmlHandler& m_handler;
+    std::string m_buffer;
+    std::size_t m_pos = 0;
+    std::size_t m_scanned = 0;  // bytes after m_pos already searched for '<'
+    std::vector<std::size_t> m_open;  // open elements: where each name starts in m_names
+    std::string m_names;
+    bool m_rootSeen = false;
+    std::string m_pendingText;  // non-blank text outside the root element
+    std::string m_text, m_scratch, m_values;
+    std::vector<XmlHandler::Attribute> m_attributes;
+    std::vector<std::pair<std::string_view, std::size_t>> m_spans;
+    std::string m_value;
+};
+
+}  // namespace
+
+void AppendResolved(std::string_view text, std::string& out) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const std::size_t amp = text.find('&', i);
+        out.append(text.substr(i, amp == std::string_view::npos ? std::string_view::npos : amp - i));
+        if (amp == std::string_view::npos) return;
+        const std::size_t semi = text.find(';', amp);
+        const std::string_view name =
+            semi == std::string_view::npos || semi - amp > 12 ? std::string_view() : text.substr(amp + 1, semi - amp - 1);
+        static constexpr std::pair<std::string_view, char> kNamed[] = {
+            {"lt", '<'}, {"gt", '>'}, {"amp", '&'}, {"quot", '"'}, {"apos", '\''}};
+        bool done = false;
+        for (const auto& [entity, c] : kNamed) {
+            if (name == entity) {
+                out += c;
+                done = true;
+            }
+        }
+        if (!done && name.size() >= 2 && name[0] == '#') {
+            const bool hex = name[1] == 'x';
+            std::uint32_t cp = 0;
+            const std::string_view digits = name.substr(hex ? 2 : 1);
+            const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), cp, hex ? 16 : 10);
+            if (ec == std::errc() && end == digits.data() + digits.size() && cp > 0 && cp <= 0x10FFFF &&
+                !(cp >= 0xD800 && cp <= 0xDFFF)) {
+                AppendUtf8(out, cp);
+                done = true;
+            }
+        }
+        if (!done) {
+            out += '&';
+            i = amp + 1;
+            continue;
+        }
+        i = semi + 1;
+    }
+}
+
+Status ReadXml(const XmlSource& source, XmlHandler& handler) { return Reader(source, handler).Run(); }
+
+}  // namespace moxtel
