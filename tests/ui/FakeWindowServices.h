@@ -24,6 +24,9 @@ class FakeWindowServices : public IWindowServices {
     std::deque<bool> answers;  // for Ask; No when empty
     QStringList files;         // for ChooseOpenFile; an empty text or none left: cancel
     QStringList fileFilters;
+    QStringList startFolders;  // where each open dialog started
+    QStringList saveFiles;     // for ChooseSaveFile; an empty text or none left: cancel
+    QStringList saveSuggestions;
     QStringList documents;
     QStringList children;                  // class names of the windows run
     std::function<int(QDialog&)> onChild;  // drives a child window; default closes it with 2
@@ -41,9 +44,17 @@ class FakeWindowServices : public IWindowServices {
         answers.pop_front();
         return answer;
     }
-    std::optional<QString> ChooseOpenFile(QWidget*, const QString& filter) override {
+    std::optional<QString> ChooseOpenFile(QWidget*, const QString& filter, const QString& startFolder = {}) override {
         fileFilters << filter;
+        startFolders << startFolder;
         const QString file = files.isEmpty() ? QString() : files.takeFirst();
+        if (file.isEmpty()) return std::nullopt;
+        return file;
+    }
+    std::optional<QString> ChooseSaveFile(QWidget*, const QString& filter, const QString& suggestedName) override {
+        fileFilters << filter;
+        saveSuggestions << suggestedName;
+        const QString file = saveFiles.isEmpty() ? QString() : saveFiles.takeFirst();
         if (file.isEmpty()) return std::nullopt;
         return file;
     }

@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QTest>
 
 namespace moxtel::test {
@@ -56,6 +58,33 @@ inline QStringList LayoutProblems(const QWidget& window) {
                 problems << name + " overlaps " + other->objectName();
         }
     }
+    return problems;
+}
+
+// Problems of a shown window on its screen: its frame outside the screen's available area, or a
+// control that cannot be scrolled fully into the window's view.
+inline QStringList ScreenFitProblems(QWidget& window) {
+    QStringList problems;
+    const QRect available = window.screen()->availableGeometry();
+    if (!available.contains(window.frameGeometry()))
+        problems << QStringLiteral("frame %1,%2 %3x%4 outside the available %5x%6")
+                        .arg(window.frameGeometry().x())
+                        .arg(window.frameGeometry().y())
+                        .arg(window.frameGeometry().width())
+                        .arg(window.frameGeometry().height())
+                        .arg(available.width())
+                        .arg(available.height());
+    auto* scroll = window.findChild<QScrollArea*>(QStringLiteral("clientScroll"));
+    auto* client = window.findChild<QWidget*>(QStringLiteral("client"));
+    if (!scroll || !client) return problems << QStringLiteral("no scrolling client area");
+    for (QWidget* c : client->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (c->isHidden() || c->objectName().isEmpty()) continue;
+        scroll->ensureWidgetVisible(c, 0, 0);
+        const QRect shown(c->mapTo(scroll->viewport(), QPoint(0, 0)), c->size());
+        if (!scroll->viewport()->rect().contains(shown) && !shown.contains(scroll->viewport()->rect()))
+            problems << c->objectName() + QStringLiteral(" cannot be scrolled into view");
+    }
+    scroll->ensureVisible(0, 0);
     return problems;
 }
 

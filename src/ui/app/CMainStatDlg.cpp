@@ -10,7 +10,10 @@
 #include "app/AppIcon.h"
 #include "app/BusyCursor.h"
 #include "app/CDropList.h"
+#include "app/CHelpWindow.h"
 #include "app/DataExchange.h"
+#include "app/NumberInput.h"
+#include "app/UserSettings.h"
 #include "app/WindowServices.h"
 #include "data/CDataFolder.h"
 #include "query/SessionState.h"
@@ -41,16 +44,25 @@ constexpr int kMenuClearData = 32772;
 constexpr int kMenuAbout = 32774;
 constexpr int kMenuHelp = 32775;
 
+// The source tree's manual, for a program run from its build folder.
+#ifdef MOXTEL_SOURCE_MANUAL_DIR
+constexpr const char* kSourceManualFolder = MOXTEL_SOURCE_MANUAL_DIR;
+#else
+constexpr const char* kSourceManualFolder = "";
+#endif
 
 }  // namespace
 
 CMainStatDlg::CMainStatDlg(const WindowContext& context, QWidget* parent)
     : CDialogBase(kMainTemplate, context.services, parent), m_context(context) {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+                   Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    SetGeometryKey(QStringLiteral("mainWindow"));
     setWindowIcon(AppIcon());
     BuildControls();
     MapCommands();
+    GuardNumberEdit(kPreviousCloseEdit, "上一收盘价");
+    GuardNumberEdit(kTurnoverEdit, "换手率");
     setAcceptDrops(true);
     Edit(kWorkbookEdit)->setAcceptDrops(false);  // a dropped file's URL would land in it as text
 }
@@ -122,6 +134,17 @@ void CMainStatDlg::DoDataExchange(DataExchange& dx) {
     m_dynamicRows.Exchange(dx);
 }
 
+void CMainStatDlg::GuardNumberEdit(int id, const char* name) {
+    new NumberInputGuard(*Edit(id), [this, name](const QString& pasted) {
+        MessageBox(Utf8("%1只能填写数字，粘贴的“%2”不是数字。").arg(Utf8(name), pasted.left(40)));
+    });
+}
+
+void CMainStatDlg::SetWorkbookPath(const QString& path) {
+    m_strWorkbookPath = path;
+    Edit(kWorkbookEdit)->setText(path);
+}
+
 void CMainStatDlg::EnableActionButtons(bool enable) {
     for (int id : {1098, 1099, 1100, kIntervalDetailButton, kUncertainDetailButton}) Button(id)->setEnabled(enable);
 }
@@ -129,8 +152,9 @@ void CMainStatDlg::EnableActionButtons(bool enable) {
 void CMainStatDlg::OnBrowse() {
     // Keep what was typed into the other edits: the load below writes every member back.
     UpdateData(true);
-    const std::optional<QString> path = Services().ChooseOpenFile(this, Utf8(kWorkbookFilter));
+    const std::optional<QString> path = Services().ChooseOpenFile(this, Utf8(kWorkbookFilter), LastBrowseFolder());
     if (!path) return;
+    RememberBrowseFolder(*path);
     m_strWorkbookPath = *path;
     UpdateData(false);
 }
@@ -208,7 +232,19 @@ void CMainStatDlg::ShowProgress(int rowsRead) {
     title->repaint();
 }
 
-void CMainStatDlg::OnHelp() { Services().OpenDocument(QString::fromStdString(HelpFile())); }
+void CMainStatDlg::OnHelp() {
+    if (m_helpWindow) {
+        m_helpWindow->raise();
+        m_helpWindow->activateWindow();
+        return;
+    }
+    const std::vector<std::string> folders = HelpFolderCandidates(CDataFolder::GetProgramFolder(), kSourceManualFolder);
+    QStringList searched;
+    for (const std::string& folder : folders) searched << QString::fromStdString(folder);
+    const std::optional<std::string> index = FindHelpIndex(folders);
+    m_helpWindow = new CHelpWindow(index ? QString::fromStdString(*index) : QString(), searched, this);
+    m_helpWindow->show();
+}
 
 void CMainStatDlg::OpenChild(const char* name) { m_context.children.Open(name, m_context); }
 
