@@ -183,7 +183,8 @@ class DesktopHabitsTest : public QObject {
         const QSize buttonSize = query->size();
         const QSize gridSize = window.Grid(1189)->size();
         const QSize chartSize = window.findChild<CMSChartView*>(QStringLiteral("1196"))->size();
-        window.resize(base * 3 / 2);  // the history window has no menu bar: its client area is all of it
+        window.resize(base.width() * 3 / 2,
+                      base.height() * 3 / 2);  // the history window has no menu bar: its client area is all of it
         QTest::qWait(20);
         QCOMPARE(client->size(), QSize(base.width() * 3 / 2, base.height() * 3 / 2));
         CMSFlexGridView* grid = window.Grid(1189);

@@ -114,7 +114,7 @@ class LayoutTest : public QObject {
         QTest::qWait(50);
         SaveScreenshot(window, QStringLiteral("main-window"));
         QCOMPARE(LayoutProblems(window), QStringList());
-        QCOMPARE(test::ScreenFitProblems(window), QStringList());
+        VERIFY_FITS_SCREEN(window);
     }
 
     void templateWindow() {
@@ -124,7 +124,7 @@ class LayoutTest : public QObject {
         QTest::qWait(50);
         SaveScreenshot(window, QStringLiteral("template-window"));
         QCOMPARE(LayoutProblems(window), QStringList());
-        QCOMPARE(test::ScreenFitProblems(window), QStringList());
+        VERIFY_FITS_SCREEN(window);
     }
 
     void aboutBox() {
@@ -142,7 +142,7 @@ class LayoutTest : public QObject {
                  metrics.boundingRect(QRect(0, 0, 1000, 1000), 0, QStringLiteral("x\ny")).height());
         SaveScreenshot(window, QStringLiteral("about-box"));
         QCOMPARE(LayoutProblems(window), QStringList());
-        QCOMPARE(test::ScreenFitProblems(window), QStringList());
+        VERIFY_FITS_SCREEN(window);
     }
 
   private:
