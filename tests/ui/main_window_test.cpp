@@ -353,6 +353,7 @@ class MainWindowTest : public QObject {
         QVERIFY(helpWindows.front()->isVisible());
         QVERIFY(helpWindows.front()->Browser()->source().toLocalFile().endsWith(QStringLiteral("/index.html")));
         QCOMPARE(m.services.documents, QStringList());
+        QCOMPARE(m.window.Control<QAction>(32775)->shortcut(), QKeySequence(QKeySequence::HelpContents));
     }
 
     void everyCloseMakesTheBackupOnce_data() {

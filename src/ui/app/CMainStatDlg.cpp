@@ -1,8 +1,10 @@
 #include "app/CMainStatDlg.h"
 
+#include <QAction>
 #include <QDateTime>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QKeySequence>
 #include <QMimeData>
 #include <QLineEdit>
 #include <QPushButton>
@@ -72,7 +74,7 @@ void CMainStatDlg::BuildControls() {
     AddMenuCommand(kMenuTemplates, Utf8("设置"));
     AddMenuCommand(kMenuClearData, Utf8("清除历史数据"));
     AddMenuCommand(kMenuAbout, Utf8("产品信息"));
-    AddMenuCommand(kMenuHelp, Utf8("帮助"));
+    AddMenuCommand(kMenuHelp, Utf8("帮助"))->setShortcut(QKeySequence::HelpContents);  // F1
 
     AddGroup(Utf8("统计设置（如果是第一次录入该股票，请填写上一收盘价）"), {5, 3, 843, 37});
     AddStatic(Utf8("数据文件"), {13, 19, 34, 14});
