@@ -123,6 +123,13 @@ class DesktopHabitsTest : public QObject {
         QCOMPARE(NumberInputGuard::IsNumberText(text), number);
     }
 
+    void firstControlHasTheFocusAtStart() {
+        MainWindow m;
+        m.window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&m.window));
+        QCOMPARE(QApplication::focusWidget(), m.window.Edit(1185));  // typing goes to the workbook path
+    }
+
     void browseStartsInTheFolderUsedLast() {
         QTemporaryDir folder;
         const QString workbook = folder.filePath(QStringLiteral("day.xls"));

@@ -42,6 +42,7 @@ CDialogBase::CDialogBase(const DialogTemplate& dialogTemplate, IWindowServices& 
     m_client->installEventFilter(this);
     m_scroll->setObjectName(QStringLiteral("clientScroll"));
     m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setFocusPolicy(Qt::NoFocus);  // the window's first control takes the focus, as before
     m_scroll->setWidgetResizable(true);
     m_scroll->setWidget(m_client);
     setSizeGripEnabled(true);
