@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -211,8 +212,11 @@ void CDialogBase::FitToScreen() {
     if (!where) return;
     const QRect available = where->availableGeometry();
     const QRect frame = frameGeometry();
-    const QMargins decoration(geometry().left() - frame.left(), geometry().top() - frame.top(),
-                              frame.right() - geometry().right(), frame.bottom() - geometry().bottom());
+    QMargins decoration(geometry().left() - frame.left(), geometry().top() - frame.top(),
+                        frame.right() - geometry().right(), frame.bottom() - geometry().bottom());
+    // A window manager adds its title bar after the first show: until then leave room for one.
+    if (decoration.isNull() && QGuiApplication::platformName() != QLatin1String("offscreen"))
+        decoration = QMargins(4, 32, 4, 4);
     const QSize room = available.size().shrunkBy(decoration);
     if (width() > room.width() || height() > room.height()) resize(size().boundedTo(room));
     QRect placed = frameGeometry();
