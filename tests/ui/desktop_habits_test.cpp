@@ -29,6 +29,7 @@
 #include "ui/LayoutCheck.h"
 #include "ui/StoredDayFixtures.h"
 #include "ui/TestDatabase.h"
+#include "ui/WindowEnv.h"
 
 using namespace moxtel;
 
@@ -36,13 +37,7 @@ namespace {
 
 QString Utf8(const char* text) { return QString::fromUtf8(text); }
 
-struct MainWindow {
-    SessionState session;
-    ChildWindows children;
-    FakeWindowServices services;
-    WindowContext context{session, services, children};
-    CMainStatDlg window{context};
-};
+using MainWindow = test::MainWindowEnv;
 
 void Paste(QLineEdit& edit, const QString& text) {
     QApplication::clipboard()->setText(text);
@@ -57,9 +52,9 @@ class DesktopHabitsTest : public QObject {
 
   private slots:
     void initTestCase() {
-        // Never the user's own settings: CTest points XDG_CONFIG_HOME at a folder of the build.
-        QVERIFY(!qEnvironmentVariable("XDG_CONFIG_HOME").isEmpty());
-        QDir(qEnvironmentVariable("XDG_CONFIG_HOME")).removeRecursively();
+        // Never the user's own settings: a folder of this run, named before anything reads them.
+        QVERIFY(m_config.isValid());
+        qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
     }
 
     void qtTextsSpeakChineseWhateverTheLocale() {
@@ -163,26 +158,21 @@ class DesktopHabitsTest : public QObject {
         QCOMPARE(m.window.geometry().topLeft(), place.topLeft());
         m.window.OnExit();
 
-        SessionState session;
-        ChildWindows children;
-        FakeWindowServices services;
-        const WindowContext context{session, services, children};
+        test::WindowEnv env;
         {
-            CHistoryQueryDlg history(context);
+            CHistoryQueryDlg history(env.context);
             history.show();
             history.resize(640, 480);
             history.CommandCancel();
         }
-        CHistoryQueryDlg history(context);
+        CHistoryQueryDlg history(env.context);
         history.show();
         QCOMPARE(history.size(), QSize(640, 480));
     }
 
     void gridsAndChartsFollowTheWindow() {
-        SessionState session;
-        ChildWindows children;
-        FakeWindowServices services;
-        CHistoryQueryDlg window(WindowContext{session, services, children});
+        test::WindowEnv env;
+        CHistoryQueryDlg window(env.context);
         window.show();
         auto* client = window.findChild<QWidget*>(QStringLiteral("client"));
         const QSize base = client->minimumSize();
@@ -214,12 +204,10 @@ class DesktopHabitsTest : public QObject {
     }
 
     void uncertainWindowShowsEveryColumnWithNumbersOnTheRight() {
-        SessionState session;
-        ChildWindows children;
-        FakeWindowServices services;
-        session.currentMasterId = test::StoreDay("岚谷示例(600999)", "20240102", DayFlowResult());
-        test::StoreUncertainTrade(session.currentMasterId, {"09:30:05", "1200", "10.01", "出", "15"});
-        CUncertainDetailDlg window(WindowContext{session, services, children});
+        test::WindowEnv env;
+        env.session.currentMasterId = test::StoreDay("岚谷示例(600999)", "20240102", DayFlowResult());
+        test::StoreUncertainTrade(env.session.currentMasterId, {"09:30:05", "1200", "10.01", "出", "15"});
+        CUncertainDetailDlg window(env.context);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         CMSFlexGridView* grid = window.Grid(1189);
@@ -269,6 +257,7 @@ class DesktopHabitsTest : public QObject {
     }
 
   private:
+    QTemporaryDir m_config;
     TestDatabase m_database;
 };
 

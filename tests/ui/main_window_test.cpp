@@ -23,6 +23,7 @@
 #include "templates/TemplateStore.h"
 #include "ui/FakeWindowServices.h"
 #include "ui/TestDatabase.h"
+#include "ui/WindowEnv.h"
 
 using namespace moxtel;
 
@@ -33,13 +34,7 @@ const QString kRunning = QString::fromUtf8(kMsgRunning);
 constexpr int kActionButtons[] = {1098, 1099, 1100, 1135, 1142};
 
 // One main window with its session, its children and a fake for everything it shows.
-struct MainWindow {
-    SessionState session;
-    ChildWindows children;
-    FakeWindowServices services;
-    WindowContext context{session, services, children};
-    CMainStatDlg window{context};
-
+struct MainWindow : test::MainWindowEnv {
     MainWindow() { window.show(); }
 
     QString Text(int id) const { return window.Edit(id)->text(); }
