@@ -26,6 +26,9 @@ class FakeWindowServices : public IWindowServices {
     QStringList files;         // for ChooseOpenFile; an empty text or none left: cancel
     std::deque<QStringList> fileChoices;  // for ChooseOpenFiles; when none are left it takes one of files
     QStringList fileFilters;
+    QStringList startFolders;  // where each open dialog started
+    QStringList saveFiles;     // for ChooseSaveFile; an empty text or none left: cancel
+    QStringList saveSuggestions;
     QStringList documents;
     QStringList children;                  // class names of the windows run
     std::function<int(QDialog&)> onChild;  // drives a child window; default closes it with 2
@@ -46,23 +49,32 @@ class FakeWindowServices : public IWindowServices {
         answers.pop_front();
         return answer;
     }
-    std::optional<QString> ChooseOpenFile(QWidget*, const QString& filter) override {
+    std::optional<QString> ChooseOpenFile(QWidget*, const QString& filter, const QString& startFolder = {}) override {
         fileFilters << filter;
+        startFolders << startFolder;
         const QString file = files.isEmpty() ? QString() : files.takeFirst();
         if (file.isEmpty()) return std::nullopt;
         return file;
     }
-    std::optional<QStringList> ChooseOpenFiles(QWidget* owner, const QString& filter) override {
+    std::optional<QStringList> ChooseOpenFiles(QWidget* owner, const QString& filter, const QString& startFolder = {}) override {
         if (fileChoices.empty()) {
-            const std::optional<QString> one = ChooseOpenFile(owner, filter);
+            const std::optional<QString> one = ChooseOpenFile(owner, filter, startFolder);
             if (!one) return std::nullopt;
             return QStringList{*one};
         }
         fileFilters << filter;
+        startFolders << startFolder;
         QStringList chosen = fileChoices.front();
         fileChoices.pop_front();
         if (chosen.isEmpty()) return std::nullopt;
         return chosen;
+    }
+    std::optional<QString> ChooseSaveFile(QWidget*, const QString& filter, const QString& suggestedName) override {
+        fileFilters << filter;
+        saveSuggestions << suggestedName;
+        const QString file = saveFiles.isEmpty() ? QString() : saveFiles.takeFirst();
+        if (file.isEmpty()) return std::nullopt;
+        return file;
     }
     bool OpenDocument(const QString& path) override {
         documents << path;

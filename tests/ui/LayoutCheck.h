@@ -10,6 +10,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 
 namespace moxtel::test {
@@ -58,6 +61,51 @@ inline QStringList LayoutProblems(const QWidget& window) {
     }
     return problems;
 }
+
+// Whether a span [at, at + length) is fully shown in [0, room), or covers all of it when it is longer.
+inline bool SpanShown(int at, int length, int room) {
+    return length <= room ? at >= 0 && at + length <= room : at <= 0 && at + length >= room;
+}
+
+// Problems of a shown window on its screen: its frame outside the screen's available area, or a
+// control that cannot be scrolled into the window's view (as much of it as the view can hold).
+inline QStringList ScreenFitProblems(QWidget& window) {
+    QCoreApplication::processEvents();  // the window's own layout after it was fitted to the screen
+    QStringList problems;
+    const QRect available = window.screen()->availableGeometry();
+    const QRect frame = window.frameGeometry();
+    if (!available.contains(frame))
+        problems << QStringLiteral("frame %1,%2 %3x%4 outside the available %5x%6")
+                        .arg(frame.x())
+                        .arg(frame.y())
+                        .arg(frame.width())
+                        .arg(frame.height())
+                        .arg(available.width())
+                        .arg(available.height());
+    auto* scroll = window.findChild<QScrollArea*>(QStringLiteral("clientScroll"));
+    auto* client = window.findChild<QWidget*>(QStringLiteral("client"));
+    if (!scroll || !client) return problems << QStringLiteral("no scrolling client area");
+    for (QWidget* c : client->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (c->isHidden() || c->objectName().isEmpty()) continue;
+        // Scrolled as far as the control's top left corner, or as far as the scroll bars go.
+        scroll->horizontalScrollBar()->setValue(c->x());
+        scroll->verticalScrollBar()->setValue(c->y());
+        const QPoint at = c->mapTo(scroll->viewport(), QPoint(0, 0));
+        const QSize room = scroll->viewport()->size();
+        if (!SpanShown(at.x(), c->width(), room.width()) || !SpanShown(at.y(), c->height(), room.height()))
+            problems << c->objectName() + QStringLiteral(" cannot be scrolled into view");
+    }
+    scroll->horizontalScrollBar()->setValue(0);
+    scroll->verticalScrollBar()->setValue(0);
+    return problems;
+}
+
+// Fails the test with the list of problems when the window does not fit its screen.
+#define VERIFY_FITS_SCREEN(window)                                                           \
+    do {                                                                                     \
+        const QStringList fitProblems = ::moxtel::test::ScreenFitProblems(window);           \
+        QVERIFY2(fitProblems.isEmpty(), qPrintable(fitProblems.join(QStringLiteral("; ")))); \
+    } while (false)
 
 // Saves the window as <name>.png when MOXTEL_SCREENSHOT_DIR names a folder.
 inline void SaveScreenshot(QWidget& window, const QString& name) {

@@ -7,11 +7,14 @@
 
 namespace moxtel {
 
-// A database of its own in a temporary folder for one test, so no test touches the user's data.
+// A database (and settings) of its own in a temporary folder for one test, so no test touches the
+// user's data.
 class TestDatabase {
   public:
     TestDatabase() {
         qputenv("XDG_DATA_HOME", m_dir.path().toUtf8());
+        // Windows remember places and folders: never in the user's own settings either.
+        qputenv("XDG_CONFIG_HOME", (m_dir.path() + QStringLiteral("/config")).toUtf8());
         CAdoDatabase::SetDatabaseFile(File().toStdString());
     }
     QString Folder() const { return m_dir.path() + QStringLiteral("/data"); }

@@ -91,6 +91,7 @@ class HistoryScreensTest : public QObject {
         Show(window);
         SaveScreenshot(window, QStringLiteral("history-window"));
         QCOMPARE(LayoutProblems(window), QStringList());
+        VERIFY_FITS_SCREEN(window);
         QVERIFY(FitsAScreen(window));
 
         window.Control<QCheckBox>(1206)->setChecked(false);
@@ -106,6 +107,7 @@ class HistoryScreensTest : public QObject {
         Show(window);
         SaveScreenshot(window, QStringLiteral("compare-window"));
         QCOMPARE(LayoutProblems(window), QStringList());
+        VERIFY_FITS_SCREEN(window);
         QVERIFY(FitsAScreen(window));
     }
 
@@ -122,18 +124,21 @@ class HistoryScreensTest : public QObject {
         QTest::qWait(50);
         SaveScreenshot(window, QStringLiteral("detail-window"));
         QCOMPARE(LayoutProblems(window), QStringList());
+        VERIFY_FITS_SCREEN(window);
         QVERIFY(FitsAScreen(window));
 
         CIntervalDetailDlg interval(m_context);
         Show(interval);
         SaveScreenshot(interval, QStringLiteral("interval-detail"));
         QCOMPARE(LayoutProblems(interval), QStringList());
+        VERIFY_FITS_SCREEN(interval);
 
         CUncertainDetailDlg uncertain(m_context);
         Show(uncertain);
         QVERIFY(uncertain.Grid(1189)->Grid().Rows() > 2);
         SaveScreenshot(uncertain, QStringLiteral("uncertain-detail"));
         QCOMPARE(LayoutProblems(uncertain), QStringList());
+        VERIFY_FITS_SCREEN(uncertain);
     }
 
     void clearDataWindow() {
@@ -143,6 +148,7 @@ class HistoryScreensTest : public QObject {
         QTest::qWait(20);
         SaveScreenshot(window, QStringLiteral("clear-data"));
         QCOMPARE(LayoutProblems(window), QStringList());
+        VERIFY_FITS_SCREEN(window);
     }
 
   private:

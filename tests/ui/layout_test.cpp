@@ -18,6 +18,7 @@
 #include "templates/CTemplateDlg.h"
 #include "templates/TemplateStore.h"
 #include "ui/FakeWindowServices.h"
+#include "ui/LayoutCheck.h"
 #include "ui/TestDatabase.h"
 
 using namespace moxtel;
@@ -113,6 +114,7 @@ class LayoutTest : public QObject {
         QTest::qWait(50);
         SaveScreenshot(window, QStringLiteral("main-window"));
         QCOMPARE(LayoutProblems(window), QStringList());
+        VERIFY_FITS_SCREEN(window);
     }
 
     void templateWindow() {
@@ -122,24 +124,25 @@ class LayoutTest : public QObject {
         QTest::qWait(50);
         SaveScreenshot(window, QStringLiteral("template-window"));
         QCOMPARE(LayoutProblems(window), QStringList());
+        VERIFY_FITS_SCREEN(window);
     }
 
     void aboutBox() {
         CAboutDlg window(m_services);
         window.show();
         QTest::qWait(50);
-        // The blanks in the disclaimer push its end onto a second line.
-        const QString disclaimer =
-            QString::fromUtf8("免责声明：本软件仅提供对数据分析功能，不承担用           户投资风险");
-        QLabel* label = nullptr;
-        for (QLabel* l : window.findChildren<QLabel*>())
-            if (l->text() == disclaimer) label = l;
+        // Two lines, each whole within the label: the word 用户 stays on one line.
+        auto* label = window.findChild<QLabel*>(QStringLiteral("disclaimer"));
         QVERIFY(label);
+        const QStringList lines = label->text().split(QLatin1Char('\n'));
+        QCOMPARE(lines, (QStringList{QString::fromUtf8("免责声明：本软件仅提供对数据分析功能，"),
+                                     QString::fromUtf8("不承担用户投资风险")}));
         const QFontMetrics metrics = label->fontMetrics();
-        QCOMPARE(metrics.boundingRect(label->contentsRect(), Qt::TextWordWrap, disclaimer).height(),
+        QCOMPARE(metrics.boundingRect(label->contentsRect(), Qt::TextWordWrap, label->text()).height(),
                  metrics.boundingRect(QRect(0, 0, 1000, 1000), 0, QStringLiteral("x\ny")).height());
         SaveScreenshot(window, QStringLiteral("about-box"));
         QCOMPARE(LayoutProblems(window), QStringList());
+        VERIFY_FITS_SCREEN(window);
     }
 
   private:

@@ -2,18 +2,20 @@
 // rows, the windows it opens, and the backup on every way of closing.
 #include <QAction>
 #include <QApplication>
-#include <QFile>
-#include <QGroupBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
+#include <QGroupBox>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTest>
+#include <QTextBrowser>
 #include <memory>
 
 #include "app/CDropList.h"
+#include "app/CHelpWindow.h"
 #include "app/CMainStatDlg.h"
 #include "data/CAdoDatabase.h"
 #include "data/CDataFolder.h"
@@ -21,6 +23,7 @@
 #include "templates/TemplateStore.h"
 #include "ui/FakeWindowServices.h"
 #include "ui/TestDatabase.h"
+#include "ui/WindowEnv.h"
 
 using namespace moxtel;
 
@@ -31,13 +34,7 @@ const QString kRunning = QString::fromUtf8(kMsgRunning);
 constexpr int kActionButtons[] = {1098, 1099, 1100, 1135, 1142};
 
 // One main window with its session, its children and a fake for everything it shows.
-struct MainWindow {
-    SessionState session;
-    ChildWindows children;
-    FakeWindowServices services;
-    WindowContext context{session, services, children};
-    CMainStatDlg window{context};
-
+struct MainWindow : test::MainWindowEnv {
     MainWindow() { window.show(); }
 
     QString Text(int id) const { return window.Edit(id)->text(); }
@@ -343,9 +340,15 @@ class MainWindowTest : public QObject {
         m.window.Button(1142)->click();
         QCOMPARE(opened, (QStringList{"CHistoryQueryDlg", "moxtel::CTemplateDlg", "CClearDataDlg", "moxtel::CAboutDlg",
                                       "CIntervalDetailDlg", "CUncertainDetailDlg"}));
+        // Help opens the manual in the program's help window, once however often it is asked for.
         m.window.Control<QAction>(32775)->trigger();
-        QCOMPARE(m.services.documents, QStringList{QString::fromStdString(HelpFile())});
-        QVERIFY(m.services.documents.front().endsWith(QStringLiteral("/moxtel.chm")));
+        m.window.Control<QAction>(32775)->trigger();
+        const auto helpWindows = m.window.findChildren<CHelpWindow*>();
+        QCOMPARE(helpWindows.size(), 1);
+        QVERIFY(helpWindows.front()->isVisible());
+        QVERIFY(helpWindows.front()->Browser()->source().toLocalFile().endsWith(QStringLiteral("/index.html")));
+        QCOMPARE(m.services.documents, QStringList());
+        QCOMPARE(m.window.Control<QAction>(32775)->shortcut(), QKeySequence(QKeySequence::HelpContents));
     }
 
     void everyCloseMakesTheBackupOnce_data() {

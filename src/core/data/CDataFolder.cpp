@@ -51,7 +51,24 @@ std::string BackupFileOf(const std::string& databaseFile) {
     return FolderOf(databaseFile) + "/BACKUP/" + FileNameOf(databaseFile);
 }
 
-std::string HelpFile() { return CDataFolder::GetProgramFolder() + "/moxtel.chm"; }
+std::vector<std::string> HelpFolderCandidates(const std::string& programFolder, const std::string& sourceManualFolder) {
+    std::vector<std::string> candidates;
+    if (!programFolder.empty()) {
+        const std::string prefix = ProgramFolderOf(programFolder);
+        candidates.push_back((prefix.empty() ? programFolder + "/.." : prefix) + "/share/moxtel/help");
+    }
+    if (!sourceManualFolder.empty()) candidates.push_back(sourceManualFolder);
+    return candidates;
+}
+
+std::optional<std::string> FindHelpIndex(const std::vector<std::string>& candidates) {
+    for (const std::string& folder : candidates) {
+        const std::string index = folder + "/index.html";
+        struct stat info {};
+        if (stat(index.c_str(), &info) == 0 && S_ISREG(info.st_mode)) return index;
+    }
+    return std::nullopt;
+}
 
 std::string ProgramFolderOf(std::string_view programFile) {
     const auto slash = programFile.rfind('/');

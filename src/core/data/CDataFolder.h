@@ -1,14 +1,16 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/Result.h"
 
 namespace moxtel {
 
 // Where the program's files lie on Linux. The database and its backup lie in one data folder
-// ($XDG_DATA_HOME/moxtel/data, default ~/.local/share/moxtel/data); the help file and the folder
+// ($XDG_DATA_HOME/moxtel/data, default ~/.local/share/moxtel/data); the manual and the folder
 // data lie beside the running program.
 
 // $XDG_DATA_HOME/moxtel/data/moxtel.db, or ~/.local/share/moxtel/data/moxtel.db when
@@ -18,8 +20,14 @@ std::string DefaultDatabaseFile();
 // Backup copy of a database file: <folder of that file>/BACKUP/<its file name>.
 std::string BackupFileOf(const std::string& databaseFile);
 
-// Program folder + "/moxtel.chm".
-std::string HelpFile();
+// Folders where the manual (index.html and its pages) may lie, in the order they are tried: the
+// installed data folder beside the program (<prefix>/share/moxtel/help for <prefix>/bin), then
+// sourceManualFolder (the source tree's manual, for a program run from its build folder) when
+// it is not empty.
+std::vector<std::string> HelpFolderCandidates(const std::string& programFolder, const std::string& sourceManualFolder);
+
+// index.html of the first candidate folder that has one; nullopt when none has.
+std::optional<std::string> FindHelpIndex(const std::vector<std::string>& candidates);
 
 // The folder part of a program file name: the text before its last '/'; "" when there is no '/'
 // or it is the first character.

@@ -17,12 +17,11 @@ CAboutDlg::CAboutDlg(IWindowServices& services, QWidget* parent) : CDialogBase(k
     icon->setObjectName(QStringLiteral("128"));
     AddStatic(QString::fromUtf8("岚谷股票资金流向分析"), {48, 14, 170, 10});
     AddStatic(QString::fromUtf8("版本   1.0 版"), {48, 30, 170, 10});
-    // The run of blanks pushes the text after "用" onto the second line: the label is wide enough
-    // for the first line's 23 glyphs but not for the blanks and the next glyph.
-    QLabel* disclaimer =
-        AddStatic(QString::fromUtf8("免责声明：本软件仅提供对数据分析功能，不承担用           户投资风险"),
-                  {20, 58, 196, 36}, Qt::AlignLeft | Qt::AlignTop);
-    disclaimer->setWordWrap(true);
+    // Two lines broken after the comma: wrapping the label by width split the word 用户.
+    QLabel* disclaimer = AddStatic(QString::fromUtf8("免责声明：本软件仅提供对数据分析功能，\n不承担用户投资风险"),
+                                   {20, 58, 196, 36}, Qt::AlignLeft | Qt::AlignTop);
+    disclaimer->setObjectName(QStringLiteral("disclaimer"));
+    disclaimer->setWordWrap(true);  // a narrower font still wraps rather than cuts
     AddButton(1, QString::fromUtf8("确定"), {92, 116, 50, 16}, ButtonStyle::Default);
 }
 

@@ -4,14 +4,20 @@
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QScrollArea>
+#include <algorithm>
 
 #include "app/CDropList.h"
 #include "app/DataExchange.h"
+#include "app/UserSettings.h"
 #include "app/WindowServices.h"
 #include "query/CMSFlexGridView.h"
 
@@ -25,14 +31,25 @@ CDialogBase::CDialogBase(const DialogTemplate& dialogTemplate, IWindowServices& 
     : QDialog(parent),
       m_services(services),
       m_units(DialogFont(dialogTemplate.fontPoints)),
-      m_client(new QWidget(this)) {
+      m_scroll(new QScrollArea(this)),
+      m_client(new QWidget) {
     setObjectName(Id(dialogTemplate.id));
     setWindowTitle(QString::fromUtf8(dialogTemplate.caption));
     setFont(DialogFont(dialogTemplate.fontPoints));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     m_clientSize = QSize(m_units.X(dialogTemplate.width), m_units.Y(dialogTemplate.height));
     m_client->setObjectName(QStringLiteral("client"));
-    FitWindow();
+    m_client->setMinimumSize(m_clientSize);
+    m_client->installEventFilter(this);
+    m_scroll->setObjectName(QStringLiteral("clientScroll"));
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setFocusPolicy(Qt::NoFocus);  // the window's first control takes the focus, as before
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setWidget(m_client);
+    setSizeGripEnabled(true);
+    // Small enough for any screen; the client area scrolls below its template size.
+    setMinimumSize(m_clientSize.boundedTo(QSize(320, 200)));
+    resize(TemplateSize());
 }
 
 CDialogBase::~CDialogBase() = default;
@@ -58,13 +75,20 @@ QLineEdit* CDialogBase::Edit(int id) const { return Control<QLineEdit>(id); }
 CDropList* CDialogBase::DropList(int id) const { return Control<CDropList>(id); }
 CMSFlexGridView* CDialogBase::Grid(int id) const { return Control<CMSFlexGridView>(id); }
 
-void CDialogBase::Place(QWidget* control, DuRect place) const {
+void CDialogBase::Place(QWidget* control, DuRect place, Stretch stretch) {
+    m_placed.push_back({control, place, stretch});
     control->setGeometry(m_units.Rect(place.x, place.y, place.width, place.height));
+    LayoutControls();
+}
+
+void CDialogBase::AddControl(QWidget* control, DuRect place, Stretch stretch) {
+    control->setParent(Client());
+    Place(control, place, stretch);
 }
 
 QGroupBox* CDialogBase::AddGroup(const QString& caption, DuRect place) {
     auto* group = new QGroupBox(caption, Client());
-    Place(group, place);
+    Place(group, place, Stretch::Both);
     group->lower();  // behind the controls it frames
     return group;
 }
@@ -87,7 +111,7 @@ QLineEdit* CDialogBase::AddEdit(int id, DuRect place, EditStyle style) {
         edit->setPalette(palette);
     }
     if (style == EditStyle::Label) edit->setFrame(false);
-    Place(edit, place);
+    Place(edit, place, Stretch::Width);
     return edit;
 }
 
@@ -128,7 +152,8 @@ QDateEdit* CDialogBase::AddDatePicker(int id, DuRect place) {
 CMSFlexGridView* CDialogBase::AddGrid(int id, DuRect place) {
     auto* grid = new CMSFlexGridView(Client());
     grid->setObjectName(Id(id));
-    Place(grid, place);
+    grid->SetServices(&m_services);
+    Place(grid, place, Stretch::Both);
     return grid;
 }
 
@@ -139,7 +164,8 @@ QAction* CDialogBase::AddMenuCommand(int id, const QString& text) {
     }
     QAction* action = m_menuBar->addAction(text);
     action->setObjectName(Id(id));
-    FitWindow();
+    resize(TemplateSize());
+    LayoutFrame();
     return action;
 }
 
@@ -153,11 +179,52 @@ void CDialogBase::OnCommand(int id, std::function<void()> handler) {
     }
 }
 
-void CDialogBase::FitWindow() {
+QSize CDialogBase::TemplateSize() const {
     const int menuHeight = m_menuBar ? m_menuBar->sizeHint().height() : 0;
-    if (m_menuBar) m_menuBar->setGeometry(0, 0, m_clientSize.width(), menuHeight);
-    m_client->setGeometry(0, menuHeight, m_clientSize.width(), m_clientSize.height());
-    setFixedSize(m_clientSize.width(), m_clientSize.height() + menuHeight);
+    return QSize(m_clientSize.width(), m_clientSize.height() + menuHeight);
+}
+
+void CDialogBase::LayoutFrame() {
+    const int menuHeight = m_menuBar ? m_menuBar->sizeHint().height() : 0;
+    if (m_menuBar) m_menuBar->setGeometry(0, 0, width(), menuHeight);
+    m_scroll->setGeometry(0, menuHeight, width(), height() - menuHeight);
+}
+
+// Above the template size every control keeps its place in proportion to the client area, so
+// no two controls that were apart come to overlap; stretching controls grow with the window.
+void CDialogBase::LayoutControls() {
+    const double sx = std::max(1.0, double(m_client->width()) / std::max(1, m_clientSize.width()));
+    const double sy = std::max(1.0, double(m_client->height()) / std::max(1, m_clientSize.height()));
+    for (const PlacedControl& placed : m_placed) {
+        if (!placed.control) continue;
+        const QRect base = m_units.Rect(placed.place.x, placed.place.y, placed.place.width, placed.place.height);
+        const int left = int(base.left() * sx);
+        const int top = int(base.top() * sy);
+        const int width = placed.stretch == Stretch::None ? base.width() : int(base.right() * sx) - left + 1;
+        const int height = placed.stretch == Stretch::Both ? int(base.bottom() * sy) - top + 1 : base.height();
+        placed.control->setGeometry(left, top, width, height);
+    }
+    OnControlsLaidOut();
+}
+
+void CDialogBase::FitToScreen() {
+    QScreen* where = screen();
+    if (!where) return;
+    const QRect available = where->availableGeometry();
+    const QRect frame = frameGeometry();
+    QMargins decoration(geometry().left() - frame.left(), geometry().top() - frame.top(),
+                        frame.right() - geometry().right(), frame.bottom() - geometry().bottom());
+    // A window manager adds its title bar after the first show: until then leave room for one.
+    if (decoration.isNull() && QGuiApplication::platformName() != QLatin1String("offscreen"))
+        decoration = QMargins(4, 32, 4, 4);
+    const QSize room = available.size().shrunkBy(decoration);
+    if (width() > room.width() || height() > room.height()) resize(size().boundedTo(room));
+    QRect placed = frameGeometry();
+    placed.moveLeft(std::clamp(placed.left(), available.left(),
+                               std::max(available.left(), available.right() - placed.width() + 1)));
+    placed.moveTop(
+        std::clamp(placed.top(), available.top(), std::max(available.top(), available.bottom() - placed.height() + 1)));
+    if (placed.topLeft() != frameGeometry().topLeft()) move(placed.topLeft());
 }
 
 bool CDialogBase::OnInitDialog() {
@@ -174,7 +241,10 @@ void CDialogBase::OnOK() {
 
 void CDialogBase::OnCancel() { EndDialog(2); }
 
-void CDialogBase::EndDialog(int result) { done(result); }
+void CDialogBase::EndDialog(int result) {
+    if (!m_geometryKey.isEmpty() && m_fitted) SaveWindowGeometry(*this, m_geometryKey);
+    done(result);
+}
 
 void CDialogBase::MessageBox(const QString& text) { m_services.ShowMessage(this, text); }
 
@@ -199,6 +269,21 @@ void CDialogBase::keyPressEvent(QKeyEvent* event) {
 void CDialogBase::showEvent(QShowEvent* event) {
     Initialize();
     QDialog::showEvent(event);
+    if (!m_fitted) {
+        m_fitted = true;
+        if (!m_geometryKey.isEmpty()) RestoreWindowGeometry(*this, m_geometryKey);
+        FitToScreen();
+    }
+}
+
+void CDialogBase::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    LayoutFrame();
+}
+
+bool CDialogBase::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_client && event->type() == QEvent::Resize) LayoutControls();
+    return QDialog::eventFilter(watched, event);
 }
 
 }  // namespace moxtel

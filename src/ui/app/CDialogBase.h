@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <functional>
 #include <initializer_list>
+#include <vector>
 
 #include "app/DialogUnits.h"
 
@@ -14,6 +16,7 @@ class QLabel;
 class QLineEdit;
 class QMenuBar;
 class QPushButton;
+class QScrollArea;
 
 namespace moxtel {
 
@@ -47,8 +50,15 @@ enum class EditStyle {
 
 enum class ButtonStyle { Push, Default };
 
-// Base of every window: a fixed-size dialog whose controls are placed in dialog units and carry
-// their numeric ids as objectName. It provides the member/control exchange (UpdateData over
+// How a control follows its window when the window grows beyond its template size: it always
+// keeps its place in proportion; Width also widens it, Both widens and heightens it.
+enum class Stretch { None, Width, Both };
+
+// Base of every window: a resizable dialog whose controls are placed in dialog units and carry
+// their numeric ids as objectName. The window opens at its template size, or smaller when the
+// screen's available area is smaller; below the template size the controls keep their template
+// geometry and the client area scrolls, above it every control keeps its place in proportion and
+// grids, charts, group boxes and edits grow with the window. It provides the member/control exchange (UpdateData over
 // DoDataExchange), the modal run with the results 1 (OK) and 2 (cancel), and OK/cancel handling:
 // the button with id 1 and Enter (when no default button is set) are OK, which saves and closes
 // with 1; the button with id 2, Escape and the caption's close button are cancel, which closes
@@ -90,11 +100,17 @@ class CDialogBase : public QDialog {
     QCheckBox* AddCheck(int id, const QString& text, DuRect place);
     QDateEdit* AddDatePicker(int id, DuRect place);
     CMSFlexGridView* AddGrid(int id, DuRect place);
+    // Puts a control made elsewhere (a chart) onto the client area at place, following the window.
+    void AddControl(QWidget* control, DuRect place, Stretch stretch);
     // A command directly on the window's menu bar (the bar is made on first use).
     QAction* AddMenuCommand(int id, const QString& text);
 
     // Routes the button or menu command with this id to handler (one entry of a command map).
     void OnCommand(int id, std::function<void()> handler);
+
+    // Remembers the window's size and place under key when it closes and restores them when it
+    // opens again (within the screen's available area).
+    void SetGeometryKey(const QString& key) { m_geometryKey = key; }
 
     // What the buttons 1 and 2, Enter and Escape end in.
     void CommandOK() { OnOK(); }
@@ -104,6 +120,8 @@ class CDialogBase : public QDialog {
     // Window start: the base loads every member into its control. Returns true.
     virtual bool OnInitDialog();
     virtual void DoDataExchange(DataExchange& dx);
+    // After the controls took their places for a new window size.
+    virtual void OnControlsLaidOut() {}
     // Save, then close with 1.
     virtual void OnOK();
     // Close with 2, without saving.
@@ -116,18 +134,35 @@ class CDialogBase : public QDialog {
     void reject() override;
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    struct PlacedControl {
+        QPointer<QWidget> control;
+        DuRect place;
+        Stretch stretch;
+    };
+
     QWidget* Client() const { return m_client; }
-    void Place(QWidget* control, DuRect place) const;
-    void FitWindow();
+    void Place(QWidget* control, DuRect place, Stretch stretch = Stretch::None);
+    // The window's size at its template: the client area plus the menu bar.
+    QSize TemplateSize() const;
+    void LayoutFrame();
+    void LayoutControls();
+    // Shrinks and moves the window so that its frame lies inside the screen's available area.
+    void FitToScreen();
 
     IWindowServices& m_services;
     DialogUnits m_units;
     QSize m_clientSize;
+    QScrollArea* m_scroll;
     QWidget* m_client;
     QMenuBar* m_menuBar = nullptr;
+    std::vector<PlacedControl> m_placed;
     bool m_initialized = false;
+    bool m_fitted = false;
+    QString m_geometryKey;
 };
 
 }  // namespace moxtel

@@ -24,6 +24,7 @@ bool CFlowApp::InitInstance() {
     const WindowContext context{session, services, children};
     {
         CMainStatDlg mainWindow(context);
+        if (!m_startWorkbook.isEmpty()) mainWindow.SetWorkbookPath(m_startWorkbook);
         mainWindow.DoModal();
     }
     CAdoDatabase::SetErrorReporter({});

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 namespace moxtel {
 
 // The application object: sets up the database error reporting, offers to restore a damaged
@@ -9,6 +11,11 @@ class CFlowApp {
   public:
     // Returns false: the program ends as soon as the main window has closed.
     bool InitInstance();
+    // A workbook path given on the command line; the main window opens with it filled in.
+    void SetStartWorkbook(const QString& path) { m_startWorkbook = path; }
+
+  private:
+    QString m_startWorkbook;
 };
 
 }  // namespace moxtel

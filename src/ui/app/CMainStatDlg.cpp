@@ -1,8 +1,10 @@
 #include "app/CMainStatDlg.h"
 
+#include <QAction>
 #include <QDateTime>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QKeySequence>
 #include <QMimeData>
 #include <QLineEdit>
 #include <QPushButton>
@@ -10,7 +12,10 @@
 #include "app/AppIcon.h"
 #include "app/BusyCursor.h"
 #include "app/CDropList.h"
+#include "app/CHelpWindow.h"
 #include "app/DataExchange.h"
+#include "app/NumberInput.h"
+#include "app/UserSettings.h"
 #include "app/WindowServices.h"
 #include "data/CDataFolder.h"
 #include "query/SessionState.h"
@@ -43,16 +48,25 @@ constexpr int kMenuClearData = 32772;
 constexpr int kMenuAbout = 32774;
 constexpr int kMenuHelp = 32775;
 
+// The source tree's manual, for a program run from its build folder.
+#ifdef MOXTEL_SOURCE_MANUAL_DIR
+constexpr const char* kSourceManualFolder = MOXTEL_SOURCE_MANUAL_DIR;
+#else
+constexpr const char* kSourceManualFolder = "";
+#endif
 
 }  // namespace
 
 CMainStatDlg::CMainStatDlg(const WindowContext& context, QWidget* parent)
     : CDialogBase(kMainTemplate, context.services, parent), m_context(context) {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+                   Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    SetGeometryKey(QStringLiteral("mainWindow"));
     setWindowIcon(AppIcon());
     BuildControls();
     MapCommands();
+    GuardNumberEdit(kPreviousCloseEdit, "上一收盘价");
+    GuardNumberEdit(kTurnoverEdit, "换手率");
     setAcceptDrops(true);
     Edit(kWorkbookEdit)->setAcceptDrops(false);  // a dropped file's URL would land in it as text
 }
@@ -62,7 +76,7 @@ void CMainStatDlg::BuildControls() {
     AddMenuCommand(kMenuTemplates, Utf8("设置"));
     AddMenuCommand(kMenuClearData, Utf8("清除历史数据"));
     AddMenuCommand(kMenuAbout, Utf8("产品信息"));
-    AddMenuCommand(kMenuHelp, Utf8("帮助"));
+    AddMenuCommand(kMenuHelp, Utf8("帮助"))->setShortcut(QKeySequence::HelpContents);  // F1
 
     AddGroup(Utf8("统计设置（如果是第一次录入该股票，请填写上一收盘价）"), {5, 3, 843, 37});
     AddStatic(Utf8("数据文件"), {13, 19, 34, 14});
@@ -124,6 +138,17 @@ void CMainStatDlg::DoDataExchange(DataExchange& dx) {
     m_dynamicRows.Exchange(dx);
 }
 
+void CMainStatDlg::GuardNumberEdit(int id, const char* name) {
+    new NumberInputGuard(*Edit(id), [this, name](const QString& pasted) {
+        MessageBox(Utf8("%1只能填写数字，粘贴的“%2”不是数字。").arg(Utf8(name), pasted.left(40)));
+    });
+}
+
+void CMainStatDlg::SetWorkbookPath(const QString& path) {
+    m_strWorkbookPath = path;
+    Edit(kWorkbookEdit)->setText(path);
+}
+
 void CMainStatDlg::EnableActionButtons(bool enable) {
     for (int id : {1098, 1099, 1100, kIntervalDetailButton, kUncertainDetailButton}) Button(id)->setEnabled(enable);
 }
@@ -131,8 +156,10 @@ void CMainStatDlg::EnableActionButtons(bool enable) {
 void CMainStatDlg::OnBrowse() {
     // Keep what was typed into the other edits: the load below writes every member back.
     UpdateData(true);
-    const std::optional<QStringList> paths = Services().ChooseOpenFiles(this, Utf8(kWorkbookFilter));
+    const std::optional<QStringList> paths =
+        Services().ChooseOpenFiles(this, Utf8(kWorkbookFilter), LastBrowseFolder());
     if (!paths) return;
+    RememberBrowseFolder(paths->front());
     m_importPaths = paths->size() > 1 ? *paths : QStringList();
     m_strWorkbookPath = paths->size() > 1 ? ImportPathsText(*paths) : paths->front();
     UpdateData(false);
@@ -249,7 +276,19 @@ void CMainStatDlg::ShowProgress(int rowsRead) {
     title->repaint();
 }
 
-void CMainStatDlg::OnHelp() { Services().OpenDocument(QString::fromStdString(HelpFile())); }
+void CMainStatDlg::OnHelp() {
+    if (m_helpWindow) {
+        m_helpWindow->raise();
+        m_helpWindow->activateWindow();
+        return;
+    }
+    const std::vector<std::string> folders = HelpFolderCandidates(CDataFolder::GetProgramFolder(), kSourceManualFolder);
+    QStringList searched;
+    for (const std::string& folder : folders) searched << QString::fromStdString(folder);
+    const std::optional<std::string> index = FindHelpIndex(folders);
+    m_helpWindow = new CHelpWindow(index ? QString::fromStdString(*index) : QString(), searched, this);
+    m_helpWindow->show();
+}
 
 void CMainStatDlg::OpenChild(const char* name) { m_context.children.Open(name, m_context); }
 

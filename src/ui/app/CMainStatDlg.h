@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPointer>
+
 #include "app/CDialogBase.h"
 #include "app/ChildWindows.h"
 #include "common/Result.h"
@@ -21,9 +23,12 @@ class CMainStatDlg : public CDialogBase {
   public:
     explicit CMainStatDlg(const WindowContext& context, QWidget* parent = nullptr);
 
+    // The workbook path, as if chosen with browse (a path given on the command line).
+    void SetWorkbookPath(const QString& path);
     void OnBrowse();
     void OnStatistics();
     void OnExit();
+    // Opens the manual in the help window (one at a time), or a window naming where it looked.
     void OnHelp();
     // Enables or disables together the buttons that need a result: 1098, 1099, 1100, 1135, 1142.
     void EnableActionButtons(bool enable);
@@ -53,6 +58,8 @@ class CMainStatDlg : public CDialogBase {
 
   private:
     void BuildControls();
+    // Numbers only in the edit; a pasted text that is no number is refused with a message.
+    void GuardNumberEdit(int id, const char* name);
     void MapCommands();
     void RunStatistics(const QString& idleTitle);
     // Imports the several files chosen with browse; shows the last day stored and the failures.
@@ -78,6 +85,7 @@ class CMainStatDlg : public CDialogBase {
     bool m_bHasResult = false;
     bool m_bBackupDone = false;
     qint64 m_lastProgressPaint = 0;
+    QPointer<QDialog> m_helpWindow;
 };
 
 }  // namespace moxtel

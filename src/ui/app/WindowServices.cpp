@@ -66,16 +66,26 @@ bool QtWindowServices::Ask(QWidget* owner, const QString& text) {
                    QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
-std::optional<QStringList> QtWindowServices::ChooseOpenFiles(QWidget* owner, const QString& filter) {
+std::optional<QStringList> QtWindowServices::ChooseOpenFiles(QWidget* owner, const QString& filter,
+                                                             const QString& startFolder) {
     const QStringList paths =
-        QFileDialog::getOpenFileNames(owner, QString::fromUtf8("打开"), QString(), ToQtFileFilter(filter));
+        QFileDialog::getOpenFileNames(owner, QString::fromUtf8("打开"), startFolder, ToQtFileFilter(filter));
     if (paths.isEmpty()) return std::nullopt;
     return paths;
 }
 
-std::optional<QString> QtWindowServices::ChooseOpenFile(QWidget* owner, const QString& filter) {
+std::optional<QString> QtWindowServices::ChooseOpenFile(QWidget* owner, const QString& filter,
+                                                        const QString& startFolder) {
     const QString path =
-        QFileDialog::getOpenFileName(owner, QString::fromUtf8("打开"), QString(), ToQtFileFilter(filter));
+        QFileDialog::getOpenFileName(owner, QString::fromUtf8("打开"), startFolder, ToQtFileFilter(filter));
+    if (path.isEmpty()) return std::nullopt;
+    return path;
+}
+
+std::optional<QString> QtWindowServices::ChooseSaveFile(QWidget* owner, const QString& filter,
+                                                        const QString& suggestedName) {
+    const QString path =
+        QFileDialog::getSaveFileName(owner, QString::fromUtf8("另存为"), suggestedName, ToQtFileFilter(filter));
     if (path.isEmpty()) return std::nullopt;
     return path;
 }

@@ -26,11 +26,17 @@ class IWindowServices {
     virtual void ShowAppMessage(QWidget* owner, const QString& text, MessageIcon icon) = 0;
     // The Yes/No question: caption "提示", question icon. True for Yes.
     virtual bool Ask(QWidget* owner, const QString& text) = 0;
-    // File-open dialog for one existing file. filter is in the "desc|patterns|...||" form.
-    // The chosen path, or nullopt when the user cancels.
-    virtual std::optional<QString> ChooseOpenFile(QWidget* owner, const QString& filter) = 0;
+    // File-open dialog for one existing file, starting in startFolder (the dialog's own choice
+    // when empty). filter is in the "desc|patterns|...||" form. The chosen path, or nullopt when
+    // the user cancels.
+    virtual std::optional<QString> ChooseOpenFile(QWidget* owner, const QString& filter,
+                                                  const QString& startFolder = {}) = 0;
+    // File-save dialog proposing suggestedName; the chosen path, or nullopt when the user cancels.
+    virtual std::optional<QString> ChooseSaveFile(QWidget* owner, const QString& filter,
+                                                  const QString& suggestedName) = 0;
     // The same dialog choosing one or several existing files; nullopt when the user cancels.
-    virtual std::optional<QStringList> ChooseOpenFiles(QWidget* owner, const QString& filter) = 0;
+    virtual std::optional<QStringList> ChooseOpenFiles(QWidget* owner, const QString& filter,
+                                                       const QString& startFolder = {}) = 0;
     // Asks the desktop to open a document with its viewer; false when it could not.
     virtual bool OpenDocument(const QString& path) = 0;
     // Runs a child window modally and returns its close result (1 OK, 2 cancel).
@@ -44,8 +50,11 @@ class QtWindowServices : public IWindowServices {
     void ShowMessageWithDetail(QWidget* owner, const QString& text, const QString& detail) override;
     void ShowAppMessage(QWidget* owner, const QString& text, MessageIcon icon) override;
     bool Ask(QWidget* owner, const QString& text) override;
-    std::optional<QString> ChooseOpenFile(QWidget* owner, const QString& filter) override;
-    std::optional<QStringList> ChooseOpenFiles(QWidget* owner, const QString& filter) override;
+    std::optional<QString> ChooseOpenFile(QWidget* owner, const QString& filter,
+                                          const QString& startFolder = {}) override;
+    std::optional<QString> ChooseSaveFile(QWidget* owner, const QString& filter, const QString& suggestedName) override;
+    std::optional<QStringList> ChooseOpenFiles(QWidget* owner, const QString& filter,
+                                               const QString& startFolder = {}) override;
     bool OpenDocument(const QString& path) override;
     int RunChild(QDialog& child) override;
 };

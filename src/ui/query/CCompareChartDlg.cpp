@@ -43,6 +43,14 @@ void CCompareChartDlg::LoadCompareData() {
         views << IntervalChart(k);
     }
     CMSChartView::AlignPlotAreas(views);
+    m_loaded = true;
+}
+
+void CCompareChartDlg::OnControlsLaidOut() {
+    if (!m_loaded) return;
+    QList<CMSChartView*> views;
+    for (int k = 1; k <= 5; ++k) views << IntervalChart(k);
+    CMSChartView::AlignPlotAreas(views);
 }
 
 }  // namespace moxtel

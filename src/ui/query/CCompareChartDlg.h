@@ -25,11 +25,14 @@ class CCompareChartDlg : public CDialogBase {
 
   protected:
     bool OnInitDialog() override;
+    // The five plot areas are lined up again for the new size.
+    void OnControlsLaidOut() override;
 
   private:
     void LoadCompareData();
 
     WindowContext m_context;
+    bool m_loaded = false;
 };
 
 }  // namespace moxtel

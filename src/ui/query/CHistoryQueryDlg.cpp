@@ -39,6 +39,7 @@ constexpr int kCompareButton = 1129;
 
 CHistoryQueryDlg::CHistoryQueryDlg(const WindowContext& context, QWidget* parent)
     : CDialogBase(kHistoryTemplate, context.services, parent), m_context(context) {
+    SetGeometryKey(QStringLiteral("historyQuery"));
     BuildControls();
     OnCommand(kQueryButton, [this] { OnQuery(); });
     OnCommand(kLineChartButton, [this] { OnLineChart(); });

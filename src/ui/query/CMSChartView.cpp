@@ -97,11 +97,10 @@ CMSChartView::CMSChartView(QWidget* parent) : QChartView(new QChart, parent) {
 CMSChartView::~CMSChartView() { m_model.SetRefreshCallback({}); }
 
 CMSChartView* CMSChartView::Add(CDialogBase& window, int id, DuRect place) {
-    // Controls live on the window's client area, below a menu bar when there is one.
-    auto* client = window.findChild<QWidget*>(QStringLiteral("client"), Qt::FindDirectChildrenOnly);
-    auto* view = new CMSChartView(client ? client : &window);
+    auto* view = new CMSChartView;
     view->setObjectName(QString::number(id));
-    view->setGeometry(window.Units().Rect(place.x, place.y, place.width, place.height));
+    window.AddControl(view, place, Stretch::Both);
+    view->SetServices(&window.Services());
     view->Redraw();  // the category labels' direction depends on the width
     return view;
 }

@@ -9,16 +9,20 @@
 #include "query/CMSChart.h"
 
 class QAbstractAxis;
+class QMenu;
 class QAbstractSeries;
 class QValueAxis;
 
 namespace moxtel {
 
+class IWindowServices;
+
 // The chart control: draws a CMSChart (which the windows fill through Chart()) with Qt Charts.
 // Rows are categories, columns are series. ChartType 3 draws lines, anything else bars. Series
 // take their pen colours; pen widths in the chart's units become lines of width / 20 pixels, so
 // 40, 60, 80 and 100 draw 2, 3, 4 and 5 pixels. Series with labels above their points show each
-// value there. The view redraws when the model's Refresh is called, or on Redraw.
+// value there. The view redraws when the model's Refresh is called, or on Redraw. Its context
+// menu copies the chart as an image and saves it as PNG (at the chart's size) or SVG.
 class CMSChartView : public QChartView {
     Q_OBJECT
   public:
@@ -46,6 +50,19 @@ class CMSChartView : public QChartView {
     QStringList DrawnCategories() const { return m_drawnCategories; }
     QStringList DrawnPointLabels(int column) const;
 
+    // The services that ask for the image file; without them the menu offers only 复制图片.
+    void SetServices(IWindowServices* services) { m_services = services; }
+    // The context menu with 复制图片 (objectName "copyImage") and 保存图片… ("saveImage").
+    QMenu* CreateContextMenu(QWidget* parent);
+    // The chart as drawn, at its size on the screen.
+    QImage ChartImage();
+    void CopyImage();
+    // Asks for a file and saves the chart there: SVG for a name ending in .svg, PNG otherwise
+    // (".png" is added to a name without an extension). False when cancelled or failed.
+    bool SaveImage();
+    // The chart as an SVG document.
+    QByteArray ChartSvg();
+
     // Pixel width of a series line for a pen width in the chart's units.
     static int LineWidthPixels(int penWidth);
     // Text of a value label: whole lots without decimals, never in exponent form.
@@ -55,6 +72,7 @@ class CMSChartView : public QChartView {
     // Value labels are drawn here: Qt's own switch to exponent form at a million lots, and put the
     // labels of negative bars on the zero line.
     void drawForeground(QPainter* painter, const QRectF& rect) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
   private:
     bool IsLineChart() const { return m_model.ChartType() == kChartType2dLine; }
@@ -69,6 +87,7 @@ class CMSChartView : public QChartView {
     CMSChart m_model;
     std::pair<double, double> m_drawnRange{0.0, 0.0};
     QStringList m_drawnCategories;
+    IWindowServices* m_services = nullptr;
 };
 
 }  // namespace moxtel

@@ -2,12 +2,23 @@
 
 #include <QAbstractButton>
 #include <QBrush>
+#include <QClipboard>
 #include <QColor>
+#include <QContextMenuEvent>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QStyleOptionHeader>
+#include <cmath>
+
+#include "app/Utf8.h"
+#include "app/WindowServices.h"
+#include "query/ExportFiles.h"
 
 namespace moxtel {
 
@@ -17,6 +28,15 @@ QColor ToQColor(std::uint32_t color) {
     return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
                   static_cast<int>((color >> 16) & 0xFF));
 }
+
+// A number, or a flow figure such as -1234(-56.7万元): these read best right-aligned.
+bool IsNumberText(const QString& text) {
+    static const QRegularExpression number(QStringLiteral("^[-+]?(\\d+\\.?\\d*|\\.\\d+)%?(\\(.*\\))?$"));
+    return number.match(text.trimmed()).hasMatch();
+}
+
+// Columns are never narrowed below their widest text (rows beyond this many are not measured).
+constexpr int kMeasuredRows = 100;
 
 }  // namespace
 
@@ -36,6 +56,10 @@ QVariant FlexGridModel::CellData(int row, int col, int role) const {
         case Qt::ForegroundRole:
             if (m_grid.HasCellForeColor(row, col)) return QBrush(ToQColor(m_grid.CellForeColorAt(row, col)));
             return {};
+        case Qt::TextAlignmentRole:
+            if (IsNumberText(QString::fromStdString(m_grid.TextAt(row, col))))
+                return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
+            return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
         default:
             return {};
     }
@@ -84,7 +108,7 @@ void FlexGridModel::Sync() {
 
 CMSFlexGridView::CMSFlexGridView(QWidget* parent) : QTableView(parent), m_model(new FlexGridModel(m_grid, this)) {
     setModel(m_model);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionMode(QAbstractItemView::ContiguousSelection);  // a block of cells to copy
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
@@ -156,14 +180,107 @@ void CMSFlexGridView::HandleFixedRowMouse(const QEvent& event) {
 }
 
 void CMSFlexGridView::SyncLayout() {
-    for (int col = 1; col < m_grid.Cols(); ++col) {
-        const int width = TwipsToPixels(m_grid.ColWidth(col));
-        setColumnHidden(col - 1, width == 0);
-        if (width > 0 && columnWidth(col - 1) != width) setColumnWidth(col - 1, width);
-    }
     const int fixedWidth = m_grid.Cols() > 0 ? TwipsToPixels(m_grid.ColWidth(0)) : 0;
     verticalHeader()->setVisible(fixedWidth > 0);
     if (fixedWidth > 0 && verticalHeader()->width() != fixedWidth) verticalHeader()->setFixedWidth(fixedWidth);
+    FitColumns();
+}
+
+int CMSFlexGridView::TextColumnWidth(int col) const {
+    const QFontMetrics metrics(font());
+    int widest = horizontalHeader()->fontMetrics().horizontalAdvance(QString::fromStdString(m_grid.TextAt(0, col)));
+    const int rows = std::min(m_grid.Rows(), kMeasuredRows);
+    for (int row = 1; row < rows; ++row)
+        widest = std::max(widest, metrics.horizontalAdvance(QString::fromStdString(m_grid.TextAt(row, col))));
+    return widest + 14;  // the cell's margins and grid line
+}
+
+// Columns take their widths in twips. When these add up to more than the view is wide, the
+// columns give up their room beyond their widest text, each in proportion, so that the last
+// columns are not cut off; a horizontal scroll bar remains only when even that is too wide.
+void CMSFlexGridView::FitColumns() {
+    std::vector<int> wanted(static_cast<std::size_t>(std::max(m_grid.Cols(), 1)), 0);
+    long total = 0;
+    for (int col = 1; col < m_grid.Cols(); ++col) {
+        wanted[static_cast<std::size_t>(col)] = TwipsToPixels(m_grid.ColWidth(col));
+        setColumnHidden(col - 1, wanted[static_cast<std::size_t>(col)] == 0);
+        total += wanted[static_cast<std::size_t>(col)];
+    }
+    const long excess = total - viewport()->width();
+    std::vector<int> widths = wanted;
+    if (excess > 0) {  // only then are the texts measured
+        std::vector<int> room(wanted.size(), 0);
+        long slack = 0;
+        for (int col = 1; col < m_grid.Cols(); ++col) {
+            const auto i = static_cast<std::size_t>(col);
+            if (wanted[i] > 0) room[i] = std::max(0, wanted[i] - TextColumnWidth(col));
+            slack += room[i];
+        }
+        const double give = slack == 0 ? 0.0 : std::min(1.0, double(excess) / double(slack));
+        for (std::size_t i = 1; i < widths.size(); ++i) widths[i] -= static_cast<int>(std::ceil(room[i] * give));
+    }
+    for (int col = 1; col < m_grid.Cols(); ++col) {
+        const int width = widths[static_cast<std::size_t>(col)];
+        if (width > 0 && columnWidth(col - 1) != width) setColumnWidth(col - 1, width);
+    }
+}
+
+void CMSFlexGridView::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    FitColumns();
+}
+
+GridRange CMSFlexGridView::CopyRange() const {
+    const QModelIndexList selected = selectionModel() ? selectionModel()->selectedIndexes() : QModelIndexList();
+    if (selected.isEmpty()) return WholeGrid(m_grid);
+    GridRange range{m_grid.Rows(), m_grid.Cols(), -1, -1};
+    for (const QModelIndex& index : selected) {
+        range.top = std::min(range.top, index.row() + 1);
+        range.left = std::min(range.left, index.column() + 1);
+        range.bottom = std::max(range.bottom, index.row() + 1);
+        range.right = std::max(range.right, index.column() + 1);
+    }
+    return range;
+}
+
+void CMSFlexGridView::CopyToClipboard() {
+    QGuiApplication::clipboard()->setText(QString::fromStdString(GridToTsv(m_grid, CopyRange())));
+}
+
+bool CMSFlexGridView::ExportCsv() {
+    if (!m_services) return false;
+    const QString title = window() ? window()->windowTitle() : QString();
+    const std::optional<QString> path =
+        m_services->ChooseSaveFile(this, Utf8("CSV 文件 (*.csv)|*.csv|All Files (*.*)|*.*||"),
+                                   ExportFileName(title, QStringLiteral("grid"), "csv"));
+    if (!path) return false;
+    return SaveExportFile(*m_services, this, *path, QByteArray::fromStdString(GridToCsv(m_grid, WholeGrid(m_grid))));
+}
+
+QMenu* CMSFlexGridView::CreateContextMenu(QWidget* parent) {
+    auto* menu = new QMenu(parent);
+    QAction* copy = menu->addAction(Utf8("复制"), this, [this] { CopyToClipboard(); });
+    copy->setObjectName(QStringLiteral("copy"));
+    copy->setShortcut(QKeySequence::Copy);
+    if (m_services) {
+        QAction* csv = menu->addAction(Utf8("导出CSV…"), this, [this] { ExportCsv(); });
+        csv->setObjectName(QStringLiteral("exportCsv"));
+    }
+    return menu;
+}
+
+void CMSFlexGridView::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Copy)) {
+        CopyToClipboard();  // the selected block, where the table alone would copy one cell
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void CMSFlexGridView::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu* menu = CreateContextMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
 }
 
 }  // namespace moxtel

@@ -4,8 +4,13 @@
 #include <QTableView>
 
 #include "query/CMSFlexGrid.h"
+#include "query/GridExport.h"
+
+class QMenu;
 
 namespace moxtel {
+
+class IWindowServices;
 
 // Qt table model over a grid: the fixed row 0 and column 0 become the header texts, the other
 // cells the table's items.
@@ -35,6 +40,8 @@ class FlexGridModel : public QAbstractTableModel {
 // A click or double-click on a cell of a data row sets RowSel to that row and emits Click or
 // DblClick. Clicks on the fixed row 0 (the column headers and the corner cell) are forwarded as
 // row 0 only when SetHeaderRowEvents(true) was called; by default they are ignored.
+// Its context menu copies the selected cells (the whole grid when none is selected) as
+// tab-separated text and exports the whole grid as a CSV file chosen through the window services.
 class CMSFlexGridView : public QTableView {
     Q_OBJECT
   public:
@@ -56,6 +63,17 @@ class CMSFlexGridView : public QTableView {
     void SetHeaderRowEvents(bool on) { m_headerRowEvents = on; }
     bool HeaderRowEvents() const { return m_headerRowEvents; }
 
+    // The services that ask for the export file and report a failed write; without them the
+    // menu offers only 复制.
+    void SetServices(IWindowServices* services) { m_services = services; }
+    // The context menu with its commands 复制 (objectName "copy") and 导出CSV… ("exportCsv").
+    QMenu* CreateContextMenu(QWidget* parent);
+    // The selected cells in grid coordinates, or the whole grid when nothing is selected.
+    GridRange CopyRange() const;
+    void CopyToClipboard();
+    // Asks for a file and writes the whole grid there as CSV; false when cancelled or failed.
+    bool ExportCsv();
+
   signals:
     void Click();
     void DblClick();
@@ -63,17 +81,24 @@ class CMSFlexGridView : public QTableView {
   protected:
     // Paints the fixed cell (0, 0) into the table's corner; forwards clicks on the fixed row.
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     // A click or double-click on the header row or the corner, forwarded as row 0 when enabled.
     void HandleFixedRowMouse(const QEvent& event);
     void OnGridChanged();
     void SyncLayout();
+    void FitColumns();
+    // Width that shows the widest text of a column (header included).
+    int TextColumnWidth(int col) const;
 
     CMSFlexGrid m_grid;
     FlexGridModel* m_model;
     QWidget* m_corner = nullptr;
     bool m_headerRowEvents = false;
+    IWindowServices* m_services = nullptr;
 };
 
 }  // namespace moxtel

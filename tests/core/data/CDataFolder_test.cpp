@@ -177,5 +177,29 @@ TEST(Backup, FailsWhenAFileBlocksTheBackupFolderOrTheDatabaseIsForeign) {
     EXPECT_EQ(std::distance(fs::directory_iterator(t.Folder() + "/foreign/BACKUP"), fs::directory_iterator()), 0);
 }
 
+TEST(HelpFolder, InstalledFolderBesideTheProgramComesBeforeTheSourceTree) {
+    using Folders = std::vector<std::string>;
+    EXPECT_EQ(HelpFolderCandidates("/usr/bin", "/src/docs/manual"),
+              (Folders{"/usr/share/moxtel/help", "/src/docs/manual"}));
+    EXPECT_EQ(HelpFolderCandidates("/opt/moxtel/bin", ""), (Folders{"/opt/moxtel/share/moxtel/help"}));
+    EXPECT_EQ(HelpFolderCandidates("/bin", ""), (Folders{"/bin/../share/moxtel/help"}));
+    EXPECT_EQ(HelpFolderCandidates("", "/src/docs/manual"), (Folders{"/src/docs/manual"}));
+}
+
+TEST(HelpFolder, FirstFolderWithAnIndexPageWins) {
+    const fs::path root = fs::path(testing::TempDir()) / "help-folders";
+    fs::remove_all(root);
+    for (const char* sub : {"empty", "folder-index/index.html", "manual", "second"}) fs::create_directories(root / sub);
+    std::ofstream(root / "manual/index.html") << "<h1>x</h1>";
+    std::ofstream(root / "second/index.html") << "<h1>y</h1>";
+    const std::string r = root.string();
+    // A folder named index.html is no page.
+    EXPECT_EQ(FindHelpIndex({r + "/empty", r + "/folder-index", r + "/manual", r + "/second"}),
+              std::optional<std::string>(r + "/manual/index.html"));
+    EXPECT_EQ(FindHelpIndex({r + "/empty", r + "/missing"}), std::nullopt);
+    EXPECT_EQ(FindHelpIndex({}), std::nullopt);
+    fs::remove_all(root);
+}
+
 }  // namespace
 }  // namespace moxtel

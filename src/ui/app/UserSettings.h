@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace moxtel {
+
+// What the desktop program remembers between runs, in $XDG_CONFIG_HOME/moxtel/moxtel.ini
+// (~/.config/moxtel/moxtel.ini): the folder of the last workbook chosen and window geometries.
+
+// The folder of the workbook chosen last; "" when none was chosen or the folder is gone.
+QString LastBrowseFolder();
+void RememberBrowseFolder(const QString& chosenFile);
+
+// Puts the window where it was when it closed last; false when nothing is stored for key.
+bool RestoreWindowGeometry(QWidget& window, const QString& key);
+void SaveWindowGeometry(const QWidget& window, const QString& key);
+
+}  // namespace moxtel

@@ -1,0 +1,26 @@
+#include "query/ExportFiles.h"
+
+#include <QRegularExpression>
+#include <QSaveFile>
+
+#include "app/Utf8.h"
+#include "app/WindowServices.h"
+
+namespace moxtel {
+
+bool SaveExportFile(IWindowServices& services, QWidget* owner, const QString& path, const QByteArray& bytes) {
+    // QSaveFile writes beside the target and renames at the end: a failed write keeps the old file.
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit()) return true;
+    services.ShowMessage(owner, Utf8("无法保存文件 %1：%2").arg(path, file.errorString()));
+    return false;
+}
+
+QString ExportFileName(const QString& title, const QString& fallback, const QString& extension) {
+    QString name = title.trimmed();
+    name.replace(QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|\\s]+")), QStringLiteral("_"));
+    if (name.isEmpty()) name = fallback;
+    return name + QLatin1Char('.') + extension;
+}
+
+}  // namespace moxtel

@@ -1,0 +1,265 @@
+// What a desktop user expects of the program: Qt's own texts in Chinese, number edits that take
+// numbers only, the browse folder and window places remembered between runs, resizable windows,
+// a workbook named on the command line, and --version.
+#include <QApplication>
+#include <QClipboard>
+#include <QDateEdit>
+#include <QDir>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+#include "app/CMainStatDlg.h"
+#include "app/NumberInput.h"
+#include "app/StartOptions.h"
+#include "query/CHistoryQueryDlg.h"
+#include "query/CMSChartView.h"
+#include "query/CMSFlexGridView.h"
+#include "query/CUncertainDetailDlg.h"
+#include "query/SessionState.h"
+#include "ui/FakeWindowServices.h"
+#include "ui/LayoutCheck.h"
+#include "ui/StoredDayFixtures.h"
+#include "ui/TestDatabase.h"
+#include "ui/WindowEnv.h"
+
+using namespace moxtel;
+
+namespace {
+
+QString Utf8(const char* text) { return QString::fromUtf8(text); }
+
+using MainWindow = test::MainWindowEnv;
+
+void Paste(QLineEdit& edit, const QString& text) {
+    QApplication::clipboard()->setText(text);
+    edit.setFocus();
+    QTest::keySequence(&edit, QKeySequence::Paste);
+}
+
+}  // namespace
+
+class DesktopHabitsTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase() {
+        // Never the user's own settings: a folder of this run, named before anything reads them.
+        QVERIFY(m_config.isValid());
+        qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
+    }
+
+    void qtTextsSpeakChineseWhateverTheLocale() {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        QVERIFY(InstallChineseTranslations(*qApp));
+        QMessageBox box(QMessageBox::Question, Utf8("提示"), QStringLiteral("?"), QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(box.button(QMessageBox::Yes)->text().left(1), Utf8("是"));
+        QCOMPARE(box.button(QMessageBox::No)->text().left(1), Utf8("否"));
+        QMessageBox ok(QMessageBox::Warning, Utf8("提示"), QStringLiteral("!"), QMessageBox::Ok);
+        QCOMPARE(ok.button(QMessageBox::Ok)->text(), Utf8("确定"));
+        QLineEdit edit;
+        std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+        QStringList texts;
+        for (QAction* action : menu->actions()) texts << action->text();
+        QVERIFY2(texts.join(QLatin1Char(' ')).contains(Utf8("复制")), qPrintable(texts.join(QLatin1Char(' '))));
+    }
+
+    void numberEditsTakeNumbersOnly_data() {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("previous close") << 1159 << Utf8("上一收盘价");
+        QTest::newRow("turnover") << 1126 << Utf8("换手率");
+    }
+    void numberEditsTakeNumbersOnly() {
+        QFETCH(int, id);
+        QFETCH(QString, name);
+        MainWindow m;
+        m.window.show();
+        QLineEdit& edit = *m.window.Edit(id);
+        QTest::keyClicks(&edit, QStringLiteral("1a2.,5%-"));
+        QCOMPARE(edit.text(), QStringLiteral("12.5"));  // the other characters are ignored
+        QCOMPARE(m.services.shown.size(), std::size_t{0});
+
+        Paste(edit, QStringLiteral("abc"));
+        QCOMPARE(edit.text(), QStringLiteral("12.5"));
+        QCOMPARE(m.services.Messages(), QStringList{name + Utf8("只能填写数字，粘贴的“abc”不是数字。")});
+
+        edit.selectAll();
+        Paste(edit, QStringLiteral("-3.75"));
+        QCOMPARE(edit.text(), QStringLiteral("-3.75"));
+        edit.clear();  // empty is allowed: the field is optional
+        QCOMPARE(edit.text(), QString());
+
+        // A paste from the context menu goes through the same check.
+        QApplication::clipboard()->setText(QStringLiteral("1.2.3"));
+        edit.paste();
+        QCOMPARE(edit.text(), QString());
+        QCOMPARE(m.services.Messages().size(), 2);
+    }
+
+    void numberTexts_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("number");
+        for (const char* ok : {"", "0", "12.35", "-0.5", "+7", ".5", "12."}) QTest::newRow(ok) << ok << true;
+        for (const char* bad : {"abc", "1e5", "1,5", "1.2.3", "12 ", "5%", "--1", "１２"})
+            QTest::newRow(bad) << Utf8(bad) << false;
+    }
+    void numberTexts() {
+        QFETCH(QString, text);
+        QFETCH(bool, number);
+        QCOMPARE(NumberInputGuard::IsNumberText(text), number);
+    }
+
+    void firstControlHasTheFocusAtStart() {
+        MainWindow m;
+        m.window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&m.window));
+        QCOMPARE(QApplication::focusWidget(), m.window.Edit(1185));  // typing goes to the workbook path
+    }
+
+    void browseStartsInTheFolderUsedLast() {
+        QTemporaryDir folder;
+        const QString workbook = folder.filePath(QStringLiteral("day.xls"));
+        {
+            MainWindow m;
+            m.services.files << workbook << QString();
+            m.window.OnBrowse();
+            m.window.OnBrowse();  // cancelled: the folder stays
+            QCOMPARE(m.services.startFolders.front(), QString());
+            QCOMPARE(m.services.startFolders.back(), folder.path());
+        }
+        MainWindow next;  // a later run
+        next.window.OnBrowse();
+        QCOMPARE(next.services.startFolders, QStringList{folder.path()});
+        folder.remove();  // a folder that is gone is not offered
+        next.window.OnBrowse();
+        QCOMPARE(next.services.startFolders.back(), QString());
+    }
+
+    void windowPlacesAreRestored() {
+        const QRect place(40, 30, 700, 450);
+        {
+            MainWindow m;
+            m.window.show();
+            m.window.setGeometry(place);
+            m.window.OnExit();
+        }
+        MainWindow m;
+        m.window.show();
+        QCOMPARE(m.window.geometry().size(), place.size());
+        QCOMPARE(m.window.geometry().topLeft(), place.topLeft());
+        m.window.OnExit();
+
+        test::WindowEnv env;
+        {
+            CHistoryQueryDlg history(env.context);
+            history.show();
+            history.resize(640, 480);
+            history.CommandCancel();
+        }
+        CHistoryQueryDlg history(env.context);
+        history.show();
+        QCOMPARE(history.size(), QSize(640, 480));
+    }
+
+    void gridsAndChartsFollowTheWindow() {
+        test::WindowEnv env;
+        CHistoryQueryDlg window(env.context);
+        window.show();
+        auto* client = window.findChild<QWidget*>(QStringLiteral("client"));
+        const QSize base = client->minimumSize();
+        QPushButton* query = window.Button(1098);
+        const QSize buttonSize = query->size();
+        const QSize gridSize = window.Grid(1189)->size();
+        const QSize chartSize = window.findChild<CMSChartView*>(QStringLiteral("1196"))->size();
+        window.resize(base.width() * 3 / 2,
+                      base.height() * 3 / 2);  // the history window has no menu bar: its client area is all of it
+        QTest::qWait(20);
+        QCOMPARE(client->size(), QSize(base.width() * 3 / 2, base.height() * 3 / 2));
+        CMSFlexGridView* grid = window.Grid(1189);
+        CMSChartView* chart = window.findChild<CMSChartView*>(QStringLiteral("1196"));
+        const QRect grown = grid->geometry();
+        QCOMPARE(query->size(), buttonSize);
+        QVERIFY(grown.width() >= gridSize.width() * 3 / 2 - 2);
+        QVERIFY(grown.height() >= gridSize.height() * 3 / 2 - 2);
+        QVERIFY(chart->width() >= chartSize.width() * 3 / 2 - 2);
+        QCOMPARE(test::LayoutProblems(window), QStringList());
+
+        // Smaller than the template: controls keep their size and the client area scrolls.
+        window.resize(base.width() / 2, base.height() / 2);
+        QTest::qWait(20);
+        QCOMPARE(client->size(), base);
+        QCOMPARE(grid->size(), gridSize);
+        QCOMPARE(chart->size(), chartSize);
+        QVERIFY(chart->width() <= client->width());
+        QVERIFY(window.findChild<QScrollArea*>(QStringLiteral("clientScroll"))->horizontalScrollBar()->maximum() > 0);
+    }
+
+    void uncertainWindowShowsEveryColumnWithNumbersOnTheRight() {
+        test::WindowEnv env;
+        env.session.currentMasterId = test::StoreDay("岚谷示例(600999)", "20240102", DayFlowResult());
+        test::StoreUncertainTrade(env.session.currentMasterId, {"09:30:05", "1200", "10.01", "出", "15"});
+        CUncertainDetailDlg window(env.context);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        CMSFlexGridView* grid = window.Grid(1189);
+        int widths = 0;
+        for (int col = 0; col < grid->model()->columnCount(); ++col) widths += grid->columnWidth(col);
+        QVERIFY2(widths <= grid->viewport()->width(), qPrintable(QString::number(widths)));
+        QCOMPARE(grid->horizontalScrollBar()->maximum(), 0);
+        // Columns are never narrowed below their texts.
+        for (int col = 0; col < grid->model()->columnCount(); ++col) {
+            const QString header = grid->model()->headerData(col, Qt::Horizontal).toString();
+            QVERIFY(grid->columnWidth(col) >= grid->horizontalHeader()->fontMetrics().horizontalAdvance(header));
+        }
+        const auto alignment = [grid](int col) {
+            return grid->model()->index(0, col).data(Qt::TextAlignmentRole).value<Qt::Alignment>() &
+                   Qt::AlignHorizontal_Mask;
+        };
+        QCOMPARE(grid->model()->index(0, 0).data().toString(), QStringLiteral("10.01"));
+        QCOMPARE(alignment(0), Qt::AlignRight);
+        QCOMPARE(grid->model()->index(0, 2).data().toString(), QStringLiteral("-15"));
+        QCOMPARE(alignment(2), Qt::AlignRight);
+    }
+
+    void workbookFromTheCommandLine() {
+        QCOMPARE(WorkbookArgument({QStringLiteral("moxtel")}), QString());
+        QCOMPARE(WorkbookArgument({QStringLiteral("moxtel"), QStringLiteral("--verbose"), QStringLiteral("/d/日.xls")}),
+                 Utf8("/d/日.xls"));
+        QCOMPARE(WorkbookArgument({QStringLiteral("moxtel"), QStringLiteral("day.xls")}),
+                 QDir::current().absoluteFilePath(QStringLiteral("day.xls")));
+        MainWindow m;
+        m.window.SetWorkbookPath(Utf8("/d/日.xls"));
+        m.window.show();
+        QCOMPARE(m.window.Edit(1185)->text(), Utf8("/d/日.xls"));
+    }
+
+    void versionNeedsNoDisplay() {
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(MOXTEL_GUI_EXE), {QStringLiteral("--version")});
+        QVERIFY(program.waitForFinished(10000));
+        QCOMPARE(program.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(program.readAllStandardOutput()), QStringLiteral("moxtel " MOXTEL_VERSION "\n"));
+        QCOMPARE(VersionText(), QStringLiteral("moxtel " MOXTEL_VERSION));
+    }
+
+  private:
+    QTemporaryDir m_config;
+    TestDatabase m_database;
+};
+
+QTEST_MAIN(DesktopHabitsTest)
+#include "desktop_habits_test.moc"

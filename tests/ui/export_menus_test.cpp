@@ -1,0 +1,206 @@
+// The context menus of every grid and chart: copy as text or image, export as CSV, PNG or SVG,
+// with the file chosen through the window services and a failed write reported.
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDateEdit>
+#include <QImage>
+#include <QItemSelectionModel>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+#include "app/CDropList.h"
+#include "query/CCompareChartDlg.h"
+#include "query/CDetailQueryDlg.h"
+#include "query/CHistoryQueryDlg.h"
+#include "query/CMSChartView.h"
+#include "query/CMSFlexGridView.h"
+#include "query/CUncertainDetailDlg.h"
+#include "query/GridExport.h"
+#include "query/SessionState.h"
+#include "templates/CTemplateDlg.h"
+#include "templates/TemplateStore.h"
+#include "ui/FakeWindowServices.h"
+#include "ui/StoredDayFixtures.h"
+#include "ui/TestDatabase.h"
+
+using namespace moxtel;
+using namespace moxtel::test;
+
+namespace {
+
+const std::string kStock = "岚谷示例(600999)";
+
+DayFlowResult Day(double scale) {
+    DayFlowResult day;
+    Put(day.inflow, 1, 300 * scale, 30 * scale);
+    Put(day.outflow, 11, 2000 * scale, 250 * scale);
+    return day;
+}
+
+QString Utf8(const char* text) { return QString::fromUtf8(text); }
+
+QStringList ActionTexts(QMenu& menu) {
+    QStringList texts;
+    for (QAction* action : menu.actions()) texts << action->objectName() + QLatin1Char('=') + action->text();
+    return texts;
+}
+
+void Trigger(QMenu& menu, const QString& name) {
+    for (QAction* action : menu.actions())
+        if (action->objectName() == name) return action->trigger();
+    QFAIL(qPrintable(QStringLiteral("no action ") + name));
+}
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+}  // namespace
+
+class ExportMenusTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase() {
+        QVERIFY(m_out.isValid());
+        const std::string first = StoreDay(kStock, "20240102", Day(1));
+        StoreDay(kStock, "20240103", Day(2));
+        StoreUncertainTrade(first, {"09:30:05", "120", "10.01", "出", "15"});
+        std::array<IntervalChoice, 5> intervals{
+            {{"0", "300"}, {"300", "500"}, {"500", "800"}, {"800", "1000"}, {"1000", "1000+"}}};
+        QVERIFY(SaveTemplate(SaveMode::Insert, "大单", intervals).ok());
+        RegisterWindows(m_children);
+        m_session.currentMasterId = first;
+    }
+
+    void everyGridCopiesAndExports() {
+        auto history = QueriedHistory();
+        CUncertainDetailDlg uncertain(m_context);
+        CTemplateDlg templates(m_services);
+        for (QDialog* window : {static_cast<QDialog*>(history.get()), static_cast<QDialog*>(&uncertain),
+                                static_cast<QDialog*>(&templates)}) {
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window));
+            const auto grids = window->findChildren<CMSFlexGridView*>();
+            QVERIFY(!grids.isEmpty());
+            for (CMSFlexGridView* grid : grids) CheckGridMenu(*grid);
+        }
+    }
+
+    void copyTakesTheSelectedBlockOnly() {
+        auto history = QueriedHistory();
+        CMSFlexGridView* view = history->Grid(1189);
+        view->selectionModel()->select(QItemSelection(view->model()->index(0, 1), view->model()->index(1, 2)),
+                                       QItemSelectionModel::Select);
+        std::unique_ptr<QMenu> menu(view->CreateContextMenu(nullptr));
+        Trigger(*menu, QStringLiteral("copy"));
+        const CMSFlexGrid& grid = view->Grid();
+        QCOMPARE(QApplication::clipboard()->text(),
+                 QString::fromStdString(grid.TextAt(1, 2) + "\t" + grid.TextAt(1, 3) + "\n" + grid.TextAt(2, 2) + "\t" +
+                                        grid.TextAt(2, 3) + "\n"));
+        // The hidden master ids never leave the window.
+        view->selectAll();
+        Trigger(*menu, QStringLiteral("copy"));
+        QVERIFY(!QApplication::clipboard()->text().contains(QString::fromStdString(kStock + "20240102")));
+    }
+
+    void failedExportIsReportedAndCancelWritesNothing() {
+        auto history = QueriedHistory();
+        std::unique_ptr<QMenu> menu(history->Grid(1189)->CreateContextMenu(nullptr));
+        const std::size_t before = m_services.shown.size();
+        m_services.saveFiles << QString();  // cancelled
+        Trigger(*menu, QStringLiteral("exportCsv"));
+        QCOMPARE(m_services.shown.size(), before);
+
+        const QString blocked = m_out.filePath("no-such-folder/history.csv");
+        m_services.saveFiles << blocked;
+        QVERIFY(!history->Grid(1189)->ExportCsv());
+        QCOMPARE(m_services.shown.size(), before + 1);
+        QVERIFY(m_services.shown.back().text.startsWith(Utf8("无法保存文件 ") + blocked));
+    }
+
+    void everyChartCopiesAndSavesItsImage() {
+        auto history = QueriedHistory();
+        history->show();
+        QVERIFY(QTest::qWaitForWindowExposed(history.get()));
+        CCompareChartDlg compare(m_context);
+        CDetailQueryDlg detail(m_context);
+        int charts = 0;
+        for (QDialog* window :
+             {static_cast<QDialog*>(history.get()), static_cast<QDialog*>(&compare), static_cast<QDialog*>(&detail)}) {
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window));
+            for (CMSChartView* chart : window->findChildren<CMSChartView*>()) {
+                CheckChartMenu(*chart, QStringLiteral("chart%1").arg(++charts));
+                if (QTest::currentTestFailed()) return;
+            }
+        }
+        QCOMPARE(charts, 7);  // the history chart, five comparison charts and the day chart
+    }
+
+  private:
+    std::unique_ptr<CHistoryQueryDlg> QueriedHistory() {
+        auto window = std::make_unique<CHistoryQueryDlg>(m_context);
+        window->Initialize();
+        CDropList* stocks = window->DropList(1114);
+        stocks->setCurrentIndex(stocks->findText(QString::fromStdString(kStock)));
+        window->Control<QDateEdit>(1099)->setDate(QDate(2024, 1, 1));
+        window->Control<QDateEdit>(1100)->setDate(QDate(2024, 1, 31));
+        window->OnQuery();
+        return window;
+    }
+
+    void CheckGridMenu(CMSFlexGridView& view) {
+        std::unique_ptr<QMenu> menu(view.CreateContextMenu(nullptr));
+        QCOMPARE(ActionTexts(*menu), (QStringList{QStringLiteral("copy=") + Utf8("复制"),
+                                                  QStringLiteral("exportCsv=") + Utf8("导出CSV…")}));
+        view.clearSelection();
+        Trigger(*menu, QStringLiteral("copy"));
+        const QString tsv = QString::fromStdString(GridToTsv(view.Grid(), WholeGrid(view.Grid())));
+        QCOMPARE(QApplication::clipboard()->text(), tsv);
+        QVERIFY(tsv.startsWith(QString::fromStdString(view.Grid().TextAt(0, 0))));
+
+        const QString path = m_out.filePath(view.window()->objectName() + QStringLiteral(".csv"));
+        m_services.saveFiles << path;
+        Trigger(*menu, QStringLiteral("exportCsv"));
+        QVERIFY(m_services.saveSuggestions.back().endsWith(QStringLiteral(".csv")));
+        const QByteArray csv = ReadAll(path);
+        QVERIFY(csv.startsWith("\xEF\xBB\xBF"));
+        QCOMPARE(csv, QByteArray::fromStdString(GridToCsv(view.Grid(), WholeGrid(view.Grid()))));
+    }
+
+    void CheckChartMenu(CMSChartView& chart, const QString& name) {
+        std::unique_ptr<QMenu> menu(chart.CreateContextMenu(nullptr));
+        QCOMPARE(ActionTexts(*menu), (QStringList{QStringLiteral("copyImage=") + Utf8("复制图片"),
+                                                  QStringLiteral("saveImage=") + Utf8("保存图片…")}));
+        const QSize pixels = chart.size() * chart.devicePixelRatio();
+        Trigger(*menu, QStringLiteral("copyImage"));
+        QCOMPARE(QApplication::clipboard()->image().size(), pixels);
+
+        m_services.saveFiles << m_out.filePath(name);  // no extension: PNG
+        Trigger(*menu, QStringLiteral("saveImage"));
+        QVERIFY(m_services.saveSuggestions.back().endsWith(QStringLiteral(".png")));
+        QCOMPARE(QImage(m_out.filePath(name + QStringLiteral(".png"))).size(), pixels);
+
+        m_services.saveFiles << m_out.filePath(name + QStringLiteral(".SVG"));
+        QVERIFY(chart.SaveImage());
+        const QByteArray svg = ReadAll(m_out.filePath(name + QStringLiteral(".SVG")));
+        QVERIFY(svg.startsWith("<?xml"));
+        QVERIFY(svg.contains("<svg"));
+        QVERIFY(svg.contains(QStringLiteral("viewBox=\"0 0 %1 %2\"").arg(chart.width()).arg(chart.height()).toUtf8()));
+    }
+
+    QTemporaryDir m_out;
+    TestDatabase m_database;
+    SessionState m_session;
+    ChildWindows m_children;
+    FakeWindowServices m_services;
+    WindowContext m_context{m_session, m_services, m_children};
+};
+
+QTEST_MAIN(ExportMenusTest)
+#include "export_menus_test.moc"

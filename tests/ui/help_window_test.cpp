@@ -1,0 +1,107 @@
+// The help window: the manual's pages with links, back and forward, find, and a clear page when
+// no manual is found.
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
+#include <QToolButton>
+
+#include "app/CHelpWindow.h"
+
+using namespace moxtel;
+
+namespace {
+
+void WriteFile(const QString& path, const QByteArray& text) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(text);
+}
+
+QString PageText(const CHelpWindow& window) { return window.Browser()->toPlainText(); }
+
+}  // namespace
+
+class HelpWindowTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase() {
+        QVERIFY(m_manual.isValid());
+        WriteFile(m_manual.filePath("index.html"),
+                  "<html><body><h1>目录</h1><p><a href=\"templates.html\">统计模板</a></p></body></html>");
+        WriteFile(m_manual.filePath("templates.html"),
+                  "<html><body><h1>统计模板</h1><p>每个模板有五个区间。</p><p>区间可以修改。</p>"
+                  "<p><a href=\"index.html\">返回目录</a></p></body></html>");
+    }
+
+    void linkBackForwardAndContents() {
+        CHelpWindow window(m_manual.filePath("index.html"), {m_manual.path()});
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(PageText(window).contains(QString::fromUtf8("目录")));
+        auto* back = window.findChild<QToolButton*>(QStringLiteral("back"));
+        auto* forward = window.findChild<QToolButton*>(QStringLiteral("forward"));
+        QVERIFY(!back->isEnabled());
+
+        // The keyboard reaches the link and follows it, as a click does.
+        window.Browser()->setFocus();
+        QTest::keyClick(window.Browser(), Qt::Key_Tab);
+        QTest::keyClick(window.Browser(), Qt::Key_Return);
+        QCOMPARE(window.Browser()->source().fileName(), QStringLiteral("templates.html"));
+        QVERIFY(PageText(window).contains(QString::fromUtf8("每个模板有五个区间")));
+        QVERIFY(back->isEnabled());
+
+        back->click();
+        QCOMPARE(window.Browser()->source().fileName(), QStringLiteral("index.html"));
+        QVERIFY(forward->isEnabled());
+        forward->click();
+        QCOMPARE(window.Browser()->source().fileName(), QStringLiteral("templates.html"));
+        window.findChild<QToolButton*>(QStringLiteral("home"))->click();
+        QCOMPARE(window.Browser()->source().fileName(), QStringLiteral("index.html"));
+    }
+
+    void findBarFindsWrapsAndTellsWhenNothingIsFound() {
+        CHelpWindow window(m_manual.filePath("templates.html"), {m_manual.path()});
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QWidget* bar = window.findChild<QWidget*>(QStringLiteral("findBar"));
+        QVERIFY(!bar->isVisible());
+        QTest::keyClick(&window, Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(bar->isVisible());
+
+        window.FindEdit()->setText(QString::fromUtf8("区间"));  // typed through an input method
+        QTest::keyClick(window.FindEdit(), Qt::Key_Return);
+        QCOMPARE(window.Browser()->textCursor().selectedText(), QString::fromUtf8("区间"));
+        const int first = window.Browser()->textCursor().position();
+        QVERIFY(window.FindText());
+        const int second = window.Browser()->textCursor().position();
+        QVERIFY(second > first);
+        QVERIFY(window.FindText());  // past the last one it starts again from the top
+        QCOMPARE(window.Browser()->textCursor().position(), first);
+        QVERIFY(window.FindText(true));  // backward from the first wraps to the last
+        QCOMPARE(window.Browser()->textCursor().position(), second);
+
+        auto* status = window.findChild<QLabel*>(QStringLiteral("findStatus"));
+        window.FindEdit()->setText(QStringLiteral("nowhere"));
+        QTest::keyClick(window.FindEdit(), Qt::Key_Return);
+        QVERIFY(!window.FindText());
+        QCOMPARE(status->text(), QString::fromUtf8("未找到"));
+    }
+
+    void missingManualNamesThePlacesLookedIn() {
+        const QStringList searched{QStringLiteral("/opt/x/share/moxtel/help"), QStringLiteral("/src/docs/manual")};
+        CHelpWindow window(QString(), searched);
+        const QString text = PageText(window);
+        QVERIFY(text.contains(QString::fromUtf8("未找到使用手册")));
+        for (const QString& folder : searched) QVERIFY2(text.contains(folder), qPrintable(text));
+        QVERIFY(!window.findChild<QToolButton*>(QStringLiteral("home"))->isEnabled());
+    }
+
+  private:
+    QTemporaryDir m_manual;
+};
+
+QTEST_MAIN(HelpWindowTest)
+#include "help_window_test.moc"
