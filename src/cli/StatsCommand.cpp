@@ -6,8 +6,8 @@
 
 #include "CliCommands.h"
 #include "DayJson.h"
-#include "data/CAdoDatabase.h"
 #include "Json.h"
+#include "data/CAdoDatabase.h"
 #include "stats/IntervalRules.h"
 #include "stats/SqliteDayStore.h"
 #include "stats/StatisticsRun.h"
@@ -67,7 +67,12 @@ Json StatsJson(const StatisticsOutcome& run, const std::array<std::string, 5>& l
 }  // namespace
 
 int RunStatsCommand(const CliArgs& args, CliContext& ctx) {
-    if (args.positional.size() != 1) return UsageError(ctx, "stats takes one WORKBOOK");
+    if (args.positional.size() != 1) return UsageError(ctx, "needs one WORKBOOK");
+    for (const char* option : {"--previous-close", "--turnover"}) {
+        if (args.HasOption(option) && !args.Option(option).empty() && !IsPlainNumber(args.Option(option))) {
+            return UsageError(ctx, option, "takes a number such as 10.25, not " + args.Option(option));
+        }
+    }
     std::array<std::string, 5> labels;
     for (std::size_t i = 0; i < labels.size(); ++i) labels[i] = std::string(kDefaultIntervalTexts[i]);
     if (args.HasOption("--template")) {
@@ -80,12 +85,14 @@ int RunStatsCommand(const CliArgs& args, CliContext& ctx) {
 
     const StatisticsInputs inputs{args.positional[0], args.Option("--previous-close"), args.Option("--turnover")};
     StatisticsObserver observer;
-    observer.warning = [&ctx](const std::string& message) { ctx.err << "moxtel-flow: " << message << "\n"; };
+    observer.warning = [&ctx, &args](const std::string& message) {
+        ctx.err << "moxtel-flow: " << args.positional[0] << ": " << message << "\n";
+    };
     SqliteDayStore store(/*readOnly=*/args.Has("--no-store"));
     const auto run = RunStatistics(inputs, &store, observer);
     if (!run) {
-        if (!run.error().detail.empty()) ctx.err << "moxtel-flow: " << inputs.workbookPath << ": " << run.error().detail << "\n";
-        return Failure(ctx, run.error().message);
+        if (!run.error().detail.empty()) Failure(ctx, inputs.workbookPath, run.error().detail);
+        return Failure(ctx, inputs.workbookPath, run.error().message);
     }
 
     if (args.Has("--json")) {
