@@ -54,7 +54,7 @@ QString LinkedFile(const QString& href) {
 class ManualPagesTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void everyPageLoadsWithItsLinksAndPictures();
     void everyPageIsReachableFromTheContents();
     void theMessagePageNamesEveryMessage();
@@ -117,8 +117,8 @@ void ManualPagesTest::theMessagePageNamesEveryMessage() {
     const QString text = browser.toPlainText();
     for (const char* message :
          {kMsgNoWorkbook, kMsgOpenFailed, kMsgRunning, kMsgDynamicRangeReversed, kMsgBackupFailed, kMsgChooseStock,
-          kMsgChoosePeriod, kMsgTemplateNameEmpty, kMsgNoStockChosen, kMsgNoDateChosen, kMsgConfirmClear,
-          kMsgClearDone, "该模板已存在，请更换模板名称或点击修改!", "该模板不存在，请更换模板名称或点击添加!",
+          kMsgChoosePeriod, kMsgTemplateNameEmpty, kMsgNoStockChosen, kMsgNoDateChosen, kMsgConfirmClear, kMsgClearDone,
+          "该模板已存在，请更换模板名称或点击修改!", "该模板不存在，请更换模板名称或点击添加!",
           "第一区间开始数值不能大于结束数值!"}) {
         QVERIFY2(text.contains(QString::fromUtf8(message)), message);
     }
