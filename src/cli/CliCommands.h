@@ -46,6 +46,7 @@ struct CliCommand {
     const char* details;   // the options and rules, lines indented by two blanks
     const char* example;   // lines of example calls
     CliCommandFunction run;
+    const char* more = nullptr;  // a further paragraph after the example, or none
 };
 
 const std::vector<CliCommand>& CliCommandTable();
@@ -61,6 +62,7 @@ std::string CliVersion();
 int RunStatsCommand(const CliArgs& args, CliContext& ctx);
 int RunClearCommand(const CliArgs& args, CliContext& ctx);
 int RunBackupCommand(const CliArgs& args, CliContext& ctx);
+int RunRestoreCommand(const CliArgs& args, CliContext& ctx);
 int RunTemplatesCommand(const CliArgs& args, CliContext& ctx);
 int RunHistoryCommand(const CliArgs& args, CliContext& ctx);
 int RunDayCommand(const CliArgs& args, CliContext& ctx);

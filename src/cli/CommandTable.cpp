@@ -2,12 +2,15 @@
 #include <ostream>
 
 #include "CliCommands.h"
+#include "LayoutsHelp.h"
 
 namespace moxtel {
 
 const std::vector<CliCommand>& CliCommandTable() {
     static const std::vector<CliCommand> table = {
-        {"stats", "WORKBOOK [--previous-close P] [--turnover T] [--template NAME] [--no-store] [--json]",
+        {"stats",
+         "WORKBOOK [--previous-close P] [--turnover T] [--template NAME] [--no-store] [--json]\n"
+         "        [--date YYYYMMDD] [--stock 名称(代码)]",
          "classify and bucket one day's trades and store the day",
          "  WORKBOOK              .xls, .xlsx or tab/comma-separated text; A1 holds the date and the stock\n"
          "  --previous-close P    the previous day's closing price (a number), compared with the first trade\n"
@@ -15,8 +18,10 @@ const std::vector<CliCommand>& CliCommandTable() {
          "  --template NAME       show the intervals of a stored template instead of the defaults\n"
          "  --no-store            compute and show only; the database is not changed\n"
          "  --json                the buckets, figures and uncertain trades as JSON\n"
+         "  --date, --stock       the day and stock of a tick table without a title cell (see below)\n"
          "  A day stored before for the same stock and date is replaced.\n",
-         "  moxtel-flow stats day.xls --previous-close 10.25 --turnover 1.8 --template 大单\n", RunStatsCommand},
+         "  moxtel-flow stats day.xls --previous-close 10.25 --turnover 1.8 --template 大单\n", RunStatsCommand,
+         kStatsLayoutsHelp},
         {"history", "CODE FROM TO [--template NAME] [--json | --csv]",
          "list the stored days of a stock between two dates",
          "  CODE                  the stock code as stored, taken from A1, e.g. 岚谷示例(600999)\n"
@@ -39,6 +44,11 @@ const std::vector<CliCommand>& CliCommandTable() {
         {"backup", "", "copy the database into its BACKUP folder",
          "  The copy replaces the previous one; the desktop program makes the same copy when it closes.\n",
          "  moxtel-flow backup\n", RunBackupCommand},
+        {"restore", "[--from PATH] [--yes]", "put the checked BACKUP copy (or PATH) back in place of the database",
+         "  --from PATH           restore from this copy instead of the BACKUP folder's\n"
+         "  --yes                 do not ask (needed when standard input is not a terminal)\n"
+         "  The present file is kept as FILE.damaged-DATE-TIME.\n",
+         "  moxtel-flow restore --yes\n", RunRestoreCommand},
         {"templates", "list [--json] | add|update NAME I1 I2 I3 I4 I5 | delete NAME",
          "list, add, change and delete the statistics templates",
          "  I1 .. I5              five intervals FROM-TO in lots: FROM 0..1000 in hundreds or empty,\n"
@@ -78,6 +88,7 @@ void WriteCommandHelp(std::ostream& out, const CliCommand& command) {
         << command.summary << "\n\n"
         << command.details << "\nexample:\n"
         << command.example;
+    if (command.more) out << "\n" << command.more;
 }
 
 std::string CliVersion() { return MOXTEL_VERSION; }

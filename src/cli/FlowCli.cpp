@@ -9,7 +9,8 @@
 namespace moxtel {
 namespace {
 
-const std::set<std::string> kValueOptions = {"--db", "--previous-close", "--turnover", "--template"};
+const std::set<std::string> kValueOptions = {"--db",   "--previous-close", "--turnover", "--template",
+                                             "--from", "--date",           "--stock"};
 const std::set<std::string> kFlags = {"--no-store", "--json", "--csv", "--yes", "--help", "-h", "--version"};
 
 // Splits argv into the command word, its positional words, options and flags.
@@ -58,12 +59,16 @@ int RunWithDatabase(const CliCommand& command, const CliArgs& args, CliContext& 
         if (args.Option("--db").empty()) return UsageError(ctx, "--db", "needs a file name");
         CAdoDatabase::SetDatabaseFile(args.Option("--db"));
     }
-    CAdoDatabase::SetErrorReporter([&ctx](const std::string& description) {
+    // A command that met a database failure does not end with success, even where it goes on
+    // with an empty result as the windows do.
+    bool databaseFailed = false;
+    CAdoDatabase::SetErrorReporter([&ctx, &databaseFailed](const std::string& description) {
+        databaseFailed = true;
         ctx.err << "moxtel-flow: " << CAdoDatabase::DatabaseFile() << ": " << description << "\n";
     });
     const int status = command.run(args, ctx);
     CAdoDatabase::SetErrorReporter(nullptr);
-    return status;
+    return status == kExitOk && databaseFailed ? kExitFailure : status;
 }
 
 }  // namespace

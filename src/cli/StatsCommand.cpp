@@ -83,7 +83,9 @@ int RunStatsCommand(const CliArgs& args, CliContext& ctx) {
         labels = *values;
     }
 
-    const StatisticsInputs inputs{args.positional[0], args.Option("--previous-close"), args.Option("--turnover")};
+    StatisticsInputs inputs{args.positional[0], args.Option("--previous-close"), args.Option("--turnover")};
+    // Only a header-layout tick table uses these; it carries no date and stock of its own.
+    inputs.dayOverrides = {args.Option("--date"), args.Option("--stock"), StoredStockText};
     StatisticsObserver observer;
     observer.warning = [&ctx, &args](const std::string& message) {
         ctx.err << "moxtel-flow: " << args.positional[0] << ": " << message << "\n";

@@ -134,7 +134,7 @@ int RunClearCommand(const CliArgs& args, CliContext& ctx) {
 int RunBackupCommand(const CliArgs& args, CliContext& ctx) {
     if (!args.positional.empty()) return UsageError(ctx, "backup takes no arguments");
     const Status done = BackupDatabase();
-    if (!done) return Failure(ctx, done.error().message);
+    if (!done) return Failure(ctx, done.error().message + "\n" + done.error().detail);
     ctx.out << BackupFileOf(CAdoDatabase::DatabaseFile()) << "\n";
     return kExitOk;
 }

@@ -380,7 +380,11 @@ class MainWindowTest : public QObject {
         MainWindow m;
         closeWindow(m);
         m.window.close();  // a second close request after the window has ended
-        QCOMPARE(m.services.Messages(), QStringList{QString::fromUtf8("备份失败!请重新启动程序予以备份!")});
+        // The fixed text, then the reason naming the folder in the way.
+        const QStringList messages = m.services.Messages();
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages[0].section(QLatin1Char('\n'), 0, 0), QString::fromUtf8("备份失败!请重新启动程序予以备份!"));
+        QVERIFY2(messages[0].contains(m_database->Folder() + QStringLiteral("/BACKUP")), qPrintable(messages[0]));
         QCOMPARE(m.window.result(), result);
     }
 

@@ -7,6 +7,7 @@
 
 #include "common/TextUtil.h"
 #include "data/CDataFolder.h"
+#include "data/DatabaseMessages.h"
 #include "data/Schema.h"
 
 namespace moxtel {
@@ -72,10 +73,11 @@ bool CAdoDatabase::Connect() {
         return false;
     }
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
-    std::string error;
-    // Also the check that the file is a database at all: a foreign file fails here, untouched.
-    if (m_mode == OpenMode::ReadWrite && !EnsureSchema(db, error)) {
-        Report(error);
+    // Also the check that the file is a database of this program at all: a foreign, truncated or
+    // reshaped file fails here, untouched.
+    const SchemaCheck check = OpenSchema(db, m_mode == OpenMode::ReadWrite);
+    if (!check.ok()) {
+        Report(DescribeDatabaseFailure(check.code, check.reason, path));
         sqlite3_close(db);
         return false;
     }
@@ -93,6 +95,10 @@ bool CAdoDatabase::Run(std::string_view sql, const SqlParams& params, bool keepR
         }
         if (!Connect()) return false;
     }
+    // After a full disk or an I/O error SQLite may roll the whole transaction back on its own.
+    // The statements after it must not then take effect one by one: they fail as well (the
+    // failure that ended the transaction has been reported).
+    if (TransactionLost()) return false;
     const std::string text = Trim(sql);
     const char* tail = text.c_str();
     const char* const end = tail + text.size();
@@ -100,7 +106,7 @@ bool CAdoDatabase::Run(std::string_view sql, const SqlParams& params, bool keepR
     while (tail < end) {
         sqlite3_stmt* stmt = nullptr;
         if (sqlite3_prepare_v2(m_connection, tail, static_cast<int>(end - tail), &stmt, &tail) != SQLITE_OK) {
-            Report(sqlite3_errmsg(m_connection));
+            ReportFailure();
             return false;
         }
         if (stmt == nullptr) continue;  // only blanks or a comment were left
@@ -118,11 +124,12 @@ bool CAdoDatabase::Run(std::string_view sql, const SqlParams& params, bool keepR
         while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
             if (keepRows) m_rows.push_back(ReadRow(stmt));
         }
-        sqlite3_finalize(stmt);
         if (rc != SQLITE_DONE) {
-            Report(sqlite3_errmsg(m_connection));
+            ReportFailure();
+            sqlite3_finalize(stmt);
             return false;
         }
+        sqlite3_finalize(stmt);
     }
     if (nextParam != params.size()) {
         Report(sqlite3_errstr(SQLITE_RANGE));
@@ -171,19 +178,30 @@ void CAdoDatabase::Close() {
     if (m_connection != nullptr) sqlite3_close_v2(m_connection);
     m_connection = nullptr;
     m_closed = true;
+    m_transactionBegun = false;
     m_rows.clear();
     m_hasRecordset = false;
 }
 
-bool CAdoDatabase::BeginTransaction() { return Execute(m_mode == OpenMode::ReadOnly ? "BEGIN" : "BEGIN IMMEDIATE"); }
+bool CAdoDatabase::BeginTransaction() {
+    m_transactionBegun = Execute(m_mode == OpenMode::ReadOnly ? "BEGIN" : "BEGIN IMMEDIATE");
+    return m_transactionBegun;
+}
 
-bool CAdoDatabase::Commit() { return Execute("COMMIT"); }
+bool CAdoDatabase::Commit() {
+    const bool ok = Execute("COMMIT");
+    if (ok) m_transactionBegun = false;
+    return ok;
+}
+
+bool CAdoDatabase::TransactionLost() const {
+    return m_transactionBegun && m_connection != nullptr && sqlite3_get_autocommit(m_connection) != 0;
+}
 
 void CAdoDatabase::Rollback() {
+    m_transactionBegun = false;
     if (!InTransaction()) return;
-    if (sqlite3_exec(m_connection, "ROLLBACK", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        Report(sqlite3_errmsg(m_connection));
-    }
+    if (sqlite3_exec(m_connection, "ROLLBACK", nullptr, nullptr, nullptr) != SQLITE_OK) ReportFailure();
 }
 
 bool CAdoDatabase::InTransaction() const {
@@ -200,6 +218,11 @@ std::string CAdoDatabase::DatabaseFile() {
 void CAdoDatabase::SetDatabaseFile(std::string path) { DatabaseFileSetting() = std::move(path); }
 
 void CAdoDatabase::SetErrorReporter(ErrorReporter reporter) { Reporter() = std::move(reporter); }
+
+void CAdoDatabase::ReportFailure() const {
+    Report(DescribeDatabaseFailure(sqlite3_extended_errcode(m_connection), sqlite3_errmsg(m_connection),
+                                   sqlite3_db_filename(m_connection, "main")));
+}
 
 void CAdoDatabase::Report(const std::string& description) const {
     if (Reporter()) Reporter()(description);

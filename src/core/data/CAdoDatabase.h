@@ -16,8 +16,11 @@ using SqlParams = std::vector<std::string>;
 
 // The one door to the database (SQLite). Short-lived: an operation constructs one on the stack,
 // runs its statements (the first one connects), reads result columns by position as text and lets
-// it go. Failures are shown through the database error reporter with SQLite's own description and
-// nothing added; the operation then returns false, and a failed query reads as no rows (IsEOF true).
+// it go. Failures are shown through the database error reporter: a damaged file, a full disk, an
+// I/O error and a lock held too long in a user's words with the file's path and what to do next
+// (DescribeDatabaseFailure), any other failure with SQLite's own description; the operation then
+// returns false, and a failed query reads as no rows (IsEOF true). Every connection first checks
+// that the file is this program's database (OpenSchema) and refuses one that is not, untouched.
 // Values are always bound, never pasted into the SQL text.
 class CAdoDatabase {
 public:
@@ -48,7 +51,9 @@ public:
     // Transactions for operations that must be all or nothing (a statistics run, a clearing).
     // BeginTransaction takes the write lock at once (in ReadOnly mode: a read snapshot), waiting
     // up to the busy timeout. Rollback does nothing when no transaction is open; destruction or
-    // Close without Commit rolls back.
+    // Close without Commit rolls back. When SQLite ends a transaction on its own (it may after a
+    // full disk or an I/O error), every later statement and Commit fail until Rollback, so
+    // nothing of the operation takes effect.
     bool BeginTransaction();
     bool Commit();
     void Rollback();
@@ -76,10 +81,15 @@ private:
     bool Connect();
     bool Run(std::string_view sql, const SqlParams& params, bool keepRows);
     void Report(const std::string& description) const;
+    // Reports the connection's last failure in a user's words (DescribeDatabaseFailure).
+    void ReportFailure() const;
+    // A transaction begun here was ended by SQLite itself, not by Commit or Rollback.
+    bool TransactionLost() const;
 
     OpenMode m_mode = OpenMode::ReadWrite;
     sqlite3* m_connection = nullptr;
     bool m_closed = false;
+    bool m_transactionBegun = false;
     std::vector<std::vector<std::optional<std::string>>> m_rows;
     std::size_t m_current = 0;
     bool m_hasRecordset = false;

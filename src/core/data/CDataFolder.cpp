@@ -6,17 +6,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 #include <vector>
 
 #include "data/CAdoDatabase.h"
+#include "data/DatabaseCheck.h"
 
 namespace moxtel {
 namespace {
-
-constexpr int kBackupBusyMs = 2000;
 
 std::string HomeFolder() {
     const char* home = std::getenv("HOME");
@@ -36,25 +37,6 @@ std::string FolderOf(const std::string& path) {
 std::string FileNameOf(const std::string& path) {
     const auto slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// Copies the whole database at source into the (new, empty) file at target in one step, so the
-// copy is one consistent snapshot.
-bool CopyDatabase(const std::string& source, const std::string& target) {
-    sqlite3* src = nullptr;
-    sqlite3* dst = nullptr;
-    bool ok = sqlite3_open_v2(source.c_str(), &src, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
-              sqlite3_open_v2(target.c_str(), &dst, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK;
-    if (ok) {
-        sqlite3_busy_timeout(src, kBackupBusyMs);
-        sqlite3_busy_timeout(dst, kBackupBusyMs);
-        sqlite3_backup* backup = sqlite3_backup_init(dst, "main", src, "main");
-        ok = backup != nullptr && sqlite3_backup_step(backup, -1) == SQLITE_DONE;
-        if (backup != nullptr) ok = sqlite3_backup_finish(backup) == SQLITE_OK && ok;
-    }
-    ok = sqlite3_close(dst) == SQLITE_OK && ok;
-    sqlite3_close(src);
-    return ok;
 }
 
 }  // namespace
@@ -102,21 +84,25 @@ Status BackupDatabase() {
     const std::string source = CAdoDatabase::DatabaseFile();
     const std::string target = BackupFileOf(source);
     if (!CDataFolder::FolderExists(source, false) || CDataFolder::FolderExists(source, true)) {
-        return Error{kMsgBackupFailed};
+        return Error{kMsgBackupFailed, "数据库文件不存在：" + source};
     }
     std::error_code ec;
     std::filesystem::create_directories(FolderOf(target), ec);
-    if (!CDataFolder::FolderExists(FolderOf(target), true)) return Error{kMsgBackupFailed};
-
-    // A fresh empty file under a unique name: SQLite takes it as an empty database.
-    std::string temp = target + ".XXXXXX";
-    const int fd = mkstemp(temp.data());
-    if (fd < 0) return Error{kMsgBackupFailed};
-    close(fd);
-    if (!CopyDatabase(source, temp) || std::rename(temp.c_str(), target.c_str()) != 0) {
-        std::remove(temp.c_str());
-        std::remove((temp + "-journal").c_str());
-        return Error{kMsgBackupFailed};
+    if (!CDataFolder::FolderExists(FolderOf(target), true)) {
+        return Error{kMsgBackupFailed, "无法建立备份文件夹：" + FolderOf(target)};
+    }
+    // The copy lands in a fresh file and replaces the earlier backup only once it is complete
+    // and has passed the checks: a damaged database never pushes out a sound backup.
+    const std::string temp = TemporaryFileBeside(target);
+    if (temp.empty()) return Error{kMsgBackupFailed, "无法在备份文件夹中建立文件：" + FolderOf(target)};
+    Status copied = CopyDatabaseSnapshot(source, temp);
+    if (copied) copied = VerifyDatabaseFile(temp, true);
+    if (copied && std::rename(temp.c_str(), target.c_str()) != 0) {
+        copied = Error{"无法替换原有备份：" + target, std::strerror(errno)};
+    }
+    if (!copied) {
+        RemoveTemporaryDatabase(temp);
+        return Error{kMsgBackupFailed, copied.error().message + "\n原有备份保持不变。"};
     }
     return Done{};
 }

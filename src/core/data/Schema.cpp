@@ -2,6 +2,9 @@
 
 #include <sqlite3.h>
 
+#include <array>
+#include <vector>
+
 namespace moxtel {
 namespace {
 
@@ -58,7 +61,7 @@ bool Run(sqlite3* db, const char* sql, std::string& error) {
 
 // user_version of the open database, or -1 with the error when it cannot be read (not a
 // database, locked, unreadable).
-int UserVersion(sqlite3* db, std::string& error) {
+int UserVersion(sqlite3* db, std::string& error, int* code = nullptr) {
     sqlite3_stmt* stmt = nullptr;
     int version = -1;
     if (sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &stmt, nullptr) == SQLITE_OK &&
@@ -66,23 +69,110 @@ int UserVersion(sqlite3* db, std::string& error) {
         version = sqlite3_column_int(stmt, 0);
     } else {
         error = sqlite3_errmsg(db);
+        if (code != nullptr) *code = sqlite3_extended_errcode(db);
     }
     sqlite3_finalize(stmt);
     return version;
 }
 
+using ColumnList = std::vector<std::string>;
+
+constexpr std::array<const char*, 7> kTableNames{"gpmaster",  "transin", "transout",   "transinun",
+                                                  "transoutun", "transun", "queryconfig"};
+
+// Column names of a table in their order; empty when the table does not exist.
+bool ReadColumns(sqlite3* db, const char* table, ColumnList& columns) {
+    columns.clear();
+    sqlite3_stmt* stmt = nullptr;
+    const std::string sql = std::string("PRAGMA table_info(") + table + ")";
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) return false;
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
+        std::string lower = name != nullptr ? name : "";
+        for (char& c : lower) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        columns.push_back(std::move(lower));
+    }
+    sqlite3_finalize(stmt);
+    return rc == SQLITE_DONE;
+}
+
+// The columns every table must have, taken from the one definition above: built once in memory.
+const std::array<ColumnList, kTableNames.size()>& ExpectedColumns() {
+    static const auto expected = [] {
+        std::array<ColumnList, kTableNames.size()> columns;
+        sqlite3* memory = nullptr;
+        sqlite3_open(":memory:", &memory);
+        sqlite3_exec(memory, kCreateTables, nullptr, nullptr, nullptr);
+        for (std::size_t i = 0; i < kTableNames.size(); ++i) ReadColumns(memory, kTableNames[i], columns[i]);
+        sqlite3_close(memory);
+        return columns;
+    }();
+    return expected;
+}
+
+std::string Joined(const ColumnList& columns) {
+    std::string text;
+    for (const std::string& c : columns) text += (text.empty() ? "" : ",") + c;
+    return text;
+}
+
+// Compares the seven tables of an open database with their definition. The key column of
+// queryconfig may carry any name. With allowMissing only the tables that exist are compared. (the database fills it; nobody names it).
+SchemaCheck CheckShape(sqlite3* db, bool allowMissing) {
+    const auto& expected = ExpectedColumns();
+    ColumnList found;
+    for (std::size_t i = 0; i < kTableNames.size(); ++i) {
+        if (!ReadColumns(db, kTableNames[i], found)) {
+            return {sqlite3_extended_errcode(db), sqlite3_errmsg(db)};
+        }
+        if (found.empty() && allowMissing) continue;
+        if (found.empty()) return {SQLITE_CORRUPT, std::string("表 ") + kTableNames[i] + " 不存在"};
+        if (std::string(kTableNames[i]) == "queryconfig") found[0] = expected[i][0];
+        if (found != expected[i]) {
+            return {SQLITE_CORRUPT, std::string("表 ") + kTableNames[i] + " 的列是 " + Joined(found) + "，应为 " +
+                                        Joined(expected[i])};
+        }
+    }
+    return {};
+}
+
+// Two programs may meet a new file at once; IMMEDIATE serialises them and IF NOT EXISTS makes the
+// second one a no-op. Returns SQLite's code of the failure (SQLITE_OK on success).
+int CreateTables(sqlite3* db, std::string& error) {
+    int code = SQLITE_OK;
+    for (const char* sql : {"BEGIN IMMEDIATE", kCreateTables, "COMMIT"}) {
+        if (Run(db, sql, error)) continue;
+        code = sqlite3_extended_errcode(db);
+        if (sqlite3_get_autocommit(db) == 0) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        return code == SQLITE_OK ? SQLITE_ERROR : code;
+    }
+    return code;
+}
+
 }  // namespace
+
+SchemaCheck OpenSchema(sqlite3* db, bool mayCreate) {
+    std::string error;
+    int code = SQLITE_ERROR;
+    const int version = UserVersion(db, error, &code);
+    if (version < 0) return {code, error};
+    // A database that this program has stamped has every table; one without the stamp (made by
+    // hand or by an early version) gains the tables it lacks.
+    if (version < kSchemaVersion && mayCreate) {
+        // Nothing is added to a database whose own tables are of another shape.
+        if (SchemaCheck existing = CheckShape(db, true); !existing.ok()) return existing;
+        code = CreateTables(db, error);
+        if (code != SQLITE_OK) return {code, error};
+    }
+    // Without the right to add them, the missing tables of an unstamped database stay missing.
+    return CheckShape(db, version < kSchemaVersion && !mayCreate);
+}
 
 bool EnsureSchema(sqlite3* db, std::string& error) {
     const int version = UserVersion(db, error);
     if (version < 0) return false;
-    if (version >= kSchemaVersion) return true;
-    // Two programs may meet a new file at once; IMMEDIATE serialises them and IF NOT EXISTS
-    // makes the second one a no-op.
-    if (!Run(db, "BEGIN IMMEDIATE", error)) return false;
-    if (Run(db, kCreateTables, error) && Run(db, "COMMIT", error)) return true;
-    if (sqlite3_get_autocommit(db) == 0) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-    return false;
+    return version >= kSchemaVersion || CreateTables(db, error) == SQLITE_OK;
 }
 
 }  // namespace moxtel

@@ -28,4 +28,20 @@ inline constexpr int kQueryconfigName = 11;
 // user_version is left untouched. On failure returns false with SQLite's description in error.
 bool EnsureSchema(sqlite3* db, std::string& error);
 
+// Outcome of checking an open database: code SQLITE_OK, or the SQLite result code of the failure
+// (SQLITE_NOTADB, SQLITE_CORRUPT for a file that is damaged or of another shape, SQLITE_BUSY, ...)
+// with its reason.
+struct SchemaCheck {
+    int code = 0;
+    std::string reason;
+    bool ok() const { return code == 0; }
+};
+
+// Run once on every new connection. Reads the file's stamp (which fails on a file that is no
+// database or is truncated), adds the missing tables to an unstamped database when mayCreate,
+// then checks that the seven tables exist with their columns in their defined order. A stamped
+// database with a table missing or of another shape is reported as damaged; nothing is written
+// to it.
+SchemaCheck OpenSchema(sqlite3* db, bool mayCreate);
+
 }  // namespace moxtel

@@ -1,7 +1,7 @@
 #include "stats/StatisticsRun.h"
 
 #include "common/TextUtil.h"
-#include "stats/CExcelReader.h"
+#include "layout/CTickTable.h"
 #include "stats/TitleCell.h"
 
 namespace moxtel {
@@ -66,10 +66,11 @@ Result<StatisticsOutcome> RunStatistics(const StatisticsInputs& inputs, IDayStor
     DayFlowResult& day = outcome.day;
     day.ClearBuckets();
 
-    CExcelReader reader;
+    // Either layout reads as the standard one through the tick table.
+    CTickTable reader;
     if (observer.warning) reader.SetWarningSink(observer.warning);
     if (inputs.workbookPath.empty()) return Error{kMsgNoWorkbook};
-    if (!reader.OpenWorkbook(inputs.workbookPath)) return Error{kMsgOpenFailed, reader.LastError()};
+    if (Status opened = reader.Open(inputs.workbookPath, inputs.dayOverrides); !opened) return opened.error();
 
     const TitleParts title = ParseTitleCell(reader.GetCellText(1, 1));
     day.titleText = title.titleText;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/Result.h"
+#include "layout/DayIdentity.h"
 #include "stats/DayStore.h"
 #include "stats/FlowBuckets.h"
 #include "stats/UncertainTrade.h"
@@ -16,6 +17,8 @@ struct StatisticsInputs {
     std::string workbookPath;       // edit 1185
     std::string previousCloseText;  // edit 1159, may be empty
     std::string turnoverText;       // edit 1126, may be empty
+    // Date and stock of a header-layout tick table (it carries neither); unused for the standard layout.
+    DayOverrides dayOverrides{};
 };
 
 // The filled day and its uncertain trades in workbook order.

@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "app/CMainStatDlg.h"
+#include "app/StartupCheck.h"
 #include "app/WindowServices.h"
 #include "data/CAdoDatabase.h"
 #include "query/SessionState.h"
@@ -16,6 +17,7 @@ bool CFlowApp::InitInstance() {
         services.ShowAppMessage(QApplication::activeWindow(), QString::fromStdString(description),
                                 MessageIcon::Exclamation);
     });
+    CheckDatabaseAtStartup(services, nullptr);
     SessionState session;
     ChildWindows children;
     RegisterWindows(children);

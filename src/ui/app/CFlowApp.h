@@ -2,7 +2,8 @@
 
 namespace moxtel {
 
-// The application object: sets up the database error reporting and the session, runs the main
+// The application object: sets up the database error reporting, offers to restore a damaged
+// database from its backup, sets up the session, runs the main
 // window modally and ends when it closes.
 class CFlowApp {
   public:

@@ -14,6 +14,7 @@
 #include "app/WindowServices.h"
 #include "data/CDataFolder.h"
 #include "query/SessionState.h"
+#include "stats/CDayIdentityDlg.h"
 #include "stats/SqliteDayStore.h"
 #include "stats/StatisticsRun.h"
 #include "app/Utf8.h"
@@ -179,8 +180,9 @@ void CMainStatDlg::RunStatistics() {
         Edit(kTitleLine)->setText(m_strTitle);  // the running text alone while the message is up
         Services().ShowAppMessage(this, QString::fromStdString(message), MessageIcon::Stop);
     };
-    const StatisticsInputs inputs{m_strWorkbookPath.toStdString(), m_strPreviousClose.toStdString(),
-                                  m_strTurnover.toStdString()};
+    StatisticsInputs inputs{m_strWorkbookPath.toStdString(), m_strPreviousClose.toStdString(),
+                            m_strTurnover.toStdString()};
+    inputs.dayOverrides = DesktopDayOverrides(Services(), this, m_strWorkbookPath);
     SqliteDayStore store;  // the whole day is stored in one transaction, or not at all
     Result<StatisticsOutcome> outcome = moxtel::RunStatistics(inputs, &store, observer);
     if (!outcome) {
@@ -216,7 +218,8 @@ void CMainStatDlg::BackupDatabase() {
     if (m_bBackupDone) return;
     m_bBackupDone = true;
     const Status copied = ::moxtel::BackupDatabase();
-    if (!copied) MessageBox(Utf8(kMsgBackupFailed));
+    // The fixed text first, then why (a full disk, a damaged database, a folder in the way).
+    if (!copied) MessageBox(Utf8(kMsgBackupFailed) + QString::fromStdString("\n\n" + copied.error().detail));
 }
 
 void CMainStatDlg::OnExit() {

@@ -313,7 +313,8 @@ TEST(SqliteDayStoreFailure, LockedDatabaseFailsTheHeader) {
     SqliteDayStore store;
     DayHeaderInfo info;
     EXPECT_FALSE(store.StoreDayHeader("A", "20000101", "A20000101", "", "", info));
-    EXPECT_EQ(t.messages, std::vector<std::string>{"database is locked"});
+    ASSERT_EQ(t.messages.size(), 1u);
+    EXPECT_NE(t.messages[0].find("database is locked"), std::string::npos) << t.messages[0];
     sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(other);
 }

@@ -1,0 +1,29 @@
+#pragma once
+
+namespace moxtel {
+
+// The layouts paragraph of "moxtel-flow stats --help": which tick tables stats reads, with a
+// small example of each.
+inline constexpr const char* kStatsLayoutsHelp =
+    "tick tables read by stats (and how the day and stock are found):\n"
+    "  1. the export layout: the title cell A1 holds the date and the stock, the trades start in row 6\n"
+    "     as time, price, lots (手) and direction (\"B\" in, \"S\" out, empty uncertain) in column 4 or 5:\n"
+    "       20241204 平安银行 (000001)\n"
+    "       (rows 2 to 5 are not read)\n"
+    "       09:30:01  11.50  25   3\n"
+    "       09:30:05  11.51  10   2   B\n"
+    "  2. tick-detail tables with one header row, as the quote sites give them and the Python data\n"
+    "     libraries save them: UTF-8 CSV with or without BOM, .xlsx, or GBK/GB18030 tab text named .xls;\n"
+    "     earliest or latest trade first; a leading unnamed index column is fine:\n"
+    "       成交时间,成交价格,价格变动,成交量,成交金额,性质\n"
+    "       09:30:01,11.50,0.00,25,28750,中性盘\n"
+    "       09:30:05,11.51,0.01,10,11510,买盘\n"
+    "     columns by name, in any order: time 成交时间|时间, price 成交价格|成交价|价格,\n"
+    "     lots 成交量|成交量(手), direction 性质|买卖方向|类型 (买盘|买入|B in, 卖盘|卖出|S out,\n"
+    "     中性盘|中性|N|empty uncertain); other columns are ignored.\n"
+    "     These tables carry no date or stock: give --date YYYYMMDD and --stock 名称(代码) (or a six-digit\n"
+    "     code), or let the file name hold an eight-digit date and a six-digit code, e.g.\n"
+    "     sz000001_20241204.csv or 600000-2024-12-04.xlsx; the name is then taken from a stored day of\n"
+    "     that code, else the code stands for it (000001(000001)).\n";
+
+}  // namespace moxtel

@@ -1,0 +1,51 @@
+#include "data/DatabaseMessages.h"
+
+#include <sqlite3.h>
+
+#include "data/CAdoDatabase.h"
+
+namespace moxtel {
+
+DatabaseFault FaultOf(int sqliteCode) {
+    switch (sqliteCode & 0xff) {
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+            return DatabaseFault::Damaged;
+        case SQLITE_FULL:
+            return DatabaseFault::DiskFull;
+        case SQLITE_IOERR:
+            return DatabaseFault::IoError;
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return DatabaseFault::Locked;
+        default:
+            return DatabaseFault::Other;
+    }
+}
+
+std::string DescribeDatabaseFailure(int sqliteCode, const std::string& sqliteMessage, const std::string& path) {
+    const std::string reason = "（" + sqliteMessage + "）";
+    // A failed write is undone by SQLite (the statement or the whole transaction), so what was
+    // stored before stays as it was.
+    const std::string undone = "本次操作没有完成，已撤销，之前保存的数据不变。";
+    switch (FaultOf(sqliteCode)) {
+        case DatabaseFault::Damaged:
+            return "数据库文件已损坏，或不是本程序的数据库：\n" + path + "\n" + reason +
+                   "\n文件保持原样，未作任何改动。请用 \"moxtel-flow restore\" 从备份恢复（损坏的文件会改名保留）；"
+                   "没有可用的备份时，再把该文件移到别处，程序会新建一个空的数据库。";
+        case DatabaseFault::DiskFull:
+            return "磁盘已满，无法写入数据库：\n" + path + "\n" + reason + "\n" + undone + "请腾出磁盘空间后再试。";
+        case DatabaseFault::IoError:
+            return "读写数据库文件时磁盘出错（I/O 错误）：\n" + path + "\n" + reason + "\n" + undone +
+                   "请检查磁盘或存储设备后再试。";
+        case DatabaseFault::Locked:
+            return "数据库正被另一个程序（另一个 moxtel 或 moxtel-flow）使用，等待 " +
+                   std::to_string(CAdoDatabase::kBusyTimeoutMs / 1000) + " 秒后仍未释放：\n" + path + "\n" + reason +
+                   "\n" + undone + "请等另一个程序完成后再试。";
+        case DatabaseFault::Other:
+            break;
+    }
+    return sqliteMessage;
+}
+
+}  // namespace moxtel

@@ -1,0 +1,138 @@
+#include "layout/CTickTable.h"
+
+#include <filesystem>
+
+#include "stats/StatisticsRun.h"
+
+namespace moxtel {
+namespace {
+
+constexpr int kFirstTradeRow = 6;
+constexpr int kPresentedDirectionColumn = 5;
+// The run takes its directions from column 5 when cell (8, 4) is not empty.
+constexpr const char* kDirectionColumnMark = "-";
+
+// The format's placeholders (%s, %d) replaced in order; a value that itself holds "%s" stays as it is.
+std::string FillMessage(const std::string& fileName, int row, const std::string& word) {
+    const std::string values[] = {fileName, std::to_string(row), word};
+    const std::string_view format = kMsgUnknownDirection;
+    std::string text;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] == '%' && i + 1 < format.size() && next < std::size(values)) {
+            text += values[next++];
+            ++i;
+        } else {
+            text += format[i];
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+Status CTickTable::Open(const std::string& path, const DayOverrides& overrides) {
+    Status table = OpenTable(path);
+    if (!table || m_layout.kind == TickLayoutKind::Standard) return table;
+    Status day = ResolveIdentity(path, overrides);
+    if (!day) CloseWorkbook();
+    return day;
+}
+
+Status CTickTable::OpenTable(const std::string& path) {
+    CloseWorkbook();
+    if (!m_reader.OpenWorkbook(path)) return Error{kMsgOpenFailed, m_reader.LastError()};
+    const SheetModel& sheet = *m_reader.Sheet();
+    // Recognition looks beyond the cells a small text table has: keep that from the warning sink.
+    const CellSource cells = [this, &sheet](int row, int column) {
+        const bool inside =
+            static_cast<std::uint32_t>(row) <= sheet.maxRows && static_cast<std::uint32_t>(column) <= sheet.maxColumns;
+        return inside ? m_reader.GetCellText(row, column) : std::string();
+    };
+    const std::string fileName = std::filesystem::path(path).filename().string();
+    Result<TickLayout> layout = RecognizeLayout(cells, fileName);
+    Status opened = layout ? Status(Done{}) : Status(layout.error());
+    if (layout) {
+        m_layout = *layout;
+        if (m_layout.kind == TickLayoutKind::Header) opened = ReadHeaderTrades(fileName);
+    }
+    if (!opened) CloseWorkbook();
+    return opened;
+}
+
+Status CTickTable::ResolveIdentity(const std::string& path, const DayOverrides& overrides) {
+    DayIdentity guess = GuessDayIdentity(path, overrides);
+    if (overrides.confirm) {
+        std::optional<DayIdentity> confirmed = overrides.confirm(guess);
+        if (!confirmed) return Error{};
+        guess = std::move(*confirmed);
+    }
+    Result<DayIdentity> identity = CheckDayIdentity(guess, path, overrides.storedStockOf);
+    if (!identity) return identity.error();
+    m_identity = std::move(*identity);
+    m_title = TitleFor(m_identity);
+    return Done{};
+}
+
+Result<TickTableInfo> InspectTickTable(const std::string& path, const DayOverrides& overrides) {
+    CTickTable table;
+    if (Status opened = table.OpenTable(path); !opened) return opened.error();
+    TickTableInfo info{table.Kind(), table.TradeCount(), {}};
+    if (info.kind == TickLayoutKind::Header) info.guess = GuessDayIdentity(path, overrides);
+    return info;
+}
+
+Status CTickTable::ReadHeaderTrades(const std::string& fileName) {
+    const HeaderColumns& c = m_layout.columns;
+    const auto lastRow = static_cast<int>(m_reader.Sheet()->maxRows);
+    int row = c.headerRow + 1;
+    for (; row <= lastRow; ++row) {
+        if (m_reader.GetCellText(row, c.time).empty()) break;
+        const std::string word = m_reader.GetCellText(row, c.direction);
+        std::string standard;
+        if (!StandardDirectionOf(word, standard)) return Error{FillMessage(fileName, row, word)};
+        m_directions.push_back(std::move(standard));
+    }
+    m_latestFirst = m_directions.size() > 1 &&
+                    IsLatestFirst(m_reader.GetCellText(c.headerRow + 1, c.time), m_reader.GetCellText(row - 1, c.time));
+    return Done{};
+}
+
+int CTickTable::SourceRow(int tradeIndex) const {
+    const int first = m_layout.columns.headerRow + 1;
+    return m_latestFirst ? first + TradeCount() - 1 - tradeIndex : first + tradeIndex;
+}
+
+std::string CTickTable::GetCellText(int row, int column) {
+    if (m_layout.kind == TickLayoutKind::Standard) return m_reader.GetCellText(row, column);
+    if (row == 1 && column == 1) return m_title;
+    if (row == 8 && column == 4) return kDirectionColumnMark;
+    const int trade = row - kFirstTradeRow;
+    if (trade < 0 || trade >= TradeCount()) return {};
+    const HeaderColumns& c = m_layout.columns;
+    switch (column) {
+        case 1:
+            return m_reader.GetCellText(SourceRow(trade), c.time);
+        case 2:
+            return m_reader.GetCellText(SourceRow(trade), c.price);
+        case 3:
+            return m_reader.GetCellText(SourceRow(trade), c.lots);
+        case kPresentedDirectionColumn: {
+            const int source = SourceRow(trade) - (m_layout.columns.headerRow + 1);
+            return m_directions[static_cast<std::size_t>(source)];
+        }
+        default:
+            return {};
+    }
+}
+
+void CTickTable::CloseWorkbook() {
+    m_reader.CloseWorkbook();
+    m_layout = TickLayout{};
+    m_identity = DayIdentity{};
+    m_title.clear();
+    m_latestFirst = false;
+    m_directions.clear();
+}
+
+}  // namespace moxtel

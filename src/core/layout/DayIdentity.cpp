@@ -1,0 +1,174 @@
+#include "layout/DayIdentity.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <vector>
+
+#include "common/TextUtil.h"
+#include "data/CAdoDatabase.h"
+
+namespace moxtel {
+namespace {
+
+struct DigitRun {
+    std::size_t begin;
+    std::size_t end;
+};
+
+bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
+
+std::vector<DigitRun> DigitRuns(std::string_view text) {
+    std::vector<DigitRun> runs;
+    for (std::size_t i = 0; i < text.size();) {
+        if (!IsDigit(text[i])) {
+            ++i;
+            continue;
+        }
+        const std::size_t begin = i;
+        while (i < text.size() && IsDigit(text[i])) ++i;
+        runs.push_back({begin, i});
+    }
+    return runs;
+}
+
+std::size_t Length(const DigitRun& run) { return run.end - run.begin; }
+
+// Three runs of 4, 2 and 2 digits joined by one separator each: 2024-12-04.
+bool IsSplitDate(std::string_view text, const std::vector<DigitRun>& runs, std::size_t i) {
+    if (i + 2 >= runs.size() || Length(runs[i]) != 4 || Length(runs[i + 1]) != 2 || Length(runs[i + 2]) != 2) {
+        return false;
+    }
+    for (std::size_t k = i; k < i + 2; ++k) {
+        const char sep = text[runs[k].end];
+        if (runs[k + 1].begin != runs[k].end + 1 || (sep != '-' && sep != '_' && sep != '.')) return false;
+    }
+    return true;
+}
+
+std::string Fill(std::string_view format, std::string_view value) {
+    const std::size_t at = format.find("%s");
+    if (at == std::string_view::npos) return std::string(format);
+    return std::string(format.substr(0, at)) + std::string(value) + std::string(format.substr(at + 2));
+}
+
+bool IsSixDigitCode(std::string_view text) {
+    return text.size() == 6 && std::all_of(text.begin(), text.end(), IsDigit);
+}
+
+std::string StockOfCode(const std::string& code, const std::function<std::string(const std::string&)>& storedStockOf) {
+    const std::string stored = storedStockOf ? storedStockOf(code) : std::string();
+    return stored.empty() ? code + "(" + code + ")" : stored;
+}
+
+std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
+    std::string out;
+    for (std::size_t at = text.find(from); at != std::string_view::npos; at = text.find(from)) {
+        out.append(text.substr(0, at)).append(to);
+        text.remove_prefix(at + from.size());
+    }
+    return out.append(text);
+}
+
+}  // namespace
+
+bool IsTradeDate(std::string_view text) {
+    if (text.size() != 8 || !std::all_of(text.begin(), text.end(), IsDigit)) return false;
+    const int year = ParseLeadingDigits(text.substr(0, 4));
+    const int month = ParseLeadingDigits(text.substr(4, 2));
+    const int day = ParseLeadingDigits(text.substr(6, 2));
+    if (year < 1900 || year > 2099 || month < 1 || month > 12 || day < 1) return false;
+    constexpr int kDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return day <= (month == 2 && !leap ? 28 : kDays[month - 1]);
+}
+
+FileNameHints HintsFromFileName(std::string_view path) {
+    const std::string stem = std::filesystem::path(std::string(path)).stem().string();
+    const std::vector<DigitRun> runs = DigitRuns(stem);
+    FileNameHints hints;
+    std::vector<bool> used(runs.size(), false);
+    for (std::size_t i = 0; i < runs.size() && hints.tradeDate.empty(); ++i) {
+        const std::string_view run = std::string_view(stem).substr(runs[i].begin, Length(runs[i]));
+        if (IsTradeDate(run)) {
+            hints.tradeDate = std::string(run);
+            used[i] = true;
+        } else if (IsSplitDate(stem, runs, i)) {
+            const std::string date =
+                stem.substr(runs[i].begin, 4) + stem.substr(runs[i + 1].begin, 2) + stem.substr(runs[i + 2].begin, 2);
+            if (!IsTradeDate(date)) continue;
+            hints.tradeDate = date;
+            used[i] = used[i + 1] = used[i + 2] = true;
+        }
+    }
+    for (std::size_t i = 0; i < runs.size() && hints.code.empty(); ++i) {
+        if (!used[i] && Length(runs[i]) == 6) hints.code = stem.substr(runs[i].begin, 6);
+    }
+    return hints;
+}
+
+std::optional<std::string> NormalisedStock(std::string_view text,
+                                           const std::function<std::string(const std::string&)>& storedStockOf) {
+    std::string stock = ReplaceAll(ReplaceAll(Trim(text), "（", "("), "）", ")");
+    if (IsSixDigitCode(stock)) return StockOfCode(stock, storedStockOf);
+    const std::size_t open = stock.rfind('(');
+    if (open == std::string::npos || open == 0 || stock.back() != ')' || open + 2 >= stock.size()) return std::nullopt;
+    if (stock.find_first_of("()", open + 1) != stock.size() - 1) return std::nullopt;
+    // "平安银行 (000001)" as a title writes it is the stored "平安银行(000001)", not a second stock.
+    const std::string_view name = TrimView(std::string_view(stock).substr(0, open));
+    if (name.empty()) return std::nullopt;
+    return std::string(name) + stock.substr(open);
+}
+
+DayIdentity GuessDayIdentity(const std::string& path, const DayOverrides& overrides) {
+    const FileNameHints hints = HintsFromFileName(path);
+    DayIdentity day;
+    day.tradeDate = overrides.tradeDate.empty() ? hints.tradeDate : overrides.tradeDate;
+    if (!overrides.stock.empty()) {
+        day.stock = overrides.stock;
+    } else if (!hints.code.empty()) {
+        day.stock = StockOfCode(hints.code, overrides.storedStockOf);
+    }
+    return day;
+}
+
+Result<DayIdentity> CheckDayIdentity(const DayIdentity& guess, const std::string& path,
+                                     const std::function<std::string(const std::string&)>& storedStockOf) {
+    const std::string fileName = std::filesystem::path(path).filename().string();
+    if (guess.tradeDate.empty()) return Error{Fill(kMsgNeedDate, fileName)};
+    if (!IsTradeDate(guess.tradeDate)) return Error{Fill(kMsgBadDate, guess.tradeDate)};
+    if (guess.stock.empty()) return Error{Fill(kMsgNeedStock, fileName)};
+    const auto stock = NormalisedStock(guess.stock, storedStockOf);
+    if (!stock) return Error{Fill(kMsgBadStock, guess.stock)};
+    return DayIdentity{guess.tradeDate, *stock};
+}
+
+Result<DayIdentity> ResolveDayIdentity(const std::string& path, const DayOverrides& overrides) {
+    return CheckDayIdentity(GuessDayIdentity(path, overrides), path, overrides.storedStockOf);
+}
+
+std::string TitleFor(const DayIdentity& day) {
+    // The title rules drop one character at the stock's first blank: give them a second blank
+    // there, or one before "(code)" when the name has none.
+    std::size_t at = day.stock.find(' ');
+    if (at == std::string::npos) at = day.stock.rfind('(');
+    if (at == std::string::npos) at = day.stock.size();
+    return day.tradeDate + " " + day.stock.substr(0, at) + " " + day.stock.substr(at);
+}
+
+std::string StoredStockText(const std::string& code) {
+    std::error_code ec;
+    if (!std::filesystem::exists(CAdoDatabase::DatabaseFile(), ec)) return {};
+    CAdoDatabase db(CAdoDatabase::OpenMode::ReadOnly);
+    std::string stock;
+    if (db.OpenRecordset("select code from gpmaster where code like ? order by datet desc limit 1",
+                         {"%(" + code + ")"}) &&
+        !db.IsEOF()) {
+        db.MoveFirst();
+        stock = db.GetFieldText(0);
+    }
+    db.Close();
+    return stock;
+}
+
+}  // namespace moxtel

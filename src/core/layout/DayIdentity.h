@@ -1,0 +1,71 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "common/Result.h"
+
+namespace moxtel {
+
+// The day and the stock of a tick table that does not carry them itself.
+struct DayIdentity {
+    std::string tradeDate;  // YYYYMMDD
+    std::string stock;      // "名称(代码)"; always ends in "(code)"
+};
+
+// What a caller knows beyond the file. Every member is optional.
+struct DayOverrides {
+    std::string tradeDate;  // YYYYMMDD, from --date or the dialog
+    std::string stock;      // "名称(代码)" or a bare six-digit code, from --stock or the dialog
+    // The stock text of an earlier stored day of a code ("平安银行(000001)"), or "" when none.
+    std::function<std::string(const std::string& code)> storedStockOf{};
+    // Asked once the date and stock are guessed, before anything is stored, on the thread of the
+    // run: the final identity, or nullopt when the user gave up (the run then ends without a message).
+    std::function<std::optional<DayIdentity>(const DayIdentity& guess)> confirm{};
+};
+
+inline constexpr const char* kMsgNeedDate = "“%s”的文件名中没有日期，请用 --date YYYYMMDD 指定交易日期。";
+inline constexpr const char* kMsgNeedStock = "“%s”的文件名中没有股票代码，请用 --stock 名称(代码) 指定股票。";
+inline constexpr const char* kMsgBadDate = "日期“%s”无效，应为 YYYYMMDD，例如 20241204。";
+inline constexpr const char* kMsgBadStock = "股票“%s”无效，应为 名称(代码) 或六位代码，例如 平安银行(000001)。";
+
+// What the file name says: an eight-digit date (20241204, 2024-12-04, 2024_12_04, 2024.12.04) and a
+// six-digit code standing alone among the digits ("sz000001_20241204.csv"). Empty where it says nothing.
+struct FileNameHints {
+    std::string tradeDate;
+    std::string code;
+};
+FileNameHints HintsFromFileName(std::string_view path);
+
+// True for YYYYMMDD naming a calendar day of the years 1900 to 2099.
+bool IsTradeDate(std::string_view text);
+
+// A stock text as the stored keys want it: trimmed, full-width brackets made ASCII, a non-empty
+// name directly before "(code)" (blanks between them dropped). A bare six-digit code becomes the stored stock text of that code, or
+// "code(code)". nullopt for anything else.
+std::optional<std::string> NormalisedStock(std::string_view text,
+                                           const std::function<std::string(const std::string&)>& storedStockOf);
+
+// The date and stock of a header table at path as far as known: the overrides first, then the
+// file name (a code found there becomes its stored stock text, or "code(code)"). Never fails;
+// what is unknown stays empty. The stock is not checked yet.
+DayIdentity GuessDayIdentity(const std::string& path, const DayOverrides& overrides);
+
+// guess made final: a valid date and a normalised stock. A failure names the file at path and the
+// option to give.
+Result<DayIdentity> CheckDayIdentity(const DayIdentity& guess, const std::string& path,
+                                     const std::function<std::string(const std::string&)>& storedStockOf);
+
+// GuessDayIdentity, then CheckDayIdentity.
+Result<DayIdentity> ResolveDayIdentity(const std::string& path, const DayOverrides& overrides);
+
+// A title cell that the standard layout's title rules read back as this date and stock:
+// "20241204 平安银行 (000001)".
+std::string TitleFor(const DayIdentity& day);
+
+// The stock text of the newest stored day whose code ends in "(code)", or "" (also without a database).
+std::string StoredStockText(const std::string& code);
+
+}  // namespace moxtel

@@ -1,0 +1,42 @@
+#include "app/StartupCheck.h"
+
+#include "app/WindowServices.h"
+#include "data/CAdoDatabase.h"
+#include "data/CDataFolder.h"
+#include "data/DatabaseCheck.h"
+#include "data/Restore.h"
+
+namespace moxtel {
+namespace {
+
+QString Text(const std::string& text) { return QString::fromStdString(text); }
+
+void Restore(IWindowServices& services, QWidget* owner, const std::string& backup, const std::string& file) {
+    const auto restored = RestoreDatabase(backup, file);
+    if (!restored) {
+        services.ShowMessage(owner, Text(restored.error().message));
+        return;
+    }
+    std::string done = "数据库已从备份恢复：\n" + file;
+    if (!restored->keptAs.empty()) done += "\n原文件改名保留为：\n" + restored->keptAs;
+    services.ShowMessage(owner, Text(done));
+}
+
+}  // namespace
+
+void CheckDatabaseAtStartup(IWindowServices& services, QWidget* owner) {
+    const std::string file = CAdoDatabase::DatabaseFile();
+    const DatabaseInspection inspection = InspectDatabaseFile(file);
+    if (inspection.state != DatabaseState::Damaged) return;
+
+    const std::string backup = BackupFileOf(file);
+    if (const Status usable = VerifyDatabaseFile(backup, true); !usable) {
+        services.ShowMessage(owner, Text(inspection.message + "\n\n没有可用的备份：\n" + usable.error().message));
+        return;
+    }
+    const std::string question =
+        inspection.message + "\n\n是否用备份\n" + backup + "\n恢复数据库？原文件会改名保留，不会删除。";
+    if (services.Ask(owner, Text(question))) Restore(services, owner, backup, file);
+}
+
+}  // namespace moxtel

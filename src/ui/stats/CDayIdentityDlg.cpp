@@ -1,0 +1,86 @@
+#include "stats/CDayIdentityDlg.h"
+
+#include <QApplication>
+#include <QDateEdit>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+
+#include "app/CDropList.h"
+#include "app/Utf8.h"
+#include "app/WindowServices.h"
+#include "maintenance/ClearData.h"
+
+namespace moxtel {
+
+namespace {
+
+constexpr DialogTemplate kDayTemplate{160, "交易日期和股票", 280, 112, 9};
+
+constexpr int kFileLine = 1001;
+constexpr int kDatePicker = 1002;
+constexpr int kStockList = 1003;
+
+constexpr const char* kDateFormat = "yyyyMMdd";     // the stored form
+constexpr const char* kShownFormat = "yyyy-MM-dd";  // dates are shown with dashes
+
+}  // namespace
+
+CDayIdentityDlg::CDayIdentityDlg(IWindowServices& services, const QString& fileName, const DayIdentity& guess,
+                                 QWidget* parent)
+    : CDialogBase(kDayTemplate, services, parent), m_identity(guess) {
+    AddStatic(Utf8("这个成交明细表没有标明日期和股票，请指定："), {10, 8, 260, 12});
+    AddStatic(Utf8("数据文件"), {10, 24, 44, 12});
+    AddEdit(kFileLine, {58, 23, 212, 13}, EditStyle::Normal)->setReadOnly(true);
+    Edit(kFileLine)->setText(fileName);
+    AddStatic(Utf8("交易日期"), {10, 42, 44, 12});
+    AddDatePicker(kDatePicker, {58, 41, 212, 14});
+    AddStatic(Utf8("股票"), {10, 60, 44, 12});
+    AddDropList(kStockList, {58, 59, 212, 14})->setEditable(true);
+    AddStatic(Utf8("名称(代码)，例如 平安银行(000001)"), {58, 75, 212, 10});
+    AddButton(1, Utf8("确定"), {80, 91, 54, 16}, ButtonStyle::Default);
+    AddButton(2, Utf8("取消"), {146, 91, 54, 16});
+}
+
+bool CDayIdentityDlg::OnInitDialog() {
+    CDialogBase::OnInitDialog();
+    auto* picker = Control<QDateEdit>(kDatePicker);
+    picker->setDisplayFormat(QString::fromLatin1(kShownFormat));
+    const QDate guessed =
+        QDate::fromString(QString::fromStdString(m_identity.tradeDate), QString::fromLatin1(kDateFormat));
+    picker->setDate(guessed.isValid() ? guessed : QDate::currentDate());
+
+    CDropList* stocks = DropList(kStockList);
+    for (const std::string& stock : LoadStockCodes()) stocks->AddString(QString::fromStdString(stock));
+    stocks->setCurrentText(QString::fromStdString(m_identity.stock));
+    return true;
+}
+
+void CDayIdentityDlg::OnOK() {
+    const std::string date =
+        Control<QDateEdit>(kDatePicker)->date().toString(QString::fromLatin1(kDateFormat)).toStdString();
+    const QString typed = DropList(kStockList)->currentText();
+    const std::optional<std::string> stock = NormalisedStock(typed.toStdString(), StoredStockText);
+    if (!stock) {
+        MessageBox(QString::fromUtf8(kMsgBadStock).replace(QStringLiteral("%s"), typed));
+        return;
+    }
+    m_identity = {date, *stock};
+    EndDialog(1);
+}
+
+DayOverrides DesktopDayOverrides(IWindowServices& services, QWidget* owner, const QString& path) {
+    DayOverrides overrides;
+    overrides.storedStockOf = StoredStockText;
+    overrides.confirm = [&services, owner, path](const DayIdentity& guess) -> std::optional<DayIdentity> {
+        CDayIdentityDlg dialog(services, QFileInfo(path).fileName(), guess, owner);
+        QApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));  // the run's busy cursor waits meanwhile
+        const int result = services.RunChild(dialog);
+        QApplication::restoreOverrideCursor();
+        if (result != 1) return std::nullopt;
+        return dialog.Identity();
+    };
+    return overrides;
+}
+
+}  // namespace moxtel

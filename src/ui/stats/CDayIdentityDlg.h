@@ -1,0 +1,35 @@
+#pragma once
+
+#include <optional>
+
+#include "app/CDialogBase.h"
+#include "layout/DayIdentity.h"
+
+namespace moxtel {
+
+// "交易日期和股票": asks for the day and the stock of a tick table that carries neither (the
+// header-layout tables of the quote sites), before the statistics run stores anything. Prefilled
+// with what the file name says; the stock list offers the stored stocks. OK checks the stock
+// ("名称(代码)" or a six-digit code) and keeps the window open with a message when it is not.
+class CDayIdentityDlg : public CDialogBase {
+    Q_OBJECT
+  public:
+    CDayIdentityDlg(IWindowServices& services, const QString& fileName, const DayIdentity& guess,
+                    QWidget* parent = nullptr);
+
+    // The checked date and stock after OK.
+    const DayIdentity& Identity() const { return m_identity; }
+
+  protected:
+    bool OnInitDialog() override;
+    void OnOK() override;
+
+  private:
+    DayIdentity m_identity;
+};
+
+// The day overrides of a desktop run: stored stock names, and the window above whenever the file
+// turns out to be a header-layout table. Cancelling it ends the run without a message.
+DayOverrides DesktopDayOverrides(IWindowServices& services, QWidget* owner, const QString& path);
+
+}  // namespace moxtel

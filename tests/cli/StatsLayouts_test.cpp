@@ -1,0 +1,91 @@
+#include "CliTestSupport.h"
+
+namespace moxtel::test {
+namespace {
+
+using StatsLayouts = CliTest;
+
+std::string Fixture(const std::string& name) { return std::string(MOXTEL_TEST_DATA_DIR) + "/" + name; }
+
+bool Contains(const std::string& text, const std::string& piece) { return text.find(piece) != std::string::npos; }
+
+TEST_F(StatsLayouts, HeaderTablesOfEveryContainerGiveTheStandardDaysFigures) {
+    const auto standard = Run({"stats", Fixture("layout-standard-day.xls"), "--no-store", "--json"});
+    ASSERT_EQ(standard.status, 0) << standard.err;
+    for (const std::vector<std::string>& extra :
+         {std::vector<std::string>{Fixture("header-bom-sz000001_20241204.csv"), "--stock", "平安银行(000001)"},
+          {Fixture("header-pandas-index-000001-2024-12-04.csv"), "--stock", "平安银行(000001)"},
+          {Fixture("header-gbk-tab-20241204_000001.xls"), "--stock", "平安银行（000001）"},
+          {Fixture("header-openpyxl-no-date.xlsx"), "--date", "20241204", "--stock", "平安银行(000001)"},
+          {Fixture("header-openpyxl-no-date.xlsx"), "--date=20241204", "--stock=平安银行(000001)"}}) {
+        std::vector<std::string> args{"stats", "--no-store", "--json"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        const auto r = Run(args);
+        ASSERT_EQ(r.status, 0) << extra[0] << "\n" << r.err;
+        EXPECT_EQ(r.out, standard.out) << extra[0];
+    }
+}
+
+TEST_F(StatsLayouts, TheFileNameGivesDateAndCodeAndAStoredDayGivesTheName) {
+    auto r = Run({"stats", Fixture("header-bom-sz000001_20241204.csv"), "--no-store", "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(Contains(r.out, "\"masterId\": \"000001(000001)20241204\"")) << r.out;
+
+    // Once a day of 平安银行(000001) is stored, its name is used for the code.
+    ASSERT_EQ(Run({"stats", WorkedDayText("old.xls", "20241203 平安银行 (000001)")}).status, 0);
+    r = Run({"stats", Fixture("header-bom-sz000001_20241204.csv"), "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(Contains(r.out, "\"masterId\": \"平安银行(000001)20241204\"")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "\"yesId\": \"平安银行(000001)20241203\"")) << r.out;
+    EXPECT_EQ(Count("select rowid from gpmaster where code=?", {"平安银行(000001)"}), 2);
+
+    // A bare code in --stock is looked up the same way.
+    r = Run({"stats", Fixture("header-openpyxl-no-date.xlsx"), "--date", "20241205", "--stock", "000001", "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(Contains(r.out, "\"masterId\": \"平安银行(000001)20241205\"")) << r.out;
+}
+
+TEST_F(StatsLayouts, RefusalsSayWhatIsMissingAndStoreNothing) {
+    auto r = Run({"stats", Fixture("header-openpyxl-no-date.xlsx")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(Contains(r.err, "请用 --date YYYYMMDD 指定交易日期")) << r.err;
+
+    r = Run({"stats", Fixture("header-openpyxl-no-date.xlsx"), "--date", "20241204"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(Contains(r.err, "请用 --stock 名称(代码) 指定股票")) << r.err;
+
+    r = Run({"stats", Fixture("header-openpyxl-no-date.xlsx"), "--date", "2024-12-04", "--stock", "平安银行(000001)"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(Contains(r.err, "日期“2024-12-04”无效")) << r.err;
+
+    r = Run({"stats", Fixture("header-bom-sz000001_20241204.csv"), "--stock", "平安银行"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(Contains(r.err, "股票“平安银行”无效")) << r.err;
+
+    r = Run({"stats", Fixture("header-missing-direction.csv"), "--date", "20241204", "--stock", "000001"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(Contains(r.err, "无法识别文件“header-missing-direction.csv”的格式：找不到列 性质。")) << r.err;
+
+    EXPECT_EQ(Run({"stats", Fixture("header-bom-sz000001_20241204.csv"), "--date"}).status, 2);
+    EXPECT_EQ(Count("select rowid from gpmaster"), 0);
+}
+
+TEST_F(StatsLayouts, TheStandardLayoutKeepsItsOwnTitleWhateverTheOptionsSay) {
+    const auto r = Run({"stats", WorkedDayText("20241204_000001.xls"), "--date", "20241204", "--stock",
+                        "平安银行(000001)", "--json", "--no-store"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(Contains(r.out, "\"masterId\": \"ABC(600000)20000101\"")) << r.out;
+}
+
+TEST_F(StatsLayouts, StatsHelpDescribesBothLayouts) {
+    const auto r = Run({"stats", "--help"});
+    ASSERT_EQ(r.status, 0);
+    for (const char* piece : {"--date YYYYMMDD", "--stock 名称(代码)", "20241204 平安银行 (000001)",
+                              "成交时间,成交价格,价格变动,成交量,成交金额,性质", "sz000001_20241204.csv"}) {
+        EXPECT_TRUE(Contains(r.out, piece)) << piece;
+    }
+    EXPECT_FALSE(Contains(Run({"--help"}).out, "成交时间,成交价格"));
+}
+
+}  // namespace
+}  // namespace moxtel::test

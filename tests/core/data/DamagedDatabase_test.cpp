@@ -1,0 +1,146 @@
+// Damaged database files: refused with a message naming the file and what to do, never changed.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+
+#include "core/data/TestDatabase.h"
+#include "data/CAdoDatabase.h"
+#include "data/DatabaseCheck.h"
+
+namespace moxtel {
+namespace {
+
+using test::TestDatabase;
+
+std::string Bytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void Exec(const std::string& file, const std::string& sql) {
+    sqlite3* db = nullptr;
+    sqlite3_open(file.c_str(), &db);
+    char* error = nullptr;
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
+    sqlite3_free(error);
+    sqlite3_close(db);
+}
+
+// A database of this program holding enough rows to span many pages.
+void MakeStoredDatabase() {
+    TestDatabase::Touch();
+    Exec(CAdoDatabase::DatabaseFile(),
+         "with recursive n(i) as (select 1 union all select i+1 from n where i<2000) "
+         "insert into transun(masterid, price, datet) select 'A20000101', i, printf('%08d', i) from n;"
+         "insert into gpmaster(rowid, code, datet) values('A20000101', 'A', '20000101');");
+}
+
+void Truncate(const std::string& file, std::uintmax_t size) { std::filesystem::resize_file(file, size); }
+
+struct Damage {
+    const char* name;
+    std::function<void(const std::string& file)> make;
+};
+
+class DamagedDatabase : public ::testing::TestWithParam<Damage> {};
+
+// Each damage is met by the first statement: refused with one message that names the file and
+// the remedy, the file's bytes unchanged, and the start-up inspection calls it damaged.
+TEST_P(DamagedDatabase, IsRefusedNamedAndLeftAsItIs) {
+    TestDatabase t;
+    GetParam().make(t.File());
+    const std::string before = Bytes(t.File());
+    for (const auto mode : {CAdoDatabase::OpenMode::ReadWrite, CAdoDatabase::OpenMode::ReadOnly}) {
+        t.messages.clear();
+        CAdoDatabase db(mode);
+        EXPECT_FALSE(db.OpenRecordset("select * from gpmaster"));
+        EXPECT_TRUE(db.IsEOF());
+        ASSERT_EQ(t.messages.size(), 1u);
+        EXPECT_NE(t.messages[0].find("数据库文件已损坏"), std::string::npos) << t.messages[0];
+        EXPECT_NE(t.messages[0].find(t.File()), std::string::npos) << t.messages[0];
+        EXPECT_NE(t.messages[0].find("moxtel-flow restore"), std::string::npos) << t.messages[0];
+    }
+    CAdoDatabase writer;
+    EXPECT_FALSE(writer.Execute("insert into queryconfig(flagdesc) values('x')"));
+    EXPECT_EQ(Bytes(t.File()), before);
+    EXPECT_FALSE(std::filesystem::exists(t.File() + "-journal"));
+    EXPECT_EQ(InspectDatabaseFile(t.File()).state, DatabaseState::Damaged);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, DamagedDatabase,
+    ::testing::Values(Damage{"NotADatabase",
+                             [](const std::string& file) {
+                                 std::filesystem::create_directories(std::filesystem::path(file).parent_path());
+                                 std::ofstream(file) << "somebody's notes\n" << std::string(5000, 'x');
+                             }},
+                      Damage{"TruncatedToHalf",
+                             [](const std::string& file) {
+                                 MakeStoredDatabase();
+                                 Truncate(file, std::filesystem::file_size(file) / 2);
+                             }},
+                      Damage{"TruncatedInsideTheFirstPage",
+                             [](const std::string& file) {
+                                 MakeStoredDatabase();
+                                 Truncate(file, 1000);
+                             }},
+                      Damage{"TableMissing",
+                             [](const std::string& file) {
+                                 MakeStoredDatabase();
+                                 Exec(file, "drop table transinun");
+                             }},
+                      Damage{"TableOfAnotherShape",
+                             [](const std::string& file) {
+                                 MakeStoredDatabase();
+                                 Exec(file, "drop table gpmaster; create table gpmaster(rowid, code, yesid, datet)");
+                             }},
+                      Damage{"UnstampedWithATableOfAnotherShape",
+                             [](const std::string& file) {
+                                 std::filesystem::create_directories(std::filesystem::path(file).parent_path());
+                                 Exec(file, "create table queryconfig(id integer primary key, flagdesc text)");
+                             }}),
+    [](const ::testing::TestParamInfo<Damage>& info) { return std::string(info.param.name); });
+
+TEST(DamagedDatabaseAtOpen, MissingFileIsCreatedAndAnEmptyFileTakenAsNew) {
+    TestDatabase t;
+    EXPECT_EQ(InspectDatabaseFile(t.File()).state, DatabaseState::Missing);
+    TestDatabase::Touch();
+    EXPECT_EQ(InspectDatabaseFile(t.File()).state, DatabaseState::Good);
+    // An empty file is what SQLite itself leaves when a program meets a new file and another
+    // one is still creating the tables: it is a new database, not a damaged one.
+    std::filesystem::resize_file(t.File(), 0);
+    EXPECT_EQ(InspectDatabaseFile(t.File()).state, DatabaseState::Good);
+    EXPECT_EQ(TestDatabase::Count("gpmaster"), 0);
+    EXPECT_TRUE(t.messages.empty());
+}
+
+// A page in the middle is overwritten: the cheap check at every open cannot see it, the first
+// statement that reads the page reports it as damage, and the thorough check finds it.
+TEST(DamagedDatabaseAtOpen, DamagedPageIsReportedWhenReadAndByTheThoroughCheck) {
+    TestDatabase t;
+    MakeStoredDatabase();
+    const auto size = std::filesystem::file_size(t.File());
+    {
+        std::fstream f(t.File(), std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(static_cast<std::streamoff>(size / 2 / 4096 * 4096));
+        const std::string junk(4096, '\xA5');
+        f.write(junk.data(), static_cast<std::streamsize>(junk.size()));
+    }
+    EXPECT_EQ(InspectDatabaseFile(t.File()).state, DatabaseState::Good);
+    EXPECT_TRUE(VerifyDatabaseFile(t.File(), false).ok());
+    const Status thorough = VerifyDatabaseFile(t.File(), true);
+    ASSERT_FALSE(thorough.ok());
+    EXPECT_NE(thorough.error().message.find("数据库文件已损坏"), std::string::npos);
+
+    CAdoDatabase db;
+    EXPECT_FALSE(db.OpenRecordset("select count(*), sum(price) from transun"));
+    ASSERT_EQ(t.messages.size(), 1u);
+    EXPECT_NE(t.messages[0].find(t.File()), std::string::npos) << t.messages[0];
+}
+
+}  // namespace
+}  // namespace moxtel

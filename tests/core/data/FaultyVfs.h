@@ -1,0 +1,130 @@
+#pragma once
+
+#include <sqlite3.h>
+
+#include <cstring>
+
+namespace moxtel::test {
+
+// A VFS that wraps the default one and lets writes fail on demand, as a full disk or a failing
+// device would. While an object lives it is the default VFS, so every connection the program
+// opens goes through it. Writes are counted over all files (database, journal, copies); from
+// the chosen write on, every write fails with the chosen code until Disarm (a full disk stays
+// full), or only that one write when once is set. Only one object may live at a time.
+class FaultyVfs {
+  public:
+    FaultyVfs() {
+        m_real = sqlite3_vfs_find(nullptr);
+        m_vfs = *m_real;
+        m_vfs.zName = "moxtel-faulty";
+        m_vfs.szOsFile = static_cast<int>(sizeof(File)) + m_real->szOsFile;
+        m_vfs.xOpen = &Open;
+        m_vfs.pAppData = this;
+        sqlite3_vfs_register(&m_vfs, 1);
+    }
+    ~FaultyVfs() {
+        sqlite3_vfs_unregister(&m_vfs);
+        sqlite3_vfs_register(m_real, 1);
+    }
+    FaultyVfs(const FaultyVfs&) = delete;
+    FaultyVfs& operator=(const FaultyVfs&) = delete;
+
+    // Fails write number n (counted from 1 after this call) and, unless once, every later one.
+    void FailFromWrite(int n, int code, bool once = false) {
+        m_writes = 0;
+        m_failFrom = n;
+        m_code = code;
+        m_once = once;
+        m_failures = 0;
+    }
+    void Disarm() { m_failFrom = 0; }
+    // Counts writes without failing any.
+    void Count() {
+        m_writes = 0;
+        m_failFrom = 0;
+    }
+    int Writes() const { return m_writes; }
+    int Failures() const { return m_failures; }
+
+  private:
+    struct File {
+        sqlite3_file base;
+        FaultyVfs* owner;
+        sqlite3_file* real;  // lies right behind this struct
+    };
+
+    static sqlite3_file* Real(sqlite3_file* f) { return reinterpret_cast<File*>(f)->real; }
+
+    int OnWrite() {
+        ++m_writes;
+        const bool due = m_failFrom > 0 && (m_once ? m_writes == m_failFrom : m_writes >= m_failFrom);
+        if (!due) return SQLITE_OK;
+        ++m_failures;
+        return m_code;
+    }
+
+    static int Open(sqlite3_vfs* vfs, sqlite3_filename name, sqlite3_file* file, int flags, int* outFlags) {
+        auto* self = static_cast<FaultyVfs*>(vfs->pAppData);
+        auto* wrapped = reinterpret_cast<File*>(file);
+        std::memset(wrapped, 0, sizeof(File));
+        wrapped->owner = self;
+        wrapped->real = reinterpret_cast<sqlite3_file*>(wrapped + 1);
+        const int rc = self->m_real->xOpen(self->m_real, name, wrapped->real, flags, outFlags);
+        if (wrapped->real->pMethods == nullptr) return rc;
+        self->m_methods = *wrapped->real->pMethods;
+        self->m_methods.xClose = [](sqlite3_file* f) { return Real(f)->pMethods->xClose(Real(f)); };
+        self->m_methods.xRead = [](sqlite3_file* f, void* buf, int n, sqlite3_int64 at) {
+            return Real(f)->pMethods->xRead(Real(f), buf, n, at);
+        };
+        self->m_methods.xWrite = [](sqlite3_file* f, const void* buf, int n, sqlite3_int64 at) {
+            const int rc = reinterpret_cast<File*>(f)->owner->OnWrite();
+            return rc != SQLITE_OK ? rc : Real(f)->pMethods->xWrite(Real(f), buf, n, at);
+        };
+        self->m_methods.xTruncate = [](sqlite3_file* f, sqlite3_int64 size) {
+            return Real(f)->pMethods->xTruncate(Real(f), size);
+        };
+        self->m_methods.xSync = [](sqlite3_file* f, int flags) { return Real(f)->pMethods->xSync(Real(f), flags); };
+        self->m_methods.xFileSize = [](sqlite3_file* f, sqlite3_int64* size) {
+            return Real(f)->pMethods->xFileSize(Real(f), size);
+        };
+        self->m_methods.xLock = [](sqlite3_file* f, int lock) { return Real(f)->pMethods->xLock(Real(f), lock); };
+        self->m_methods.xUnlock = [](sqlite3_file* f, int lock) { return Real(f)->pMethods->xUnlock(Real(f), lock); };
+        self->m_methods.xCheckReservedLock = [](sqlite3_file* f, int* out) {
+            return Real(f)->pMethods->xCheckReservedLock(Real(f), out);
+        };
+        self->m_methods.xFileControl = [](sqlite3_file* f, int op, void* arg) {
+            return Real(f)->pMethods->xFileControl(Real(f), op, arg);
+        };
+        self->m_methods.xSectorSize = [](sqlite3_file* f) { return Real(f)->pMethods->xSectorSize(Real(f)); };
+        self->m_methods.xDeviceCharacteristics = [](sqlite3_file* f) {
+            return Real(f)->pMethods->xDeviceCharacteristics(Real(f));
+        };
+        self->m_methods.xShmMap = [](sqlite3_file* f, int page, int size, int extend, void volatile** out) {
+            return Real(f)->pMethods->xShmMap(Real(f), page, size, extend, out);
+        };
+        self->m_methods.xShmLock = [](sqlite3_file* f, int offset, int n, int flags) {
+            return Real(f)->pMethods->xShmLock(Real(f), offset, n, flags);
+        };
+        self->m_methods.xShmBarrier = [](sqlite3_file* f) { Real(f)->pMethods->xShmBarrier(Real(f)); };
+        self->m_methods.xShmUnmap = [](sqlite3_file* f, int del) { return Real(f)->pMethods->xShmUnmap(Real(f), del); };
+        // Memory-mapped pages would bypass the write counting: none are handed out.
+        self->m_methods.xFetch = [](sqlite3_file*, sqlite3_int64, int, void** out) {
+            *out = nullptr;
+            return SQLITE_OK;
+        };
+        self->m_methods.xUnfetch = [](sqlite3_file*, sqlite3_int64, void*) { return SQLITE_OK; };
+        file->pMethods = &self->m_methods;
+        return rc;
+    }
+
+    sqlite3_vfs* m_real = nullptr;
+    sqlite3_vfs m_vfs{};
+    sqlite3_io_methods m_methods{};
+    int m_writes = 0;
+    int m_failFrom = 0;
+    int m_code = SQLITE_FULL;
+    bool m_once = false;
+    int m_failures = 0;
+};
+
+}  // namespace moxtel::test

@@ -1,0 +1,182 @@
+// The backup is checked before it replaces the earlier one; a restore puts a checked copy back
+// and keeps the file it replaces.
+#include "data/Restore.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+
+#include "core/data/TestDatabase.h"
+#include "data/CDataFolder.h"
+#include "data/DatabaseCheck.h"
+
+namespace moxtel {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TestDatabase;
+
+std::string Bytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A stored database of many pages holding the template "kept".
+void StoreSomething() {
+    TestDatabase::Raw(
+        "insert into queryconfig(flagdesc) values('kept');"
+        "with recursive n(i) as (select 1 union all select i+1 from n where i<2000) "
+        "insert into transun(masterid, price) select 'A20000101', i from n;");
+}
+
+// Overwrites one page in the middle: the file still opens and has its tables.
+void DamageAPage(const std::string& file) {
+    std::fstream f(file, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(static_cast<std::streamoff>(fs::file_size(file) / 2 / 4096 * 4096));
+    const std::string junk(4096, '\x5A');
+    f.write(junk.data(), static_cast<std::streamsize>(junk.size()));
+}
+
+std::size_t FilesIn(const std::string& folder) {
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
+struct Damage {
+    const char* name;
+    std::function<void(const std::string& file)> make;
+};
+
+class BackupOfADamagedDatabase : public ::testing::TestWithParam<Damage> {};
+
+// A damaged database never pushes out the earlier, sound backup.
+TEST_P(BackupOfADamagedDatabase, IsRefusedAndTheEarlierBackupStays) {
+    TestDatabase t;
+    StoreSomething();
+    ASSERT_TRUE(BackupDatabase().ok());
+    const std::string backup = BackupFileOf(t.File());
+    const std::string earlier = Bytes(backup);
+
+    GetParam().make(t.File());
+    const Status done = BackupDatabase();
+    ASSERT_FALSE(done.ok());
+    EXPECT_EQ(done.error().message, kMsgBackupFailed);
+    EXPECT_NE(done.error().detail.find("损坏"), std::string::npos) << done.error().detail;
+    EXPECT_NE(done.error().detail.find("原有备份保持不变"), std::string::npos) << done.error().detail;
+    EXPECT_EQ(Bytes(backup), earlier);
+    EXPECT_EQ(FilesIn(fs::path(backup).parent_path()), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, BackupOfADamagedDatabase,
+    ::testing::Values(Damage{"PageOverwritten", DamageAPage},
+                      Damage{"TableMissing", [](const std::string&) { TestDatabase::Raw("drop table transout"); }},
+                      Damage{"Truncated",
+                             [](const std::string& file) { fs::resize_file(file, fs::file_size(file) / 3); }}),
+    [](const ::testing::TestParamInfo<Damage>& info) { return std::string(info.param.name); });
+
+TEST(RestoreName, DamagedFileIsKeptUnderTheDateAndTime) {
+    const char* old = std::getenv("TZ");
+    const std::string saved = old != nullptr ? old : "";
+    setenv("TZ", "UTC", 1);
+    tzset();
+    EXPECT_EQ(DamagedNameFor("/d/moxtel.db", 1796653800), "/d/moxtel.db.damaged-20261207-143000");
+    EXPECT_EQ(DamagedNameFor("x.db", 0), "x.db.damaged-19700101-000000");
+    if (old != nullptr) {
+        setenv("TZ", saved.c_str(), 1);
+    } else {
+        unsetenv("TZ");
+    }
+    tzset();
+}
+
+// Damage, restore, and the damaged file with its journal kept aside untouched; a second restore
+// in the same second keeps the first one's file too.
+TEST(Restore, PutsTheCheckedBackupBackAndKeepsTheDamagedFile) {
+    TestDatabase t;
+    StoreSomething();
+    ASSERT_TRUE(BackupDatabase().ok());
+    DamageAPage(t.File());
+    std::ofstream(t.File() + "-journal") << "left by a killed program";
+    const std::string damaged = Bytes(t.File());
+
+    const auto restored = RestoreDatabase(BackupFileOf(t.File()), t.File());
+    ASSERT_TRUE(restored.ok()) << restored.error().message;
+    EXPECT_EQ(restored->keptAs.rfind(t.File() + ".damaged-", 0), 0u) << restored->keptAs;
+    EXPECT_EQ(Bytes(restored->keptAs), damaged);
+    EXPECT_EQ(Bytes(restored->keptAs + "-journal"), "left by a killed program");
+    EXPECT_FALSE(fs::exists(t.File() + "-journal"));
+    EXPECT_TRUE(VerifyDatabaseFile(t.File(), true).ok());
+    EXPECT_EQ(TestDatabase::Scalar("select flagdesc from queryconfig"), "kept");
+    EXPECT_EQ(TestDatabase::Count("transun"), 2000);
+
+    const auto again = RestoreDatabase(BackupFileOf(t.File()), t.File());
+    ASSERT_TRUE(again.ok());
+    EXPECT_NE(again->keptAs, restored->keptAs);
+    EXPECT_TRUE(fs::exists(restored->keptAs));
+    EXPECT_TRUE(fs::exists(again->keptAs));
+    EXPECT_TRUE(t.messages.empty());
+}
+
+// A database in WAL mode: the backup and the restored copy are single files in rollback-journal
+// mode, and no temporary file or its -wal/-shm is left behind.
+TEST(Restore, DatabaseInWalModeLeavesNoCompanionFilesBehind) {
+    TestDatabase t;
+    StoreSomething();
+    TestDatabase::Raw("PRAGMA journal_mode=WAL");
+    ASSERT_TRUE(BackupDatabase().ok());
+    const std::string backup = BackupFileOf(t.File());
+    EXPECT_EQ(FilesIn(fs::path(backup).parent_path()), 1u);
+    CAdoDatabase::SetDatabaseFile(backup);
+    EXPECT_EQ(TestDatabase::Scalar("PRAGMA journal_mode"), "delete");
+    CAdoDatabase::SetDatabaseFile(t.File());
+
+    const auto restored = RestoreDatabase(backup, t.File());
+    ASSERT_TRUE(restored.ok()) << restored.error().message;
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(fs::path(t.File()).parent_path())) {
+        const std::string name = entry.path().filename().string();
+        if (name != "BACKUP" && name.rfind("moxtel.db.damaged-", 0) != 0) names.push_back(name);
+    }
+    EXPECT_EQ(names, std::vector<std::string>{"moxtel.db"});
+    EXPECT_EQ(FilesIn(fs::path(backup).parent_path()), 1u);
+    EXPECT_EQ(TestDatabase::Count("transun"), 2000);
+}
+
+TEST(Restore, MissingDatabaseIsRestoredWithNothingKept) {
+    TestDatabase t;
+    StoreSomething();
+    const std::string elsewhere = t.Folder() + "/copy.db";
+    fs::copy_file(t.File(), elsewhere);
+    fs::remove(t.File());
+    const auto restored = RestoreDatabase(elsewhere, t.File());
+    ASSERT_TRUE(restored.ok());
+    EXPECT_EQ(restored->keptAs, "");
+    EXPECT_EQ(TestDatabase::Scalar("select flagdesc from queryconfig"), "kept");
+}
+
+// A backup that is damaged, missing, foreign or the database itself is refused; nothing moves.
+TEST(Restore, RefusesAnUnusableBackupAndChangesNothing) {
+    TestDatabase t;
+    StoreSomething();
+    ASSERT_TRUE(BackupDatabase().ok());
+    const std::string backup = BackupFileOf(t.File());
+    DamageAPage(backup);
+    const std::string notes = t.Folder() + "/notes.txt";
+    std::ofstream(notes) << std::string(3000, 'n');
+    const std::string before = Bytes(t.File());
+    for (const std::string& source : {backup, t.Folder() + "/absent.db", notes, t.File()}) {
+        SCOPED_TRACE(source);
+        const auto restored = RestoreDatabase(source, t.File());
+        ASSERT_FALSE(restored.ok());
+        EXPECT_NE(restored.error().message.find(source), std::string::npos) << restored.error().message;
+        EXPECT_EQ(Bytes(t.File()), before);
+        EXPECT_EQ(FilesIn(fs::path(t.File()).parent_path()), 2u);  // the database and BACKUP
+    }
+}
+
+}  // namespace
+}  // namespace moxtel

@@ -1,0 +1,143 @@
+// A full disk and I/O errors met by a statistics run, a clearing and a backup: each write of
+// the operation is made to fail in turn; whatever fails rolls back, says what happened and
+// leaves the earlier data and the earlier backup as they were.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "core/data/FaultyVfs.h"
+#include "core/data/StoreFaultsSupport.h"
+#include "data/CDataFolder.h"
+#include "maintenance/ClearData.h"
+
+namespace moxtel {
+namespace {
+
+using test::FaultyVfs;
+using test::StoredRows;
+using test::TestDatabase;
+
+struct Fault {
+    const char* name;
+    int code;
+    bool once;          // a single failing write (a passing fault) instead of a full disk that stays full
+    const char* words;  // what the message must say
+};
+
+const Fault kFaults[] = {
+    {"DiskFull", SQLITE_FULL, false, "磁盘已满"},
+    {"WriteError", SQLITE_IOERR_WRITE, false, "I/O 错误"},
+    {"OneWriteError", SQLITE_IOERR_WRITE, true, "I/O 错误"},
+};
+
+std::string Bytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class StorageFault : public ::testing::TestWithParam<Fault> {
+  protected:
+    // Runs operation with every write from the first to one past the last failing in turn.
+    // check(failed) looks at the outcome with the fault disarmed.
+    template <typename Operation, typename Check>
+    void EachWriteFails(Operation operation, Check check) {
+        m_vfs.Count();
+        ASSERT_TRUE(operation()) << "the operation must succeed without a fault";
+        const int writes = m_vfs.Writes();
+        ASSERT_GT(writes, 0);
+        check(true);
+        for (int n = 1; n <= writes; ++n) {
+            SCOPED_TRACE("failing from write " + std::to_string(n) + " of " + std::to_string(writes));
+            m_t.messages.clear();
+            m_vfs.FailFromWrite(n, GetParam().code, GetParam().once);
+            const bool ok = operation();
+            m_vfs.Disarm();
+            if (!ok) ExpectToldWhatHappened();
+            check(ok);
+            EXPECT_EQ(TestDatabase::Scalar("PRAGMA integrity_check"), "ok");
+        }
+    }
+
+    void ExpectToldWhatHappened() {
+        std::string all;
+        for (const auto& m : m_t.messages) all += m + "\n";
+        EXPECT_NE(all.find(GetParam().words), std::string::npos) << all;
+        EXPECT_NE(all.find(m_t.File()), std::string::npos) << all;
+    }
+
+    TestDatabase m_t;
+    FaultyVfs m_vfs;
+};
+
+TEST_P(StorageFault, StatisticsRunKeepsTheEarlierCopyOfTheDay) {
+    const std::string day = test::WriteDay(m_t, "20000103", 120);
+    ASSERT_TRUE(test::StoreDay(test::WriteDay(m_t, "20000102", 30), "earlier day").ok());
+    ASSERT_TRUE(test::StoreDay(day, "first copy").ok());
+    const auto firstCopy = StoredRows();
+    EachWriteFails([&] { return test::StoreDay(day, "second copy").ok(); },
+                   [&](bool ok) {
+                       const auto now = StoredRows();
+                       if (ok) {
+                           // Written in full; put the first copy back for the next round.
+                           EXPECT_NE(test::FirstDifference(now, firstCopy), "");
+                           ASSERT_TRUE(test::StoreDay(day, "first copy").ok());
+                       }
+                       EXPECT_EQ(test::FirstDifference(StoredRows(), firstCopy), "");
+                   });
+}
+
+TEST_P(StorageFault, ClearingDeletesAllOrNothing) {
+    ASSERT_TRUE(test::StoreDay(test::WriteDay(m_t, "20000102", 60), "a").ok());
+    ASSERT_TRUE(test::StoreDay(test::WriteDay(m_t, "20000103", 60), "b").ok());
+    const auto stored = StoredRows();
+    const std::string backupOfTheFile = m_t.Folder() + "/kept.db";
+    std::filesystem::copy_file(m_t.File(), backupOfTheFile);
+    EachWriteFails([&] { return ClearStoredDays("AAA(600001)", "20000103").ok(); },
+                   [&](bool ok) {
+                       if (ok) {
+                           EXPECT_EQ(TestDatabase::Count("gpmaster"), 0);
+                           EXPECT_EQ(TestDatabase::Count("transun"), 0);
+                           std::filesystem::copy_file(backupOfTheFile, m_t.File(),
+                                                      std::filesystem::copy_options::overwrite_existing);
+                       }
+                       EXPECT_EQ(test::FirstDifference(StoredRows(), stored), "");
+                   });
+}
+
+TEST_P(StorageFault, BackupKeepsTheEarlierBackup) {
+    ASSERT_TRUE(test::StoreDay(test::WriteDay(m_t, "20000102", 200), "a").ok());
+    ASSERT_TRUE(BackupDatabase().ok());
+    const std::string backup = BackupFileOf(m_t.File());
+    const std::string earlier = Bytes(backup);
+    ASSERT_TRUE(test::StoreDay(test::WriteDay(m_t, "20000103", 200), "b").ok());
+    m_vfs.Count();
+    // The copy is written from scratch each time, so every write is one of the copy's.
+    ASSERT_TRUE(BackupDatabase().ok());
+    const int writes = m_vfs.Writes();
+    std::ofstream(backup, std::ios::binary | std::ios::trunc) << earlier;
+    for (int n = 1; n <= writes; ++n) {
+        SCOPED_TRACE("failing from write " + std::to_string(n) + " of " + std::to_string(writes));
+        m_vfs.FailFromWrite(n, GetParam().code, GetParam().once);
+        const Status done = BackupDatabase();
+        m_vfs.Disarm();
+        if (done.ok()) {
+            std::ofstream(backup, std::ios::binary | std::ios::trunc) << earlier;
+            continue;
+        }
+        EXPECT_EQ(done.error().message, kMsgBackupFailed);
+        EXPECT_NE(done.error().detail.find(GetParam().words), std::string::npos) << done.error().detail;
+        EXPECT_EQ(Bytes(backup), earlier);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(std::filesystem::path(backup).parent_path()),
+                                std::filesystem::directory_iterator{}),
+                  1);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, StorageFault, ::testing::ValuesIn(kFaults),
+                         [](const ::testing::TestParamInfo<Fault>& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace moxtel

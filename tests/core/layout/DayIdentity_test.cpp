@@ -1,0 +1,127 @@
+#include "layout/DayIdentity.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+#include "core/data/TestDatabase.h"
+#include "stats/SqliteDayStore.h"
+#include "stats/TitleCell.h"
+
+namespace moxtel {
+namespace {
+
+struct NameCase {
+    const char* path;
+    const char* date;
+    const char* code;
+};
+void PrintTo(const NameCase& c, std::ostream* os) { *os << c.path; }
+
+class FileNameHintsTest : public ::testing::TestWithParam<NameCase> {};
+
+TEST_P(FileNameHintsTest, FindsDateAndCode) {
+    const FileNameHints hints = HintsFromFileName(GetParam().path);
+    EXPECT_EQ(hints.tradeDate, GetParam().date) << GetParam().path;
+    EXPECT_EQ(hints.code, GetParam().code) << GetParam().path;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, FileNameHintsTest,
+    ::testing::Values(NameCase{"sz000001_20241204.csv", "20241204", "000001"},
+                      NameCase{"/data/600000-2024-12-04.xlsx", "20241204", "600000"},
+                      NameCase{"20241204_600000.xls", "20241204", "600000"},
+                      NameCase{"sh600000.2024.12.04.csv", "20241204", "600000"},
+                      NameCase{"600000_2024_12_04.csv", "20241204", "600000"}, NameCase{"tick.csv", "", ""},
+                      NameCase{"000001.csv", "", "000001"}, NameCase{"20241204.csv", "20241204", ""},
+                      // The folder says nothing; only the file name counts.
+                      NameCase{"/20241204/000001/tick.csv", "", ""},
+                      // Not a calendar day, and digits running on are not a code.
+                      NameCase{"20241340_000001.csv", "", "000001"}, NameCase{"0000012_20241204.csv", "20241204", ""},
+                      NameCase{"2024-02-30_000001.csv", "", "000001"}, NameCase{"2024-2-4_000001.csv", "", "000001"}));
+
+TEST(TradeDate, AcceptsCalendarDaysOnly) {
+    for (const char* good : {"20241204", "20240229", "20000229", "19000101", "20991231"}) {
+        EXPECT_TRUE(IsTradeDate(good)) << good;
+    }
+    for (const char* bad : {"20230229", "19000229", "20241131", "20241200", "20241301", "18991231", "2024124",
+                            "202412045", "2024-12-4", "20241204 ", ""}) {
+        EXPECT_FALSE(IsTradeDate(bad)) << bad;
+    }
+}
+
+std::string NoStoredStock(const std::string&) { return {}; }
+
+TEST(StockText, EndsInTheCodeInParentheses) {
+    const auto stored = [](const std::string& code) { return code == "000001" ? std::string("平安银行(000001)") : ""; };
+    EXPECT_EQ(NormalisedStock(" 平安银行(000001) ", stored), "平安银行(000001)");
+    EXPECT_EQ(NormalisedStock("平安银行（000001）", stored), "平安银行(000001)");
+    EXPECT_EQ(NormalisedStock("ST 某某 (600001)", stored), "ST 某某(600001)");
+    EXPECT_EQ(NormalisedStock("平安银行 （000001）", stored), "平安银行(000001)");
+    EXPECT_EQ(NormalisedStock("000001", stored), "平安银行(000001)");
+    EXPECT_EQ(NormalisedStock("600000", stored), "600000(600000)");
+    EXPECT_EQ(NormalisedStock("600000", NoStoredStock), "600000(600000)");
+    for (const char* bad :
+         {"", "平安银行", "(000001)", "  (000001)", "平安银行()", "平安银行(000001", "平安(银行)(1)x", "00001"}) {
+        EXPECT_FALSE(NormalisedStock(bad, stored).has_value()) << bad;
+    }
+}
+
+TEST(ResolveDayIdentity, OverridesWinThenTheFileNameElseItSaysWhichOptionToGive) {
+    const auto stored = [](const std::string& code) { return code == "000001" ? std::string("平安银行(000001)") : ""; };
+    auto day = ResolveDayIdentity("/x/sz000001_20241204.csv", {"", "", stored});
+    ASSERT_TRUE(day.ok());
+    EXPECT_EQ(day->tradeDate, "20241204");
+    EXPECT_EQ(day->stock, "平安银行(000001)");
+
+    day = ResolveDayIdentity("/x/sz000001_20241204.csv", {"20241205", "万科A(000002)", stored});
+    ASSERT_TRUE(day.ok());
+    EXPECT_EQ(day->tradeDate, "20241205");
+    EXPECT_EQ(day->stock, "万科A(000002)");
+
+    day = ResolveDayIdentity("600000-2024-12-04.csv", {});
+    ASSERT_TRUE(day.ok());
+    EXPECT_EQ(day->stock, "600000(600000)");
+
+    EXPECT_EQ(ResolveDayIdentity("/x/tick.csv", {"", "万科A(000002)"}).error().message,
+              "“tick.csv”的文件名中没有日期，请用 --date YYYYMMDD 指定交易日期。");
+    EXPECT_EQ(ResolveDayIdentity("/x/20241204.csv", {}).error().message,
+              "“20241204.csv”的文件名中没有股票代码，请用 --stock 名称(代码) 指定股票。");
+    EXPECT_EQ(ResolveDayIdentity("/x/tick.csv", {"2024-12-04", "万科A(000002)"}).error().message,
+              "日期“2024-12-04”无效，应为 YYYYMMDD，例如 20241204。");
+    EXPECT_EQ(ResolveDayIdentity("/x/sz000001_20241204.csv", {"", "万科A"}).error().message,
+              "股票“万科A”无效，应为 名称(代码) 或六位代码，例如 平安银行(000001)。");
+}
+
+TEST(TitleFor, ReadsBackAsTheSameDateAndStock) {
+    for (const char* stock :
+         {"平安银行(000001)", "ABC(600000)", "600000(600000)", "ST 某某(600001)", "A  B (1)", "O'Neil \"A\"(600000)"}) {
+        const std::string title = TitleFor({"20241204", stock});
+        const TitleParts parts = ParseTitleCell(title);
+        EXPECT_EQ(parts.tradeDate, "20241204") << title;
+        EXPECT_EQ(parts.stockCode, stock) << title;
+    }
+    EXPECT_EQ(TitleFor({"20241204", "平安银行(000001)"}), "20241204 平安银行 (000001)");
+}
+
+TEST(StoredStockText, TakesTheNewestStoredNameOfTheCode) {
+    test::TestDatabase db;
+    EXPECT_EQ(StoredStockText("000001"), "");  // no database file yet: nothing, and nothing created
+    EXPECT_FALSE(std::filesystem::exists(db.File()));
+    for (const auto& [code, date] :
+         {std::pair{"深发展A(000001)", "20100101"}, std::pair{"平安银行(000001)", "20241203"},
+          std::pair{"万科A(000002)", "20241204"}}) {
+        SqliteDayStore store;
+        DayHeaderInfo info;
+        ASSERT_TRUE(store.StoreDayHeader(code, date, std::string(code) + date, "", "", info));
+        ASSERT_TRUE(store.Commit());
+    }
+    EXPECT_EQ(StoredStockText("000001"), "平安银行(000001)");
+    EXPECT_EQ(StoredStockText("000002"), "万科A(000002)");
+    EXPECT_EQ(StoredStockText("600000"), "");
+    EXPECT_EQ(StoredStockText("00000"), "");  // a part of a code is no code
+    EXPECT_TRUE(db.messages.empty());
+}
+
+}  // namespace
+}  // namespace moxtel

@@ -1,0 +1,153 @@
+#include "layout/TickLayout.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <ostream>
+#include <utility>
+
+namespace moxtel {
+namespace {
+
+struct RoleCase {
+    const char* header;
+    int role;
+};
+void PrintTo(const RoleCase& c, std::ostream* os) { *os << '"' << c.header << '"'; }
+
+class HeaderRole : public ::testing::TestWithParam<RoleCase> {};
+
+TEST_P(HeaderRole, NamesItsColumn) { EXPECT_EQ(HeaderRoleOf(GetParam().header), GetParam().role) << GetParam().header; }
+
+INSTANTIATE_TEST_SUITE_P(Spellings, HeaderRole,
+                         ::testing::Values(RoleCase{"成交时间", 1}, RoleCase{"时间", 1}, RoleCase{"成交价格", 2},
+                                           RoleCase{"成交价", 2}, RoleCase{"价格", 2}, RoleCase{"成交量", 3},
+                                           RoleCase{"成交量(手)", 3}, RoleCase{"成交量（手）", 3},
+                                           RoleCase{"成交量(手）", 3}, RoleCase{"性质", 4}, RoleCase{"买卖方向", 4},
+                                           RoleCase{"类型", 4}, RoleCase{"  成交时间\t", 1},
+                                           RoleCase{"\xEF\xBB\xBF成交时间", 1},
+                                           // Optional or foreign columns name nothing the run needs.
+                                           RoleCase{"价格变动", 0}, RoleCase{"成交额", 0}, RoleCase{"成交金额", 0},
+                                           RoleCase{"成交额(元)", 0}, RoleCase{"", 0}, RoleCase{"Unnamed: 0", 0},
+                                           RoleCase{"成交量(股)", 0}, RoleCase{"时 间", 0}));
+
+struct WordCase {
+    const char* word;
+    bool known;
+    const char* standard;
+};
+void PrintTo(const WordCase& c, std::ostream* os) { *os << '"' << c.word << '"'; }
+
+class DirectionWords : public ::testing::TestWithParam<WordCase> {};
+
+TEST_P(DirectionWords, MapToTheStandardLetters) {
+    std::string standard = "unchanged";
+    EXPECT_EQ(StandardDirectionOf(GetParam().word, standard), GetParam().known) << GetParam().word;
+    if (GetParam().known) {
+        EXPECT_EQ(standard, GetParam().standard) << GetParam().word;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Words, DirectionWords,
+    ::testing::Values(WordCase{"买盘", true, "B"}, WordCase{"买入", true, "B"}, WordCase{"B", true, "B"},
+                      WordCase{" 买盘 ", true, "B"}, WordCase{"卖盘", true, "S"}, WordCase{"卖出", true, "S"},
+                      WordCase{"S", true, "S"}, WordCase{"s", true, "S"}, WordCase{"中性盘", true, ""},
+                      WordCase{"中性", true, ""}, WordCase{"N", true, ""}, WordCase{"", true, ""},
+                      WordCase{" ", true, ""}, WordCase{"--", true, ""},
+                      // Anything else would silently count as inflow in the standard layout: refused.
+                      WordCase{"买", false, ""}, WordCase{"Buy", false, ""}, WordCase{"1", false, ""},
+                      WordCase{"买盘卖盘", false, ""}));
+
+TEST(TimeOrder, ReadsClockTimesAndComparesThemNotTheirTexts) {
+    EXPECT_DOUBLE_EQ(TimeOfDaySeconds("09:30:01"), 9 * 3600 + 30 * 60 + 1);
+    EXPECT_DOUBLE_EQ(TimeOfDaySeconds("9:30"), 9 * 3600 + 30 * 60);
+    EXPECT_DOUBLE_EQ(TimeOfDaySeconds("2024-12-04 14:59:58.5"), 14 * 3600 + 59 * 60 + 58.5);
+    EXPECT_DOUBLE_EQ(TimeOfDaySeconds("2024-12-04T10:00:00"), 10 * 3600);
+    EXPECT_LT(TimeOfDaySeconds("abc"), 0);
+    EXPECT_LT(TimeOfDaySeconds("0930"), 0);
+    EXPECT_LT(TimeOfDaySeconds("09:30x"), 0);
+
+    // "9:31" is later than "10:00" as text but earlier as a time.
+    EXPECT_FALSE(IsLatestFirst("9:31:00", "10:00:00"));
+    EXPECT_TRUE(IsLatestFirst("15:00:00", "9:25:00"));
+    EXPECT_FALSE(IsLatestFirst("09:30:00", "09:30:00"));  // one second only: kept as listed
+    EXPECT_TRUE(IsLatestFirst("b", "a"));                 // unreadable times compare as texts
+}
+
+// A sheet held in a map, read like a workbook.
+class SheetCells {
+  public:
+    SheetCells& Row(int row, std::vector<std::string> cells) {
+        for (std::size_t c = 0; c < cells.size(); ++c) m_cells[{row, static_cast<int>(c) + 1}] = cells[c];
+        return *this;
+    }
+    CellSource Source() const {
+        return [this](int row, int column) {
+            const auto it = m_cells.find({row, column});
+            return it == m_cells.end() ? std::string() : it->second;
+        };
+    }
+
+  private:
+    std::map<std::pair<int, int>, std::string> m_cells;
+};
+
+TEST(RecognizeLayout, TheStandardTitleWinsOverAnyHeaderBelowIt) {
+    SheetCells sheet;
+    sheet.Row(1, {"20000101 ABC (600000)"}).Row(5, {"成交时间", "成交价格", "成交量", "性质"});
+    const auto layout = RecognizeLayout(sheet.Source(), "a.xls");
+    ASSERT_TRUE(layout.ok());
+    EXPECT_EQ(layout->kind, TickLayoutKind::Standard);
+}
+
+TEST(RecognizeLayout, FindsTheHeaderRowAndItsColumnsInAnyOrder) {
+    SheetCells sheet;
+    sheet.Row(1, {"", "性质", "成交量(手)", "价格变动", "成交价", "时间"})
+        .Row(2, {"0", "买盘", "5", "0.01", "10.00", "09:30:00"});
+    const auto layout = RecognizeLayout(sheet.Source(), "a.csv");
+    ASSERT_TRUE(layout.ok()) << layout.error().message;
+    EXPECT_EQ(layout->kind, TickLayoutKind::Header);
+    EXPECT_EQ(layout->columns.headerRow, 1);
+    EXPECT_EQ(layout->columns.time, 6);
+    EXPECT_EQ(layout->columns.price, 5);
+    EXPECT_EQ(layout->columns.lots, 3);
+    EXPECT_EQ(layout->columns.direction, 2);
+}
+
+TEST(RecognizeLayout, TakesAHeaderBelowAFewLinesOfPreamble) {
+    SheetCells near;
+    near.Row(1, {"平安银行 分笔成交"}).Row(kHeaderScanRows, {"成交时间", "成交价格", "成交量", "性质"});
+    const auto found = RecognizeLayout(near.Source(), "a.csv");
+    ASSERT_TRUE(found.ok());
+    EXPECT_EQ(found->columns.headerRow, kHeaderScanRows);
+}
+
+TEST(RecognizeLayout, RefusesAHeaderRowThatLacksColumnsNamingThemAndTheFile) {
+    SheetCells sheet;
+    sheet.Row(1, {"成交时间", "成交价格", "成交量", "成交金额"});
+    for (int r = 2; r <= 9; ++r) sheet.Row(r, {"09:30:00", "10.00", "5", "5000"});
+    const auto layout = RecognizeLayout(sheet.Source(), "tick.csv");
+    ASSERT_FALSE(layout.ok());
+    EXPECT_EQ(layout.error().message, "无法识别文件“tick.csv”的格式：找不到列 性质。");
+
+    SheetCells two;
+    two.Row(1, {"时间", "性质"}).Row(6, {"09:30:00"});
+    EXPECT_EQ(RecognizeLayout(two.Source(), "b.csv").error().message,
+              "无法识别文件“b.csv”的格式：找不到列 成交价格、成交量。");
+}
+
+TEST(RecognizeLayout, KeepsAnExportWithAnOddTitleAndRefusesAnEmptySheet) {
+    SheetCells odd;
+    odd.Row(1, {"ABC"}).Row(6, {"09:30:01", "10.00", "5", "", "B"});
+    const auto layout = RecognizeLayout(odd.Source(), "odd.xls");
+    ASSERT_TRUE(layout.ok());
+    EXPECT_EQ(layout->kind, TickLayoutKind::Standard);
+
+    SheetCells empty;
+    EXPECT_EQ(RecognizeLayout(empty.Source(), "e.csv").error().message,
+              "无法识别文件“e.csv”的格式：找不到列 成交时间、成交价格、成交量、性质。");
+}
+
+}  // namespace
+}  // namespace moxtel

@@ -1,0 +1,123 @@
+#!/usr/bin/python3
+"""Writes the tick tables of the layout tests: one trading day in the standard export layout and
+the same trades as the quote sites' tick-detail tables, the way the data libraries save them.
+
+Run with the system Python (python3-openpyxl):  /usr/bin/python3 tests/data/make_layout_fixtures.py
+pandas itself is not needed: its files are written as it writes them (to_csv puts the index in a
+leading column with an empty header; to_excel does the same with an empty header cell).
+"""
+import csv
+import io
+import os
+import random
+
+import openpyxl
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+DATE = "20241204"
+STOCK = "平安银行(000001)"
+TITLE = "20241204 平安银行 (000001)"
+
+
+def general(value):
+    """A number as a spreadsheet's General format and pandas' to_csv show it: 10.5, 10, 1200."""
+    text = "%.2f" % value
+    return text.rstrip("0").rstrip(".") if "." in text else text
+
+
+def make_trades():
+    """(time, price, lots, direction) earliest first; direction "B", "S" or "" (uncertain).
+
+    Equal times on purpose (the order within a second must survive a latest-first table), lots at
+    the bucket bounds, uncertain trades first, last and next to each other.
+    """
+    rng = random.Random(20241204)
+    trades = []
+    second = 9 * 3600 + 30 * 60
+    price = 11.50
+    for i in range(60):
+        if rng.random() < 0.7:
+            second += rng.randint(1, 9)
+        price = max(0.01, round(price + rng.choice([-0.02, -0.01, 0, 0, 0.01, 0.02]), 2))
+        lots = rng.choice([1, 50, 99, 100, 101, 299, 300, 999, 1000, 2500, rng.randint(1, 3000)])
+        direction = rng.choice(["B", "B", "S", "S", ""])
+        trades.append(("%02d:%02d:%02d" % (second // 3600, second // 60 % 60, second % 60), price, lots, direction))
+    trades[0] = trades[0][:3] + ("",)
+    trades[-1] = trades[-1][:3] + ("",)
+    trades[30] = trades[30][:3] + ("",)
+    trades[31] = trades[31][:3] + ("",)
+    return trades
+
+
+def write_standard(path, trades):
+    """The export layout: title in A1, a header in row 5, trades from row 6, direction in column 5."""
+    lines = [TITLE, "", "", "", "时间\t价格\t现手\t笔数\t性质"]
+    for time, price, lots, direction in trades:
+        lines.append("\t".join([time, general(price), str(lots), str(1 + lots % 7), direction]))
+    with open(path, "w", encoding="utf-8", newline="") as out:
+        out.write("\r\n".join(lines) + "\r\n")
+
+
+def rows_for(trades, words, with_amount=True):
+    rows = []
+    for time, price, lots, direction in trades:
+        row = [time, general(price), str(lots)]
+        if with_amount:
+            row.append(general(price * lots * 100))
+        row.append(words[direction])
+        rows.append(row)
+    return rows
+
+
+def write_csv(path, header, rows, bom, index):
+    buffer = io.StringIO()
+    writer = csv.writer(buffer, lineterminator="\n")
+    writer.writerow(([""] if index else []) + header)
+    for i, row in enumerate(rows):
+        writer.writerow(([str(i)] if index else []) + row)
+    with open(path, "w", encoding="utf-8-sig" if bom else "utf-8", newline="") as out:
+        out.write(buffer.getvalue())
+
+
+def write_gbk_tab(path, header, rows):
+    text = "\t".join(header) + "\r\n" + "".join("\t".join(row) + "\r\n" for row in rows)
+    with open(path, "wb") as out:
+        out.write(text.encode("gb18030"))
+
+
+def write_xlsx(path, header, trades, words):
+    """As pandas' to_excel saves it through openpyxl: index column with an empty header, numbers as numbers."""
+    book = openpyxl.Workbook()
+    sheet = book.active
+    sheet.title = "Sheet1"
+    for col, text in enumerate(header, start=2):
+        sheet.cell(row=1, column=col, value=text)
+    for i, (time, price, lots, direction) in enumerate(trades):
+        values = [i, time, price, lots, words[direction]]
+        for col, value in enumerate(values, start=1):
+            sheet.cell(row=i + 2, column=col, value=value)
+    book.save(path)
+
+
+def main():
+    trades = make_trades()
+    write_standard(os.path.join(HERE, "layout-standard-day.xls"), trades)
+
+    sina = {"B": "买盘", "S": "卖盘", "": "中性盘"}
+    write_csv(os.path.join(HERE, "header-bom-sz000001_20241204.csv"),
+              ["成交时间", "成交价格", "成交量", "成交金额", "性质"], rows_for(trades, sina), bom=True, index=False)
+    plain = {"B": "买入", "S": "卖出", "": "中性"}
+    write_csv(os.path.join(HERE, "header-pandas-index-000001-2024-12-04.csv"),
+              ["时间", "成交价", "成交量(手)", "成交额(元)", "买卖方向"], rows_for(list(reversed(trades)), plain),
+              bom=False, index=True)
+    write_gbk_tab(os.path.join(HERE, "header-gbk-tab-20241204_000001.xls"),
+                  ["成交时间", "成交价", "成交量(手)", "成交额(元)", "性质"], rows_for(list(reversed(trades)), sina))
+    write_xlsx(os.path.join(HERE, "header-openpyxl-no-date.xlsx"), ["时间", "价格", "成交量（手）", "类型"], trades,
+               {"B": "B", "S": "S", "": "N"})
+    write_csv(os.path.join(HERE, "header-missing-direction.csv"), ["成交时间", "成交价格", "成交量", "成交金额"],
+              [row[:4] for row in rows_for(trades, sina)], bom=False, index=False)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,159 @@
+// The date-and-stock window of tick tables without a title: what the main window's run asks, the
+// prefilled guess, the stored stocks offered, a refused stock, cancelling, and its layout.
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <memory>
+
+#include "app/CDropList.h"
+#include "app/CMainStatDlg.h"
+#include "data/CAdoDatabase.h"
+#include "query/SessionState.h"
+#include "stats/CDayIdentityDlg.h"
+#include "ui/FakeWindowServices.h"
+#include "ui/LayoutCheck.h"
+#include "ui/TestDatabase.h"
+
+using namespace moxtel;
+
+namespace {
+
+const QString kHeaderTable = QStringLiteral(MOXTEL_TEST_DATA_DIR "/header-bom-sz000001_20241204.csv");
+const QString kNoDateTable = QStringLiteral(MOXTEL_TEST_DATA_DIR "/header-openpyxl-no-date.xlsx");
+const QString kWorkedDay = QStringLiteral(MOXTEL_TEST_DATA_DIR "/worked-day.xls");
+
+constexpr int kDatePicker = 1002;
+constexpr int kStockList = 1003;
+
+struct MainWindow {
+    SessionState session;
+    ChildWindows children;
+    FakeWindowServices services;
+    WindowContext context{session, services, children};
+    CMainStatDlg window{context};
+
+    // What the day window showed when it came up.
+    QDate shownDate;
+    QString shownStock;
+    QString shownFile;
+    QStringList offeredStocks;
+
+    MainWindow() { window.show(); }
+
+    void Run(const QString& path) {
+        window.Edit(1185)->setText(path);
+        window.Button(1186)->click();
+    }
+    // Answers the day window: types each stock in turn and presses OK; an empty text cancels.
+    void AnswerWith(QStringList stocks, QDate date = {}) {
+        services.onChild = [this, stocks, date](QDialog& child) mutable {
+            auto& dialog = static_cast<CDialogBase&>(child);
+            dialog.Initialize();
+            shownDate = dialog.Control<QDateEdit>(kDatePicker)->date();
+            shownStock = dialog.DropList(kStockList)->currentText();
+            shownFile = dialog.Edit(1001)->text();
+            offeredStocks.clear();
+            for (int i = 0; i < dialog.DropList(kStockList)->count(); ++i)
+                offeredStocks << dialog.DropList(kStockList)->itemText(i);
+            if (date.isValid()) dialog.Control<QDateEdit>(kDatePicker)->setDate(date);
+            for (const QString& stock : stocks) {
+                if (stock.isEmpty()) {
+                    dialog.CommandCancel();
+                    break;
+                }
+                dialog.DropList(kStockList)->setCurrentText(stock);
+                dialog.CommandOK();
+                if (dialog.result() == 1) break;
+            }
+            return dialog.result();
+        };
+    }
+};
+
+int StoredDays(const std::string& masterId) {
+    CAdoDatabase db;
+    db.OpenRecordset("select count(*) from gpmaster where rowid=?", {masterId});
+    return std::stoi(db.GetFieldText(0));
+}
+
+}  // namespace
+
+class DayIdentityTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init() { m_database = std::make_unique<TestDatabase>(); }
+    void cleanup() { m_database.reset(); }
+
+    void headerTableAsksPrefilledAndRunsWithTheAnswer() {
+        MainWindow m;
+        m.AnswerWith({QString::fromUtf8("平安银行（000001）")});
+        m.Run(kHeaderTable);
+        QCOMPARE(m.services.children, QStringList{QStringLiteral("moxtel::CDayIdentityDlg")});
+        QCOMPARE(m.shownDate, QDate(2024, 12, 4));
+        QCOMPARE(m.shownStock, QStringLiteral("000001(000001)"));
+        QCOMPARE(m.shownFile, QStringLiteral("header-bom-sz000001_20241204.csv"));
+        QCOMPARE(m.services.Messages(), QStringList());
+        QCOMPARE(m.window.Edit(1001)->text(), QString::fromUtf8("20241204 平安银行 (000001)"));
+        QVERIFY(m.window.HasResult());
+        QCOMPARE(StoredDays("平安银行(000001)20241204"), 1);
+    }
+
+    void storedStocksAreOfferedAndNameTheCode() {
+        MainWindow m;
+        m.Run(kWorkedDay);                       // stores ABC(600000)
+        QVERIFY(m.services.children.isEmpty());  // the export layout has its own title
+        m.AnswerWith({QString::fromUtf8("平安银行(000001)")});
+        m.Run(kHeaderTable);
+        QCOMPARE(m.offeredStocks, QStringList{QStringLiteral("ABC(600000)")});
+
+        // Now 平安银行(000001) is stored: the next table of that code is prefilled with its name.
+        m.AnswerWith({QString::fromUtf8("平安银行(000001)")}, QDate(2024, 12, 5));
+        m.Run(kHeaderTable);
+        QCOMPARE(m.shownStock, QString::fromUtf8("平安银行(000001)"));
+        QCOMPARE(m.offeredStocks, (QStringList{QStringLiteral("ABC(600000)"), QString::fromUtf8("平安银行(000001)")}));
+        QCOMPARE(StoredDays("平安银行(000001)20241205"), 1);
+    }
+
+    void aStockWithoutCodeIsRefusedAndTheWindowStays() {
+        MainWindow m;
+        m.AnswerWith({QString::fromUtf8("平安银行"), QStringLiteral("600000")}, QDate(2024, 12, 6));
+        m.Run(kNoDateTable);
+        QCOMPARE(
+            m.services.Messages(),
+            QStringList{QString::fromUtf8("股票“平安银行”无效，应为 名称(代码) 或六位代码，例如 平安银行(000001)。")});
+        QCOMPARE(m.shownStock, QString());
+        QCOMPARE(m.window.Edit(1001)->text(), QString::fromUtf8("20241206 600000 (600000)"));
+        QCOMPARE(StoredDays("600000(600000)20241206"), 1);
+    }
+
+    void cancellingStoresNothingAndSaysNothing() {
+        MainWindow m;
+        m.AnswerWith({QString()});
+        m.Run(kHeaderTable);
+        QCOMPARE(m.services.Messages(), QStringList());
+        QVERIFY(!m.window.HasResult());
+        QVERIFY(!m.window.Button(1135)->isEnabled());
+        CAdoDatabase db;
+        db.OpenRecordset("select count(*) from gpmaster");
+        QCOMPARE(db.GetFieldText(0), std::string("0"));
+    }
+
+    void windowIsCompleteAndReadable() {
+        FakeWindowServices services;
+        CDayIdentityDlg dialog(services, QStringLiteral("header-pandas-index-000001-2024-12-04.csv"),
+                               {"20241204", "000001(000001)"});
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QCOMPARE(dialog.windowTitle(), QString::fromUtf8("交易日期和股票"));
+        QCOMPARE(test::LayoutProblems(dialog).join(QLatin1Char(';')), QString());
+        test::SaveScreenshot(dialog, QStringLiteral("day-identity"));
+    }
+
+  private:
+    std::unique_ptr<TestDatabase> m_database;
+};
+
+QTEST_MAIN(DayIdentityTest)
+#include "day_identity_test.moc"
