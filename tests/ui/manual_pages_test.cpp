@@ -14,6 +14,8 @@
 
 #include "app/CMainStatDlg.h"
 #include "data/CDataFolder.h"
+#include "layout/CTickTable.h"
+#include "layout/DayIdentity.h"
 #include "maintenance/ClearData.h"
 #include "query/HistoryQuery.h"
 #include "stats/DynamicStatsRows.h"
@@ -121,6 +123,12 @@ void ManualPagesTest::theMessagePageNamesEveryMessage() {
           "该模板已存在，请更换模板名称或点击修改!", "该模板不存在，请更换模板名称或点击添加!",
           "第一区间开始数值不能大于结束数值!"}) {
         QVERIFY2(text.contains(QString::fromUtf8(message)), message);
+    }
+    // Messages with placeholders: the page shows "…" where the file, line or word goes.
+    for (const char* message : {kMsgUnknownDirection, kMsgNeedDate, kMsgNeedStock, kMsgBadDate, kMsgBadStock}) {
+        QString shown = QString::fromUtf8(message);
+        shown.replace(QStringLiteral("%s"), QStringLiteral("…")).replace(QStringLiteral("%d"), QStringLiteral("…"));
+        QVERIFY2(text.contains(shown), message);
     }
 }
 
