@@ -2,6 +2,7 @@
 
 #include <iosfwd>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -16,9 +17,9 @@ inline constexpr int kExitUsage = 2;
 
 // The command line after the global options: the command's positional words and its options.
 struct CliArgs {
-    std::vector<std::string> positional;          // without the command word
-    std::map<std::string, std::string> options;   // "--template" -> "大单"
-    std::set<std::string> flags;                  // "--json", "--no-store", ...
+    std::vector<std::string> positional;         // without the command word
+    std::map<std::string, std::string> options;  // "--template" -> "大单"
+    std::set<std::string> flags;                 // "--json", "--no-store", ...
 
     bool Has(const std::string& flag) const { return flags.count(flag) != 0; }
     std::string Option(const std::string& name) const {
@@ -33,8 +34,31 @@ struct CliContext {
     std::ostream& out;
     std::ostream& err;
     std::istream& in;
-    bool interactive;  // standard input is a terminal
+    bool interactive;     // standard input is a terminal
+    std::string command;  // the command word, named in error messages
 };
+
+using CliCommandFunction = int (*)(const CliArgs& args, CliContext& ctx);
+
+// One command of moxtel-flow with its help. A new command is one more entry of CliCommandTable().
+struct CliCommand {
+    const char* name;
+    const char* synopsis;  // the arguments after the name
+    const char* summary;   // one line for the command list
+    const char* details;   // the options and rules, lines indented by two blanks
+    const char* example;   // lines of example calls
+    CliCommandFunction run;
+    const char* more = nullptr;  // a further paragraph after the example, or none
+};
+
+const std::vector<CliCommand>& CliCommandTable();
+const CliCommand* FindCliCommand(const std::string& name);
+// "usage: moxtel-flow [--db PATH] COMMAND ..." with the list of commands.
+void WriteUsage(std::ostream& out);
+// Synopsis, details and example of one command, for "moxtel-flow COMMAND --help".
+void WriteCommandHelp(std::ostream& out, const CliCommand& command);
+// The version moxtel-flow reports.
+std::string CliVersion();
 
 // Each returns an exit status: 0 success, 1 failure (message on err), 2 wrong usage.
 int RunStatsCommand(const CliArgs& args, CliContext& ctx);
@@ -46,11 +70,26 @@ int RunHistoryCommand(const CliArgs& args, CliContext& ctx);
 int RunDayCommand(const CliArgs& args, CliContext& ctx);
 int RunImportCommand(const CliArgs& args, CliContext& ctx);
 
-// Writes "moxtel-flow: <message>" and returns kExitUsage or kExitFailure.
-int UsageError(CliContext& ctx, const std::string& message);
-int Failure(CliContext& ctx, const std::string& message);
-// A failed run: its message, then its detail (the path and the reason) beneath it; returns kExitFailure.
-int RunFailure(CliContext& ctx, const Error& error);
+// Write "moxtel-flow: <what>: <why>" on err and return kExitUsage or kExitFailure. The short forms
+// name the current command as <what>. An empty why writes nothing: the failure was already reported
+// (the database door's reporter). A usage error adds where to find the command's help.
+int UsageError(CliContext& ctx, const std::string& why);
+int UsageError(CliContext& ctx, const std::string& what, const std::string& why);
+int Failure(CliContext& ctx, const std::string& why);
+int Failure(CliContext& ctx, const std::string& what, const std::string& why);
+// A failed run of the workbook at path: "moxtel-flow: <path>: <message>", then its detail (the path
+// and the reader's reason) on the lines beneath; returns kExitFailure.
+int RunFailure(CliContext& ctx, const std::string& path, const Error& error);
+
+// YYYYMMDD or YYYY-MM-DD of a real calendar day as eight digits; nullopt for anything else.
+std::optional<std::string> ParseCliDate(const std::string& text);
+// A price or a rate as typed: digits with at most one decimal point ("10", "10.05", ".5").
+bool IsPlainNumber(const std::string& text);
+// The stored stock codes that contain text (bytewise, so "600999" finds "岚谷示例(600999)").
+std::vector<std::string> StoredCodesContaining(const std::string& text);
+// Fails unless code is a stored stock code: says so and lists the stored codes containing it.
+// Returns kExitOk when code is stored.
+int RequireStoredCode(CliContext& ctx, const std::string& code);
 
 // Display width of UTF-8 text in a terminal (CJK and full-width characters count two).
 std::size_t DisplayWidth(const std::string& text);

@@ -1,69 +1,20 @@
 #include "FlowCli.h"
 
-#include <algorithm>
 #include <istream>
 #include <ostream>
 
 #include "CliCommands.h"
-#include "LayoutsHelp.h"
 #include "data/CAdoDatabase.h"
 
 namespace moxtel {
 namespace {
 
-constexpr const char* kUsage =
-    "usage: moxtel-flow [--db PATH] COMMAND ...\n"
-    "\n"
-    "commands:\n"
-    "  stats WORKBOOK [--previous-close P] [--turnover T] [--template NAME] [--no-store] [--json]\n"
-    "        [--date YYYYMMDD] [--stock 名称(代码)]\n"
-    "      classify and bucket one day's trades and store the day (see 'moxtel-flow stats --help')\n"
-    "  import PATH... [--jobs N] [--json]\n"
-    "      store many workbooks (files and folders) per stock in trade-date order\n"
-    "  history CODE FROM TO [--template NAME] [--json | --csv]\n"
-    "      list the stored days of a stock between two dates (YYYYMMDD)\n"
-    "  day MASTERID [--template NAME] [--json]\n"
-    "      show one stored day\n"
-    "  clear CODE DATE [--yes]\n"
-    "      delete the stored days of a stock up to and including DATE\n"
-    "  backup\n"
-    "      copy the database into its BACKUP folder\n"
-    "  restore [--from PATH] [--yes]\n"
-    "      put the checked BACKUP copy (or PATH) back; the present file is kept as FILE.damaged-DATE-TIME\n"
-    "  templates list [--json]\n"
-    "  templates add|update NAME I1 I2 I3 I4 I5   (each FROM-TO, e.g. 0-300, 1000-1000+, 500-)\n"
-    "  templates delete NAME\n"
-    "\n"
-    "--db PATH   database file (default $XDG_DATA_HOME/moxtel/data/moxtel.db)\n"
-    "--version   print the version\n";
-
 const std::set<std::string> kValueOptions = {"--db",   "--previous-close", "--turnover", "--template",
                                              "--from", "--date",           "--stock",    "--jobs"};
 const std::set<std::string> kFlags = {"--no-store", "--json", "--csv", "--yes", "--help", "-h", "--version"};
 
-}  // namespace
-
-int UsageError(CliContext& ctx, const std::string& message) {
-    ctx.err << "moxtel-flow: " << message << "\n" << "Try 'moxtel-flow --help'.\n";
-    return kExitUsage;
-}
-
-int Failure(CliContext& ctx, const std::string& message) {
-    if (!message.empty()) ctx.err << "moxtel-flow: " << message << "\n";
-    return kExitFailure;
-}
-
-int RunFailure(CliContext& ctx, const Error& error) {
-    const int status = Failure(ctx, error.message);
-    if (!error.detail.empty()) ctx.err << error.detail << "\n";
-    return status;
-}
-
-int RunFlowCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err, std::istream& in,
-               bool interactive) {
-    CliContext ctx{out, err, in, interactive};
-    std::string command;
-    CliArgs args;
+// Splits argv into the command word, its positional words, options and flags.
+int ParseArguments(const std::vector<std::string>& argv, CliContext& ctx, CliArgs& args) {
     bool endOfOptions = false;
     for (std::size_t i = 0; i < argv.size(); ++i) {
         std::string word = argv[i];
@@ -73,124 +24,81 @@ int RunFlowCli(const std::vector<std::string>& argv, std::ostream& out, std::ost
         }
         // A word like "-300" is an interval without a lower bound, not an option.
         const bool looksNumeric = word.size() > 1 && word[1] >= '0' && word[1] <= '9';
-        if (!endOfOptions && word.size() > 1 && word[0] == '-' && !looksNumeric) {
-            std::string value;
-            bool hasValue = false;
-            if (const auto eq = word.find('='); eq != std::string::npos && word.rfind("--", 0) == 0) {
-                value = word.substr(eq + 1);
-                word = word.substr(0, eq);
-                hasValue = true;
+        if (endOfOptions || word.size() < 2 || word[0] != '-' || looksNumeric) {
+            if (ctx.command.empty()) {
+                ctx.command = word;
+            } else {
+                args.positional.push_back(word);
             }
-            if (kValueOptions.count(word)) {
-                if (!hasValue) {
-                    if (i + 1 >= argv.size()) return UsageError(ctx, "option " + word + " needs a value");
-                    value = argv[++i];
-                }
-                args.options[word] = value;
-                continue;
-            }
-            if (kFlags.count(word) && !hasValue) {
-                args.flags.insert(word);
-                continue;
-            }
-            return UsageError(ctx, "unknown option " + word);
+            continue;
         }
-        if (command.empty()) {
-            command = word;
+        std::string value;
+        bool hasValue = false;
+        if (const auto eq = word.find('='); eq != std::string::npos && word.rfind("--", 0) == 0) {
+            value = word.substr(eq + 1);
+            word = word.substr(0, eq);
+            hasValue = true;
+        }
+        if (kValueOptions.count(word)) {
+            if (!hasValue) {
+                if (i + 1 >= argv.size()) return UsageError(ctx, word, "needs a value");
+                value = argv[++i];
+            }
+            args.options[word] = value;
+        } else if (kFlags.count(word) && !hasValue) {
+            args.flags.insert(word);
         } else {
-            args.positional.push_back(word);
+            return UsageError(ctx, word, "unknown option");
         }
     }
-    if (args.Has("--help") || args.Has("-h") || command == "help") {
-        out << kUsage;
-        if (command == "stats") out << "\n" << kStatsLayoutsHelp;
-        return kExitOk;
-    }
-    if (args.Has("--version")) {
-        out << "moxtel-flow 1.0\n";
-        return kExitOk;
-    }
-    if (command.empty()) {
-        err << kUsage;
-        return kExitUsage;
-    }
+    return kExitOk;
+}
+
+int RunWithDatabase(const CliCommand& command, const CliArgs& args, CliContext& ctx) {
     if (args.HasOption("--db")) {
-        if (args.Option("--db").empty()) return UsageError(ctx, "--db needs a file name");
+        if (args.Option("--db").empty()) return UsageError(ctx, "--db", "needs a file name");
         CAdoDatabase::SetDatabaseFile(args.Option("--db"));
     }
     // A command that met a database failure does not end with success, even where it goes on
     // with an empty result as the windows do.
     bool databaseFailed = false;
-    CAdoDatabase::SetErrorReporter([&err, &databaseFailed](const std::string& description) {
+    CAdoDatabase::SetErrorReporter([&ctx, &databaseFailed](const std::string& description) {
         databaseFailed = true;
-        err << "moxtel-flow: " << description << "\n";
+        ctx.err << "moxtel-flow: " << CAdoDatabase::DatabaseFile() << ": " << description << "\n";
     });
-
-    int status = kExitUsage;
-    if (command == "stats") {
-        status = RunStatsCommand(args, ctx);
-    } else if (command == "import") {
-        status = RunImportCommand(args, ctx);
-    } else if (command == "history") {
-        status = RunHistoryCommand(args, ctx);
-    } else if (command == "day") {
-        status = RunDayCommand(args, ctx);
-    } else if (command == "clear") {
-        status = RunClearCommand(args, ctx);
-    } else if (command == "backup") {
-        status = RunBackupCommand(args, ctx);
-    } else if (command == "restore") {
-        status = RunRestoreCommand(args, ctx);
-    } else if (command == "templates") {
-        status = RunTemplatesCommand(args, ctx);
-    } else {
-        status = UsageError(ctx, "unknown command " + command);
-    }
+    const int status = command.run(args, ctx);
     CAdoDatabase::SetErrorReporter(nullptr);
     return status == kExitOk && databaseFailed ? kExitFailure : status;
 }
 
-std::size_t DisplayWidth(const std::string& text) {
-    std::size_t width = 0;
-    for (std::size_t i = 0; i < text.size();) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        std::size_t len = 1;
-        if (c >= 0xF0) {
-            len = 4;
-        } else if (c >= 0xE0) {
-            len = 3;
-        } else if (c >= 0xC0) {
-            len = 2;
-        }
-        width += len >= 3 ? 2 : 1;  // three- and four-byte characters here are CJK or full width
-        i += len;
-    }
-    return width;
-}
+}  // namespace
 
-std::string PadRight(const std::string& text, std::size_t width) {
-    const std::size_t w = DisplayWidth(text);
-    return w >= width ? text : text + std::string(width - w, ' ');
-}
-
-void WriteTable(std::ostream& out, const std::vector<std::string>& header,
-                const std::vector<std::vector<std::string>>& rows) {
-    std::vector<std::size_t> widths(header.size());
-    for (std::size_t c = 0; c < header.size(); ++c) {
-        widths[c] = DisplayWidth(header[c]);
-        for (const auto& row : rows) {
-            if (c < row.size()) widths[c] = std::max(widths[c], DisplayWidth(row[c]));
-        }
+int RunFlowCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err, std::istream& in,
+               bool interactive) {
+    CliContext ctx{out, err, in, interactive, {}};
+    CliArgs args;
+    if (const int status = ParseArguments(argv, ctx, args); status != kExitOk) return status;
+    const bool wantsHelp = args.Has("--help") || args.Has("-h");
+    if (ctx.command == "help" || (wantsHelp && ctx.command.empty())) {
+        const CliCommand* command = args.positional.empty() ? nullptr : FindCliCommand(args.positional[0]);
+        command ? WriteCommandHelp(out, *command) : WriteUsage(out);
+        return kExitOk;
     }
-    auto writeRow = [&](const std::vector<std::string>& row) {
-        std::string line;
-        for (std::size_t c = 0; c < row.size() && c < widths.size(); ++c) {
-            line += c + 1 < row.size() ? PadRight(row[c], widths[c] + 2) : row[c];
-        }
-        out << line << "\n";
-    };
-    writeRow(header);
-    for (const auto& row : rows) writeRow(row);
+    if (args.Has("--version")) {
+        out << "moxtel-flow " << CliVersion() << "\n";
+        return kExitOk;
+    }
+    if (ctx.command.empty()) {
+        WriteUsage(err);
+        return kExitUsage;
+    }
+    const CliCommand* command = FindCliCommand(ctx.command);
+    if (!command) return UsageError(ctx, ctx.command, "unknown command");
+    if (wantsHelp) {
+        WriteCommandHelp(out, *command);
+        return kExitOk;
+    }
+    return RunWithDatabase(*command, args, ctx);
 }
 
 }  // namespace moxtel

@@ -4,6 +4,7 @@
 #include "CliCommands.h"
 #include "DayJson.h"
 #include "Json.h"
+#include "query/HistoryQuery.h"
 #include "query/QueryViews.h"
 
 namespace moxtel {
@@ -45,6 +46,12 @@ void WriteCsvRow(std::ostream& out, const std::vector<std::string>& fields) {
     out << "\r\n";
 }
 
+void WriteCsv(std::ostream& out, const std::vector<std::string>& header,
+              const std::vector<std::vector<std::string>>& rows) {
+    WriteCsvRow(out, header);
+    for (const auto& row : rows) WriteCsvRow(out, row);
+}
+
 std::vector<std::vector<std::string>> HistoryRows(const HistoryView& view) {
     std::vector<std::vector<std::string>> rows;
     for (const auto& row : view.rows) {
@@ -80,18 +87,34 @@ Json DayJson(const DayView& view) {
         .Add("uncertainTrades", std::move(trades));
 }
 
-void WriteDayText(std::ostream& out, const DayView& view) {
-    out << (view.title.empty() ? view.masterId : view.title) << "\n\n";
+// The totals row and the five interval rows of a day, under kFiguresHeader.
+std::vector<std::vector<std::string>> DayIntervalRows(const DayView& view) {
     std::vector<std::vector<std::string>> rows{FiguresRow("汇总", view.totals.texts)};
     for (const auto& interval : view.intervals) rows.push_back(FiguresRow(interval.label, interval.figures.texts));
-    WriteTable(out, kFiguresHeader, rows);
-    out << "\n";
-    rows.clear();
+    return rows;
+}
+
+std::vector<std::vector<std::string>> DayBucketRows(const DayView& view) {
+    std::vector<std::vector<std::string>> rows;
     for (const auto& bucket : view.buckets) rows.push_back(FiguresRow(bucket.label, bucket.figures.texts));
-    WriteTable(out, kFiguresHeader, rows);
+    return rows;
+}
+
+// Totals, intervals and the eleven buckets in one table, for CSV.
+std::vector<std::vector<std::string>> DayFiguresRows(const DayView& view) {
+    auto rows = DayIntervalRows(view);
+    for (auto& row : DayBucketRows(view)) rows.push_back(std::move(row));
+    return rows;
+}
+
+void WriteDayText(std::ostream& out, const DayView& view) {
+    out << (view.title.empty() ? view.masterId : view.title) << "\n\n";
+    WriteTable(out, kFiguresHeader, DayIntervalRows(view));
+    out << "\n";
+    WriteTable(out, kFiguresHeader, DayBucketRows(view));
     if (view.uncertainTrades.empty()) return;
     out << "\n";
-    rows.clear();
+    std::vector<std::vector<std::string>> rows;
     for (const auto& t : view.uncertainTrades) {
         rows.push_back({t.time, t.price, t.lots, t.before, t.beforePrice, t.after, t.afterPrice});
     }
@@ -101,31 +124,47 @@ void WriteDayText(std::ostream& out, const DayView& view) {
 }  // namespace
 
 int RunHistoryCommand(const CliArgs& args, CliContext& ctx) {
-    if (args.positional.size() != 3) return UsageError(ctx, "history CODE FROM TO [--template NAME] [--json | --csv]");
+    if (args.positional.size() != 3) return UsageError(ctx, "needs CODE FROM TO");
     if (args.Has("--json") && args.Has("--csv")) return UsageError(ctx, "choose one of --json and --csv");
+    const auto from = ParseCliDate(args.positional[1]);
+    const auto to = ParseCliDate(args.positional[2]);
+    if (!from || !to) {
+        return UsageError(ctx,
+                          (from ? args.positional[2] : args.positional[1]) + " is not a date YYYYMMDD or YYYY-MM-DD");
+    }
+    if (*from > *to) return UsageError(ctx, "FROM " + args.positional[1] + " is after TO " + args.positional[2]);
     const std::string templateName = args.Option("--template");
-    const auto view = LoadHistoryView(args.positional[0], args.positional[1], args.positional[2], templateName);
+    if (args.positional[0].empty()) return Failure(ctx, kMsgChooseStock);
+    if (const int status = RequireStoredCode(ctx, args.positional[0]); status != kExitOk) return status;
+    const auto view = LoadHistoryView(args.positional[0], *from, *to, templateName);
     if (!view) return Failure(ctx, view.error().message);
     if (!view->templateFound) return Failure(ctx, "no template named " + templateName);
+    const std::vector<std::string> headers(view->headers.begin(), view->headers.end());
     if (args.Has("--json")) {
         ctx.out << HistoryJson(*view).Dump();
     } else if (args.Has("--csv")) {
-        WriteCsvRow(ctx.out, std::vector<std::string>(view->headers.begin(), view->headers.end()));
-        for (const auto& row : HistoryRows(*view)) WriteCsvRow(ctx.out, row);
+        WriteCsv(ctx.out, headers, HistoryRows(*view));
     } else {
-        WriteTable(ctx.out, std::vector<std::string>(view->headers.begin(), view->headers.end()), HistoryRows(*view));
+        WriteTable(ctx.out, headers, HistoryRows(*view));
     }
     return kExitOk;
 }
 
 int RunDayCommand(const CliArgs& args, CliContext& ctx) {
-    if (args.positional.size() != 1) return UsageError(ctx, "day MASTERID [--template NAME] [--json]");
+    if (args.positional.size() != 1) return UsageError(ctx, "needs one MASTERID");
+    if (args.Has("--json") && args.Has("--csv")) return UsageError(ctx, "choose one of --json and --csv");
     const std::string templateName = args.Option("--template");
     const DayView view = LoadDayView(args.positional[0], templateName);
     if (!view.templateFound) return Failure(ctx, "no template named " + templateName);
-    if (!view.stored) ctx.err << "moxtel-flow: no stored day " << args.positional[0] << "\n";
+    if (!view.stored) {
+        return Failure(ctx, args.positional[0] +
+                                ": no such stored day (a MASTERID is a stored code followed by the date, "
+                                "e.g. 岚谷示例(600999)20261204)");
+    }
     if (args.Has("--json")) {
         ctx.out << DayJson(view).Dump();
+    } else if (args.Has("--csv")) {
+        WriteCsv(ctx.out, kFiguresHeader, DayFiguresRows(view));
     } else {
         WriteDayText(ctx.out, view);
     }

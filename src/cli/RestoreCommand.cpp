@@ -23,8 +23,9 @@ bool Confirmed(CliContext& ctx, const std::string& source, const std::string& ta
 }  // namespace
 
 int RunRestoreCommand(const CliArgs& args, CliContext& ctx) {
-    if (!args.positional.empty()) return UsageError(ctx, "restore [--from PATH] [--yes]");
-    if (args.HasOption("--from") && args.Option("--from").empty()) return UsageError(ctx, "--from needs a file name");
+    if (!args.positional.empty()) return UsageError(ctx, "takes no arguments");
+    if (args.HasOption("--from") && args.Option("--from").empty())
+        return UsageError(ctx, "--from", "needs a file name");
     const std::string target = CAdoDatabase::DatabaseFile();
     const std::string source = args.HasOption("--from") ? args.Option("--from") : BackupFileOf(target);
     if (!args.Has("--yes")) {

@@ -6,8 +6,8 @@
 
 #include "CliCommands.h"
 #include "DayJson.h"
-#include "data/CAdoDatabase.h"
 #include "Json.h"
+#include "data/CAdoDatabase.h"
 #include "stats/IntervalRules.h"
 #include "stats/SqliteDayStore.h"
 #include "stats/StatisticsRun.h"
@@ -67,7 +67,12 @@ Json StatsJson(const StatisticsOutcome& run, const std::array<std::string, 5>& l
 }  // namespace
 
 int RunStatsCommand(const CliArgs& args, CliContext& ctx) {
-    if (args.positional.size() != 1) return UsageError(ctx, "stats takes one WORKBOOK");
+    if (args.positional.size() != 1) return UsageError(ctx, "needs one WORKBOOK");
+    for (const char* option : {"--previous-close", "--turnover"}) {
+        if (args.HasOption(option) && !args.Option(option).empty() && !IsPlainNumber(args.Option(option))) {
+            return UsageError(ctx, option, "takes a number such as 10.25, not " + args.Option(option));
+        }
+    }
     std::array<std::string, 5> labels;
     for (std::size_t i = 0; i < labels.size(); ++i) labels[i] = std::string(kDefaultIntervalTexts[i]);
     if (args.HasOption("--template")) {
@@ -82,10 +87,12 @@ int RunStatsCommand(const CliArgs& args, CliContext& ctx) {
     // Only a header-layout tick table uses these; it carries no date and stock of its own.
     inputs.dayOverrides = {args.Option("--date"), args.Option("--stock"), StoredStockText};
     StatisticsObserver observer;
-    observer.warning = [&ctx](const std::string& message) { ctx.err << "moxtel-flow: " << message << "\n"; };
+    observer.warning = [&ctx, &args](const std::string& message) {
+        ctx.err << "moxtel-flow: " << args.positional[0] << ": " << message << "\n";
+    };
     SqliteDayStore store(/*readOnly=*/args.Has("--no-store"));
     const auto run = RunStatistics(inputs, &store, observer);
-    if (!run) return RunFailure(ctx, run.error());
+    if (!run) return RunFailure(ctx, inputs.workbookPath, run.error());
 
     if (args.Has("--json")) {
         ctx.out << StatsJson(*run, labels).Dump();

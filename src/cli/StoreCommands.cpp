@@ -15,21 +15,6 @@
 namespace moxtel {
 namespace {
 
-// YYYYMMDD or YYYY-MM-DD as the eight digits the store compares; "" when it is neither.
-std::string NormaliseDate(const std::string& text) {
-    std::string digits;
-    for (const char c : text) {
-        if (c >= '0' && c <= '9') {
-            digits += c;
-        } else if (c != '-') {
-            return {};
-        }
-    }
-    if (digits.size() != 8) return {};
-    if (text.size() != 8 && !(text.size() == 10 && text[4] == '-' && text[7] == '-')) return {};
-    return digits;
-}
-
 bool IsFromItem(const std::string& s) {
     if (s.empty()) return true;
     for (int v = 0; v <= 1000; v += 100) {
@@ -66,7 +51,8 @@ int ListTemplates(const CliArgs& args, CliContext& ctx) {
                 values.Push(t.values[static_cast<std::size_t>(i)]);
                 codes.Push(t.codes[static_cast<std::size_t>(i)]);
             }
-            array.Push(Json::MakeObject().Add("name", t.name).Add("values", std::move(values)).Add("codes", std::move(codes)));
+            array.Push(
+                Json::MakeObject().Add("name", t.name).Add("values", std::move(values)).Add("codes", std::move(codes)));
         }
         ctx.out << array.Dump();
         return kExitOk;
@@ -83,13 +69,13 @@ int ListTemplates(const CliArgs& args, CliContext& ctx) {
 }
 
 int SaveTemplateCommand(SaveMode mode, const CliArgs& args, CliContext& ctx) {
-    if (args.positional.size() != 7) return UsageError(ctx, "templates add|update NAME I1 I2 I3 I4 I5");
+    if (args.positional.size() != 7) return UsageError(ctx, "add and update need NAME I1 I2 I3 I4 I5");
     const std::string& name = args.positional[1];
     std::array<IntervalChoice, 5> intervals;
     for (std::size_t i = 0; i < intervals.size(); ++i) {
         if (!ParseIntervalChoice(args.positional[i + 2], intervals[i])) {
-            return UsageError(ctx, "interval " + args.positional[i + 2] +
-                                       " is not FROM-TO (FROM 0..1000 or empty, TO 100..1000, 1000+ or empty)");
+            return UsageError(ctx, args.positional[i + 2],
+                              "is not an interval FROM-TO (FROM 0..1000 or empty, TO 100..1000, 1000+ or empty)");
         }
     }
     if (name.empty()) return Failure(ctx, kMsgTemplateNameEmpty);
@@ -98,31 +84,38 @@ int SaveTemplateCommand(SaveMode mode, const CliArgs& args, CliContext& ctx) {
     return kExitOk;
 }
 
+int DeleteTemplateCommand(const std::string& name, CliContext& ctx) {
+    if (name.empty()) return Failure(ctx, kMsgTemplateNameEmpty);
+    // Deleting an unknown name changes nothing; say so rather than report a deletion.
+    if (!LoadTemplateValues(name)) return Failure(ctx, name + ": no template has this name; nothing deleted");
+    const Status deleted = DeleteTemplate(name);
+    return deleted ? kExitOk : Failure(ctx, deleted.error().message);
+}
+
 }  // namespace
 
 int RunTemplatesCommand(const CliArgs& args, CliContext& ctx) {
     const std::string verb = args.positional.empty() ? std::string() : args.positional[0];
     if (verb == "list") {
-        if (args.positional.size() != 1) return UsageError(ctx, "templates list takes no arguments");
+        if (args.positional.size() != 1) return UsageError(ctx, "list takes no arguments");
         return ListTemplates(args, ctx);
     }
     if (verb == "add") return SaveTemplateCommand(SaveMode::Insert, args, ctx);
     if (verb == "update") return SaveTemplateCommand(SaveMode::Update, args, ctx);
     if (verb == "delete") {
-        if (args.positional.size() != 2) return UsageError(ctx, "templates delete NAME");
-        if (args.positional[1].empty()) return Failure(ctx, kMsgTemplateNameEmpty);
-        const Status deleted = DeleteTemplate(args.positional[1]);
-        return deleted ? kExitOk : Failure(ctx, deleted.error().message);
+        if (args.positional.size() != 2) return UsageError(ctx, "delete needs one NAME");
+        return DeleteTemplateCommand(args.positional[1], ctx);
     }
-    return UsageError(ctx, "templates list|add|update|delete");
+    return UsageError(ctx, "needs list, add, update or delete");
 }
 
 int RunClearCommand(const CliArgs& args, CliContext& ctx) {
-    if (args.positional.size() != 2) return UsageError(ctx, "clear CODE DATE [--yes]");
+    if (args.positional.size() != 2) return UsageError(ctx, "needs CODE DATE");
     const std::string& code = args.positional[0];
-    const std::string date = NormaliseDate(args.positional[1]);
-    if (code.empty()) return UsageError(ctx, "clear needs a stock CODE");
-    if (date.empty()) return UsageError(ctx, "DATE must be YYYYMMDD or YYYY-MM-DD");
+    const auto date = ParseCliDate(args.positional[1]);
+    if (code.empty()) return UsageError(ctx, "needs a stock CODE");
+    if (!date) return UsageError(ctx, args.positional[1] + " is not a date YYYYMMDD or YYYY-MM-DD");
+    if (const int status = RequireStoredCode(ctx, code); status != kExitOk) return status;
     if (!args.Has("--yes")) {
         if (!ctx.interactive) return UsageError(ctx, "not on a terminal: confirm the deletion with --yes");
         ctx.out << kMsgConfirmClear << " [y/N] " << std::flush;
@@ -131,8 +124,9 @@ int RunClearCommand(const CliArgs& args, CliContext& ctx) {
         answer = Trim(answer);
         if (answer != "y" && answer != "Y" && answer != "yes" && answer != "是") return kExitOk;
     }
-    const auto cleared = ClearStoredDays(code, date);
+    const auto cleared = ClearStoredDays(code, *date);
     if (!cleared) return Failure(ctx, cleared.error().message);
+    if (*cleared == 0) return Failure(ctx, code + ": no stored day up to " + *date + "; nothing deleted");
     ctx.out << kMsgClearDone << "\n";
     return kExitOk;
 }

@@ -35,6 +35,9 @@ TEST_F(HistoryCommand, ListsStoredDaysInTheRangeAsJsonCsvAndText) {
 TEST_F(HistoryCommand, EmptyRangesAndMissingInputs) {
     ASSERT_EQ(Run({"stats", WorkedDayText()}).status, 0);
     auto r = Run({"history", "ABC(600000)", "20000103", "20000101", "--json"});
+    EXPECT_EQ(r.status, 2);  // FROM after TO is wrong usage, not an empty list
+    EXPECT_EQ(r.out, "");
+    r = Run({"history", "ABC(600000)", "20000102", "20000103", "--json"});
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("\"rows\": []"), std::string::npos);
     r = Run({"history", "", "20000101", "20000103"});
@@ -59,11 +62,11 @@ TEST_F(DayCommand, ShowsAStoredDayWithUncertainTradesNewestFirst) {
     EXPECT_LT(r.out.find("09:30:12"), r.out.find("09:30:01"));
 }
 
-TEST_F(DayCommand, UnknownDayShowsZeros) {
+TEST_F(DayCommand, UnknownDayIsAFailureWithoutATableOfZeros) {
     const auto r = Run({"day", "NOPE20000101", "--json"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("\"total\": \"0(0.0万元)\""), std::string::npos);
-    EXPECT_NE(r.err.find("no stored day"), std::string::npos);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("no such stored day"), std::string::npos);
 }
 
 }  // namespace

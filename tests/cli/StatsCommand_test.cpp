@@ -96,7 +96,7 @@ TEST_F(StatsCommand, WorkbooksThatAreNoTickExportsAreRefusedAndTouchNothing) {
     // The opening failure: its message, then the path and the reader's reason beneath it.
     const std::string missing = (m_dir / "missing.xls").string();
     const auto r = Run({"stats", missing});
-    EXPECT_EQ(r.err.rfind("moxtel-flow: 文件打开错误，请检查文件是否正确选择!\n" + missing + "\n", 0), 0u) << r.err;
+    EXPECT_EQ(r.err.rfind("moxtel-flow: " + missing + ": 文件打开错误，请检查文件是否正确选择!\n" + missing + "\n", 0), 0u) << r.err;
 }
 
 TEST_F(StatsCommand, StockNamesWithQuotesAreStoredLikeAnyOther) {

@@ -32,7 +32,7 @@ TEST_F(TemplatesCommand, AddListUpdateDelete) {
     EXPECT_NE(r.out.find("0-1000+"), std::string::npos);
 
     ASSERT_EQ(Run({"templates", "delete", "大单"}).status, 0);
-    ASSERT_EQ(Run({"templates", "delete", "大单"}).status, 0);  // a missing name is no error
+    ASSERT_EQ(Run({"templates", "delete", "大单"}).status, 1);  // nothing matched: not reported as done
     EXPECT_EQ(Run({"templates", "list", "--json"}).out, "[]\n");
 }
 

@@ -1,0 +1,105 @@
+// The commands of moxtel-flow and their help texts, in the order the usage lists them.
+#include <ostream>
+
+#include "CliCommands.h"
+#include "LayoutsHelp.h"
+
+namespace moxtel {
+
+const std::vector<CliCommand>& CliCommandTable() {
+    static const std::vector<CliCommand> table = {
+        {"stats",
+         "WORKBOOK [--previous-close P] [--turnover T] [--template NAME] [--no-store] [--json]\n"
+         "        [--date YYYYMMDD] [--stock 名称(代码)]",
+         "classify and bucket one day's trades and store the day",
+         "  WORKBOOK              .xls, .xlsx or tab/comma-separated text; A1 holds the date and the stock\n"
+         "  --previous-close P    the previous day's closing price (a number), compared with the first trade\n"
+         "  --turnover T          the day's turnover rate (a number), stored with the day\n"
+         "  --template NAME       show the intervals of a stored template instead of the defaults\n"
+         "  --no-store            compute and show only; the database is not changed\n"
+         "  --json                the buckets, figures and uncertain trades as JSON\n"
+         "  --date, --stock       the day and stock of a tick table without a title cell (see below)\n"
+         "  A day stored before for the same stock and date is replaced.\n",
+         "  moxtel-flow stats day.xls --previous-close 10.25 --turnover 1.8 --template 大单\n", RunStatsCommand,
+         kStatsLayoutsHelp},
+        {"import", "PATH... [--jobs N] [--json]",
+         "store many workbooks (files and folders) per stock in trade-date order",
+         "  PATH                  workbooks and folders (walked recursively); files that are no tick\n"
+         "                        table are skipped and counted, whatever their name\n"
+         "  --jobs N              read on N threads (default: the number of cores); one writer stores\n"
+         "  --json                the summary as JSON, with one entry per failed file\n"
+         "  Each day is stored in its own transaction, per stock in date order, so each day's previous\n"
+         "  close comes from the stored day before it. Ctrl-C keeps every day already stored.\n",
+         "  moxtel-flow import ~/ticks/2026 --jobs 2\n", RunImportCommand},
+        {"history", "CODE FROM TO [--template NAME] [--json | --csv]",
+         "list the stored days of a stock between two dates",
+         "  CODE                  the stock code as stored, taken from A1, e.g. 岚谷示例(600999)\n"
+         "  FROM TO               dates YYYYMMDD or YYYY-MM-DD, both included, FROM not after TO\n"
+         "  --template NAME       sum the days over the intervals of a stored template\n"
+         "  --json | --csv        machine-readable rows (CSV: UTF-8, CRLF line ends)\n",
+         "  moxtel-flow history '岚谷示例(600999)' 20261201 20261231 --csv > december.csv\n", RunHistoryCommand},
+        {"day", "MASTERID [--template NAME] [--json | --csv]", "show one stored day",
+         "  MASTERID              the stock code followed by the date, e.g. 岚谷示例(600999)20261204\n"
+         "                        (the history command's JSON lists it for every day)\n"
+         "  --template NAME       show the intervals of a stored template instead of the defaults\n"
+         "  --json                figures, buckets and uncertain trades as JSON\n"
+         "  --csv                 the totals, interval and bucket rows as CSV (UTF-8, CRLF line ends)\n",
+         "  moxtel-flow day '岚谷示例(600999)20261204' --template 大单\n", RunDayCommand},
+        {"clear", "CODE DATE [--yes]", "delete the stored days of a stock up to and including DATE",
+         "  CODE                  the stock code as stored, e.g. 岚谷示例(600999)\n"
+         "  DATE                  YYYYMMDD or YYYY-MM-DD; every stored day up to it is deleted\n"
+         "  --yes                 do not ask (needed when standard input is not a terminal)\n",
+         "  moxtel-flow clear '岚谷示例(600999)' 20261130 --yes\n", RunClearCommand},
+        {"backup", "", "copy the database into its BACKUP folder",
+         "  The copy replaces the previous one; the desktop program makes the same copy when it closes.\n",
+         "  moxtel-flow backup\n", RunBackupCommand},
+        {"restore", "[--from PATH] [--yes]", "put the checked BACKUP copy (or PATH) back in place of the database",
+         "  --from PATH           restore from this copy instead of the BACKUP folder's\n"
+         "  --yes                 do not ask (needed when standard input is not a terminal)\n"
+         "  The present file is kept as FILE.damaged-DATE-TIME.\n",
+         "  moxtel-flow restore --yes\n", RunRestoreCommand},
+        {"templates", "list [--json] | add|update NAME I1 I2 I3 I4 I5 | delete NAME",
+         "list, add, change and delete the statistics templates",
+         "  I1 .. I5              five intervals FROM-TO in lots: FROM 0..1000 in hundreds or empty,\n"
+         "                        TO 100..1000 in hundreds, 1000+ or empty (0-300, 1000-1000+, 500-, -)\n"
+         "  add                   a new template; the name must not exist yet\n"
+         "  update                change the intervals of an existing template\n"
+         "  delete                delete the named template\n",
+         "  moxtel-flow templates add 大单 0-300 300-500 500-800 800-1000 1000-1000+\n"
+         "  moxtel-flow templates list\n",
+         RunTemplatesCommand},
+    };
+    return table;
+}
+
+const CliCommand* FindCliCommand(const std::string& name) {
+    for (const auto& command : CliCommandTable()) {
+        if (name == command.name) return &command;
+    }
+    return nullptr;
+}
+
+void WriteUsage(std::ostream& out) {
+    out << "usage: moxtel-flow [--db PATH] COMMAND ...\n\ncommands:\n";
+    for (const auto& command : CliCommandTable()) {
+        out << "  " << command.name << (*command.synopsis ? " " : "") << command.synopsis << "\n"
+            << "      " << command.summary << "\n";
+    }
+    out << "\n"
+           "--db PATH   database file (default $XDG_DATA_HOME/moxtel/data/moxtel.db)\n"
+           "--version   print the version\n"
+           "'moxtel-flow COMMAND --help' shows a command's options and an example.\n";
+}
+
+void WriteCommandHelp(std::ostream& out, const CliCommand& command) {
+    out << "usage: moxtel-flow [--db PATH] " << command.name << (*command.synopsis ? " " : "") << command.synopsis
+        << "\n\n"
+        << command.summary << "\n\n"
+        << command.details << "\nexample:\n"
+        << command.example;
+    if (command.more) out << "\n" << command.more;
+}
+
+std::string CliVersion() { return MOXTEL_VERSION; }
+
+}  // namespace moxtel
