@@ -8,7 +8,7 @@
 # $XDG_CACHE_HOME/moxtel for the day. Needs root on the host: mmdebstrap, mount and chroot.
 
 FRESH_CACHE=${XDG_CACHE_HOME:-$HOME/.cache}/moxtel
-FRESH_LOGS=$FRESH_CACHE/fresh-logs
+FRESH_LOGS=""
 FRESH_ROOT=""
 FRESH_PID=""
 
@@ -44,7 +44,9 @@ fresh_root_base() {
   echo "$tarball"
 }
 
+# Also drops the step logs, unless the script fails: then they stay for a look at the whole output.
 fresh_root_remove() {
+  local rc=$?
   if [ -n "$FRESH_PID" ]; then
     kill -KILL "$FRESH_PID" 2>/dev/null || true
     wait "$FRESH_PID" 2>/dev/null || true
@@ -52,6 +54,7 @@ fresh_root_remove() {
   # The mounts live only in the root's own mount namespace, so from here it is a plain tree.
   [ -z "$FRESH_ROOT" ] || rm -rf --one-file-system "$FRESH_ROOT"
   FRESH_ROOT=""
+  [ "$rc" -ne 0 ] || [ -z "$FRESH_LOGS" ] || rm -rf "$FRESH_LOGS"
 }
 
 fresh_root_make() {
@@ -64,7 +67,7 @@ fresh_root_make() {
   chmod 755 "$FRESH_ROOT"
   tar -C "$FRESH_ROOT" -xf "$tarball"
   cp /etc/resolv.conf "$FRESH_ROOT/etc/resolv.conf"
-  mkdir -p "$FRESH_LOGS"
+  FRESH_LOGS=$(mktemp -d "${TMPDIR:-/tmp}/moxtel-fresh-logs.XXXXXX")
 }
 
 # Inside the root's own mount and process namespaces: its mounts vanish and its processes die with it.
