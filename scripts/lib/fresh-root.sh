@@ -37,7 +37,7 @@ fresh_root_base() {
     mapfile -t sources < <(fresh_root_sources)
     [ ${#sources[@]} -gt 0 ] || { echo "$0: no apt sources in /etc/apt" >&2; return 1; }
     mkdir -p "$FRESH_CACHE"
-    rm -f "$FRESH_CACHE"/bookworm-apt-*.tar
+    rm -f "$FRESH_CACHE"/bookworm-apt-*.tar "$FRESH_CACHE"/bookworm-apt-*.tar.part
     mmdebstrap --quiet --variant=apt --format=tar bookworm "$tarball.part" "${sources[@]}" >&2
     mv "$tarball.part" "$tarball"
   fi
