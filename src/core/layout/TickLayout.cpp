@@ -151,7 +151,9 @@ Result<TickLayout> RecognizeLayout(const CellSource& cells, const std::string& f
         if (CountFound(columns) > CountFound(best)) best = columns;
     }
     // Two names in one row make a header row that lacks columns, not an export with an odd title.
-    if (CountFound(best) < 2 && !cells(6, 1).empty()) return TickLayout{};
+    // Without a header, a time in row 6 still marks the export (its title is then checked by the run);
+    // any other text (a script, a letter saved as .xls) is no tick table.
+    if (CountFound(best) < 2 && TimeOfDaySeconds(cells(6, 1)) >= 0) return TickLayout{};
     return Refusal(fileName, best);
 }
 

@@ -144,6 +144,11 @@ TEST(RecognizeLayout, KeepsAnExportWithAnOddTitleAndRefusesAnEmptySheet) {
     ASSERT_TRUE(layout.ok());
     EXPECT_EQ(layout->kind, TickLayoutKind::Standard);
 
+    // Text in row 6 that is no time (a script or a letter saved as .xls) is no tick table at all.
+    SheetCells script;
+    script.Row(1, {"#!/usr/bin/env python3"}).Row(6, {"import csv"});
+    EXPECT_FALSE(RecognizeLayout(script.Source(), "make.py").ok());
+
     SheetCells empty;
     EXPECT_EQ(RecognizeLayout(empty.Source(), "e.csv").error().message,
               "无法识别文件“e.csv”的格式：找不到列 成交时间、成交价格、成交量、性质。");
