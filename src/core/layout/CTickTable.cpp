@@ -29,6 +29,17 @@ std::string FillMessage(const std::string& fileName, int row, const std::string&
     return text;
 }
 
+// The cells of an open reader for layout recognition. Recognition looks beyond the cells a small
+// text table has: cells outside the grid read "" without a message to the warning sink.
+CellSource CellsInside(CExcelReader& reader) {
+    const SheetModel& sheet = *reader.Sheet();
+    return [&reader, &sheet](int row, int column) {
+        const bool inside =
+            static_cast<std::uint32_t>(row) <= sheet.maxRows && static_cast<std::uint32_t>(column) <= sheet.maxColumns;
+        return inside ? reader.GetCellText(row, column) : std::string();
+    };
+}
+
 }  // namespace
 
 Status CTickTable::Open(const std::string& path, const DayOverrides& overrides) {
@@ -42,13 +53,7 @@ Status CTickTable::Open(const std::string& path, const DayOverrides& overrides) 
 Status CTickTable::OpenTable(const std::string& path) {
     CloseWorkbook();
     if (!m_reader.OpenWorkbook(path)) return Error{kMsgOpenFailed, m_reader.LastError()};
-    const SheetModel& sheet = *m_reader.Sheet();
-    // Recognition looks beyond the cells a small text table has: keep that from the warning sink.
-    const CellSource cells = [this, &sheet](int row, int column) {
-        const bool inside =
-            static_cast<std::uint32_t>(row) <= sheet.maxRows && static_cast<std::uint32_t>(column) <= sheet.maxColumns;
-        return inside ? m_reader.GetCellText(row, column) : std::string();
-    };
+    const CellSource cells = CellsInside(m_reader);
     const std::string fileName = std::filesystem::path(path).filename().string();
     Result<TickLayout> layout = RecognizeLayout(cells, fileName);
     Status opened = layout ? Status(Done{}) : Status(layout.error());
@@ -77,13 +82,7 @@ Status CTickTable::ResolveIdentity(const std::string& path, const DayOverrides& 
 bool IsTickTable(const std::string& path) {
     CExcelReader reader;
     if (!reader.OpenWorkbook(path)) return false;
-    const SheetModel& sheet = *reader.Sheet();
-    const CellSource cells = [&reader, &sheet](int row, int column) {
-        const bool inside =
-            static_cast<std::uint32_t>(row) <= sheet.maxRows && static_cast<std::uint32_t>(column) <= sheet.maxColumns;
-        return inside ? reader.GetCellText(row, column) : std::string();
-    };
-    return RecognizeLayout(cells, std::filesystem::path(path).filename().string()).ok();
+    return RecognizeLayout(CellsInside(reader), std::filesystem::path(path).filename().string()).ok();
 }
 
 Result<TickTableInfo> InspectTickTable(const std::string& path, const DayOverrides& overrides) {
