@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QMenu>
+#include <QPainter>
+#include <QPixmap>
+
 // Whether a window is complete and readable: every visible control inside the window, no two
 // side by side controls overlapping, every caption and shown text fitting its control.
 
@@ -113,6 +117,23 @@ inline void SaveScreenshot(QWidget& window, const QString& name) {
     if (folder.isEmpty()) return;
     QDir().mkpath(folder);
     QVERIFY(window.grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png")));
+}
+
+// Saves the window with menu drawn open at the middle of anchor as <name>.png when
+// MOXTEL_SCREENSHOT_DIR names a folder: a context menu as the user sees it over its control.
+inline void SaveMenuScreenshot(QWidget& window, QWidget& anchor, QMenu& menu, const QString& name) {
+    const QString folder = qEnvironmentVariable("MOXTEL_SCREENSHOT_DIR");
+    if (folder.isEmpty()) return;
+    QDir().mkpath(folder);
+    QPixmap shot = window.grab();
+    menu.adjustSize();
+    const QPixmap open = menu.grab();
+    const QPoint at = anchor.mapTo(&window, anchor.rect().center());
+    {
+        QPainter painter(&shot);
+        painter.drawPixmap(at * shot.devicePixelRatio() / open.devicePixelRatio(), open);
+    }
+    QVERIFY(shot.save(folder + QLatin1Char('/') + name + QStringLiteral(".png")));
 }
 
 }  // namespace moxtel::test

@@ -23,6 +23,7 @@
 #include "templates/CTemplateDlg.h"
 #include "templates/TemplateStore.h"
 #include "ui/FakeWindowServices.h"
+#include "ui/LayoutCheck.h"
 #include "ui/StoredDayFixtures.h"
 #include "ui/TestDatabase.h"
 
@@ -158,6 +159,7 @@ class ExportMenusTest : public QObject {
         std::unique_ptr<QMenu> menu(view.CreateContextMenu(nullptr));
         QCOMPARE(ActionTexts(*menu), (QStringList{QStringLiteral("copy=") + Utf8("复制"),
                                                   QStringLiteral("exportCsv=") + Utf8("导出CSV…")}));
+        test::SaveMenuScreenshot(*view.window(), view, *menu, QStringLiteral("menu-grid-") + view.window()->objectName());
         view.clearSelection();
         Trigger(*menu, QStringLiteral("copy"));
         const QString tsv = QString::fromStdString(GridToTsv(view.Grid(), WholeGrid(view.Grid())));
@@ -177,6 +179,7 @@ class ExportMenusTest : public QObject {
         std::unique_ptr<QMenu> menu(chart.CreateContextMenu(nullptr));
         QCOMPARE(ActionTexts(*menu), (QStringList{QStringLiteral("copyImage=") + Utf8("复制图片"),
                                                   QStringLiteral("saveImage=") + Utf8("保存图片…")}));
+        test::SaveMenuScreenshot(*chart.window(), chart, *menu, QStringLiteral("menu-chart-") + name);
         const QSize pixels = chart.size() * chart.devicePixelRatio();
         Trigger(*menu, QStringLiteral("copyImage"));
         QCOMPARE(QApplication::clipboard()->image().size(), pixels);

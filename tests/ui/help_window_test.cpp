@@ -1,5 +1,6 @@
 // The help window: the manual's pages with links, back and forward, find, and a clear page when
 // no manual is found.
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -8,6 +9,7 @@
 #include <QToolButton>
 
 #include "app/CHelpWindow.h"
+#include "ui/LayoutCheck.h"
 
 using namespace moxtel;
 
@@ -34,6 +36,18 @@ class HelpWindowTest : public QObject {
         WriteFile(m_manual.filePath("templates.html"),
                   "<html><body><h1>统计模板</h1><p>每个模板有五个区间。</p><p>区间可以修改。</p>"
                   "<p><a href=\"index.html\">返回目录</a></p></body></html>");
+    }
+
+    // The manual of the source tree opens with its contents and pictures, as 帮助 shows it.
+    void realManualOpensAtItsContents() {
+        const QFileInfo index(QStringLiteral(MOXTEL_TEST_DATA_DIR "/../../docs/manual/index.html"));
+        QVERIFY(index.exists());
+        CHelpWindow window(index.canonicalFilePath(), {index.canonicalPath()});
+        window.resize(960, 720);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(PageText(window).contains(QString::fromUtf8("目录")));
+        test::SaveScreenshot(window, QStringLiteral("help-window"));
     }
 
     void linkBackForwardAndContents() {
@@ -66,6 +80,9 @@ class HelpWindowTest : public QObject {
         CHelpWindow window(m_manual.filePath("templates.html"), {m_manual.path()});
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
+        // The shortcut reaches only the active window (on an X display without a window manager too).
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
         QWidget* bar = window.findChild<QWidget*>(QStringLiteral("findBar"));
         QVERIFY(!bar->isVisible());
         QTest::keyClick(&window, Qt::Key_F, Qt::ControlModifier);
