@@ -41,6 +41,24 @@ double ParseLeadingDouble(std::string_view text) {
         negative = text[first] == '-';
         ++first;
     }
+    // Up to 15 digits and no exponent: the digits make an exact integer and a power of ten up to
+    // 1e22 is exact, so one division rounds the decimal value once, as a full parse would.
+    if (end == i && digits <= 15) {
+        static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        long long mantissa = 0;
+        int decimals = -1;
+        for (std::size_t k = first; k < end; ++k) {
+            if (text[k] == '.') {
+                decimals = 0;
+                continue;
+            }
+            mantissa = mantissa * 10 + (text[k] - '0');
+            if (decimals >= 0) ++decimals;
+        }
+        const double value = static_cast<double>(mantissa) / kPowers[decimals < 0 ? 0 : decimals];
+        return negative ? -value : value;
+    }
     double value = 0.0;
     const auto [ptr, ec] = std::from_chars(text.data() + first, text.data() + end, value);
     (void)ptr;
@@ -50,6 +68,14 @@ double ParseLeadingDouble(std::string_view text) {
         value = std::strtod(copy.c_str(), nullptr);
     }
     return negative ? -value : value;
+}
+
+bool HasLeadingNumber(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && IsSpace(text[i])) ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    if (i < text.size() && text[i] == '.') ++i;
+    return i < text.size() && IsDigit(text[i]);
 }
 
 int ParseLeadingInt(std::string_view text) {

@@ -10,6 +10,9 @@ namespace moxtel {
 // (sign, digits, point, exponent) taken, 0 when there is none. No hex, no inf/nan.
 double ParseLeadingDouble(std::string_view text);
 
+// True when the atof rule finds digits at the start (after blanks, a sign and a point).
+bool HasLeadingNumber(std::string_view text);
+
 // The C library's atoi rule: leading white space, optional sign, leading decimal digits;
 // 0 when there are none. Saturates at the int range instead of overflowing.
 int ParseLeadingInt(std::string_view text);

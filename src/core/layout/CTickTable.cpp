@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "common/TextUtil.h"
 #include "stats/StatisticsRun.h"
 
 namespace moxtel {
@@ -114,27 +115,46 @@ int CTickTable::SourceRow(int tradeIndex) const {
     return m_latestFirst ? first + TradeCount() - 1 - tradeIndex : first + tradeIndex;
 }
 
-std::string CTickTable::GetCellText(int row, int column) {
-    if (m_layout.kind == TickLayoutKind::Standard) return m_reader.GetCellText(row, column);
-    if (row == 1 && column == 1) return m_title;
-    if (row == 8 && column == 4) return kDirectionColumnMark;
+bool CTickTable::SourceCell(int row, int column, int& sourceRow, int& sourceColumn) const {
     const int trade = row - kFirstTradeRow;
-    if (trade < 0 || trade >= TradeCount()) return {};
+    if (trade < 0 || trade >= TradeCount()) return false;
     const HeaderColumns& c = m_layout.columns;
     switch (column) {
-        case 1:
-            return m_reader.GetCellText(SourceRow(trade), c.time);
-        case 2:
-            return m_reader.GetCellText(SourceRow(trade), c.price);
-        case 3:
-            return m_reader.GetCellText(SourceRow(trade), c.lots);
-        case kPresentedDirectionColumn: {
-            const int source = SourceRow(trade) - (m_layout.columns.headerRow + 1);
-            return m_directions[static_cast<std::size_t>(source)];
-        }
-        default:
-            return {};
+        case 1: sourceColumn = c.time; break;
+        case 2: sourceColumn = c.price; break;
+        case 3: sourceColumn = c.lots; break;
+        default: return false;
     }
+    sourceRow = SourceRow(trade);
+    return true;
+}
+
+std::string CTickTable::GetCellText(int row, int column) {
+    std::string scratch;
+    return std::string(GetCellView(row, column, scratch));
+}
+
+std::string_view CTickTable::GetCellView(int row, int column, std::string& scratch) {
+    if (m_layout.kind == TickLayoutKind::Standard) return m_reader.GetCellView(row, column, scratch);
+    if (row == 1 && column == 1) return m_title;
+    if (row == 8 && column == 4) return kDirectionColumnMark;
+    int sourceRow = 0;
+    int sourceColumn = 0;
+    if (SourceCell(row, column, sourceRow, sourceColumn)) return m_reader.GetCellView(sourceRow, sourceColumn, scratch);
+    const int trade = row - kFirstTradeRow;
+    if (column != kPresentedDirectionColumn || trade < 0 || trade >= TradeCount()) return {};
+    const int source = SourceRow(trade) - (m_layout.columns.headerRow + 1);
+    return m_directions[static_cast<std::size_t>(source)];
+}
+
+CellNumber CTickTable::GetCellNumber(int row, int column) {
+    if (m_layout.kind == TickLayoutKind::Standard) return m_reader.GetCellNumber(row, column);
+    int sourceRow = 0;
+    int sourceColumn = 0;
+    if (SourceCell(row, column, sourceRow, sourceColumn)) return m_reader.GetCellNumber(sourceRow, sourceColumn);
+    std::string scratch;
+    const std::string_view text = GetCellView(row, column, scratch);
+    return {text.empty(), HasLeadingNumber(text), ParseLeadingDouble(text)};
 }
 
 void CTickTable::CloseWorkbook() {

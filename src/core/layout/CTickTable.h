@@ -34,6 +34,9 @@ class CTickTable {
     Status OpenTable(const std::string& path);
 
     std::string GetCellText(int row, int column);
+    // The same cell read as a number, or as a view valid until the next read (see CExcelReader).
+    CellNumber GetCellNumber(int row, int column);
+    std::string_view GetCellView(int row, int column, std::string& scratch);
     void CloseWorkbook();
 
     void SetWarningSink(CExcelReader::WarningSink sink) { m_reader.SetWarningSink(std::move(sink)); }
@@ -47,6 +50,9 @@ class CTickTable {
     Status ReadHeaderTrades(const std::string& fileName);
     Status ResolveIdentity(const std::string& path, const DayOverrides& overrides);
     int SourceRow(int tradeIndex) const;
+    // Where a presented trade cell of a header table lies: its source row and column; false for
+    // the cells the presentation makes up itself or leaves empty.
+    bool SourceCell(int row, int column, int& sourceRow, int& sourceColumn) const;
 
     CExcelReader m_reader;
     TickLayout m_layout;

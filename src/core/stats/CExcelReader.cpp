@@ -6,6 +6,7 @@
 #include <fstream>
 #include <new>
 
+#include "common/TextUtil.h"
 #include "workbook/NumberFormat.h"
 #include "workbook/WorkbookFormats.h"
 
@@ -86,8 +87,8 @@ bool CExcelReader::OpenWorkbook(const std::string& path) {
     return true;
 }
 
-std::string CExcelReader::GetCellText(int row, int column) {
-    if (!m_sheet || row < 1 || column < 1) return {};
+const CellValue* CExcelReader::Locate(int row, int column) {
+    if (!m_sheet || row < 1 || column < 1) return nullptr;
     const auto r = static_cast<std::uint32_t>(row);
     const auto c = static_cast<std::uint32_t>(column);
     if (r > m_sheet->maxRows || c > m_sheet->maxColumns) {
@@ -97,9 +98,13 @@ std::string CExcelReader::GetCellText(int row, int column) {
                           static_cast<int>(m_sheet->maxRows), static_cast<int>(m_sheet->maxColumns));
             m_warningSink(message);
         }
-        return {};
+        return nullptr;
     }
-    const CellValue* cell = m_sheet->Find(r, c);
+    return m_sheet->Find(r, c);
+}
+
+std::string CExcelReader::GetCellText(int row, int column) {
+    const CellValue* cell = Locate(row, column);
     if (!cell) return {};
     try {
         return CellText(*cell);
@@ -107,6 +112,39 @@ std::string CExcelReader::GetCellText(int row, int column) {
         m_lastError = kOutOfMemory;  // the run goes on as with an empty cell
         return {};
     }
+}
+
+CellNumber CExcelReader::GetCellNumber(int row, int column) {
+    const CellValue* cell = Locate(row, column);
+    if (!cell) return {};
+    CellNumber number;
+    if (cell->kind == CellValue::Kind::Number &&
+        m_sheet->Format(cell->formatId).ShownNumber(cell->number, number.value)) {
+        number.empty = false;
+        number.numeric = true;
+        return number;
+    }
+    std::string scratch;
+    const std::string_view text = ViewOf(*cell, scratch);
+    return {text.empty(), HasLeadingNumber(text), ParseLeadingDouble(text)};
+}
+
+std::string_view CExcelReader::GetCellView(int row, int column, std::string& scratch) {
+    const CellValue* cell = Locate(row, column);
+    return cell ? ViewOf(*cell, scratch) : std::string_view();
+}
+
+std::string_view CExcelReader::ViewOf(const CellValue& cell, std::string& scratch) {
+    if (cell.kind == CellValue::Kind::Text && m_sheet->Format(cell.formatId).ShowsTextUnchanged()) {
+        return cell.text;
+    }
+    try {
+        scratch = CellText(cell);
+    } catch (const std::bad_alloc&) {
+        m_lastError = kOutOfMemory;
+        return {};
+    }
+    return scratch;
 }
 
 std::string CExcelReader::CellText(const CellValue& cell) const {

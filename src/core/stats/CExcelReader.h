@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "workbook/SheetModel.h"
 
@@ -12,6 +13,14 @@ namespace moxtel {
 // The container is detected from the content, never the file name: BIFF8/BIFF5 .xls (OLE2),
 // .xlsx (ZIP), or delimited text (tab or comma; UTF-8, UTF-16 with BOM, else GB18030).
 // The whole sheet is loaded by OpenWorkbook, so reading cells never fails afterwards.
+// What the statistics run needs of a number cell: is its text empty, does the text start with a
+// number, and the number atof reads from it. Known for the common formats without making the text.
+struct CellNumber {
+    bool empty = true;
+    bool numeric = false;  // HasLeadingNumber of the text
+    double value = 0.0;    // ParseLeadingDouble of the text
+};
+
 class CExcelReader {
 public:
     // Receives the system's message for a cell beyond the format's grid.
@@ -30,6 +39,10 @@ public:
     // A cell beyond the grid sends "由于(%d,%d)已经超过了(%d,%d)的范围,所以返回空值" to the
     // warning sink and reads "".
     std::string GetCellText(int row, int column);
+    // GetCellText read as a number, with the same warning beyond the grid.
+    CellNumber GetCellNumber(int row, int column);
+    // GetCellText as a view, valid until the next read of this reader.
+    std::string_view GetCellView(int row, int column, std::string& scratch);
 
     // Forgets the workbook; harmless when nothing is open.
     void CloseWorkbook();
@@ -41,6 +54,9 @@ public:
 
 private:
     std::string CellText(const CellValue& cell) const;
+    // The cell at (row, column) or nullptr; warns beyond the grid.
+    const CellValue* Locate(int row, int column);
+    std::string_view ViewOf(const CellValue& cell, std::string& scratch);
 
     std::unique_ptr<SheetModel> m_sheet;
     std::string m_lastError;

@@ -26,7 +26,7 @@ public:
     virtual bool StoreDayHeader(const std::string& stockCode, const std::string& tradeDate,
                                 const std::string& masterId, const std::string& previousCloseText,
                                 const std::string& turnoverText, DayHeaderInfo& info) = 0;
-    virtual bool StoreUncertainTrade(const UncertainTrade& trade) = 0;
+    virtual bool StoreUncertainTrade(const UncertainTradeView& trade) = 0;
     virtual bool StoreDayBuckets(const DayFlowResult& day, const std::string& masterId,
                                  const std::string& firstPriceText, const std::string& lastPriceText) = 0;
     virtual bool Commit() = 0;

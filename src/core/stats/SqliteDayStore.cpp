@@ -92,13 +92,14 @@ bool SqliteDayStore::StoreDayHeader(const std::string& stockCode, const std::str
                         {stockCode, info.yesId, tradeDate, info.turnoverText, masterId});
 }
 
-bool SqliteDayStore::StoreUncertainTrade(const UncertainTrade& t) {
+bool SqliteDayStore::StoreUncertainTrade(const UncertainTradeView& t) {
     if (m_readOnly) return true;
     const bool ok = m_db.Execute(
         "insert into transun (pricebefor,priceend,transbef,transend,flagbef,flagend,masterid,gpcode,transunknow,"
         "price,datet) values(?,?,?,?,?,?,?,?,?,?,?)",
-        {t.pricebefor, t.priceend, t.transbef, t.transend, t.flagbef, t.flagend, t.masterid, t.gpcode, t.transunknow,
-         t.price, t.datet});
+        {std::string(t.pricebefor), std::string(t.priceend), std::string(t.transbef), std::string(t.transend),
+         std::string(t.flagbef), std::string(t.flagend), std::string(t.masterid), std::string(t.gpcode),
+         std::string(t.transunknow), std::string(t.price), std::string(t.datet)});
     if (ok) ++m_uncertainCount;
     return ok;
 }

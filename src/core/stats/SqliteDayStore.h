@@ -25,7 +25,7 @@ public:
     bool StoreDayHeader(const std::string& stockCode, const std::string& tradeDate, const std::string& masterId,
                         const std::string& previousCloseText, const std::string& turnoverText,
                         DayHeaderInfo& info) override;
-    bool StoreUncertainTrade(const UncertainTrade& trade) override;
+    bool StoreUncertainTrade(const UncertainTradeView& trade) override;
     bool StoreDayBuckets(const DayFlowResult& day, const std::string& masterId, const std::string& firstPriceText,
                          const std::string& lastPriceText) override;
     bool Commit() override;

@@ -37,8 +37,9 @@ Result<StatisticsOutcome> StoreTickDay(TickDay&& tick, const std::string& previo
     if (headerOut) *headerOut = header;
     StatisticsOutcome outcome = ResolveTickDay(std::move(tick), header);
     if (store) {
-        for (const UncertainTrade& trade : outcome.uncertainTrades) {
-            if (!store->StoreUncertainTrade(trade)) return Error{};
+        const UncertainTrades& trades = outcome.uncertainTrades;
+        for (std::size_t i = 0; i < trades.size(); ++i) {
+            if (!store->StoreUncertainTrade(trades.View(i))) return Error{};
         }
         const DayFlowResult& day = outcome.day;
         if (!store->StoreDayBuckets(day, day.masterId, day.firstPriceText, day.lastPriceText)) return Error{};

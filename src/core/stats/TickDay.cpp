@@ -14,7 +14,7 @@ constexpr std::size_t kRowsNamed = 5;  // rows named in the warning about texts 
 enum class Direction { In, Out, Unknown };
 
 // Empty text: uncertain; exactly "S": outflow; any other text (also "s", "b", " "): inflow.
-Direction DirectionOf(const std::string& text) {
+Direction DirectionOf(std::string_view text) {
     if (text.empty()) return Direction::Unknown;
     return text == "S" ? Direction::Out : Direction::In;
 }
@@ -29,7 +29,7 @@ const char* WordOf(Direction d) {
 }
 
 // flagend is narrower than the classification: only "B" reads as 入.
-const char* FollowingWord(const std::string& text) {
+const char* FollowingWord(std::string_view text) {
     if (text == "B") return kWordIn;
     if (text == "S") return kWordOut;
     return kWordUnknown;
@@ -38,14 +38,6 @@ const char* FollowingWord(const std::string& text) {
 void Add(BucketSum& sum, double lots, double amount) {
     sum.lots += lots;
     sum.amount += amount;
-}
-
-// True when the atof rule finds digits at the start (after blanks and a sign).
-bool HasLeadingNumber(std::string_view text) {
-    text = TrimLeftView(text);
-    if (!text.empty() && (text[0] == '+' || text[0] == '-')) text.remove_prefix(1);
-    if (!text.empty() && text[0] == '.') text.remove_prefix(1);
-    return !text.empty() && text[0] >= '0' && text[0] <= '9';
 }
 
 bool IsEightDigits(const std::string& date) {
@@ -64,13 +56,15 @@ std::string NotNumbersWarning(const std::string& path, const std::vector<int>& r
 }
 
 // Reads the trade rows from row 6 into tick; returns the row whose empty time text ended the list.
+// A row is read as numbers and a direction; the texts are made only for the uncertain trades,
+// which are stored as the workbook shows them.
 class TradeRowReader {
 public:
     TradeRowReader(CTickTable& reader, TickDay& tick, const StatisticsObserver& observer)
         : m_reader(reader), m_tick(tick), m_observer(observer) {}
 
     int ReadAll() {
-        m_directionColumn = m_reader.GetCellText(8, 4).empty() ? 4 : 5;
+        m_directionColumn = m_reader.GetCellView(8, 4, m_scratch).empty() ? 4 : 5;
         int row = kFirstTradeRow;
         for (; ReadRow(row); ++row) {
             const int read = row - kFirstTradeRow + 1;
@@ -84,32 +78,26 @@ public:
 
 private:
     bool ReadRow(int row) {
-        std::string time = m_reader.GetCellText(row, 1);
-        if (time.empty()) return false;
-        const std::string directionText = m_reader.GetCellText(row, m_directionColumn);
-        std::string lotsText = m_reader.GetCellText(row, 3);
-        std::string priceText = m_reader.GetCellText(row, 2);
-        if (!HasLeadingNumber(lotsText) || !HasLeadingNumber(priceText)) NoteNotNumber(row);
-        const double lots = ParseLeadingDouble(lotsText);
-        const double price = ParseLeadingDouble(priceText);
-        const double amount = lots * (price / 100.0);
-        const int k = bucketOf(lots);
+        if (m_reader.GetCellNumber(row, 1).empty) return false;
+        const Direction direction = DirectionOf(m_reader.GetCellView(row, m_directionColumn, m_scratch));
+        const CellNumber lots = m_reader.GetCellNumber(row, 3);
+        const CellNumber price = m_reader.GetCellNumber(row, 2);
+        if (!lots.numeric || !price.numeric) NoteNotNumber(row);
+        const double amount = lots.value * (price.value / 100.0);
+        const int k = bucketOf(lots.value);
 
         DayFlowResult& day = m_tick.day;
-        const Direction direction = DirectionOf(directionText);
         if (direction == Direction::Out) {
-            Add(day.outflow[k], lots, amount);
+            Add(day.outflow[k], lots.value, amount);
         } else if (direction == Direction::In) {
-            Add(day.inflow[k], lots, amount);
+            Add(day.inflow[k], lots.value, amount);
         } else {
-            Add(day.uncertain[k], lots, amount);
-            AddUpDown(row, k, lots, price, amount);
-            StoreTrade(row, time, lotsText, priceText);
+            Add(day.uncertain[k], lots.value, amount);
+            AddUpDown(row, k, lots.value, price.value, amount);
+            StoreTrade(row);
         }
         m_previousWord = WordOf(direction);
-        m_previousPrice = std::move(priceText);
-        m_previousLots = std::move(lotsText);
-        m_referencePrice = price;
+        m_referencePrice = price.value;
         ++m_tick.tradeRows;
         return true;
     }
@@ -134,23 +122,41 @@ private:
         }
     }
 
-    void StoreTrade(int row, std::string& time, const std::string& lotsText, const std::string& priceText) {
-        std::string nextPrice = m_reader.GetCellText(row + 1, 2);
-        std::string nextLots = m_reader.GetCellText(row + 1, 3);
-        const std::string nextDirection = m_reader.GetCellText(row + 1, m_directionColumn);
-        UncertainTrade trade;
-        trade.pricebefor = m_previousPrice;  // row 6: the previous close, filled in later
-        trade.priceend = nextPrice.empty() ? "0" : std::move(nextPrice);
-        trade.transbef = m_previousLots;
-        trade.transend = nextLots.empty() ? "0" : std::move(nextLots);
+    // The trade above is the row above (row 6 has none: its price waits for the previous close).
+    void StoreTrade(int row) {
+        const bool first = row == kFirstTradeRow;
+        if (first) {
+            m_texts[0].clear();
+            m_texts[1] = "0";
+        } else {
+            Text(0, row - 1, 2);
+            Text(1, row - 1, 3);
+        }
+        Text(2, row, 3);
+        Text(3, row, 2);
+        Text(4, row, 1);
+        Text(5, row + 1, 2);
+        Text(6, row + 1, 3);
+        UncertainTradeView trade;
+        trade.pricebefor = m_texts[0];
+        trade.transbef = m_texts[1];
+        trade.transunknow = m_texts[2];
+        trade.price = m_texts[3];
+        trade.datet = m_texts[4];
+        trade.priceend = m_texts[5].empty() ? std::string_view("0") : std::string_view(m_texts[5]);
+        trade.transend = m_texts[6].empty() ? std::string_view("0") : std::string_view(m_texts[6]);
         trade.flagbef = m_previousWord;
-        trade.flagend = FollowingWord(nextDirection);
+        trade.flagend = FollowingWord(m_reader.GetCellView(row + 1, m_directionColumn, m_scratch));
         trade.masterid = m_tick.day.masterId;
         trade.gpcode = m_tick.day.stockCode;
-        trade.transunknow = lotsText;
-        trade.price = priceText;
-        trade.datet = std::move(time);
-        m_tick.uncertainTrades.push_back(std::move(trade));
+        m_tick.uncertainTrades.Add(trade);
+    }
+
+    // The text of a cell into m_texts[i], reusing its room.
+    void Text(int i, int row, int column) {
+        std::string& text = m_texts[i];
+        const std::string_view view = m_reader.GetCellView(row, column, text);
+        if (view.data() != text.data() || view.size() != text.size()) text.assign(view);
     }
 
     void NoteNotNumber(int row) {
@@ -163,9 +169,9 @@ private:
     const StatisticsObserver& m_observer;
     int m_directionColumn = 4;
     double m_referencePrice = 0.0;
-    std::string m_previousPrice;
-    std::string m_previousLots = "0";
     const char* m_previousWord = kWordUnknown;
+    std::string m_scratch;
+    std::string m_texts[7];
 };
 
 }  // namespace
@@ -199,6 +205,7 @@ Result<TickDay> ReadTickDay(const std::string& path, const StatisticsObserver& o
     const int endRow = rows.ReadAll();
     day.lastPriceText = reader.GetCellText(endRow - 1, 2);
     reader.CloseWorkbook();
+    tick.uncertainTrades.ShrinkToFit();
 
     if (observer.warning && tick.tradeRows == 0) observer.warning(path + ": 没有成交记录(第6行为空)");
     if (observer.warning && rows.notNumberCount > 0) {
@@ -218,7 +225,7 @@ StatisticsOutcome ResolveTickDay(TickDay&& tick, const DayHeaderInfo& header) {
         const double reference = ParseLeadingDouble(day.previousClose);
         if (tick.firstPrice > reference) day.uncertainUp[tick.firstBucket] = tick.upWithFirst;
         if (tick.firstPrice < reference) day.uncertainDown[tick.firstBucket] = tick.downWithFirst;
-        outcome.uncertainTrades.front().pricebefor = day.previousClose;
+        outcome.uncertainTrades.SetFirstPriceBefore(day.previousClose);
     }
     return outcome;
 }

@@ -24,7 +24,7 @@ struct StatisticsObserver {
 // trade row and that trade's pricebefor. ResolveTickDay fills those in.
 struct TickDay {
     DayFlowResult day;                           // texts and buckets; yesId, previousClose, turnover unset
-    std::vector<UncertainTrade> uncertainTrades;  // in workbook order
+    UncertainTrades uncertainTrades;  // in workbook order
     int tradeRows = 0;
 
     // Row 6 uncertain: its price and bucket, and the sums of uncertainUp/Down[firstBucket] as they
@@ -39,7 +39,7 @@ struct TickDay {
 // The filled day and its uncertain trades in workbook order.
 struct StatisticsOutcome {
     DayFlowResult day;
-    std::vector<UncertainTrade> uncertainTrades;
+    UncertainTrades uncertainTrades;
 };
 
 inline constexpr const char* kMsgOpenFailed = "文件打开错误，请检查文件是否正确选择!";

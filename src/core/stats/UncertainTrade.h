@@ -1,6 +1,10 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace moxtel {
 
@@ -25,6 +29,68 @@ struct UncertainTrade {
     std::string datet;        // this trade's time text (column A)
 
     bool operator==(const UncertainTrade&) const = default;
+};
+
+// The same fields as views, valid as long as what they view.
+struct UncertainTradeView {
+    std::string_view pricebefor, priceend, transbef, transend, flagbef, flagend, masterid, gpcode, transunknow, price,
+        datet;
+
+    UncertainTradeView() = default;
+    UncertainTradeView(const UncertainTrade& t)  // NOLINT: a trade reads as its view
+        : pricebefor(t.pricebefor), priceend(t.priceend), transbef(t.transbef), transend(t.transend),
+          flagbef(t.flagbef), flagend(t.flagend), masterid(t.masterid), gpcode(t.gpcode),
+          transunknow(t.transunknow), price(t.price), datet(t.datet) {}
+    UncertainTrade Copy() const;
+};
+
+// The uncertain trades of a day in workbook order, packed: every trade's texts in one buffer, each
+// behind its length, and the day's master id and stock code once for all trades that carry them.
+// A typical trade takes some 60 bytes instead of eleven strings (over 350).
+class UncertainTrades {
+public:
+    // The first trade's master id and stock code are taken as the day's.
+    void Add(const UncertainTradeView& trade);
+    void push_back(const UncertainTrade& trade) { Add(trade); }
+
+    std::size_t size() const { return m_starts.size(); }
+    bool empty() const { return m_starts.empty(); }
+    UncertainTradeView View(std::size_t i) const;
+    UncertainTrade operator[](std::size_t i) const { return View(i).Copy(); }
+    UncertainTrade at(std::size_t i) const;
+    // The first trade's pricebefor, settled only when the previous close is known.
+    void SetFirstPriceBefore(std::string_view text);
+    std::vector<UncertainTrade> ToVector() const;
+    std::size_t Bytes() const { return m_texts.capacity() + m_starts.capacity() * sizeof(std::uint64_t); }
+    void ShrinkToFit();
+
+    class Iterator {
+    public:
+        Iterator(const UncertainTrades* trades, std::size_t i) : m_trades(trades), m_i(i) {}
+        UncertainTrade operator*() const { return (*m_trades)[m_i]; }
+        Iterator& operator++() {
+            ++m_i;
+            return *this;
+        }
+        bool operator==(const Iterator& other) const { return m_i == other.m_i; }
+
+    private:
+        const UncertainTrades* m_trades;
+        std::size_t m_i;
+    };
+    Iterator begin() const { return {this, 0}; }
+    Iterator end() const { return {this, size()}; }
+
+    bool operator==(const UncertainTrades& other) const { return ToVector() == other.ToVector(); }
+    friend bool operator==(const std::vector<UncertainTrade>& a, const UncertainTrades& b) { return a == b.ToVector(); }
+
+private:
+    std::string m_masterId;
+    std::string m_stockCode;
+    std::string m_texts;
+    std::vector<std::uint64_t> m_starts;  // where each trade's texts begin in m_texts
+    std::string m_firstPriceBefore;
+    bool m_firstPriceBeforeSet = false;
 };
 
 }  // namespace moxtel

@@ -70,51 +70,12 @@ bool RecordCursor::Take(std::uint8_t* out, std::size_t count) {
 }
 
 // The bytes of a value that lies whole inside the current piece (nearly always): read in place.
-const std::uint8_t* RecordCursor::Direct(std::size_t count) {
-    if (!m_ok || count > m_remaining || m_pieceEnd - m_pos < count) return nullptr;
-    const std::uint8_t* p = m_bytes.data() + m_pos;
-    m_pos += count;
-    m_remaining -= count;
-    return p;
-}
-
-std::uint8_t RecordCursor::U8() {
-    if (const std::uint8_t* p = Direct(1)) return p[0];
-    std::uint8_t b = 0;
-    Take(&b, 1);
-    return b;
-}
-
-std::uint16_t RecordCursor::U16() {
-    std::uint8_t buffer[2];
-    const std::uint8_t* b = Direct(2);
-    if (!b) {
-        Take(buffer, 2);
-        b = buffer;
-    }
-    return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
-}
-
-std::uint32_t RecordCursor::U32() {
-    std::uint8_t buffer[4];
-    const std::uint8_t* b = Direct(4);
-    if (!b) {
-        Take(buffer, 4);
-        b = buffer;
-    }
-    return b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
-}
-
-double RecordCursor::F64() {
-    std::uint8_t buffer[8];
-    const std::uint8_t* b = Direct(8);
-    if (!b) {
-        Take(buffer, 8);
-        b = buffer;
-    }
+std::uint64_t RecordCursor::SlowValue(std::size_t count) {
+    std::uint8_t b[8] = {};
+    Take(b, count);
     std::uint64_t bits = 0;
-    for (int i = 7; i >= 0; --i) bits = (bits << 8) | b[i];
-    return std::bit_cast<double>(bits);
+    for (std::size_t i = count; i-- > 0;) bits = (bits << 8) | b[i];
+    return bits;
 }
 
 void RecordCursor::Skip(std::size_t count) { Take(nullptr, count); }

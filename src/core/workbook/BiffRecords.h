@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -67,10 +68,23 @@ class RecordCursor {
     bool ok() const { return m_ok; }
     std::size_t Remaining() const { return m_remaining; }
 
-    std::uint8_t U8();
-    std::uint16_t U16();
-    std::uint32_t U32();
-    double F64();
+    // Little-endian values, read in place unless they cross into a CONTINUE record or run out.
+    std::uint8_t U8() {
+        if (const std::uint8_t* p = Direct(1)) return p[0];
+        return static_cast<std::uint8_t>(SlowValue(1));
+    }
+    std::uint16_t U16() {
+        if (const std::uint8_t* p = Direct(2)) return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+        return static_cast<std::uint16_t>(SlowValue(2));
+    }
+    std::uint32_t U32() {
+        if (const std::uint8_t* p = Direct(4)) return Little(p, 4);
+        return static_cast<std::uint32_t>(SlowValue(4));
+    }
+    double F64() {
+        const std::uint8_t* p = Direct(8);
+        return std::bit_cast<double>(p ? Little(p, 8) : SlowValue(8));
+    }
     void Skip(std::size_t count);
 
     // A BIFF8 Unicode string (character count of countBytes bytes, flags, optional rich-text runs
@@ -82,8 +96,21 @@ class RecordCursor {
     std::string ByteString(int countBytes);
 
   private:
+    static std::uint64_t Little(const std::uint8_t* p, std::size_t count) {
+        std::uint64_t bits = 0;
+        for (std::size_t i = count; i-- > 0;) bits = (bits << 8) | p[i];
+        return bits;
+    }
+    // count bytes in place, or nullptr when they are not all in the body being read.
+    const std::uint8_t* Direct(std::size_t count) {
+        if (!m_ok || count > m_remaining || m_pieceEnd - m_pos < count) return nullptr;
+        const std::uint8_t* p = m_bytes.data() + m_pos;
+        m_pos += count;
+        m_remaining -= count;
+        return p;
+    }
+    std::uint64_t SlowValue(std::size_t count);
     bool NextPiece();
-    const std::uint8_t* Direct(std::size_t count);
     bool Take(std::uint8_t* out, std::size_t count);
     std::uint32_t Count(int countBytes);
     void ReadCharacters(std::size_t count, bool highByte, std::u16string& out);

@@ -152,16 +152,23 @@ void AppendDigits(std::string& out, long long n) {
     out.append(buffer, end);
 }
 
-// value rounded to `decimals` (0 or 2) places as "0" or "0.00" show it, when that is plain: value
-// not negative, below 1e9 and not within reach of half-way. There the spreadsheet's rounding on 15
-// significant digits agrees with rounding the double itself (they differ by less than 1e-4 units).
-bool FixedShortcut(double value, int decimals, std::string& out) {
+// value rounded to `decimals` (0 or 2) places as "0" or "0.00" show it, in units of the last place,
+// when that is plain: value not negative, below 1e9 and not within reach of half-way. There the
+// spreadsheet's rounding on 15 significant digits agrees with rounding the double itself (they
+// differ by less than 1e-4 units).
+bool FixedUnits(double value, int decimals, long long& units) {
     if (!(value >= 0.0 && value < 1e9)) return false;
     const double scaled = decimals == 2 ? value * 100.0 : value;
     const double floor = std::floor(scaled);
     const double part = scaled - floor;
     if (std::fabs(part - 0.5) < 1e-3) return false;
-    const auto units = static_cast<long long>(part > 0.5 ? floor + 1 : floor);
+    units = static_cast<long long>(part > 0.5 ? floor + 1 : floor);
+    return true;
+}
+
+bool FixedShortcut(double value, int decimals, std::string& out) {
+    long long units = 0;
+    if (!FixedUnits(value, decimals, units)) return false;
     if (decimals == 0) {
         AppendDigits(out, units);
         return true;
@@ -173,11 +180,14 @@ bool FixedShortcut(double value, int decimals, std::string& out) {
     return true;
 }
 
+bool ClockRange(double value) { return value >= 0.0 && value < 2900000.0; }
+long long SecondOfDay(double value) { return std::llround(value * 86400.0) % 86400; }
+
 // A time of day under "hh:mm:ss", the way the date renderer rounds it (to the second, then split).
 // Serials near the calendar's end (year 9999, four years earlier in the 1904 system) go the full way.
 bool ClockShortcut(double value, std::string& out) {
-    if (!(value >= 0.0 && value < 2900000.0)) return false;
-    const long long second = std::llround(value * 86400.0) % 86400;
+    if (!ClockRange(value)) return false;
+    const long long second = SecondOfDay(value);
     const long long parts[] = {second / 3600, second / 60 % 60, second % 60};
     for (int i = 0; i < 3; ++i) {
         if (i > 0) out += ':';
@@ -200,6 +210,35 @@ CompiledFormat::CompiledFormat(std::string_view code) {
         m_shortcut = Shortcut::TwoDecimals;
     else if (code == "hh:mm:ss")
         m_shortcut = Shortcut::Clock;
+    m_textUnchanged = m_parsed->textSection < 0;
+}
+
+// Each shortcut's text read back: whole numbers are exact; "D.dd" is the decimal units/100, and
+// dividing the exact integer units by the exact 100.0 rounds that quotient once, to the very
+// double a correctly rounded parse of the text gives; "hh:mm:ss" reads as its hours.
+bool CompiledFormat::ShownNumber(double value, double& shown) const {
+    long long units = 0;
+    switch (m_shortcut) {
+        case Shortcut::General:
+            if (!(value >= 0.0 && value < 1e11 && value == std::floor(value))) return false;
+            shown = value + 0.0;  // -0 shows as "0"
+            return true;
+        case Shortcut::Integer:
+            if (!FixedUnits(value, 0, units)) return false;
+            shown = static_cast<double>(units);
+            return true;
+        case Shortcut::TwoDecimals:
+            if (!FixedUnits(value, 2, units)) return false;
+            shown = static_cast<double>(units) / 100.0;
+            return true;
+        case Shortcut::Clock:
+            if (!ClockRange(value)) return false;
+            shown = static_cast<double>(SecondOfDay(value) / 3600);
+            return true;
+        case Shortcut::None:
+            break;
+    }
+    return false;
 }
 
 CompiledFormat::~CompiledFormat() = default;

@@ -30,12 +30,18 @@ class CompiledFormat {
 
     std::string Number(double value, bool date1904) const;
     std::string Text(std::string_view text) const;
+    // The number ParseLeadingDouble reads from Number(value), when a shortcut knows it without
+    // making the text (that text is then never empty and starts with a digit); false otherwise.
+    bool ShownNumber(double value, double& shown) const;
+    // True when Text(text) is text itself (the code has no text section).
+    bool ShowsTextUnchanged() const { return m_textUnchanged; }
     // Number() without the shortcut, to check the shortcut against.
     std::string FullNumber(double value, bool date1904) const;
 
   private:
     enum class Shortcut : unsigned char { None, General, Integer, TwoDecimals, Clock };
     Shortcut m_shortcut = Shortcut::None;
+    bool m_textUnchanged = false;
     std::shared_ptr<const numfmt::ParsedFormat> m_parsed;
 };
 

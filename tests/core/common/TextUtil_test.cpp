@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
 namespace moxtel {
 namespace {
 
@@ -15,6 +21,28 @@ TEST(ParseLeadingDouble, FollowsTheAtofRule) {
         {"+7", 7},        {"0x1A", 0},     {"inf", 0},          {"1,234", 1},   {"３", 0},
     };
     for (const auto& c : cases) EXPECT_DOUBLE_EQ(ParseLeadingDouble(c.text), c.value) << c.text;
+}
+
+// Short decimals take a shortcut that must give the very double a full parse gives: at the 15-digit
+// bound where it hands over, with signs, leading zeros, a lone point, and a broad sweep of prices.
+TEST(ParseLeadingDouble, ShortDecimalsMatchAFullParseBitForBit) {
+    std::vector<std::string> texts = {"0.1",   "0.3",  "10.04", "-10.045", "+0.000000000000001", "123456789012345",
+                                      "1234567890123456", "12345678901234567", "999999999999999.9", "0.1234567890123456",
+                                      "007.50", "5.",   ".5",   "-0",     "0.00",  "9007199254740993", "1.7976931348623157"};
+    std::uint64_t state = 7;
+    for (int i = 0; i < 50000; ++i) {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        const auto digits = std::to_string(state >> (8 + i % 40));
+        const std::size_t point = (state >> 3) % (digits.size() + 1);
+        texts.push_back(digits.substr(0, point) + "." + digits.substr(point));
+    }
+    for (const std::string& text : texts) {
+        const double expected = std::strtod(text.c_str(), nullptr);
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(ParseLeadingDouble(text)), std::bit_cast<std::uint64_t>(expected)) << text;
+    }
+    EXPECT_TRUE(HasLeadingNumber(" -.5"));
+    EXPECT_FALSE(HasLeadingNumber("-."));
+    EXPECT_FALSE(HasLeadingNumber(""));
 }
 
 TEST(ParseLeadingInt, FollowsTheAtoiRuleAndSaturates) {

@@ -19,7 +19,7 @@ TEST(PackedTickDay, GivesBackTheDayAsItWasRead) {
         day.uncertainTrades.push_back(UncertainTrade{text, "0", "12", text, "入", "未知", day.day.masterId,
                                                      day.day.stockCode, text + "x", "9.99", "09:30:01"});
     }
-    day.uncertainTrades.front().pricebefor = "";  // row 6's, settled only when stored
+    day.uncertainTrades.SetFirstPriceBefore("");  // row 6's, settled only when stored
     const TickDay original = day;
 
     PackedTickDay packed(std::move(day));

@@ -15,7 +15,7 @@ void StoreDay(const std::string& code, const std::string& date) {
     DayHeaderInfo info;
     const std::string id = code + date;
     ASSERT_TRUE(store.StoreDayHeader(code, date, id, "", "", info));
-    ASSERT_TRUE(store.StoreUncertainTrade({"1", "2", "3", "4", "入", "出", id, code, "5", "6", "09:30:00"}));
+    ASSERT_TRUE(store.StoreUncertainTrade(UncertainTrade{"1", "2", "3", "4", "入", "出", id, code, "5", "6", "09:30:00"}));
     ASSERT_TRUE(store.StoreDayBuckets(DayFlowResult{}, id, "1", "2"));
     ASSERT_TRUE(store.Commit());
 }

@@ -31,9 +31,9 @@ public:
                 turnoverText.empty() ? " " : turnoverText};
         return failAt != "header";
     }
-    bool StoreUncertainTrade(const UncertainTrade& trade) override {
+    bool StoreUncertainTrade(const UncertainTradeView& trade) override {
         calls.push_back("trade");
-        trades.push_back(trade);
+        trades.push_back(trade.Copy());
         return failAt != "trade";
     }
     bool StoreDayBuckets(const DayFlowResult&, const std::string&, const std::string& firstPrice,

@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cfloat>
 #include <cmath>
 #include <iterator>
 #include <limits>
 #include <ostream>
 #include <string>
+
+#include "common/TextUtil.h"
 
 namespace moxtel {
 namespace {
@@ -361,13 +364,27 @@ TEST(CompiledFormatShortcut, AgreesWithTheFullRenderer) {
                                          : i % 4 == 2 ? std::floor(unit * 1e6) : unit * 1e10);
         values.push_back(std::round(unit * 100000) / 1000 + 0.0005);  // half-way in the third decimal
     }
+    std::size_t known = 0;
     for (const char* code : {"General", "0", "0.00", "hh:mm:ss"}) {
         const CompiledFormat format(code);
         for (const double v : values) {
             for (const bool date1904 : {false, true})
                 ASSERT_EQ(format.Number(v, date1904), format.FullNumber(v, date1904)) << code << " " << v;
+            // The number the run reads must be bit for bit the one it would parse from the text.
+            double shown = 0.0;
+            if (!format.ShownNumber(v, shown)) continue;
+            const std::string text = format.FullNumber(v, false);
+            ASSERT_EQ(std::bit_cast<std::uint64_t>(shown), std::bit_cast<std::uint64_t>(ParseLeadingDouble(text)))
+                << code << " " << v << " " << text;
+            ASSERT_TRUE(HasLeadingNumber(text)) << code << " " << v;
+            ++known;
         }
     }
+    EXPECT_GT(known, values.size() * 2);  // the shortcut serves most cells
+    double shown = 0.0;
+    for (const char* code : {"#,##0.00", "0.000", ";;;", "yyyy/m/d"}) EXPECT_FALSE(CompiledFormat(code).ShownNumber(10.5, shown)) << code;
+    EXPECT_TRUE(CompiledFormat("General").ShowsTextUnchanged());
+    EXPECT_FALSE(CompiledFormat("@\"x\"").ShowsTextUnchanged());
 }
 
 }  // namespace

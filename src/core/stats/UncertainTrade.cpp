@@ -1,0 +1,120 @@
+#include "stats/UncertainTrade.h"
+
+#include <stdexcept>
+
+namespace moxtel {
+namespace {
+
+// Lengths as base-128 varints: one byte for the usual short texts, any length possible.
+void PutLength(std::string& out, std::size_t length) {
+    while (length >= 0x80) {
+        out.push_back(static_cast<char>(0x80 | (length & 0x7F)));
+        length >>= 7;
+    }
+    out.push_back(static_cast<char>(length));
+}
+
+std::size_t TakeLength(std::string_view in, std::size_t& at) {
+    std::size_t length = 0;
+    for (int shift = 0;; shift += 7) {
+        const auto byte = static_cast<unsigned char>(in[at++]);
+        length |= static_cast<std::size_t>(byte & 0x7F) << shift;
+        if ((byte & 0x80) == 0) return length;
+    }
+}
+
+void Put(std::string& out, std::string_view text) {
+    PutLength(out, text.size());
+    out += text;
+}
+
+std::string_view Take(std::string_view in, std::size_t& at) {
+    const std::size_t length = TakeLength(in, at);
+    const std::string_view text = in.substr(at, length);
+    at += length;
+    return text;
+}
+
+// The day's master id or stock code is written as length 0; any other text as its length + 1.
+void PutShared(std::string& out, std::string_view text, std::string_view day) {
+    if (text == day) {
+        out.push_back('\0');
+        return;
+    }
+    PutLength(out, text.size() + 1);
+    out += text;
+}
+
+std::string_view TakeShared(std::string_view in, std::size_t& at, std::string_view day) {
+    const std::size_t length = TakeLength(in, at);
+    if (length == 0) return day;
+    const std::string_view text = in.substr(at, length - 1);
+    at += length - 1;
+    return text;
+}
+
+}  // namespace
+
+UncertainTrade UncertainTradeView::Copy() const {
+    return UncertainTrade{std::string(pricebefor), std::string(priceend),    std::string(transbef),
+                          std::string(transend),   std::string(flagbef),     std::string(flagend),
+                          std::string(masterid),   std::string(gpcode),      std::string(transunknow),
+                          std::string(price),      std::string(datet)};
+}
+
+void UncertainTrades::Add(const UncertainTradeView& t) {
+    if (m_starts.empty()) {
+        m_masterId = t.masterid;
+        m_stockCode = t.gpcode;
+    }
+    m_starts.push_back(m_texts.size());
+    for (std::string_view text : {t.pricebefor, t.priceend, t.transbef, t.transend, t.flagbef, t.flagend}) {
+        Put(m_texts, text);
+    }
+    PutShared(m_texts, t.masterid, m_masterId);
+    PutShared(m_texts, t.gpcode, m_stockCode);
+    for (std::string_view text : {t.transunknow, t.price, t.datet}) Put(m_texts, text);
+}
+
+UncertainTradeView UncertainTrades::View(std::size_t i) const {
+    const std::string_view texts = m_texts;
+    std::size_t at = static_cast<std::size_t>(m_starts[i]);
+    UncertainTradeView t;
+    t.pricebefor = Take(texts, at);
+    t.priceend = Take(texts, at);
+    t.transbef = Take(texts, at);
+    t.transend = Take(texts, at);
+    t.flagbef = Take(texts, at);
+    t.flagend = Take(texts, at);
+    t.masterid = TakeShared(texts, at, m_masterId);
+    t.gpcode = TakeShared(texts, at, m_stockCode);
+    t.transunknow = Take(texts, at);
+    t.price = Take(texts, at);
+    t.datet = Take(texts, at);
+    if (i == 0 && m_firstPriceBeforeSet) t.pricebefor = m_firstPriceBefore;
+    return t;
+}
+
+UncertainTrade UncertainTrades::at(std::size_t i) const {
+    if (i >= size()) throw std::out_of_range("UncertainTrades::at");
+    return (*this)[i];
+}
+
+void UncertainTrades::SetFirstPriceBefore(std::string_view text) {
+    m_firstPriceBefore = text;
+    m_firstPriceBeforeSet = true;
+}
+
+std::vector<UncertainTrade> UncertainTrades::ToVector() const {
+    std::vector<UncertainTrade> trades;
+    trades.reserve(size());
+    for (std::size_t i = 0; i < size(); ++i) trades.push_back((*this)[i]);
+    return trades;
+}
+
+void UncertainTrades::ShrinkToFit() {
+    m_texts.shrink_to_fit();
+    m_starts.shrink_to_fit();
+}
+
+}  // namespace moxtel

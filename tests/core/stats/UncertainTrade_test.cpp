@@ -1,0 +1,50 @@
+#include "stats/UncertainTrade.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace moxtel {
+namespace {
+
+UncertainTrade Trade(const std::string& text, const std::string& masterId, const std::string& code) {
+    return UncertainTrade{text, "0", "12", text, "入", "未知", masterId, code, text + "x", "9.99", "09:30:01"};
+}
+
+// Texts of every length class of the packed lengths, a trade of another day among the day's own,
+// and the first trade's price set afterwards: each trade reads back exactly as it was added.
+TEST(UncertainTrades, GiveBackEveryTradeAsAdded) {
+    std::vector<UncertainTrade> added;
+    for (const std::string& text : {std::string(), std::string("10.00"), std::string(127, '7'), std::string(128, '8'),
+                                    std::string(20000, '9'), std::string("未知")}) {
+        added.push_back(Trade(text, "甲(600001)20240101", "甲(600001)"));
+    }
+    added.push_back(Trade("1", "乙(600002)20240101", "乙(600002)"));
+    added.push_back(Trade("2", "", ""));
+    UncertainTrades trades;
+    for (const UncertainTrade& t : added) trades.push_back(t);
+    ASSERT_EQ(trades.size(), added.size());
+    EXPECT_EQ(added, trades);
+
+    trades.SetFirstPriceBefore("11.49");
+    added.front().pricebefor = "11.49";
+    EXPECT_EQ(trades[0], added[0]);
+    EXPECT_EQ(trades[1], added[1]);
+    EXPECT_EQ(trades.View(0).pricebefor, "11.49");
+    EXPECT_THROW(trades.at(added.size()), std::out_of_range);
+}
+
+// What makes a day of a million trades fit: tens of bytes a trade, the day's ids not repeated.
+TEST(UncertainTrades, TypicalTradesTakeTensOfBytes) {
+    UncertainTrades trades;
+    for (int i = 0; i < 1000; ++i) {
+        trades.Add(UncertainTrade{"10.01", "10.02", "150", "2300", "入", "未知", "股票(600000)20250102", "股票(600000)",
+                                  "75", "10.01", "09:30:01"});
+    }
+    trades.ShrinkToFit();
+    EXPECT_LT(trades.Bytes(), 1000u * 64);
+    EXPECT_EQ(trades[999].masterid, "股票(600000)20250102");
+}
+
+}  // namespace
+}  // namespace moxtel
