@@ -47,6 +47,9 @@ Row ReadRow(sqlite3_stmt* stmt) {
     return row;
 }
 
+// Views of a list of values, for the one binding path.
+std::vector<std::string_view> ViewsOf(const SqlParams& params) { return {params.begin(), params.end()}; }
+
 }  // namespace
 
 CAdoDatabase::CAdoDatabase() = default;
@@ -61,10 +64,15 @@ CAdoDatabase::~CAdoDatabase() {
 
 bool CAdoDatabase::Connect() {
     const std::string path = DatabaseFile();
-    int flags = SQLITE_OPEN_READONLY;
+    // One object is used by one thread at a time, so SQLite's lock around every call on the
+    // connection is not needed (other connections may still be used on other threads).
+    int flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX;
+    bool newFile = false;
     if (m_mode == OpenMode::ReadWrite) {
-        flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+        flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
         PrepareFolderOf(path);
+        std::error_code ec;
+        newFile = !std::filesystem::exists(path, ec) || std::filesystem::file_size(path, ec) == 0;
     }
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
@@ -74,6 +82,14 @@ bool CAdoDatabase::Connect() {
         return false;
     }
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    // Write-ahead log with NORMAL sync: a commit is one append to the log, synced at checkpoints
+    // (the last connection to close makes one). A killed process keeps every committed day whole;
+    // a power cut may lose the last commits but never corrupts the file. An empty file is ours to
+    // shape: it gets the log before its tables, so that creating them is one cheap commit to the
+    // log rather than two synced rollback-journal commits. Any other file gets it only once it
+    // is known to be ours.
+    constexpr const char* kJournal = "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL";
+    if (newFile) sqlite3_exec(db, kJournal, nullptr, nullptr, nullptr);
     // Also the check that the file is a database of this program at all: a foreign, truncated or
     // reshaped file fails here, untouched.
     const SchemaCheck check = OpenSchema(db, m_mode == OpenMode::ReadWrite);
@@ -82,19 +98,14 @@ bool CAdoDatabase::Connect() {
         sqlite3_close(db);
         return false;
     }
-    // Write-ahead log with NORMAL sync: a commit is one append to the log, synced at checkpoints.
-    // A killed process keeps every committed day whole; a power cut may lose the last commits but
-    // never corrupts the file. Set only once the file is known to be ours.
-    if (m_mode == OpenMode::ReadWrite) {
-        sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
-    }
+    if (m_mode == OpenMode::ReadWrite && !newFile) sqlite3_exec(db, kJournal, nullptr, nullptr, nullptr);
     m_connection = db;
     return true;
 }
 
 // Runs every statement of sql in turn, binding params to their placeholders in order. With
 // keepRows the rows of the statements that return columns are collected into m_rows.
-bool CAdoDatabase::Run(std::string_view sql, const SqlParams& params, bool keepRows) {
+bool CAdoDatabase::Run(std::string_view sql, SqlTexts params, bool keepRows) {
     if (m_connection == nullptr) {
         if (m_closed) {
             Report(sqlite3_errstr(SQLITE_MISUSE));
@@ -106,12 +117,12 @@ bool CAdoDatabase::Run(std::string_view sql, const SqlParams& params, bool keepR
     // The statements after it must not then take effect one by one: they fail as well (the
     // failure that ended the transaction has been reported).
     if (TransactionLost()) return false;
-    const std::string text = Trim(sql);
-    const char* tail = text.c_str();
+    const std::string_view text = TrimView(sql);
+    const char* tail = text.data();
     const char* const end = tail + text.size();
     std::size_t nextParam = 0;
     while (tail < end) {
-        sqlite3_stmt* stmt = CachedStatement(text, tail == text.c_str());
+        sqlite3_stmt* stmt = tail == text.data() ? CachedStatement(text) : nullptr;
         const bool cached = stmt != nullptr;
         if (cached) {
             tail = end;
@@ -121,7 +132,7 @@ bool CAdoDatabase::Run(std::string_view sql, const SqlParams& params, bool keepR
         }
         if (stmt == nullptr) continue;  // only blanks or a comment were left
         const bool keep = cached || KeepStatement(text, stmt, tail == end && nextParam == 0);
-        const bool ok = Step(stmt, params, nextParam, keepRows);
+        const bool ok = Step(stmt, params, nextParam, keepRows, tail == end);
         if (keep) {
             sqlite3_reset(stmt);
             sqlite3_clear_bindings(stmt);
@@ -137,16 +148,21 @@ bool CAdoDatabase::Run(std::string_view sql, const SqlParams& params, bool keepR
     return true;
 }
 
-// Binds the statement's share of params and steps it to the end.
-bool CAdoDatabase::Step(sqlite3_stmt* stmt, const SqlParams& params, std::size_t& nextParam, bool keepRows) {
+// Binds the statement's share of params and steps it to the end. The texts are bound without a
+// copy: SQLite reads them while stepping, and the caller keeps them alive until Run returns. The
+// last statement must take all the values left; too many fail before it runs, so that nothing of
+// a call with the wrong values takes effect.
+bool CAdoDatabase::Step(sqlite3_stmt* stmt, SqlTexts params, std::size_t& nextParam, bool keepRows, bool last) {
     const int count = sqlite3_bind_parameter_count(stmt);
-    if (nextParam + static_cast<std::size_t>(count) > params.size()) {
+    const std::size_t needed = nextParam + static_cast<std::size_t>(count);
+    if (needed > params.size() || (last && needed != params.size())) {
         Report(sqlite3_errstr(SQLITE_RANGE));
         return false;
     }
     for (int i = 1; i <= count; ++i) {
-        const std::string& value = params[nextParam++];
-        sqlite3_bind_text(stmt, i, value.data(), static_cast<int>(value.size()), SQLITE_STATIC);
+        const std::string_view value = params[nextParam++];
+        // A null pointer would bind NULL; an empty text stays an empty text.
+        sqlite3_bind_text(stmt, i, value.empty() ? "" : value.data(), static_cast<int>(value.size()), SQLITE_STATIC);
     }
     int rc = SQLITE_ROW;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
@@ -160,8 +176,7 @@ bool CAdoDatabase::Step(sqlite3_stmt* stmt, const SqlParams& params, std::size_t
 }
 
 // A statement prepared earlier on this connection for exactly this text, or nullptr.
-sqlite3_stmt* CAdoDatabase::CachedStatement(const std::string& text, bool atStart) const {
-    if (!atStart) return nullptr;
+sqlite3_stmt* CAdoDatabase::CachedStatement(std::string_view text) const {
     for (const auto& [sql, stmt] : m_statements) {
         if (sql == text) return stmt;
     }
@@ -170,9 +185,9 @@ sqlite3_stmt* CAdoDatabase::CachedStatement(const std::string& text, bool atStar
 
 // Keeps a single-statement text prepared for the next call with the same text: a statistics run
 // repeats a handful of statements thousands of times.
-bool CAdoDatabase::KeepStatement(const std::string& text, sqlite3_stmt* stmt, bool whole) {
+bool CAdoDatabase::KeepStatement(std::string_view text, sqlite3_stmt* stmt, bool whole) {
     if (!whole || m_statements.size() >= kKeptStatements) return false;
-    m_statements.emplace_back(text, stmt);
+    m_statements.emplace_back(std::string(text), stmt);
     return true;
 }
 
@@ -185,7 +200,7 @@ bool CAdoDatabase::OpenRecordset(std::string_view sql, const SqlParams& params) 
     m_rows.clear();
     m_current = 0;
     m_hasRecordset = false;
-    if (!Run(sql, params, true)) {
+    if (!Run(sql, ViewsOf(params), true)) {
         m_rows.clear();
         return false;
     }
@@ -193,7 +208,9 @@ bool CAdoDatabase::OpenRecordset(std::string_view sql, const SqlParams& params) 
     return true;
 }
 
-bool CAdoDatabase::Execute(std::string_view sql, const SqlParams& params) { return Run(sql, params, false); }
+bool CAdoDatabase::Execute(std::string_view sql, const SqlParams& params) { return Run(sql, ViewsOf(params), false); }
+
+bool CAdoDatabase::ExecuteTexts(std::string_view sql, SqlTexts values) { return Run(sql, values, false); }
 
 bool CAdoDatabase::IsEOF() const { return !m_hasRecordset || m_current >= m_rows.size(); }
 

@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -15,6 +16,8 @@ namespace moxtel {
 
 // Values bound to the ? placeholders of a statement, in order. Every value is text.
 using SqlParams = std::vector<std::string>;
+// The same as views; what they show must live until the call returns (nothing is copied).
+using SqlTexts = std::span<const std::string_view>;
 
 // The one door to the database (SQLite). Short-lived: an operation constructs one on the stack,
 // runs its statements (the first one connects), reads result columns by position as text and lets
@@ -40,6 +43,8 @@ public:
     bool OpenRecordset(std::string_view sql, const SqlParams& params = {});
     // Runs an INSERT, UPDATE or DELETE (SQL trimmed first).
     bool Execute(std::string_view sql, const SqlParams& params = {});
+    // Execute with the values as views, for statements run once per row: no string is built.
+    bool ExecuteTexts(std::string_view sql, SqlTexts values);
 
     bool IsEOF() const;    // true past the last row, with no rows, and after any failure
     bool MoveFirst();      // false when there is no recordset
@@ -81,12 +86,12 @@ public:
 
 private:
     bool Connect();
-    bool Run(std::string_view sql, const SqlParams& params, bool keepRows);
-    bool Step(sqlite3_stmt* stmt, const SqlParams& params, std::size_t& nextParam, bool keepRows);
-    sqlite3_stmt* CachedStatement(const std::string& text, bool atStart) const;
-    bool KeepStatement(const std::string& text, sqlite3_stmt* stmt, bool whole);
+    bool Run(std::string_view sql, SqlTexts params, bool keepRows);
+    bool Step(sqlite3_stmt* stmt, SqlTexts params, std::size_t& nextParam, bool keepRows, bool last);
+    sqlite3_stmt* CachedStatement(std::string_view text) const;
+    bool KeepStatement(std::string_view text, sqlite3_stmt* stmt, bool whole);
     void FinalizeStatements();
-    static constexpr std::size_t kKeptStatements = 16;
+    static constexpr std::size_t kKeptStatements = 24;
     void Report(const std::string& description) const;
     // Reports the connection's last failure in a user's words (DescribeDatabaseFailure).
     void ReportFailure() const;

@@ -1,6 +1,7 @@
 #include "stats/SqliteDayStore.h"
 
 #include <array>
+#include <string_view>
 
 #include "data/CDataFolder.h"
 #include "data/Schema.h"
@@ -21,6 +22,23 @@ constexpr std::array<BucketTable, 4> kBucketTables{{
     {"transoutun", &DayFlowResult::uncertainDown, "oun"},
     {"transinun", &DayFlowResult::uncertainUp, "inun"},
 }};
+
+constexpr std::size_t kTradeFields = 11;
+constexpr const char* kInsertTrades =
+    "insert into transun (pricebefor,priceend,transbef,transend,flagbef,flagend,masterid,gpcode,transunknow,price,"
+    "datet) values";
+constexpr const char* kTradeRow = "(?,?,?,?,?,?,?,?,?,?,?)";
+
+// The insert of one uncertain trade, and of kTradesPerInsert at once.
+const std::string& InsertTradesSql(bool many) {
+    static const std::string one = std::string(kInsertTrades) + kTradeRow;
+    static const std::string all = [] {
+        std::string sql = kInsertTrades;
+        for (int i = 0; i < SqliteDayStore::kTradesPerInsert; ++i) sql += (i == 0 ? "" : ",") + std::string(kTradeRow);
+        return sql;
+    }();
+    return many ? all : one;
+}
 
 constexpr const char* kBucketColumns =
     "(rowid,one,two,three,four,five,six,seven,eight,nine,ten,more,onep,twop,threep,fourp,fivep,sixp,sevenp,eightp,"
@@ -92,21 +110,49 @@ bool SqliteDayStore::StoreDayHeader(const std::string& stockCode, const std::str
                         {stockCode, info.yesId, tradeDate, info.turnoverText, masterId});
 }
 
+// The trades wait and go in kTradesPerInsert rows to a statement, which costs far less per row
+// than a statement each. Their texts are copied, as the caller's may not outlive the call.
 bool SqliteDayStore::StoreUncertainTrade(const UncertainTradeView& t) {
     if (m_readOnly) return true;
-    const bool ok = m_db.Execute(
-        "insert into transun (pricebefor,priceend,transbef,transend,flagbef,flagend,masterid,gpcode,transunknow,"
-        "price,datet) values(?,?,?,?,?,?,?,?,?,?,?)",
-        {std::string(t.pricebefor), std::string(t.priceend), std::string(t.transbef), std::string(t.transend),
-         std::string(t.flagbef), std::string(t.flagend), std::string(t.masterid), std::string(t.gpcode),
-         std::string(t.transunknow), std::string(t.price), std::string(t.datet)});
-    if (ok) ++m_uncertainCount;
+    for (const std::string_view field :
+         {std::string_view(t.pricebefor), std::string_view(t.priceend), std::string_view(t.transbef),
+          std::string_view(t.transend), std::string_view(t.flagbef), std::string_view(t.flagend),
+          std::string_view(t.masterid), std::string_view(t.gpcode), std::string_view(t.transunknow),
+          std::string_view(t.price), std::string_view(t.datet)}) {
+        m_pendingTexts += field;
+        m_pendingEnds.push_back(m_pendingTexts.size());
+    }
+    ++m_uncertainCount;  // a failure to insert it later fails the run
+    if (m_pendingEnds.size() < kTradeFields * kTradesPerInsert) return true;
+    return FlushTrades();
+}
+
+bool SqliteDayStore::FlushTrades() {
+    m_pendingViews.clear();
+    std::size_t begin = 0;
+    for (const std::size_t end : m_pendingEnds) {
+        m_pendingViews.emplace_back(m_pendingTexts.data() + begin, end - begin);
+        begin = end;
+    }
+    const std::size_t rows = m_pendingEnds.size() / kTradeFields;
+    bool ok = true;
+    if (rows == static_cast<std::size_t>(kTradesPerInsert)) {
+        ok = m_db.ExecuteTexts(InsertTradesSql(true), m_pendingViews);
+    } else {
+        const SqlTexts views(m_pendingViews);
+        for (std::size_t row = 0; ok && row < rows; ++row) {
+            ok = m_db.ExecuteTexts(InsertTradesSql(false), views.subspan(row * kTradeFields, kTradeFields));
+        }
+    }
+    m_pendingTexts.clear();
+    m_pendingEnds.clear();
     return ok;
 }
 
 bool SqliteDayStore::StoreDayBuckets(const DayFlowResult& day, const std::string& masterId,
                                      const std::string& firstPriceText, const std::string& lastPriceText) {
     if (m_readOnly) return true;
+    if (!FlushTrades()) return false;
     for (const BucketTable& table : kBucketTables) {
         const std::string sql = std::string("insert into ") + table.name + kBucketColumns + kBucketValues;
         if (!m_db.Execute(sql, BucketRow(day.*table.buckets, masterId + table.suffix, masterId))) return false;
@@ -121,7 +167,7 @@ bool SqliteDayStore::StoreDayBuckets(const DayFlowResult& day, const std::string
 bool SqliteDayStore::Commit() {
     bool ok = true;
     if (!m_readOnly) {
-        ok = m_db.Commit();
+        ok = FlushTrades() && m_db.Commit();
         m_db.Rollback();  // a failed COMMIT leaves the transaction open
     }
     if (!m_keepConnection) m_db.Close();
@@ -129,6 +175,8 @@ bool SqliteDayStore::Commit() {
 }
 
 void SqliteDayStore::Rollback() {
+    m_pendingTexts.clear();
+    m_pendingEnds.clear();
     m_db.Rollback();
     if (!m_keepConnection) m_db.Close();
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "data/CAdoDatabase.h"
 #include "stats/DayStore.h"
@@ -35,18 +37,28 @@ public:
     // store can serve many days in turn, each in its own transaction (bulk import).
     void KeepConnection() { m_keepConnection = true; }
 
-    // Uncertain trades stored by this run so far (0 in read-only mode). The caller sets its current
-    // master id to the day's masterId when this is non-zero after the run.
+    // Uncertain trades stored by this run so far (0 in read-only mode). Some may still wait to be
+    // inserted by StoreDayBuckets or Commit, which then fail if they cannot be. The caller sets its
+    // current master id to the day's masterId when this is non-zero after the run.
     int StoredUncertainCount() const { return m_uncertainCount; }
+
+    // Uncertain trades go in this many rows to a statement.
+    static constexpr int kTradesPerInsert = 32;
 
 private:
     bool FindHeader(const std::string& stockCode, const std::string& tradeDate, const std::string& masterId,
                     DayHeaderInfo& info, std::string& storedClose);
+    // Inserts the uncertain trades that wait; false when that failed (already reported).
+    bool FlushTrades();
 
     CAdoDatabase m_db;
     bool m_readOnly;
     bool m_keepConnection = false;
     int m_uncertainCount = 0;
+    // Uncertain trades not yet inserted: their texts back to back, and where each one ends.
+    std::string m_pendingTexts;
+    std::vector<std::size_t> m_pendingEnds;
+    std::vector<std::string_view> m_pendingViews;
 };
 
 // Removes the master row with rowid id and every child row with masterid id (six statements; each

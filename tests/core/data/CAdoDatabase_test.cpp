@@ -114,6 +114,8 @@ TEST(CAdoDatabaseValues, ParameterCountMismatchFails) {
     EXPECT_FALSE(db.Execute("insert into queryconfig(flagdesc) values(?)"));
     EXPECT_FALSE(db.Execute("insert into queryconfig(flagdesc) values(?)", {"a", "b"}));
     EXPECT_EQ(t.messages.size(), 2u);
+    db.Close();
+    EXPECT_EQ(TestDatabase::Count("queryconfig"), 0);  // a call with the wrong values changes nothing
 }
 
 TEST(CAdoDatabaseFailures, FailedQueryIsReportedAndReadsAsNoRows) {
@@ -143,6 +145,56 @@ TEST(CAdoDatabaseFailures, ClosedObjectDoesNotReconnect) {
     EXPECT_TRUE(db.IsEOF());
     EXPECT_EQ(t.messages.size(), 1u);
     db.Close();  // harmless twice
+}
+
+TEST(CAdoDatabaseValues, TextViewsBindExactlyTheirBytes) {
+    TestDatabase t;
+    const std::string longer = "10.25 and more";
+    const std::string withNul("a\0b", 3);
+    struct Case {
+        const char* name;
+        std::string_view value;
+    };
+    const Case cases[] = {
+        {"empty view stays an empty text, not NULL", std::string_view()},
+        {"view into a longer text without a terminator", std::string_view(longer).substr(0, 5)},
+        {"zero byte inside", withNul},
+        {"multi-byte characters", "未知"},
+    };
+    CAdoDatabase db;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string_view values[] = {c.value, c.name};
+        ASSERT_TRUE(db.ExecuteTexts("insert into queryconfig(flagdesc,flagonecode) values(?,?)", values));
+        ASSERT_TRUE(db.OpenRecordset("select flagdesc,typeof(flagdesc) from queryconfig where flagonecode=?", {c.name}));
+        EXPECT_EQ(db.GetFieldText(0), std::string(c.value));
+        EXPECT_EQ(db.GetFieldText(1), "text");
+    }
+    // Too few or too many values fail and insert nothing.
+    const std::string_view three[] = {"a", "b", "c"};
+    EXPECT_FALSE(db.ExecuteTexts("insert into queryconfig(flagdesc) values(?)", SqlTexts(three).first(0)));
+    EXPECT_FALSE(db.ExecuteTexts("insert into queryconfig(flagdesc,flagonecode) values(?,?)", three));
+    EXPECT_EQ(t.messages.size(), 2u);
+    db.Close();
+    EXPECT_EQ(TestDatabase::Count("queryconfig"), 4);
+}
+
+TEST(CAdoDatabaseFile, NewOrEmptyFileIsMadeInWalModeWithItsTables) {
+    for (const bool emptyFileExists : {false, true}) {
+        SCOPED_TRACE(emptyFileExists ? "empty file" : "no file");
+        TestDatabase t;
+        if (emptyFileExists) {
+            std::filesystem::create_directories(t.Folder() + "/db");
+            std::ofstream(t.File()).close();
+        }
+        TestDatabase::Touch();
+        EXPECT_EQ(TestDatabase::Scalar("PRAGMA journal_mode"), "wal");
+        EXPECT_EQ(TestDatabase::Scalar("PRAGMA user_version"), "1");
+        EXPECT_EQ(TestDatabase::Scalar("select count(*) from sqlite_master where type='table'"), "7");
+        // The last connection closed: the log is written back and the file stands alone.
+        EXPECT_FALSE(std::filesystem::exists(t.File() + "-wal"));
+        EXPECT_TRUE(t.messages.empty());
+    }
 }
 
 TEST(CAdoDatabaseFile, MissingDatabaseIsCreatedWithItsFolderAndTables) {

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "core/data/TestDatabase.h"
+#include "data/CDataFolder.h"
 
 namespace moxtel {
 namespace {
@@ -259,6 +260,103 @@ TEST(SqliteDayStoreUncertain, TradesAreStoredInOrderWithEveryField) {
         "from transun order by oid");
     EXPECT_EQ(rows, (Rows{{"10.00", "10.04", "0", "150", "未知", "入", id, "ABC(600000)", "50", "10.00", "09:30:01"},
                           {"10.00", "0", "1200", "0", "出", "未知", id, "ABC(600000)", "300", "10.02", "09:30:12"}}));
+}
+
+// Stores a day of n uncertain trades (times "t0", "t1", ...) and returns whether every call succeeded.
+bool StoreTrades(SqliteDayStore& store, const std::string& id, int n, int flagbefLength = 2) {
+    DayHeaderInfo info;
+    bool ok = store.StoreDayHeader("ABC(600000)", "20000101", id, "", "", info);
+    for (int i = 0; ok && i < n; ++i) {
+        // Texts of varying length, so a row shifted against its neighbours would show.
+        UncertainTrade trade = Trade(id, "ABC(600000)", "t" + std::to_string(i));
+        trade.flagbef = std::string(static_cast<std::size_t>(flagbefLength + i % 3), 'x');
+        trade.transunknow = std::to_string(i * 7);
+        ok = store.StoreUncertainTrade(trade);
+    }
+    return ok && store.StoreDayBuckets(DayFlowResult{}, id, "10.04", "10.02") && store.Commit();
+}
+
+TEST(SqliteDayStoreUncertain, EveryCountOfTradesIsStoredWholeAndInOrder) {
+    constexpr int kBatch = SqliteDayStore::kTradesPerInsert;
+    for (const int n : {0, 1, kBatch - 1, kBatch, kBatch + 1, 2 * kBatch, 3 * kBatch + 5}) {
+        SCOPED_TRACE(std::to_string(n) + " trades");
+        TestDatabase t;
+        const std::string id = "ABC(600000)20000101";
+        for (const int run : {1, 2}) {  // the second run replaces the first copy
+            SqliteDayStore store;
+            ASSERT_TRUE(StoreTrades(store, id, n + run - 1));
+            EXPECT_EQ(store.StoredUncertainCount(), n + run - 1);
+        }
+        const Rows rows = TestDatabase::Rows("select datet,flagbef,transunknow,masterid,price from transun order by oid");
+        ASSERT_EQ(rows.size(), static_cast<std::size_t>(n + 1));
+        for (int i = 0; i <= n; ++i) {
+            EXPECT_EQ(rows[static_cast<std::size_t>(i)],
+                      (std::vector<std::string>{"t" + std::to_string(i), std::string(2 + i % 3, 'x'),
+                                                std::to_string(i * 7), id, "10.00"}));
+        }
+        EXPECT_TRUE(t.messages.empty());
+    }
+}
+
+TEST(SqliteDayStoreFailure, FailingTradeInsertFailsTheRunWhereverItLies) {
+    constexpr int kBatch = SqliteDayStore::kTradesPerInsert;
+    // The failing trade in the first full statement, in a later one, and among the rows left over.
+    for (const int bad : {0, kBatch + 3, 2 * kBatch + 1}) {
+        SCOPED_TRACE("failing trade " + std::to_string(bad));
+        TestDatabase t;
+        DayRun stored;
+        stored.code = "ABC(600000)";
+        stored.uncertainTrades = 3;
+        stored.Store();
+        const Rows before = DayRows(stored.MasterId());
+        TestDatabase::Raw("create trigger fail_trade before insert on transun when new.datet='t" + std::to_string(bad) +
+                          "' begin select raise(abort, 'disk gone'); end");
+        SqliteDayStore store;
+        EXPECT_FALSE(StoreTrades(store, stored.MasterId(), 2 * kBatch + 2));
+        store.Rollback();
+        EXPECT_EQ(t.messages, std::vector<std::string>{"disk gone"});
+        EXPECT_EQ(DayRows(stored.MasterId()), before);
+    }
+}
+
+TEST(SqliteDayStoreFailure, DayCommittedByAKilledProcessIsWholeAndInEveryCopy) {
+    TestDatabase t;
+    DayRun earlier;
+    earlier.uncertainTrades = 2;
+    earlier.Store();
+    const std::string id = "ABC(600000)20000102";
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        SqliteDayStore store;
+        store.KeepConnection();  // Commit leaves the connection open, so no checkpoint follows
+        DayHeaderInfo info;
+        bool ok = store.StoreDayHeader("ABC(600000)", "20000102", id, "", "", info);
+        for (int i = 0; ok && i < 2 * SqliteDayStore::kTradesPerInsert + 7; ++i) {
+            ok = store.StoreUncertainTrade(Trade(id, "ABC(600000)", "09:31:" + std::to_string(i)));
+        }
+        ok = ok && store.StoreDayBuckets(DayFlowResult{}, id, "10.04", "10.02") && store.Commit();
+        _exit(ok ? 0 : 1);  // killed right after the commit: no close, no checkpoint
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    // The committed day lies only in the write-ahead log so far.
+    ASSERT_GT(std::filesystem::file_size(t.File() + "-wal"), 0u);
+
+    // A copy made now through the backup holds it, as does the database itself.
+    ASSERT_TRUE(BackupDatabase().ok());
+    const int expected = 2 * SqliteDayStore::kTradesPerInsert + 7;
+    for (const std::string& file : {t.File(), BackupFileOf(t.File())}) {
+        SCOPED_TRACE(file);
+        CAdoDatabase::SetDatabaseFile(file);
+        EXPECT_EQ(TestDatabase::Scalar("select count(*) from transun where masterid=?", {id}),
+                  std::to_string(expected));
+        EXPECT_EQ(TestDatabase::Scalar("select yesid from gpmaster where rowid=?", {id}), earlier.MasterId());
+        EXPECT_EQ(ChildRows(id), 4 + expected);
+        EXPECT_EQ(TestDatabase::Scalar("PRAGMA integrity_check"), "ok");
+    }
+    EXPECT_TRUE(t.messages.empty());
 }
 
 TEST(SqliteDayStoreValues, QuotesInCodesAndTextsAreStoredAndFound) {
