@@ -3,13 +3,14 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <memory>
 
 #include "common/TextUtil.h"
 
 namespace moxtel {
 namespace {
 
-constexpr std::size_t kChunk = 64 * 1024;
+constexpr std::size_t kChunk = 256 * 1024;
 // Longest single item (a tag, a comment, a CDATA section); the spreadsheet's longest text is far below.
 constexpr std::size_t kMaxItem = 16u << 20;
 constexpr std::size_t kMaxDepth = 256;
@@ -42,23 +43,28 @@ class Reader {
     Status Run() {
         while (true) {
             // Text runs to the next '<'; it is handed on whole, so an entity is never cut in two.
-            const std::size_t lt = m_buffer.find('<', m_pos + m_scanned);
-            if (lt == std::string::npos) {
-                m_scanned = m_buffer.size() - m_pos;
+            const char* from = m_data.get() + m_pos + m_scanned;
+            const std::size_t left = m_size - m_pos - m_scanned;
+            const void* found = left > 0 && *from == '<' ? from : std::memchr(from, '<', left);
+            if (!found) {
+                m_scanned = m_size - m_pos;
                 if (m_scanned > kMaxItem) return Error{"a markup item is too long"};
                 const long n = More();
                 if (n < 0) return Error{"corrupt part"};
                 if (n > 0) continue;
-                GiveText(std::string_view(m_buffer).substr(m_pos));
+                GiveText(View(m_pos, m_size));
                 break;
             }
+            const std::size_t lt = static_cast<std::size_t>(static_cast<const char*>(found) - m_data.get());
             m_scanned = 0;
-            GiveText(std::string_view(m_buffer).substr(m_pos, lt - m_pos));
+            GiveText(View(m_pos, lt));
             m_pos = lt;
             std::size_t end = 0;
-            if (Status s = Complete(end); !s) return s;
-            if (end == 0) return Malformed();  // the part ends inside markup
-            if (!Item(std::string_view(m_buffer).substr(m_pos, end - m_pos))) return Malformed();
+            if (!QuickItem(end)) {
+                if (Status s = Complete(end); !s) return s;
+                if (end == 0) return Malformed();  // the part ends inside markup
+                if (!Item(View(m_pos, end))) return Malformed();
+            }
             m_pos = end;
             if (!m_handler.Ok()) return Done{};
         }
@@ -67,24 +73,113 @@ class Reader {
     }
 
   private:
+    std::string_view View(std::size_t from, std::size_t to) const { return {m_data.get() + from, to - from}; }
+
     long More() {
         if (m_pos > 0) {
-            m_buffer.erase(0, m_pos);
+            std::memmove(m_data.get(), m_data.get() + m_pos, m_size - m_pos);
+            m_size -= m_pos;
             m_pos = 0;
         }
         // An item that spans many pieces makes the reads grow, so it is searched a few times only.
-        const std::size_t old = m_buffer.size();
-        const std::size_t want = std::max(kChunk, old);
-        m_buffer.resize(old + want);
-        const long n = m_source(m_buffer.data() + old, want);
-        m_buffer.resize(old + static_cast<std::size_t>(n > 0 ? n : 0));
+        const std::size_t want = std::max(kChunk, m_size);
+        if (m_size + want > m_capacity) {
+            const std::size_t capacity = std::max(m_size + want, 2 * m_capacity);
+            auto grown = std::make_unique_for_overwrite<char[]>(capacity);
+            if (m_size > 0) std::memcpy(grown.get(), m_data.get(), m_size);
+            m_data = std::move(grown);
+            m_capacity = capacity;
+        }
+        const long n = m_source(m_data.get() + m_size, want);
+        if (n > 0) m_size += static_cast<std::size_t>(n);
         return n;
+    }
+
+    // The common shapes of a tag read in one pass: an end tag without blanks, or a start tag whose
+    // attribute values hold no entity and no blank other than ' '. Anything else, or a tag cut by
+    // the end of the buffer, is left to Complete and Item (false), which read it alike.
+    bool QuickItem(std::size_t& end) {
+        const char* p = m_data.get() + m_pos + 1;
+        const char* const e = m_data.get() + m_size;
+        if (p >= e) return false;
+        if (*p == '/') {
+            const char* q = ++p;
+            std::size_t colon = 0;
+            while (q < e && *q != '>') {
+                if (IsSpace(*q) || *q == '"' || *q == '\'') return false;
+                if (*q == ':') colon = static_cast<std::size_t>(q - p) + 1;
+                ++q;
+            }
+            const std::string_view name(p, static_cast<std::size_t>(q - p));
+            if (q == e || m_open.empty() || OpenName() != name) return false;
+            m_names.resize(m_names.size() - name.size());
+            m_open.pop_back();
+            m_handler.End(name.substr(colon));
+            end = static_cast<std::size_t>(q + 1 - m_data.get());
+            return true;
+        }
+        if ((m_open.empty() && m_rootSeen) || m_open.size() >= kMaxDepth) return false;
+        const char* q = p;
+        std::size_t colon = 0;
+        for (; q < e && !IsSpace(*q) && *q != '>' && *q != '/'; ++q) {
+            if (*q == '"' || *q == '\'' || *q == '=' || *q == '<' || *q == '!' || *q == '?') return false;
+            if (*q == ':') colon = static_cast<std::size_t>(q - p) + 1;
+        }
+        if (q == p) return false;
+        const std::string_view name(p, static_cast<std::size_t>(q - p));
+        m_attributes.clear();
+        bool empty = false;
+        while (true) {
+            if (q == e) return false;
+            const bool blank = IsSpace(*q);
+            while (q < e && IsSpace(*q)) ++q;
+            if (q == e) return false;
+            if (*q == '>') {
+                ++q;
+                break;
+            }
+            if (*q == '/') {
+                if (q + 1 == e || q[1] != '>') return false;
+                empty = true;
+                q += 2;
+                break;
+            }
+            if (!blank) return false;
+            const char* a = q;
+            std::size_t attrColon = 0;
+            for (; q < e && !IsSpace(*q) && *q != '=' && *q != '>' && *q != '/'; ++q) {
+                if (*q == '"' || *q == '\'' || *q == '<' || *q == '&') return false;
+                if (*q == ':') attrColon = static_cast<std::size_t>(q - a) + 1;
+            }
+            if (q == a || e - q < 2 || *q != '=' || (q[1] != '"' && q[1] != '\'')) return false;
+            const char quote = q[1];
+            const char* v = q += 2;
+            while (q < e && *q != quote) {
+                if (*q == '&' || *q == '\t' || *q == '\n' || *q == '\r') return false;
+                ++q;
+            }
+            if (q == e) return false;
+            const std::string_view attrName(a, static_cast<std::size_t>(v - 2 - a));
+            m_attributes.push_back({attrName.substr(attrColon), std::string_view(v, static_cast<std::size_t>(q - v))});
+            ++q;
+        }
+        m_rootSeen = true;
+        const std::string_view local = name.substr(colon);
+        m_handler.Start(local, m_attributes);
+        if (empty) {
+            m_handler.End(local);
+        } else {
+            m_open.push_back(m_names.size());
+            m_names += name;
+        }
+        end = static_cast<std::size_t>(q - m_data.get());
+        return true;
     }
 
     // Finds the end of the item at m_pos (reading more as needed); end = 0 when the part ends first.
     Status Complete(std::size_t& end) {
         while (true) {
-            const std::string_view rest = std::string_view(m_buffer).substr(m_pos);
+            const std::string_view rest = View(m_pos, m_size);
             std::size_t found = std::string_view::npos;
             if (rest.starts_with("<!--")) {
                 found = rest.find("-->", 4);
@@ -127,6 +222,12 @@ class Reader {
         if (m_open.empty()) {  // only blanks may stand outside the root, and a byte order mark before it
             if (!m_rootSeen && raw.starts_with("\xEF\xBB\xBF")) raw.remove_prefix(3);
             if (raw.find_first_not_of(" \t\r\n") != std::string_view::npos) m_pendingText = "x";
+            return;
+        }
+        bool plain = true;  // nothing to resolve or normalise: handed on as it stands
+        for (const char c : raw) plain &= c != '&' && c != '\r';
+        if (plain) {
+            m_handler.Text(raw);
             return;
         }
         m_text.clear();
@@ -211,7 +312,9 @@ class Reader {
 
     const XmlSource& m_source;
     XmlHandler& m_handler;
-    std::string m_buffer;
+    std::unique_ptr<char[]> m_data;  // the part's bytes not yet handed on, [m_pos, m_size)
+    std::size_t m_capacity = 0;
+    std::size_t m_size = 0;
     std::size_t m_pos = 0;
     std::size_t m_scanned = 0;  // bytes after m_pos already searched for '<'
     std::vector<std::size_t> m_open;  // open elements: where each name starts in m_names

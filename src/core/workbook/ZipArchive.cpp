@@ -50,7 +50,7 @@ struct Inflater {
     z_stream z{};
     bool ready = false;
     bool ended = false;
-    std::unique_ptr<unsigned char[]> input = std::make_unique<unsigned char[]>(kInputBytes);
+    std::unique_ptr<unsigned char[]> input = std::make_unique_for_overwrite<unsigned char[]>(kInputBytes);
 
     Inflater() { ready = inflateInit2(&z, -MAX_WBITS) == Z_OK; }  // raw deflate, no zlib header
     Inflater(const Inflater&) = delete;
