@@ -1,7 +1,9 @@
 #include "workbook/XmlPull.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 
@@ -24,6 +26,45 @@ std::string_view LocalName(std::string_view name) {
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
+// Classes of the bytes the quick scanner stops at. The buffer ends in a '<' that is not part of
+// the data, so every scan stops at the end without counting.
+enum : std::uint8_t {
+    kBlank = 1,       // ' ' \t \r \n
+    kClose = 2,       // '>'
+    kSlash = 4,       // '/'
+    kQuote = 8,       // '"' '\''
+    kEquals = 16,     // '='
+    kOdd = 32,        // '<' '&' '!' '?': left to the full reader
+    kColon = 64,      // ':' of a prefix
+    kTextStop = 128,  // '<' '&' '\r': the end of text, or text that needs resolving
+};
+
+constexpr std::array<std::uint8_t, 256> kClass = [] {
+    std::array<std::uint8_t, 256> c{};
+    for (const char b : {' ', '\t', '\r', '\n'}) c[static_cast<unsigned char>(b)] |= kBlank;
+    c['>'] |= kClose;
+    c['/'] |= kSlash;
+    c['"'] |= kQuote;
+    c['\''] |= kQuote;
+    c['='] |= kEquals;
+    for (const char b : {'<', '&', '!', '?'}) c[static_cast<unsigned char>(b)] |= kOdd;
+    c[':'] |= kColon;
+    for (const char b : {'<', '&', '\r'}) c[static_cast<unsigned char>(b)] |= kTextStop;
+    return c;
+}();
+
+std::uint8_t ClassOf(const char* p) { return kClass[static_cast<unsigned char>(*p)]; }
+
+// Past a name of the given stop classes; colon is set past its last ':'.
+const char* ScanName(const char* p, std::uint8_t stops, const char*& colon) {
+    colon = p;
+    while (true) {
+        while (!(ClassOf(p) & (stops | kColon))) ++p;
+        if (*p != ':') return p;
+        colon = ++p;
+    }
+}
+
 // Line breaks as an XML parser hands them on: CR LF and a lone CR become LF.
 void AppendNormalised(std::string_view text, std::string& out) {
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -38,15 +79,25 @@ void AppendNormalised(std::string_view text, std::string& out) {
 
 class Reader {
   public:
-    Reader(const XmlSource& source, XmlHandler& handler) : m_source(source), m_handler(handler) {}
+    Reader(const XmlSource& source, XmlHandler& handler)
+        : m_source(source), m_handler(handler), m_data(std::make_unique<char[]>(1)) {
+        m_data[0] = '<';  // the end mark of an empty buffer
+        m_attributes.reserve(8);
+    }
 
     Status Run() {
         while (true) {
             // Text runs to the next '<'; it is handed on whole, so an entity is never cut in two.
-            const char* from = m_data.get() + m_pos + m_scanned;
-            const std::size_t left = m_size - m_pos - m_scanned;
-            const void* found = left > 0 && *from == '<' ? from : std::memchr(from, '<', left);
-            if (!found) {
+            if (m_scanned == 0) m_plain = true;
+            const char* q = m_data.get() + m_pos + m_scanned;
+            while (true) {
+                while (!(ClassOf(q) & kTextStop)) ++q;
+                if (*q == '<') break;
+                m_plain = false;  // an entity or a CR: resolved and normalised on the way
+                ++q;
+            }
+            const std::size_t lt = static_cast<std::size_t>(q - m_data.get());
+            if (lt == m_size) {
                 m_scanned = m_size - m_pos;
                 if (m_scanned > kMaxItem) return Error{"a markup item is too long"};
                 const long n = More();
@@ -55,7 +106,6 @@ class Reader {
                 GiveText(View(m_pos, m_size));
                 break;
             }
-            const std::size_t lt = static_cast<std::size_t>(static_cast<const char*>(found) - m_data.get());
             m_scanned = 0;
             GiveText(View(m_pos, lt));
             m_pos = lt;
@@ -85,13 +135,14 @@ class Reader {
         const std::size_t want = std::max(kChunk, m_size);
         if (m_size + want > m_capacity) {
             const std::size_t capacity = std::max(m_size + want, 2 * m_capacity);
-            auto grown = std::make_unique_for_overwrite<char[]>(capacity);
+            auto grown = std::make_unique_for_overwrite<char[]>(capacity + 1);  // and the end mark
             if (m_size > 0) std::memcpy(grown.get(), m_data.get(), m_size);
             m_data = std::move(grown);
             m_capacity = capacity;
         }
         const long n = m_source(m_data.get() + m_size, want);
         if (n > 0) m_size += static_cast<std::size_t>(n);
+        m_data[m_size] = '<';
         return n;
     }
 
@@ -100,79 +151,72 @@ class Reader {
     // the end of the buffer, is left to Complete and Item (false), which read it alike.
     bool QuickItem(std::size_t& end) {
         const char* p = m_data.get() + m_pos + 1;
-        const char* const e = m_data.get() + m_size;
-        if (p >= e) return false;
+        const char* local = nullptr;
         if (*p == '/') {
-            const char* q = ++p;
-            std::size_t colon = 0;
-            while (q < e && *q != '>') {
-                if (IsSpace(*q) || *q == '"' || *q == '\'') return false;
-                if (*q == ':') colon = static_cast<std::size_t>(q - p) + 1;
-                ++q;
-            }
-            const std::string_view name(p, static_cast<std::size_t>(q - p));
-            if (q == e || m_open.empty() || OpenName() != name) return false;
-            m_names.resize(m_names.size() - name.size());
+            const char* q = ScanName(++p, kBlank | kClose | kQuote | kOdd, local);
+            const auto size = static_cast<std::size_t>(q - p);
+            if (*q != '>' || m_open.empty() || !IsOpenName(p, size)) return false;
+            m_names.resize(m_names.size() - size);
             m_open.pop_back();
-            m_handler.End(name.substr(colon));
+            m_handler.End(std::string_view(local, static_cast<std::size_t>(q - local)));
             end = static_cast<std::size_t>(q + 1 - m_data.get());
             return true;
         }
         if ((m_open.empty() && m_rootSeen) || m_open.size() >= kMaxDepth) return false;
-        const char* q = p;
-        std::size_t colon = 0;
-        for (; q < e && !IsSpace(*q) && *q != '>' && *q != '/'; ++q) {
-            if (*q == '"' || *q == '\'' || *q == '=' || *q == '<' || *q == '!' || *q == '?') return false;
-            if (*q == ':') colon = static_cast<std::size_t>(q - p) + 1;
-        }
-        if (q == p) return false;
+        const char* q = ScanName(p, kBlank | kClose | kSlash | kQuote | kEquals | kOdd, local);
+        if (q == p || (ClassOf(q) & (kQuote | kEquals | kOdd))) return false;
         const std::string_view name(p, static_cast<std::size_t>(q - p));
         m_attributes.clear();
         bool empty = false;
         while (true) {
-            if (q == e) return false;
-            const bool blank = IsSpace(*q);
-            while (q < e && IsSpace(*q)) ++q;
-            if (q == e) return false;
+            const bool blank = ClassOf(q) & kBlank;
+            while (ClassOf(q) & kBlank) ++q;
             if (*q == '>') {
                 ++q;
                 break;
             }
             if (*q == '/') {
-                if (q + 1 == e || q[1] != '>') return false;
+                if (q[1] != '>') return false;
                 empty = true;
                 q += 2;
                 break;
             }
             if (!blank) return false;
+            const char* attrLocal = nullptr;
             const char* a = q;
-            std::size_t attrColon = 0;
-            for (; q < e && !IsSpace(*q) && *q != '=' && *q != '>' && *q != '/'; ++q) {
-                if (*q == '"' || *q == '\'' || *q == '<' || *q == '&') return false;
-                if (*q == ':') attrColon = static_cast<std::size_t>(q - a) + 1;
-            }
-            if (q == a || e - q < 2 || *q != '=' || (q[1] != '"' && q[1] != '\'')) return false;
+            q = ScanName(q, kBlank | kClose | kSlash | kQuote | kEquals | kOdd, attrLocal);
+            if (q == a || *q != '=' || !(ClassOf(q + 1) & kQuote)) return false;
             const char quote = q[1];
-            const char* v = q += 2;
-            while (q < e && *q != quote) {
-                if (*q == '&' || *q == '\t' || *q == '\n' || *q == '\r') return false;
+            const char* v = q + 2;
+            q = v;
+            while (*q != quote) {  // the end mark '<' stops this too
+                if (ClassOf(q) & kTextStop || *q == '\t' || *q == '\n') return false;
                 ++q;
             }
-            if (q == e) return false;
-            const std::string_view attrName(a, static_cast<std::size_t>(v - 2 - a));
-            m_attributes.push_back({attrName.substr(attrColon), std::string_view(v, static_cast<std::size_t>(q - v))});
+            m_attributes.push_back({std::string_view(attrLocal, static_cast<std::size_t>(v - 2 - attrLocal)),
+                                    std::string_view(v, static_cast<std::size_t>(q - v))});
             ++q;
         }
         m_rootSeen = true;
-        const std::string_view local = name.substr(colon);
-        m_handler.Start(local, m_attributes);
+        const std::string_view localName(local, static_cast<std::size_t>(name.end() - local));
+        m_handler.Start(localName, m_attributes);
         if (empty) {
-            m_handler.End(local);
+            m_handler.End(localName);
         } else {
             m_open.push_back(m_names.size());
-            m_names += name;
+            m_names.append(name);
         }
         end = static_cast<std::size_t>(q - m_data.get());
+        return true;
+    }
+
+    bool IsOpenName(const char* name, std::size_t size) const {
+        const std::size_t start = m_open.back();
+        if (m_names.size() - start != size) return false;
+        const char* open = m_names.data() + start;
+        for (std::size_t i = 0; i < size; ++i) {
+            if (open[i] != name[i]) return false;
+        }
         return true;
     }
 
@@ -224,9 +268,7 @@ class Reader {
             if (raw.find_first_not_of(" \t\r\n") != std::string_view::npos) m_pendingText = "x";
             return;
         }
-        bool plain = true;  // nothing to resolve or normalise: handed on as it stands
-        for (const char c : raw) plain &= c != '&' && c != '\r';
-        if (plain) {
+        if (m_plain) {  // nothing to resolve or normalise: handed on as it stands
             m_handler.Text(raw);
             return;
         }
@@ -317,6 +359,7 @@ class Reader {
     std::size_t m_size = 0;
     std::size_t m_pos = 0;
     std::size_t m_scanned = 0;  // bytes after m_pos already searched for '<'
+    bool m_plain = true;        // those bytes hold no '&' and no CR
     std::vector<std::size_t> m_open;  // open elements: where each name starts in m_names
     std::string m_names;
     bool m_rootSeen = false;
