@@ -16,6 +16,20 @@ Error Fail(const std::string& what) { return Error{"xlsx: " + what}; }
 bool IsTrue(std::string_view value) { return value == "1" || value == "true"; }
 
 bool ParseUnsigned(std::string_view text, std::uint64_t& value) {
+    // Plain digits, as nearly every attribute holds them; 19 of them cannot overflow.
+    if (!text.empty() && text.size() <= 19) {
+        std::uint64_t v = 0;
+        std::size_t i = 0;
+        for (; i < text.size(); ++i) {
+            const unsigned digit = static_cast<unsigned char>(text[i]) - unsigned{'0'};
+            if (digit > 9) break;
+            v = v * 10 + digit;
+        }
+        if (i == text.size()) {
+            value = v;
+            return true;
+        }
+    }
     text = TrimView(text);
     const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     return ec == std::errc() && ptr == text.data() + text.size() && !text.empty();
@@ -99,6 +113,71 @@ bool ParseCellRef(std::string_view ref, std::uint32_t& row, std::uint32_t& colum
     row = static_cast<std::uint32_t>(r);
     column = static_cast<std::uint32_t>(col);
     return true;
+}
+
+// A decimal number as spreadsheets write it ("-12.5", "0.3958333333333333", "1E-3"), converted
+// when its digits and its power of ten are exact doubles: one rounding then gives the nearest
+// double, as from_chars does. False leaves any other text to from_chars.
+bool QuickDouble(std::string_view text, double& out) {
+    static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const char* p = text.data();
+    const char* const e = p + text.size();
+    const bool negative = p < e && *p == '-';
+    if (negative) ++p;
+    std::uint64_t mantissa = 0;
+    int digits = 0, scale = 0;
+    const auto digit = [&] { return p < e && static_cast<unsigned>(*p - '0') <= 9; };
+    const auto take = [&] {  // leading zeros do not count against the 19 digits
+        if (mantissa != 0 || *p != '0') {
+            if (++digits > 19) return false;
+            mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+        }
+        ++p;
+        return true;
+    };
+    const char* const start = p;
+    while (digit())
+        if (!take()) return false;
+    if (p == start) return false;
+    if (p < e && *p == '.') {
+        ++p;
+        if (!digit()) return false;
+        while (digit()) {
+            if (!take()) return false;
+            --scale;
+        }
+    }
+    if (p < e && (*p == 'e' || *p == 'E')) {
+        ++p;
+        const bool down = p < e && *p == '-';
+        if (p < e && (*p == '-' || *p == '+')) ++p;
+        if (!digit()) return false;
+        int exponent = 0;
+        while (digit()) {
+            if (exponent > 1000) return false;
+            exponent = exponent * 10 + (*p++ - '0');
+        }
+        scale += down ? -exponent : exponent;
+    }
+    if (p != e || mantissa > (std::uint64_t{1} << 53) || scale < -22 || scale > 22) return false;
+    const double magnitude = static_cast<double>(mantissa);
+    const double value = scale < 0 ? magnitude / kPow10[-scale] : magnitude * kPow10[scale];
+    out = negative ? -value : value;
+    return true;
+}
+
+// The t attribute of a cell.
+enum class CellType { Number, SharedString, InlineString, FormulaString, Boolean, Error, Date };
+
+CellType TypeOf(std::string_view t) {
+    if (t == "s") return CellType::SharedString;
+    if (t == "inlineStr") return CellType::InlineString;
+    if (t == "str") return CellType::FormulaString;
+    if (t == "b") return CellType::Boolean;
+    if (t == "e") return CellType::Error;
+    if (t == "d") return CellType::Date;
+    return CellType::Number;  // "n", and whatever else a writer puts there
 }
 
 // Days from 1970-01-01 of a proleptic Gregorian date.
@@ -190,17 +269,18 @@ private:
         if (const Attribute* st = Find(attributes, "s"); st && ParseUnsigned(st->value, style))
             m_cell.formatId = m_formatOf(style);
         const Attribute* type = Find(attributes, "t");
-        m_type = type ? type->value : std::string_view("n");
+        m_type = type ? TypeOf(type->value) : CellType::Number;
     }
 
     // <v> holds the value; <is> an inline string whose <t> and rich-text <r><t> count, phonetic runs not.
     void StartInCell(std::string_view name) {
-        if (m_depth == 5 && name == "v" && m_type != "inlineStr") {
+        const bool inlineString = m_type == CellType::InlineString;
+        if (m_depth == 5 && name == "v" && !inlineString) {
             m_capture = m_depth;
             m_hasValue = true;
-        } else if (m_depth == 5 && name == "is" && m_type == "inlineStr") {
+        } else if (m_depth == 5 && name == "is" && inlineString) {
             m_hasValue = true;
-        } else if (m_type == "inlineStr" && name == "t" && (m_depth == 6 || m_depth == 7) && !m_capture) {
+        } else if (inlineString && name == "t" && (m_depth == 6 || m_depth == 7) && !m_capture) {
             m_capture = m_depth;
         } else if (m_depth == 6 && name == "rPh") {
             m_skipTo = m_depth;
@@ -218,29 +298,37 @@ private:
     }
 
     Status ReadValue() {
-        const std::string_view t = m_type;
         const std::string& text = m_value;
-        if (t == "inlineStr") {
+        switch (m_type) {
+        case CellType::InlineString:
+        case CellType::FormulaString:
             m_cell.kind = CellValue::Kind::Text;
-            m_cell.text = Keep(DecodeEscapes(text));
-        } else if (t == "s") {
+            m_cell.text = Keep(Unescaped(text));
+            break;
+        case CellType::SharedString: {
             std::uint64_t index = 0;
             if (!ParseUnsigned(text, index) || index >= m_strings.size()) return Fail("bad shared string index");
             m_cell.kind = CellValue::Kind::Text;
             m_cell.text = m_strings[index];
-        } else if (t == "str") {
-            m_cell.kind = CellValue::Kind::Text;
-            m_cell.text = Keep(DecodeEscapes(text));
-        } else if (t == "b") {
+            break;
+        }
+        case CellType::Boolean:
             m_cell.kind = CellValue::Kind::Boolean;
             m_cell.number = IsTrue(text) ? 1.0 : 0.0;
-        } else if (t == "e") {
+            break;
+        case CellType::Error:
             m_cell.kind = CellValue::Kind::Error;
             m_cell.text = Keep(text);
-        } else if (t == "d") {
+            break;
+        case CellType::Date:
             if (!ParseIsoDate(text, m_sheet.date1904, m_cell.number)) return Fail("bad date value");
             m_cell.kind = CellValue::Kind::Number;
-        } else {
+            break;
+        case CellType::Number: {
+            if (QuickDouble(text, m_cell.number)) {
+                m_cell.kind = CellValue::Kind::Number;
+                break;
+            }
             const std::string_view number = TrimView(text);
             if (number.empty()) return Done{};
             const auto [ptr, ec] = std::from_chars(number.data(), number.data() + number.size(), m_cell.number);
@@ -248,14 +336,20 @@ private:
                 return Fail("bad number value");  // also "inf" and "nan", which no spreadsheet stores
             }
             m_cell.kind = CellValue::Kind::Number;
+            break;
+        }
         }
         return Done{};
     }
 
-    std::string_view Keep(std::string_view text) {
-        std::string scratch;
-        return m_sheet.texts.Add(RepairUtf8(text, scratch));
+    // The text with its _xHHHH_ escapes decoded; most texts have none and are not copied.
+    std::string_view Unescaped(const std::string& text) {
+        if (text.find("_x") == std::string::npos) return text;
+        m_unescaped = DecodeEscapes(text);
+        return m_unescaped;
     }
+
+    std::string_view Keep(std::string_view text) { return m_sheet.texts.Add(RepairUtf8(text, m_scratch)); }
 
     SheetModel& m_sheet;
     const std::vector<std::string_view>& m_strings;
@@ -270,8 +364,9 @@ private:
     std::uint32_t m_row = 0;
     std::uint32_t m_column = 0;
     CellValue m_cell;
-    std::string m_type;
+    CellType m_type = CellType::Number;
     std::string m_value;
+    std::string m_unescaped, m_scratch;
 };
 
 }  // namespace

@@ -1,15 +1,11 @@
-// Reads the active sheet of an Office Open XML workbook: the ZIP container through libgsf, the
-// parts through pugixml. Part names and XML element names are matched without their namespace
-// prefix, so transitional and strict files and prefixed writers read alike.
-
-#include <gsf/gsf-infile-zip.h>
-#include <gsf/gsf-infile.h>
-#include <gsf/gsf-input-stdio.h>
-#include <gsf/gsf-input.h>
-#include <strings.h>
+// Reads the active sheet of an Office Open XML workbook: the ZIP container through ZipArchive, the
+// parts through pugixml and, for the large ones, the streaming XML reader. Part names and XML
+// element names are matched without their namespace prefix, so transitional and strict files and
+// prefixed writers read alike.
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <pugixml.hpp>
 #include <string>
 #include <string_view>
@@ -21,15 +17,16 @@
 #include "workbook/XlsxCells.h"
 #include "workbook/XmlPull.h"
 #include "workbook/WorkbookFormats.h"
+#include "workbook/ZipArchive.h"
 
 namespace moxtel {
 namespace {
 
 // Largest uncompressed part accepted; a header claiming more, or data inflating past it, is refused.
-constexpr gsf_off_t kMaxPartBytes = gsf_off_t{256} << 20;
+constexpr std::uint64_t kMaxPartBytes = std::uint64_t{256} << 20;
 // Parts read whole into a document tree (workbook, relationships, styles) are small in any real
 // workbook; the tree takes many times the bytes of tiny elements, so these are bounded far lower.
-constexpr gsf_off_t kMaxTreePartBytes = gsf_off_t{4} << 20;
+constexpr std::uint64_t kMaxTreePartBytes = std::uint64_t{4} << 20;
 using xlsx::Fail;
 using xlsx::IsTrue;
 using xlsx::kMaxColumns;
@@ -38,144 +35,61 @@ using xlsx::ParseUnsigned;
 
 // ---- ZIP package ---------------------------------------------------------------------------
 
-// libgsf reports damaged ZIP headers on stderr (g_warning, g_printerr) besides returning failure.
-// The core prints nothing, so those reports are swallowed while the package is read; the failure
-// itself reaches the caller as an Error. The reader runs on one thread, as the whole program does.
-class QuietGlib {
-public:
-    QuietGlib()
-        : m_log(g_log_set_default_handler(&Drop, nullptr)),
-          m_printerr(g_set_printerr_handler(&DropText)),
-          m_print(g_set_print_handler(&DropText)) {}
-    ~QuietGlib() {
-        g_log_set_default_handler(m_log, nullptr);
-        g_set_printerr_handler(m_printerr);
-        g_set_print_handler(m_print);
-    }
-    QuietGlib(const QuietGlib&) = delete;
-    QuietGlib& operator=(const QuietGlib&) = delete;
-
-private:
-    static void Drop(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
-    static void DropText(const gchar*) {}
-    GLogFunc m_log;
-    GPrintFunc m_printerr;
-    GPrintFunc m_print;
-};
-
-template <typename T>
-struct GObjectRef {
-    T* p = nullptr;
-    GObjectRef() = default;
-    explicit GObjectRef(T* object) : p(object) {}
-    GObjectRef(const GObjectRef&) = delete;
-    GObjectRef& operator=(const GObjectRef&) = delete;
-    ~GObjectRef() {
-        if (p) g_object_unref(p);
-    }
-};
-
 class Package {
 public:
     bool Open(const std::string& path, std::string& error) {
-        GError* gerr = nullptr;
-        m_source.p = gsf_input_stdio_new(path.c_str(), &gerr);
-        if (m_source.p) m_zip.p = gsf_infile_zip_new(m_source.p, &gerr);
-        if (gerr) {
-            error = gerr->message ? gerr->message : "unreadable";
-            g_error_free(gerr);
+        Result<ZipArchive> zip = ZipArchive::Open(path);
+        if (!zip) {
+            error = zip.error().message;
+            return false;
         }
-        return m_zip.p != nullptr;
+        m_zip.emplace(std::move(*zip));
+        return true;
     }
 
     // Whole part by its name inside the package ("xl/workbook.xml"); names compare without case
     // as the package format asks. False when missing, corrupt or larger than the bound.
     bool ReadPart(const std::string& name, std::string& out, std::string& error) const {
-        GObjectRef<GsfInput> part(OpenPart(name));
-        if (!part.p) {
+        const ZipEntry* entry = m_zip->Find(name);
+        if (!entry) {
             error = "missing part " + name;
             return false;
         }
-        const gsf_off_t size = gsf_input_size(part.p);
-        if (size < 0 || size > kMaxTreePartBytes) {
+        if (entry->size > kMaxTreePartBytes) {
             error = "part too large: " + name;
             return false;
         }
-        out.clear();
-        out.reserve(static_cast<std::size_t>(std::min<gsf_off_t>(size, gsf_off_t{16} << 20)));
-        constexpr gsf_off_t kChunk = 1 << 16;
-        guint8 buffer[kChunk];
-        for (gsf_off_t left = size; left > 0;) {
-            const gsf_off_t n = std::min(left, kChunk);
-            if (!gsf_input_read(part.p, static_cast<size_t>(n), buffer)) {
-                error = "corrupt part " + name;
-                return false;
-            }
-            out.append(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(n));
-            left -= n;
+        if (Status s = ZipArchive::Supported(*entry); !s) {
+            error = s.error().message;
+            return false;
         }
+        Result<std::string> bytes = m_zip->Read(*entry);
+        if (!bytes) {
+            error = "corrupt part " + name;
+            return false;
+        }
+        out = std::move(*bytes);
         return true;
     }
 
     // Streams a part through an XML handler without holding it whole.
     Status StreamPart(const std::string& name, XmlHandler& handler) const {
-        GObjectRef<GsfInput> part(OpenPart(name));
-        if (!part.p) return Fail("missing part " + name);
-        gsf_off_t left = gsf_input_size(part.p);
-        if (left < 0 || left > kMaxPartBytes) return Fail("part too large: " + name);
-        const XmlSource source = [&](char* buffer, std::size_t size) -> long {
-            const gsf_off_t n = std::min<gsf_off_t>(left, static_cast<gsf_off_t>(size));
-            if (n == 0) return 0;
-            if (!gsf_input_read(part.p, static_cast<size_t>(n), reinterpret_cast<guint8*>(buffer))) return -1;
-            left -= n;
-            return static_cast<long>(n);
-        };
+        const ZipEntry* entry = m_zip->Find(name);
+        if (!entry) return Fail("missing part " + name);
+        if (entry->size > kMaxPartBytes) return Fail("part too large: " + name);
+        if (Status s = ZipArchive::Supported(*entry); !s) return Fail(s.error().message);
+        Result<ZipEntryStream> stream = m_zip->Stream(*entry);
+        if (!stream) return Fail("corrupt part " + name);
+        const XmlSource source = [&](char* buffer, std::size_t size) -> long { return stream->Read(buffer, size); };
         Status s = ReadXml(source, handler);
         if (!s) return Fail(s.error().message + " (" + name + ")");
         return Done{};
     }
 
-    bool HasPart(const std::string& name) const {
-        GObjectRef<GsfInput> part(OpenPart(name));
-        return part.p != nullptr;
-    }
+    bool HasPart(const std::string& name) const { return m_zip->Find(name) != nullptr; }
 
 private:
-    // Walks the folders of the name; the caller owns the returned reference.
-    GsfInput* OpenPart(const std::string& name) const {
-        GsfInfile* dir = m_zip.p;
-        GsfInput* current = nullptr;
-        for (const std::string& segment : Split(name, '/')) {
-            if (segment.empty()) continue;
-            if (current) {
-                dir = GSF_IS_INFILE(current) && gsf_infile_num_children(GSF_INFILE(current)) >= 0
-                          ? GSF_INFILE(current)
-                          : nullptr;
-            }
-            GsfInput* next = dir ? ChildNoCase(dir, segment) : nullptr;
-            if (current) g_object_unref(current);
-            current = next;
-            if (!current) return nullptr;
-        }
-        if (current && GSF_IS_INFILE(current) && gsf_infile_num_children(GSF_INFILE(current)) >= 0) {
-            g_object_unref(current);  // a folder, not a part
-            return nullptr;
-        }
-        return current;
-    }
-
-    static GsfInput* ChildNoCase(GsfInfile* dir, const std::string& segment) {
-        if (GsfInput* exact = gsf_infile_child_by_name(dir, segment.c_str())) return exact;
-        const int count = gsf_infile_num_children(dir);
-        for (int i = 0; i < count; ++i) {
-            const char* childName = gsf_infile_name_by_index(dir, i);
-            if (childName && strcasecmp(childName, segment.c_str()) == 0) return gsf_infile_child_by_index(dir, i);
-        }
-        return nullptr;
-    }
-
-    GObjectRef<GsfInput> m_source;
-    GObjectRef<GsfInfile> m_zip;
+    std::optional<ZipArchive> m_zip;
 };
 
 // ---- XML helpers ---------------------------------------------------------------------------
@@ -327,11 +241,7 @@ Result<std::vector<std::string_view>> ReadSharedStrings(const Package& package, 
 // Number format of each cell style, turned into indexes of SheetModel::formatCodes on first use.
 class Styles {
 public:
-    explicit Styles(SheetModel& sheet) : m_sheet(sheet) {
-        for (std::size_t i = 0; i < sheet.formatCodes.size(); ++i) {
-            m_index.emplace(sheet.formatCodes[i], static_cast<std::uint32_t>(i));
-        }
-    }
+    explicit Styles(SheetModel& sheet) : m_sheet(sheet) {}
 
     Status Load(const Package& package, const std::string& part) {
         std::string bytes, error;
@@ -363,7 +273,7 @@ public:
     std::uint32_t FormatOf(std::uint64_t style) {
         if (style >= m_xfNumFmt.size()) return 0;
         std::uint32_t& slot = m_xfFormat[style];
-        if (slot == kUnresolved) slot = Intern(CodeOf(m_xfNumFmt[style]));
+        if (slot == kUnresolved) slot = m_sheet.AddFormat(CodeOf(m_xfNumFmt[style]));
         return slot;
     }
 
@@ -376,23 +286,15 @@ private:
         return builtin.empty() ? std::string("General") : std::string(builtin);
     }
 
-    std::uint32_t Intern(const std::string& code) {
-        const auto [it, added] = m_index.emplace(code, static_cast<std::uint32_t>(m_sheet.formatCodes.size()));
-        if (added) m_sheet.formatCodes.push_back(code);
-        return it->second;
-    }
-
     SheetModel& m_sheet;
     std::unordered_map<std::uint64_t, std::string> m_custom;
     std::vector<std::uint64_t> m_xfNumFmt;
     std::vector<std::uint32_t> m_xfFormat;
-    std::unordered_map<std::string, std::uint32_t> m_index;
 };
 
 }  // namespace
 
 Result<SheetModel> ReadXlsxWorkbook(const std::string& path) {
-    const QuietGlib quiet;
     Package package;
     std::string error;
     if (!package.Open(path, error)) return Fail("not a readable ZIP package: " + error);

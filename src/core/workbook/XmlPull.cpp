@@ -1,15 +1,18 @@
 #include "workbook/XmlPull.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
+#include <memory>
 
 #include "common/TextUtil.h"
 
 namespace moxtel {
 namespace {
 
-constexpr std::size_t kChunk = 64 * 1024;
+constexpr std::size_t kChunk = 256 * 1024;
 // Longest single item (a tag, a comment, a CDATA section); the spreadsheet's longest text is far below.
 constexpr std::size_t kMaxItem = 16u << 20;
 constexpr std::size_t kMaxDepth = 256;
@@ -22,6 +25,45 @@ std::string_view LocalName(std::string_view name) {
 }
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Classes of the bytes the quick scanner stops at. The buffer ends in a '<' that is not part of
+// the data, so every scan stops at the end without counting.
+enum : std::uint8_t {
+    kBlank = 1,       // ' ' \t \r \n
+    kClose = 2,       // '>'
+    kSlash = 4,       // '/'
+    kQuote = 8,       // '"' '\''
+    kEquals = 16,     // '='
+    kOdd = 32,        // '<' '&' '!' '?': left to the full reader
+    kColon = 64,      // ':' of a prefix
+    kTextStop = 128,  // '<' '&' '\r': the end of text, or text that needs resolving
+};
+
+constexpr std::array<std::uint8_t, 256> kClass = [] {
+    std::array<std::uint8_t, 256> c{};
+    for (const char b : {' ', '\t', '\r', '\n'}) c[static_cast<unsigned char>(b)] |= kBlank;
+    c['>'] |= kClose;
+    c['/'] |= kSlash;
+    c['"'] |= kQuote;
+    c['\''] |= kQuote;
+    c['='] |= kEquals;
+    for (const char b : {'<', '&', '!', '?'}) c[static_cast<unsigned char>(b)] |= kOdd;
+    c[':'] |= kColon;
+    for (const char b : {'<', '&', '\r'}) c[static_cast<unsigned char>(b)] |= kTextStop;
+    return c;
+}();
+
+std::uint8_t ClassOf(const char* p) { return kClass[static_cast<unsigned char>(*p)]; }
+
+// Past a name of the given stop classes; colon is set past its last ':'.
+const char* ScanName(const char* p, std::uint8_t stops, const char*& colon) {
+    colon = p;
+    while (true) {
+        while (!(ClassOf(p) & (stops | kColon))) ++p;
+        if (*p != ':') return p;
+        colon = ++p;
+    }
+}
 
 // Line breaks as an XML parser hands them on: CR LF and a lone CR become LF.
 void AppendNormalised(std::string_view text, std::string& out) {
@@ -37,28 +79,42 @@ void AppendNormalised(std::string_view text, std::string& out) {
 
 class Reader {
   public:
-    Reader(const XmlSource& source, XmlHandler& handler) : m_source(source), m_handler(handler) {}
+    Reader(const XmlSource& source, XmlHandler& handler)
+        : m_source(source), m_handler(handler), m_data(std::make_unique<char[]>(1)) {
+        m_data[0] = '<';  // the end mark of an empty buffer
+        m_attributes.reserve(8);
+    }
 
     Status Run() {
         while (true) {
             // Text runs to the next '<'; it is handed on whole, so an entity is never cut in two.
-            const std::size_t lt = m_buffer.find('<', m_pos + m_scanned);
-            if (lt == std::string::npos) {
-                m_scanned = m_buffer.size() - m_pos;
+            if (m_scanned == 0) m_plain = true;
+            const char* q = m_data.get() + m_pos + m_scanned;
+            while (true) {
+                while (!(ClassOf(q) & kTextStop)) ++q;
+                if (*q == '<') break;
+                m_plain = false;  // an entity or a CR: resolved and normalised on the way
+                ++q;
+            }
+            const std::size_t lt = static_cast<std::size_t>(q - m_data.get());
+            if (lt == m_size) {
+                m_scanned = m_size - m_pos;
                 if (m_scanned > kMaxItem) return Error{"a markup item is too long"};
                 const long n = More();
                 if (n < 0) return Error{"corrupt part"};
                 if (n > 0) continue;
-                GiveText(std::string_view(m_buffer).substr(m_pos));
+                GiveText(View(m_pos, m_size));
                 break;
             }
             m_scanned = 0;
-            GiveText(std::string_view(m_buffer).substr(m_pos, lt - m_pos));
+            GiveText(View(m_pos, lt));
             m_pos = lt;
             std::size_t end = 0;
-            if (Status s = Complete(end); !s) return s;
-            if (end == 0) return Malformed();  // the part ends inside markup
-            if (!Item(std::string_view(m_buffer).substr(m_pos, end - m_pos))) return Malformed();
+            if (!QuickItem(end)) {
+                if (Status s = Complete(end); !s) return s;
+                if (end == 0) return Malformed();  // the part ends inside markup
+                if (!Item(View(m_pos, end))) return Malformed();
+            }
             m_pos = end;
             if (!m_handler.Ok()) return Done{};
         }
@@ -67,24 +123,107 @@ class Reader {
     }
 
   private:
+    std::string_view View(std::size_t from, std::size_t to) const { return {m_data.get() + from, to - from}; }
+
     long More() {
         if (m_pos > 0) {
-            m_buffer.erase(0, m_pos);
+            std::memmove(m_data.get(), m_data.get() + m_pos, m_size - m_pos);
+            m_size -= m_pos;
             m_pos = 0;
         }
         // An item that spans many pieces makes the reads grow, so it is searched a few times only.
-        const std::size_t old = m_buffer.size();
-        const std::size_t want = std::max(kChunk, old);
-        m_buffer.resize(old + want);
-        const long n = m_source(m_buffer.data() + old, want);
-        m_buffer.resize(old + static_cast<std::size_t>(n > 0 ? n : 0));
+        const std::size_t want = std::max(kChunk, m_size);
+        if (m_size + want > m_capacity) {
+            const std::size_t capacity = std::max(m_size + want, 2 * m_capacity);
+            auto grown = std::make_unique_for_overwrite<char[]>(capacity + 1);  // and the end mark
+            if (m_size > 0) std::memcpy(grown.get(), m_data.get(), m_size);
+            m_data = std::move(grown);
+            m_capacity = capacity;
+        }
+        const long n = m_source(m_data.get() + m_size, want);
+        if (n > 0) m_size += static_cast<std::size_t>(n);
+        m_data[m_size] = '<';
         return n;
+    }
+
+    // The common shapes of a tag read in one pass: an end tag without blanks, or a start tag whose
+    // attribute values hold no entity and no blank other than ' '. Anything else, or a tag cut by
+    // the end of the buffer, is left to Complete and Item (false), which read it alike.
+    bool QuickItem(std::size_t& end) {
+        const char* p = m_data.get() + m_pos + 1;
+        const char* local = nullptr;
+        if (*p == '/') {
+            const char* q = ScanName(++p, kBlank | kClose | kQuote | kOdd, local);
+            const auto size = static_cast<std::size_t>(q - p);
+            if (*q != '>' || m_open.empty() || !IsOpenName(p, size)) return false;
+            m_names.resize(m_names.size() - size);
+            m_open.pop_back();
+            m_handler.End(std::string_view(local, static_cast<std::size_t>(q - local)));
+            end = static_cast<std::size_t>(q + 1 - m_data.get());
+            return true;
+        }
+        if ((m_open.empty() && m_rootSeen) || m_open.size() >= kMaxDepth) return false;
+        const char* q = ScanName(p, kBlank | kClose | kSlash | kQuote | kEquals | kOdd, local);
+        if (q == p || (ClassOf(q) & (kQuote | kEquals | kOdd))) return false;
+        const std::string_view name(p, static_cast<std::size_t>(q - p));
+        m_attributes.clear();
+        bool empty = false;
+        while (true) {
+            const bool blank = ClassOf(q) & kBlank;
+            while (ClassOf(q) & kBlank) ++q;
+            if (*q == '>') {
+                ++q;
+                break;
+            }
+            if (*q == '/') {
+                if (q[1] != '>') return false;
+                empty = true;
+                q += 2;
+                break;
+            }
+            if (!blank) return false;
+            const char* attrLocal = nullptr;
+            const char* a = q;
+            q = ScanName(q, kBlank | kClose | kSlash | kQuote | kEquals | kOdd, attrLocal);
+            if (q == a || *q != '=' || !(ClassOf(q + 1) & kQuote)) return false;
+            const char quote = q[1];
+            const char* v = q + 2;
+            q = v;
+            while (*q != quote) {  // the end mark '<' stops this too
+                if (ClassOf(q) & kTextStop || *q == '\t' || *q == '\n') return false;
+                ++q;
+            }
+            m_attributes.push_back({std::string_view(attrLocal, static_cast<std::size_t>(v - 2 - attrLocal)),
+                                    std::string_view(v, static_cast<std::size_t>(q - v))});
+            ++q;
+        }
+        m_rootSeen = true;
+        const std::string_view localName(local, static_cast<std::size_t>(name.end() - local));
+        m_handler.Start(localName, m_attributes);
+        if (empty) {
+            m_handler.End(localName);
+        } else {
+            m_open.push_back(m_names.size());
+            m_names.append(name);
+        }
+        end = static_cast<std::size_t>(q - m_data.get());
+        return true;
+    }
+
+    bool IsOpenName(const char* name, std::size_t size) const {
+        const std::size_t start = m_open.back();
+        if (m_names.size() - start != size) return false;
+        const char* open = m_names.data() + start;
+        for (std::size_t i = 0; i < size; ++i) {
+            if (open[i] != name[i]) return false;
+        }
+        return true;
     }
 
     // Finds the end of the item at m_pos (reading more as needed); end = 0 when the part ends first.
     Status Complete(std::size_t& end) {
         while (true) {
-            const std::string_view rest = std::string_view(m_buffer).substr(m_pos);
+            const std::string_view rest = View(m_pos, m_size);
             std::size_t found = std::string_view::npos;
             if (rest.starts_with("<!--")) {
                 found = rest.find("-->", 4);
@@ -127,6 +266,10 @@ class Reader {
         if (m_open.empty()) {  // only blanks may stand outside the root, and a byte order mark before it
             if (!m_rootSeen && raw.starts_with("\xEF\xBB\xBF")) raw.remove_prefix(3);
             if (raw.find_first_not_of(" \t\r\n") != std::string_view::npos) m_pendingText = "x";
+            return;
+        }
+        if (m_plain) {  // nothing to resolve or normalise: handed on as it stands
+            m_handler.Text(raw);
             return;
         }
         m_text.clear();
@@ -211,9 +354,12 @@ class Reader {
 
     const XmlSource& m_source;
     XmlHandler& m_handler;
-    std::string m_buffer;
+    std::unique_ptr<char[]> m_data;  // the part's bytes not yet handed on, [m_pos, m_size)
+    std::size_t m_capacity = 0;
+    std::size_t m_size = 0;
     std::size_t m_pos = 0;
     std::size_t m_scanned = 0;  // bytes after m_pos already searched for '<'
+    bool m_plain = true;        // those bytes hold no '&' and no CR
     std::vector<std::size_t> m_open;  // open elements: where each name starts in m_names
     std::string m_names;
     bool m_rootSeen = false;

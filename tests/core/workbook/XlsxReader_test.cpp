@@ -224,6 +224,44 @@ TEST_F(XlsxReaderTest, RefusesBrokenPackages) {
     }
 }
 
+TEST_F(XlsxReaderTest, DeflatedAndZip64PackagesReadAlike) {
+    const auto stored = MinimalWorkbook(
+        "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>1</v></c><c r=\"B1\" s=\"1\"><v>0.5</v></c></row>",
+        "<si><t>a</t></si><si><t>b</t></si>", "<cellXfs><xf numFmtId=\"0\"/><xf numFmtId=\"21\"/></cellXfs>");
+    auto deflated = stored, wide = stored;
+    for (ZipPart& part : deflated) part.method = 8;
+    for (ZipPart& part : wide) part.zip64 = true;
+    for (const auto& parts : {stored, deflated, wide}) {
+        const auto sheet = Read(parts);
+        ASSERT_TRUE(sheet.ok()) << sheet.error().message;
+        EXPECT_EQ(At(*sheet, 1, 1).text, "b");
+        EXPECT_EQ(At(*sheet, 1, 2).number, 0.5);
+        EXPECT_EQ(sheet->formatCodes.at(At(*sheet, 1, 2).formatId), "h:mm:ss");
+    }
+}
+
+TEST_F(XlsxReaderTest, ErrorsNameThePartAndTheReason) {
+    const auto good = MinimalWorkbook("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>");
+    const auto changed = [&](std::size_t index, auto change) {
+        auto parts = good;
+        change(parts[index]);
+        return parts;
+    };
+    const std::vector<std::pair<std::vector<ZipPart>, std::string>> cases = {
+        {changed(3, [](ZipPart& p) { p.flags = 1; }), "xlsx: xl/worksheets/sheet1.xml is encrypted"},
+        {changed(1, [](ZipPart& p) { p.method = 12; }),
+         "xlsx: xl/workbook.xml is packed by method 12, which is not supported"},
+        {changed(1, [](ZipPart& p) { p.crcXor = 4; }), "xlsx: corrupt part xl/workbook.xml"},
+        {changed(3, [](ZipPart& p) { p.method = 8, p.crcXor = 4; }), "xlsx: corrupt part (xl/worksheets/sheet1.xml)"},
+        {changed(3, [](ZipPart& p) { p.claimedSize = 0x7FFFFFF0; }), "xlsx: part too large: xl/worksheets/sheet1.xml"},
+    };
+    for (const auto& [parts, message] : cases) {
+        const auto sheet = Read(parts);
+        ASSERT_FALSE(sheet.ok()) << message;
+        EXPECT_EQ(sheet.error().message, message);
+    }
+}
+
 TEST_F(XlsxReaderTest, RefusesFilesThatAreNoZip) {
     const auto path = m_dir / "fake.xlsx";
     for (const std::string& bytes : {std::string("PK\x03\x04garbage", 11), std::string("PK\x03\x04"), std::string()}) {

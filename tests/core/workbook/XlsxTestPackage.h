@@ -1,7 +1,10 @@
 #pragma once
 
-// Builds small .xlsx packages for the reader tests: a ZIP file with stored (uncompressed) parts,
-// so each test shows the XML it feeds the reader.
+// Builds small .xlsx packages for the reader tests: a ZIP file with stored (uncompressed) parts
+// by default, so each test shows the XML it feeds the reader; a part may be deflated, put in
+// Zip64 form, or damaged on purpose.
+
+#include <zlib.h>
 
 #include <array>
 #include <cstdint>
@@ -28,51 +31,104 @@ inline std::uint32_t Crc32(const std::string& data) {
     return crc ^ 0xFFFFFFFFu;
 }
 
+// Raw deflate (no zlib header), as ZIP entries hold it.
+inline std::string Deflate(const std::string& data) {
+    z_stream z{};
+    deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    std::string out(deflateBound(&z, static_cast<uLong>(data.size())), '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    z.avail_in = static_cast<uInt>(data.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    deflate(&z, Z_FINISH);
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+}
+
 struct ZipPart {
     std::string name;
     std::string data;
     // When set, the headers claim this uncompressed size instead of the real one.
     std::uint32_t claimedSize = 0;
+    // 0 stored, 8 deflated here; any other method is written with the bytes stored as they are.
+    std::uint16_t method = 0;
+    std::uint16_t flags = 0;  // general purpose flags (1: encrypted)
+    std::uint32_t crcXor = 0;  // spoils the recorded CRC-32
+    bool zip64 = false;        // sizes and offset given in the Zip64 extra field
 };
 
-inline std::string ZipBytes(const std::vector<ZipPart>& parts) {
+// The archive's end: a comment after the end record, and the Zip64 end records even where the
+// sizes fit (they are always written when a part is in Zip64 form).
+struct ZipEnd {
+    std::string comment;
+    bool zip64 = false;
+};
+
+inline void Put16(std::string& s, std::uint32_t v) {
+    s += static_cast<char>(v & 0xFF);
+    s += static_cast<char>((v >> 8) & 0xFF);
+}
+inline void Put32(std::string& s, std::uint32_t v) {
+    Put16(s, v & 0xFFFF);
+    Put16(s, v >> 16);
+}
+inline void Put64(std::string& s, std::uint64_t v) {
+    Put32(s, static_cast<std::uint32_t>(v));
+    Put32(s, static_cast<std::uint32_t>(v >> 32));
+}
+
+inline std::string ZipBytes(const std::vector<ZipPart>& parts, const ZipEnd& end = {}) {
     std::string out, directory;
-    const auto put16 = [](std::string& s, std::uint32_t v) {
-        s += static_cast<char>(v & 0xFF);
-        s += static_cast<char>((v >> 8) & 0xFF);
-    };
-    const auto put32 = [&](std::string& s, std::uint32_t v) {
-        put16(s, v & 0xFFFF);
-        put16(s, v >> 16);
-    };
+    bool zip64End = end.zip64;
     for (const ZipPart& part : parts) {
         const auto offset = static_cast<std::uint32_t>(out.size());
-        const auto size = static_cast<std::uint32_t>(part.data.size());
-        const std::uint32_t claimed = part.claimedSize ? part.claimedSize : size;
-        const std::uint32_t crc = Crc32(part.data);
-        // local file header: version 20, no flags, stored, fixed DOS time
-        put32(out, 0x04034b50);
-        put16(out, 20), put16(out, 0), put16(out, 0), put16(out, 0), put16(out, 0x21);
-        put32(out, crc), put32(out, size), put32(out, claimed);
-        put16(out, static_cast<std::uint32_t>(part.name.size())), put16(out, 0);
+        const std::string packed = part.method == 8 ? Deflate(part.data) : part.data;
+        const auto packedSize = static_cast<std::uint32_t>(packed.size());
+        const std::uint32_t claimed = part.claimedSize ? part.claimedSize : static_cast<std::uint32_t>(part.data.size());
+        const std::uint32_t crc = Crc32(part.data) ^ part.crcXor;
+        const std::uint32_t wide = 0xFFFFFFFFu;
+        zip64End |= part.zip64;
+        // local file header: version 20 (45 for Zip64), fixed DOS time
+        std::string localExtra, directoryExtra;
+        if (part.zip64) {
+            Put16(localExtra, 1), Put16(localExtra, 16), Put64(localExtra, claimed), Put64(localExtra, packedSize);
+            Put16(directoryExtra, 1), Put16(directoryExtra, 24);
+            Put64(directoryExtra, claimed), Put64(directoryExtra, packedSize), Put64(directoryExtra, offset);
+        }
+        const std::uint32_t version = part.zip64 ? 45 : 20;
+        Put32(out, 0x04034b50);
+        Put16(out, version), Put16(out, part.flags), Put16(out, part.method), Put16(out, 0), Put16(out, 0x21);
+        Put32(out, crc), Put32(out, part.zip64 ? wide : packedSize), Put32(out, part.zip64 ? wide : claimed);
+        Put16(out, static_cast<std::uint32_t>(part.name.size())), Put16(out, static_cast<std::uint32_t>(localExtra.size()));
         out += part.name;
-        out += part.data;
-        put32(directory, 0x02014b50);
-        put16(directory, 20), put16(directory, 20), put16(directory, 0), put16(directory, 0);
-        put16(directory, 0), put16(directory, 0x21);
-        put32(directory, crc), put32(directory, size), put32(directory, claimed);
-        put16(directory, static_cast<std::uint32_t>(part.name.size()));
-        put16(directory, 0), put16(directory, 0), put16(directory, 0), put16(directory, 0);
-        put32(directory, 0), put32(directory, offset);
+        out += localExtra;
+        out += packed;
+        Put32(directory, 0x02014b50);
+        Put16(directory, version), Put16(directory, version), Put16(directory, part.flags), Put16(directory, part.method);
+        Put16(directory, 0), Put16(directory, 0x21);
+        Put32(directory, crc), Put32(directory, part.zip64 ? wide : packedSize), Put32(directory, part.zip64 ? wide : claimed);
+        Put16(directory, static_cast<std::uint32_t>(part.name.size()));
+        Put16(directory, static_cast<std::uint32_t>(directoryExtra.size())), Put16(directory, 0), Put16(directory, 0), Put16(directory, 0);
+        Put32(directory, 0), Put32(directory, part.zip64 ? wide : offset);
         directory += part.name;
+        directory += directoryExtra;
     }
     const auto directoryOffset = static_cast<std::uint32_t>(out.size());
     out += directory;
-    put32(out, 0x06054b50);
-    put16(out, 0), put16(out, 0);
-    put16(out, static_cast<std::uint32_t>(parts.size())), put16(out, static_cast<std::uint32_t>(parts.size()));
-    put32(out, static_cast<std::uint32_t>(directory.size())), put32(out, directoryOffset);
-    put16(out, 0);
+    if (zip64End) {
+        const auto recordOffset = out.size();
+        Put32(out, 0x06064b50), Put64(out, 44), Put16(out, 45), Put16(out, 45), Put32(out, 0), Put32(out, 0);
+        Put64(out, parts.size()), Put64(out, parts.size()), Put64(out, directory.size()), Put64(out, directoryOffset);
+        Put32(out, 0x07064b50), Put32(out, 0), Put64(out, recordOffset), Put32(out, 1);
+    }
+    const std::uint32_t count = zip64End ? 0xFFFF : static_cast<std::uint32_t>(parts.size());
+    Put32(out, 0x06054b50);
+    Put16(out, 0), Put16(out, 0), Put16(out, count), Put16(out, count);
+    Put32(out, zip64End ? 0xFFFFFFFFu : static_cast<std::uint32_t>(directory.size()));
+    Put32(out, zip64End ? 0xFFFFFFFFu : directoryOffset);
+    Put16(out, static_cast<std::uint32_t>(end.comment.size()));
+    out += end.comment;
     return out;
 }
 
