@@ -205,8 +205,8 @@ std::pair<int, int> HeaderBucketBounds(std::string_view header) {
 std::string InsertDateDashes(std::string_view text) {
     // Counted in characters so a dash never splits a multi-byte character of a short or odd text.
     std::string out(text);
-    out.insert(Utf8Offset(out, 4), "-");
-    out.insert(Utf8Offset(out, 7), "-");
+    out.insert(Utf8Offset(out, 4), 1, '-');
+    out.insert(Utf8Offset(out, 7), 1, '-');
     return out;
 }
 
