@@ -26,11 +26,11 @@ inline const std::string& WriteTempFile(const std::uint8_t* data, std::size_t si
 }
 
 inline void RenderAll(const SheetModel& sheet) {
-    for (const CellValue& cell : sheet.cells) {
+    for (const StoredCell& stored : sheet.cells) {
+        const CellValue& cell = *sheet.Find(stored.row, stored.column);
         const CompiledFormat& format = sheet.Format(cell.formatId);
         if (cell.kind == CellValue::Kind::Number) (void)format.Number(cell.number, sheet.date1904);
         if (cell.kind == CellValue::Kind::Text) (void)format.Text(cell.text);
-        (void)sheet.Find(cell.row, cell.column);
     }
 }
 

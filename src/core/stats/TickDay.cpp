@@ -127,7 +127,7 @@ private:
         const bool first = row == kFirstTradeRow;
         if (first) {
             m_texts[0].clear();
-            m_texts[1] = "0";
+            m_texts[1].assign(1, '0');
         } else {
             Text(0, row - 1, 2);
             Text(1, row - 1, 3);

@@ -71,7 +71,11 @@ CivilDate SerialDate(long long days, bool date1904) {
     return date;
 }
 
-std::string TwoDigits(long long n) { return (n < 10 ? "0" : "") + std::to_string(n); }
+std::string TwoDigits(long long n) {
+    std::string text = std::to_string(n);
+    if (n < 10) text.insert(text.begin(), '0');
+    return text;
+}
 
 std::string Padded(long long n, int width) {
     std::string text = std::to_string(n);

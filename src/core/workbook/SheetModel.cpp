@@ -1,6 +1,7 @@
 #include "workbook/SheetModel.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace moxtel {
@@ -42,6 +43,33 @@ std::uint32_t SheetModel::AddFormat(std::string_view code) {
     return it->second;
 }
 
+namespace {
+
+constexpr int kKindShift = 13;
+constexpr std::uint16_t kFormatMask = (1u << kKindShift) - 1;
+
+bool HoldsText(CellValue::Kind kind) { return kind == CellValue::Kind::Text || kind == CellValue::Kind::Error; }
+
+}  // namespace
+
+bool SheetModel::Add(const CellValue& cell) {
+    if (cell.column > 0xFFFF) return true;
+    if (cells.size() == cells.capacity() && !Grow()) return false;
+    StoredCell stored;
+    stored.row = cell.row;
+    stored.column = static_cast<std::uint16_t>(cell.column);
+    const std::uint32_t format = cell.formatId <= kFormatMask ? cell.formatId : 0;
+    stored.formatAndKind = static_cast<std::uint16_t>(format | (static_cast<unsigned>(cell.kind) << kKindShift));
+    if (HoldsText(cell.kind)) {
+        stored.value = m_textViews.size();
+        m_textViews.push_back(cell.text);
+    } else {
+        stored.value = std::bit_cast<std::uint64_t>(cell.number);
+    }
+    cells.push_back(stored);
+    return true;
+}
+
 // Grows by half, never past the cap, so the old and new arrays together stay well below 256 MB.
 bool SheetModel::Grow() {
     if (cells.size() >= kMaxSheetCells || texts.Bytes() > kMaxSheetTextBytes) return false;
@@ -55,14 +83,14 @@ Error SheetModel::TooLarge() {
 
 namespace {
 
-bool Before(const CellValue& a, const CellValue& b) {
+bool Before(const StoredCell& a, const StoredCell& b) {
     return a.row != b.row ? a.row < b.row : a.column < b.column;
 }
 
 }  // namespace
 
 void SheetModel::Finish() {
-    if (!std::is_sorted(cells.begin(), cells.end(), [](const CellValue& a, const CellValue& b) {
+    if (!std::is_sorted(cells.begin(), cells.end(), [](const StoredCell& a, const StoredCell& b) {
             return a.row != b.row ? a.row < b.row : a.column <= b.column;  // also: no place twice
         })) {
         std::stable_sort(cells.begin(), cells.end(), Before);
@@ -90,20 +118,30 @@ const CellValue* SheetModel::Find(std::uint32_t row, std::uint32_t column) const
     if (lines) {
         const std::string_view text = CutField(*lines, row, column, m_lineScratch);
         if (text.empty()) return nullptr;
-        m_lineCell = CellValue{};
-        m_lineCell.row = row;
-        m_lineCell.column = column;
-        m_lineCell.kind = CellValue::Kind::Text;
-        m_lineCell.text = text;
-        return &m_lineCell;
+        m_found = CellValue{};
+        m_found.row = row;
+        m_found.column = column;
+        m_found.kind = CellValue::Kind::Text;
+        m_found.text = text;
+        return &m_found;
     }
     if (row + 1 >= m_rowStart.size()) return nullptr;
     const auto first = cells.begin() + m_rowStart[row];
     const auto last = cells.begin() + m_rowStart[row + 1];
-    const auto it = std::lower_bound(first, last, column, [](const CellValue& c, std::uint32_t col) {
+    const auto it = std::lower_bound(first, last, column, [](const StoredCell& c, std::uint32_t col) {
         return c.column < col;
     });
-    return it != last && it->column == column ? &*it : nullptr;
+    if (it == last || it->column != column) return nullptr;
+    m_found = CellValue{};
+    m_found.row = it->row;
+    m_found.column = it->column;
+    m_found.kind = static_cast<CellValue::Kind>(it->formatAndKind >> kKindShift);
+    m_found.formatId = it->formatAndKind & kFormatMask;
+    if (HoldsText(m_found.kind))
+        m_found.text = m_textViews[static_cast<std::size_t>(it->value)];
+    else
+        m_found.number = std::bit_cast<double>(it->value);
+    return &m_found;
 }
 
 const CompiledFormat& SheetModel::Format(std::uint32_t id) const {

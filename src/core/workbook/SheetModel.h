@@ -23,6 +23,15 @@ struct CellValue {
     std::string_view text;       // Text (UTF-8) and Error ("#DIV/0!"); held by the sheet's TextStore
 };
 
+// A cell as the sheet keeps it, in 16 bytes: the number, or for a text or error cell the index of
+// its text among the sheet's text views.
+struct StoredCell {
+    std::uint32_t row = 0;
+    std::uint16_t column = 0;
+    std::uint16_t formatAndKind = 0;  // format id in the low 13 bits, kind in the top 3
+    std::uint64_t value = 0;          // the number's bits, or the text's index
+};
+
 // Owns the texts of a sheet. Texts never move once stored, so cells keep views of them; a text
 // shared by many cells (a shared string) is stored once.
 class TextStore {
@@ -60,6 +69,7 @@ inline constexpr std::size_t kMaxSheetCells = 3'000'000;
 inline constexpr std::size_t kMaxSheetTextBytes = 64u << 20;
 // Most distinct number formats a workbook may bring (the spreadsheet allows some 250).
 inline constexpr std::size_t kMaxSheetFormats = 4096;
+static_assert(kMaxSheetFormats < 8192, "a stored cell keeps its format id in 13 bits");
 
 // The active sheet of a workbook, fully loaded. Rows and columns count from 1. Cells stand in one
 // array in row order, columns ascending within a row; readers append with Add and call Finish.
@@ -75,22 +85,19 @@ class SheetModel {
     bool date1904 = false;  // the workbook's date system
     // Number format codes, deduplicated; index 0 is always "General".
     std::vector<std::string> formatCodes{"General"};
-    std::vector<CellValue> cells;
+    std::vector<StoredCell> cells;
     TextStore texts;
     // Set for a text export instead of cells; Find then cuts the field out of its line.
     std::unique_ptr<DelimitedLines> lines;
 
-    // The cell at (row, column), nullptr when there is none. Only after Finish. For a text export
-    // the cell returned stays valid until the next Find.
+    // The cell at (row, column), nullptr when there is none. Only after Finish. The cell returned
+    // stays valid until the next Find.
     const CellValue* Find(std::uint32_t row, std::uint32_t column) const;
 
     // Appends a cell; a later cell at the same place replaces an earlier one (after Finish).
     // False when the sheet is full (kMaxSheetCells) or its texts are over kMaxSheetTextBytes.
-    bool Add(const CellValue& cell) {
-        if (cells.size() == cells.capacity() && !Grow()) return false;
-        cells.push_back(cell);
-        return true;
-    }
+    // Cells beyond column 65535 lie outside every grid and are dropped.
+    bool Add(const CellValue& cell);
     // The reason a reader gives when Add fails.
     static Error TooLarge();
     // Index of a format code, adding it when new.
@@ -105,9 +112,10 @@ class SheetModel {
     bool Grow();
 
     std::unordered_map<std::string, std::uint32_t> m_formatIndex;
+    std::vector<std::string_view> m_textViews;  // of text and error cells, held by texts
     std::vector<std::uint32_t> m_rowStart;  // row r's cells are [m_rowStart[r], m_rowStart[r + 1])
     mutable std::vector<std::unique_ptr<CompiledFormat>> m_compiled;
-    mutable CellValue m_lineCell;  // the cell Find cut out of a line last
+    mutable CellValue m_found;  // the cell Find gave last
     mutable std::string m_lineScratch;
 };
 
