@@ -64,7 +64,7 @@ class Pieces {
 
 }  // namespace
 
-Result<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) {
+Result<ByteBuffer> ReadWholeFile(const std::string& path) {
     // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused below as not a regular file.
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return Error{"Cannot open the file: " + ErrnoText(errno)};
@@ -76,7 +76,7 @@ Result<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) {
     if (fstat(fd, &info) != 0) return Error{"Cannot open the file: " + ErrnoText(errno)};
     if (!S_ISREG(info.st_mode)) return Error{"Cannot open the file: it is not a regular file"};
 
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(info.st_size));
+    ByteBuffer bytes(static_cast<std::size_t>(info.st_size));
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = read(fd, bytes.data() + done, bytes.size() - done);
@@ -89,10 +89,10 @@ Result<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) {
     return bytes;
 }
 
-Result<CompoundFile> CompoundFile::Parse(std::vector<std::uint8_t> fileBytes) {
+Result<CompoundFile> CompoundFile::Parse(ByteBuffer fileBytes) {
     CompoundFile file;
     file.m_bytes = std::move(fileBytes);
-    const std::vector<std::uint8_t>& bytes = file.m_bytes;
+    const ByteBuffer& bytes = file.m_bytes;
     if (bytes.size() < sizeof kSignature || !std::equal(std::begin(kSignature), std::end(kSignature), bytes.begin()))
         return Error{"it is not a compound file"};
     if (bytes.size() < kHeaderSize) return Error{"its header is truncated"};
@@ -285,7 +285,7 @@ Result<StreamBytes> CompoundFile::ReadStream(const Entry& entry) && {
     Result<StreamBytes> stream = Assemble(entry);
     // A moved vector keeps its buffer, so a view into the file's bytes stays valid in its new owner.
     if (stream && !stream->m_assembled && !stream->bytes().empty()) stream->m_storage = std::move(m_bytes);
-    std::vector<std::uint8_t>().swap(m_bytes);
+    ByteBuffer().swap(m_bytes);
     std::vector<std::uint32_t>().swap(m_fat);
     std::vector<std::uint32_t>().swap(m_directory);
     m_children.clear();

@@ -7,17 +7,39 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <new>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "common/Result.h"
 
 namespace moxtel {
 
+// Leaves the bytes of a resized buffer as they are instead of zeroing them: a file's bytes are
+// read straight over them, and zeroing a megabyte first costs as much again.
+template <typename T>
+struct UninitializedAllocator : std::allocator<T> {
+    template <typename U>
+    struct rebind {
+        using other = UninitializedAllocator<U>;
+    };
+    template <typename U>
+    void construct(U* p) noexcept {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <typename U, typename... Args>
+    void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+using ByteBuffer = std::vector<std::uint8_t, UninitializedAllocator<std::uint8_t>>;
+
 // The whole file, read once. Errors are full sentences ("Cannot open the file: ...").
-Result<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path);
+Result<ByteBuffer> ReadWholeFile(const std::string& path);
 
 // A stream's bytes: a view into the file's bytes when its sectors follow one another in the
 // file, else a copy assembled once. It may also own the file's bytes it views (see
@@ -30,7 +52,7 @@ class StreamBytes {
 
   private:
     friend class CompoundFile;
-    std::vector<std::uint8_t> m_storage;  // the assembled copy, or the file's bytes handed over
+    ByteBuffer m_storage;  // the assembled copy, or the file's bytes handed over
     std::span<const std::uint8_t> m_view;
     bool m_assembled = false;
 };
@@ -51,7 +73,7 @@ class CompoundFile {
     // Checks the header, reads the FAT (through the DIFAT) and the directory, and lists the root
     // storage's children. Errors are short phrases ("a sector chain loops") for the caller to
     // put into its own sentence.
-    static Result<CompoundFile> Parse(std::vector<std::uint8_t> fileBytes);
+    static Result<CompoundFile> Parse(ByteBuffer fileBytes);
 
     std::size_t FileSize() const { return m_bytes.size(); }
     int Version() const { return m_sectorShift == 12 ? 4 : 3; }
@@ -84,7 +106,7 @@ class CompoundFile {
     Status ReadRootChildren();
     Result<StreamBytes> Assemble(const Entry& entry) const;
 
-    std::vector<std::uint8_t> m_bytes;
+    ByteBuffer m_bytes;
     unsigned m_sectorShift = 9;
     std::uint32_t m_sectorCount = 0;  // whole sectors after the header sector
     std::vector<std::uint32_t> m_fat;

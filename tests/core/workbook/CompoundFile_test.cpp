@@ -18,10 +18,12 @@
 namespace moxtel {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using Bytes = std::vector<std::uint8_t>;  // zeroed when resized, unlike ByteBuffer
 using EntryType = CompoundFile::EntryType;
 
 constexpr std::uint32_t kEnd = 0xFFFFFFFE, kFree = 0xFFFFFFFF, kFatSector = 0xFFFFFFFD, kDifatSector = 0xFFFFFFFC;
+
+ByteBuffer Buffer(const Bytes& bytes) { return ByteBuffer(bytes.begin(), bytes.end()); }
 
 void PutU16(Bytes& b, std::size_t at, std::uint16_t v) {
     b[at] = static_cast<std::uint8_t>(v);
@@ -200,8 +202,8 @@ class CompoundWriter {
 };
 
 // "ok", or the error of the first step that failed.
-std::string ReadOutcome(Bytes file, const char* name = "Workbook", Bytes* out = nullptr) {
-    auto parsed = CompoundFile::Parse(std::move(file));
+std::string ReadOutcome(const Bytes& file, const char* name = "Workbook", Bytes* out = nullptr) {
+    auto parsed = CompoundFile::Parse(Buffer(file));
     if (!parsed) return parsed.error().message;
     const CompoundFile::Entry* entry = parsed->FindStream(name);
     if (!entry) return "no stream";
@@ -236,7 +238,7 @@ TEST(CompoundFile, ReadsStreamsOfEveryLayout) {
             // Neighbours before and after, so that a wrong offset or a wrong chain reads their bytes.
             writer.Stream(u"Before", Pattern(c.size, 2), c.scattered).Stream(u"Workbook", data, c.scattered);
             writer.Stream(u"After", Pattern(c.size + 100, 3));
-            auto file = CompoundFile::Parse(writer.Write());
+            auto file = CompoundFile::Parse(Buffer(writer.Write()));
             ASSERT_TRUE(file.ok()) << file.error().message;
             EXPECT_EQ(file->Version(), version);
             const CompoundFile::Entry* entry = file->FindStream("Workbook");
@@ -264,7 +266,7 @@ TEST(CompoundFile, EmptyStreamAndDirectoryOverSeveralSectors) {
         writer.Stream(std::u16string{u'S', static_cast<char16_t>(u'A' + i)}, Pattern(5000 + i, i));
     writer.Stream(u"Empty", {});
     const Bytes bytes = writer.Write();
-    auto file = CompoundFile::Parse(bytes);
+    auto file = CompoundFile::Parse(Buffer(bytes));
     ASSERT_TRUE(file.ok()) << file.error().message;
     ASSERT_EQ(file->RootChildren().size(), 31u);  // 32 entries: eight directory sectors, tree in order
     for (int i = 0; i < 30; ++i) EXPECT_EQ(file->RootChildren()[i].name[1], static_cast<char16_t>(u'A' + i));
@@ -297,7 +299,7 @@ TEST(CompoundFile, FindsStreamsByNameWithoutCase) {
     CompoundWriter writer(3);
     writer.Storage(u"Workbook").Stream(u"BOOK", Pattern(10, 1)).Stream(u"wOrKbOoK", Pattern(20, 2));
     writer.Stream(u"Wörkbook", Pattern(30, 3)).Stream(u"Workbook2", Pattern(40, 4));
-    auto file = CompoundFile::Parse(writer.Write());
+    auto file = CompoundFile::Parse(Buffer(writer.Write()));
     ASSERT_TRUE(file.ok()) << file.error().message;
     ASSERT_NE(file->FindStream("Workbook"), nullptr);
     EXPECT_EQ(file->FindStream("Workbook")->size, 20u);  // the storage of that name is passed over
@@ -428,7 +430,7 @@ TEST(CompoundFile, SurvivesEveryFieldDamaged) {
             for (const std::uint32_t value : {0u, 1u, 7u, 0x7FFFFFFFu, kEnd, kFree}) {
                 Bytes bytes = good;
                 PutU32(bytes, at, value);
-                (void)ReadOutcome(std::move(bytes));
+                (void)ReadOutcome(bytes);
             }
         }
     }
@@ -458,7 +460,7 @@ TEST_F(ReadWholeFileTest, ReadsRegularFilesOnly) {
     const Bytes data = Pattern(100'000, 9);
     auto bytes = ReadWholeFile(Write("file", data));
     ASSERT_TRUE(bytes.ok());
-    EXPECT_EQ(*bytes, data);
+    EXPECT_TRUE(std::ranges::equal(*bytes, data));
     EXPECT_TRUE(ReadWholeFile(Write("empty", {}))->empty());
 
     EXPECT_EQ(ReadWholeFile((m_dir / "missing").string()).error().message,
