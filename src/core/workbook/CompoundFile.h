@@ -43,9 +43,15 @@ Result<ByteBuffer> ReadWholeFile(const std::string& path);
 
 // A stream's bytes: a view into the file's bytes when its sectors follow one another in the
 // file, else a copy assembled once. It may also own the file's bytes it views (see
-// CompoundFile::ReadStream() &&); moving it keeps bytes() valid.
+// CompoundFile::ReadStream() &&); moving it keeps bytes() valid, a copy would not, so it has none.
 class StreamBytes {
   public:
+    StreamBytes() = default;
+    StreamBytes(StreamBytes&&) noexcept = default;
+    StreamBytes& operator=(StreamBytes&&) noexcept = default;
+    StreamBytes(const StreamBytes&) = delete;
+    StreamBytes& operator=(const StreamBytes&) = delete;
+
     std::span<const std::uint8_t> bytes() const { return m_view; }
     // True when the bytes were assembled from scattered sectors.
     bool copied() const { return m_assembled; }
