@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -440,7 +441,8 @@ class FileTest : public testing::Test {
   protected:
     void SetUp() override {
         m_dir = std::filesystem::path(::testing::TempDir()) /
-                ("compound-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+                ("compound-" + std::to_string(getpid()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(m_dir);
         std::filesystem::create_directories(m_dir);
     }
