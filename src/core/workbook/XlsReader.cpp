@@ -1,6 +1,7 @@
 // .xls workbooks: the OLE2 compound file is opened by CompoundFile, the BIFF records are read here.
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <utility>
 
 #include "workbook/BiffWorkbook.h"
