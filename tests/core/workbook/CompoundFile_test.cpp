@@ -478,9 +478,11 @@ using XlsContainers = FileTest;
 
 std::vector<std::string> Cells(const SheetModel& sheet) {
     std::vector<std::string> out;
-    for (const CellValue& c : sheet.cells)
+    for (const StoredCell& stored : sheet.cells) {
+        const CellValue& c = *sheet.Find(stored.row, stored.column);
         out.push_back(std::to_string(c.row) + "," + std::to_string(c.column) + ":" + std::to_string(int(c.kind)) + ":" +
                       std::to_string(c.number) + ":" + std::string(c.text) + ":" + sheet.formatCodes.at(c.formatId));
+    }
     return out;
 }
 
