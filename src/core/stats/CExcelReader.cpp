@@ -114,22 +114,39 @@ std::string CExcelReader::GetCellText(int row, int column) {
     }
 }
 
+const StoredCell* CExcelReader::StoredInside(int row, int column, bool& inside) const {
+    inside = m_sheet && !m_sheet->lines && row >= 1 && column >= 1 &&
+             static_cast<std::uint32_t>(row) <= m_sheet->maxRows && static_cast<std::uint32_t>(column) <= m_sheet->maxColumns;
+    return inside ? m_sheet->FindStored(static_cast<std::uint32_t>(row), static_cast<std::uint32_t>(column)) : nullptr;
+}
+
 CellNumber CExcelReader::GetCellNumber(int row, int column) {
-    const CellValue* cell = Locate(row, column);
-    if (!cell) return {};
+    // A number cell of a common format is read straight from the stored cell.
+    bool inside = false;
+    const StoredCell* stored = StoredInside(row, column, inside);
+    if (inside && !stored) return {};
     CellNumber number;
-    if (cell->kind == CellValue::Kind::Number &&
-        m_sheet->Format(cell->formatId).ShownNumber(cell->number, number.value)) {
+    if (stored && SheetModel::KindOf(*stored) == CellValue::Kind::Number &&
+        m_sheet->Format(SheetModel::FormatOf(*stored)).ShownNumber(SheetModel::NumberOf(*stored), number.value)) {
         number.empty = false;
         number.numeric = true;
         return number;
     }
+    const CellValue* cell = Locate(row, column);
+    if (!cell) return {};
     std::string scratch;
     const std::string_view text = ViewOf(*cell, scratch);
     return {text.empty(), HasLeadingNumber(text), ParseLeadingDouble(text)};
 }
 
 std::string_view CExcelReader::GetCellView(int row, int column, std::string& scratch) {
+    bool inside = false;
+    const StoredCell* stored = StoredInside(row, column, inside);
+    if (inside && !stored) return {};
+    if (stored && SheetModel::KindOf(*stored) == CellValue::Kind::Text &&
+        m_sheet->Format(SheetModel::FormatOf(*stored)).ShowsTextUnchanged()) {
+        return m_sheet->TextOf(*stored);
+    }
     const CellValue* cell = Locate(row, column);
     return cell ? ViewOf(*cell, scratch) : std::string_view();
 }

@@ -56,6 +56,9 @@ private:
     std::string CellText(const CellValue& cell) const;
     // The cell at (row, column) or nullptr; warns beyond the grid.
     const CellValue* Locate(int row, int column);
+    // The stored cell at (row, column) of a sheet of cells; inside tells whether the place lies in
+    // such a sheet's grid (false for a text export's lines, which Locate reads).
+    const StoredCell* StoredInside(int row, int column, bool& inside) const;
     std::string_view ViewOf(const CellValue& cell, std::string& scratch);
 
     std::unique_ptr<SheetModel> m_sheet;

@@ -114,6 +114,22 @@ void SheetModel::Finish() {
     }
 }
 
+const StoredCell* SheetModel::FindStored(std::uint32_t row, std::uint32_t column) const {
+    if (row + 1 >= m_rowStart.size()) return nullptr;
+    const StoredCell* first = cells.data() + m_rowStart[row];
+    const StoredCell* last = cells.data() + m_rowStart[row + 1];
+    if (last - first > 16) {
+        first = std::lower_bound(first, last, column, [](const StoredCell& c, std::uint32_t col) {
+            return c.column < col;
+        });
+        return first != last && first->column == column ? first : nullptr;
+    }
+    for (const StoredCell* it = first; it != last; ++it) {  // a row of a tick table holds few cells
+        if (it->column >= column) return it->column == column ? it : nullptr;
+    }
+    return nullptr;
+}
+
 const CellValue* SheetModel::Find(std::uint32_t row, std::uint32_t column) const {
     if (lines) {
         const std::string_view text = CutField(*lines, row, column, m_lineScratch);
@@ -125,13 +141,8 @@ const CellValue* SheetModel::Find(std::uint32_t row, std::uint32_t column) const
         m_found.text = text;
         return &m_found;
     }
-    if (row + 1 >= m_rowStart.size()) return nullptr;
-    const auto first = cells.begin() + m_rowStart[row];
-    const auto last = cells.begin() + m_rowStart[row + 1];
-    const auto it = std::lower_bound(first, last, column, [](const StoredCell& c, std::uint32_t col) {
-        return c.column < col;
-    });
-    if (it == last || it->column != column) return nullptr;
+    const StoredCell* it = FindStored(row, column);
+    if (!it) return nullptr;
     m_found = CellValue{};
     m_found.row = it->row;
     m_found.column = it->column;
@@ -144,7 +155,7 @@ const CellValue* SheetModel::Find(std::uint32_t row, std::uint32_t column) const
     return &m_found;
 }
 
-const CompiledFormat& SheetModel::Format(std::uint32_t id) const {
+const CompiledFormat& SheetModel::Compile(std::uint32_t id) const {
     if (id >= formatCodes.size()) id = 0;
     if (m_compiled.size() < formatCodes.size()) m_compiled.resize(formatCodes.size());
     auto& slot = m_compiled[id];

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -106,9 +107,21 @@ class SheetModel {
     void Finish();
 
     // The compiled form of formatCodes[id], compiled on first use; General for an unknown id.
-    const CompiledFormat& Format(std::uint32_t id) const;
+    const CompiledFormat& Format(std::uint32_t id) const {
+        if (id < m_compiled.size() && m_compiled[id]) return *m_compiled[id];
+        return Compile(id);
+    }
+
+    // The stored cell at (row, column) of a sheet of cells (not a text export's lines), nullptr
+    // when there is none; read it with the helpers below. Cheaper than Find for the common case.
+    const StoredCell* FindStored(std::uint32_t row, std::uint32_t column) const;
+    static CellValue::Kind KindOf(const StoredCell& cell) { return static_cast<CellValue::Kind>(cell.formatAndKind >> 13); }
+    static std::uint32_t FormatOf(const StoredCell& cell) { return cell.formatAndKind & 0x1FFF; }
+    static double NumberOf(const StoredCell& cell) { return std::bit_cast<double>(cell.value); }
+    std::string_view TextOf(const StoredCell& cell) const { return m_textViews[static_cast<std::size_t>(cell.value)]; }
 
   private:
+    const CompiledFormat& Compile(std::uint32_t id) const;
     bool Grow();
 
     std::unordered_map<std::string, std::uint32_t> m_formatIndex;
