@@ -62,7 +62,7 @@ Result<SheetModel> LoadSheet(const std::string& path) {
     if (size > kMaxTextBytes) return Error{"text file too large: " + path};
     Result<std::string> bytes = ReadFileBytes(path, size);
     if (!bytes) return bytes.error();
-    return ReadTextTable(*bytes);
+    return ReadTextTable(std::move(*bytes));
 }
 
 }  // namespace

@@ -56,16 +56,23 @@ bool Utf16ToUtf8(std::string_view s, bool bigEndian, std::string& out) {
 bool Gb18030ToUtf8(std::string_view s, std::string& out) {
     iconv_t cd = iconv_open("UTF-8", "GB18030");
     if (cd == reinterpret_cast<iconv_t>(-1)) return false;
-    out.resize(s.size() * 2 + 4);  // at most 3 bytes out per 2 in, 4 per 4
+    // At most 3 bytes out per 2 in (4 per 4): the room is reserved, and only what the text fills
+    // is touched, piece by piece.
+    out.clear();
+    out.reserve(s.size() / 2 * 3 + 4);
     char* in = const_cast<char*>(s.data());  // iconv does not write its input
     std::size_t inLeft = s.size();
-    char* o = out.data();
-    std::size_t outLeft = out.size();
-    const std::size_t rc = iconv(cd, &in, &inLeft, &o, &outLeft);
+    char piece[64 * 1024];
+    bool ok = true;
+    while (inLeft > 0 && ok) {
+        char* o = piece;
+        std::size_t outLeft = sizeof piece;
+        const std::size_t rc = iconv(cd, &in, &inLeft, &o, &outLeft);
+        ok = rc != static_cast<std::size_t>(-1) || errno == E2BIG;
+        out.append(piece, sizeof piece - outLeft);
+    }
     iconv_close(cd);
-    if (rc == static_cast<std::size_t>(-1) || inLeft != 0) return false;
-    out.resize(out.size() - outLeft);
-    return true;
+    return ok && inLeft == 0;
 }
 
 Result<std::string> DecodeToUtf8(std::string_view bytes) {
@@ -267,9 +274,9 @@ void SplitCommas(std::string_view text, Sink& table) {
 
 }  // namespace
 
-Result<SheetModel> ReadTextTable(std::string_view bytes, std::size_t linesAbove) {
-    if (bytes.empty()) return Fail("empty file");
-    Result<std::string> text = DecodeToUtf8(bytes);
+namespace {
+
+Result<SheetModel> TableFromText(Result<std::string> text, std::size_t linesAbove) {
     if (!text) return text.error();
     if (text->empty()) return Fail("empty file");
     if (text->size() > kMaxSheetTextBytes * 2) return SheetModel::TooLarge();
@@ -300,6 +307,23 @@ Result<SheetModel> ReadTextTable(std::string_view bytes, std::size_t linesAbove)
     }
     sheet.Finish();
     return sheet;
+}
+
+}  // namespace
+
+Result<SheetModel> ReadTextTable(std::string_view bytes, std::size_t linesAbove) {
+    if (bytes.empty()) return Fail("empty file");
+    return TableFromText(DecodeToUtf8(bytes), linesAbove);
+}
+
+Result<SheetModel> ReadTextTable(std::string&& bytes, std::size_t linesAbove) {
+    if (bytes.empty()) return Fail("empty file");
+    // Clean UTF-8 is the text itself; any other text is decoded and its bytes let go at once.
+    if (!bytes.starts_with("\xEF\xBB\xBF") && bytes.find('\0') == std::string::npos && IsCleanUtf8(bytes))
+        return TableFromText(std::move(bytes), linesAbove);
+    Result<std::string> text = DecodeToUtf8(bytes);
+    std::string().swap(bytes);
+    return TableFromText(std::move(text), linesAbove);
 }
 
 std::string_view CutField(const DelimitedLines& lines, std::uint32_t row, std::uint32_t column, std::string& scratch) {

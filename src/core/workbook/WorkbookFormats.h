@@ -23,5 +23,7 @@ Result<SheetModel> ReadXlsxWorkbook(const std::string& path);
 // cells empty): a large export then costs 4 bytes a row beside its text, whatever its fields.
 inline constexpr std::size_t kTextLinesAbove = 64u << 10;
 Result<SheetModel> ReadTextTable(std::string_view bytes, std::size_t linesAbove = kTextLinesAbove);
+// The same, taking the file's bytes over: they are let go as soon as the text is decoded.
+Result<SheetModel> ReadTextTable(std::string&& bytes, std::size_t linesAbove = kTextLinesAbove);
 
 }  // namespace moxtel

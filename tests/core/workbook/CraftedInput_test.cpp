@@ -186,7 +186,7 @@ TEST_F(CraftedInputTest, OutOfMemoryIsReportedNotThrown) {
     if (kAddressSanitizer) GTEST_SKIP() << "no address-space cap under AddressSanitizer";
     std::string fields;
     // Larger than the cap even as one text: a large export keeps its lines, not a cell per field.
-    for (int i = 0; i < 12'000'000; ++i) fields += (i % 1000 == 999) ? "a\n" : "a\t";
+    for (int i = 0; i < 20'000'000; ++i) fields += (i % 1000 == 999) ? "a\n" : "a\t";
     const std::string path = Write("big.txt", fields);
     const bool reported = moxtel::testing::RunWithMemoryCap(32 * 1024, [&] {
         CExcelReader reader;
