@@ -81,6 +81,31 @@ TEST(TextTableReader, DecodesEveryAcceptedEncoding) {
     }
 }
 
+// A long export decodes piece by piece; characters of two and four bytes fall across every
+// piece boundary, and a file read as bytes or taken over reads the same, in cells or in lines.
+TEST(TextTableReader, LongExportsDecodeWhole) {
+    std::string gb18030;
+    std::string utf8;
+    for (int row = 0; gb18030.size() < 300'000; ++row) {
+        const std::string pad(static_cast<std::size_t>(row % 3), 'x');  // shifts the characters' offsets
+        gb18030 += pad + "\xC6\xD6\t\x95\x32\x82\x36\t" + std::to_string(row) + "\r\n";
+        utf8 += pad + "浦\t𠀀\t" + std::to_string(row) + "\r\n";
+    }
+    for (const std::size_t linesAbove : {std::size_t{0}, gb18030.size() * 2}) {
+        const auto viewed = ReadTextTable(std::string_view(gb18030), linesAbove);
+        const auto taken = ReadTextTable(std::string(gb18030), linesAbove);
+        const auto expected = ReadTextTable(std::string_view(utf8), linesAbove);
+        ASSERT_TRUE(viewed.ok() && taken.ok() && expected.ok());
+        for (std::uint32_t row = 1; row < 30000; row += 997) {
+            for (std::uint32_t column = 1; column <= 3; ++column) {
+                ASSERT_EQ(Cell(*viewed, row, column), Cell(*expected, row, column)) << row;
+                ASSERT_EQ(Cell(*taken, row, column), Cell(*expected, row, column)) << row;
+            }
+        }
+    }
+    EXPECT_FALSE(ReadTextTable(gb18030 + "\xC6").ok());  // a character cut off at the very end
+}
+
 TEST(TextTableReader, CommaFilesHonourQuotes) {
     const auto sheet = ReadTextTable(
         "\"20000101 ABC (600000)\"\r\n"
