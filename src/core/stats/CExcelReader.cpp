@@ -147,6 +147,15 @@ std::string_view CExcelReader::GetCellView(int row, int column, std::string& scr
         m_sheet->Format(SheetModel::FormatOf(*stored)).ShowsTextUnchanged()) {
         return m_sheet->TextOf(*stored);
     }
+    if (stored && SheetModel::KindOf(*stored) == CellValue::Kind::Number) {
+        try {
+            m_sheet->Format(SheetModel::FormatOf(*stored)).NumberInto(SheetModel::NumberOf(*stored), m_sheet->date1904, scratch);
+        } catch (const std::bad_alloc&) {
+            m_lastError = kOutOfMemory;
+            return {};
+        }
+        return scratch;
+    }
     const CellValue* cell = Locate(row, column);
     return cell ? ViewOf(*cell, scratch) : std::string_view();
 }
@@ -156,7 +165,10 @@ std::string_view CExcelReader::ViewOf(const CellValue& cell, std::string& scratc
         return cell.text;
     }
     try {
-        scratch = CellText(cell);
+        if (cell.kind == CellValue::Kind::Number)
+            m_sheet->Format(cell.formatId).NumberInto(cell.number, m_sheet->date1904, scratch);
+        else
+            scratch = CellText(cell);
     } catch (const std::bad_alloc&) {
         m_lastError = kOutOfMemory;
         return {};

@@ -1,5 +1,6 @@
 #include "stats/UncertainTrade.h"
 
+#include <cstring>
 #include <stdexcept>
 
 namespace moxtel {
@@ -68,6 +69,32 @@ void UncertainTrades::Add(const UncertainTradeView& t) {
         m_stockCode = t.gpcode;
     }
     m_starts.push_back(m_texts.size());
+    const bool masterShared = t.masterid == m_masterId;
+    const bool codeShared = t.gpcode == m_stockCode;
+    const std::string_view fields[] = {t.pricebefor, t.priceend,    t.transbef, t.transend,
+                                       t.flagbef,    t.flagend,     masterShared ? std::string_view() : t.masterid,
+                                       codeShared ? std::string_view() : t.gpcode, t.transunknow, t.price, t.datet};
+    // Short texts all round (the usual trade): one length byte each, written in one go.
+    std::size_t bytes = 0;
+    bool short_ = true;
+    for (std::string_view text : fields) {
+        bytes += 1 + text.size();
+        short_ = short_ && text.size() < 0x7F;
+    }
+    if (short_) {
+        std::size_t at = m_texts.size();
+        m_texts.resize(at + bytes);
+        char* out = m_texts.data() + at;
+        for (int i = 0; i < 11; ++i) {
+            const std::string_view text = fields[i];
+            const bool shared = (i == 6 && masterShared) || (i == 7 && codeShared);
+            // The day's ids are written as length 0, any other id as its length + 1.
+            *out++ = static_cast<char>(shared ? 0 : (i == 6 || i == 7) ? text.size() + 1 : text.size());
+            if (!text.empty()) std::memcpy(out, text.data(), text.size());
+            out += text.size();
+        }
+        return;
+    }
     for (std::string_view text : {t.pricebefor, t.priceend, t.transbef, t.transend, t.flagbef, t.flagend}) {
         Put(m_texts, text);
     }

@@ -145,12 +145,15 @@ std::shared_ptr<const ParsedFormat> General() {
     return general;
 }
 
-// Appends the decimal digits of n >= 0.
-void AppendDigits(std::string& out, long long n) {
-    char buffer[24];
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, n).ptr;
-    out.append(buffer, end);
-}
+// A shortcut's text, built in place: at most 11 digits, a point and two decimals, or "hh:mm:ss".
+struct ShortText {
+    char data[32];
+    std::size_t size = 0;
+
+    void Put(char c) { data[size++] = c; }
+    // The decimal digits of n >= 0.
+    void Digits(long long n) { size = static_cast<std::size_t>(std::to_chars(data + size, data + sizeof data, n).ptr - data); }
+};
 
 // value rounded to `decimals` (0 or 2) places as "0" or "0.00" show it, in units of the last place,
 // when that is plain: value not negative, below 1e9 and not within reach of half-way. There the
@@ -166,17 +169,17 @@ bool FixedUnits(double value, int decimals, long long& units) {
     return true;
 }
 
-bool FixedShortcut(double value, int decimals, std::string& out) {
+bool FixedShortcut(double value, int decimals, ShortText& out) {
     long long units = 0;
     if (!FixedUnits(value, decimals, units)) return false;
     if (decimals == 0) {
-        AppendDigits(out, units);
+        out.Digits(units);
         return true;
     }
-    AppendDigits(out, units / 100);
-    out += '.';
-    out += static_cast<char>('0' + units / 10 % 10);
-    out += static_cast<char>('0' + units % 10);
+    out.Digits(units / 100);
+    out.Put('.');
+    out.Put(static_cast<char>('0' + units / 10 % 10));
+    out.Put(static_cast<char>('0' + units % 10));
     return true;
 }
 
@@ -185,14 +188,14 @@ long long SecondOfDay(double value) { return std::llround(value * 86400.0) % 864
 
 // A time of day under "hh:mm:ss", the way the date renderer rounds it (to the second, then split).
 // Serials near the calendar's end (year 9999, four years earlier in the 1904 system) go the full way.
-bool ClockShortcut(double value, std::string& out) {
+bool ClockShortcut(double value, ShortText& out) {
     if (!ClockRange(value)) return false;
     const long long second = SecondOfDay(value);
     const long long parts[] = {second / 3600, second / 60 % 60, second % 60};
     for (int i = 0; i < 3; ++i) {
-        if (i > 0) out += ':';
-        out += static_cast<char>('0' + parts[i] / 10);
-        out += static_cast<char>('0' + parts[i] % 10);
+        if (i > 0) out.Put(':');
+        out.Put(static_cast<char>('0' + parts[i] / 10));
+        out.Put(static_cast<char>('0' + parts[i] % 10));
     }
     return true;
 }
@@ -243,29 +246,42 @@ bool CompiledFormat::ShownNumber(double value, double& shown) const {
 
 CompiledFormat::~CompiledFormat() = default;
 
-std::string CompiledFormat::Number(double value, bool date1904) const {
-    std::string out;
-    switch (m_shortcut) {
+namespace {
+
+bool ShortcutText(CompiledFormat::Shortcut shortcut, double value, ShortText& out) {
+    using Shortcut = CompiledFormat::Shortcut;
+    switch (shortcut) {
         case Shortcut::General:
             // Whole numbers of up to 11 digits show as they are.
-            if (value >= 0.0 && value < 1e11 && value == std::floor(value)) {
-                AppendDigits(out, static_cast<long long>(value));
-                return out;
-            }
-            break;
+            if (!(value >= 0.0 && value < 1e11 && value == std::floor(value))) return false;
+            out.Digits(static_cast<long long>(value));
+            return true;
         case Shortcut::Integer:
-            if (FixedShortcut(value, 0, out)) return out;
-            break;
+            return FixedShortcut(value, 0, out);
         case Shortcut::TwoDecimals:
-            if (FixedShortcut(value, 2, out)) return out;
-            break;
+            return FixedShortcut(value, 2, out);
         case Shortcut::Clock:
-            if (ClockShortcut(value, out)) return out;
-            break;
+            return ClockShortcut(value, out);
         case Shortcut::None:
             break;
     }
+    return false;
+}
+
+}  // namespace
+
+std::string CompiledFormat::Number(double value, bool date1904) const {
+    ShortText text;
+    if (ShortcutText(m_shortcut, value, text)) return std::string(text.data, text.size);
     return FullNumber(value, date1904);
+}
+
+void CompiledFormat::NumberInto(double value, bool date1904, std::string& out) const {
+    ShortText text;
+    if (ShortcutText(m_shortcut, value, text))
+        out.assign(text.data, text.size);
+    else
+        out = FullNumber(value, date1904);
 }
 
 std::string CompiledFormat::FullNumber(double value, bool date1904) const {

@@ -29,6 +29,8 @@ class CompiledFormat {
     CompiledFormat& operator=(const CompiledFormat&) = delete;
 
     std::string Number(double value, bool date1904) const;
+    // Number() into out, reusing its room.
+    void NumberInto(double value, bool date1904, std::string& out) const;
     std::string Text(std::string_view text) const;
     // The number ParseLeadingDouble reads from Number(value), when a shortcut knows it without
     // making the text (that text is then never empty and starts with a digit); false otherwise.
@@ -38,8 +40,9 @@ class CompiledFormat {
     // Number() without the shortcut, to check the shortcut against.
     std::string FullNumber(double value, bool date1904) const;
 
-  private:
     enum class Shortcut : unsigned char { None, General, Integer, TwoDecimals, Clock };
+
+  private:
     Shortcut m_shortcut = Shortcut::None;
     bool m_textUnchanged = false;
     std::shared_ptr<const numfmt::ParsedFormat> m_parsed;
