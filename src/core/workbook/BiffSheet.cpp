@@ -68,7 +68,11 @@ class SheetBuilder {
         return {row + 1, column + 1, cursor.U16()};
     }
 
-    std::uint32_t FormatOf(std::uint16_t xf);
+    std::uint32_t FormatOf(std::uint16_t xf) {
+        if (xf < m_formatOfXf.size() && m_formatOfXf[xf] != kUnresolved) return m_formatOfXf[xf];
+        return ResolveFormat(xf);
+    }
+    std::uint32_t ResolveFormat(std::uint16_t xf);
     std::string String(RecordCursor& cursor) {
         return m_globals.biff8 ? cursor.UnicodeString(2) : m_decoder.Decode(cursor.ByteString(2));
     }
@@ -87,9 +91,8 @@ class SheetBuilder {
 };
 
 // A format id is looked up in the file's own FORMAT records before the built-in table.
-std::uint32_t SheetBuilder::FormatOf(std::uint16_t xf) {
+std::uint32_t SheetBuilder::ResolveFormat(std::uint16_t xf) {
     if (xf >= m_formatOfXf.size()) return 0;
-    if (m_formatOfXf[xf] != kUnresolved) return m_formatOfXf[xf];
     const std::uint16_t id = m_globals.xfFormats[xf];
     std::string code;
     if (const auto it = m_globals.formats.find(id); it != m_globals.formats.end()) code = it->second;

@@ -45,30 +45,9 @@ std::uint32_t SheetModel::AddFormat(std::string_view code) {
 
 namespace {
 
-constexpr int kKindShift = 13;
-constexpr std::uint16_t kFormatMask = (1u << kKindShift) - 1;
-
 bool HoldsText(CellValue::Kind kind) { return kind == CellValue::Kind::Text || kind == CellValue::Kind::Error; }
 
 }  // namespace
-
-bool SheetModel::Add(const CellValue& cell) {
-    if (cell.column > 0xFFFF) return true;
-    if (cells.size() == cells.capacity() && !Grow()) return false;
-    StoredCell stored;
-    stored.row = cell.row;
-    stored.column = static_cast<std::uint16_t>(cell.column);
-    const std::uint32_t format = cell.formatId <= kFormatMask ? cell.formatId : 0;
-    stored.formatAndKind = static_cast<std::uint16_t>(format | (static_cast<unsigned>(cell.kind) << kKindShift));
-    if (HoldsText(cell.kind)) {
-        stored.value = m_textViews.size();
-        m_textViews.push_back(cell.text);
-    } else {
-        stored.value = std::bit_cast<std::uint64_t>(cell.number);
-    }
-    cells.push_back(stored);
-    return true;
-}
 
 // Grows by half, never past the cap, so the old and new arrays together stay well below 256 MB.
 bool SheetModel::Grow() {
@@ -146,12 +125,12 @@ const CellValue* SheetModel::Find(std::uint32_t row, std::uint32_t column) const
     m_found = CellValue{};
     m_found.row = it->row;
     m_found.column = it->column;
-    m_found.kind = static_cast<CellValue::Kind>(it->formatAndKind >> kKindShift);
-    m_found.formatId = it->formatAndKind & kFormatMask;
+    m_found.kind = KindOf(*it);
+    m_found.formatId = FormatOf(*it);
     if (HoldsText(m_found.kind))
-        m_found.text = m_textViews[static_cast<std::size_t>(it->value)];
+        m_found.text = TextOf(*it);
     else
-        m_found.number = std::bit_cast<double>(it->value);
+        m_found.number = NumberOf(*it);
     return &m_found;
 }
 

@@ -27,6 +27,9 @@ struct CellValue {
 // A cell as the sheet keeps it, in 16 bytes: the number, or for a text or error cell the index of
 // its text among the sheet's text views.
 struct StoredCell {
+    static constexpr int kKindShift = 13;
+    static constexpr std::uint32_t kFormatMask = (1u << kKindShift) - 1;
+
     std::uint32_t row = 0;
     std::uint16_t column = 0;
     std::uint16_t formatAndKind = 0;  // format id in the low 13 bits, kind in the top 3
@@ -98,7 +101,24 @@ class SheetModel {
     // Appends a cell; a later cell at the same place replaces an earlier one (after Finish).
     // False when the sheet is full (kMaxSheetCells) or its texts are over kMaxSheetTextBytes.
     // Cells beyond column 65535 lie outside every grid and are dropped.
-    bool Add(const CellValue& cell);
+    bool Add(const CellValue& cell) {
+        if (cell.column > 0xFFFF) return true;
+        if (cells.size() == cells.capacity() && !Grow()) return false;
+        StoredCell stored;
+        stored.row = cell.row;
+        stored.column = static_cast<std::uint16_t>(cell.column);
+        const std::uint32_t format = cell.formatId <= StoredCell::kFormatMask ? cell.formatId : 0;
+        stored.formatAndKind =
+            static_cast<std::uint16_t>(format | (static_cast<unsigned>(cell.kind) << StoredCell::kKindShift));
+        if (cell.kind == CellValue::Kind::Text || cell.kind == CellValue::Kind::Error) {
+            stored.value = m_textViews.size();
+            m_textViews.push_back(cell.text);
+        } else {
+            stored.value = std::bit_cast<std::uint64_t>(cell.number);
+        }
+        cells.push_back(stored);
+        return true;
+    }
     // The reason a reader gives when Add fails.
     static Error TooLarge();
     // Index of a format code, adding it when new.
@@ -115,8 +135,10 @@ class SheetModel {
     // The stored cell at (row, column) of a sheet of cells (not a text export's lines), nullptr
     // when there is none; read it with the helpers below. Cheaper than Find for the common case.
     const StoredCell* FindStored(std::uint32_t row, std::uint32_t column) const;
-    static CellValue::Kind KindOf(const StoredCell& cell) { return static_cast<CellValue::Kind>(cell.formatAndKind >> 13); }
-    static std::uint32_t FormatOf(const StoredCell& cell) { return cell.formatAndKind & 0x1FFF; }
+    static CellValue::Kind KindOf(const StoredCell& cell) {
+        return static_cast<CellValue::Kind>(cell.formatAndKind >> StoredCell::kKindShift);
+    }
+    static std::uint32_t FormatOf(const StoredCell& cell) { return cell.formatAndKind & StoredCell::kFormatMask; }
     static double NumberOf(const StoredCell& cell) { return std::bit_cast<double>(cell.value); }
     std::string_view TextOf(const StoredCell& cell) const { return m_textViews[static_cast<std::size_t>(cell.value)]; }
 
