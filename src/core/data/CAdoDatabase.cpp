@@ -165,8 +165,19 @@ bool CAdoDatabase::Step(sqlite3_stmt* stmt, SqlTexts params, std::size_t& nextPa
         sqlite3_bind_text(stmt, i, value.empty() ? "" : value.data(), static_cast<int>(value.size()), SQLITE_STATIC);
     }
     int rc = SQLITE_ROW;
+    std::vector<std::string_view> columns;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         if (keepRows) m_rows.push_back(ReadRow(stmt));
+        if (m_visitor) {
+            columns.resize(static_cast<std::size_t>(sqlite3_column_count(stmt)));
+            for (std::size_t i = 0; i < columns.size(); ++i) {
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, static_cast<int>(i)));
+                columns[i] = text ? std::string_view(text, static_cast<std::size_t>(
+                                                               sqlite3_column_bytes(stmt, static_cast<int>(i))))
+                                  : std::string_view();
+            }
+            (*m_visitor)(columns);
+        }
     }
     if (rc != SQLITE_DONE) {
         ReportFailure();
@@ -194,6 +205,14 @@ bool CAdoDatabase::KeepStatement(std::string_view text, sqlite3_stmt* stmt, bool
 void CAdoDatabase::FinalizeStatements() {
     for (auto& entry : m_statements) sqlite3_finalize(entry.second);
     m_statements.clear();
+}
+
+bool CAdoDatabase::ForEachRow(std::string_view sql, SqlTexts values, const RowVisitor& visit) {
+    struct Visiting {
+        const RowVisitor*& slot;
+        ~Visiting() { slot = nullptr; }
+    } visiting{m_visitor = &visit};
+    return Run(sql, values, false);
 }
 
 bool CAdoDatabase::OpenRecordset(std::string_view sql, const SqlParams& params) {

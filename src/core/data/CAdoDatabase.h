@@ -45,6 +45,10 @@ public:
     bool Execute(std::string_view sql, const SqlParams& params = {});
     // Execute with the values as views, for statements run once per row: no string is built.
     bool ExecuteTexts(std::string_view sql, SqlTexts values);
+    // Runs a query and hands each row to visit as views of its columns (NULL reads ""), valid
+    // during the call; keeps no rows. For reading many rows without holding them.
+    using RowVisitor = std::function<void(SqlTexts columns)>;
+    bool ForEachRow(std::string_view sql, SqlTexts values, const RowVisitor& visit);
 
     bool IsEOF() const;    // true past the last row, with no rows, and after any failure
     bool MoveFirst();      // false when there is no recordset
@@ -105,6 +109,7 @@ private:
     std::vector<std::vector<std::optional<std::string>>> m_rows;
     std::size_t m_current = 0;
     bool m_hasRecordset = false;
+    const RowVisitor* m_visitor = nullptr;  // set while ForEachRow runs
     std::vector<std::pair<std::string, sqlite3_stmt*>> m_statements;  // prepared once per connection
 };
 

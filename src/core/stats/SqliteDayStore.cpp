@@ -56,16 +56,70 @@ SqlParams BucketRow(const FlowBuckets& buckets, const std::string& rowId, const 
 
 }  // namespace
 
-bool DeleteStoredDay(CAdoDatabase& db, const std::string& id) {
-    static constexpr std::array<const char*, 6> kDeletes{
+namespace {
+
+constexpr const char* kDeleteTrades = "delete from transun where masterid=?";
+
+// Every row of a stored day but its uncertain trades.
+bool DeleteDayButTrades(CAdoDatabase& db, const std::string& id) {
+    static constexpr std::array<const char*, 5> kDeletes{
         "delete from gpmaster where rowid=?",     "delete from transin where masterid=?",
-        "delete from transout where masterid=?",  "delete from transun where masterid=?",
-        "delete from transinun where masterid=?", "delete from transoutun where masterid=?",
+        "delete from transout where masterid=?",  "delete from transinun where masterid=?",
+        "delete from transoutun where masterid=?",
     };
     bool ok = true;
     for (const char* sql : kDeletes) ok = db.Execute(sql, {id}) && ok;
     return ok;
 }
+
+bool SameTrade(const UncertainTradeView& a, const UncertainTradeView& b) {
+    return a.pricebefor == b.pricebefor && a.priceend == b.priceend && a.transbef == b.transbef &&
+           a.transend == b.transend && a.flagbef == b.flagbef && a.flagend == b.flagend && a.masterid == b.masterid &&
+           a.gpcode == b.gpcode && a.transunknow == b.transunknow && a.price == b.price && a.datet == b.datet;
+}
+
+}  // namespace
+
+bool DeleteStoredDay(CAdoDatabase& db, const std::string& id) {
+    const bool rest = DeleteDayButTrades(db, id);
+    return db.Execute(kDeleteTrades, {id}) && rest;
+}
+
+bool SqliteDayStore::LoadEarlierTrades(const std::string& masterId) {
+    m_masterId = masterId;
+    m_earlier = UncertainTrades();
+    m_earlierIds.clear();
+    m_kept = 0;
+    const std::string_view id = masterId;
+    const bool ok = m_db.ForEachRow(
+        "select oid,pricebefor,priceend,transbef,transend,flagbef,flagend,masterid,gpcode,transunknow,price,datet "
+        "from transun where masterid=? order by oid",
+        SqlTexts(&id, 1), [this](SqlTexts c) {
+            m_earlierIds.emplace_back(c[0]);
+            UncertainTradeView t;
+            t.pricebefor = c[1], t.priceend = c[2], t.transbef = c[3], t.transend = c[4], t.flagbef = c[5];
+            t.flagend = c[6], t.masterid = c[7], t.gpcode = c[8], t.transunknow = c[9], t.price = c[10];
+            t.datet = c[11];
+            m_earlier.Add(t);
+        });
+    m_comparing = ok;
+    return ok;
+}
+
+bool SqliteDayStore::DropEarlierTrades() {
+    m_comparing = false;
+    bool ok = true;
+    if (m_kept == 0) {
+        ok = m_db.Execute(kDeleteTrades, {m_masterId});
+    } else if (m_kept < m_earlierIds.size()) {
+        ok = m_db.Execute("delete from transun where masterid=? and oid>=cast(? as integer)",
+                          {m_masterId, m_earlierIds[m_kept]});
+    }
+    m_earlier = UncertainTrades();
+    m_earlierIds = {};
+    return ok;
+}
+
 
 SqliteDayStore::SqliteDayStore(bool readOnly)
     : m_db(readOnly ? CAdoDatabase::OpenMode::ReadOnly : CAdoDatabase::OpenMode::ReadWrite), m_readOnly(readOnly) {}
@@ -79,7 +133,9 @@ bool SqliteDayStore::FindHeader(const std::string& stockCode, const std::string&
                                 const std::string& masterId, DayHeaderInfo& info, std::string& storedClose) {
     if (!m_db.OpenRecordset("select rowid from gpmaster where rowid=?", {masterId})) return false;
     info.replaced = !m_db.IsEOF();
-    if (info.replaced && !m_readOnly && !DeleteStoredDay(m_db, masterId)) return false;
+    if (info.replaced && !m_readOnly && !(DeleteDayButTrades(m_db, masterId) && LoadEarlierTrades(masterId))) {
+        return false;
+    }
     if (!m_db.OpenRecordset("select rowid,priceend from gpmaster where code=? and datet<?  order by datet desc limit 1",
                             {stockCode, tradeDate})) {
         return false;
@@ -114,6 +170,14 @@ bool SqliteDayStore::StoreDayHeader(const std::string& stockCode, const std::str
 // than a statement each. Their texts are copied, as the caller's may not outlive the call.
 bool SqliteDayStore::StoreUncertainTrade(const UncertainTradeView& t) {
     if (m_readOnly) return true;
+    if (m_comparing) {
+        if (m_kept < m_earlier.size() && SameTrade(m_earlier.View(m_kept), t)) {
+            ++m_kept;
+            ++m_uncertainCount;
+            return true;
+        }
+        if (!DropEarlierTrades()) return false;
+    }
     for (const std::string_view field :
          {std::string_view(t.pricebefor), std::string_view(t.priceend), std::string_view(t.transbef),
           std::string_view(t.transend), std::string_view(t.flagbef), std::string_view(t.flagend),
@@ -152,6 +216,7 @@ bool SqliteDayStore::FlushTrades() {
 bool SqliteDayStore::StoreDayBuckets(const DayFlowResult& day, const std::string& masterId,
                                      const std::string& firstPriceText, const std::string& lastPriceText) {
     if (m_readOnly) return true;
+    if (m_comparing && !DropEarlierTrades()) return false;
     if (!FlushTrades()) return false;
     for (const BucketTable& table : kBucketTables) {
         const std::string sql = std::string("insert into ") + table.name + kBucketColumns + kBucketValues;
@@ -167,7 +232,7 @@ bool SqliteDayStore::StoreDayBuckets(const DayFlowResult& day, const std::string
 bool SqliteDayStore::Commit() {
     bool ok = true;
     if (!m_readOnly) {
-        ok = FlushTrades() && m_db.Commit();
+        ok = (!m_comparing || DropEarlierTrades()) && FlushTrades() && m_db.Commit();
         m_db.Rollback();  // a failed COMMIT leaves the transaction open
     }
     if (!m_keepConnection) m_db.Close();
@@ -177,6 +242,9 @@ bool SqliteDayStore::Commit() {
 void SqliteDayStore::Rollback() {
     m_pendingTexts.clear();
     m_pendingEnds.clear();
+    m_comparing = false;
+    m_earlier = UncertainTrades();
+    m_earlierIds = {};
     m_db.Rollback();
     if (!m_keepConnection) m_db.Close();
 }

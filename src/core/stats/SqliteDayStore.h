@@ -50,6 +50,11 @@ private:
                     DayHeaderInfo& info, std::string& storedClose);
     // Inserts the uncertain trades that wait; false when that failed (already reported).
     bool FlushTrades();
+    // A re-run day keeps the stored uncertain trades that the run gives again, in the same order:
+    // the trades of the earlier copy are read first, and rewritten only from the first that differs.
+    bool LoadEarlierTrades(const std::string& masterId);
+    // Deletes the earlier copy's trades from the kept-th on and stops comparing.
+    bool DropEarlierTrades();
 
     CAdoDatabase m_db;
     bool m_readOnly;
@@ -59,6 +64,12 @@ private:
     std::string m_pendingTexts;
     std::vector<std::size_t> m_pendingEnds;
     std::vector<std::string_view> m_pendingViews;
+    // The earlier copy's trades while the run still matches them: their texts and row ids.
+    bool m_comparing = false;
+    std::string m_masterId;
+    UncertainTrades m_earlier;
+    std::vector<std::string> m_earlierIds;
+    std::size_t m_kept = 0;
 };
 
 // Removes the master row with rowid id and every child row with masterid id (six statements; each

@@ -61,6 +61,28 @@ TEST(CAdoDatabaseReading, NullReadsAsEmptyTextAndTheKeyIsFilledByTheDatabase) {
     EXPECT_EQ(db.GetFieldText(0), "2");
 }
 
+// Rows handed over one by one read as the kept rows do, and leave the kept rows of an earlier
+// query alone; a failing query hands over nothing.
+TEST(CAdoDatabaseReading, RowsVisitedOneByOneReadAsKeptRows) {
+    TestDatabase t;
+    AddTemplateName("大单");
+    AddTemplateName("小单");
+    CAdoDatabase db;
+    db.OpenRecordset("select flagdesc from queryconfig where id=2");
+    std::vector<std::vector<std::string>> rows;
+    const std::string_view first = "1";
+    ASSERT_TRUE(db.ForEachRow("select id,flagonecode,flagdesc from queryconfig where id>=cast(? as integer) order by id",
+                              SqlTexts(&first, 1), [&](SqlTexts columns) {
+                                  rows.emplace_back(columns.begin(), columns.end());
+                              }));
+    EXPECT_EQ(rows, (std::vector<std::vector<std::string>>{{"1", "", "大单"}, {"2", "", "小单"}}));
+    EXPECT_EQ(Column(db, 0), std::vector<std::string>{"小单"});
+    int visited = 0;
+    EXPECT_FALSE(db.ForEachRow("select nothing from nowhere", {}, [&](SqlTexts) { ++visited; }));
+    EXPECT_EQ(visited, 0);
+    EXPECT_EQ(t.messages.size(), 1u);
+}
+
 TEST(CAdoDatabaseReading, SqlIsTrimmedOfBlanksAndLineBreaks) {
     TestDatabase t;
     CAdoDatabase db;

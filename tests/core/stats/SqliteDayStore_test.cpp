@@ -298,6 +298,88 @@ TEST(SqliteDayStoreUncertain, EveryCountOfTradesIsStoredWholeAndInOrder) {
     }
 }
 
+// A re-run keeps the earlier copy's trades it gives again and rewrites from the first that
+// differs: whatever changed, the day's rows afterwards are exactly the new run's, in its order,
+// and no other day's rows move.
+TEST(SqliteDayStoreReplace, RerunStoresExactlyItsOwnTradesWhateverChanged) {
+    using Trades = std::vector<UncertainTrade>;
+    const std::string id = "ABC(600000)20000101";
+    Trades earlier;
+    for (int i = 0; i < 70; ++i) {
+        UncertainTrade trade = Trade(id, "ABC(600000)", "t" + std::to_string(i));
+        trade.transunknow = std::to_string(i * 7);
+        earlier.push_back(trade);
+    }
+    const auto changedAt = [&](std::size_t k) {
+        Trades t = earlier;
+        t[k].priceend = "9.99";
+        return t;
+    };
+    const struct {
+        const char* name;
+        Trades again;
+        std::size_t kept;  // rows of the earlier copy left in place
+    } cases[] = {
+        {"the same trades", earlier, 70},
+        {"first changed", changedAt(0), 0},
+        {"one in the middle changed", changedAt(40), 40},
+        {"last changed", changedAt(69), 69},
+        {"fewer", Trades(earlier.begin(), earlier.begin() + 33), 33},
+        {"more", [&] { Trades t = earlier; t.push_back(Trade(id, "ABC(600000)", "t70")); return t; }(), 70},
+        {"none", Trades{}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestDatabase t;
+        DayRun other;  // another stock's day, stored in between
+        other.code = "XYZ(600001)";
+        other.uncertainTrades = 3;
+        const auto storeDay = [&](const Trades& trades) {
+            SqliteDayStore store;
+            DayHeaderInfo info;
+            ASSERT_TRUE(store.StoreDayHeader("ABC(600000)", "20000101", id, "", "", info));
+            for (const UncertainTrade& trade : trades) ASSERT_TRUE(store.StoreUncertainTrade(trade));
+            ASSERT_TRUE(store.StoreDayBuckets(DayFlowResult{}, id, "10.04", "10.02"));
+            EXPECT_EQ(store.StoredUncertainCount(), static_cast<int>(trades.size()));
+            ASSERT_TRUE(store.Commit());
+        };
+        storeDay(earlier);
+        other.Store();
+        const Rows otherRows = DayRows(other.MasterId());
+        const Rows oidsBefore = TestDatabase::Rows("select oid from transun where masterid=? order by oid", {id});
+        storeDay(c.again);
+
+        Rows expected;
+        for (const UncertainTrade& x : c.again) {
+            expected.push_back({x.pricebefor, x.priceend, x.transbef, x.transend, x.flagbef, x.flagend, x.masterid,
+                                x.gpcode, x.transunknow, x.price, x.datet});
+        }
+        EXPECT_EQ(TestDatabase::Rows("select * from transun where masterid=? order by oid", {id}), expected);
+        const Rows oidsAfter = TestDatabase::Rows("select oid from transun where masterid=? order by oid", {id});
+        ASSERT_GE(oidsAfter.size(), c.kept);
+        EXPECT_EQ(Rows(oidsAfter.begin(), oidsAfter.begin() + static_cast<long>(c.kept)),
+                  Rows(oidsBefore.begin(), oidsBefore.begin() + static_cast<long>(c.kept)));
+        EXPECT_EQ(DayRows(other.MasterId()), otherRows);
+        EXPECT_EQ(TestDatabase::Scalar("select count(*) from gpmaster where rowid=?", {id}), "1");
+        EXPECT_TRUE(t.messages.empty());
+    }
+}
+
+// One connection serving many days in turn (bulk import): each re-run compares with its own day.
+TEST(SqliteDayStoreReplace, KeptConnectionComparesEachDayWithItsOwnCopy) {
+    TestDatabase t;
+    SqliteDayStore store;
+    store.KeepConnection();
+    for (int pass = 0; pass < 2; ++pass) {
+        for (const char* id : {"ABC(600000)20000101", "ABC(600000)20000102"}) {
+            ASSERT_TRUE(StoreTrades(store, id, pass == 0 ? 5 : 3));
+        }
+    }
+    for (const char* id : {"ABC(600000)20000101", "ABC(600000)20000102"}) {
+        EXPECT_EQ(TestDatabase::Scalar("select count(*) from transun where masterid=?", {id}), "3") << id;
+    }
+}
+
 TEST(SqliteDayStoreFailure, FailingTradeInsertFailsTheRunWhereverItLies) {
     constexpr int kBatch = SqliteDayStore::kTradesPerInsert;
     // The failing trade in the first full statement, in a later one, and among the rows left over.
