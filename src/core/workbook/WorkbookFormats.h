@@ -21,7 +21,7 @@ Result<SheetModel> ReadXlsxWorkbook(const std::string& path);
 // UTF-8 with or without BOM, UTF-16 LE/BE with BOM, otherwise GB18030; cells as they stand.
 // A text of more than linesAbove bytes keeps its lines instead of a cell per field (SheetModel::lines,
 // cells empty): a large export then costs 4 bytes a row beside its text, whatever its fields.
-inline constexpr std::size_t kTextLinesAbove = 64u << 10;
+inline constexpr std::size_t kTextLinesAbove = 16u << 10;
 Result<SheetModel> ReadTextTable(std::string_view bytes, std::size_t linesAbove = kTextLinesAbove);
 // The same, taking the file's bytes over: they are let go as soon as the text is decoded.
 Result<SheetModel> ReadTextTable(std::string&& bytes, std::size_t linesAbove = kTextLinesAbove);
