@@ -14,6 +14,7 @@
 
 #include "common/TextUtil.h"
 #include "workbook/NumberFormat.h"
+#include "workbook/ReadAhead.h"
 #include "workbook/XlsxCells.h"
 #include "workbook/XmlPull.h"
 #include "workbook/WorkbookFormats.h"
@@ -27,6 +28,8 @@ constexpr std::uint64_t kMaxPartBytes = std::uint64_t{256} << 20;
 // Parts read whole into a document tree (workbook, relationships, styles) are small in any real
 // workbook; the tree takes many times the bytes of tiny elements, so these are bounded far lower.
 constexpr std::uint64_t kMaxTreePartBytes = std::uint64_t{4} << 20;
+// Parts from this size on are inflated ahead of their reading.
+constexpr std::uint64_t kReadAheadAbove = std::uint64_t{1} << 20;
 using xlsx::Fail;
 using xlsx::IsTrue;
 using xlsx::kMaxColumns;
@@ -80,7 +83,14 @@ public:
         if (Status s = ZipArchive::Supported(*entry); !s) return Fail(s.error().message);
         Result<ZipEntryStream> stream = m_zip->Stream(*entry);
         if (!stream) return Fail("corrupt part " + name);
-        const XmlSource source = [&](char* buffer, std::size_t size) -> long { return stream->Read(buffer, size); };
+        ZipEntryStream& bytes = *stream;
+        const auto inflate = [&bytes](char* buffer, std::size_t size) -> long { return bytes.Read(buffer, size); };
+        // A large part (the sheet) inflates on a second thread while its XML is read.
+        std::optional<ReadAhead> ahead;
+        if (entry->size >= kReadAheadAbove) ahead.emplace(inflate);
+        const XmlSource source = [&](char* buffer, std::size_t size) -> long {
+            return ahead ? ahead->Read(buffer, size) : inflate(buffer, size);
+        };
         Status s = ReadXml(source, handler);
         if (!s) return Fail(s.error().message + " (" + name + ")");
         return Done{};
