@@ -30,12 +30,19 @@ ReadAhead::~ReadAhead() {
 
 void ReadAhead::Produce() {
     while (true) {
-        std::vector<char> piece;
+        Piece piece;
+        {
+            std::lock_guard lock(m_mutex);
+            if (!m_free.empty()) {
+                piece = std::move(m_free.back());
+                m_free.pop_back();
+            }
+        }
         long n = -1;
         try {
-            piece.resize(m_pieceBytes);
-            n = m_source(piece.data(), piece.size());
-            if (n > 0) piece.resize(static_cast<std::size_t>(n));
+            if (!piece.bytes) piece.bytes = std::make_unique_for_overwrite<char[]>(m_pieceBytes);
+            n = m_source(piece.bytes.get(), m_pieceBytes);
+            piece.size = n > 0 ? static_cast<std::size_t>(n) : 0;
         } catch (const std::bad_alloc&) {
             n = -1;
         }
@@ -62,17 +69,18 @@ long ReadAhead::Direct(char* buffer, std::size_t size) {
 long ReadAhead::Read(char* buffer, std::size_t size) {
     if (!m_threaded) return Direct(buffer, size);
     if (size == 0) return 0;
-    if (m_offset == m_current.size()) {
+    if (m_offset == m_current.size) {
         std::unique_lock lock(m_mutex);
         m_changed.wait(lock, [this] { return !m_ready.empty() || m_outcome <= 0; });
         if (m_ready.empty()) return m_outcome;  // every piece was read: the end, or the failure
+        if (m_current.bytes) m_free.push_back(std::move(m_current));
         m_current = std::move(m_ready.front());
         m_ready.pop_front();
         m_offset = 0;
         m_changed.notify_all();
     }
-    const std::size_t n = std::min(size, m_current.size() - m_offset);
-    std::memcpy(buffer, m_current.data() + m_offset, n);
+    const std::size_t n = std::min(size, m_current.size - m_offset);
+    std::memcpy(buffer, m_current.bytes.get() + m_offset, n);
     m_offset += n;
     return static_cast<long>(n);
 }

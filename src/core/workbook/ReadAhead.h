@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -36,8 +37,13 @@ private:
     std::size_t m_pieces;
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::deque<std::vector<char>> m_ready;  // filled pieces, in order
-    std::vector<char> m_current;            // the piece being read, from m_offset
+    struct Piece {
+        std::unique_ptr<char[]> bytes;  // pieceBytes of room
+        std::size_t size = 0;           // of them filled
+    };
+    std::deque<Piece> m_ready;  // filled pieces, in order
+    std::vector<Piece> m_free;  // read pieces, their room used again
+    Piece m_current;            // the piece being read, from m_offset
     std::size_t m_offset = 0;
     long m_outcome = 1;  // 1 while the source gives bytes, then 0 (its end) or -1 (its failure)
     bool m_stop = false;

@@ -97,6 +97,11 @@ public:
     }
 
     bool HasPart(const std::string& name) const { return m_zip->Find(name) != nullptr; }
+    // Uncompressed size a part declares, 0 when there is none.
+    std::uint64_t PartSize(const std::string& name) const {
+        const ZipEntry* entry = m_zip->Find(name);
+        return entry ? entry->size : 0;
+    }
 
 private:
     std::optional<ZipArchive> m_zip;
@@ -321,6 +326,10 @@ Result<SheetModel> ReadXlsxWorkbook(const std::string& path) {
     Styles styles(sheet);
     if (Status s = styles.Load(package, info->stylesPart); !s) return s.error();
 
+    // Room for the cells up front, from the sheet's size: a cell with its reference and value takes
+    // some 30 to 40 bytes of XML. Room not filled is never touched; a sheet of more cells grows.
+    const std::uint64_t sheetBytes = std::min<std::uint64_t>(package.PartSize(info->sheetPart), kMaxPartBytes);
+    sheet.cells.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(kMaxSheetCells, sheetBytes / 32)));
     const auto stream = [&](XmlHandler& handler) { return package.StreamPart(info->sheetPart, handler); };
     if (Status s = xlsx::ReadSheetCells(stream, sheet, *strings, [&](std::uint64_t style) {
             return styles.FormatOf(style);
