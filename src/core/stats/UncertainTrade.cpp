@@ -24,6 +24,16 @@ std::size_t TakeLength(std::string_view in, std::size_t& at) {
     }
 }
 
+// Bytes of a varint length (an upper bound for the day's ids written as length + 1).
+std::size_t LengthBytes(std::size_t length) {
+    std::size_t bytes = 1;
+    while (length >= 0x80) {
+        length >>= 7;
+        ++bytes;
+    }
+    return bytes;
+}
+
 void Put(std::string& out, std::string_view text) {
     PutLength(out, text.size());
     out += text;
@@ -68,7 +78,6 @@ void UncertainTrades::Add(const UncertainTradeView& t) {
         m_masterId = t.masterid;
         m_stockCode = t.gpcode;
     }
-    m_starts.push_back(m_texts.size());
     const bool masterShared = t.masterid == m_masterId;
     const bool codeShared = t.gpcode == m_stockCode;
     const std::string_view fields[] = {t.pricebefor, t.priceend,    t.transbef, t.transend,
@@ -78,9 +87,15 @@ void UncertainTrades::Add(const UncertainTradeView& t) {
     std::size_t bytes = 0;
     bool short_ = true;
     for (std::string_view text : fields) {
-        bytes += 1 + text.size();
+        bytes += LengthBytes(text.size() + 1) + text.size();
         short_ = short_ && text.size() < 0x7F;
     }
+    if (!m_texts.empty() && m_texts.size() + bytes > kBlockBytes) {
+        m_full.push_back(std::move(m_texts));
+        m_texts = std::string();
+    }
+    if (m_texts.capacity() < kBlockBytes) m_texts.reserve(kBlockBytes);
+    m_starts.push_back((static_cast<std::uint64_t>(m_full.size()) << 32) | m_texts.size());
     if (short_) {
         std::size_t at = m_texts.size();
         m_texts.resize(at + bytes);
@@ -104,8 +119,9 @@ void UncertainTrades::Add(const UncertainTradeView& t) {
 }
 
 UncertainTradeView UncertainTrades::View(std::size_t i) const {
-    const std::string_view texts = m_texts;
-    std::size_t at = static_cast<std::size_t>(m_starts[i]);
+    const std::size_t block = static_cast<std::size_t>(m_starts[i] >> 32);
+    const std::string_view texts = block < m_full.size() ? std::string_view(m_full[block]) : std::string_view(m_texts);
+    std::size_t at = static_cast<std::size_t>(m_starts[i] & 0xFFFFFFFFu);
     UncertainTradeView t;
     t.pricebefor = Take(texts, at);
     t.priceend = Take(texts, at);
@@ -142,6 +158,12 @@ std::vector<UncertainTrade> UncertainTrades::ToVector() const {
 void UncertainTrades::ShrinkToFit() {
     m_texts.shrink_to_fit();
     m_starts.shrink_to_fit();
+}
+
+std::size_t UncertainTrades::Bytes() const {
+    std::size_t bytes = m_texts.capacity() + m_starts.capacity() * sizeof(std::uint64_t);
+    for (const std::string& block : m_full) bytes += block.capacity();
+    return bytes;
 }
 
 }  // namespace moxtel

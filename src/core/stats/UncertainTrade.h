@@ -61,7 +61,7 @@ public:
     // The first trade's pricebefor, settled only when the previous close is known.
     void SetFirstPriceBefore(std::string_view text);
     std::vector<UncertainTrade> ToVector() const;
-    std::size_t Bytes() const { return m_texts.capacity() + m_starts.capacity() * sizeof(std::uint64_t); }
+    std::size_t Bytes() const;
     void ShrinkToFit();
 
     class Iterator {
@@ -87,8 +87,12 @@ public:
 private:
     std::string m_masterId;
     std::string m_stockCode;
-    std::string m_texts;
-    std::vector<std::uint64_t> m_starts;  // where each trade's texts begin in m_texts
+    // The texts in blocks of kBlockBytes (one trade never spans two): a million trades grow the
+    // memory by blocks, never by copying everything into room twice the size.
+    static constexpr std::size_t kBlockBytes = 256 * 1024;
+    std::vector<std::string> m_full;      // filled blocks
+    std::string m_texts;                  // the block being filled
+    std::vector<std::uint64_t> m_starts;  // each trade's block (high 32 bits) and offset in it
     std::string m_firstPriceBefore;
     bool m_firstPriceBeforeSet = false;
 };
