@@ -17,18 +17,13 @@
 #include "stats/BulkImportWindows.h"
 #include "ui/FakeWindowServices.h"
 #include "ui/TestDatabase.h"
+#include "ui/WindowEnv.h"
 
 using namespace moxtel;
 
 namespace {
 
-struct MainWindow {
-    SessionState session;
-    ChildWindows children;
-    FakeWindowServices services;
-    WindowContext context{session, services, children};
-    CMainStatDlg window{context};
-
+struct MainWindow : test::MainWindowEnv {
     MainWindow() { window.show(); }
     QString Text(int id) const { return window.Edit(id)->text(); }
 };

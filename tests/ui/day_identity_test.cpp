@@ -14,6 +14,7 @@
 #include "ui/FakeWindowServices.h"
 #include "ui/LayoutCheck.h"
 #include "ui/TestDatabase.h"
+#include "ui/WindowEnv.h"
 
 using namespace moxtel;
 
@@ -26,13 +27,7 @@ const QString kWorkedDay = QStringLiteral(MOXTEL_TEST_DATA_DIR "/worked-day.xls"
 constexpr int kDatePicker = 1002;
 constexpr int kStockList = 1003;
 
-struct MainWindow {
-    SessionState session;
-    ChildWindows children;
-    FakeWindowServices services;
-    WindowContext context{session, services, children};
-    CMainStatDlg window{context};
-
+struct MainWindow : test::MainWindowEnv {
     // What the day window showed when it came up.
     QDate shownDate;
     QString shownStock;

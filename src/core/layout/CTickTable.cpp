@@ -2,7 +2,6 @@
 
 #include <filesystem>
 
-#include "common/TextUtil.h"
 #include "stats/StatisticsRun.h"
 
 namespace moxtel {
@@ -154,7 +153,7 @@ CellNumber CTickTable::GetCellNumber(int row, int column) {
     if (SourceCell(row, column, sourceRow, sourceColumn)) return m_reader.GetCellNumber(sourceRow, sourceColumn);
     std::string scratch;
     const std::string_view text = GetCellView(row, column, scratch);
-    return {text.empty(), HasLeadingNumber(text), ParseLeadingDouble(text)};
+    return CellNumber::OfText(text);
 }
 
 void CTickTable::CloseWorkbook() {

@@ -136,6 +136,10 @@ CellNumber CExcelReader::GetCellNumber(int row, int column) {
     if (!cell) return {};
     std::string scratch;
     const std::string_view text = ViewOf(*cell, scratch);
+    return CellNumber::OfText(text);
+}
+
+CellNumber CellNumber::OfText(std::string_view text) {
     return {text.empty(), HasLeadingNumber(text), ParseLeadingDouble(text)};
 }
 
@@ -148,13 +152,7 @@ std::string_view CExcelReader::GetCellView(int row, int column, std::string& scr
         return m_sheet->TextOf(*stored);
     }
     if (stored && SheetModel::KindOf(*stored) == CellValue::Kind::Number) {
-        try {
-            m_sheet->Format(SheetModel::FormatOf(*stored)).NumberInto(SheetModel::NumberOf(*stored), m_sheet->date1904, scratch);
-        } catch (const std::bad_alloc&) {
-            m_lastError = kOutOfMemory;
-            return {};
-        }
-        return scratch;
+        return NumberView(SheetModel::FormatOf(*stored), SheetModel::NumberOf(*stored), scratch);
     }
     const CellValue* cell = Locate(row, column);
     return cell ? ViewOf(*cell, scratch) : std::string_view();
@@ -164,11 +162,19 @@ std::string_view CExcelReader::ViewOf(const CellValue& cell, std::string& scratc
     if (cell.kind == CellValue::Kind::Text && m_sheet->Format(cell.formatId).ShowsTextUnchanged()) {
         return cell.text;
     }
+    if (cell.kind == CellValue::Kind::Number) return NumberView(cell.formatId, cell.number, scratch);
     try {
-        if (cell.kind == CellValue::Kind::Number)
-            m_sheet->Format(cell.formatId).NumberInto(cell.number, m_sheet->date1904, scratch);
-        else
-            scratch = CellText(cell);
+        scratch = CellText(cell);
+    } catch (const std::bad_alloc&) {
+        m_lastError = kOutOfMemory;
+        return {};
+    }
+    return scratch;
+}
+
+std::string_view CExcelReader::NumberView(std::uint32_t formatId, double number, std::string& scratch) {
+    try {
+        m_sheet->Format(formatId).NumberInto(number, m_sheet->date1904, scratch);
     } catch (const std::bad_alloc&) {
         m_lastError = kOutOfMemory;
         return {};

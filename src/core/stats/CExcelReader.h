@@ -19,6 +19,8 @@ struct CellNumber {
     bool empty = true;
     bool numeric = false;  // HasLeadingNumber of the text
     double value = 0.0;    // ParseLeadingDouble of the text
+
+    static CellNumber OfText(std::string_view text);
 };
 
 class CExcelReader {
@@ -60,6 +62,8 @@ private:
     // such a sheet's grid (false for a text export's lines, which Locate reads).
     const StoredCell* StoredInside(int row, int column, bool& inside) const;
     std::string_view ViewOf(const CellValue& cell, std::string& scratch);
+    // A number's displayed text in scratch.
+    std::string_view NumberView(std::uint32_t formatId, double number, std::string& scratch);
 
     std::unique_ptr<SheetModel> m_sheet;
     std::string m_lastError;

@@ -54,10 +54,6 @@ SqlParams BucketRow(const FlowBuckets& buckets, const std::string& rowId, const 
     return row;
 }
 
-}  // namespace
-
-namespace {
-
 constexpr const char* kDeleteTrades = "delete from transun where masterid=?";
 
 // Every row of a stored day but its uncertain trades.
@@ -70,12 +66,6 @@ bool DeleteDayButTrades(CAdoDatabase& db, const std::string& id) {
     bool ok = true;
     for (const char* sql : kDeletes) ok = db.Execute(sql, {id}) && ok;
     return ok;
-}
-
-bool SameTrade(const UncertainTradeView& a, const UncertainTradeView& b) {
-    return a.pricebefor == b.pricebefor && a.priceend == b.priceend && a.transbef == b.transbef &&
-           a.transend == b.transend && a.flagbef == b.flagbef && a.flagend == b.flagend && a.masterid == b.masterid &&
-           a.gpcode == b.gpcode && a.transunknow == b.transunknow && a.price == b.price && a.datet == b.datet;
 }
 
 }  // namespace
@@ -119,7 +109,6 @@ bool SqliteDayStore::DropEarlierTrades() {
     m_earlierIds = {};
     return ok;
 }
-
 
 SqliteDayStore::SqliteDayStore(bool readOnly)
     : m_db(readOnly ? CAdoDatabase::OpenMode::ReadOnly : CAdoDatabase::OpenMode::ReadWrite), m_readOnly(readOnly) {}
@@ -171,18 +160,15 @@ bool SqliteDayStore::StoreDayHeader(const std::string& stockCode, const std::str
 bool SqliteDayStore::StoreUncertainTrade(const UncertainTradeView& t) {
     if (m_readOnly) return true;
     if (m_comparing) {
-        if (m_kept < m_earlier.size() && SameTrade(m_earlier.View(m_kept), t)) {
+        if (m_kept < m_earlier.size() && m_earlier.View(m_kept) == t) {
             ++m_kept;
             ++m_uncertainCount;
             return true;
         }
         if (!DropEarlierTrades()) return false;
     }
-    for (const std::string_view field :
-         {std::string_view(t.pricebefor), std::string_view(t.priceend), std::string_view(t.transbef),
-          std::string_view(t.transend), std::string_view(t.flagbef), std::string_view(t.flagend),
-          std::string_view(t.masterid), std::string_view(t.gpcode), std::string_view(t.transunknow),
-          std::string_view(t.price), std::string_view(t.datet)}) {
+    for (const std::string_view field : {t.pricebefor, t.priceend, t.transbef, t.transend, t.flagbef, t.flagend,
+                                         t.masterid, t.gpcode, t.transunknow, t.price, t.datet}) {
         m_pendingTexts += field;
         m_pendingEnds.push_back(m_pendingTexts.size());
     }

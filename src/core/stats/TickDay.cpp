@@ -152,7 +152,8 @@ private:
         m_tick.uncertainTrades.Add(trade);
     }
 
-    // The text of a cell into m_texts[i], reusing its room.
+    // The text of a cell into m_texts[i], reusing its room. A view into anything else is copied:
+    // one into the reader's own room would not outlive its next read.
     void Text(int i, int row, int column) {
         std::string& text = m_texts[i];
         const std::string_view view = m_reader.GetCellView(row, column, text);

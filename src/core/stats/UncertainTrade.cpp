@@ -1,19 +1,11 @@
 #include "stats/UncertainTrade.h"
 
 #include <cstring>
+#include <iterator>
 #include <stdexcept>
 
 namespace moxtel {
 namespace {
-
-// Lengths as base-128 varints: one byte for the usual short texts, any length possible.
-void PutLength(std::string& out, std::size_t length) {
-    while (length >= 0x80) {
-        out.push_back(static_cast<char>(0x80 | (length & 0x7F)));
-        length >>= 7;
-    }
-    out.push_back(static_cast<char>(length));
-}
 
 std::size_t TakeLength(std::string_view in, std::size_t& at) {
     std::size_t length = 0;
@@ -24,7 +16,7 @@ std::size_t TakeLength(std::string_view in, std::size_t& at) {
     }
 }
 
-// Bytes of a varint length (an upper bound for the day's ids written as length + 1).
+// Lengths are base-128 varints: one byte for the usual short texts, any length possible.
 std::size_t LengthBytes(std::size_t length) {
     std::size_t bytes = 1;
     while (length >= 0x80) {
@@ -34,11 +26,6 @@ std::size_t LengthBytes(std::size_t length) {
     return bytes;
 }
 
-void Put(std::string& out, std::string_view text) {
-    PutLength(out, text.size());
-    out += text;
-}
-
 std::string_view Take(std::string_view in, std::size_t& at) {
     const std::size_t length = TakeLength(in, at);
     const std::string_view text = in.substr(at, length);
@@ -46,16 +33,7 @@ std::string_view Take(std::string_view in, std::size_t& at) {
     return text;
 }
 
-// The day's master id or stock code is written as length 0; any other text as its length + 1.
-void PutShared(std::string& out, std::string_view text, std::string_view day) {
-    if (text == day) {
-        out.push_back('\0');
-        return;
-    }
-    PutLength(out, text.size() + 1);
-    out += text;
-}
-
+// An id: 0 stands for the day's own, any other length is one more than the text's.
 std::string_view TakeShared(std::string_view in, std::size_t& at, std::string_view day) {
     const std::size_t length = TakeLength(in, at);
     if (length == 0) return day;
@@ -78,17 +56,17 @@ void UncertainTrades::Add(const UncertainTradeView& t) {
         m_masterId = t.masterid;
         m_stockCode = t.gpcode;
     }
-    const bool masterShared = t.masterid == m_masterId;
-    const bool codeShared = t.gpcode == m_stockCode;
-    const std::string_view fields[] = {t.pricebefor, t.priceend,    t.transbef, t.transend,
-                                       t.flagbef,    t.flagend,     masterShared ? std::string_view() : t.masterid,
-                                       codeShared ? std::string_view() : t.gpcode, t.transunknow, t.price, t.datet};
-    // Short texts all round (the usual trade): one length byte each, written in one go.
+    const std::string_view fields[] = {t.pricebefor, t.priceend, t.transbef,    t.transend, t.flagbef, t.flagend,
+                                       t.masterid,   t.gpcode,   t.transunknow, t.price,    t.datet};
+    // Each text behind its length; the ids (fields 6 and 7) behind 0 when they are the day's own
+    // (and then left out), else behind their length + 1.
+    std::size_t codes[std::size(fields)];
     std::size_t bytes = 0;
-    bool short_ = true;
-    for (std::string_view text : fields) {
-        bytes += LengthBytes(text.size() + 1) + text.size();
-        short_ = short_ && text.size() < 0x7F;
+    for (std::size_t i = 0; i < std::size(fields); ++i) {
+        const bool id = i == 6 || i == 7;
+        const bool shared = id && fields[i] == (i == 6 ? m_masterId : m_stockCode);
+        codes[i] = shared ? 0 : fields[i].size() + (id ? 1 : 0);
+        bytes += LengthBytes(codes[i]) + (shared ? 0 : fields[i].size());
     }
     if (!m_texts.empty() && m_texts.size() + bytes > kBlockBytes) {
         m_full.push_back(std::move(m_texts));
@@ -96,26 +74,18 @@ void UncertainTrades::Add(const UncertainTradeView& t) {
     }
     if (m_texts.capacity() < kBlockBytes) m_texts.reserve(kBlockBytes);
     m_starts.push_back((static_cast<std::uint64_t>(m_full.size()) << 32) | m_texts.size());
-    if (short_) {
-        std::size_t at = m_texts.size();
-        m_texts.resize(at + bytes);
-        char* out = m_texts.data() + at;
-        for (int i = 0; i < 11; ++i) {
-            const std::string_view text = fields[i];
-            const bool shared = (i == 6 && masterShared) || (i == 7 && codeShared);
-            // The day's ids are written as length 0, any other id as its length + 1.
-            *out++ = static_cast<char>(shared ? 0 : (i == 6 || i == 7) ? text.size() + 1 : text.size());
-            if (!text.empty()) std::memcpy(out, text.data(), text.size());
-            out += text.size();
+    const std::size_t at = m_texts.size();
+    m_texts.resize(at + bytes);  // written in one go
+    char* out = m_texts.data() + at;
+    for (std::size_t i = 0; i < std::size(fields); ++i) {
+        for (std::size_t code = codes[i];; code >>= 7) {
+            *out++ = static_cast<char>(code >= 0x80 ? 0x80 | (code & 0x7F) : code);
+            if (code < 0x80) break;
         }
-        return;
+        if (codes[i] == 0) continue;
+        std::memcpy(out, fields[i].data(), fields[i].size());
+        out += fields[i].size();
     }
-    for (std::string_view text : {t.pricebefor, t.priceend, t.transbef, t.transend, t.flagbef, t.flagend}) {
-        Put(m_texts, text);
-    }
-    PutShared(m_texts, t.masterid, m_masterId);
-    PutShared(m_texts, t.gpcode, m_stockCode);
-    for (std::string_view text : {t.transunknow, t.price, t.datet}) Put(m_texts, text);
 }
 
 UncertainTradeView UncertainTrades::View(std::size_t i) const {

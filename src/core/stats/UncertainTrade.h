@@ -42,6 +42,7 @@ struct UncertainTradeView {
           flagbef(t.flagbef), flagend(t.flagend), masterid(t.masterid), gpcode(t.gpcode),
           transunknow(t.transunknow), price(t.price), datet(t.datet) {}
     UncertainTrade Copy() const;
+    bool operator==(const UncertainTradeView&) const = default;
 };
 
 // The uncertain trades of a day in workbook order, packed: every trade's texts in one buffer, each

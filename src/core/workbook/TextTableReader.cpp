@@ -75,21 +75,28 @@ bool Gb18030ToUtf8(std::string_view s, std::string& out) {
     return ok && inLeft == 0;
 }
 
-Result<std::string> DecodeToUtf8(std::string_view bytes) {
+// The text as UTF-8. Clean UTF-8 is the bytes themselves, taken over; any other text is decoded
+// and its bytes are let go at once.
+Result<std::string> DecodeToUtf8(std::string&& owned) {
+    std::string_view bytes = owned;
     std::string out;
     if (bytes.starts_with("\xEF\xBB\xBF")) {
-        bytes.remove_prefix(3);
-        if (!IsCleanUtf8(bytes)) return Fail("invalid UTF-8");
-        return std::string(bytes);
+        if (!IsCleanUtf8(bytes.substr(3))) return Fail("invalid UTF-8");
+        owned.erase(0, 3);
+        return std::move(owned);
     }
     if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
         const bool bigEndian = bytes[0] == '\xFE';
-        if (!Utf16ToUtf8(bytes.substr(2), bigEndian, out)) return Fail("invalid UTF-16");
+        const bool decoded = Utf16ToUtf8(bytes.substr(2), bigEndian, out);
+        std::string().swap(owned);
+        if (!decoded) return Fail("invalid UTF-16");
         return out;
     }
     if (bytes.find('\0') != std::string_view::npos) return Fail("binary data");
-    if (IsCleanUtf8(bytes)) return std::string(bytes);
-    if (!Gb18030ToUtf8(bytes, out)) return Fail("neither UTF-8 nor GB18030 text");
+    if (IsCleanUtf8(bytes)) return std::move(owned);
+    const bool decoded = Gb18030ToUtf8(bytes, out);
+    std::string().swap(owned);
+    if (!decoded) return Fail("neither UTF-8 nor GB18030 text");
     return out;
 }
 
@@ -312,18 +319,12 @@ Result<SheetModel> TableFromText(Result<std::string> text, std::size_t linesAbov
 }  // namespace
 
 Result<SheetModel> ReadTextTable(std::string_view bytes, std::size_t linesAbove) {
-    if (bytes.empty()) return Fail("empty file");
-    return TableFromText(DecodeToUtf8(bytes), linesAbove);
+    return ReadTextTable(std::string(bytes), linesAbove);
 }
 
 Result<SheetModel> ReadTextTable(std::string&& bytes, std::size_t linesAbove) {
     if (bytes.empty()) return Fail("empty file");
-    // Clean UTF-8 is the text itself; any other text is decoded and its bytes let go at once.
-    if (!bytes.starts_with("\xEF\xBB\xBF") && bytes.find('\0') == std::string::npos && IsCleanUtf8(bytes))
-        return TableFromText(std::move(bytes), linesAbove);
-    Result<std::string> text = DecodeToUtf8(bytes);
-    std::string().swap(bytes);
-    return TableFromText(std::move(text), linesAbove);
+    return TableFromText(DecodeToUtf8(std::move(bytes)), linesAbove);
 }
 
 std::string_view CutField(const DelimitedLines& lines, std::uint32_t row, std::uint32_t column, std::string& scratch) {

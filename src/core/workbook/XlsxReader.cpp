@@ -53,19 +53,8 @@ public:
     // Whole part by its name inside the package ("xl/workbook.xml"); names compare without case
     // as the package format asks. False when missing, corrupt or larger than the bound.
     bool ReadPart(const std::string& name, std::string& out, std::string& error) const {
-        const ZipEntry* entry = m_zip->Find(name);
-        if (!entry) {
-            error = "missing part " + name;
-            return false;
-        }
-        if (entry->size > kMaxTreePartBytes) {
-            error = "part too large: " + name;
-            return false;
-        }
-        if (Status s = ZipArchive::Supported(*entry); !s) {
-            error = s.error().message;
-            return false;
-        }
+        const ZipEntry* entry = Entry(name, kMaxTreePartBytes, error);
+        if (!entry) return false;
         Result<std::string> bytes = m_zip->Read(*entry);
         if (!bytes) {
             error = "corrupt part " + name;
@@ -77,10 +66,9 @@ public:
 
     // Streams a part through an XML handler without holding it whole.
     Status StreamPart(const std::string& name, XmlHandler& handler) const {
-        const ZipEntry* entry = m_zip->Find(name);
-        if (!entry) return Fail("missing part " + name);
-        if (entry->size > kMaxPartBytes) return Fail("part too large: " + name);
-        if (Status s = ZipArchive::Supported(*entry); !s) return Fail(s.error().message);
+        std::string error;
+        const ZipEntry* entry = Entry(name, kMaxPartBytes, error);
+        if (!entry) return Fail(error);
         Result<ZipEntryStream> stream = m_zip->Stream(*entry);
         if (!stream) return Fail("corrupt part " + name);
         ZipEntryStream& bytes = *stream;
@@ -104,6 +92,25 @@ public:
     }
 
 private:
+    // The part's entry when it is there, no larger than maxBytes and packed in a way this reader
+    // unpacks; else nullptr and the reason in error.
+    const ZipEntry* Entry(const std::string& name, std::uint64_t maxBytes, std::string& error) const {
+        const ZipEntry* entry = m_zip->Find(name);
+        if (!entry) {
+            error = "missing part " + name;
+            return nullptr;
+        }
+        if (entry->size > maxBytes) {
+            error = "part too large: " + name;
+            return nullptr;
+        }
+        if (Status s = ZipArchive::Supported(*entry); !s) {
+            error = s.error().message;
+            return nullptr;
+        }
+        return entry;
+    }
+
     std::optional<ZipArchive> m_zip;
 };
 
