@@ -16,6 +16,12 @@ struct StatisticsInputs {
     std::string turnoverText;       // edit 1126, may be empty
     // Date and stock of a header-layout tick table (it carries neither); unused for the standard layout.
     DayOverrides dayOverrides{};
+    // Store the uncertain trades on a second thread while the rows are read, which hides most of
+    // the store's cost on a large day. The store then reports database failures from that thread:
+    // only for error reporters that may be called from any thread (the command line's, not the
+    // windows' message boxes). Warnings still reach the observer on the caller's thread, after
+    // the read.
+    bool storeWhileReading = false;
 };
 
 inline constexpr const char* kMsgNoWorkbook = "请选择需要统计的文件（Excel文件）!";

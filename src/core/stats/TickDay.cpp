@@ -60,8 +60,8 @@ std::string NotNumbersWarning(const std::string& path, const std::vector<int>& r
 // which are stored as the workbook shows them.
 class TradeRowReader {
 public:
-    TradeRowReader(CTickTable& reader, TickDay& tick, const StatisticsObserver& observer)
-        : m_reader(reader), m_tick(tick), m_observer(observer) {}
+    TradeRowReader(CTickTable& reader, TickDay& tick, const StatisticsObserver& observer, TradeFeed* feed)
+        : m_reader(reader), m_tick(tick), m_observer(observer), m_feed(feed) {}
 
     int ReadAll() {
         m_directionColumn = m_reader.GetCellView(8, 4, m_scratch).empty() ? 4 : 5;
@@ -149,7 +149,11 @@ private:
         trade.flagend = FollowingWord(m_reader.GetCellView(row + 1, m_directionColumn, m_scratch));
         trade.masterid = m_tick.day.masterId;
         trade.gpcode = m_tick.day.stockCode;
-        m_tick.uncertainTrades.Add(trade);
+        if (m_feed) {
+            m_feed->Add(m_tick.uncertainTrades, trade, first);
+        } else {
+            m_tick.uncertainTrades.Add(trade);
+        }
     }
 
     // The text of a cell into m_texts[i], reusing its room. A view into anything else is copied:
@@ -168,6 +172,7 @@ private:
     CTickTable& m_reader;
     TickDay& m_tick;
     const StatisticsObserver& m_observer;
+    TradeFeed* m_feed;
     int m_directionColumn = 4;
     double m_referencePrice = 0.0;
     const char* m_previousWord = kWordUnknown;
@@ -178,7 +183,7 @@ private:
 }  // namespace
 
 Result<TickDay> ReadTickDay(const std::string& path, const StatisticsObserver& observer,
-                            const DayOverrides& overrides) {
+                            const DayOverrides& overrides, TradeFeed* feed) {
     CTickTable reader;
     if (observer.warning) reader.SetWarningSink(observer.warning);
     if (Status opened = reader.Open(path, overrides); !opened) {
@@ -202,8 +207,10 @@ Result<TickDay> ReadTickDay(const std::string& path, const StatisticsObserver& o
     day.masterId = day.stockCode + day.tradeDate;
     day.firstPriceText = reader.GetCellText(7, 2);
 
-    TradeRowReader rows(reader, tick, observer);
+    TradeRowReader rows(reader, tick, observer, feed);
+    if (feed) feed->Begin(day, tick.uncertainTrades);
     const int endRow = rows.ReadAll();
+    if (feed) feed->End();
     day.lastPriceText = reader.GetCellText(endRow - 1, 2);
     reader.CloseWorkbook();
     tick.uncertainTrades.ShrinkToFit();

@@ -42,15 +42,29 @@ struct StatisticsOutcome {
     UncertainTrades uncertainTrades;
 };
 
+// Lets the uncertain trades of a day be stored on another thread while its rows are still being
+// read. ReadTickDay calls Begin once the title is read and checked, Add for every uncertain trade
+// in workbook order, and End after the last row; End returns only once the taker has let go of
+// trades, so the day may then move.
+class TradeFeed {
+public:
+    virtual ~TradeFeed() = default;
+    virtual void Begin(const DayFlowResult& day, const UncertainTrades& trades) = 0;
+    // Adds trade to trades. fromFirstRow: the trade is row 6's, whose pricebefor is the previous close.
+    virtual void Add(UncertainTrades& trades, const UncertainTradeView& trade, bool fromFirstRow) = 0;
+    virtual void End() = 0;
+};
+
 inline constexpr const char* kMsgOpenFailed = "文件打开错误，请检查文件是否正确选择!";
 
 // Opens the tick table at path (either layout; a header table takes its date and stock from
 // overrides or its file name), checks its title cell and reads every trade row into a TickDay.
 // Fails with kMsgOpenFailed (detail: the path and the reader's reason) when the file cannot be
 // read, and with a message naming the file when its title gives no 8-digit trade date or no
-// stock code. Safe to call from several threads at once (one reader per call).
+// stock code. Safe to call from several threads at once (one reader per call). With a feed, the
+// uncertain trades go through it as they are read.
 Result<TickDay> ReadTickDay(const std::string& path, const StatisticsObserver& observer = {},
-                            const DayOverrides& overrides = {});
+                            const DayOverrides& overrides = {}, TradeFeed* feed = nullptr);
 
 // Completes a read day with the header's yesId, previous close and turnover text.
 StatisticsOutcome ResolveTickDay(TickDay&& tick, const DayHeaderInfo& header);
