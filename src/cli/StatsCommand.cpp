@@ -86,8 +86,9 @@ int RunStatsCommand(const CliArgs& args, CliContext& ctx) {
     StatisticsInputs inputs{args.positional[0], args.Option("--previous-close"), args.Option("--turnover")};
     // Only a header-layout tick table uses these; it carries no date and stock of its own.
     inputs.dayOverrides = {args.Option("--date"), args.Option("--stock"), StoredStockText};
-    // Database failures go to stderr from whichever thread meets them.
-    inputs.storeWhileReading = true;
+    // A stored run stores its uncertain trades while reading them; database failures go to stderr
+    // from whichever thread meets them.
+    inputs.storeWhileReading = !args.Has("--no-store");
     StatisticsObserver observer;
     observer.warning = [&ctx, &args](const std::string& message) {
         ctx.err << "moxtel-flow: " << args.positional[0] << ": " << message << "\n";

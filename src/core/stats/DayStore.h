@@ -23,6 +23,10 @@ class IDayStore {
 public:
     virtual ~IDayStore() = default;
 
+    // Opens the store ahead of StoreDayHeader, while the workbook is still being read, so that the
+    // run does not wait for it later. False when that failed (already reported): the run fails.
+    // Rollback closes what it opened when the run goes no further.
+    virtual bool OpenEarly() { return true; }
     virtual bool StoreDayHeader(const std::string& stockCode, const std::string& tradeDate,
                                 const std::string& masterId, const std::string& previousCloseText,
                                 const std::string& turnoverText, DayHeaderInfo& info) = 0;

@@ -24,6 +24,7 @@ public:
     SqliteDayStore(const SqliteDayStore&) = delete;
     SqliteDayStore& operator=(const SqliteDayStore&) = delete;
 
+    bool OpenEarly() override;
     bool StoreDayHeader(const std::string& stockCode, const std::string& tradeDate, const std::string& masterId,
                         const std::string& previousCloseText, const std::string& turnoverText,
                         DayHeaderInfo& info) override;
@@ -59,6 +60,7 @@ private:
     CAdoDatabase m_db;
     bool m_readOnly;
     bool m_keepConnection = false;
+    bool m_openFailed = false;  // OpenEarly failed and reported it
     int m_uncertainCount = 0;
     // Uncertain trades not yet inserted: their texts back to back, and where each one ends.
     std::string m_pendingTexts;

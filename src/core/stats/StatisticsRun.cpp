@@ -28,54 +28,64 @@ private:
 };
 
 // Stores the day's header and its uncertain trades on a thread of its own while the reader is
-// still reading rows: the trades are taken in batches as they come. The calls on the store are
-// the same, in the same order, as a run that stores after reading.
+// still reading rows: the store is opened at once, the header follows as soon as the title is
+// read, and the trades are taken in batches as they come. The calls on the store are the same,
+// in the same order, as a run that stores after reading.
 class StoreWhileReading final : public TradeFeed {
 public:
     StoreWhileReading(IDayStore& store, const std::string& previousCloseText, const std::string& turnoverText)
         : m_store(store), m_previousCloseText(previousCloseText), m_turnoverText(turnoverText),
-          m_header(HeaderWithoutStore(previousCloseText, turnoverText)) {}
+          m_header(HeaderWithoutStore(previousCloseText, turnoverText)), m_thread([this] { Store(); }) {}
     ~StoreWhileReading() override { End(); }
 
     void Begin(const DayFlowResult& day, const UncertainTrades& trades) override {
-        m_trades = &trades;
-        m_begun = true;
-        m_thread = std::thread([this, stock = day.stockCode, date = day.tradeDate, id = day.masterId] {
-            Store(stock, date, id);
-        });
-    }
-
-    void Add(UncertainTrades& trades, const UncertainTradeView& trade, bool fromFirstRow) override {
-        std::size_t count = 0;
         {
             const std::lock_guard<std::mutex> lock(m_mutex);
-            trades.Add(trade);
-            count = trades.size();
-            if (count == 1) m_firstFromFirstRow = fromFirstRow;
-            m_added = count;
+            m_trades = &trades;
+            m_stockCode = day.stockCode;
+            m_tradeDate = day.tradeDate;
+            m_masterId = day.masterId;
+            m_begun = true;
         }
-        if (count % kBatch == 0) m_wake.notify_one();
+        m_wake.notify_one();
     }
 
+    // Only this thread changes trades; the taker gets views of them, handed over in batches.
+    void Add(UncertainTrades& trades, const UncertainTradeView& trade, bool fromFirstRow) override {
+        trades.Add(trade);
+        if (trades.size() == 1) m_firstFromFirstRow = fromFirstRow;
+        if (trades.size() - m_handed >= kBatch) HandOver(trades);
+    }
+
+    // Once: the trades may move after it.
     void End() override {
+        if (!m_thread.joinable()) return;
+        if (m_trades && m_handed < m_trades->size()) HandOver(*m_trades);
         {
             const std::lock_guard<std::mutex> lock(m_mutex);
             m_ended = true;
+            m_trades = nullptr;
         }
         m_wake.notify_one();
-        if (m_thread.joinable()) m_thread.join();
+        m_thread.join();
     }
 
     // After End: whether the header and every trade were stored, and what the header found.
-    bool Began() const { return m_begun; }
     bool Stored() const { return m_begun && m_ok; }
     const DayHeaderInfo& Header() const { return m_header; }
 
 private:
     static constexpr std::size_t kBatch = 64;
 
-    void Store(const std::string& stockCode, const std::string& tradeDate, const std::string& masterId) {
-        m_ok = m_store.StoreDayHeader(stockCode, tradeDate, masterId, m_previousCloseText, m_turnoverText, m_header);
+    void Store() {
+        m_ok = m_store.OpenEarly();
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_wake.wait(lock, [&] { return m_begun || m_ended; });
+            if (!m_begun) return;
+        }
+        m_ok = m_ok && m_store.StoreDayHeader(m_stockCode, m_tradeDate, m_masterId, m_previousCloseText,
+                                              m_turnoverText, m_header);
         std::vector<UncertainTradeView> batch;
         std::size_t taken = 0;
         while (m_ok && Take(taken, batch)) {
@@ -85,16 +95,30 @@ private:
         }
     }
 
-    // The views of the trades added since taken (their texts never move while the day grows);
-    // false once the reader has ended and every trade is taken. Row 6's trade has no trade above:
-    // its price before is the previous close.
+    // Views of the trades added since the last hand-over: their texts never move while the day grows.
+    void HandOver(const UncertainTrades& trades) {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            for (std::size_t i = m_handed; i < trades.size(); ++i) m_handedOver.push_back(trades.View(i));
+            m_firstHandedFromFirstRow = m_firstFromFirstRow;
+        }
+        m_handed = trades.size();
+        m_wake.notify_one();
+    }
+
+    // The next batch of trades; false once the reader has ended and every trade is taken. Row 6's
+    // trade has no trade above: its price before is the previous close.
     bool Take(std::size_t& taken, std::vector<UncertainTradeView>& batch) {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_wake.wait(lock, [&] { return m_ended || m_added >= taken + kBatch; });
         batch.clear();
-        for (std::size_t i = taken; i < m_added; ++i) batch.push_back(m_trades->View(i));
-        if (taken == 0 && !batch.empty() && m_firstFromFirstRow) batch[0].pricebefor = m_header.previousClose;
-        taken = m_added;
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_wake.wait(lock, [&] { return m_ended || !m_handedOver.empty(); });
+            batch.swap(m_handedOver);
+            if (taken == 0 && !batch.empty() && m_firstHandedFromFirstRow) {
+                batch[0].pricebefor = m_header.previousClose;
+            }
+        }
+        taken += batch.size();
         return !batch.empty();
     }
 
@@ -102,15 +126,20 @@ private:
     const std::string& m_previousCloseText;
     const std::string& m_turnoverText;
     DayHeaderInfo m_header;
-    const UncertainTrades* m_trades = nullptr;
-    std::thread m_thread;
     std::mutex m_mutex;
     std::condition_variable m_wake;
-    std::size_t m_added = 0;
-    bool m_ended = false;
-    bool m_firstFromFirstRow = false;
+    // The day, once its title is read (under m_mutex until then).
+    const UncertainTrades* m_trades = nullptr;
+    std::string m_stockCode, m_tradeDate, m_masterId;
     bool m_begun = false;
+    std::vector<UncertainTradeView> m_handedOver;
+    bool m_firstHandedFromFirstRow = false;
+    bool m_ended = false;
+    // The reader's own: trades handed over so far, and whether the first is row 6's.
+    std::size_t m_handed = 0;
+    bool m_firstFromFirstRow = false;
     bool m_ok = false;
+    std::thread m_thread;  // last: it starts once everything above is ready
 };
 
 // The rest of a stored run once the header and the trades are stored: the buckets, then commit.
@@ -159,12 +188,11 @@ Result<StatisticsOutcome> RunStatistics(const StatisticsInputs& inputs, IDayStor
     std::vector<std::string> warnings;
     StatisticsObserver held = observer;
     if (observer.warning) held.warning = [&warnings](const std::string& message) { warnings.push_back(message); };
+    RunGuard guard(store);
     StoreWhileReading writer(*store, inputs.previousCloseText, inputs.turnoverText);
     Result<TickDay> tick = ReadTickDay(inputs.workbookPath, held, inputs.dayOverrides, &writer);
     writer.End();
     for (const std::string& message : warnings) observer.warning(message);
-    // A workbook refused before its trades never reached the store.
-    RunGuard guard(writer.Began() ? store : nullptr);
     if (!tick) return tick.error();
     if (!writer.Stored()) return Error{};
     return FinishStoredDay(std::move(*tick), writer.Header(), store, guard);
