@@ -5,7 +5,8 @@
 
 day-20k.xls     20,000 trades as a BIFF8 workbook (times hh:mm:ss, prices 0.00, lots, counts, B/S/empty)
 day-20k.xlsx    the same day as .xlsx, day-20k.txt the same as a GB18030 tab-separated export
-text-1k.txt ... text-1m.txt   1,000 to 1,000,000 trades as GB18030 text, for the cost per trade
+text-0.txt ... text-1m.txt    no trades (the title and header only) and 1,000 to 1,000,000 trades as
+                              GB18030 text, for the cost per trade
 """
 import datetime
 import os
@@ -63,7 +64,7 @@ def main(out):
     make_xls_fixtures.large_day(os.path.join(out, 'day-20k.xls'), 20000)
     write_xlsx(os.path.join(out, 'day-20k.xlsx'), 20000)
     write_text(os.path.join(out, 'day-20k.txt'), 20000)
-    for name, count in (('1k', 1000), ('10k', 10000), ('100k', 100000), ('1m', 1000000)):
+    for name, count in (('0', 0), ('1k', 1000), ('10k', 10000), ('100k', 100000), ('1m', 1000000)):
         write_text(os.path.join(out, 'text-%s.txt' % name), count)
 
 

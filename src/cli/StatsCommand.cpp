@@ -90,8 +90,10 @@ int RunStatsCommand(const CliArgs& args, CliContext& ctx) {
     // from whichever thread meets them.
     inputs.storeWhileReading = !args.Has("--no-store");
     StatisticsObserver observer;
+    // The run's own warnings name the workbook already, the reader's do not: each says it once.
     observer.warning = [&ctx, &args](const std::string& message) {
-        ctx.err << "moxtel-flow: " << args.positional[0] << ": " << message << "\n";
+        const std::string named = args.positional[0] + ": ";
+        ctx.err << "moxtel-flow: " << (message.starts_with(named) ? "" : named) << message << "\n";
     };
     SqliteDayStore store(/*readOnly=*/args.Has("--no-store"));
     const auto run = RunStatistics(inputs, &store, observer);

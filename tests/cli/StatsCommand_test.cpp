@@ -99,6 +99,16 @@ TEST_F(StatsCommand, WorkbooksThatAreNoTickExportsAreRefusedAndTouchNothing) {
     EXPECT_EQ(r.err.rfind("moxtel-flow: " + missing + ": 文件打开错误，请检查文件是否正确选择!\n" + missing + "\n", 0), 0u) << r.err;
 }
 
+TEST_F(StatsCommand, WarningsNameTheWorkbookOnce) {
+    const auto path = m_dir / "empty.xls";
+    std::ofstream(path, std::ios::binary) << "20000101 ABC (600000)\n\n\n\n\n";
+    for (const bool store : {false, true}) {
+        const auto r = store ? Run({"stats", path.string()}) : Run({"stats", path.string(), "--no-store"});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, "moxtel-flow: " + path.string() + ": 没有成交记录(第6行为空)\n");
+    }
+}
+
 TEST_F(StatsCommand, StockNamesWithQuotesAreStoredLikeAnyOther) {
     const std::string path = WorkedDayText("q.xls", "20000101 O'Neil \"A\" (600000)");
     ASSERT_EQ(Run({"stats", path}).status, 0);
