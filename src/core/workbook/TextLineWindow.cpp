@@ -57,7 +57,9 @@ bool TextLineWindow::Line(std::uint32_t row, std::string_view& line) {
                 line = std::string_view(m_head).substr(m_headStarts[row - 1], m_headStarts[row] - m_headStarts[row - 1]);
                 return true;
             }
-            Restart();
+            // A row just behind the window means reading backwards: the text is then kept whole. A row
+            // further back starts reading forward again, as a header table's run after its first look.
+            Restart(row + 2 * kRowsBehind >= m_firstRow);
         }
         while (!Whole(row) && Fill(row)) {
         }
@@ -143,12 +145,14 @@ void TextLineWindow::KeepHead(std::size_t rows) {
     }
 }
 
-void TextLineWindow::Restart() {
-    m_keepAll = true;
+void TextLineWindow::Restart(bool keepAll) {
+    m_keepAll = keepAll;
     m_text.clear();
-    m_text.shrink_to_fit();
-    // The whole text and the room a piece is decoded into before it is cut to its length.
-    m_text.reserve(static_cast<std::size_t>(m_facts.decodedBytes) + m_pieceBytes * 2);
+    if (keepAll) {
+        m_text.shrink_to_fit();
+        // The whole text and the room a piece is decoded into before it is cut to its length.
+        m_text.reserve(static_cast<std::size_t>(m_facts.decodedBytes) + m_pieceBytes * 2);
+    }
     m_starts.assign(1, 0);
     m_firstRow = 1;
     m_scanned = 0;

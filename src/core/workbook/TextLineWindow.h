@@ -13,8 +13,9 @@ namespace moxtel {
 // The lines of a large text export, decoded from its source as they are asked for. Reading rows
 // forward, or a few rows back, holds the first rows and a window of some hundred KiB around the
 // last row read, however long the text. A row further back has the text decoded again from its
-// start and from then on kept whole, as a small export is: any order of reading gives the same
-// rows, reading forward costs little memory. Rows end where the text reader's splitters end them:
+// start: far back, to be read forward again; just behind the window, to be kept whole from then
+// on, as a small export is. Any order of reading gives the same rows; reading forward costs
+// little memory. Rows end where the text reader's splitters end them:
 // at a line break, in a comma file only outside quotes.
 class TextLineWindow {
   public:
@@ -40,7 +41,7 @@ class TextLineWindow {
     void FindStarts();
     void Forget(std::uint32_t row);
     void KeepHead(std::size_t rows);
-    void Restart();
+    void Restart(bool keepAll);
 
     std::unique_ptr<ByteSource> m_source;
     TextFacts m_facts;
@@ -50,7 +51,7 @@ class TextLineWindow {
     std::string m_raw;        // the last piece read from a file
     std::uint64_t m_read;     // source offset of the next byte to decode
     bool m_ended = false;     // all decoded, or the start of row maxRows + 1 found
-    bool m_keepAll = false;   // after a row behind the window: nothing is let go any more
+    bool m_keepAll = false;   // reading backwards: nothing is let go any more
     std::string m_text;       // decoded text from the start of row m_firstRow on
     std::vector<std::uint32_t> m_starts{0};  // row m_firstRow + i starts at m_text[m_starts[i]]
     std::uint32_t m_firstRow = 1;
