@@ -61,6 +61,7 @@ Status CTickTable::OpenTable(const std::string& path) {
         m_layout = *layout;
         if (m_layout.kind == TickLayoutKind::Header) opened = ReadHeaderTrades(fileName);
     }
+    if (opened) opened = ReadStatus();
     if (!opened) CloseWorkbook();
     return opened;
 }
@@ -154,6 +155,12 @@ CellNumber CTickTable::GetCellNumber(int row, int column) {
     std::string scratch;
     const std::string_view text = GetCellView(row, column, scratch);
     return CellNumber::OfText(text);
+}
+
+Status CTickTable::ReadStatus() const {
+    const std::string_view failure = m_reader.ReadError();
+    if (failure.empty()) return Done{};
+    return Error{kMsgOpenFailed, std::string(failure)};
 }
 
 void CTickTable::CloseWorkbook() {

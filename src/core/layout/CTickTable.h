@@ -38,6 +38,9 @@ class CTickTable {
     CellNumber GetCellNumber(int row, int column);
     std::string_view GetCellView(int row, int column, std::string& scratch);
     void CloseWorkbook();
+    // Fails as Open does for an unreadable file when cells read as empty because the file could
+    // not be read after it was opened (a large text export changed meanwhile).
+    Status ReadStatus() const;
 
     void SetWarningSink(CExcelReader::WarningSink sink) { m_reader.SetWarningSink(std::move(sink)); }
     TickLayoutKind Kind() const { return m_layout.kind; }

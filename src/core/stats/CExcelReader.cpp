@@ -15,7 +15,7 @@ namespace {
 
 constexpr char kOutOfMemory[] = "Not enough memory to read the workbook.";
 
-// Largest delimited-text file read into memory.
+// Largest delimited-text file read.
 constexpr std::uintmax_t kMaxTextBytes = std::uintmax_t{256} << 20;
 
 constexpr char kOle2Signature[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
@@ -27,13 +27,6 @@ Container Detect(std::string_view head) {
     if (head.starts_with(std::string_view(kOle2Signature, 8))) return Container::Ole2;
     if (head.starts_with(std::string_view(kZipSignature, 4))) return Container::Zip;
     return Container::Text;
-}
-
-Result<std::string> ReadFileBytes(const std::string& path, std::uintmax_t size) {
-    std::ifstream in(path, std::ios::binary);
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    if (!in || !in.read(bytes.data(), static_cast<std::streamsize>(size))) return Error{"cannot read " + path};
-    return bytes;
 }
 
 Result<SheetModel> LoadSheet(const std::string& path) {
@@ -60,9 +53,7 @@ Result<SheetModel> LoadSheet(const std::string& path) {
             break;
     }
     if (size > kMaxTextBytes) return Error{"text file too large: " + path};
-    Result<std::string> bytes = ReadFileBytes(path, size);
-    if (!bytes) return bytes.error();
-    return ReadTextTable(std::move(*bytes));
+    return ReadTextFile(path);
 }
 
 }  // namespace
@@ -197,6 +188,8 @@ std::string CExcelReader::CellText(const CellValue& cell) const {
     }
     return {};
 }
+
+std::string_view CExcelReader::ReadError() const { return m_sheet ? m_sheet->ReadError() : std::string_view(); }
 
 void CExcelReader::CloseWorkbook() {
     m_sheet.reset();

@@ -12,7 +12,9 @@ namespace moxtel {
 // Gives the statistics run the displayed text of any cell of a workbook's active sheet.
 // The container is detected from the content, never the file name: BIFF8/BIFF5 .xls (OLE2),
 // .xlsx (ZIP), or delimited text (tab or comma; UTF-8, UTF-16 with BOM, else GB18030).
-// The whole sheet is loaded by OpenWorkbook, so reading cells never fails afterwards.
+// The whole sheet is loaded by OpenWorkbook, so reading cells never fails afterwards; only a large
+// text export, checked whole by OpenWorkbook but decoded as its rows are read, can fail later if
+// the file changes meanwhile (see ReadError).
 // What the statistics run needs of a number cell: is its text empty, does the text start with a
 // number, and the number atof reads from it. Known for the common formats without making the text.
 struct CellNumber {
@@ -51,6 +53,9 @@ public:
 
     void SetWarningSink(WarningSink sink) { m_warningSink = std::move(sink); }
     const std::string& LastError() const { return m_lastError; }
+    // Why a cell of the open workbook read as empty because it could not be read, "" while all
+    // is well.
+    std::string_view ReadError() const;
     // The loaded sheet, or nullptr when nothing is open.
     const SheetModel* Sheet() const { return m_sheet.get(); }
 

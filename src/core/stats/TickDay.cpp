@@ -212,6 +212,8 @@ Result<TickDay> ReadTickDay(const std::string& path, const StatisticsObserver& o
     const int endRow = rows.ReadAll();
     if (feed) feed->End();
     day.lastPriceText = reader.GetCellText(endRow - 1, 2);
+    // A large text export is decoded as its rows are read: a file changed since it was opened fails here.
+    if (Status read = reader.ReadStatus(); !read) return Error{read.error().message, path + "\n" + read.error().detail};
     reader.CloseWorkbook();
     tick.uncertainTrades.ShrinkToFit();
 

@@ -4,6 +4,8 @@
 #include <bit>
 #include <cstring>
 
+#include "workbook/TextLineWindow.h"
+
 namespace moxtel {
 
 std::string_view TextStore::Add(std::string_view text) {
@@ -132,6 +134,10 @@ const CellValue* SheetModel::Find(std::uint32_t row, std::uint32_t column) const
     else
         m_found.number = NumberOf(*it);
     return &m_found;
+}
+
+std::string_view SheetModel::ReadError() const {
+    return lines && lines->window ? std::string_view(lines->window->Error()) : std::string_view();
 }
 
 const CompiledFormat& SheetModel::Compile(std::uint32_t id) const {

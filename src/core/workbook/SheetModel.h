@@ -56,15 +56,18 @@ class TextStore {
     std::size_t m_bytes = 0;
 };
 
+class TextLineWindow;
+
 // A delimited text export kept as its lines: a field is cut out of its line when its cell is read.
 struct DelimitedLines {
-    std::string_view text;              // UTF-8, held by the sheet's TextStore
-    bool commas = false;                // comma-separated (quotes allowed), else tab-separated
-    std::vector<std::uint32_t> starts;  // row r spans [starts[r - 1], starts[r]), its line break included
+    DelimitedLines();
+    ~DelimitedLines();
+    bool commas = false;                     // comma-separated (quotes allowed), else tab-separated
+    std::unique_ptr<TextLineWindow> window;  // its rows, decoded as they are read
 };
 
 // The text of field (row, column) of the lines, "" when there is none; scratch holds it when it
-// had to be unquoted.
+// had to be unquoted. The view is valid until the next call for the same lines.
 std::string_view CutField(const DelimitedLines& lines, std::uint32_t row, std::uint32_t column, std::string& scratch);
 
 // Most cells a sheet may hold (some 120 MB of cells), and most bytes of text: beyond these a file
@@ -95,8 +98,11 @@ class SheetModel {
     std::unique_ptr<DelimitedLines> lines;
 
     // The cell at (row, column), nullptr when there is none. Only after Finish. The cell returned
-    // stays valid until the next Find.
+    // and its text stay valid until the next Find.
     const CellValue* Find(std::uint32_t row, std::uint32_t column) const;
+    // Why a text export's lines could not be read after it was opened (their cells then read as
+    // missing), "" while all is well: the file changed since, or the memory ran out.
+    std::string_view ReadError() const;
 
     // Appends a cell; a later cell at the same place replaces an earlier one (after Finish).
     // False when the sheet is full (kMaxSheetCells) or its texts are over kMaxSheetTextBytes.

@@ -19,11 +19,20 @@ Result<SheetModel> ReadXlsxWorkbook(const std::string& path);
 
 // Delimited text (tab, else comma) as many trading programs write under an .xls name.
 // UTF-8 with or without BOM, UTF-16 LE/BE with BOM, otherwise GB18030; cells as they stand.
-// A text of more than linesAbove bytes keeps its lines instead of a cell per field (SheetModel::lines,
-// cells empty): a large export then costs 4 bytes a row beside its text, whatever its fields.
+// The whole text is checked first, so a text that is not of one of these fails here. A text of more
+// than linesAbove bytes (decoded) keeps its lines instead of a cell per field (SheetModel::lines,
+// cells empty), decoded from the bytes in pieces as its rows are read: reading forward then holds
+// a window of lines, not the text (see TextLineWindow).
 inline constexpr std::size_t kTextLinesAbove = 16u << 10;
+inline constexpr std::size_t kTextPieceBytes = 256u << 10;
+struct TextReadOptions {
+    std::size_t linesAbove = kTextLinesAbove;
+    std::size_t pieceBytes = kTextPieceBytes;  // bytes read and decoded at a time
+};
 Result<SheetModel> ReadTextTable(std::string_view bytes, std::size_t linesAbove = kTextLinesAbove);
-// The same, taking the file's bytes over: they are let go as soon as the text is decoded.
 Result<SheetModel> ReadTextTable(std::string&& bytes, std::size_t linesAbove = kTextLinesAbove);
+Result<SheetModel> ReadTextTable(std::string bytes, const TextReadOptions& options);
+// The same from a file, which the sheet keeps open and reads as its rows are read.
+Result<SheetModel> ReadTextFile(const std::string& path, const TextReadOptions& options = {});
 
 }  // namespace moxtel
