@@ -1,7 +1,7 @@
 // libFuzzer target: any bytes as a delimited text export (tab or comma; UTF-8, UTF-16, GB18030).
 // Read both ways a text export can be kept (a cell per field, or its lines with fields cut out when
 // read), every field must be the same; also when the lines are decoded in small pieces and read
-// backwards, and a refused text is refused with the same message.
+// backwards, or kept once decoded, and a refused text is refused with the same message.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -13,10 +13,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     auto cells = moxtel::ReadTextTable(bytes, size + 1);
     auto lines = moxtel::ReadTextTable(bytes, 0);
-    auto pieces = moxtel::ReadTextTable(std::string(bytes), moxtel::TextReadOptions{0, 16 + size % 7});
-    if (cells.ok() != lines.ok() || cells.ok() != pieces.ok()) std::abort();
+    auto pieces = moxtel::ReadTextTable(std::string(bytes), moxtel::TextReadOptions{0, 16 + size % 7, 0});
+    auto kept = moxtel::ReadTextTable(std::string(bytes), moxtel::TextReadOptions{0, 16 + size % 5, size + 1});
+    if (cells.ok() != lines.ok() || cells.ok() != pieces.ok() || cells.ok() != kept.ok()) std::abort();
     if (!cells.ok()) {
-        if (cells.error().message != lines.error().message || cells.error().message != pieces.error().message)
+        if (cells.error().message != lines.error().message || cells.error().message != pieces.error().message ||
+            cells.error().message != kept.error().message)
             std::abort();
         return 0;
     }
@@ -28,6 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (std::uint32_t column = 1; column <= 8; ++column) {
             if (text(*cells, row, column) != text(*lines, row, column)) std::abort();
             if (text(*cells, 65 - row, column) != text(*pieces, 65 - row, column)) std::abort();
+            if (text(*cells, row % 2 ? row : 65 - row, column) != text(*kept, row % 2 ? row : 65 - row, column))
+                std::abort();
         }
     }
     return 0;

@@ -39,13 +39,14 @@ DelimitedLines::DelimitedLines() = default;
 DelimitedLines::~DelimitedLines() = default;
 
 TextLineWindow::TextLineWindow(std::unique_ptr<ByteSource> source, const TextFacts& facts, std::size_t pieceBytes,
-                               std::uint32_t maxRows)
+                               std::uint32_t maxRows, bool keepAll)
     : m_source(std::move(source)),
       m_facts(facts),
       m_pieceBytes(std::max<std::size_t>(pieceBytes, 16)),
       m_maxRows(maxRows),
       m_decoder(facts.encoding),
-      m_read(facts.markBytes) {}
+      m_read(facts.markBytes),
+      m_keepAll(keepAll) {}
 
 TextLineWindow::~TextLineWindow() = default;
 

@@ -20,8 +20,9 @@ namespace moxtel {
 class TextLineWindow {
   public:
     // facts as CheckText gave them for the same source; rows beyond maxRows are never read.
+    // keepAll: every line is kept once decoded, as after reading backwards.
     TextLineWindow(std::unique_ptr<ByteSource> source, const TextFacts& facts, std::size_t pieceBytes,
-                   std::uint32_t maxRows);
+                   std::uint32_t maxRows, bool keepAll = false);
     ~TextLineWindow();
     TextLineWindow(const TextLineWindow&) = delete;
     TextLineWindow& operator=(const TextLineWindow&) = delete;

@@ -139,7 +139,8 @@ Result<SheetModel> ReadText(std::unique_ptr<ByteSource> source, const TextReadOp
     } else {
         sheet.lines = std::make_unique<DelimitedLines>();
         sheet.lines->commas = facts->commas;
-        sheet.lines->window = std::make_unique<TextLineWindow>(std::move(source), *facts, options.pieceBytes, kMaxRows);
+        sheet.lines->window = std::make_unique<TextLineWindow>(std::move(source), *facts, options.pieceBytes, kMaxRows,
+                                                                  facts->decodedBytes <= options.keptWhole);
     }
     sheet.Finish();
     return sheet;

@@ -23,11 +23,15 @@ Result<SheetModel> ReadXlsxWorkbook(const std::string& path);
 // than linesAbove bytes (decoded) keeps its lines instead of a cell per field (SheetModel::lines,
 // cells empty), decoded from the bytes in pieces as its rows are read: reading forward then holds
 // a window of lines, not the text (see TextLineWindow).
+// Lines of a text of at most keptWhole bytes are kept once decoded: a header table is read twice
+// (its layout, then its trades) and should not be decoded twice for a few MiB.
 inline constexpr std::size_t kTextLinesAbove = 16u << 10;
 inline constexpr std::size_t kTextPieceBytes = 256u << 10;
+inline constexpr std::size_t kTextKeptWhole = 4u << 20;
 struct TextReadOptions {
     std::size_t linesAbove = kTextLinesAbove;
     std::size_t pieceBytes = kTextPieceBytes;  // bytes read and decoded at a time
+    std::size_t keptWhole = kTextKeptWhole;
 };
 Result<SheetModel> ReadTextTable(std::string_view bytes, std::size_t linesAbove = kTextLinesAbove);
 Result<SheetModel> ReadTextTable(std::string&& bytes, std::size_t linesAbove = kTextLinesAbove);
