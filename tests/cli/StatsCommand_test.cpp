@@ -109,6 +109,29 @@ TEST_F(StatsCommand, WarningsNameTheWorkbookOnce) {
     }
 }
 
+// A day of over 2 MB is stored while it is read, by a second thread: the same rows as any day.
+TEST_F(StatsCommand, ALargeDayIsStoredWhileItIsRead) {
+    const auto path = m_dir / "large.xls";
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << "20000101 ABC (600000)\n\n\n\n\n";
+        for (int i = 0; i < 96000; ++i) {
+            out << "09:30:" << i % 60 << "\t10." << i % 90 + 10 << "\t" << 1 + i % 1500 << "\t1\t"
+                << (i % 3 == 0 ? "" : (i % 3 == 1 ? "B" : "S")) << "\n";
+        }
+    }
+    ASSERT_GT(std::filesystem::file_size(path), 2u << 20);
+    for (int run = 0; run < 2; ++run) {
+        const auto r = Run({"stats", path.string(), "--json"});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(Count("select rowid from gpmaster"), 1);
+        EXPECT_EQ(Count("select masterid from transun where masterid='ABC(600000)20000101'"), 32000);
+        EXPECT_EQ(Count("select masterid from transun where datet='09:30:0' and transunknow='1' and pricebefor='0'"), 1)
+            << "the first trade's price before is the previous close";
+    }
+}
+
 TEST_F(StatsCommand, StockNamesWithQuotesAreStoredLikeAnyOther) {
     const std::string path = WorkedDayText("q.xls", "20000101 O'Neil \"A\" (600000)");
     ASSERT_EQ(Run({"stats", path}).status, 0);
