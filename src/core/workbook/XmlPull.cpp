@@ -65,18 +65,6 @@ const char* ScanName(const char* p, std::uint8_t stops, const char*& colon) {
     }
 }
 
-// Line breaks as an XML parser hands them on: CR LF and a lone CR become LF.
-void AppendNormalised(std::string_view text, std::string& out) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r') {
-            out += text[i];
-        } else {
-            out += '\n';
-            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        }
-    }
-}
-
 class Reader {
   public:
     Reader(const XmlSource& source, XmlHandler& handler)
@@ -87,6 +75,10 @@ class Reader {
 
     Status Run() {
         while (true) {
+            if (m_scanned == 0 && !m_ended && m_handler.Scanning()) {
+                Scan();
+                if (!m_handler.Ok()) return Done{};
+            }
             // Text runs to the next '<'; it is handed on whole, so an entity is never cut in two.
             if (m_scanned == 0) m_plain = true;
             const char* q = m_data.get() + m_pos + m_scanned;
@@ -125,7 +117,19 @@ class Reader {
   private:
     std::string_view View(std::size_t from, std::size_t to) const { return {m_data.get() + from, to - from}; }
 
+    // Offers the handler the bytes from m_pos while it scans them itself, reading more as it asks.
+    // Once the part ends (or fails) the rest is read here as ever, and meets the same end.
+    void Scan() {
+        while (!m_ended) {
+            m_pos += m_handler.Scan(View(m_pos, m_size));
+            if (!m_handler.Ok() || !m_handler.Scanning() || More() <= 0) return;
+        }
+    }
+
+    // Reads more of the part after the bytes not yet handed on; once the source has ended or
+    // failed it is not asked again, and that outcome is returned.
     long More() {
+        if (m_ended) return m_endResult;
         if (m_pos > 0) {
             std::memmove(m_data.get(), m_data.get() + m_pos, m_size - m_pos);
             m_size -= m_pos;
@@ -143,6 +147,10 @@ class Reader {
         const long n = m_source(m_data.get() + m_size, want);
         if (n > 0) m_size += static_cast<std::size_t>(n);
         m_data[m_size] = '<';
+        if (n <= 0) {
+            m_ended = true;
+            m_endResult = n;
+        }
         return n;
     }
 
@@ -359,6 +367,8 @@ class Reader {
     std::size_t m_size = 0;
     std::size_t m_pos = 0;
     std::size_t m_scanned = 0;  // bytes after m_pos already searched for '<'
+    bool m_ended = false;       // the source has given its last bytes (m_endResult 0) or failed (-1)
+    long m_endResult = 0;
     bool m_plain = true;        // those bytes hold no '&' and no CR
     std::vector<std::size_t> m_open;  // open elements: where each name starts in m_names
     std::string m_names;
@@ -407,6 +417,17 @@ void AppendResolved(std::string_view text, std::string& out) {
             continue;
         }
         i = semi + 1;
+    }
+}
+
+void AppendNormalised(std::string_view text, std::string& out) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r') {
+            out += text[i];
+        } else {
+            out += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        }
     }
 }
 
