@@ -28,7 +28,9 @@ std::uint32_t TableCrc(std::uint32_t crc, const unsigned char* p, std::size_t si
 
 #define MOXTEL_FOLD_TARGET __attribute__((target("pclmul,sse4.1")))
 
-MOXTEL_FOLD_TARGET __m128i Load(const unsigned char* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); }
+MOXTEL_FOLD_TARGET __m128i Load(const unsigned char* at) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+}
 
 // a folded over the distance k stands for, then added to b.
 MOXTEL_FOLD_TARGET __m128i FoldInto(__m128i a, __m128i k, __m128i b) {
@@ -42,8 +44,8 @@ MOXTEL_FOLD_TARGET __m128i FoldInto(__m128i a, __m128i k, __m128i b) {
 MOXTEL_FOLD_TARGET std::uint32_t Fold(std::uint32_t state, const unsigned char* p, std::size_t size) {
     const __m128i k1k2 = _mm_set_epi64x(0x01c6e41596, 0x0154442bd4);  // x^(4*128+32), x^(4*128-32) mod P
     const __m128i k3k4 = _mm_set_epi64x(0x00ccaa009e, 0x01751997d0);  // x^(128+32), x^(128-32) mod P
-    const __m128i k5 = _mm_set_epi64x(0, 0x0163cd6124);                // x^64 mod P
-    const __m128i poly = _mm_set_epi64x(0x01f7011641, 0x01db710641);   // P and its Barrett constant
+    const __m128i k5 = _mm_set_epi64x(0, 0x0163cd6124);               // x^64 mod P
+    const __m128i poly = _mm_set_epi64x(0x01f7011641, 0x01db710641);  // P and its Barrett constant
     const __m128i low32 = _mm_setr_epi32(-1, 0, -1, 0);
     __m128i x1 = _mm_xor_si128(Load(p), _mm_cvtsi32_si128(static_cast<int>(state)));
     __m128i x2 = Load(p + 16), x3 = Load(p + 32), x4 = Load(p + 48);

@@ -235,9 +235,7 @@ public:
     void End(std::string_view name) override {
         if (m_inCell && m_depth == 4 && name == "c") {
             m_inCell = false;
-            if (m_hasValue) {
-                TakeCell(m_value);
-            }
+            if (m_hasValue) TakeCell(m_value);
         }
         if (m_inData && m_depth == 3) m_scanning = m_quick;  // a row read here: the next may be scanned
         if (m_depth == 2 && name == "sheetData") m_inData = m_scanning = false;
@@ -257,12 +255,13 @@ private:
     // Longest stretch of a row held to read it whole; a longer row is left to the XML reader.
     static constexpr std::size_t kMaxScanBytes = 1u << 20;
 
-    // The first r, s and t attributes, by local name.
+    // The first r, s and t attributes, by local name; an empty value still counts as there.
     static TagAttributes Find(const std::vector<Attribute>& attributes) {
         TagAttributes found;
         for (const Attribute& a : attributes) {
             if (a.name.size() != 1) continue;
-            std::string_view* slot = a.name[0] == 'r' ? &found.r : a.name[0] == 's' ? &found.s : a.name[0] == 't' ? &found.t : nullptr;
+            const char name = a.name[0];
+            std::string_view* slot = name == 'r' ? &found.r : name == 's' ? &found.s : name == 't' ? &found.t : nullptr;
             if (slot && !slot->data()) *slot = a.value.data() ? a.value : std::string_view("", 0);
         }
         return found;

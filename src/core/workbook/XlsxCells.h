@@ -19,6 +19,7 @@ inline constexpr std::uint32_t kMaxColumns = 16384;
 
 // An error of the .xlsx reader: "xlsx: " and what went wrong.
 Error Fail(const std::string& what);
+// ParseUnsigned of what is more than plain digits: blanks around them, or more than 19.
 bool ParseUnsignedSlow(std::string_view text, std::uint64_t& value);
 
 // A whole unsigned decimal number, blanks around it allowed.

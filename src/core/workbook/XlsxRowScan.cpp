@@ -2,6 +2,7 @@
 #include "workbook/XlsxRowScan.h"
 
 #include <array>
+#include <bit>
 #include <cstring>
 
 namespace moxtel::xlsx {
@@ -42,7 +43,7 @@ enum class Match { Yes, No, More };
 
 // A walk through the row's bytes; every step checks the end of the bytes before it reads.
 class Cursor {
-public:
+  public:
     explicit Cursor(std::string_view bytes)
         : m_begin(bytes.data()), m_p(bytes.data()), m_end(bytes.data() + bytes.size()) {}
 
@@ -74,7 +75,7 @@ public:
     // bytes end inside it: nothing is taken, and the general reading of a cell starts over.
     bool QuickCell(ScannedCell& cell) {
         const char* p = m_p;
-        while (m_end - p >= 4 && p[0] == ' ' && p[2] == '=' && p[3] == '"' && Is(p[1], kName)) {
+        while (m_end - p >= 4 && IsQuickAttribute(p)) {
             const char* q = p + 4;
             while (q < m_end && !Is(*q, kValueStop | kQuote)) ++q;
             if (q == m_end || *q != '"') return false;
@@ -152,7 +153,7 @@ public:
         }
     }
 
-private:
+  private:
     // Where text from p ends: the next '<', nullptr when the bytes end first. resolve tells whether
     // the text holds '&' or CR.
     const char* TextEnd(const char* p, bool& resolve) const {
@@ -179,7 +180,7 @@ private:
     // The usual shape of an attribute read at once: one blank, a one-letter name, '=' and a value in
     // double quotes (r="B7"). False leaves anything else, from the same place, to Attribute.
     bool QuickAttribute(TagAttributes& found) {
-        if (m_end - m_p < 4 || m_p[0] != ' ' || m_p[2] != '=' || m_p[3] != '"' || !Is(m_p[1], kName)) return false;
+        if (m_end - m_p < 4 || !IsQuickAttribute(m_p)) return false;
         const char* const value = m_p + 4;
         const char* q = value;
         while (q < m_end && !Is(*q, kValueStop | kQuote)) ++q;
@@ -187,6 +188,15 @@ private:
         Record(m_p[1], std::string_view(value, static_cast<std::size_t>(q - value)), found);
         m_p = q + 1;
         return true;
+    }
+
+    // Whether the 4 bytes at p are ' ', a name's one letter, '=' and '"'.
+    static bool IsQuickAttribute(const char* p) {
+        constexpr auto kShape = std::bit_cast<std::uint32_t>(std::array<char, 4>{' ', 0, '=', '"'});
+        constexpr auto kMask = std::bit_cast<std::uint32_t>(std::array<unsigned char, 4>{0xFF, 0, 0xFF, 0xFF});
+        std::uint32_t bytes = 0;
+        std::memcpy(&bytes, p, 4);
+        return (bytes & kMask) == kShape && Is(p[1], kName);
     }
 
     // Keeps the first r, s and t of a tag.

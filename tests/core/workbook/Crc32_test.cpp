@@ -1,10 +1,10 @@
+#include "workbook/Crc32.h"
+
 #include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <cstdint>
 #include <string>
-
-#include "workbook/Crc32.h"
 
 namespace moxtel {
 namespace {

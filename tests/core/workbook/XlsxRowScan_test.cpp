@@ -1,12 +1,14 @@
+#include "workbook/XlsxRowScan.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "workbook/XlsxCells.h"
-#include "workbook/XlsxRowScan.h"
 #include "workbook/XmlPull.h"
 
 namespace moxtel::xlsx {
@@ -45,17 +47,21 @@ Outcome Read(const std::string& part, RowReading reading, std::size_t piece) {
         at += n;
         return static_cast<long>(n);
     };
-    const Status status =
-        ReadSheetCells([&](XmlHandler& handler) { return ReadXml(source, handler); }, sheet, strings, formatOf, reading);
+    const Status status = ReadSheetCells([&](XmlHandler& handler) { return ReadXml(source, handler); }, sheet, strings,
+                                         formatOf, reading);
     Outcome out;
     if (!status) out.error = status.error().message;
     for (const StoredCell& cell : sheet.cells) {
         const CellValue::Kind kind = SheetModel::KindOf(cell);
         const bool text = kind == CellValue::Kind::Text || kind == CellValue::Kind::Error;
-        out.cells.push_back(std::to_string(cell.row) + ":" + std::to_string(cell.column) + " kind " +
-                            std::to_string(static_cast<int>(kind)) + " format " +
-                            std::to_string(SheetModel::FormatOf(cell)) + " " +
-                            (text ? "'" + std::string(sheet.TextOf(cell)) + "'" : std::to_string(cell.value)));
+        std::ostringstream line;
+        line << cell.row << ':' << cell.column << " kind " << static_cast<int>(kind) << " format "
+             << SheetModel::FormatOf(cell) << ' ';
+        if (text)
+            line << '\'' << sheet.TextOf(cell) << '\'';
+        else
+            line << cell.value;  // the number's bits
+        out.cells.push_back(line.str());
     }
     out.formats = sheet.formatCodes;
     return out;
@@ -77,41 +83,54 @@ struct Shape {
 // Rows of the shapes writers produce, which the scanner reads itself, and rows it leaves to the
 // XML reader; both must read alike.
 const Shape kShapes[] = {
-    {"numbers and styles", "<row r=\"6\"><c r=\"A6\" s=\"1\" t=\"n\"><v>0.3958333333333333</v></c>"
-                           "<c r=\"B6\" s=\"2\"><v>10.01</v></c><c r=\"C6\"><v>-1.25E-3</v></c></row>"},
-    {"every cell type", "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>2</v></c><c r=\"B1\" t=\"inlineStr\"><is><t>B</t></is></c>"
-                        "<c r=\"C1\" t=\"str\"><f>A1&amp;\"\"</f><v>formula text</v></c><c r=\"D1\" t=\"b\"><v>1</v></c>"
-                        "<c r=\"E1\" t=\"e\"><v>#DIV/0!</v></c><c r=\"F1\" t=\"d\"><v>2000-01-01T09:30:00</v></c>"
-                        "<c r=\"G1\" t=\"x\"><v>7</v></c></row>"},
-    {"attributes in any order and quotes", "<row spans='1:3' r='2' x14ac:dyDescent=\"0.25\"><c t='s' s = \"3\" r='C2'>"
-                                           "<v>1</v></c><c\tr=\"D2\"\n t=\"n\"><v>4</v></c></row>"},
+    {"numbers and styles",
+     "<row r=\"6\"><c r=\"A6\" s=\"1\" t=\"n\"><v>0.3958333333333333</v></c>"
+     "<c r=\"B6\" s=\"2\"><v>10.01</v></c><c r=\"C6\"><v>-1.25E-3</v></c></row>"},
+    {"every cell type",
+     "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>2</v></c><c r=\"B1\" t=\"inlineStr\"><is><t>B</t></is></c>"
+     "<c r=\"C1\" t=\"str\"><f>A1&amp;\"\"</f><v>formula text</v></c><c r=\"D1\" t=\"b\"><v>1</v></c>"
+     "<c r=\"E1\" t=\"e\"><v>#DIV/0!</v></c><c r=\"F1\" t=\"d\"><v>2000-01-01T09:30:00</v></c>"
+     "<c r=\"G1\" t=\"x\"><v>7</v></c></row>"},
+    {"attributes in any order and quotes",
+     "<row spans='1:3' r='2' x14ac:dyDescent=\"0.25\"><c t='s' s = \"3\" r='C2'>"
+     "<v>1</v></c><c\tr=\"D2\"\n t=\"n\"><v>4</v></c></row>"},
     {"first of an attribute counts", "<row r=\"3\" r=\"9\"><c x:r=\"B3\" r=\"C3\" s=\"1\" s=\"2\"><v>1</v></c></row>"},
-    {"entities and references in text", "<row r=\"4\"><c r=\"A4\" t=\"inlineStr\"><is><t>&#26102;&#x95F4;&lt;&amp;&gt;"
-                                        "&bogus;</t></is></c><c r=\"B4\"><v>1&#48;</v></c>"
-                                        "<c r=\"C4\" t=\"str\"><v>a\r\nb\rc</v></c></row>"},
-    {"escapes and blanks kept", "<row r=\"5\"><c r=\"A5\" t=\"inlineStr\"><is><t xml:space=\"preserve\"> a_x000D_b </t>"
-                                "</is></c><c r=\"B5\"><v> 12 </v></c></row>"},
-    {"no references", "<row><c t=\"inlineStr\"><is><t>A1</t></is></c><c><v>2</v></c></row><row r=\"4\"><c r=\"C4\">"
-                      "<v>3</v></c><c><v>4</v></c><c r=\"zz4\"><v>5</v></c></row><row><c><v>6</v></c></row>"},
-    {"references outside the grid", "<row r=\"2000000\"><c><v>1</v></c><c r=\"XFE1\"><v>2</v></c>"
-                                     "<c r=\"A0\"><v>3</v></c><c r=\"AAAA1\"><v>4</v></c></row>"},
-    {"formulas", "<row r=\"7\"><c r=\"A7\"><f t=\"shared\" ref=\"A7:A8\" si=\"0\">B7*2</f><v>14</v></c>"
-                 "<c r=\"B7\"><f>1+1</f></c><c r=\"C7\"><f t=\"shared\" si=\"0\"/><v>16</v></c></row>"},
-    {"cells without values", "<row r=\"8\"><c r=\"A8\" s=\"4\"/><c r=\"B8\"></c><c r=\"C8\"><v></v></c>"
-                             "<c r=\"D8\" t=\"inlineStr\"><v>1</v></c><c r=\"E8\"><is><t>x</t></is></c></row><row/>"
-                             "<row r=\"10\"/>"},
+    {"entities and references in text",
+     "<row r=\"4\"><c r=\"A4\" t=\"inlineStr\"><is><t>&#26102;&#x95F4;&lt;&amp;&gt;"
+     "&bogus;</t></is></c><c r=\"B4\"><v>1&#48;</v></c>"
+     "<c r=\"C4\" t=\"str\"><v>a\r\nb\rc</v></c></row>"},
+    {"escapes and blanks kept",
+     "<row r=\"5\"><c r=\"A5\" t=\"inlineStr\"><is><t xml:space=\"preserve\"> a_x000D_b </t>"
+     "</is></c><c r=\"B5\"><v> 12 </v></c></row>"},
+    {"no references",
+     "<row><c t=\"inlineStr\"><is><t>A1</t></is></c><c><v>2</v></c></row><row r=\"4\"><c r=\"C4\">"
+     "<v>3</v></c><c><v>4</v></c><c r=\"zz4\"><v>5</v></c></row><row><c><v>6</v></c></row>"},
+    {"references outside the grid",
+     "<row r=\"2000000\"><c><v>1</v></c><c r=\"XFE1\"><v>2</v></c>"
+     "<c r=\"A0\"><v>3</v></c><c r=\"AAAA1\"><v>4</v></c></row>"},
+    {"formulas",
+     "<row r=\"7\"><c r=\"A7\"><f t=\"shared\" ref=\"A7:A8\" si=\"0\">B7*2</f><v>14</v></c>"
+     "<c r=\"B7\"><f>1+1</f></c><c r=\"C7\"><f t=\"shared\" si=\"0\"/><v>16</v></c></row>"},
+    {"cells without values",
+     "<row r=\"8\"><c r=\"A8\" s=\"4\"/><c r=\"B8\"></c><c r=\"C8\"><v></v></c>"
+     "<c r=\"D8\" t=\"inlineStr\"><v>1</v></c><c r=\"E8\"><is><t>x</t></is></c></row><row/>"
+     "<row r=\"10\"/>"},
     {"blanks between elements", "<row r=\"9\">\r\n  <c r=\"A9\">\r\n    <v>1</v>\r\n  </c>\n</row>\n"},
-    {"other markup between rows", "<row r=\"1\"><c><v>1</v></c></row><!-- note --><row><c><v>2</v></c></row>"
-                                  "<?pi x?><row><c><v>3</v></c></row>"},
+    {"other markup between rows",
+     "<row r=\"1\"><c><v>1</v></c></row><!-- note --><row><c><v>2</v></c></row>"
+     "<?pi x?><row><c><v>3</v></c></row>"},
     {"CDATA", "<row r=\"1\"><c t=\"inlineStr\"><is><t><![CDATA[a<b]]></t></is></c><c><v>2</v></c></row>"},
     {"comment in a cell", "<row r=\"1\"><c r=\"A1\"><v>1</v><!-- x --></c><c><v>2</v></c></row>"},
     {"prefixed elements", "<x:row r=\"1\"><x:c r=\"A1\"><x:v>1</x:v></x:c></x:row><row><c><v>2</v></c></row>"},
-    {"rich and phonetic text", "<row r=\"1\"><c t=\"inlineStr\"><is><r><rPr><b/></rPr><t>in</t></r><r><t>line</t></r>"
-                               "<rPh sb=\"0\" eb=\"1\"><t>yomi</t></rPh></is></c></row>"},
-    {"unknown elements", "<row r=\"1\"><c r=\"A1\"><v>1</v><extLst/></c><c r=\"B1\"><is/></c></row>"
-                         "<row r=\"2\"><c r=\"A2\"><v t=\"x\">3</v></c><x/></row>"},
-    {"attribute values the reader resolves", "<row r=\"1\"><c r=\"A&#49;\"><v>1</v></c><c r=\"B1\" s=\"&#50;\">"
-                                             "<v>2</v></c><c r=\"C\t1\"><v>3</v></c><c a=\"<\"><v>4</v></c></row>"},
+    {"rich and phonetic text",
+     "<row r=\"1\"><c t=\"inlineStr\"><is><r><rPr><b/></rPr><t>in</t></r><r><t>line</t></r>"
+     "<rPh sb=\"0\" eb=\"1\"><t>yomi</t></rPh></is></c></row>"},
+    {"unknown elements",
+     "<row r=\"1\"><c r=\"A1\"><v>1</v><extLst/></c><c r=\"B1\"><is/></c></row>"
+     "<row r=\"2\"><c r=\"A2\"><v t=\"x\">3</v></c><x/></row>"},
+    {"attribute values the reader resolves",
+     "<row r=\"1\"><c r=\"A&#49;\"><v>1</v></c><c r=\"B1\" s=\"&#50;\">"
+     "<v>2</v></c><c r=\"C\t1\"><v>3</v></c><c a=\"<\"><v>4</v></c></row>"},
     {"bad number", "<row r=\"1\"><c><v>1</v></c></row><row r=\"2\"><c><v>1</v></c><c><v>1x</v></c></row>"},
     {"bad shared string index", "<row r=\"1\"><c t=\"s\"><v>3</v></c></row>"},
     {"bad date", "<row r=\"1\"><c t=\"d\"><v>soon</v></c></row>"},
@@ -158,9 +177,15 @@ TEST(XlsxRowScan, DamagedRowsReadAlike) {
         for (int edits = 1 + static_cast<int>(next() % 3); edits > 0; --edits) {
             const std::size_t at = next() % data.size();
             switch (next() % 3) {
-            case 0: data[at] = alphabet[next() % alphabet.size()]; break;
-            case 1: data.erase(at, 1 + next() % 4); break;
-            default: data.insert(at, data.substr(at, 1 + next() % 6)); break;
+                case 0:
+                    data[at] = alphabet[next() % alphabet.size()];
+                    break;
+                case 1:
+                    data.erase(at, 1 + next() % 4);
+                    break;
+                default:
+                    data.insert(at, data.substr(at, 1 + next() % 6));
+                    break;
             }
         }
         const std::string part = Worksheet(data);
