@@ -114,29 +114,29 @@ bool QuickDouble(std::string_view text, double& out) {
     const char* const e = p + text.size();
     const bool negative = p < e && *p == '-';
     if (negative) ++p;
-    std::uint64_t mantissa = 0;
-    int digits = 0, scale = 0;
-    const auto digit = [&] { return p < e && static_cast<unsigned>(*p - '0') <= 9; };
-    const auto take = [&] {  // leading zeros do not count against the 19 digits
-        if (mantissa != 0 || *p != '0') {
-            if (++digits > 19) return false;
-            mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+    std::uint64_t mantissa = 0;  // wraps only past 19 digits, which are refused below
+    int digits = 0;              // leading zeros do not count against the 19
+    int scale = 0;
+    const auto takeDigits = [](const char* at, const char* end, std::uint64_t& m, int& counted) {
+        for (; at < end; ++at) {
+            const unsigned digit = static_cast<unsigned char>(*at) - unsigned{'0'};
+            if (digit > 9) break;
+            counted += (m | digit) != 0;
+            m = m * 10 + digit;
         }
-        ++p;
-        return true;
+        return at;
     };
     const char* const start = p;
-    while (digit())
-        if (!take()) return false;
+    p = takeDigits(p, e, mantissa, digits);
     if (p == start) return false;
     if (p < e && *p == '.') {
-        ++p;
-        if (!digit()) return false;
-        while (digit()) {
-            if (!take()) return false;
-            --scale;
-        }
+        const char* const fraction = ++p;
+        p = takeDigits(p, e, mantissa, digits);
+        if (p == fraction) return false;
+        scale = -static_cast<int>(p - fraction);  // a value's text is far below 2^31 bytes
     }
+    if (digits > 19) return false;
+    const auto digit = [&] { return p < e && static_cast<unsigned>(*p - '0') <= 9; };
     if (p < e && (*p == 'e' || *p == 'E')) {
         ++p;
         const bool down = p < e && *p == '-';

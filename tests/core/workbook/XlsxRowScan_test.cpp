@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "common/TextUtil.h"
 #include "workbook/XlsxCells.h"
 #include "workbook/XmlPull.h"
 
@@ -192,6 +195,43 @@ TEST(XlsxRowScan, DamagedRowsReadAlike) {
         const Outcome expected = Read(part, RowReading::Reader, part.size() + 1);
         ASSERT_EQ(Read(part, RowReading::Quick, part.size() + 1), expected) << data;
         ASSERT_EQ(Read(part, RowReading::Quick, 9), expected) << data << ", pieces of 9";
+    }
+}
+
+// Numbers read as the nearest double, as from_chars reads them, whichever way they are written:
+// around the 19 digits and the powers of ten that are exact doubles, and 2^53.
+TEST(XlsxRowScan, NumbersAreTheNearestDoubles) {
+    const char* const numbers[] = {"0",
+                                   "-0",
+                                   "0.3958333333333333",
+                                   "10.01",
+                                   "000123.4500",
+                                   "1234567890123456789",
+                                   "12345678901234567890",
+                                   "0.0000000000000000000001",
+                                   "0.00000000000000000000001",
+                                   "0.000000000000000000000010E1",
+                                   "1E22",
+                                   "1e23",
+                                   "-1.25E-3",
+                                   "9007199254740992",
+                                   "9007199254740993",
+                                   "0.1000000000000000055511151231257827",
+                                   "1.7976931348623157e308",
+                                   "4.9e-324",
+                                   " 42 "};
+    std::string rows;
+    for (std::size_t i = 0; i < std::size(numbers); ++i)
+        rows += "<row r=\"" + std::to_string(i + 1) + "\"><c><v>" + numbers[i] + "</v></c></row>";
+    const Outcome read = Read(Worksheet(rows), RowReading::Quick, 1 << 20);
+    ASSERT_EQ(read.error, "");
+    ASSERT_EQ(read.cells.size(), std::size(numbers));
+    for (std::size_t i = 0; i < std::size(numbers); ++i) {
+        const std::string_view text = TrimView(numbers[i]);
+        double expected = 0;
+        std::from_chars(text.data(), text.data() + text.size(), expected);
+        const std::string bits = std::to_string(std::bit_cast<std::uint64_t>(expected));
+        EXPECT_TRUE(read.cells[i].ends_with(" " + bits)) << numbers[i] << ": " << read.cells[i];
     }
 }
 
