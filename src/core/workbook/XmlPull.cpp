@@ -121,7 +121,7 @@ class Reader {
     // Once the part ends (or fails) the rest is read here as ever, and meets the same end.
     void Scan() {
         while (!m_ended) {
-            m_pos += m_handler.Scan(View(m_pos, m_size));
+            m_pos += std::min(m_handler.Scan(View(m_pos, m_size)), m_size - m_pos);
             if (!m_handler.Ok() || !m_handler.Scanning() || More() <= 0) return;
         }
     }
