@@ -26,6 +26,14 @@ std::string_view LocalName(std::string_view name) {
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
+// Without the XML blanks around it (not the form feeds and vertical tabs TrimView also takes), so
+// a name reads the same here as in QuickItem, wherever the buffer happens to end.
+std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && IsSpace(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsSpace(text.back())) text.remove_suffix(1);
+    return text;
+}
+
 // Classes of the bytes the quick scanner stops at. The buffer ends in a '<' that is not part of
 // the data, so every scan stops at the end without counting.
 enum : std::uint8_t {
@@ -333,7 +341,7 @@ class Reader {
     bool Attributes(std::string_view text) {
         m_attributes.clear();
         m_values.clear();
-        auto& spans = m_spans;  // name, offset of its value
+        auto& spans = m_spans;  // name, and where its value stands in m_values
         spans.clear();
         std::size_t i = 0;
         while (true) {
@@ -341,22 +349,22 @@ class Reader {
             if (i == text.size()) break;
             const std::size_t eq = text.find('=', i);
             if (eq == std::string_view::npos) return false;
-            const std::string_view name = TrimView(text.substr(i, eq - i));
+            const std::string_view name = TrimBlanks(text.substr(i, eq - i));
             std::size_t q = eq + 1;
             while (q < text.size() && IsSpace(text[q])) ++q;
             if (q == text.size() || (text[q] != '"' && text[q] != '\'')) return false;
             const std::size_t close = text.find(text[q], q + 1);
             if (close == std::string_view::npos || name.empty()) return false;
-            spans.emplace_back(name, m_values.size());
+            const std::size_t offset = m_values.size();
             std::string& value = m_value;
             value.assign(text.substr(q + 1, close - q - 1));
             for (char& c : value) c = IsSpace(c) ? ' ' : c;  // as parsers do
             AppendResolved(value, m_values);
-            m_values += '\0';
+            spans.push_back({name, offset, m_values.size() - offset});  // a NUL byte is part of the value
             i = close + 1;
         }
-        for (const auto& [name, offset] : spans)
-            m_attributes.push_back({LocalName(name), std::string_view(m_values.data() + offset)});
+        for (const ValueSpan& span : spans)
+            m_attributes.push_back({LocalName(span.name), std::string_view(m_values).substr(span.offset, span.size)});
         return true;
     }
 
@@ -376,7 +384,11 @@ class Reader {
     std::string m_pendingText;  // non-blank text outside the root element
     std::string m_text, m_scratch, m_values;
     std::vector<XmlHandler::Attribute> m_attributes;
-    std::vector<std::pair<std::string_view, std::size_t>> m_spans;
+    struct ValueSpan {
+        std::string_view name;
+        std::size_t offset, size;
+    };
+    std::vector<ValueSpan> m_spans;
     std::string m_value;
 };
 

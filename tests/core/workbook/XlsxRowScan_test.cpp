@@ -17,9 +17,11 @@
 namespace moxtel::xlsx {
 namespace {
 
-std::string Worksheet(const std::string& sheetData) {
-    return "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>" + sheetData +
-           "</sheetData></worksheet>";
+using namespace std::string_view_literals;
+
+std::string Worksheet(std::string_view sheetData) {
+    return "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>" +
+           std::string(sheetData) + "</sheetData></worksheet>";
 }
 
 // Everything a reading of a sheet leaves behind, to compare two readings by.
@@ -80,7 +82,7 @@ void ExpectSameReading(const std::string& part, const std::string& label) {
 
 struct Shape {
     const char* name;
-    const char* sheetData;
+    std::string_view sheetData;
 };
 
 // Rows of the shapes writers produce, which the scanner reads itself, and rows it leaves to the
@@ -134,6 +136,9 @@ const Shape kShapes[] = {
     {"attribute values the reader resolves",
      "<row r=\"1\"><c r=\"A&#49;\"><v>1</v></c><c r=\"B1\" s=\"&#50;\">"
      "<v>2</v></c><c r=\"C\t1\"><v>3</v></c><c a=\"<\"><v>4</v></c></row>"},
+    {"form feeds in tags", "<row r=\"1\"><c r=\"A1\" \f\ft=\"s\"><v>1</v></c><c\f r=\"B1\"><v>2</v></c></row>"},
+    {"NUL bytes in attribute values",
+     "<row r=\"1\"><c r=\"A1\" s=\"16\0\0\"><v>1</v></c></row><row><!-- --><c s=\"16\0\"><v>2</v></c></row>"sv},
     {"bad number", "<row r=\"1\"><c><v>1</v></c></row><row r=\"2\"><c><v>1</v></c><c><v>1x</v></c></row>"},
     {"bad shared string index", "<row r=\"1\"><c t=\"s\"><v>3</v></c></row>"},
     {"bad date", "<row r=\"1\"><c t=\"d\"><v>soon</v></c></row>"},
