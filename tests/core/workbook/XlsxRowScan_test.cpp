@@ -110,6 +110,12 @@ const Shape kShapes[] = {
     {"no references",
      "<row><c t=\"inlineStr\"><is><t>A1</t></is></c><c><v>2</v></c></row><row r=\"4\"><c r=\"C4\">"
      "<v>3</v></c><c><v>4</v></c><c r=\"zz4\"><v>5</v></c></row><row><c><v>6</v></c></row>"},
+    {"references and their row's number",
+     "<row r=\"5\"><c r=\"A5\"><v>1</v></c><c r=\"b5\"><v>2</v></c><c r=\"AAA5\"><v>3</v></c><c r=\"AAAA5\"><v>4</v>"
+     "</c><c r=\"XFE5\"><v>5</v></c><c r=\"C05\"><v>6</v></c><c r=\"D6\"><v>7</v></c><c r=\"5\"><v>8</v></c>"
+     "<c r=\"E 5\"><v>9</v></c></row><row r=\"07\"><c r=\"A07\"><v>1</v></c><c r=\"B7\"><v>2</v></c></row>"
+     "<row r=\"0\"><c r=\"A0\"><v>1</v></c></row><row r=\"1048577\"><c r=\"A1048577\"><v>1</v></c></row>"
+     "<row r=\"1048576\"><c r=\"A1048576\"><v>1</v></c><c r=\"B1048576\"><v>2</v></c></row>"},
     {"references outside the grid",
      "<row r=\"2000000\"><c><v>1</v></c><c r=\"XFE1\"><v>2</v></c>"
      "<c r=\"A0\"><v>3</v></c><c r=\"AAAA1\"><v>4</v></c></row>"},
