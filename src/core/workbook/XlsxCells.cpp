@@ -8,6 +8,7 @@
 
 #include "common/TextUtil.h"
 #include "workbook/Utf8Check.h"
+#include "workbook/XlsxRowScan.h"
 
 namespace moxtel::xlsx {
 
@@ -15,21 +16,7 @@ Error Fail(const std::string& what) { return Error{"xlsx: " + what}; }
 
 bool IsTrue(std::string_view value) { return value == "1" || value == "true"; }
 
-bool ParseUnsigned(std::string_view text, std::uint64_t& value) {
-    // Plain digits, as nearly every attribute holds them; 19 of them cannot overflow.
-    if (!text.empty() && text.size() <= 19) {
-        std::uint64_t v = 0;
-        std::size_t i = 0;
-        for (; i < text.size(); ++i) {
-            const unsigned digit = static_cast<unsigned char>(text[i]) - unsigned{'0'};
-            if (digit > 9) break;
-            v = v * 10 + digit;
-        }
-        if (i == text.size()) {
-            value = v;
-            return true;
-        }
-    }
+bool ParseUnsignedSlow(std::string_view text, std::uint64_t& value) {
     text = TrimView(text);
     const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     return ec == std::errc() && ptr == text.data() + text.size() && !text.empty();
@@ -102,11 +89,13 @@ private:
 
 // "B12" -> column 2, row 12; false when the text is not a reference inside the grid.
 bool ParseCellRef(std::string_view ref, std::uint32_t& row, std::uint32_t& column) {
+    const std::size_t letters = std::min<std::size_t>(ref.size(), 3);
     std::size_t i = 0;
     std::uint64_t col = 0, r = 0;
-    while (i < ref.size() && i < 3 && ((ref[i] >= 'A' && ref[i] <= 'Z') || (ref[i] >= 'a' && ref[i] <= 'z'))) {
-        col = col * 26 + static_cast<std::uint64_t>((ref[i] | 0x20) - 'a' + 1);
-        ++i;
+    for (; i < letters; ++i) {
+        const unsigned letter = (static_cast<unsigned char>(ref[i]) | 0x20u) - unsigned{'a'};  // A-Z, a-z: 0-25
+        if (letter > 25) break;
+        col = col * 26 + letter + 1;
     }
     if (i == 0 || !ParseUnsigned(ref.substr(i), r)) return false;
     if (col > kMaxColumns || r == 0 || r > kMaxRows) return false;
@@ -125,29 +114,29 @@ bool QuickDouble(std::string_view text, double& out) {
     const char* const e = p + text.size();
     const bool negative = p < e && *p == '-';
     if (negative) ++p;
-    std::uint64_t mantissa = 0;
-    int digits = 0, scale = 0;
-    const auto digit = [&] { return p < e && static_cast<unsigned>(*p - '0') <= 9; };
-    const auto take = [&] {  // leading zeros do not count against the 19 digits
-        if (mantissa != 0 || *p != '0') {
-            if (++digits > 19) return false;
-            mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+    std::uint64_t mantissa = 0;  // wraps only past 19 digits, which are refused below
+    int digits = 0;              // leading zeros do not count against the 19
+    int scale = 0;
+    const auto takeDigits = [](const char* at, const char* end, std::uint64_t& m, int& counted) {
+        for (; at < end; ++at) {
+            const unsigned digit = static_cast<unsigned char>(*at) - unsigned{'0'};
+            if (digit > 9) break;
+            counted += (m | digit) != 0;
+            m = m * 10 + digit;
         }
-        ++p;
-        return true;
+        return at;
     };
     const char* const start = p;
-    while (digit())
-        if (!take()) return false;
+    p = takeDigits(p, e, mantissa, digits);
     if (p == start) return false;
     if (p < e && *p == '.') {
-        ++p;
-        if (!digit()) return false;
-        while (digit()) {
-            if (!take()) return false;
-            --scale;
-        }
+        const char* const fraction = ++p;
+        p = takeDigits(p, e, mantissa, digits);
+        if (p == fraction) return false;
+        scale = -static_cast<int>(p - fraction);  // a value's text is far below 2^31 bytes
     }
+    if (digits > 19) return false;
+    const auto digit = [&] { return p < e && static_cast<unsigned>(*p - '0') <= 9; };
     if (p < e && (*p == 'e' || *p == 'E')) {
         ++p;
         const bool down = p < e && *p == '-';
@@ -171,13 +160,18 @@ bool QuickDouble(std::string_view text, double& out) {
 enum class CellType { Number, SharedString, InlineString, FormulaString, Boolean, Error, Date };
 
 CellType TypeOf(std::string_view t) {
-    if (t == "s") return CellType::SharedString;
+    if (t.size() == 1) {
+        switch (t[0]) {
+        case 's': return CellType::SharedString;
+        case 'b': return CellType::Boolean;
+        case 'e': return CellType::Error;
+        case 'd': return CellType::Date;
+        default: return CellType::Number;  // "n", and whatever else a writer puts there
+        }
+    }
     if (t == "inlineStr") return CellType::InlineString;
     if (t == "str") return CellType::FormulaString;
-    if (t == "b") return CellType::Boolean;
-    if (t == "e") return CellType::Error;
-    if (t == "d") return CellType::Date;
-    return CellType::Number;  // "n", and whatever else a writer puts there
+    return CellType::Number;
 }
 
 // Days from 1970-01-01 of a proleptic Gregorian date.
@@ -206,10 +200,15 @@ bool ParseIsoDate(std::string_view text, bool date1904, double& serial) {
 }
 
 // Cells of <sheetData>, taken as the sheet part streams by: only the cell being read is kept.
+// With quick rows, a row of the shapes ScanRow knows is read straight from the bytes and its cells
+// taken under the same rules, in the same order, as the XML reader's events give them; a row of
+// another shape is left to the XML reader. ScanRow reads a row whole before any of its cells is
+// taken, so the markup is known to be sound; a bad value fails the read either way, as it would.
 class SheetHandler : public XmlHandler {
 public:
-    SheetHandler(SheetModel& sheet, const std::vector<std::string_view>& strings, const FormatOfStyle& formatOf)
-        : m_sheet(sheet), m_strings(strings), m_formatOf(formatOf) {}
+    SheetHandler(SheetModel& sheet, const std::vector<std::string_view>& strings, const FormatOfStyle& formatOf,
+                 RowReading reading)
+        : m_sheet(sheet), m_strings(strings), m_formatOf(formatOf), m_quick(reading == RowReading::Quick) {}
 
     const Status& Outcome() const { return m_status; }
     bool Ok() const override { return m_status.ok(); }
@@ -220,18 +219,26 @@ public:
             if (name != "worksheet") m_status = Fail("the active sheet is not a worksheet");
         } else if (m_depth == 2 && name == "sheetData") {
             m_inData = true;
+            m_scanning = m_quick;
         } else if (m_inData && m_depth == 3 && name == "row") {
-            StartRow(attributes);
+            StartRow(Find(attributes).r);
         } else if (m_inData && m_depth == 4 && name == "c") {
-            StartCell(attributes);
+            StartCell(Find(attributes));
+            m_inCell = true;
+            m_hasValue = false;
+            m_value.clear();
         } else if (m_inCell) {
             StartInCell(name);
         }
     }
 
     void End(std::string_view name) override {
-        if (m_inCell && m_depth == 4 && name == "c") EndCell();
-        if (m_depth == 2 && name == "sheetData") m_inData = false;
+        if (m_inCell && m_depth == 4 && name == "c") {
+            m_inCell = false;
+            if (m_hasValue) TakeCell(m_value);
+        }
+        if (m_inData && m_depth == 3) m_scanning = m_quick;  // a row read here: the next may be scanned
+        if (m_depth == 2 && name == "sheetData") m_inData = m_scanning = false;
         if (m_capture == m_depth) m_capture = 0;
         if (m_skipTo == m_depth) m_skipTo = 0;
         --m_depth;
@@ -241,35 +248,47 @@ public:
         if (m_capture && !m_skipTo) m_value += text;
     }
 
+    bool Scanning() const override { return m_scanning; }
+    std::size_t Scan(std::string_view bytes) override;
+
 private:
-    static const Attribute* Find(const std::vector<Attribute>& attributes, std::string_view name) {
+    // Longest stretch of a row held to read it whole; a longer row is left to the XML reader.
+    static constexpr std::size_t kMaxScanBytes = 1u << 20;
+
+    // The first r, s and t attributes, by local name; an empty value still counts as there.
+    static TagAttributes Find(const std::vector<Attribute>& attributes) {
+        TagAttributes found;
         for (const Attribute& a : attributes) {
-            if (a.name == name) return &a;
+            if (a.name.size() != 1) continue;
+            const char name = a.name[0];
+            std::string_view* slot = name == 'r' ? &found.r : name == 's' ? &found.s : name == 't' ? &found.t : nullptr;
+            if (slot && !slot->data()) *slot = a.value.data() ? a.value : std::string_view("", 0);
         }
-        return nullptr;
+        return found;
     }
 
-    void StartRow(const std::vector<Attribute>& attributes) {
+    void StartRow(std::string_view rText) {
         std::uint64_t r = 0;
-        const Attribute* rText = Find(attributes, "r");
-        m_row = rText && ParseUnsigned(rText->value, r) && r >= 1 && r <= kMaxRows ? static_cast<std::uint32_t>(r) : m_row + 1;
+        m_row = rText.data() && ParseUnsigned(rText, r) && r >= 1 && r <= kMaxRows ? static_cast<std::uint32_t>(r)
+                                                                                   : m_row + 1;
         m_column = 0;
     }
 
-    void StartCell(const std::vector<Attribute>& attributes) {
-        m_inCell = true;
-        m_hasValue = false;
-        m_value.clear();
+    void StartCell(const TagAttributes& attributes) {
         m_cell = CellValue{};
         m_cell.row = m_row;
         m_cell.column = m_column + 1;
-        if (const Attribute* ref = Find(attributes, "r")) ParseCellRef(ref->value, m_cell.row, m_cell.column);
+        if (attributes.r.data()) ParseCellRef(attributes.r, m_cell.row, m_cell.column);
         m_column = m_cell.column;
         std::uint64_t style = 0;
-        if (const Attribute* st = Find(attributes, "s"); st && ParseUnsigned(st->value, style))
-            m_cell.formatId = m_formatOf(style);
-        const Attribute* type = Find(attributes, "t");
-        m_type = type ? TypeOf(type->value) : CellType::Number;
+        if (attributes.s.data() && ParseUnsigned(attributes.s, style)) {
+            if (style != m_lastStyle) {  // cells mostly share a few styles, and a style's format never changes
+                m_lastStyle = style;
+                m_lastFormat = m_formatOf(style);
+            }
+            m_cell.formatId = m_lastFormat;
+        }
+        m_type = attributes.t.data() ? TypeOf(attributes.t) : CellType::Number;
     }
 
     // <v> holds the value; <is> an inline string whose <t> and rich-text <r><t> count, phonetic runs not.
@@ -287,27 +306,46 @@ private:
         }
     }
 
-    void EndCell() {
-        m_inCell = false;
-        if (m_cell.row > kMaxRows || m_cell.column > kMaxColumns || !m_hasValue) return;
-        if (Status s = ReadValue(); !s) {
-            m_status = s;
-            return;
+    // Why a cell that holds a value could not be taken.
+    enum class Failure : std::uint8_t { None, SharedStringIndex, Date, Number, TooLarge };
+
+    static Error Describe(Failure failure) {
+        switch (failure) {
+        case Failure::SharedStringIndex: return Fail("bad shared string index");
+        case Failure::Date: return Fail("bad date value");
+        case Failure::Number: return Fail("bad number value");  // also "inf" and "nan", which no spreadsheet stores
+        default: return SheetModel::TooLarge();
         }
-        if (m_cell.kind != CellValue::Kind::Empty && !m_sheet.Add(m_cell)) m_status = SheetModel::TooLarge();
     }
 
-    Status ReadValue() {
-        const std::string& text = m_value;
+    // Stores the cell that holds a value, with that value's text; false, with the reason in
+    // m_status, when it cannot.
+    bool TakeCell(std::string_view text) {
+        if (m_cell.row > kMaxRows || m_cell.column > kMaxColumns) return true;
+        std::string_view kept;
+        bool keepsText = false;
+        Failure failure = ReadValue(text, kept, keepsText);
+        if (failure == Failure::None && m_cell.kind != CellValue::Kind::Empty) {
+            if (keepsText) m_cell.text = Keep(kept);
+            if (!m_sheet.Add(m_cell)) failure = Failure::TooLarge;
+        }
+        if (failure == Failure::None) return true;
+        m_status = Describe(failure);
+        return false;
+    }
+
+    // The value of the cell from its text; a text the sheet must keep is left in kept.
+    Failure ReadValue(std::string_view text, std::string_view& kept, bool& keepsText) {
         switch (m_type) {
         case CellType::InlineString:
         case CellType::FormulaString:
             m_cell.kind = CellValue::Kind::Text;
-            m_cell.text = Keep(Unescaped(text));
+            keepsText = true;
+            kept = Unescaped(text);
             break;
         case CellType::SharedString: {
             std::uint64_t index = 0;
-            if (!ParseUnsigned(text, index) || index >= m_strings.size()) return Fail("bad shared string index");
+            if (!ParseUnsigned(text, index) || index >= m_strings.size()) return Failure::SharedStringIndex;
             m_cell.kind = CellValue::Kind::Text;
             m_cell.text = m_strings[index];
             break;
@@ -318,10 +356,11 @@ private:
             break;
         case CellType::Error:
             m_cell.kind = CellValue::Kind::Error;
-            m_cell.text = Keep(text);
+            keepsText = true;
+            kept = text;
             break;
         case CellType::Date:
-            if (!ParseIsoDate(text, m_sheet.date1904, m_cell.number)) return Fail("bad date value");
+            if (!ParseIsoDate(text, m_sheet.date1904, m_cell.number)) return Failure::Date;
             m_cell.kind = CellValue::Kind::Number;
             break;
         case CellType::Number: {
@@ -330,21 +369,22 @@ private:
                 break;
             }
             const std::string_view number = TrimView(text);
-            if (number.empty()) return Done{};
+            if (number.empty()) return Failure::None;
             const auto [ptr, ec] = std::from_chars(number.data(), number.data() + number.size(), m_cell.number);
-            if (ec != std::errc() || ptr != number.data() + number.size() || !std::isfinite(m_cell.number)) {
-                return Fail("bad number value");  // also "inf" and "nan", which no spreadsheet stores
-            }
+            if (ec != std::errc() || ptr != number.data() + number.size() || !std::isfinite(m_cell.number))
+                return Failure::Number;
             m_cell.kind = CellValue::Kind::Number;
             break;
         }
         }
-        return Done{};
+        return Failure::None;
     }
 
+    void ReadScannedRow();
+
     // The text with its _xHHHH_ escapes decoded; most texts have none and are not copied.
-    std::string_view Unescaped(const std::string& text) {
-        if (text.find("_x") == std::string::npos) return text;
+    std::string_view Unescaped(std::string_view text) {
+        if (text.find("_x") == std::string_view::npos) return text;
         m_unescaped = DecodeEscapes(text);
         return m_unescaped;
     }
@@ -354,6 +394,7 @@ private:
     SheetModel& m_sheet;
     const std::vector<std::string_view>& m_strings;
     const FormatOfStyle& m_formatOf;
+    const bool m_quick;
     Status m_status = Done{};
     int m_depth = 0;
     int m_capture = 0;  // depth of the element whose text is being collected, 0 for none
@@ -361,13 +402,58 @@ private:
     bool m_inData = false;
     bool m_inCell = false;
     bool m_hasValue = false;
+    bool m_scanning = false;  // the next rows are offered to ScanRow
     std::uint32_t m_row = 0;
     std::uint32_t m_column = 0;
+    std::uint64_t m_lastStyle = ~std::uint64_t{0};  // the style looked up last, and its format
+    std::uint32_t m_lastFormat = 0;
     CellValue m_cell;
     CellType m_type = CellType::Number;
     std::string m_value;
-    std::string m_unescaped, m_scratch;
+    std::string m_unescaped, m_scratch, m_resolved;
+    ScannedRow m_scanned;
 };
+
+std::size_t SheetHandler::Scan(std::string_view bytes) {
+    std::size_t used = 0;  // to the end of the last row read; text between rows means nothing
+    while (true) {
+        const std::size_t lt = bytes.find('<', used);
+        if (lt == std::string_view::npos) break;
+        const ScanOutcome outcome = ScanRow(bytes.substr(lt), m_scanned);
+        if (outcome == ScanOutcome::NeedMore) break;
+        if (outcome == ScanOutcome::Unknown) {
+            m_scanning = false;  // the end of the sheet's data, or a row for the XML reader
+            return lt;
+        }
+        ReadScannedRow();
+        used = lt + m_scanned.length;
+        if (!Ok()) return used;
+    }
+    if (bytes.size() - used > kMaxScanBytes) m_scanning = false;
+    return used;
+}
+
+// The cells of m_scanned under the rules of the events above: what the XML reader's Start, Text
+// and End calls would do with the same row.
+void SheetHandler::ReadScannedRow() {
+    StartRow(m_scanned.attributes.r);
+    for (const ScannedCell& scanned : m_scanned.cells) {
+        StartCell(scanned.attributes);
+        const bool inlineString = m_type == CellType::InlineString;
+        if (scanned.holds == ScannedCell::Holds::Nothing ||
+            (scanned.holds == ScannedCell::Holds::InlineText) != inlineString)
+            continue;  // no value: <v> of an inline string, or <is> of any other cell, count for nothing
+        std::string_view text = scanned.text;
+        if (scanned.resolve) {
+            m_value.clear();
+            m_resolved.clear();
+            AppendNormalised(text, m_resolved);
+            AppendResolved(m_resolved, m_value);
+            text = m_value;
+        }
+        if (!TakeCell(text)) return;
+    }
+}
 
 }  // namespace
 
@@ -380,8 +466,8 @@ Result<std::vector<std::string_view>> ReadSharedStrings(const PartStreamer& part
 }
 
 Status ReadSheetCells(const PartStreamer& part, SheetModel& sheet, const std::vector<std::string_view>& strings,
-                      const FormatOfStyle& formatOf) {
-    SheetHandler handler(sheet, strings, formatOf);
+                      const FormatOfStyle& formatOf, RowReading reading) {
+    SheetHandler handler(sheet, strings, formatOf, reading);
     if (Status s = part(handler); !s) return s;
     return handler.Outcome();
 }

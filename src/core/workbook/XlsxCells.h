@@ -19,8 +19,28 @@ inline constexpr std::uint32_t kMaxColumns = 16384;
 
 // An error of the .xlsx reader: "xlsx: " and what went wrong.
 Error Fail(const std::string& what);
+// ParseUnsigned of what is more than plain digits: blanks around them, or more than 19.
+bool ParseUnsignedSlow(std::string_view text, std::uint64_t& value);
+
 // A whole unsigned decimal number, blanks around it allowed.
-bool ParseUnsigned(std::string_view text, std::uint64_t& value);
+inline bool ParseUnsigned(std::string_view text, std::uint64_t& value) {
+    // Plain digits, as nearly every attribute holds them (read inline, a few per cell); 19 of them
+    // cannot overflow.
+    if (!text.empty() && text.size() <= 19) {
+        std::uint64_t v = 0;
+        std::size_t i = 0;
+        for (; i < text.size(); ++i) {
+            const unsigned digit = static_cast<unsigned char>(text[i]) - unsigned{'0'};
+            if (digit > 9) break;
+            v = v * 10 + digit;
+        }
+        if (i == text.size()) {
+            value = v;
+            return true;
+        }
+    }
+    return ParseUnsignedSlow(text, value);
+}
 // An XML boolean as the spreadsheet writes it: "1" or "true".
 bool IsTrue(std::string_view value);
 // Spreadsheet text escapes characters XML cannot hold as _xHHHH_ (_x000D_ is a carriage return).
@@ -34,9 +54,14 @@ using FormatOfStyle = std::function<std::uint32_t(std::uint64_t)>;
 // The shared strings, each stored once in texts (bytes that are not UTF-8 replaced by U+FFFD).
 Result<std::vector<std::string_view>> ReadSharedStrings(const PartStreamer& part, TextStore& texts);
 
+// How the rows of a sheet are read: Quick reads each row straight from the bytes where its markup
+// is of the shapes spreadsheet writers produce, and the others through the XML reader; Reader reads
+// every row through the XML reader. Both give the same cells and the same failures.
+enum class RowReading { Quick, Reader };
+
 // Adds the cells of the sheet part to sheet (Finish is the caller's); fails on a bad value, a
 // shared-string index beyond the table, a part that is no worksheet, and a sheet over its bounds.
 Status ReadSheetCells(const PartStreamer& part, SheetModel& sheet, const std::vector<std::string_view>& strings,
-                      const FormatOfStyle& formatOf);
+                      const FormatOfStyle& formatOf, RowReading reading = RowReading::Quick);
 
 }  // namespace moxtel::xlsx

@@ -26,6 +26,14 @@ std::string_view LocalName(std::string_view name) {
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
+// Without the XML blanks around it (not the form feeds and vertical tabs TrimView also takes), so
+// a name reads the same here as in QuickItem, wherever the buffer happens to end.
+std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && IsSpace(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsSpace(text.back())) text.remove_suffix(1);
+    return text;
+}
+
 // Classes of the bytes the quick scanner stops at. The buffer ends in a '<' that is not part of
 // the data, so every scan stops at the end without counting.
 enum : std::uint8_t {
@@ -65,18 +73,6 @@ const char* ScanName(const char* p, std::uint8_t stops, const char*& colon) {
     }
 }
 
-// Line breaks as an XML parser hands them on: CR LF and a lone CR become LF.
-void AppendNormalised(std::string_view text, std::string& out) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r') {
-            out += text[i];
-        } else {
-            out += '\n';
-            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        }
-    }
-}
-
 class Reader {
   public:
     Reader(const XmlSource& source, XmlHandler& handler)
@@ -87,6 +83,10 @@ class Reader {
 
     Status Run() {
         while (true) {
+            if (m_scanned == 0 && !m_ended && m_handler.Scanning()) {
+                Scan();
+                if (!m_handler.Ok()) return Done{};
+            }
             // Text runs to the next '<'; it is handed on whole, so an entity is never cut in two.
             if (m_scanned == 0) m_plain = true;
             const char* q = m_data.get() + m_pos + m_scanned;
@@ -125,7 +125,19 @@ class Reader {
   private:
     std::string_view View(std::size_t from, std::size_t to) const { return {m_data.get() + from, to - from}; }
 
+    // Offers the handler the bytes from m_pos while it scans them itself, reading more as it asks.
+    // Once the part ends (or fails) the rest is read here as ever, and meets the same end.
+    void Scan() {
+        while (!m_ended) {
+            m_pos += std::min(m_handler.Scan(View(m_pos, m_size)), m_size - m_pos);
+            if (!m_handler.Ok() || !m_handler.Scanning() || More() <= 0) return;
+        }
+    }
+
+    // Reads more of the part after the bytes not yet handed on; once the source has ended or
+    // failed it is not asked again, and that outcome is returned.
     long More() {
+        if (m_ended) return m_endResult;
         if (m_pos > 0) {
             std::memmove(m_data.get(), m_data.get() + m_pos, m_size - m_pos);
             m_size -= m_pos;
@@ -143,6 +155,10 @@ class Reader {
         const long n = m_source(m_data.get() + m_size, want);
         if (n > 0) m_size += static_cast<std::size_t>(n);
         m_data[m_size] = '<';
+        if (n <= 0) {
+            m_ended = true;
+            m_endResult = n;
+        }
         return n;
     }
 
@@ -325,7 +341,7 @@ class Reader {
     bool Attributes(std::string_view text) {
         m_attributes.clear();
         m_values.clear();
-        auto& spans = m_spans;  // name, offset of its value
+        auto& spans = m_spans;  // name, and where its value stands in m_values
         spans.clear();
         std::size_t i = 0;
         while (true) {
@@ -333,22 +349,22 @@ class Reader {
             if (i == text.size()) break;
             const std::size_t eq = text.find('=', i);
             if (eq == std::string_view::npos) return false;
-            const std::string_view name = TrimView(text.substr(i, eq - i));
+            const std::string_view name = TrimBlanks(text.substr(i, eq - i));
             std::size_t q = eq + 1;
             while (q < text.size() && IsSpace(text[q])) ++q;
             if (q == text.size() || (text[q] != '"' && text[q] != '\'')) return false;
             const std::size_t close = text.find(text[q], q + 1);
             if (close == std::string_view::npos || name.empty()) return false;
-            spans.emplace_back(name, m_values.size());
+            const std::size_t offset = m_values.size();
             std::string& value = m_value;
             value.assign(text.substr(q + 1, close - q - 1));
             for (char& c : value) c = IsSpace(c) ? ' ' : c;  // as parsers do
             AppendResolved(value, m_values);
-            m_values += '\0';
+            spans.push_back({name, offset, m_values.size() - offset});  // a NUL byte is part of the value
             i = close + 1;
         }
-        for (const auto& [name, offset] : spans)
-            m_attributes.push_back({LocalName(name), std::string_view(m_values.data() + offset)});
+        for (const ValueSpan& span : spans)
+            m_attributes.push_back({LocalName(span.name), std::string_view(m_values).substr(span.offset, span.size)});
         return true;
     }
 
@@ -359,6 +375,8 @@ class Reader {
     std::size_t m_size = 0;
     std::size_t m_pos = 0;
     std::size_t m_scanned = 0;  // bytes after m_pos already searched for '<'
+    bool m_ended = false;       // the source has given its last bytes (m_endResult 0) or failed (-1)
+    long m_endResult = 0;
     bool m_plain = true;        // those bytes hold no '&' and no CR
     std::vector<std::size_t> m_open;  // open elements: where each name starts in m_names
     std::string m_names;
@@ -366,7 +384,11 @@ class Reader {
     std::string m_pendingText;  // non-blank text outside the root element
     std::string m_text, m_scratch, m_values;
     std::vector<XmlHandler::Attribute> m_attributes;
-    std::vector<std::pair<std::string_view, std::size_t>> m_spans;
+    struct ValueSpan {
+        std::string_view name;
+        std::size_t offset, size;
+    };
+    std::vector<ValueSpan> m_spans;
     std::string m_value;
 };
 
@@ -407,6 +429,17 @@ void AppendResolved(std::string_view text, std::string& out) {
             continue;
         }
         i = semi + 1;
+    }
+}
+
+void AppendNormalised(std::string_view text, std::string& out) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r') {
+            out += text[i];
+        } else {
+            out += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        }
     }
 }
 

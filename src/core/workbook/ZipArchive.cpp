@@ -14,6 +14,8 @@
 #include <cstring>
 #include <utility>
 
+#include "workbook/Crc32.h"
+
 namespace moxtel {
 
 namespace zip {
@@ -329,7 +331,7 @@ ZipEntryStream::ZipEntryStream(std::shared_ptr<const zip::File> file, const ZipE
       m_packedLeft(entry.packedSize),
       m_left(entry.size),
       m_expectedCrc(entry.crc),
-      m_crc(static_cast<std::uint32_t>(crc32(0, nullptr, 0))) {
+      m_crc(0) {
     m_error = entry.name + " is damaged";
     if (entry.method == kDeflated) {
         m_inflater = std::make_unique<zip::Inflater>();
@@ -381,7 +383,7 @@ long ZipEntryStream::Read(char* buffer, std::size_t size) {
             }
         }
     }
-    m_crc = static_cast<std::uint32_t>(crc32(m_crc, reinterpret_cast<const Bytef*>(buffer), static_cast<uInt>(want)));
+    m_crc = Crc32(m_crc, buffer, want);
     m_left -= want;
     if (m_left == 0 && !m_verified) {
         // The deflate stream must end exactly here: more output means the declared size lies.
