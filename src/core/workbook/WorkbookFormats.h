@@ -23,11 +23,12 @@ Result<SheetModel> ReadXlsxWorkbook(const std::string& path);
 // than linesAbove bytes (decoded) keeps its lines instead of a cell per field (SheetModel::lines,
 // cells empty), decoded from the bytes in pieces as its rows are read: reading forward then holds
 // a window of lines, not the text (see TextLineWindow).
-// Lines of a text of at most keptWhole bytes are kept once decoded: a header table is read twice
-// (its layout, then its trades) and should not be decoded twice for a few MiB.
+// Lines of a text of at most keptWhole bytes (decoded) are kept once decoded: a header table is read
+// twice (its layout, then its trades), and a day of up to some 40,000 trades is not worth decoding
+// twice to save 1 MiB. Larger texts keep the window, so memory stops growing with the text there.
 inline constexpr std::size_t kTextLinesAbove = 16u << 10;
 inline constexpr std::size_t kTextPieceBytes = 256u << 10;
-inline constexpr std::size_t kTextKeptWhole = 4u << 20;
+inline constexpr std::size_t kTextKeptWhole = 1u << 20;
 struct TextReadOptions {
     std::size_t linesAbove = kTextLinesAbove;
     std::size_t pieceBytes = kTextPieceBytes;  // bytes read and decoded at a time
