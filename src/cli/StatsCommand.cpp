@@ -92,6 +92,8 @@ int RunStatsCommand(const CliArgs& args, CliContext& ctx) {
     // thread meets them). That pays once the store takes longer than starting a thread and waking
     // a second core: measured on a 2-core VM, 15% off a 100,000-trade export (2.4 MB), nothing on
     // a 20,000-trade .xls (1.5 MB) and 5% more on the 3,000-trade sample.
+    // Only the JSON shows the uncertain trades; a stored run stores them whatever this says.
+    inputs.keepUncertainTrades = args.Has("--json");
     std::error_code sizeError;
     inputs.storeWhileReading =
         !args.Has("--no-store") && std::filesystem::file_size(inputs.workbookPath, sizeError) >= kStoreWhileReadingFrom;

@@ -56,6 +56,11 @@ TEST_F(StatsCommand, NextDayTakesThePreviousCloseFromTheStore) {
 TEST_F(StatsCommand, NoStoreWritesNothing) {
     ASSERT_EQ(Run({"stats", WorkedDayText(), "--no-store"}).status, 0);
     EXPECT_EQ(Count("select rowid from gpmaster"), 0);
+    // Nothing is stored, but the JSON still lists the uncertain trades.
+    const auto r = Run({"stats", WorkedDayText(), "--no-store", "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\"datet\": \"09:30:12\""), std::string::npos) << r.out;
+    EXPECT_EQ(Count("select rowid from gpmaster"), 0);
 }
 
 TEST_F(StatsCommand, TemplateIntervalsLabelTheRows) {

@@ -27,6 +27,8 @@ public:
     // run does not wait for it later. False when that failed (already reported): the run fails.
     // Rollback closes what it opened when the run goes no further.
     virtual bool OpenEarly() { return true; }
+    // False for a store that keeps no uncertain trades (a read-only one looks up the header only).
+    virtual bool KeepsTrades() const { return true; }
     virtual bool StoreDayHeader(const std::string& stockCode, const std::string& tradeDate,
                                 const std::string& masterId, const std::string& previousCloseText,
                                 const std::string& turnoverText, DayHeaderInfo& info) = 0;

@@ -25,6 +25,7 @@ public:
     SqliteDayStore& operator=(const SqliteDayStore&) = delete;
 
     bool OpenEarly() override;
+    bool KeepsTrades() const override { return !m_readOnly; }
     bool StoreDayHeader(const std::string& stockCode, const std::string& tradeDate, const std::string& masterId,
                         const std::string& previousCloseText, const std::string& turnoverText,
                         DayHeaderInfo& info) override;

@@ -179,7 +179,8 @@ Result<StatisticsOutcome> RunStatistics(const StatisticsInputs& inputs, IDayStor
                                         const StatisticsObserver& observer) {
     if (inputs.workbookPath.empty()) return Error{kMsgNoWorkbook};
     if (!store || !inputs.storeWhileReading) {
-        Result<TickDay> tick = ReadTickDay(inputs.workbookPath, observer, inputs.dayOverrides);
+        const bool keepTrades = inputs.keepUncertainTrades || (store && store->KeepsTrades());
+        Result<TickDay> tick = ReadTickDay(inputs.workbookPath, observer, inputs.dayOverrides, nullptr, keepTrades);
         if (!tick) return tick.error();
         return StoreTickDay(std::move(*tick), inputs.previousCloseText, inputs.turnoverText, store);
     }

@@ -22,6 +22,9 @@ struct StatisticsInputs {
     // windows' message boxes). Warnings still reach the observer on the caller's thread, after
     // the read.
     bool storeWhileReading = false;
+    // False when the caller does not show the uncertain trades: unless the store keeps them, they
+    // are then summed as ever but their texts are not made, and the outcome holds none.
+    bool keepUncertainTrades = true;
 };
 
 inline constexpr const char* kMsgNoWorkbook = "请选择需要统计的文件（Excel文件）!";

@@ -60,8 +60,9 @@ std::string NotNumbersWarning(const std::string& path, const std::vector<int>& r
 // which are stored as the workbook shows them.
 class TradeRowReader {
 public:
-    TradeRowReader(CTickTable& reader, TickDay& tick, const StatisticsObserver& observer, TradeFeed* feed)
-        : m_reader(reader), m_tick(tick), m_observer(observer), m_feed(feed) {}
+    TradeRowReader(CTickTable& reader, TickDay& tick, const StatisticsObserver& observer, TradeFeed* feed,
+                   bool keepTrades)
+        : m_reader(reader), m_tick(tick), m_observer(observer), m_feed(feed), m_keepTrades(keepTrades) {}
 
     int ReadAll() {
         m_directionColumn = m_reader.GetCellView(8, 4, m_scratch).empty() ? 4 : 5;
@@ -94,7 +95,7 @@ private:
         } else {
             Add(day.uncertain[k], lots.value, amount);
             AddUpDown(row, k, lots.value, price.value, amount);
-            StoreTrade(row);
+            if (m_keepTrades) StoreTrade(row);
         }
         m_previousWord = WordOf(direction);
         m_referencePrice = price.value;
@@ -173,6 +174,7 @@ private:
     TickDay& m_tick;
     const StatisticsObserver& m_observer;
     TradeFeed* m_feed;
+    bool m_keepTrades;
     int m_directionColumn = 4;
     double m_referencePrice = 0.0;
     const char* m_previousWord = kWordUnknown;
@@ -183,7 +185,7 @@ private:
 }  // namespace
 
 Result<TickDay> ReadTickDay(const std::string& path, const StatisticsObserver& observer,
-                            const DayOverrides& overrides, TradeFeed* feed) {
+                            const DayOverrides& overrides, TradeFeed* feed, bool keepTrades) {
     CTickTable reader;
     if (observer.warning) reader.SetWarningSink(observer.warning);
     if (Status opened = reader.Open(path, overrides); !opened) {
@@ -207,7 +209,7 @@ Result<TickDay> ReadTickDay(const std::string& path, const StatisticsObserver& o
     day.masterId = day.stockCode + day.tradeDate;
     day.firstPriceText = reader.GetCellText(7, 2);
 
-    TradeRowReader rows(reader, tick, observer, feed);
+    TradeRowReader rows(reader, tick, observer, feed, keepTrades);
     if (feed) feed->Begin(day, tick.uncertainTrades);
     const int endRow = rows.ReadAll();
     if (feed) feed->End();

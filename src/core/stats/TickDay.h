@@ -62,9 +62,10 @@ inline constexpr const char* kMsgOpenFailed = "文件打开错误，请检查文
 // Fails with kMsgOpenFailed (detail: the path and the reader's reason) when the file cannot be
 // read, and with a message naming the file when its title gives no 8-digit trade date or no
 // stock code. Safe to call from several threads at once (one reader per call). With a feed, the
-// uncertain trades go through it as they are read.
+// uncertain trades go through it as they are read. Without keepTrades they are summed into the
+// buckets like every trade, but their texts are not made and uncertainTrades stays empty.
 Result<TickDay> ReadTickDay(const std::string& path, const StatisticsObserver& observer = {},
-                            const DayOverrides& overrides = {}, TradeFeed* feed = nullptr);
+                            const DayOverrides& overrides = {}, TradeFeed* feed = nullptr, bool keepTrades = true);
 
 // Completes a read day with the header's yesId, previous close and turnover text.
 StatisticsOutcome ResolveTickDay(TickDay&& tick, const DayHeaderInfo& header);

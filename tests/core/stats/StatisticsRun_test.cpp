@@ -19,6 +19,7 @@ class RecordingStore : public IDayStore {
 public:
     std::string previousDayClose = "10.00";  // what a stored previous day would give
     std::string failAt;                      // "header", "trade", "buckets", "commit"
+    bool keeps = true;                       // keeps the uncertain trades
     std::vector<std::string> calls;
     std::vector<UncertainTrade> trades;
     std::string first, last;
@@ -48,6 +49,7 @@ public:
         return failAt != "commit";
     }
     void Rollback() override { calls.push_back("rollback"); }
+    bool KeepsTrades() const override { return keeps; }
 };
 
 class StatisticsRunTest : public ::testing::Test {
@@ -299,6 +301,32 @@ TEST_F(StatisticsRunTest, FirstUncertainRowFollowsThePreviousCloseExactly) {
         EXPECT_EQ(run->uncertainTrades.at(0).pricebefor, c.close);
         EXPECT_EQ(store.trades.at(0).pricebefor, c.close);
         EXPECT_EQ(run->uncertainTrades.at(1).pricebefor, "10.03");
+    }
+}
+
+// A caller that shows no uncertain trades spares their texts, unless the store keeps them: the sums
+// are the same either way, and a store that keeps trades never loses one.
+TEST_F(StatisticsRunTest, UncertainTradesAreMadeOnlyWhenShownOrKept) {
+    RecordingStore full;
+    const auto all = RunStatistics({WorkedDay(), "", ""}, &full);
+    ASSERT_TRUE(all.ok());
+    for (const bool keeps : {true, false}) {
+        RecordingStore store;
+        store.keeps = keeps;
+        StatisticsInputs inputs{WorkedDay(), "", ""};
+        inputs.keepUncertainTrades = false;
+        const auto run = RunStatistics(inputs, &store);
+        ASSERT_TRUE(run.ok()) << keeps;
+        EXPECT_EQ(store.trades, keeps ? full.trades : std::vector<UncertainTrade>{}) << "a keeping store gets every trade";
+        EXPECT_EQ(run->uncertainTrades.size(), keeps ? 2u : 0u);
+        for (const auto member : {&DayFlowResult::inflow, &DayFlowResult::outflow, &DayFlowResult::uncertain,
+                                  &DayFlowResult::uncertainUp, &DayFlowResult::uncertainDown}) {
+            for (int k = 1; k <= kBucketCount; ++k) {
+                EXPECT_EQ((run->day.*member)[k].lots, (all->day.*member)[k].lots) << k;
+                EXPECT_EQ((run->day.*member)[k].amount, (all->day.*member)[k].amount) << k;
+            }
+        }
+        EXPECT_EQ(run->day.lastPriceText, all->day.lastPriceText);
     }
 }
 
