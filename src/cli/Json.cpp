@@ -5,6 +5,19 @@
 #include <cstdio>
 
 namespace moxtel {
+
+// The text being made, handed to the stream (when there is one) whenever a piece has grown.
+struct Json::Sink {
+    std::string text;
+    std::ostream* stream = nullptr;
+    void Flush(bool always) {
+        if (stream && (always || text.size() >= (64u << 10))) {
+            stream->write(text.data(), static_cast<std::streamsize>(text.size()));
+            text.clear();
+        }
+    }
+};
+
 namespace {
 
 void WriteString(std::string& out, const std::string& s) {
@@ -61,13 +74,21 @@ Json& Json::Push(Json value) {
 }
 
 std::string Json::Dump() const {
-    std::string out;
+    Sink out;
     Write(out, 0);
-    out += '\n';
-    return out;
+    out.text += '\n';
+    return std::move(out.text);
 }
 
-void Json::Write(std::string& out, int indent) const {
+void Json::Dump(std::ostream& stream) const {
+    Sink out{{}, &stream};
+    Write(out, 0);
+    out.text += '\n';
+    out.Flush(true);
+}
+
+void Json::Write(Sink& sink, int indent) const {
+    std::string& out = sink.text;
     if (std::holds_alternative<std::nullptr_t>(m_value)) {
         out += "null";
     } else if (const bool* b = std::get_if<bool>(&m_value)) {
@@ -85,7 +106,21 @@ void Json::Write(std::string& out, int indent) const {
         for (std::size_t i = 0; i < a->size(); ++i) {
             if (i) out += ',';
             NewLine(out, indent + 1);
-            (*a)[i].Write(out, indent + 1);
+            (*a)[i].Write(sink, indent + 1);
+        }
+        NewLine(out, indent);
+        out += ']';
+    } else if (const Generated* g = std::get_if<Generated>(&m_value)) {
+        if (g->count == 0) {
+            out += "[]";
+            return;
+        }
+        out += '[';
+        for (std::size_t i = 0; i < g->count; ++i) {
+            if (i) out += ',';
+            NewLine(out, indent + 1);
+            g->element(i).Write(sink, indent + 1);
+            sink.Flush(false);
         }
         NewLine(out, indent);
         out += ']';
@@ -101,7 +136,7 @@ void Json::Write(std::string& out, int indent) const {
             NewLine(out, indent + 1);
             WriteString(out, o[i].first);
             out += ": ";
-            o[i].second.Write(out, indent + 1);
+            o[i].second.Write(sink, indent + 1);
         }
         NewLine(out, indent);
         out += '}';

@@ -16,19 +16,19 @@
 namespace moxtel {
 namespace {
 
-Json TradeJson(const UncertainTrade& t) {
+Json TradeJson(const UncertainTradeView& t) {
     return Json::MakeObject()
-        .Add("pricebefor", t.pricebefor)
-        .Add("priceend", t.priceend)
-        .Add("transbef", t.transbef)
-        .Add("transend", t.transend)
-        .Add("flagbef", t.flagbef)
-        .Add("flagend", t.flagend)
-        .Add("masterid", t.masterid)
-        .Add("gpcode", t.gpcode)
-        .Add("transunknow", t.transunknow)
-        .Add("price", t.price)
-        .Add("datet", t.datet);
+        .Add("pricebefor", std::string(t.pricebefor))
+        .Add("priceend", std::string(t.priceend))
+        .Add("transbef", std::string(t.transbef))
+        .Add("transend", std::string(t.transend))
+        .Add("flagbef", std::string(t.flagbef))
+        .Add("flagend", std::string(t.flagend))
+        .Add("masterid", std::string(t.masterid))
+        .Add("gpcode", std::string(t.gpcode))
+        .Add("transunknow", std::string(t.transunknow))
+        .Add("price", std::string(t.price))
+        .Add("datet", std::string(t.datet));
 }
 
 Json BucketsJson(const FlowBuckets& buckets) {
@@ -41,8 +41,9 @@ Json BucketsJson(const FlowBuckets& buckets) {
 
 Json StatsJson(const StatisticsOutcome& run, const std::array<std::string, 5>& labels) {
     const DayFlowResult& day = run.day;
-    Json trades = Json::MakeArray();
-    for (const auto& t : run.uncertainTrades) trades.Push(TradeJson(t));
+    // Made as they are written: a day of a million trades is not held as a document.
+    const UncertainTrades& list = run.uncertainTrades;
+    Json trades(Json::Generated{list.size(), [&list](std::size_t i) { return TradeJson(list.View(i)); }});
     return Json::MakeObject()
         .Add("title", day.titleText)
         .Add("tradeDate", day.tradeDate)
@@ -108,7 +109,7 @@ int RunStatsCommand(const CliArgs& args, CliContext& ctx) {
     if (!run) return RunFailure(ctx, inputs.workbookPath, run.error());
 
     if (args.Has("--json")) {
-        ctx.out << StatsJson(*run, labels).Dump();
+        StatsJson(*run, labels).Dump(ctx.out);
     } else {
         ctx.out << run->day.titleText << "\n\n";
         WriteFiguresTable(ctx.out, run->day, labels);
