@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <array>
+#include <string_view>
 #include <vector>
 
 namespace moxtel {
@@ -97,15 +98,26 @@ bool ReadColumns(sqlite3* db, const char* table, ColumnList& columns) {
     return rc == SQLITE_DONE;
 }
 
-// The columns every table must have, taken from the one definition above: built once in memory.
+// The columns every table must have, read from the one definition above: after "CREATE TABLE IF
+// NOT EXISTS name(" the first word of each comma-separated item, up to ");". Reading our own text
+// costs next to nothing; building it in an in-memory database cost a fifth of a small run.
 const std::array<ColumnList, kTableNames.size()>& ExpectedColumns() {
     static const auto expected = [] {
         std::array<ColumnList, kTableNames.size()> columns;
-        sqlite3* memory = nullptr;
-        sqlite3_open(":memory:", &memory);
-        sqlite3_exec(memory, kCreateTables, nullptr, nullptr, nullptr);
-        for (std::size_t i = 0; i < kTableNames.size(); ++i) ReadColumns(memory, kTableNames[i], columns[i]);
-        sqlite3_close(memory);
+        const std::string_view ddl = kCreateTables;
+        for (std::size_t i = 0; i < kTableNames.size(); ++i) {
+            const std::string head = std::string("CREATE TABLE IF NOT EXISTS ") + kTableNames[i] + "(";
+            std::size_t at = ddl.find(head) + head.size();
+            const std::size_t end = ddl.find(");", at);
+            while (at < end) {
+                while (at < end && (ddl[at] == ' ' || ddl[at] == '\n' || ddl[at] == ',')) ++at;
+                std::size_t word = at;
+                while (word < end && ddl[word] != ' ' && ddl[word] != ',' && ddl[word] != '\n') ++word;
+                if (word > at) columns[i].emplace_back(ddl.substr(at, word - at));
+                at = ddl.find(',', word);
+                if (at == std::string_view::npos || at > end) at = end;
+            }
+        }
         return columns;
     }();
     return expected;

@@ -105,6 +105,30 @@ INSTANTIATE_TEST_SUITE_P(
                              }}),
     [](const ::testing::TestParamInfo<Damage>& info) { return std::string(info.param.name); });
 
+// The refusal names the columns the table should have, in their defined order: the whole list the
+// check compares with, for the table with the most columns and for the one whose key is named.
+TEST(DamagedDatabaseAtOpen, TableOfAnotherShapeNamesTheDefinedColumns) {
+    struct Case {
+        const char* table;
+        const char* defined;
+    };
+    for (const Case& c :
+         {Case{"transin", "rowid,one,two,three,four,five,six,seven,eight,nine,ten,more,onep,twop,threep,fourp,"
+                          "fivep,sixp,sevenp,eightp,ninep,tenp,morep,masterid"},
+          Case{"transun", "pricebefor,priceend,transbef,transend,flagbef,flagend,masterid,gpcode,transunknow,price,"
+                          "datet"},
+          Case{"queryconfig", "id,flagonecode,flagonevalue,flagtwocode,flagtwovalue,flagthreecode,flagthreevalue,"
+                              "flagfourcode,flagfourvalue,flagfivecode,flagfivevalue,flagdesc"}}) {
+        TestDatabase t;
+        TestDatabase::Touch();
+        Exec(t.File(), std::string("drop table ") + c.table + "; create table " + c.table + "(a, b)");
+        CAdoDatabase db;
+        EXPECT_FALSE(db.OpenRecordset("select 1"));
+        ASSERT_EQ(t.messages.size(), 1u) << c.table;
+        EXPECT_NE(t.messages[0].find(std::string("应为 ") + c.defined), std::string::npos) << t.messages[0];
+    }
+}
+
 TEST(DamagedDatabaseAtOpen, MissingFileIsCreatedAndAnEmptyFileTakenAsNew) {
     TestDatabase t;
     EXPECT_EQ(InspectDatabaseFile(t.File()).state, DatabaseState::Missing);
