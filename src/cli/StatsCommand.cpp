@@ -99,10 +99,8 @@ int RunStatsCommand(const CliArgs& args, CliContext& ctx) {
     inputs.storeWhileReading =
         !args.Has("--no-store") && std::filesystem::file_size(inputs.workbookPath, sizeError) >= kStoreWhileReadingFrom;
     StatisticsObserver observer;
-    // The run's own warnings name the workbook already, the reader's do not: each says it once.
     observer.warning = [&ctx, &args](const std::string& message) {
-        const std::string named = args.positional[0] + ": ";
-        ctx.err << "moxtel-flow: " << (message.starts_with(named) ? "" : named) << message << "\n";
+        ctx.err << "moxtel-flow: " << NamedWarning(args.positional[0], message) << "\n";
     };
     SqliteDayStore store(/*readOnly=*/args.Has("--no-store"));
     const auto run = RunStatistics(inputs, &store, observer);

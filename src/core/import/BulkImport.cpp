@@ -37,10 +37,7 @@ std::string ReasonOf(const Error& error, const std::string& path) {
 ReadSlot ReadOne(const std::string& path) {
     ReadSlot slot;
     StatisticsObserver observer;
-    // Every warning names its file: the run's own do already, the reader's do not.
-    observer.warning = [&slot, &path](const std::string& message) {
-        slot.warnings.push_back(message.starts_with(path + ": ") ? message : path + ": " + message);
-    };
+    observer.warning = [&slot, &path](const std::string& message) { slot.warnings.push_back(NamedWarning(path, message)); };
     // A header table without a name takes its stock's name from a day stored before.
     DayOverrides overrides;
     overrides.storedStockOf = StoredStockText;

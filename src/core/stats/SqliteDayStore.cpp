@@ -140,19 +140,17 @@ bool SqliteDayStore::FindHeader(const std::string& stockCode, const std::string&
 }
 
 // Only a database that is there already is opened early: a new one is made only once the workbook
-// has proved to be a day. A failure is met once; StoreDayHeader then fails without a second try.
+// has proved to be a day.
 bool SqliteDayStore::OpenEarly() {
     std::error_code ec;
     if (!std::filesystem::exists(CAdoDatabase::DatabaseFile(), ec)) return true;
-    m_openFailed = m_readOnly ? !m_db.OpenRecordset("select 1") : !(m_db.InTransaction() || m_db.BeginTransaction());
-    return !m_openFailed;
+    return m_readOnly ? m_db.OpenRecordset("select 1") : (m_db.InTransaction() || m_db.BeginTransaction());
 }
 
 bool SqliteDayStore::StoreDayHeader(const std::string& stockCode, const std::string& tradeDate,
                                     const std::string& masterId, const std::string& previousCloseText,
                                     const std::string& turnoverText, DayHeaderInfo& info) {
     info = HeaderWithoutStore(previousCloseText, turnoverText);
-    if (m_openFailed) return false;
     if (m_readOnly && !CDataFolder::FolderExists(CAdoDatabase::DatabaseFile(), false)) {
         return true;
     }
@@ -237,7 +235,6 @@ bool SqliteDayStore::Commit() {
 }
 
 void SqliteDayStore::Rollback() {
-    m_openFailed = false;
     m_pendingTexts.clear();
     m_pendingEnds.clear();
     m_comparing = false;

@@ -61,7 +61,6 @@ private:
     CAdoDatabase m_db;
     bool m_readOnly;
     bool m_keepConnection = false;
-    bool m_openFailed = false;  // OpenEarly failed and reported it
     int m_uncertainCount = 0;
     // Uncertain trades not yet inserted: their texts back to back, and where each one ends.
     std::string m_pendingTexts;

@@ -100,7 +100,6 @@ private:
         {
             const std::lock_guard<std::mutex> lock(m_mutex);
             for (std::size_t i = m_handed; i < trades.size(); ++i) m_handedOver.push_back(trades.View(i));
-            m_firstHandedFromFirstRow = m_firstFromFirstRow;
         }
         m_handed = trades.size();
         m_wake.notify_one();
@@ -114,7 +113,7 @@ private:
             std::unique_lock<std::mutex> lock(m_mutex);
             m_wake.wait(lock, [&] { return m_ended || !m_handedOver.empty(); });
             batch.swap(m_handedOver);
-            if (taken == 0 && !batch.empty() && m_firstHandedFromFirstRow) {
+            if (taken == 0 && !batch.empty() && m_firstFromFirstRow) {
                 batch[0].pricebefor = m_header.previousClose;
             }
         }
@@ -133,19 +132,16 @@ private:
     std::string m_stockCode, m_tradeDate, m_masterId;
     bool m_begun = false;
     std::vector<UncertainTradeView> m_handedOver;
-    bool m_firstHandedFromFirstRow = false;
     bool m_ended = false;
-    // The reader's own: trades handed over so far, and whether the first is row 6's.
-    std::size_t m_handed = 0;
+    // Whether the first trade is row 6's: set by the reader before the first hand-over.
     bool m_firstFromFirstRow = false;
+    std::size_t m_handed = 0;  // the reader's own: trades handed over so far
     bool m_ok = false;
     std::thread m_thread;  // last: it starts once everything above is ready
 };
 
 // The rest of a stored run once the header and the trades are stored: the buckets, then commit.
-Result<StatisticsOutcome> FinishStoredDay(TickDay&& tick, const DayHeaderInfo& header, IDayStore* store,
-                                          RunGuard& guard) {
-    StatisticsOutcome outcome = ResolveTickDay(std::move(tick), header);
+Result<StatisticsOutcome> FinishStoredDay(StatisticsOutcome&& outcome, IDayStore* store, RunGuard& guard) {
     const DayFlowResult& day = outcome.day;
     if (store && !store->StoreDayBuckets(day, day.masterId, day.firstPriceText, day.lastPriceText)) return Error{};
     if (!guard.Commit()) return Error{};
@@ -165,14 +161,14 @@ Result<StatisticsOutcome> StoreTickDay(TickDay&& tick, const std::string& previo
         return Error{};
     }
     if (headerOut) *headerOut = header;
+    StatisticsOutcome outcome = ResolveTickDay(std::move(tick), header);
     if (store) {
-        UncertainTrades& trades = tick.uncertainTrades;
-        if (tick.firstRowUncertain) trades.SetFirstPriceBefore(header.previousClose);
+        const UncertainTrades& trades = outcome.uncertainTrades;
         for (std::size_t i = 0; i < trades.size(); ++i) {
             if (!store->StoreUncertainTrade(trades.View(i))) return Error{};
         }
     }
-    return FinishStoredDay(std::move(tick), header, store, guard);
+    return FinishStoredDay(std::move(outcome), store, guard);
 }
 
 Result<StatisticsOutcome> RunStatistics(const StatisticsInputs& inputs, IDayStore* store,
@@ -196,7 +192,7 @@ Result<StatisticsOutcome> RunStatistics(const StatisticsInputs& inputs, IDayStor
     for (const std::string& message : warnings) observer.warning(message);
     if (!tick) return tick.error();
     if (!writer.Stored()) return Error{};
-    return FinishStoredDay(std::move(*tick), writer.Header(), store, guard);
+    return FinishStoredDay(ResolveTickDay(std::move(*tick), writer.Header()), store, guard);
 }
 
 }  // namespace moxtel

@@ -227,6 +227,10 @@ Result<TickDay> ReadTickDay(const std::string& path, const StatisticsObserver& o
     return tick;
 }
 
+std::string NamedWarning(const std::string& path, const std::string& message) {
+    return message.starts_with(path + ": ") ? message : path + ": " + message;
+}
+
 StatisticsOutcome ResolveTickDay(TickDay&& tick, const DayHeaderInfo& header) {
     StatisticsOutcome outcome{std::move(tick.day), std::move(tick.uncertainTrades)};
     DayFlowResult& day = outcome.day;

@@ -67,6 +67,10 @@ inline constexpr const char* kMsgOpenFailed = "文件打开错误，请检查文
 Result<TickDay> ReadTickDay(const std::string& path, const StatisticsObserver& observer = {},
                             const DayOverrides& overrides = {}, TradeFeed* feed = nullptr, bool keepTrades = true);
 
+// A warning of the run on path, naming the file once: the run's own warnings begin with it
+// already, the reader's do not.
+std::string NamedWarning(const std::string& path, const std::string& message);
+
 // Completes a read day with the header's yesId, previous close and turnover text.
 StatisticsOutcome ResolveTickDay(TickDay&& tick, const DayHeaderInfo& header);
 
