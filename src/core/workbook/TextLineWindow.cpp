@@ -83,26 +83,37 @@ bool TextLineWindow::Found(std::uint32_t row, std::string_view& line) const {
     return true;
 }
 
-// Decodes the next piece. A line longer than a piece is read in pieces as long as it, since its
-// start is searched from again with each piece: a long line costs linear time, not quadratic.
+// Decodes the next piece, or, while a row longer than a piece is unfinished, pieces until the
+// row has doubled: its start is searched from again each time, so a long row costs linear time,
+// not quadratic. Such a row gets room at once for the rest of the text, so that it is not copied
+// again while it grows; only the room it fills is memory in use.
 bool TextLineWindow::Fill(std::uint32_t row) {
     if (m_ended) return false;
     if (!m_keepAll) Forget(row);
     const std::size_t partial = m_text.size() - m_starts.back();
-    Result<std::string_view> piece = m_source->Read(m_read, std::max(m_pieceBytes, partial), m_raw);
-    if (!piece) {
-        m_error = piece.error().message;
-        return false;
+    if (partial > m_pieceBytes) {
+        const std::uint64_t rest = m_facts.decodedBytes > m_decoded ? m_facts.decodedBytes - m_decoded : 0;
+        m_text.reserve(m_text.size() + static_cast<std::size_t>(rest) + m_pieceBytes);
     }
-    const bool atEnd = m_read + piece->size() == m_source->Size();
+    const std::size_t wanted = partial > m_pieceBytes ? partial : 0;
     std::uint64_t produced = 0;
-    std::size_t used = 0;
-    if (!m_decoder.Decode(*piece, atEnd, &m_text, produced, used)) {
-        m_error = TextTableError("the file changed while it was read").message;
-        return false;
-    }
-    m_read += used;
-    m_ended = atEnd;
+    do {
+        Result<std::string_view> piece = m_source->Read(m_read, m_pieceBytes, m_raw);
+        if (!piece) {
+            m_error = piece.error().message;
+            return false;
+        }
+        const bool atEnd = m_read + piece->size() == m_source->Size();
+        std::size_t used = 0;
+        const std::uint64_t before = produced;
+        if (!m_decoder.Decode(*piece, atEnd, &m_text, produced, used) || (used == 0 && !atEnd)) {
+            m_error = TextTableError("the file changed while it was read").message;
+            return false;
+        }
+        m_decoded += produced - before;
+        m_read += used;
+        m_ended = atEnd;
+    } while (produced < wanted && !m_ended);
     FindStarts();
     return true;
 }
@@ -158,6 +169,7 @@ void TextLineWindow::Restart(bool keepAll) {
     m_firstRow = 1;
     m_scanned = 0;
     m_read = m_facts.markBytes;
+    m_decoded = 0;
     m_ended = false;
     m_head.clear();
     m_headStarts.assign(1, 0);

@@ -51,6 +51,7 @@ class TextLineWindow {
     PieceDecoder m_decoder;
     std::string m_raw;        // the last piece read from a file
     std::uint64_t m_read;     // source offset of the next byte to decode
+    std::uint64_t m_decoded = 0;  // UTF-8 bytes decoded from the start of the text
     bool m_ended = false;     // all decoded, or the start of row maxRows + 1 found
     bool m_keepAll = false;   // reading backwards: nothing is let go any more
     std::string m_text;       // decoded text from the start of row m_firstRow on
