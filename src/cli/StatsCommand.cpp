@@ -67,7 +67,7 @@ Json StatsJson(const StatisticsOutcome& run, const std::array<std::string, 5>& l
 
 }  // namespace
 
-constexpr std::uintmax_t kStoreWhileReadingFrom = 2u << 20;
+constexpr std::uintmax_t kStoreWhileReadingFrom = 1u << 20;
 
 int RunStatsCommand(const CliArgs& args, CliContext& ctx) {
     if (args.positional.size() != 1) return UsageError(ctx, "needs one WORKBOOK");
@@ -91,8 +91,8 @@ int RunStatsCommand(const CliArgs& args, CliContext& ctx) {
     inputs.dayOverrides = {args.Option("--date"), args.Option("--stock"), StoredStockText};
     // A large day is stored while it is read (database failures then go to stderr from whichever
     // thread meets them). That pays once the store takes longer than starting a thread and waking
-    // a second core: measured on a 2-core VM, 15% off a 100,000-trade export (2.4 MB), nothing on
-    // a 20,000-trade .xls (1.5 MB) and 5% more on the 3,000-trade sample.
+    // a second core: measured on a 2-core VM, 15% off a 100,000-trade export (2.4 MB), 4-13% off
+    // the first store of a 20,000-trade .xls (1.5 MB), and 3-8% more on days of 240 and 390 KB.
     // Only the JSON shows the uncertain trades; a stored run stores them whatever this says.
     inputs.keepUncertainTrades = args.Has("--json");
     std::error_code sizeError;
