@@ -190,6 +190,9 @@ const Shape kShapes[] = {
      "<c r=\"L2\" s=\"\"><v>10</v></c><c r=\"M2\" s=\" 5\"><v>11</v></c><c r=\"N2\" s=\"5x\"><v>12</v></c>"
      "<c r=\"O2\" t=\"inlineStr\"><is><t>x</t></is></c><c r=\"P2\" t=\"inlineStrX\"><v>13</v></c>"
      "<c r=\"Q2\" t=\"\"><v>14</v></c><c r=\"R2\" t=\"abcdefghijklmnopq\"><v>15</v></c><c r=\"S2\" t=\"s\"/></row>"},
+    {"a point without digits after it", "<row r=\"1\"><c><v>2.5</v></c><c><v>12.</v></c></row>"},
+    {"a point without digits before it", "<row r=\"1\"><c><v>2.5</v></c><c><v>.5</v></c></row>"},
+    {"two points", "<row r=\"1\"><c><v>2.5</v></c><c><v>1.2.3</v></c></row>"},
     {"numbers long and short",
      "<row r=\"3\"><c><v>12345678</v></c><c><v>123456789</v></c><c><v>00000000</v></c><c><v>-12345678</v></c>"
      "<c><v>1234567890123456789012345</v></c><c><v>0.00000000000000001234</v></c><c><v>1.2345678901234567</v></c>"
@@ -288,7 +291,15 @@ TEST(XlsxRowScan, NumbersAreTheNearestDoubles) {
                                    "0.00000000000000001234",
                                    "12345678.87654321",
                                    "0000000000000000000012345678",
-                                   "1234567890123456789012345"};
+                                   "1234567890123456789012345",
+                                   "0.1",
+                                   "0.12345678",
+                                   "123456789.12345678",
+                                   "12.3456789012",
+                                   "9007199254740993.0",
+                                   "1234567890.123456789",
+                                   "00.000000000000000001",
+                                   "1.0e5"};
     std::string rows;
     for (std::size_t i = 0; i < std::size(numbers); ++i)
         rows += "<row r=\"" + std::to_string(i + 1) + "\"><c><v>" + numbers[i] + "</v></c></row>";
@@ -299,6 +310,36 @@ TEST(XlsxRowScan, NumbersAreTheNearestDoubles) {
         const std::string_view text = TrimView(numbers[i]);
         double expected = 0;
         std::from_chars(text.data(), text.data() + text.size(), expected);
+        const std::string bits = std::to_string(std::bit_cast<std::uint64_t>(expected));
+        EXPECT_TRUE(read.cells[i].ends_with(" " + bits)) << numbers[i] << ": " << read.cells[i];
+    }
+}
+
+// Digits with and without a point, of every length around 8 and 19 digits, read as from_chars
+// reads them.
+TEST(XlsxRowScan, DecimalsOfAnyLengthAreTheNearestDoubles) {
+    std::uint32_t seed = 2024;
+    const auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return seed >> 8;
+    };
+    std::vector<std::string> numbers;
+    for (int round = 0; round < 4000; ++round) {
+        std::string whole = "0", fraction;  // a whole part of 1 to 12 digits, a fraction of 0 to 21
+        for (std::size_t i = next() % 12; i > 0; --i) whole += static_cast<char>('0' + next() % 10);
+        for (std::size_t i = next() % 22; i > 0; --i) fraction += static_cast<char>('0' + next() % 10);
+        if (whole.size() > 1 && next() % 2) whole.erase(0, 1);  // without the leading 0 too
+        numbers.push_back(fraction.empty() ? whole : whole + "." + fraction);
+    }
+    std::string rows;
+    for (std::size_t i = 0; i < numbers.size(); ++i)
+        rows += "<row r=\"" + std::to_string(i + 1) + "\"><c><v>" + numbers[i] + "</v></c></row>";
+    const Outcome read = Read(WorksheetWithMore(rows), RowReading::Quick, 1 << 20);
+    ASSERT_EQ(read.error, "");
+    ASSERT_EQ(read.cells.size(), numbers.size());
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        double expected = 0;
+        std::from_chars(numbers[i].data(), numbers[i].data() + numbers[i].size(), expected);
         const std::string bits = std::to_string(std::bit_cast<std::uint64_t>(expected));
         EXPECT_TRUE(read.cells[i].ends_with(" " + bits)) << numbers[i] << ": " << read.cells[i];
     }
