@@ -2,9 +2,12 @@
 #include "workbook/XlsxCells.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "common/TextUtil.h"
 #include "workbook/Utf8Check.h"
@@ -107,9 +110,52 @@ bool ParseCellRef(std::string_view ref, std::uint32_t& row, std::uint32_t& colum
 // A decimal number as spreadsheets write it ("-12.5", "0.3958333333333333", "1E-3"), converted
 // when its digits and its power of ten are exact doubles: one rounding then gives the nearest
 // double, as from_chars does. False leaves any other text to from_chars.
+// One to eight digits alone, as counts and lots are written, read at once.
+inline bool QuickWhole(std::string_view text, double& out) {
+    if (text.size() - 1 >= 8) return false;
+    std::uint32_t whole = 0;
+    for (const char c : text) {
+        const unsigned digit = static_cast<unsigned char>(c) - unsigned{'0'};
+        if (digit > 9) return false;
+        whole = whole * 10 + digit;
+    }
+    out = whole;
+    return true;
+}
+
+constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// Digits, a point and digits, 19 digits at most (a price, a time of day): the number QuickDouble
+// makes of them, made the shortest way. False leaves any other text to QuickDouble.
+bool QuickDecimal(std::string_view text, double& out) {
+    if (text.size() - 3 > 17) return false;  // 3 to 20 bytes: no more than 19 digits
+    const char* p = text.data();
+    const char* const e = p + text.size();
+    std::uint64_t mantissa = 0;
+    for (unsigned digit = 0; p < e && (digit = static_cast<unsigned char>(*p) - unsigned{'0'}) <= 9; ++p)
+        mantissa = mantissa * 10 + digit;
+    if (p == text.data() || e - p < 2 || *p != '.') return false;
+    const char* const fraction = ++p;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; e - p >= 8; p += 8) {
+            std::uint64_t chunk = 0;
+            std::memcpy(&chunk, p, 8);
+            if (!EightDigits(chunk)) return false;
+            mantissa = mantissa * 100000000 + EightDigitsValue(chunk - 0x3030303030303030);
+        }
+    }
+    for (; p < e; ++p) {
+        const unsigned digit = static_cast<unsigned char>(*p) - unsigned{'0'};
+        if (digit > 9) return false;
+        mantissa = mantissa * 10 + digit;
+    }
+    if (mantissa > (std::uint64_t{1} << 53)) return false;
+    out = static_cast<double>(mantissa) / kPow10[e - fraction];
+    return true;
+}
+
 bool QuickDouble(std::string_view text, double& out) {
-    static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     const char* p = text.data();
     const char* const e = p + text.size();
     const bool negative = p < e && *p == '-';
@@ -118,12 +164,27 @@ bool QuickDouble(std::string_view text, double& out) {
     int digits = 0;              // leading zeros do not count against the 19
     int scale = 0;
     const auto takeDigits = [](const char* at, const char* end, std::uint64_t& m, int& counted) {
+        if (m == 0) {
+            while (at < end && *at == '0') ++at;  // zeros ahead of the first other digit
+        }
+        const char* const counting = at;
+        if constexpr (std::endian::native == std::endian::little) {
+            // Eight digits a step, as the fraction of a time of day has them; the same sum, wrapped
+            // alike, as digit by digit below.
+            while (end - at >= 8) {
+                std::uint64_t chunk = 0;
+                std::memcpy(&chunk, at, 8);
+                if (!EightDigits(chunk)) break;
+                m = m * 100000000 + EightDigitsValue(chunk - 0x3030303030303030);
+                at += 8;
+            }
+        }
         for (; at < end; ++at) {
             const unsigned digit = static_cast<unsigned char>(*at) - unsigned{'0'};
             if (digit > 9) break;
-            counted += (m | digit) != 0;
             m = m * 10 + digit;
         }
+        counted += static_cast<int>(std::min<std::ptrdiff_t>(at - counting, 1000));  // beyond 19 it is refused
         return at;
     };
     const char* const start = p;
@@ -159,7 +220,7 @@ bool QuickDouble(std::string_view text, double& out) {
 // The t attribute of a cell.
 enum class CellType { Number, SharedString, InlineString, FormulaString, Boolean, Error, Date };
 
-CellType TypeOf(std::string_view t) {
+inline CellType TypeOf(std::string_view t) {
     if (t.size() == 1) {
         switch (t[0]) {
         case 's': return CellType::SharedString;
@@ -281,14 +342,35 @@ private:
         if (attributes.r.data()) ParseCellRef(attributes.r, m_cell.row, m_cell.column);
         m_column = m_cell.column;
         std::uint64_t style = 0;
-        if (attributes.s.data() && ParseUnsigned(attributes.s, style)) {
-            if (style != m_lastStyle) {  // cells mostly share a few styles, and a style's format never changes
-                m_lastStyle = style;
-                m_lastFormat = m_formatOf(style);
-            }
-            m_cell.formatId = m_lastFormat;
-        }
+        if (attributes.s.data() && ParseUnsigned(attributes.s, style)) m_cell.formatId = FormatOf(style);
         m_type = attributes.t.data() ? TypeOf(attributes.t) : CellType::Number;
+    }
+
+    // StartCell for a scanned cell, with the numbers the scanner read of its attributes.
+    void StartCell(const ScannedCell& scanned) {
+        if (scanned.column == 0) return StartCell(scanned.attributes);
+        m_cell = CellValue{};
+        m_cell.row = scanned.row;
+        m_cell.column = m_column = scanned.column;
+        std::uint64_t style = scanned.style;
+        if (scanned.styleRead || (scanned.attributes.s.data() && ParseUnsigned(scanned.attributes.s, style)))
+            m_cell.formatId = FormatOf(style);
+        m_type = scanned.attributes.t.data() ? TypeOf(scanned.attributes.t) : CellType::Number;
+    }
+
+    // The format of a cell style, asked once per style: a style's format never changes, and cells
+    // mostly share a few styles, the low-numbered ones kept in a table.
+    std::uint32_t FormatOf(std::uint64_t style) {
+        if (style < m_formatOfLowStyle.size()) {
+            std::uint32_t& format = m_formatOfLowStyle[style];
+            if (format == kNotAsked) format = m_formatOf(style);
+            return format;
+        }
+        if (style != m_lastStyle) {
+            m_lastStyle = style;
+            m_lastFormat = m_formatOf(style);
+        }
+        return m_lastFormat;
     }
 
     // <v> holds the value; <is> an inline string whose <t> and rich-text <r><t> count, phonetic runs not.
@@ -364,7 +446,8 @@ private:
             m_cell.kind = CellValue::Kind::Number;
             break;
         case CellType::Number: {
-            if (QuickDouble(text, m_cell.number)) {
+            if (QuickWhole(text, m_cell.number) || QuickDecimal(text, m_cell.number) ||
+                QuickDouble(text, m_cell.number)) {
                 m_cell.kind = CellValue::Kind::Number;
                 break;
             }
@@ -389,7 +472,16 @@ private:
         return m_unescaped;
     }
 
-    std::string_view Keep(std::string_view text) { return m_sheet.texts.Add(RepairUtf8(text, m_scratch)); }
+    std::string_view Keep(std::string_view text) {
+        // A text of one ASCII character (B, S: the side of a trade) is stored once, and ASCII needs
+        // no repair.
+        if (text.size() == 1 && static_cast<unsigned char>(text[0]) < 0x80) {
+            std::string_view& kept = m_keptCharacters[static_cast<unsigned char>(text[0])];
+            if (!kept.data()) kept = m_sheet.texts.Add(text);
+            return kept;
+        }
+        return m_sheet.texts.Add(RepairUtf8(text, m_scratch));
+    }
 
     SheetModel& m_sheet;
     const std::vector<std::string_view>& m_strings;
@@ -405,19 +497,27 @@ private:
     bool m_scanning = false;  // the next rows are offered to ScanRow
     std::uint32_t m_row = 0;
     std::uint32_t m_column = 0;
-    std::uint64_t m_lastStyle = ~std::uint64_t{0};  // the style looked up last, and its format
+    static constexpr std::uint32_t kNotAsked = 0xFFFFFFFFu;
+    std::array<std::uint32_t, 64> m_formatOfLowStyle = [] {
+        std::array<std::uint32_t, 64> formats{};
+        formats.fill(kNotAsked);
+        return formats;
+    }();
+    std::uint64_t m_lastStyle = ~std::uint64_t{0};  // of the others, the style looked up last, and its format
     std::uint32_t m_lastFormat = 0;
     CellValue m_cell;
     CellType m_type = CellType::Number;
     std::string m_value;
     std::string m_unescaped, m_scratch, m_resolved;
+    std::array<std::string_view, 128> m_keptCharacters{};  // by character, as stored
     ScannedRow m_scanned;
 };
 
 std::size_t SheetHandler::Scan(std::string_view bytes) {
     std::size_t used = 0;  // to the end of the last row read; text between rows means nothing
     while (true) {
-        const std::size_t lt = bytes.find('<', used);
+        // Rows mostly follow one another with nothing between.
+        const std::size_t lt = used < bytes.size() && bytes[used] == '<' ? used : bytes.find('<', used);
         if (lt == std::string_view::npos) break;
         const ScanOutcome outcome = ScanRow(bytes.substr(lt), m_scanned);
         if (outcome == ScanOutcome::NeedMore) break;
@@ -438,7 +538,17 @@ std::size_t SheetHandler::Scan(std::string_view bytes) {
 void SheetHandler::ReadScannedRow() {
     StartRow(m_scanned.attributes.r);
     for (const ScannedCell& scanned : m_scanned.cells) {
-        StartCell(scanned.attributes);
+        StartCell(scanned);
+        // A number as most cells hold, stored straight away; anything else is taken below.
+        if (scanned.holds == ScannedCell::Holds::Value && m_type == CellType::Number && !scanned.resolve &&
+            m_cell.row <= kMaxRows && m_cell.column <= kMaxColumns &&
+            (QuickWhole(scanned.text, m_cell.number) || QuickDecimal(scanned.text, m_cell.number) ||
+             QuickDouble(scanned.text, m_cell.number))) {
+            m_cell.kind = CellValue::Kind::Number;
+            if (m_sheet.Add(m_cell)) continue;
+            m_status = SheetModel::TooLarge();
+            return;
+        }
         const bool inlineString = m_type == CellType::InlineString;
         if (scanned.holds == ScannedCell::Holds::Nothing ||
             (scanned.holds == ScannedCell::Holds::InlineText) != inlineString)

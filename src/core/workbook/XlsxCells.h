@@ -41,6 +41,20 @@ inline bool ParseUnsigned(std::string_view text, std::uint64_t& value) {
     }
     return ParseUnsignedSlow(text, value);
 }
+// Whether the 8 bytes of chunk, in the order they were read, are all digits.
+inline bool EightDigits(std::uint64_t chunk) {
+    return ((chunk & 0xF0F0F0F0F0F0F0F0) | (((chunk + 0x0606060606060606) & 0xF0F0F0F0F0F0F0F0) >> 4)) ==
+           0x3333333333333333;
+}
+
+// The number of 8 digits whose values (0-9) fill the bytes of values, the first in the lowest byte.
+inline std::uint64_t EightDigitsValue(std::uint64_t values) {
+    values = values * 10 + (values >> 8);  // pairs of digits in every other byte
+    return (((values & 0x000000FF000000FF) * (100 + (1000000ULL << 32))) +
+            (((values >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32)))) >>
+           32;
+}
+
 // An XML boolean as the spreadsheet writes it: "1" or "true".
 bool IsTrue(std::string_view value);
 // Spreadsheet text escapes characters XML cannot hold as _xHHHH_ (_x000D_ is a carriage return).

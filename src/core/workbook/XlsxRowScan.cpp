@@ -5,6 +5,12 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "workbook/XlsxCells.h"
+
 namespace moxtel::xlsx {
 namespace {
 
@@ -39,17 +45,59 @@ constexpr std::array<std::uint8_t, 256> kClass = [] {
 
 bool Is(char c, std::uint8_t classes) { return kClass[static_cast<unsigned char>(c)] & classes; }
 
+// The first '<', '&' or CR from p on, or end: where a text stops or needs resolving. Sixteen bytes
+// a step where the machine has the instructions; a value's text is mostly longer than a few bytes.
+const char* TextStop(const char* p, const char* end) {
+#if defined(__SSE2__)
+    const __m128i lt = _mm_set1_epi8('<'), amp = _mm_set1_epi8('&'), cr = _mm_set1_epi8('\r');
+    for (; end - p >= 16; p += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i stops = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, lt), _mm_cmpeq_epi8(bytes, amp)),
+                                           _mm_cmpeq_epi8(bytes, cr));
+        if (const auto found = static_cast<unsigned>(_mm_movemask_epi8(stops))) return p + std::countr_zero(found);
+    }
+#endif
+    while (p < end && !Is(*p, kTextStop | kMarkup)) ++p;
+    return p;
+}
+
 enum class Match { Yes, No, More };
 
 // A walk through the row's bytes; every step checks the end of the bytes before it reads.
 class Cursor {
   public:
+    // Bytes ahead of a cell's start tag that QuickCell needs to read it: its attributes take 63 at
+    // most, the 8 bytes after them are read too, and what follows is read with the end of the bytes
+    // in view.
+    static constexpr std::ptrdiff_t kQuickWindow = 128;
+
     explicit Cursor(std::string_view bytes)
         : m_begin(bytes.data()), m_p(bytes.data()), m_end(bytes.data() + bytes.size()) {}
 
     std::size_t Offset() const { return static_cast<std::size_t>(m_p - m_begin); }
     // At "</" (the markup here is an end tag); m_p is at a '<'.
     bool AtEndTag() const { return m_end - m_p >= 2 && m_p[1] == '/'; }
+
+    // At <row r="digits">, as most rows begin; true moves past it, with r found. What Opens("<row")
+    // and Attributes read alike.
+    bool OpensPlainRow(TagAttributes& found) {
+        if (m_end - m_p < 32 || std::memcmp(m_p, "<row r=\"", 8) != 0) return false;
+        std::uint32_t number = 0;
+        const char* const q = QuickDigits(m_p + 8, number);
+        if (!q || q[1] != '>') return false;
+        found = {};
+        found.r = std::string_view(m_p + 8, static_cast<std::size_t>(q - m_p - 8));
+        m_p = q + 2;
+        return true;
+    }
+
+    // At "<c " (a cell's start tag and its first attribute, as most cells are written); true moves
+    // past the name, as Opens("<c") does.
+    bool OpensPlainCell() {
+        if (m_end - m_p < 3 || m_p[0] != '<' || m_p[1] != 'c' || m_p[2] != ' ') return false;
+        m_p += 2;
+        return true;
+    }
 
     // Past text to the next '<'; false when the bytes end first.
     bool ToMarkup() {
@@ -69,31 +117,51 @@ class Cursor {
         return true;
     }
 
-    // The cell whose "<c" was just read, when it has the shape nearly every writer gives it: attributes of one letter
-    // after one blank each, in double quotes; then "/>", or '>' and "</c>", "<v>text</v></c>" or
-    // "<is><t>text</t></is></c>" with no blank between. False when it has another shape, or the
-    // bytes end inside it: nothing is taken, and the general reading of a cell starts over.
+    // The cell whose "<c" was just read, when it has the shape nearly every writer gives it: up to
+    // three attributes r, s and t, each once, in any order, after one blank each, in double quotes,
+    // r as a reference inside the grid and s as digits; then "/>", or '>' and "</c>",
+    // "<v>text</v></c>" or "<is><t>text</t></is></c>" with no blank between. False when it has another
+    // shape, or lies too near the end of the bytes: nothing is taken, and the general reading of a
+    // cell starts over. Its start tag is read without looking for the end of the bytes at each
+    // step, which kQuickWindow bytes ahead make safe.
     bool QuickCell(ScannedCell& cell) {
         const char* p = m_p;
-        while (m_end - p >= 4 && IsQuickAttribute(p)) {
-            const char* q = p + 4;
-            while (q < m_end && !Is(*q, kValueStop | kQuote)) ++q;
-            if (q == m_end || *q != '"') return false;
-            Record(p[1], std::string_view(p + 4, static_cast<std::size_t>(q - p - 4)), cell.attributes);
+        if (m_end - p < kQuickWindow) return false;
+        for (int n = 0; n < 3; ++n) {  // 21 bytes each at most, those read included
+            std::uint32_t opening = 0;  // ' ', the name, '=' and '"'
+            std::memcpy(&opening, p, 4);
+            const char* const value = p + 4;
+            const char* q = nullptr;
+            std::string_view* slot = nullptr;
+            if (opening == kOpensR) {
+                q = QuickReference(value, cell);
+                slot = &cell.attributes.r;
+            } else if (opening == kOpensS) {
+                q = QuickDigits(value, cell.style);
+                cell.styleRead = true;
+                slot = &cell.attributes.s;
+            } else if (opening == kOpensT) {
+                q = QuickValue(value);
+                slot = &cell.attributes.t;
+            } else {
+                break;
+            }
+            if (!q || slot->data()) return false;  // another spelling, or a second of the same name
+            *slot = std::string_view(value, static_cast<std::size_t>(q - value));
             p = q + 1;
         }
-        if (m_end - p < 2) return false;
         if (p[0] == '/' && p[1] == '>') {
             m_p = p + 2;
             return true;
         }
         if (*p++ != '>') return false;
-        if (Follows(p, "</c>")) {
+        // The window holds these 7 bytes too.
+        if (std::memcmp(p, "</c>", 4) == 0) {
             m_p = p + 4;
             return true;
         }
-        const bool value = Follows(p, "<v>");
-        if (!value && !Follows(p, "<is><t>")) return false;
+        const bool value = std::memcmp(p, "<v>", 3) == 0;
+        if (!value && std::memcmp(p, "<is><t>", 7) != 0) return false;
         const char* const text = p + (value ? 3 : 7);
         const char* const q = TextEnd(text, cell.resolve);
         if (!q || !(value ? Follows(q, "</v></c>") : Follows(q, "</t></is></c>"))) return false;
@@ -157,7 +225,7 @@ class Cursor {
     // Where text from p ends: the next '<', nullptr when the bytes end first. resolve tells whether
     // the text holds '&' or CR.
     const char* TextEnd(const char* p, bool& resolve) const {
-        while (p < m_end && !Is(*p, kTextStop | kMarkup)) ++p;
+        p = TextStop(p, m_end);
         resolve = p < m_end && *p != '<';
         if (resolve) p = static_cast<const char*>(std::memchr(p, '<', static_cast<std::size_t>(m_end - p)));
         return p == m_end ? nullptr : p;
@@ -190,6 +258,10 @@ class Cursor {
         return true;
     }
 
+    static constexpr auto kOpensR = std::bit_cast<std::uint32_t>(std::array<char, 4>{' ', 'r', '=', '"'});
+    static constexpr auto kOpensS = std::bit_cast<std::uint32_t>(std::array<char, 4>{' ', 's', '=', '"'});
+    static constexpr auto kOpensT = std::bit_cast<std::uint32_t>(std::array<char, 4>{' ', 't', '=', '"'});
+
     // Whether the 4 bytes at p are ' ', a name's one letter, '=' and '"'.
     static bool IsQuickAttribute(const char* p) {
         constexpr auto kShape = std::bit_cast<std::uint32_t>(std::array<char, 4>{' ', 0, '=', '"'});
@@ -197,6 +269,63 @@ class Cursor {
         std::uint32_t bytes = 0;
         std::memcpy(&bytes, p, 4);
         return (bytes & kMask) == kShape && Is(p[1], kName);
+    }
+
+    // A cell reference from p as it is nearly always written: one to three letters, one to seven
+    // digits and '"', inside the grid. Sets the cell's column and row and returns where the '"'
+    // is; nullptr for any other text.
+    static const char* QuickReference(const char* p, ScannedCell& cell) {
+        const auto letterAt = [p](int i) { return (static_cast<unsigned char>(p[i]) | 0x20u) - unsigned{'a'}; };
+        unsigned letter = letterAt(0);  // A-Z, a-z: 0-25
+        if (letter > 25) return nullptr;
+        std::uint32_t column = letter + 1;
+        int letters = 1;
+        for (; letters < 3 && (letter = letterAt(letters)) <= 25; ++letters) column = column * 26 + letter + 1;
+        std::uint32_t row = 0;
+        const char* const q = QuickDigits(p + letters, row);
+        if (!q || row == 0 || row > kMaxRows || column > kMaxColumns) return nullptr;
+        cell.column = column;
+        cell.row = row;
+        return q;
+    }
+
+    // One to seven digits from p and '"' after them: their number, and where the '"' is; nullptr
+    // for any other text. Reads the 8 bytes from p.
+    template <typename Number>
+    static const char* QuickDigits(const char* p, Number& number) {
+        if constexpr (std::endian::native == std::endian::little) {
+            std::uint64_t bytes = 0;
+            std::memcpy(&bytes, p, 8);
+            const std::uint64_t values = bytes ^ 0x3030303030303030;  // a digit's byte becomes its value
+            // The top bit of each byte that is no digit, exact up to the first of them.
+            const std::uint64_t others = ((values + 0x7676767676767676) | values) & 0x8080808080808080;
+            if (others == 0) return nullptr;  // eight digits or more
+            const int digits = std::countr_zero(others) / 8;
+            if (digits == 0 || p[digits] != '"') return nullptr;
+            number = static_cast<Number>(EightDigitsValue(values << (8 * (8 - digits))));  // zeros ahead
+            return p + digits;
+        } else {
+            std::uint32_t value = 0;
+            int digits = 0;
+            for (unsigned digit = 0; digits < 8 && (digit = static_cast<unsigned char>(p[digits]) - unsigned{'0'}) <= 9;
+                 ++digits)
+                value = value * 10 + digit;
+            if (digits == 0 || digits == 8 || p[digits] != '"') return nullptr;
+            number = value;
+            return p + digits;
+        }
+    }
+
+    // An attribute value from p of at most 16 bytes, none to resolve, and '"' after it: where the
+    // '"' is; nullptr for any other.
+    static const char* QuickValue(const char* p) {
+        if (p[1] == '"' && !Is(p[0], kValueStop | kQuote)) return p + 1;  // one letter, as most types are
+        if (std::memcmp(p, "inlineStr\"", 10) == 0) return p + 9;
+        const char* q = p;
+        while (!Is(*q, kValueStop | kQuote)) {
+            if (++q - p > 16) return nullptr;
+        }
+        return *q == '"' ? q : nullptr;
     }
 
     // Keeps the first r, s and t of a tag.
@@ -293,18 +422,23 @@ ScanOutcome CellContent(Cursor& at, ScannedCell& cell) {
 ScanOutcome ScanRow(std::string_view bytes, ScannedRow& row) {
     row.cells.clear();
     Cursor at(bytes);
-    Match m = at.Opens("<row");
-    if (m != Match::Yes) return Missing(m);
+    std::size_t cells = 0;  // of row.cells, counted apart
+    Match m = Match::Yes;
     bool empty = false;
-    if (const ScanOutcome o = at.Attributes(row.attributes, empty); o != ScanOutcome::Complete) return o;
+    if (!at.OpensPlainRow(row.attributes)) {
+        if ((m = at.Opens("<row")) != Match::Yes) return Missing(m);
+        if (const ScanOutcome o = at.Attributes(row.attributes, empty); o != ScanOutcome::Complete) return o;
+    }
     while (!empty) {
-        if (!at.ToMarkup()) return ScanOutcome::NeedMore;
-        if (at.AtEndTag()) {
-            if ((m = at.Closes("</row")) != Match::Yes) return Missing(m);
-            break;
+        if (!at.OpensPlainCell()) {
+            if (!at.ToMarkup()) return ScanOutcome::NeedMore;
+            if (at.AtEndTag()) {
+                if ((m = at.Closes("</row")) != Match::Yes) return Missing(m);
+                break;
+            }
+            if ((m = at.Opens("<c")) != Match::Yes) return Missing(m);
         }
-        if ((m = at.Opens("<c")) != Match::Yes) return Missing(m);
-        if (row.cells.size() == kMaxScannedCells) return ScanOutcome::Unknown;
+        if (++cells > kMaxScannedCells) return ScanOutcome::Unknown;
         ScannedCell& cell = row.cells.emplace_back();
         if (at.QuickCell(cell)) continue;
         cell = {};

@@ -29,8 +29,15 @@ struct ScannedCell {
     };
     TagAttributes attributes;
     Holds holds = Holds::Nothing;
-    bool resolve = false;   // the text holds '&' or CR, for the XML reader's resolving and normalising
-    std::string_view text;  // as written
+    bool resolve = false;     // the text holds '&' or CR, for the XML reader's resolving and normalising
+    bool styleRead = false;   // style holds the s attribute's number
+    std::string_view text;    // as written
+    // The r and s attributes as numbers, read on the way when they are written plainly: r as one to
+    // three letters and digits naming a cell inside the grid (column 0 when it is not read so), s as
+    // digits alone. Any other spelling is left in attributes for the reader of the cells.
+    std::uint32_t column = 0;
+    std::uint32_t row = 0;
+    std::uint64_t style = 0;
 };
 
 // A row of more cells than the grid has columns is left to the XML reader, so a scanned row holds

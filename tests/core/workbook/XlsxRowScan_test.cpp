@@ -24,6 +24,17 @@ std::string Worksheet(std::string_view sheetData) {
            std::string(sheetData) + "</sheetData></worksheet>";
 }
 
+// Markup after the rows, as a sheet has, so that the last cells are far enough from the end of the
+// bytes for the scanner to read them its quickest way.
+constexpr std::string_view kAfterRows =
+    "<pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" header=\"0.3\" footer=\"0.3\"/>"
+    "<pageSetup orientation=\"portrait\" horizontalDpi=\"300\" verticalDpi=\"300\"/>";
+
+std::string WorksheetWithMore(std::string_view sheetData) {
+    return "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>" +
+           std::string(sheetData) + "</sheetData>" + std::string(kAfterRows) + "</worksheet>";
+}
+
 // Everything a reading of a sheet leaves behind, to compare two readings by.
 struct Outcome {
     std::string error;  // empty when the reading succeeded
@@ -77,6 +88,16 @@ void ExpectSameReading(const std::string& part, const std::string& label) {
     const Outcome expected = Read(part, RowReading::Reader, part.size() + 1);
     for (const std::size_t piece : {std::size_t{1}, std::size_t{7}, std::size_t{64}, part.size() + 1}) {
         EXPECT_EQ(Read(part, RowReading::Quick, piece), expected) << label << ", pieces of " << piece;
+    }
+}
+
+// The same for rows with more markup after them, whole or in pieces of 200 bytes: there every cell
+// is far enough from the end of the bytes to be read the quickest way.
+void ExpectSameReadingWithMore(std::string_view sheetData, const std::string& label) {
+    const std::string part = WorksheetWithMore(sheetData);
+    const Outcome expected = Read(part, RowReading::Reader, part.size() + 1);
+    for (const std::size_t piece : {std::size_t{200}, part.size() + 1}) {
+        EXPECT_EQ(Read(part, RowReading::Quick, piece), expected) << label << ", more after, pieces of " << piece;
     }
 }
 
@@ -154,10 +175,37 @@ const Shape kShapes[] = {
     {"unquoted attribute", "<row r=\"1\"><c r=A1><v>1</v></c></row>"},
     {"nested row", "<row r=\"1\"><c><row><c><v>1</v></c></row></c></row>"},
     {"unclosed row", "<row r=\"1\"><c><v>1</v></c>"},
+    {"references read quickly or left to the cells' reader",
+     "<row r=\"7\"><c r=\"B7\"><v>1</v></c><c r=\"D9\"><v>2</v></c><c r=\"A7\"><v>3</v></c><c r=\"c7\"><v>4</v></c>"
+     "<c r=\"aB7\"><v>5</v></c><c r=\"XFD1048576\"><v>6</v></c><c r=\"XFE7\"><v>7</v></c><c r=\"A0\"><v>8</v></c>"
+     "<c r=\"A1048577\"><v>9</v></c><c r=\"A07\"><v>10</v></c><c r=\"A00000007\"><v>11</v></c>"
+     "<c r=\"AAAA7\"><v>12</v></c><c r=\"7\"><v>13</v></c><c r=\"G\"><v>14</v></c><c r=\"\"><v>15</v></c>"
+     "<c r=\"H 7\"><v>16</v></c><c r=\"I7 \"><v>17</v></c><c r=\"J7x\"><v>18</v></c><c r=\"K7\"/><c r=\"L7\"></c>"
+     "</row><row r=\"9999999\"><c r=\"A9999999\"><v>1</v></c><c><v>2</v></c></row>"},
+    {"attributes in other orders, twice, or of other names",
+     "<row r=\"2\"><c t=\"n\" s=\"2\" r=\"C2\"><v>1</v></c><c s=\"3\" r=\"D2\"><v>2</v></c>"
+     "<c r=\"E2\" r=\"A2\"><v>3</v></c><c s=\"1\" s=\"2\" r=\"F2\"><v>4</v></c><c t=\"s\" t=\"n\"><v>1</v></c>"
+     "<c r=\"G2\" x=\"1\"><v>5</v></c><c r=\"H2\" s=\"4\" t=\"n\" x=\"1\"><v>6</v></c>"
+     "<c r=\"I2\" s=\"0\"><v>7</v></c><c r=\"J2\" s=\"0000001\"><v>8</v></c><c r=\"K2\" s=\"12345678\"><v>9</v></c>"
+     "<c r=\"L2\" s=\"\"><v>10</v></c><c r=\"M2\" s=\" 5\"><v>11</v></c><c r=\"N2\" s=\"5x\"><v>12</v></c>"
+     "<c r=\"O2\" t=\"inlineStr\"><is><t>x</t></is></c><c r=\"P2\" t=\"inlineStrX\"><v>13</v></c>"
+     "<c r=\"Q2\" t=\"\"><v>14</v></c><c r=\"R2\" t=\"abcdefghijklmnopq\"><v>15</v></c><c r=\"S2\" t=\"s\"/></row>"},
+    {"a point without digits after it", "<row r=\"1\"><c><v>2.5</v></c><c><v>12.</v></c></row>"},
+    {"a point without digits before it", "<row r=\"1\"><c><v>2.5</v></c><c><v>.5</v></c></row>"},
+    {"two points", "<row r=\"1\"><c><v>2.5</v></c><c><v>1.2.3</v></c></row>"},
+    {"numbers long and short",
+     "<row r=\"3\"><c><v>12345678</v></c><c><v>123456789</v></c><c><v>00000000</v></c><c><v>-12345678</v></c>"
+     "<c><v>1234567890123456789012345</v></c><c><v>0.00000000000000001234</v></c><c><v>1.2345678901234567</v></c>"
+     "<c><v>12345678.87654321</v></c><c><v>1234567a</v></c><c><v>1234 5678</v></c><c><v>9007199254740993.5</v></c>"
+     "<c t=\"inlineStr\"><is><t>B</t></is></c><c t=\"inlineStr\"><is><t>B</t></is></c><c t=\"str\"><v>S</v></c>"
+     "<c t=\"inlineStr\"><is><t>\xC3</t></is></c><c t=\"e\"><v>#N/A</v></c></row>"},
 };
 
 TEST(XlsxRowScan, QuickRowsReadAsTheXmlReaderReadsThem) {
-    for (const Shape& shape : kShapes) ExpectSameReading(Worksheet(shape.sheetData), shape.name);
+    for (const Shape& shape : kShapes) {
+        ExpectSameReading(Worksheet(shape.sheetData), shape.name);
+        ExpectSameReadingWithMore(shape.sheetData, shape.name);
+    }
 }
 
 // A part cut anywhere, as a damaged package gives it, fails alike or reads alike.
@@ -206,6 +254,10 @@ TEST(XlsxRowScan, DamagedRowsReadAlike) {
         const Outcome expected = Read(part, RowReading::Reader, part.size() + 1);
         ASSERT_EQ(Read(part, RowReading::Quick, part.size() + 1), expected) << data;
         ASSERT_EQ(Read(part, RowReading::Quick, 9), expected) << data << ", pieces of 9";
+        const std::string withMore = WorksheetWithMore(data);
+        ASSERT_EQ(Read(withMore, RowReading::Quick, withMore.size() + 1),
+                  Read(withMore, RowReading::Reader, withMore.size() + 1))
+            << data << ", more after";
     }
 }
 
@@ -230,17 +282,64 @@ TEST(XlsxRowScan, NumbersAreTheNearestDoubles) {
                                    "0.1000000000000000055511151231257827",
                                    "1.7976931348623157e308",
                                    "4.9e-324",
-                                   " 42 "};
+                                   " 42 ",
+                                   "12345678",
+                                   "99999999",
+                                   "123456789",
+                                   "00000000",
+                                   "-12345678",
+                                   "0.00000000000000001234",
+                                   "12345678.87654321",
+                                   "0000000000000000000012345678",
+                                   "1234567890123456789012345",
+                                   "0.1",
+                                   "0.12345678",
+                                   "123456789.12345678",
+                                   "12.3456789012",
+                                   "9007199254740993.0",
+                                   "1234567890.123456789",
+                                   "00.000000000000000001",
+                                   "1.0e5"};
     std::string rows;
     for (std::size_t i = 0; i < std::size(numbers); ++i)
         rows += "<row r=\"" + std::to_string(i + 1) + "\"><c><v>" + numbers[i] + "</v></c></row>";
-    const Outcome read = Read(Worksheet(rows), RowReading::Quick, 1 << 20);
+    const Outcome read = Read(WorksheetWithMore(rows), RowReading::Quick, 1 << 20);
     ASSERT_EQ(read.error, "");
     ASSERT_EQ(read.cells.size(), std::size(numbers));
     for (std::size_t i = 0; i < std::size(numbers); ++i) {
         const std::string_view text = TrimView(numbers[i]);
         double expected = 0;
         std::from_chars(text.data(), text.data() + text.size(), expected);
+        const std::string bits = std::to_string(std::bit_cast<std::uint64_t>(expected));
+        EXPECT_TRUE(read.cells[i].ends_with(" " + bits)) << numbers[i] << ": " << read.cells[i];
+    }
+}
+
+// Digits with and without a point, of every length around 8 and 19 digits, read as from_chars
+// reads them.
+TEST(XlsxRowScan, DecimalsOfAnyLengthAreTheNearestDoubles) {
+    std::uint32_t seed = 2024;
+    const auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return seed >> 8;
+    };
+    std::vector<std::string> numbers;
+    for (int round = 0; round < 4000; ++round) {
+        std::string whole = "0", fraction;  // a whole part of 1 to 12 digits, a fraction of 0 to 21
+        for (std::size_t i = next() % 12; i > 0; --i) whole += static_cast<char>('0' + next() % 10);
+        for (std::size_t i = next() % 22; i > 0; --i) fraction += static_cast<char>('0' + next() % 10);
+        if (whole.size() > 1 && next() % 2) whole.erase(0, 1);  // without the leading 0 too
+        numbers.push_back(fraction.empty() ? whole : whole + "." + fraction);
+    }
+    std::string rows;
+    for (std::size_t i = 0; i < numbers.size(); ++i)
+        rows += "<row r=\"" + std::to_string(i + 1) + "\"><c><v>" + numbers[i] + "</v></c></row>";
+    const Outcome read = Read(WorksheetWithMore(rows), RowReading::Quick, 1 << 20);
+    ASSERT_EQ(read.error, "");
+    ASSERT_EQ(read.cells.size(), numbers.size());
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        double expected = 0;
+        std::from_chars(numbers[i].data(), numbers[i].data() + numbers[i].size(), expected);
         const std::string bits = std::to_string(std::bit_cast<std::uint64_t>(expected));
         EXPECT_TRUE(read.cells[i].ends_with(" " + bits)) << numbers[i] << ": " << read.cells[i];
     }
@@ -319,6 +418,62 @@ TEST(XlsxRowScan, TellsTheShapesItReads) {
     EXPECT_TRUE(row.cells[1].resolve);
     EXPECT_EQ(row.cells[1].holds, ScannedCell::Holds::InlineText);
     EXPECT_EQ(row.cells[2].holds, ScannedCell::Holds::Nothing);
+}
+
+// The numbers a scanned cell carries of its r and s, read on the way where they are written
+// plainly; any other spelling is left to the reader of the cells (column 0, style not read).
+TEST(XlsxRowScan, ReadsPlainReferencesAndStylesAsNumbers) {
+    struct Case {
+        std::string_view cell;
+        std::uint32_t column, row;  // column 0: not read here
+        bool styleRead;
+        std::uint64_t style;
+    };
+    const Case cases[] = {
+        {"<c r=\"B7\" s=\"3\" t=\"n\"><v>1</v></c>", 2, 7, true, 3},
+        {"<c t=\"n\" s=\"3\" r=\"B7\"><v>1</v></c>", 2, 7, true, 3},
+        {"<c r=\"D9\"><v>1</v></c>", 4, 9, false, 0},  // another row's
+        {"<c r=\"b7\"/>", 2, 7, false, 0},
+        {"<c r=\"aB7\"></c>", 28, 7, false, 0},
+        {"<c r=\"XFD1048576\" s=\"0\"><v>1</v></c>", 16384, 1048576, true, 0},
+        {"<c r=\"A07\" s=\"0001234\"><v>1</v></c>", 1, 7, true, 1234},
+        {"<c r=\"XFE7\"><v>1</v></c>", 0, 0, false, 0},
+        {"<c r=\"A0\"><v>1</v></c>", 0, 0, false, 0},
+        {"<c r=\"A1048577\"><v>1</v></c>", 0, 0, false, 0},
+        {"<c r=\"A00000007\"><v>1</v></c>", 0, 0, false, 0},
+        {"<c r=\"AAAA7\"><v>1</v></c>", 0, 0, false, 0},
+        {"<c r=\"7\"><v>1</v></c>", 0, 0, false, 0},
+        {"<c r=\"A\"><v>1</v></c>", 0, 0, false, 0},
+        {"<c r=\"\"><v>1</v></c>", 0, 0, false, 0},
+        {"<c r=\"A 7\"><v>1</v></c>", 0, 0, false, 0},
+        {"<c r='A7' s='1'><v>1</v></c>", 0, 0, false, 0},
+        {"<c r=\"A7\" r=\"B7\"><v>1</v></c>", 0, 0, false, 0},
+        {"<c r=\"A7\" s=\"12345678\"><v>1</v></c>", 0, 0, false, 0},
+        {"<c r=\"A7\" s=\" 1\"><v>1</v></c>", 0, 0, false, 0},
+        {"<c r=\"A7\" s=\"1\" t=\"n\" x=\"1\"><v>1</v></c>", 0, 0, false, 0},
+        {"<c r=\"A7\"><f>x</f><v>1</v></c>", 0, 0, false, 0},
+    };
+    ScannedRow row;
+    for (const Case& c : cases) {
+        const std::string bytes = "<row r=\"7\">" + std::string(c.cell) + "</row>" + std::string(kAfterRows);
+        ASSERT_EQ(ScanRow(bytes, row), ScanOutcome::Complete) << c.cell;
+        ASSERT_EQ(row.cells.size(), 1u) << c.cell;
+        const ScannedCell& cell = row.cells[0];
+        EXPECT_EQ(cell.column, c.column) << c.cell;
+        EXPECT_EQ(cell.row, c.row) << c.cell;
+        EXPECT_EQ(cell.styleRead, c.styleRead) << c.cell;
+        if (c.styleRead) {
+            EXPECT_EQ(cell.style, c.style) << c.cell;
+        }
+    }
+
+    // Near the end of the bytes the same cell is read the careful way, and alike.
+    ASSERT_EQ(ScanRow("<row r=\"7\"><c r=\"B7\" s=\"3\"><v>1</v></c></row>", row), ScanOutcome::Complete);
+    ASSERT_EQ(row.cells.size(), 1u);
+    EXPECT_EQ(row.cells[0].column, 0u);
+    EXPECT_EQ(row.cells[0].attributes.r, "B7");
+    EXPECT_EQ(row.cells[0].attributes.s, "3");
+    EXPECT_EQ(row.cells[0].text, "1");
 }
 
 }  // namespace
