@@ -127,10 +127,7 @@ void TextLineWindow::FindStarts() {
     const std::uint32_t from = m_starts.back();
     LineStarts starts(m_starts, from, m_firstRow, m_maxRows);
     const std::string_view rest = std::string_view(m_text).substr(from, end - from);
-    if (m_facts.commas)
-        SplitCommas(rest, starts);
-    else
-        SplitTabs(rest, starts);
+    SplitText(rest, m_facts.commas, starts);
     if (starts.Full()) m_ended = true;
 }
 

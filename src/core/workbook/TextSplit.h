@@ -86,4 +86,13 @@ void SplitCommas(std::string_view text, Sink& table) {
     table.EndLine();
 }
 
+// The fields of a comma file or of a tab file.
+template <typename Sink>
+void SplitText(std::string_view text, bool commas, Sink& table) {
+    if (commas)
+        SplitCommas(text, table);
+    else
+        SplitTabs(text, table);
+}
+
 }  // namespace moxtel

@@ -131,10 +131,7 @@ Result<SheetModel> ReadText(std::unique_ptr<ByteSource> source, const TextReadOp
         if (!text) return text.error();
         const std::string_view kept = sheet.texts.Adopt(std::move(*text));
         TableBuilder table(sheet);
-        if (facts->commas)
-            SplitCommas(kept, table);
-        else
-            SplitTabs(kept, table);
+        SplitText(kept, facts->commas, table);
         if (table.Refused()) return SheetModel::TooLarge();
     } else {
         sheet.lines = std::make_unique<DelimitedLines>();
@@ -171,10 +168,7 @@ std::string_view CutField(const DelimitedLines& lines, std::uint32_t row, std::u
     if (column == 0 || column > kMaxColumns || !lines.window->Line(row, line)) return {};
     scratch.clear();
     FieldCutter cutter(column, scratch);
-    if (lines.commas)
-        SplitCommas(line, cutter);
-    else
-        SplitTabs(line, cutter);
+    SplitText(line, lines.commas, cutter);
     return cutter.Result();
 }
 

@@ -107,9 +107,6 @@ bool ParseCellRef(std::string_view ref, std::uint32_t& row, std::uint32_t& colum
     return true;
 }
 
-// A decimal number as spreadsheets write it ("-12.5", "0.3958333333333333", "1E-3"), converted
-// when its digits and its power of ten are exact doubles: one rounding then gives the nearest
-// double, as from_chars does. False leaves any other text to from_chars.
 // One to eight digits alone, as counts and lots are written, read at once.
 inline bool QuickWhole(std::string_view text, double& out) {
     if (text.size() - 1 >= 8) return false;
@@ -155,6 +152,9 @@ bool QuickDecimal(std::string_view text, double& out) {
     return true;
 }
 
+// A decimal number as spreadsheets write it ("-12.5", "0.3958333333333333", "1E-3"), converted
+// when its digits and its power of ten are exact doubles: one rounding then gives the nearest
+// double, as from_chars does. False leaves any other text to from_chars.
 bool QuickDouble(std::string_view text, double& out) {
     const char* p = text.data();
     const char* const e = p + text.size();
@@ -215,6 +215,11 @@ bool QuickDouble(std::string_view text, double& out) {
     const double value = scale < 0 ? magnitude / kPow10[-scale] : magnitude * kPow10[scale];
     out = negative ? -value : value;
     return true;
+}
+
+// A number cell's text the shortest way it can be read; false leaves it to from_chars.
+bool QuickNumber(std::string_view text, double& out) {
+    return QuickWhole(text, out) || QuickDecimal(text, out) || QuickDouble(text, out);
 }
 
 // The t attribute of a cell.
@@ -446,8 +451,7 @@ private:
             m_cell.kind = CellValue::Kind::Number;
             break;
         case CellType::Number: {
-            if (QuickWhole(text, m_cell.number) || QuickDecimal(text, m_cell.number) ||
-                QuickDouble(text, m_cell.number)) {
+            if (QuickNumber(text, m_cell.number)) {
                 m_cell.kind = CellValue::Kind::Number;
                 break;
             }
@@ -542,8 +546,7 @@ void SheetHandler::ReadScannedRow() {
         // A number as most cells hold, stored straight away; anything else is taken below.
         if (scanned.holds == ScannedCell::Holds::Value && m_type == CellType::Number && !scanned.resolve &&
             m_cell.row <= kMaxRows && m_cell.column <= kMaxColumns &&
-            (QuickWhole(scanned.text, m_cell.number) || QuickDecimal(scanned.text, m_cell.number) ||
-             QuickDouble(scanned.text, m_cell.number))) {
+            QuickNumber(scanned.text, m_cell.number)) {
             m_cell.kind = CellValue::Kind::Number;
             if (m_sheet.Add(m_cell)) continue;
             m_status = SheetModel::TooLarge();
