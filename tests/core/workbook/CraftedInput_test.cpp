@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "MemoryProbe.h"
@@ -45,6 +46,15 @@ class CraftedInputTest : public ::testing::Test {
         const auto path = m_dir / name;
         moxtel::testing::WriteFile(path, bytes);
         return path.string();
+    }
+    // Writes bytes and lets go of them, so that a memory measurement afterwards counts only the
+    // reader: the file's path, and its size in KiB.
+    std::pair<std::string, std::size_t> WriteAndRelease(const std::string& name, std::string& bytes) {
+        const std::size_t kb = bytes.size() / 1024;
+        std::string path = Write(name, bytes);
+        bytes.clear();
+        bytes.shrink_to_fit();
+        return {std::move(path), kb};
     }
     std::string WriteXlsx(const std::string& sheetData, const std::string& strings = "",
                           const std::string& styles = "") {
@@ -168,10 +178,7 @@ TEST_F(CraftedInputTest, TextExportOfTinyFieldsReadsInBoundedMemory) {
     std::string fields;
     fields.reserve(2 * (kMaxSheetCells + 10));
     for (std::size_t i = 0; i <= kMaxSheetCells; ++i) fields += (i % 1000 == 999) ? "b\n" : "a\t";
-    const std::size_t fileKb = fields.size() / 1024;
-    const std::string path = Write("tiny.xls", fields);
-    fields.clear();
-    fields.shrink_to_fit();
+    const auto [path, fileKb] = WriteAndRelease("tiny.xls", fields);
     const long growth = PeakGrowthKb([&] {
         CExcelReader reader;
         return reader.OpenWorkbook(path) && reader.GetCellText(3000, 1000) == "b" &&
@@ -190,10 +197,7 @@ TEST_F(CraftedInputTest, TextExportOnOneLineIsHeldOnce) {
     std::string fields;
     fields.reserve(2 * kFields);
     for (std::size_t i = 0; i < kFields; ++i) fields += "a\t";
-    const std::size_t fileKb = fields.size() / 1024;
-    const std::string path = Write("one-line.xls", fields);
-    fields.clear();
-    fields.shrink_to_fit();
+    const auto [path, fileKb] = WriteAndRelease("one-line.xls", fields);
     const long growth = PeakGrowthKb([&] {
         CExcelReader reader;
         return reader.OpenWorkbook(path) && reader.GetCellText(1, 3) == "a" && reader.GetCellText(2, 1).empty();
