@@ -49,7 +49,11 @@ class CraftedInputTest : public ::testing::Test {
     }
     // Writes bytes and lets go of them, so that a memory measurement afterwards counts only the
     // reader: the file's path, and its size in KiB.
-    std::pair<std::string, std::size_t> WriteAndRelease(const std::string& name, std::string& bytes) {
+    struct Written {
+        std::string path;
+        std::size_t kb;
+    };
+    Written WriteAndRelease(const std::string& name, std::string& bytes) {
         const std::size_t kb = bytes.size() / 1024;
         std::string path = Write(name, bytes);
         bytes.clear();
@@ -178,14 +182,14 @@ TEST_F(CraftedInputTest, TextExportOfTinyFieldsReadsInBoundedMemory) {
     std::string fields;
     fields.reserve(2 * (kMaxSheetCells + 10));
     for (std::size_t i = 0; i <= kMaxSheetCells; ++i) fields += (i % 1000 == 999) ? "b\n" : "a\t";
-    const auto [path, fileKb] = WriteAndRelease("tiny.xls", fields);
+    const Written file = WriteAndRelease("tiny.xls", fields);
     const long growth = PeakGrowthKb([&] {
         CExcelReader reader;
-        return reader.OpenWorkbook(path) && reader.GetCellText(3000, 1000) == "b" &&
+        return reader.OpenWorkbook(file.path) && reader.GetCellText(3000, 1000) == "b" &&
                reader.GetCellText(3000, 999) == "a" && reader.GetCellText(3000, 1001).empty();
     });
     ASSERT_GE(growth, 0) << "the file was not read";
-    EXPECT_LT(growth, static_cast<long>(3 * fileKb));
+    EXPECT_LT(growth, static_cast<long>(3 * file.kb));
 }
 
 // A text export on one long line has to be held whole to be read, but only once: the line is
@@ -197,13 +201,13 @@ TEST_F(CraftedInputTest, TextExportOnOneLineIsHeldOnce) {
     std::string fields;
     fields.reserve(2 * kFields);
     for (std::size_t i = 0; i < kFields; ++i) fields += "a\t";
-    const auto [path, fileKb] = WriteAndRelease("one-line.xls", fields);
+    const Written file = WriteAndRelease("one-line.xls", fields);
     const long growth = PeakGrowthKb([&] {
         CExcelReader reader;
-        return reader.OpenWorkbook(path) && reader.GetCellText(1, 3) == "a" && reader.GetCellText(2, 1).empty();
+        return reader.OpenWorkbook(file.path) && reader.GetCellText(1, 3) == "a" && reader.GetCellText(2, 1).empty();
     });
     ASSERT_GE(growth, 0) << "the file was not read";
-    EXPECT_LT(growth, static_cast<long>(fileKb * 3 / 2));
+    EXPECT_LT(growth, static_cast<long>(file.kb * 3 / 2));
 }
 
 // Out of memory while reading is the reader's error with its reason, never an abort.
