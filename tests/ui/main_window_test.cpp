@@ -383,11 +383,11 @@ class MainWindowTest : public QObject {
         MainWindow m;
         closeWindow(m);
         m.window.close();  // a second close request after the window has ended
-        // The fixed text, then the reason naming the folder in the way.
-        const QStringList messages = m.services.Messages();
-        QCOMPARE(messages.size(), 1);
-        QCOMPARE(messages[0].section(QLatin1Char('\n'), 0, 0), QString::fromUtf8("备份失败!请重新启动程序予以备份!"));
-        QVERIFY2(messages[0].contains(m_database->Folder() + QStringLiteral("/BACKUP")), qPrintable(messages[0]));
+        // The fixed text exactly, and the reason naming the folder in the way in the box's detail.
+        QCOMPARE(m.services.shown.size(), std::size_t{1});
+        QCOMPARE(m.services.shown[0].text, QString::fromUtf8("备份失败!请重新启动程序予以备份!"));
+        QVERIFY2(m.services.shown[0].detail.contains(m_database->Folder() + QStringLiteral("/BACKUP")),
+                 qPrintable(m.services.shown[0].detail));
         QCOMPARE(m.window.result(), result);
     }
 

@@ -296,8 +296,10 @@ void CMainStatDlg::BackupDatabase() {
     if (m_bBackupDone) return;
     m_bBackupDone = true;
     const Status copied = ::moxtel::BackupDatabase();
-    // The fixed text first, then why (a full disk, a damaged database, a folder in the way).
-    if (!copied) MessageBox(Utf8(kMsgBackupFailed) + QString::fromStdString("\n\n" + copied.error().detail));
+    // The fixed text, and why (a full disk, a damaged database, a folder in the way) in the box's detail.
+    if (!copied) {
+        Services().ShowMessageWithDetail(this, Utf8(kMsgBackupFailed), QString::fromStdString(copied.error().detail));
+    }
 }
 
 void CMainStatDlg::OnExit() {
