@@ -116,25 +116,29 @@ SqliteDayStore::SqliteDayStore(bool readOnly)
 
 SqliteDayStore::~SqliteDayStore() { m_db.Rollback(); }
 
-// Finds the stock's newest stored day before tradeDate (yesId) and its stored close, and removes
-// this day's earlier copy. Dates are 8-digit texts, so text order is date order. A day run after a
-// later one thus still gets its true previous day, never one from its future.
+// Finds the day's previous day (yesId) and its stored close, and removes this day's earlier copy.
+// A re-run keeps the previous day its earlier copy named, even one cleared since (its close is then
+// "0"). A new day takes the stock's newest stored day before tradeDate: dates are 8-digit texts, so
+// text order is date order, and a day run after a later one still gets its true previous day.
 bool SqliteDayStore::FindHeader(const std::string& stockCode, const std::string& tradeDate,
                                 const std::string& masterId, DayHeaderInfo& info, std::string& storedClose) {
-    if (!m_db.OpenRecordset("select rowid from gpmaster where rowid=?", {masterId})) return false;
+    if (!m_db.OpenRecordset("select rowid,yesid from gpmaster where rowid=?", {masterId})) return false;
     info.replaced = !m_db.IsEOF();
-    if (info.replaced && !m_readOnly && !(DeleteDayButTrades(m_db, masterId) && LoadEarlierTrades(masterId))) {
-        return false;
-    }
-    if (!m_db.OpenRecordset("select rowid,priceend from gpmaster where code=? and datet<?  order by datet desc limit 1",
-                            {stockCode, tradeDate})) {
-        return false;
-    }
     storedClose = std::string("0");  // not = "0": GCC 12 warns falsely (-Wrestrict) on that
+    if (info.replaced) {
+        m_db.MoveFirst();
+        info.yesId = m_db.GetFieldText(1);
+        if (!m_readOnly && !(DeleteDayButTrades(m_db, masterId) && LoadEarlierTrades(masterId))) return false;
+        if (!m_db.OpenRecordset("select priceend from gpmaster where rowid=?", {info.yesId})) return false;
+    } else if (!m_db.OpenRecordset(
+                   "select priceend,rowid from gpmaster where code=? and datet<?  order by datet desc limit 1",
+                   {stockCode, tradeDate})) {
+        return false;
+    }
     if (!m_db.IsEOF()) {
         m_db.MoveFirst();
-        info.yesId = m_db.GetFieldText(0);
-        storedClose = m_db.GetFieldText(1);  // "" when that day's close was never written
+        storedClose = m_db.GetFieldText(0);  // "" when that day's close was never written
+        if (!info.replaced) info.yesId = m_db.GetFieldText(1);
     }
     return true;
 }

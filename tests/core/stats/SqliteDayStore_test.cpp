@@ -159,6 +159,41 @@ TEST(SqliteDayStoreHeader, UsualOrderAndRerunsKeepTheirPreviousDay) {
     EXPECT_EQ(TestDatabase::Scalar("select count(*) from gpmaster"), "3");
 }
 
+// A re-run keeps the previous day its earlier copy named, whatever was stored or cleared since;
+// the close comes from that day while it is stored, else "0". Only a new day looks for one.
+TEST(SqliteDayStoreHeader, RerunKeepsItsStoredPreviousDay) {
+    struct Case {
+        const char* what;
+        std::vector<const char*> storedFirst;  // dates stored in this order before the re-run of 20000103
+        const char* cleared;                   // a date deleted before the re-run, or nullptr
+        const char* yesDate;                   // the re-run's previous day, or nullptr for "0"
+        const char* previousClose;
+    };
+    const Case cases[] = {
+        {"usual order", {"20000101", "20000102", "20000103"}, nullptr, "20000102", "10.02"},
+        {"previous day cleared since", {"20000102", "20000103"}, "20000102", "20000102", "0"},
+        {"earlier days stored after it", {"20000103", "20000101", "20000102"}, nullptr, nullptr, "0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TestDatabase t;
+        DayRun day;
+        for (const char* date : c.storedFirst) {
+            day.date = date;
+            day.Store();
+        }
+        if (c.cleared) TestDatabase::Raw(std::string("delete from gpmaster where datet='") + c.cleared + "'");
+        day.date = "20000103";
+        const std::string yesId = c.yesDate ? day.code + c.yesDate : "0";
+        for (const bool readOnly : {true, false}) {
+            const DayHeaderInfo rerun = day.Store(readOnly);
+            EXPECT_EQ(rerun.yesId, yesId);
+            EXPECT_EQ(rerun.previousClose, c.previousClose);
+        }
+        EXPECT_EQ(TestDatabase::Scalar("select yesid from gpmaster where rowid=?", {day.MasterId()}), yesId);
+    }
+}
+
 TEST(SqliteDayStoreHeader, PreviousDayWithAnEmptyCloseGivesTheEmptyText) {
     TestDatabase t;
     DayRun first;
