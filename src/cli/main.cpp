@@ -2,9 +2,11 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <clocale>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -43,5 +45,12 @@ int main(int argc, char** argv) {
     ReserveHugePageHeap();
     std::setlocale(LC_ALL, "C");  // numbers are formatted with '.', whatever the user's locale
     std::vector<std::string> args(argv + 1, argv + argc);
-    return moxtel::RunFlowCli(args, std::cout, std::cerr, std::cin, isatty(STDIN_FILENO) != 0);
+    const int status = moxtel::RunFlowCli(args, std::cout, std::cerr, std::cin, isatty(STDIN_FILENO) != 0);
+    // Output that never arrived (a full disk under `> file.csv`) is a failure, not a success.
+    errno = 0;
+    if (!std::cout.flush()) {
+        std::cerr << "moxtel-flow: standard output: " << (errno ? std::strerror(errno) : "write failed") << "\n";
+        return status != 0 ? status : 1;
+    }
+    return status;
 }

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <clocale>
 #include <cstdio>
 
 #include "app/CFlowApp.h"
@@ -10,6 +11,9 @@ int main(int argc, char* argv[]) {
         return 0;
     }
     QApplication application(argc, argv);
+    // Qt takes the C library's locale from the environment; numbers read and written through the C
+    // library keep the '.' the database and the workbooks use.
+    std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("moxtel"));
     QApplication::setOrganizationName(QStringLiteral("moxtel"));
     moxtel::InstallChineseTranslations(application);

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <climits>
 #include <cstdlib>
+#include <locale.h>
 #include <string>
 
 namespace moxtel {
@@ -63,9 +64,11 @@ double ParseLeadingDouble(std::string_view text) {
     const auto [ptr, ec] = std::from_chars(text.data() + first, text.data() + end, value);
     (void)ptr;
     if (ec == std::errc::result_out_of_range) {
-        // from_chars leaves the value untouched on range errors; atof gives HUGE_VAL or 0.
+        // from_chars leaves the value untouched on range errors; atof gives HUGE_VAL or 0. The C
+        // locale's strtod, as the user's may take a comma for the decimal point.
+        static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
         std::string copy(text.substr(first, end - first));
-        value = std::strtod(copy.c_str(), nullptr);
+        value = strtod_l(copy.c_str(), nullptr, cLocale);
     }
     return negative ? -value : value;
 }

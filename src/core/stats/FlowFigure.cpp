@@ -1,9 +1,8 @@
 #include "stats/FlowFigure.h"
 
 #include <cmath>
-#include <cstdio>
+#include <charconv>
 #include <limits>
-#include <vector>
 
 namespace moxtel {
 namespace {
@@ -26,12 +25,18 @@ std::string FormatFixed(double value, int decimals) {
         value = std::nextafter(value, value > 0 ? std::numeric_limits<double>::infinity()
                                                 : -std::numeric_limits<double>::infinity());
     }
-    char small[64];
-    const int n = std::snprintf(small, sizeof small, "%.*f", decimals, value);
-    if (n >= 0 && n < static_cast<int>(sizeof small)) return std::string(small, static_cast<std::size_t>(n));
-    std::vector<char> big(static_cast<std::size_t>(n) + 1);
-    std::snprintf(big.data(), big.size(), "%.*f", decimals, value);
-    return std::string(big.data(), static_cast<std::size_t>(n));
+    // to_chars, not printf: the C library's decimal point follows the user's locale (a comma in
+    // many), and these texts are shown, stored and read back.
+    std::string text(32, '\0');
+    for (;;) {
+        const auto [end, ec] = std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed,
+                                             decimals);
+        if (ec == std::errc()) {
+            text.resize(static_cast<std::size_t>(end - text.data()));
+            return text;
+        }
+        text.resize(text.size() * 4);  // 1e308 has 309 digits
+    }
 }
 
 std::string FlowFigure::Text() const { return FormatFixed(lots, 0) + "(" + FormatFixed(amount, 1) + "万元)"; }

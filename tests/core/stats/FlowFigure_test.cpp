@@ -2,6 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdio>
+#include <random>
+#include <string>
+
+#include "common/TextUtil.h"
+
 namespace moxtel {
 namespace {
 
@@ -25,6 +32,46 @@ TEST(FormatFixed, NonHalvesKeepTheExactBinaryValue) {
     EXPECT_EQ(FormatFixed(-104.94, 1), "-104.9");
     EXPECT_EQ(FormatFixed(0.0, 1), "0.0");
     EXPECT_EQ(FormatFixed(1e20, 0), "100000000000000000000");
+}
+
+// Figures are formatted apart from printf; away from exact halves they must agree with it digit
+// for digit, as the stored texts of earlier days were written with it.
+TEST(FormatFixed, AgreesWithPrintfAwayFromHalves) {
+    std::mt19937_64 random(7);
+    std::uniform_real_distribution<double> lots(0, 2e6);
+    for (int n = 0; n < 20000; ++n) {
+        double value = n % 2 ? lots(random) : std::round(lots(random)) / 100.0;
+        if (n % 3 == 0) value = -value;
+        for (const int decimals : {0, 1, 2}) {
+            char expected[64];
+            std::snprintf(expected, sizeof expected, "%.*f", decimals, value);
+            const std::string text = FormatFixed(value, decimals);
+            if (text != expected) {
+                // Only a tie may differ, and then by the rounding away from zero.
+                ASSERT_EQ(FormatFixed(std::nextafter(value, value > 0 ? 1e300 : -1e300), decimals), text) << value;
+            }
+        }
+    }
+    EXPECT_EQ(FormatFixed(1e300, 1).size(), 303u);
+}
+
+// A user's locale may write a comma for the decimal point; figures, which are also stored and read
+// back, never follow it. Runs where such a locale is installed (LOCPATH may point at one).
+TEST(FormatFixed, IgnoresTheUsersDecimalComma) {
+    const std::string before = std::setlocale(LC_NUMERIC, nullptr);
+    const char* comma = nullptr;
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "ru_RU.UTF-8"}) {
+        if (std::setlocale(LC_NUMERIC, name)) {
+            comma = name;
+            break;
+        }
+    }
+    if (!comma) GTEST_SKIP() << "no locale with a decimal comma is installed";
+    const std::string text = FlowFigure{150, 15.06}.Text();
+    const double huge = ParseLeadingDouble("1.5e400");
+    std::setlocale(LC_NUMERIC, before.c_str());
+    EXPECT_EQ(text, "150(15.1万元)") << comma;
+    EXPECT_EQ(huge, HUGE_VAL) << comma;
 }
 
 TEST(FlowFigure, TextJoinsLotsAndAmount) {
