@@ -16,6 +16,8 @@ int main(int argc, char* argv[]) {
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("moxtel"));
     QApplication::setOrganizationName(QStringLiteral("moxtel"));
+    // Ties the window to its menu entry and icon (the Wayland app id; X11 uses StartupWMClass).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.moxtel.Moxtel"));
     moxtel::InstallChineseTranslations(application);
     moxtel::CFlowApp flowApp;
     flowApp.SetStartWorkbook(moxtel::WorkbookArgument(QApplication::arguments()));

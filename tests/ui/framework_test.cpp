@@ -1,11 +1,14 @@
 // The window framework: member/control exchange, OK/cancel/default-button keys, the file filter,
 // sorted drop-down lists, child windows and the grid control.
 #include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -143,6 +146,38 @@ class FrameworkTest : public QObject {
         QFETCH(QString, filter);
         QFETCH(QString, expected);
         QCOMPARE(ToQtFileFilter(filter), expected);
+    }
+
+    // The real save dialog: a name typed without a suffix takes the chosen type's, also when the
+    // user picks the second type, and an existing file of that name is asked about first.
+    void saveDialogGivesTheChosenTypesSuffix_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("first type") << 0 << "chart.png";
+        QTest::newRow("second type") << 1 << "chart.svg";
+    }
+    void saveDialogGivesTheChosenTypesSuffix() {
+        QFETCH(int, type);
+        QFETCH(QString, expected);
+        QTemporaryDir dir;
+        QtWindowServices services;
+        QTimer::singleShot(0, [type] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            if (types) {
+                types->setCurrentIndex(type);
+                emit types->textActivated(types->currentText());  // as a user's choice does
+            }
+            if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+                name->setText(QStringLiteral("chart"));
+            }
+            QMetaObject::invokeMethod(dialog, "accept");  // as the Save button does
+        });
+        const std::optional<QString> path = services.ChooseSaveFile(
+            nullptr, QString::fromUtf8("PNG 图片 (*.png)|*.png|SVG 图片 (*.svg)|*.svg||"), dir.path() + "/x.png");
+        QVERIFY(path);
+        QCOMPARE(*path, dir.path() + "/" + expected);
     }
 
     void desktopMessageBoxes() {

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QUrl>
 
@@ -82,12 +83,17 @@ std::optional<QString> QtWindowServices::ChooseOpenFile(QWidget* owner, const QS
     return path;
 }
 
+// A name typed without a suffix gets the one of the chosen file type, before the dialog asks
+// whether to replace an existing file of that name.
 std::optional<QString> QtWindowServices::ChooseSaveFile(QWidget* owner, const QString& filter,
                                                         const QString& suggestedName) {
-    const QString path =
-        QFileDialog::getSaveFileName(owner, QString::fromUtf8("另存为"), suggestedName, ToQtFileFilter(filter));
-    if (path.isEmpty()) return std::nullopt;
-    return path;
+    QFileDialog dialog(owner, QString::fromUtf8("另存为"), suggestedName, ToQtFileFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(FilterSuffix(dialog.selectedNameFilter()));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog](const QString& chosen) { dialog.setDefaultSuffix(FilterSuffix(chosen)); });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().constFirst();
 }
 
 bool QtWindowServices::OpenDocument(const QString& path) {
@@ -97,6 +103,11 @@ bool QtWindowServices::OpenDocument(const QString& path) {
 }
 
 int QtWindowServices::RunChild(QDialog& child) { return child.exec(); }
+
+QString FilterSuffix(const QString& qtFilter) {
+    static const QRegularExpression firstPattern(QStringLiteral("\\*\\.(\\w+)"));
+    return firstPattern.match(qtFilter).captured(1);
+}
 
 QString ToQtFileFilter(const QString& filter) {
     QStringList parts = filter.split(QLatin1Char('|'));

@@ -69,5 +69,7 @@ QString ApplicationTitle();
 // separated by ";" become blank-separated; "*.*" means every file. A "(...)" already ending a
 // description is replaced by the patterns, because Qt takes the patterns from those parentheses.
 QString ToQtFileFilter(const QString& filter);
+// The suffix of a Qt filter's first pattern ("PNG 图片 (*.png *.PNG)" gives "png"); "" for "*".
+QString FilterSuffix(const QString& qtFilter);
 
 }  // namespace moxtel
