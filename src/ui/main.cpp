@@ -9,6 +9,10 @@ int main(int argc, char* argv[]) {
         std::printf("%s\n", moxtel::VersionText().toUtf8().constData());
         return 0;
     }
+    if (moxtel::AsksForHelp(argc, argv)) {
+        std::printf("%s", moxtel::UsageText().toUtf8().constData());
+        return 0;
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("moxtel"));
     QApplication::setOrganizationName(QStringLiteral("moxtel"));
