@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <iosfwd>
 #include <map>
 #include <optional>
@@ -36,6 +37,9 @@ struct CliContext {
     std::istream& in;
     bool interactive;     // standard input is a terminal
     std::string command;  // the command word, named in error messages
+    // Set by the database door's reporter, which has already said why (once). A command that
+    // finds nothing after a database failure stops there rather than report "not found".
+    std::atomic<bool> databaseFailed{false};
 };
 
 using CliCommandFunction = int (*)(const CliArgs& args, CliContext& ctx);
@@ -48,11 +52,16 @@ struct CliCommand {
     const char* details;   // the options and rules, lines indented by two blanks
     const char* example;   // lines of example calls
     CliCommandFunction run;
+    // The options the command takes, blank-separated ("--template --json --csv"); any other is
+    // a usage error. --db, --help, -h and --version go with every command.
+    const char* options;
     const char* more = nullptr;  // a further paragraph after the example, or none
 };
 
 const std::vector<CliCommand>& CliCommandTable();
 const CliCommand* FindCliCommand(const std::string& name);
+// Whether command takes option (a flag or an option with a value), by its declaration.
+bool TakesOption(const CliCommand& command, const std::string& option);
 // "usage: moxtel-flow [--db PATH] COMMAND ..." with the list of commands.
 void WriteUsage(std::ostream& out);
 // Synopsis, details and example of one command, for "moxtel-flow COMMAND --help".
@@ -77,6 +86,10 @@ int UsageError(CliContext& ctx, const std::string& why);
 int UsageError(CliContext& ctx, const std::string& what, const std::string& why);
 int Failure(CliContext& ctx, const std::string& why);
 int Failure(CliContext& ctx, const std::string& what, const std::string& why);
+// A question answered with no: says on err that nothing changed; returns kExitOk (declining is
+// no failure).
+inline constexpr const char* kMsgNotConfirmed = "not confirmed; nothing changed";
+int NotConfirmed(CliContext& ctx);
 // A failed run of the workbook at path: "moxtel-flow: <path>: <message>", then its detail (the path
 // and the reader's reason) on the lines beneath; returns kExitFailure.
 int RunFailure(CliContext& ctx, const std::string& path, const Error& error);

@@ -41,6 +41,11 @@ int Failure(CliContext& ctx, const std::string& what, const std::string& why) {
 
 int Failure(CliContext& ctx, const std::string& why) { return Failure(ctx, ctx.command, why); }
 
+int NotConfirmed(CliContext& ctx) {
+    ctx.err << "moxtel-flow: " << ctx.command << ": " << kMsgNotConfirmed << "\n";
+    return kExitOk;
+}
+
 int RunFailure(CliContext& ctx, const std::string& path, const Error& error) {
     // A refusal that already begins with the path is not named twice.
     const std::string prefix = path + ": ";
@@ -83,7 +88,9 @@ std::vector<std::string> StoredCodesContaining(const std::string& text) {
 }
 
 int RequireStoredCode(CliContext& ctx, const std::string& code) {
-    for (const auto& stored : LoadStockCodes()) {
+    const auto codes = LoadStockCodes();
+    if (ctx.databaseFailed) return kExitFailure;
+    for (const auto& stored : codes) {
         if (stored == code) return kExitOk;
     }
     const auto similar = StoredCodesContaining(code);

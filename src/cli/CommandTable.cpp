@@ -12,16 +12,19 @@ const std::vector<CliCommand>& CliCommandTable() {
          "WORKBOOK [--previous-close P] [--turnover T] [--template NAME] [--no-store] [--json]\n"
          "        [--date YYYYMMDD] [--stock 名称(代码)]",
          "classify and bucket one day's trades and store the day",
-         "  WORKBOOK              .xls, .xlsx or tab/comma-separated text; A1 holds the date and the stock\n"
+         "  WORKBOOK              .xls, .xlsx or tab/comma-separated text: the standard layout (A1 holds\n"
+         "                        the date and the stock) or a header table (see below)\n"
          "  --previous-close P    the previous day's closing price (a number), compared with the first trade\n"
          "  --turnover T          the day's turnover rate (a number), stored with the day\n"
          "  --template NAME       show the intervals of a stored template instead of the defaults\n"
          "  --no-store            compute and show only; the database is not changed\n"
          "  --json                the buckets, figures and uncertain trades as JSON\n"
-         "  --date, --stock       the day and stock of a tick table without a title cell (see below)\n"
+         "  --date YYYYMMDD       header tables only: the trading day, YYYYMMDD or YYYY-MM-DD\n"
+         "  --stock 名称(代码)    header tables only: the stock, or its six-digit code; a workbook in\n"
+         "                        the standard layout keeps the date and stock of its A1\n"
          "  A day stored before for the same stock and date is replaced.\n",
          "  moxtel-flow stats day.xls --previous-close 10.25 --turnover 1.8 --template 大单\n", RunStatsCommand,
-         kStatsLayoutsHelp},
+         "--previous-close --turnover --template --no-store --json --date --stock", kStatsLayoutsHelp},
         {"import", "PATH... [--jobs N] [--json]",
          "store many workbooks (files and folders) per stock in trade-date order",
          "  PATH                  workbooks and folders (walked recursively); files that are no tick\n"
@@ -30,44 +33,46 @@ const std::vector<CliCommand>& CliCommandTable() {
          "  --json                the summary as JSON, with one entry per failed file\n"
          "  Each day is stored in its own transaction, per stock in date order, so each day's previous\n"
          "  close comes from the stored day before it. Ctrl-C keeps every day already stored.\n",
-         "  moxtel-flow import ~/ticks/2026 --jobs 2\n", RunImportCommand},
+         "  moxtel-flow import ~/ticks/2026 --jobs 2\n", RunImportCommand, "--jobs --json"},
         {"history", "CODE FROM TO [--template NAME] [--json | --csv]",
          "list the stored days of a stock between two dates",
          "  CODE                  the stock code as stored, taken from A1, e.g. 岚谷示例(600999)\n"
          "  FROM TO               dates YYYYMMDD or YYYY-MM-DD, both included, FROM not after TO\n"
          "  --template NAME       sum the days over the intervals of a stored template\n"
          "  --json | --csv        machine-readable rows (CSV: UTF-8, CRLF line ends)\n",
-         "  moxtel-flow history '岚谷示例(600999)' 20261201 20261231 --csv > december.csv\n", RunHistoryCommand},
+         "  moxtel-flow history '岚谷示例(600999)' 20261201 20261231 --csv > december.csv\n", RunHistoryCommand,
+         "--template --json --csv"},
         {"day", "MASTERID [--template NAME] [--json | --csv]", "show one stored day",
          "  MASTERID              the stock code followed by the date, e.g. 岚谷示例(600999)20261204\n"
          "                        (the history command's JSON lists it for every day)\n"
          "  --template NAME       show the intervals of a stored template instead of the defaults\n"
          "  --json                figures, buckets and uncertain trades as JSON\n"
          "  --csv                 the totals, interval and bucket rows as CSV (UTF-8, CRLF line ends)\n",
-         "  moxtel-flow day '岚谷示例(600999)20261204' --template 大单\n", RunDayCommand},
+         "  moxtel-flow day '岚谷示例(600999)20261204' --template 大单\n", RunDayCommand, "--template --json --csv"},
         {"clear", "CODE DATE [--yes]", "delete the stored days of a stock up to and including DATE",
          "  CODE                  the stock code as stored, e.g. 岚谷示例(600999)\n"
          "  DATE                  YYYYMMDD or YYYY-MM-DD; every stored day up to it is deleted\n"
          "  --yes                 do not ask (needed when standard input is not a terminal)\n",
-         "  moxtel-flow clear '岚谷示例(600999)' 20261130 --yes\n", RunClearCommand},
+         "  moxtel-flow clear '岚谷示例(600999)' 20261130 --yes\n", RunClearCommand, "--yes"},
         {"backup", "", "copy the database into its BACKUP folder",
          "  The copy replaces the previous one; the desktop program makes the same copy when it closes.\n",
-         "  moxtel-flow backup\n", RunBackupCommand},
+         "  moxtel-flow backup\n", RunBackupCommand, ""},
         {"restore", "[--from PATH] [--yes]", "put the checked BACKUP copy (or PATH) back in place of the database",
          "  --from PATH           restore from this copy instead of the BACKUP folder's\n"
          "  --yes                 do not ask (needed when standard input is not a terminal)\n"
          "  The present file is kept as FILE.damaged-DATE-TIME.\n",
-         "  moxtel-flow restore --yes\n", RunRestoreCommand},
+         "  moxtel-flow restore --yes\n", RunRestoreCommand, "--from --yes"},
         {"templates", "list [--json] | add|update NAME I1 I2 I3 I4 I5 | delete NAME",
          "list, add, change and delete the statistics templates",
-         "  I1 .. I5              five intervals FROM-TO in lots: FROM 0..1000 in hundreds or empty,\n"
-         "                        TO 100..1000 in hundreds, 1000+ or empty (0-300, 1000-1000+, 500-, -)\n"
+         "  I1 .. I5              five intervals FROM-TO in lots: FROM 0..1000 in hundreds, TO 100..1000\n"
+         "                        in hundreds or 1000+; an empty FROM or TO counts as 0 and FROM must not\n"
+         "                        be above TO (0-300, 1000-1000+, -300; - counts nothing)\n"
          "  add                   a new template; the name must not exist yet\n"
          "  update                change the intervals of an existing template\n"
          "  delete                delete the named template\n",
          "  moxtel-flow templates add 大单 0-300 300-500 500-800 800-1000 1000-1000+\n"
          "  moxtel-flow templates list\n",
-         RunTemplatesCommand},
+         RunTemplatesCommand, "--json"},
     };
     return table;
 }
@@ -77,6 +82,11 @@ const CliCommand* FindCliCommand(const std::string& name) {
         if (name == command.name) return &command;
     }
     return nullptr;
+}
+
+bool TakesOption(const CliCommand& command, const std::string& option) {
+    const std::string options = std::string(" ") + command.options + " ";
+    return options.find(" " + option + " ") != std::string::npos;
 }
 
 void WriteUsage(std::ostream& out) {

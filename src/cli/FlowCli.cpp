@@ -12,9 +12,13 @@ namespace {
 const std::set<std::string> kValueOptions = {"--db",   "--previous-close", "--turnover", "--template",
                                              "--from", "--date",           "--stock",    "--jobs"};
 const std::set<std::string> kFlags = {"--no-store", "--json", "--csv", "--yes", "--help", "-h", "--version"};
+// Taken whatever the command; the command table declares the others per command.
+const std::set<std::string> kGlobalOptions = {"--db", "--help", "-h", "--version"};
 
-// Splits argv into the command word, its positional words, options and flags.
-int ParseArguments(const std::vector<std::string>& argv, CliContext& ctx, CliArgs& args) {
+// Splits argv into the command word, its positional words, options and flags; given receives
+// the option and flag names in the order they came.
+int ParseArguments(const std::vector<std::string>& argv, CliContext& ctx, CliArgs& args,
+                   std::vector<std::string>& given) {
     bool endOfOptions = false;
     for (std::size_t i = 0; i < argv.size(); ++i) {
         std::string word = argv[i];
@@ -45,10 +49,22 @@ int ParseArguments(const std::vector<std::string>& argv, CliContext& ctx, CliArg
                 value = argv[++i];
             }
             args.options[word] = value;
-        } else if (kFlags.count(word) && !hasValue) {
+        } else if (kFlags.count(word)) {
+            if (hasValue) return UsageError(ctx, word, "takes no value");
             args.flags.insert(word);
         } else {
             return UsageError(ctx, word, "unknown option");
+        }
+        given.push_back(word);
+    }
+    return kExitOk;
+}
+
+// An option the command does not take is refused rather than ignored.
+int CheckOptions(const CliCommand& command, const std::vector<std::string>& given, CliContext& ctx) {
+    for (const auto& option : given) {
+        if (!kGlobalOptions.count(option) && !TakesOption(command, option)) {
+            return UsageError(ctx, option + " is not an option of " + command.name);
         }
     }
     return kExitOk;
@@ -60,15 +76,16 @@ int RunWithDatabase(const CliCommand& command, const CliArgs& args, CliContext& 
         CAdoDatabase::SetDatabaseFile(args.Option("--db"));
     }
     // A command that met a database failure does not end with success, even where it goes on
-    // with an empty result as the windows do.
-    bool databaseFailed = false;
-    CAdoDatabase::SetErrorReporter([&ctx, &databaseFailed](const std::string& description) {
-        databaseFailed = true;
+    // with an empty result as the windows do. The first failure is reported; those after it
+    // (every later query of a damaged file fails the same way) would only repeat it. A stats run
+    // that stores while it reads may report from its storing thread.
+    CAdoDatabase::SetErrorReporter([&ctx](const std::string& description) {
+        if (ctx.databaseFailed.exchange(true)) return;
         ctx.err << "moxtel-flow: " << CAdoDatabase::DatabaseFile() << ": " << description << "\n";
     });
     const int status = command.run(args, ctx);
     CAdoDatabase::SetErrorReporter(nullptr);
-    return status == kExitOk && databaseFailed ? kExitFailure : status;
+    return status == kExitOk && ctx.databaseFailed ? kExitFailure : status;
 }
 
 }  // namespace
@@ -77,11 +94,17 @@ int RunFlowCli(const std::vector<std::string>& argv, std::ostream& out, std::ost
                bool interactive) {
     CliContext ctx{out, err, in, interactive, {}};
     CliArgs args;
-    if (const int status = ParseArguments(argv, ctx, args); status != kExitOk) return status;
+    std::vector<std::string> given;
+    if (const int status = ParseArguments(argv, ctx, args, given); status != kExitOk) return status;
     const bool wantsHelp = args.Has("--help") || args.Has("-h");
     if (ctx.command == "help" || (wantsHelp && ctx.command.empty())) {
-        const CliCommand* command = args.positional.empty() ? nullptr : FindCliCommand(args.positional[0]);
-        command ? WriteCommandHelp(out, *command) : WriteUsage(out);
+        if (args.positional.empty()) {
+            WriteUsage(out);
+            return kExitOk;
+        }
+        const CliCommand* command = FindCliCommand(args.positional[0]);
+        if (!command) return UsageError(ctx, args.positional[0], "unknown command");
+        WriteCommandHelp(out, *command);
         return kExitOk;
     }
     if (args.Has("--version")) {
@@ -98,6 +121,7 @@ int RunFlowCli(const std::vector<std::string>& argv, std::ostream& out, std::ost
         WriteCommandHelp(out, *command);
         return kExitOk;
     }
+    if (const int status = CheckOptions(*command, given, ctx); status != kExitOk) return status;
     return RunWithDatabase(*command, args, ctx);
 }
 

@@ -137,6 +137,7 @@ int RunHistoryCommand(const CliArgs& args, CliContext& ctx) {
     if (args.positional[0].empty()) return Failure(ctx, kMsgChooseStock);
     if (const int status = RequireStoredCode(ctx, args.positional[0]); status != kExitOk) return status;
     const auto view = LoadHistoryView(args.positional[0], *from, *to, templateName);
+    if (ctx.databaseFailed) return kExitFailure;
     if (!view) return Failure(ctx, view.error().message);
     if (!view->templateFound) return Failure(ctx, "no template named " + templateName);
     const std::vector<std::string> headers(view->headers.begin(), view->headers.end());
@@ -155,6 +156,7 @@ int RunDayCommand(const CliArgs& args, CliContext& ctx) {
     if (args.Has("--json") && args.Has("--csv")) return UsageError(ctx, "choose one of --json and --csv");
     const std::string templateName = args.Option("--template");
     const DayView view = LoadDayView(args.positional[0], templateName);
+    if (ctx.databaseFailed) return kExitFailure;
     if (!view.templateFound) return Failure(ctx, "no template named " + templateName);
     if (!view.stored) {
         return Failure(ctx, args.positional[0] +

@@ -30,12 +30,14 @@ int RunRestoreCommand(const CliArgs& args, CliContext& ctx) {
     const std::string source = args.HasOption("--from") ? args.Option("--from") : BackupFileOf(target);
     if (!args.Has("--yes")) {
         if (!ctx.interactive) return UsageError(ctx, "not on a terminal: confirm the restore with --yes");
-        if (!Confirmed(ctx, source, target)) return kExitOk;
+        if (!Confirmed(ctx, source, target)) return NotConfirmed(ctx);
     }
     const auto restored = RestoreDatabase(source, target);
     if (!restored) {
+        // The reason is added unless the message already gives it.
         const Error& error = restored.error();
-        return Failure(ctx, error.message + (error.detail.empty() ? "" : "\n(" + error.detail + ")"));
+        const bool told = error.detail.empty() || error.message.find(error.detail) != std::string::npos;
+        return Failure(ctx, error.message + (told ? "" : "\n(" + error.detail + ")"));
     }
     ctx.out << "数据库已从备份恢复：" << target << "\n";
     if (!restored->keptAs.empty()) ctx.out << "原文件改名保留为：" << restored->keptAs << "\n";

@@ -42,6 +42,7 @@ bool ParseIntervalChoice(const std::string& text, IntervalChoice& choice) {
 
 int ListTemplates(const CliArgs& args, CliContext& ctx) {
     const auto templates = LoadTemplates();
+    if (ctx.databaseFailed) return kExitFailure;
     if (args.Has("--json")) {
         Json array = Json::MakeArray();
         for (const auto& t : templates) {
@@ -87,7 +88,9 @@ int SaveTemplateCommand(SaveMode mode, const CliArgs& args, CliContext& ctx) {
 int DeleteTemplateCommand(const std::string& name, CliContext& ctx) {
     if (name.empty()) return Failure(ctx, kMsgTemplateNameEmpty);
     // Deleting an unknown name changes nothing; say so rather than report a deletion.
-    if (!LoadTemplateValues(name)) return Failure(ctx, name + ": no template has this name; nothing deleted");
+    const bool found = LoadTemplateValues(name).has_value();
+    if (ctx.databaseFailed) return kExitFailure;
+    if (!found) return Failure(ctx, name + ": no template has this name; nothing deleted");
     const Status deleted = DeleteTemplate(name);
     return deleted ? kExitOk : Failure(ctx, deleted.error().message);
 }
@@ -96,6 +99,7 @@ int DeleteTemplateCommand(const std::string& name, CliContext& ctx) {
 
 int RunTemplatesCommand(const CliArgs& args, CliContext& ctx) {
     const std::string verb = args.positional.empty() ? std::string() : args.positional[0];
+    if (args.Has("--json") && verb != "list") return UsageError(ctx, "--json goes with templates list only");
     if (verb == "list") {
         if (args.positional.size() != 1) return UsageError(ctx, "list takes no arguments");
         return ListTemplates(args, ctx);
@@ -122,9 +126,10 @@ int RunClearCommand(const CliArgs& args, CliContext& ctx) {
         std::string answer;
         std::getline(ctx.in, answer);
         answer = Trim(answer);
-        if (answer != "y" && answer != "Y" && answer != "yes" && answer != "是") return kExitOk;
+        if (answer != "y" && answer != "Y" && answer != "yes" && answer != "是") return NotConfirmed(ctx);
     }
     const auto cleared = ClearStoredDays(code, *date);
+    if (ctx.databaseFailed) return kExitFailure;
     if (!cleared) return Failure(ctx, cleared.error().message);
     if (*cleared == 0) return Failure(ctx, code + ": no stored day up to " + *date + "; nothing deleted");
     ctx.out << kMsgClearDone << "\n";

@@ -10,6 +10,10 @@ int main(int argc, char* argv[]) {
         std::printf("%s\n", moxtel::VersionText().toUtf8().constData());
         return 0;
     }
+    if (moxtel::AsksForHelp(argc, argv)) {
+        std::printf("%s", moxtel::UsageText().toUtf8().constData());
+        return 0;
+    }
     QApplication application(argc, argv);
     // Qt takes the C library's locale from the environment; numbers read and written through the C
     // library keep the '.' the database and the workbooks use.

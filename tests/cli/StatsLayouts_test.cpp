@@ -54,9 +54,10 @@ TEST_F(StatsLayouts, RefusalsSayWhatIsMissingAndStoreNothing) {
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(Contains(r.err, "请用 --stock 名称(代码) 指定股票")) << r.err;
 
-    r = Run({"stats", Fixture("header-openpyxl-no-date.xlsx"), "--date", "2024-12-04", "--stock", "平安银行(000001)"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(Contains(r.err, "日期“2024-12-04”无效")) << r.err;
+    // An impossible day is wrong usage, as every date on the command line.
+    r = Run({"stats", Fixture("header-openpyxl-no-date.xlsx"), "--date", "2024-12-32", "--stock", "平安银行(000001)"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(Contains(r.err, "--date: 2024-12-32 is not a date YYYYMMDD or YYYY-MM-DD")) << r.err;
 
     r = Run({"stats", Fixture("header-bom-sz000001_20241204.csv"), "--stock", "平安银行"});
     EXPECT_EQ(r.status, 1);

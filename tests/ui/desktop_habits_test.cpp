@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
+#include <utility>
 
 #include "app/CMainStatDlg.h"
 #include "app/NumberInput.h"
@@ -243,20 +244,39 @@ class DesktopHabitsTest : public QObject {
     }
 
     void versionNeedsNoDisplay() {
+        const auto [status, out] = RunWithoutDisplay({QStringLiteral("--version")});
+        QCOMPARE(status, 0);
+        QCOMPARE(out, QStringLiteral("moxtel " MOXTEL_VERSION "\n"));
+        QCOMPARE(VersionText(), QStringLiteral("moxtel " MOXTEL_VERSION));
+    }
+
+    // --help answers on stdout without a display and without opening the window.
+    void helpNeedsNoDisplay() {
+        for (const QStringList& args : {QStringList{QStringLiteral("--help")}, QStringList{QStringLiteral("-h")},
+                                        QStringList{QStringLiteral("day.xls"), QStringLiteral("--help")}}) {
+            const auto [status, out] = RunWithoutDisplay(args);
+            QCOMPARE(status, 0);
+            QCOMPARE(out, UsageText());
+            QVERIFY(out.startsWith(QStringLiteral("usage: moxtel [WORKBOOK]\n")));
+            QVERIFY(out.contains(QStringLiteral("--version")));
+        }
+    }
+
+  private:
+    // Runs the desktop program with no display of any kind: its exit code (-1 when it did not end
+    // within 10 s) and what it wrote on stdout.
+    static std::pair<int, QString> RunWithoutDisplay(const QStringList& args) {
         QProcess program;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
         environment.remove(QStringLiteral("DISPLAY"));
         environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
         program.setProcessEnvironment(environment);
-        program.start(QStringLiteral(MOXTEL_GUI_EXE), {QStringLiteral("--version")});
-        QVERIFY(program.waitForFinished(10000));
-        QCOMPARE(program.exitCode(), 0);
-        QCOMPARE(QString::fromUtf8(program.readAllStandardOutput()), QStringLiteral("moxtel " MOXTEL_VERSION "\n"));
-        QCOMPARE(VersionText(), QStringLiteral("moxtel " MOXTEL_VERSION));
+        program.start(QStringLiteral(MOXTEL_GUI_EXE), args);
+        if (!program.waitForFinished(10000)) return {-1, {}};
+        return {program.exitCode(), QString::fromUtf8(program.readAllStandardOutput())};
     }
 
-  private:
     QTemporaryDir m_config;
     TestDatabase m_database;
 };

@@ -17,6 +17,23 @@ bool AsksForVersion(int argc, const char* const* argv) {
     return false;
 }
 
+bool AsksForHelp(int argc, const char* const* argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) return true;
+    return false;
+}
+
+QString UsageText() {
+    return QStringLiteral(
+        "usage: moxtel [WORKBOOK]\n"
+        "\n"
+        "The desktop program of moxtel: stock money-flow statistics (岚谷股票资金流向分析).\n"
+        "  WORKBOOK    a workbook to fill in as the data file (.xls, .xlsx or text)\n"
+        "  --help, -h  print this text\n"
+        "  --version   print the version\n"
+        "moxtel-flow does the same work without a window; see 'moxtel-flow --help'.\n");
+}
+
 QString WorkbookArgument(const QStringList& args) {
     for (qsizetype i = 1; i < args.size(); ++i) {
         if (args[i].isEmpty() || args[i].startsWith(QLatin1Char('-'))) continue;

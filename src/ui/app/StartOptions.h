@@ -14,6 +14,11 @@ QString VersionText();
 // so that `moxtel --version` needs no display.
 bool AsksForVersion(int argc, const char* const* argv);
 
+// Whether the command line asks for the usage (--help or -h), looked at in the same way; the
+// usage names the arguments the program takes.
+bool AsksForHelp(int argc, const char* const* argv);
+QString UsageText();
+
 // The workbook named on the command line (the desktop entry's %f) as an absolute path: the first
 // argument after the program that is not an option; "" when there is none. args are
 // QCoreApplication::arguments(), from which Qt has already taken its own options.
