@@ -57,7 +57,7 @@ Json SummaryJson(const ImportSummary& s) {
 }
 
 void WriteSummary(std::ostream& out, const ImportSummary& s) {
-    out << "imported " << s.imported << " days (" << s.replaced << " replaced an earlier copy), " << s.failures.size()
+    out << "imported " << s.imported << (s.imported == 1 ? " day (" : " days (") << s.replaced << " replaced an earlier copy), " << s.failures.size()
         << " failed, " << s.skipped << " skipped (not workbooks)\n";
     for (const ImportDuplicate& d : s.duplicates) {
         out << "same day twice: " << d.masterId << " from " << d.kept << " (not " << d.dropped << ")\n";
@@ -69,7 +69,7 @@ void WriteSummary(std::ostream& out, const ImportSummary& s) {
 }  // namespace
 
 int RunImportCommand(const CliArgs& args, CliContext& ctx) {
-    if (args.positional.empty()) return UsageError(ctx, "import takes one or more PATHs");
+    if (args.positional.empty()) return UsageError(ctx, "needs one or more PATHs");
     ImportOptions options;
     options.paths = args.positional;
     if (args.HasOption("--jobs")) {
@@ -92,6 +92,8 @@ int RunImportCommand(const CliArgs& args, CliContext& ctx) {
 
     const ImportSummary summary = ImportWorkbooks(options);
     if (bar) bar->Finish();
+    // Each failure is an error like any command's; the summary on stdout lists them again.
+    for (const ImportFailure& f : summary.failures) ctx.err << "moxtel-flow: " << f.path << ": " << f.reason << "\n";
     if (args.Has("--json")) {
         ctx.out << SummaryJson(summary).Dump();
     } else {

@@ -3,6 +3,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <string_view>
+
+#include "workbook/Utf8Check.h"
 
 namespace moxtel {
 
@@ -20,9 +23,25 @@ struct Json::Sink {
 
 namespace {
 
+// Appends the character text starts with, or U+FFFD for its first byte when that starts no
+// well-formed character; returns the bytes taken.
+std::size_t AppendUtf8Char(std::string& out, std::string_view text) {
+    const unsigned lead = static_cast<unsigned char>(text[0]);
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    if (length > 1 && ValidUtf8Prefix(text.substr(0, length)) == length) {
+        out.append(text.substr(0, length));
+        return length;
+    }
+    out += "\xEF\xBF\xBD";
+    return 1;
+}
+
+// Escapes what JSON requires; a byte that starts no well-formed UTF-8 character (a GBK file name)
+// becomes U+FFFD, so the output is always valid UTF-8. ASCII takes no extra work.
 void WriteString(std::string& out, const std::string& s) {
     out += '"';
-    for (const char ch : s) {
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const char ch = s[i];
         const auto c = static_cast<unsigned char>(ch);
         switch (c) {
             case '"': out += "\\\""; break;
@@ -37,8 +56,10 @@ void WriteString(std::string& out, const std::string& s) {
                     char buf[8];
                     std::snprintf(buf, sizeof buf, "\\u%04x", c);
                     out += buf;
-                } else {
+                } else if (c < 0x80) {
                     out += ch;
+                } else {
+                    i += AppendUtf8Char(out, std::string_view(s).substr(i)) - 1;
                 }
         }
     }

@@ -8,6 +8,7 @@
 
 #include "CliTestSupport.h"
 #include "ImportProgressBar.h"
+#include "workbook/Utf8Check.h"
 
 namespace moxtel::test {
 namespace {
@@ -130,6 +131,86 @@ TEST(ImportProgressBarTest, RedrawsRarelyAndAlwaysTheLastCount) {
     EXPECT_EQ(out.str().substr(out.str().size() - 4), "\r\x1b[K");
 }
 
+// Each failure is also an error line on stderr, in the form every command uses; stdout keeps the list.
+TEST_F(ImportCommand, FailuresAreErrorLinesOnStderr) {
+    const std::string good = Day("1.xls", "20240101");
+    const auto damaged = m_dir / "in" / "2.xls";
+    std::ofstream(damaged, std::ios::binary) << std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) << "broken";
+    const std::string missing = (m_dir / "missing").string();
+    const auto r = Run({"import", good, damaged.string(), missing});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "moxtel-flow: " + missing + ": no such file or folder\n" + "moxtel-flow: " + damaged.string() +
+                         ": the workbook is damaged: its header is truncated\n");
+    EXPECT_NE(r.out.find("imported 1 day (0 replaced an earlier copy), 2 failed, 0 skipped"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("failed: " + missing + ": no such file or folder\n"), std::string::npos) << r.out;
+}
+
+// The summary as text: one day or several, each duplicate naming the file kept, an interrupted run.
+TEST_F(ImportCommand, SummaryTextNamesTheFileKeptForEveryDuplicate) {
+    const std::string x1 = Day("x1.xls", "20240101"), x2 = Day("x2.xls", "20240101"), x3 = Day("x3.xls", "20240101");
+    const auto r = Run({"import", x1, x2, x3, (m_dir / "in").string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "imported 1 day (0 replaced an earlier copy), 0 failed, 0 skipped (not workbooks)\n"
+                     "same day twice: 甲(600001)20240101 from " + x3 + " (not " + x1 + ")\n"
+                     "same day twice: 甲(600001)20240101 from " + x3 + " (not " + x2 + ")\n");
+}
+
+// A file name that is not UTF-8 (GBK, from a Windows archive) still gives JSON that is valid UTF-8.
+TEST_F(ImportCommand, JsonIsValidUtf8WhateverTheFileNames) {
+    const auto gbk = m_dir / "in" / "\xC6\xBD\xB0\xB2.xls";  // 平安 in GBK
+    std::filesystem::create_directories(gbk.parent_path());
+    std::ofstream(gbk, std::ios::binary) << std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) << "broken";
+    const auto r = Run({"import", gbk.string(), "--json"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(ValidUtf8Prefix(r.out), r.out.size()) << r.out;
+    EXPECT_NE(r.out.find("\"path\": \"" + (m_dir / "in").string() + "/\xC6\xBD\xEF\xBF\xBD\xEF\xBF\xBD.xls\""),
+              std::string::npos) << r.out;
+}
+
+TEST_F(ImportCommand, UsageErrorsSayWhatIsMissing) {
+    const auto r = Run({"import"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.err.starts_with("moxtel-flow: import: needs one or more PATHs\n")) << r.err;
+}
+
+// The line on a terminal: the stage named, files while reading and days while storing, a time left
+// that covers storing too, and never as wide as an 80-column terminal, whatever the counts.
+TEST(ImportProgressBarTest, NamesTheStageAndEstimatesWhatIsLeftWithinEightyColumns) {
+    using Clock = ImportProgressBar::Clock;
+    using std::chrono::milliseconds;
+    const Clock::time_point t0{};
+    struct Step {
+        ImportProgress progress;
+        milliseconds at;
+        std::string shows;
+    };
+    using Stage = ImportProgress::Stage;
+    const std::vector<std::vector<Step>> runs{
+        // 100 of 200 files in 1 s: 1 s more to read, and some 2 s to store 200 days at the same pace.
+        {{{Stage::Reading, 100, 200}, milliseconds(1000), "reading [###############...............] 100/200 files  100 files/s  ~3s left"},
+         {{Stage::Reading, 200, 200}, milliseconds(2000), "reading"},
+         {{Stage::Storing, 50, 200}, milliseconds(3000), "storing [#######.......................] 50/200 days  50 days/s  ~3s left"}},
+        {{{Stage::Reading, 1, 1000000}, milliseconds(7000), "1/1000000 files  0.1 files/s  ~3889h left"}},
+        {{{Stage::Storing, 2147483646, 2147483647}, milliseconds(1), "2147483646/2147483647 days"}},
+        {{{Stage::Reading, 123456, 1234567}, milliseconds(61500), "~19m29s left"}},
+        {{{Stage::Storing, 1000, 100000}, milliseconds(61500), "16 days/s  ~1h41m left"}},
+        {{{Stage::Storing, 0, 10}, milliseconds(5), "0/10 days  0.0 days/s"}},
+    };
+    for (const std::vector<Step>& run : runs) {
+        std::ostringstream out;
+        ImportProgressBar bar(out, t0);
+        for (const Step& step : run) {
+            out.str("");
+            bar.Update(step.progress, t0 + step.at);
+            const std::string text = out.str();
+            ASSERT_TRUE(text.starts_with("\r") && text.ends_with("\x1b[K")) << text;
+            const std::string line = text.substr(1, text.size() - 4);
+            EXPECT_LT(line.size(), 80u) << line;
+            EXPECT_NE(line.find(step.shows), std::string::npos) << line;
+        }
+    }
+}
+
 // The real program interrupted while it stores (Ctrl-C) and killed outright: what is stored is whole.
 class ImportInterrupted : public ImportCommand, public ::testing::WithParamInterface<int> {};
 
@@ -157,7 +238,7 @@ TEST_P(ImportInterrupted, LeavesEveryStoredDayWhole) {
     int status = 0;
     waitpid(child, &status, 0);
     if (GetParam() == SIGINT) {
-        ASSERT_TRUE(WIFEXITED(status));  // the import stops after the day in flight and reports
+        ASSERT_TRUE(WIFEXITED(status));  // the import stops after the day in flight, reports and fails
         EXPECT_EQ(WEXITSTATUS(status), 1);
     } else {
         EXPECT_TRUE(WIFSIGNALED(status));

@@ -4,6 +4,7 @@
 
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace moxtel {
 namespace {
@@ -34,6 +35,29 @@ TEST(Json, GeneratedArraysReadAsTheArrayTheyStandFor) {
         EXPECT_EQ(streamed.str(), whole) << count;
     }
     EXPECT_EQ(Json(Json::Generated{0, Element}).Dump(), "[]\n");
+}
+
+// Text that is not UTF-8 (a GBK file name) still gives valid UTF-8: each byte that starts no
+// well-formed character becomes U+FFFD; well-formed characters pass unchanged.
+TEST(Json, StringsThatAreNotUtf8BecomeValidUtf8) {
+    const std::string bad = "\xEF\xBF\xBD";
+    struct Case {
+        std::string text;
+        std::string written;
+    };
+    const std::vector<Case> cases{
+        {"平安", "平安"},
+        {"\xC6\xBD\xB0\xB2.xls", "\xC6\xBD" + bad + bad + ".xls"},  // GBK 平安: its first pair happens to be UTF-8
+        {"a\x80" "b", "a" + bad + "b"},
+        {"\xE5\xB9", bad + bad},                  // cut short at the end
+        {"\xE5\xB9\x22", bad + bad + "\\\""},     // cut short before a quote, which is still escaped
+        {"\xC0\xAF", bad + bad},                  // overlong '/'
+        {"\xED\xA0\x80", bad + bad + bad},       // a surrogate
+        {"\xF4\x90\x80\x80", bad + bad + bad + bad},  // above U+10FFFF
+        {"\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},
+        {"\xFF", bad},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Json(c.text).Dump(), "\"" + c.written + "\"\n") << c.text;
 }
 
 }  // namespace

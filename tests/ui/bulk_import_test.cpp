@@ -62,15 +62,19 @@ class BulkImportTest : public QObject {
         return path;
     }
 
+    // A file of the given bytes in the test's folder.
+    QString WriteFile(const QString& name, const QByteArray& bytes) {
+        QFile file(m_files.path() + QLatin1Char('/') + name);
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+        return file.fileName();
+    }
+
   private slots:
     void severalFilesAreImportedAndFailuresListed() {
         TestDatabase db;
         MainWindow m;
-        const QString damaged = m_files.path() + QStringLiteral("/damaged.xls");
-        QFile bad(damaged);
-        bad.open(QIODevice::WriteOnly);
-        bad.write(QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1 broken", 15));
-        bad.close();
+        const QString damaged = WriteFile(QStringLiteral("damaged.xls"), QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1 broken", 15));
         const QStringList chosen{Day(QStringLiteral("20240103")), damaged, Day(QStringLiteral("20240101")),
                                  Day(QStringLiteral("20240102"))};
         m.services.fileChoices.push_back(chosen);
@@ -105,6 +109,75 @@ class BulkImportTest : public QObject {
         m.window.Button(1186)->click();
         QCOMPARE(m.Text(1001), QString::fromUtf8("20240103 甲 (600001)"));
         QCOMPARE(m.services.children.size(), 2);
+    }
+
+    // What is not stored is listed with the failures: warnings, files that are no workbooks, and each
+    // file left out as the same day as another. A typed previous close is said to be unused.
+    void warningsSkippedFilesAndDuplicatesAreListed() {
+        TestDatabase db;
+        MainWindow m;
+        const QString notes = WriteFile(QStringLiteral("notes.txt"), "just some notes\n");
+        const QString bad = WriteFile(QStringLiteral("bad.xls"), "20240102 甲 (600001)\n\n\n\n\n09:30:00\tx\t10\t1\tB\n");
+        const QString first = Day(QStringLiteral("20240101"));
+        const QString again = m_files.path() + QStringLiteral("/again.xls");
+        QFile::copy(first, again);
+        const QStringList chosen{first, notes, bad, again};
+        m.services.fileChoices.push_back(chosen);
+        m.window.Button(1184)->click();
+        m.window.Edit(1159)->setText(QStringLiteral("10.00"));
+
+        QStringList listed;
+        QString label;
+        m.services.onChild = [&](QDialog& child) {
+            auto* table = child.findChild<QTableWidget*>();
+            for (int row = 0; table && row < table->rowCount(); ++row) {
+                listed << table->item(row, 0)->text() + QStringLiteral(" | ") + table->item(row, 1)->text();
+            }
+            for (QLabel* text : child.findChildren<QLabel*>()) label += text->text();
+            return 1;
+        };
+        m.window.Button(1186)->click();
+        QCOMPARE(StoredDays(), 2);
+        QCOMPARE(m.services.children, QStringList{QStringLiteral("moxtel::CImportFailuresDlg")});
+        QCOMPARE(listed.size(), 3);
+        QVERIFY2(listed[0].startsWith(bad + QString::fromUtf8(" | 警告：")), qPrintable(listed[0]));
+        QCOMPARE(listed[1], notes + QString::fromUtf8(" | 跳过：不是表格文件"));
+        QCOMPARE(listed[2], first + QString::fromUtf8(" | 重复：与 ") + again + QString::fromUtf8(" 是同一天，保存的是后者"));
+        QVERIFY2(label.contains(QString::fromUtf8("导入 2 天")), qPrintable(label));
+        QVERIFY2(label.contains(QString::fromUtf8("上一收盘价没有使用")), qPrintable(label));
+    }
+
+    // A run that stores nothing says so, and the result still shown keeps its buttons.
+    void importThatStoresNothingSaysSoAndKeepsTheResultUsable() {
+        TestDatabase db;
+        MainWindow m;
+        m.services.fileChoices.push_back({Day(QStringLiteral("20240105"))});
+        m.window.Button(1184)->click();
+        m.window.Button(1186)->click();
+        QVERIFY(m.window.Button(1135)->isEnabled());
+
+        const QStringList notes{WriteFile(QStringLiteral("a.txt"), "not a table\n"),
+                                WriteFile(QStringLiteral("b.txt"), "not a table\n")};
+        m.services.fileChoices.push_back(notes);
+        m.window.Button(1184)->click();
+        m.services.onChild = [](QDialog&) { return 1; };
+        m.window.Button(1186)->click();
+        QCOMPARE(StoredDays(), 1);
+        QCOMPARE(m.services.children.size(), 1);  // the two skipped files listed
+        QVERIFY(m.window.HasResult());
+        QVERIFY(m.window.Button(1135)->isEnabled());
+        QCOMPARE(m.Text(1001), QString::fromUtf8("20240105 甲 (600001)"));
+
+        // Nothing to list and nothing stored (an empty folder): a short message instead of silence.
+        const QString empty = m_files.path() + QStringLiteral("/empty");
+        QDir().mkpath(empty);
+        m.services.fileChoices.push_back({empty, empty});
+        m.window.Button(1184)->click();
+        m.window.Button(1186)->click();
+        QCOMPARE(m.services.children.size(), 1);
+        QCOMPARE(m.services.shown.size(), std::size_t{1});
+        QCOMPARE(m.services.shown.back().text, QString::fromUtf8("导入 0 天（0 天替换了以前保存的数据），0 个文件失败，跳过 0 个不是表格的文件。"));
+        QVERIFY(m.window.Button(1135)->isEnabled());
     }
 
     void oneFileChosenRunsAsBefore() {

@@ -1,6 +1,7 @@
 #include "import/BulkImport.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
 #include <thread>
 #include <tuple>
@@ -8,6 +9,7 @@
 #include "import/ImportFiles.h"
 #include "import/OrderedParallel.h"
 #include "import/PackedTickDay.h"
+#include "data/CAdoDatabase.h"
 #include "layout/CTickTable.h"
 #include "stats/SqliteDayStore.h"
 #include "stats/StatisticsRun.h"
@@ -21,43 +23,76 @@ struct ReadSlot {
     std::optional<TickDay> day;
     std::optional<PackedTickDay> packed;  // the day while it waits for the writer
     std::string reason;
-    std::vector<std::string> warnings;
+    std::vector<std::string> warnings;  // each begins with the file's path
+    bool nameFromCode = false;          // a header table: the stock's name was looked up by its code
 };
 
-// The reason without the leading "path: " that a refusal carries.
+// The stock text of an earlier stored day of a code, "" when none (see DayOverrides).
+using StockLookup = std::function<std::string(const std::string& code)>;
+
+// The reason without the leading "path: " that a refusal carries, in the import's plain style.
 std::string ReasonOf(const Error& error, const std::string& path) {
     if (error.message == kMsgOpenFailed) {
         const std::size_t line = error.detail.find('\n');
-        return line == std::string::npos ? error.message : error.detail.substr(line + 1);
+        return PlainReason(line == std::string::npos ? error.message : error.detail.substr(line + 1));
     }
     const std::string prefix = path + ": ";
-    return error.message.starts_with(prefix) ? error.message.substr(prefix.size()) : error.message;
+    return PlainReason(error.message.starts_with(prefix) ? error.message.substr(prefix.size()) : error.message);
 }
 
-ReadSlot ReadOne(const std::string& path) {
+// Reads the file at path; a header table without a stock name asks stockOf for it.
+ReadSlot ReadOne(const std::string& path, const StockLookup& stockOf) {
     ReadSlot slot;
     StatisticsObserver observer;
     observer.warning = [&slot, &path](const std::string& message) { slot.warnings.push_back(NamedWarning(path, message)); };
-    // A header table without a name takes its stock's name from a day stored before.
     DayOverrides overrides;
-    overrides.storedStockOf = StoredStockText;
+    overrides.storedStockOf = [&slot, &stockOf](const std::string& code) {
+        slot.nameFromCode = true;
+        return stockOf(code);
+    };
     Result<TickDay> tick = ReadTickDay(path, observer, overrides);
     if (tick) {
         slot.kind = ReadSlot::Kind::Day;
         slot.day = std::move(*tick);
         return slot;
     }
-    // Without a container signature the file is text; text that is no tick table of either layout
-    // is no workbook. A tick table that fails (no date in its name, say) is a failure.
-    const bool workbook = HasWorkbookSignature(path) || IsTickTable(path);
+    // A file that cannot be read fails. Text that is no tick table of either layout, and a container
+    // that holds no workbook, are no workbooks; a workbook or tick table that fails (damaged, no
+    // date in its name) is a failure.
+    const Result<FileStart> start = SniffFileStart(path);
+    if (!start) {
+        slot.reason = start.error().message;
+        return slot;
+    }
+    const bool workbook = *start == FileStart::Text ? IsTickTable(path) : ContainerMayHoldWorkbook(path, *start);
     slot.kind = workbook ? ReadSlot::Kind::Failed : ReadSlot::Kind::Skipped;
     slot.reason = ReasonOf(tick.error(), path);
     return slot;
 }
 
+// The code in a stock text's closing "(code)".
+std::string CodeOf(const std::string& stock) {
+    const std::size_t open = stock.rfind('(');
+    return open == std::string::npos || stock.size() < open + 2 ? stock : stock.substr(open + 1, stock.size() - open - 2);
+}
+
+// The trade date of the newest stored day of a code, "" when none (also without a database).
+std::string NewestStoredDate(const std::string& code) {
+    std::error_code ec;
+    if (!std::filesystem::exists(CAdoDatabase::DatabaseFile(), ec)) return {};
+    CAdoDatabase db(CAdoDatabase::OpenMode::ReadOnly);
+    std::string date;
+    if (db.OpenRecordset("select max(datet) from gpmaster where code like ?", {"%(" + code + ")"}) && !db.IsEOF()) {
+        db.MoveFirst();
+        date = db.GetFieldText(0);
+    }
+    db.Close();
+    return date;
+}
+
 // Reads a file on a worker and packs its day for the wait until it is stored.
 ReadSlot ReadAndPack(const std::string& path) {
-    ReadSlot slot = ReadOne(path);
+    ReadSlot slot = ReadOne(path, StoredStockText);
     if (slot.day) {
         slot.packed.emplace(std::move(*slot.day));
         slot.day.reset();
@@ -73,6 +108,7 @@ struct Entry {
     std::string tradeDate;
     std::optional<PackedTickDay> day;
     std::vector<std::string> warnings;
+    bool nameFromCode = false;  // a header table named by its code: read again, it gets stockCode
 };
 
 class Importer {
@@ -84,7 +120,9 @@ public:
     ImportSummary Run() {
         m_files = CollectImportFiles(m_options.paths, m_summary.failures);
         ReadAll();
-        if (!m_summary.cancelled) StoreAll(SortedWithoutDuplicates());
+        if (m_summary.cancelled) return std::move(m_summary);
+        NameUnnamedDays();
+        StoreAll(SortedWithoutDuplicates());
         return std::move(m_summary);
     }
 
@@ -106,11 +144,15 @@ private:
             m_files.size(), m_jobs, static_cast<std::size_t>(m_jobs) * 4,
             [this](std::size_t i) { return ReadAndPack(m_files[i]); },
             [&](std::size_t i, ReadSlot&& slot) {
-                if (slot.kind == ReadSlot::Kind::Skipped) ++m_summary.skipped;
+                if (slot.kind == ReadSlot::Kind::Skipped) {
+                    ++m_summary.skipped;
+                    m_summary.skippedFiles.push_back(m_files[i]);
+                }
                 if (slot.kind == ReadSlot::Kind::Failed) m_summary.failures.push_back({m_files[i], slot.reason});
                 if (slot.kind == ReadSlot::Kind::Day) {
                     Entry entry{i, m_files[i], slot.packed->StockCode(), slot.packed->TradeDate(), {}, {}};
                     entry.warnings = std::move(slot.warnings);
+                    entry.nameFromCode = slot.nameFromCode;
                     const std::size_t bytes = slot.packed->Bytes();
                     if (keptBytes + bytes <= m_options.keptBytes) {
                         keptBytes += bytes;
@@ -123,16 +165,46 @@ private:
             });
     }
 
-    // Per stock in trade-date order; of two files of one day the later in the order given stays.
+    // A header table without a stock name was named by its code from the store as it was before
+    // this import. Run file by file in date order, it takes the name of its code's newest day stored
+    // before it, which may be a day of this import: that name, when such a day is newer than the
+    // store's. A renamed day is read again under its name.
+    void NameUnnamedDays() {
+        std::map<std::string, std::vector<Entry*>> byCode;
+        for (Entry& entry : m_entries) {
+            if (entry.nameFromCode) byCode[CodeOf(entry.stockCode)];
+        }
+        if (byCode.empty()) return;
+        for (Entry& entry : m_entries) {
+            auto it = byCode.find(CodeOf(entry.stockCode));
+            if (it != byCode.end()) it->second.push_back(&entry);
+        }
+        for (auto& [code, entries] : byCode) {
+            std::stable_sort(entries.begin(), entries.end(),
+                             [](const Entry* a, const Entry* b) { return a->tradeDate < b->tradeDate; });
+            const std::string storedDate = NewestStoredDate(code);
+            const Entry* before = nullptr;
+            for (Entry* entry : entries) {
+                if (entry->nameFromCode && before && before->tradeDate >= storedDate &&
+                    entry->stockCode != before->stockCode) {
+                    entry->stockCode = before->stockCode;
+                    entry->day.reset();
+                }
+                before = entry;
+            }
+        }
+    }
+
+    // Per stock in trade-date order; of the files of one day the last in the order given stays,
+    // and each of the others is a duplicate that names it.
     std::vector<Entry*> SortedWithoutDuplicates() {
         std::map<std::pair<std::string, std::string>, Entry*> byDay;
+        for (Entry& entry : m_entries) byDay[{entry.stockCode, entry.tradeDate}] = &entry;
         for (Entry& entry : m_entries) {
-            Entry*& slot = byDay[{entry.stockCode, entry.tradeDate}];
-            if (slot) {
-                m_summary.duplicates.push_back({entry.stockCode + entry.tradeDate, slot->path, entry.path});
-                slot->day.reset();
-            }
-            slot = &entry;
+            const Entry* kept = byDay[{entry.stockCode, entry.tradeDate}];
+            if (kept == &entry) continue;
+            m_summary.duplicates.push_back({entry.stockCode + entry.tradeDate, entry.path, kept->path});
+            entry.day.reset();
         }
         std::vector<Entry*> sorted;
         for (auto& [key, entry] : byDay) sorted.push_back(entry);
@@ -150,7 +222,11 @@ private:
             sorted.size(), m_jobs, static_cast<std::size_t>(m_jobs) * 2,
             [&sorted](std::size_t j) {
                 Entry& entry = *sorted[j];
-                if (!entry.day) return ReadOne(entry.path);
+                if (!entry.day) {
+                    // Named by its code: under the name given it, never one this import has stored since.
+                    if (!entry.nameFromCode) return ReadOne(entry.path, StoredStockText);
+                    return ReadOne(entry.path, [&entry](const std::string&) { return entry.stockCode; });
+                }
                 ReadSlot slot;
                 slot.kind = ReadSlot::Kind::Day;
                 slot.day = std::move(*entry.day).Unpack();
@@ -183,8 +259,9 @@ private:
         }
         ++m_summary.imported;
         if (header.replaced) ++m_summary.replaced;
-        if (m_options.warning) {
-            for (const std::string& warning : entry.warnings) m_options.warning(warning);
+        for (const std::string& warning : entry.warnings) {
+            m_summary.warnings.push_back({entry.path, warning.substr(entry.path.size() + 2)});  // without "path: "
+            if (m_options.warning) m_options.warning(warning);
         }
         m_summary.lastDay = std::move(*stored);
         return true;

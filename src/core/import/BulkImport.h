@@ -15,6 +15,9 @@ struct ImportFailure {
     std::string reason;
 };
 
+// A warning of a day stored: its file and the message (a day without trades, texts that are not numbers).
+using ImportWarning = ImportFailure;
+
 // Two files of the same stock and day: the later one in the order given was stored.
 struct ImportDuplicate {
     std::string masterId;
@@ -46,7 +49,9 @@ struct ImportSummary {
     int imported = 0;  // days stored
     int replaced = 0;  // of those, days that replaced a copy stored before the import
     int skipped = 0;   // files that are not workbooks
+    std::vector<std::string> skippedFiles;  // those files, in the order found
     std::vector<ImportFailure> failures;
+    std::vector<ImportWarning> warnings;  // of the days stored, in the order stored
     std::vector<ImportDuplicate> duplicates;
     bool cancelled = false;  // stopped by the cancelled callback; the days stored so far stay
     std::optional<StatisticsOutcome> lastDay;  // the last day stored

@@ -211,11 +211,17 @@ void CMainStatDlg::RunImport(const QString& idleTitle) {
     if (summary.lastDay) {
         const bool storedUncertain = !summary.lastDay->uncertainTrades.empty();
         ShowRunResult(std::move(*summary.lastDay), storedUncertain);
+    } else if (m_bHasResult) {
+        EnableActionButtons(true);  // the result shown before stays, and stays usable
     }
     UpdateData(false);
-    if (!summary.failures.empty()) {
-        CImportFailuresDlg failures(summary.failures, this);
-        Services().RunChild(failures);
+    // The list when there is anything to list; else one line when nothing was stored or an input went unused.
+    const QString note = UnusedInputsNote(m_strPreviousClose, m_strTurnover);
+    if (HasImportDetails(summary)) {
+        CImportFailuresDlg details(summary, note, this);
+        Services().RunChild(details);
+    } else if (summary.imported == 0 || !note.isEmpty()) {
+        MessageBox(ImportSummaryText(summary) + note);
     }
 }
 

@@ -47,20 +47,52 @@ ImportSummary RunImportWithProgress(QWidget* owner, const QStringList& paths) {
     return ImportWorkbooks(options);
 }
 
-CImportFailuresDlg::CImportFailuresDlg(const std::vector<ImportFailure>& failures, QWidget* parent)
+QString ImportSummaryText(const ImportSummary& s) {
+    QString text = Utf8("导入 %1 天（%2 天替换了以前保存的数据），%3 个文件失败，跳过 %4 个不是表格的文件。")
+                       .arg(s.imported)
+                       .arg(s.replaced)
+                       .arg(s.failures.size())
+                       .arg(s.skipped);
+    if (s.cancelled) text += Utf8("导入已取消，已保存的日子完整保留。");
+    return text;
+}
+
+QString UnusedInputsNote(const QString& previousClose, const QString& turnover) {
+    QString note;
+    if (!previousClose.trimmed().isEmpty()) {
+        note += Utf8("输入的上一收盘价没有使用：导入多个文件时，每天的上一收盘价取自同一股票前一个已保存的交易日。");
+    }
+    if (!turnover.trimmed().isEmpty()) note += Utf8("输入的换手率没有使用：导入多个文件时不保存换手率。");
+    return note;
+}
+
+bool HasImportDetails(const ImportSummary& s) {
+    return !s.failures.empty() || !s.warnings.empty() || !s.skippedFiles.empty() || !s.duplicates.empty();
+}
+
+CImportFailuresDlg::CImportFailuresDlg(const ImportSummary& summary, const QString& note, QWidget* parent)
     : QDialog(parent) {
     setObjectName(QString::fromLatin1(kImportFailuresName));
-    setWindowTitle(Utf8("导入失败的文件"));
+    setWindowTitle(Utf8("导入结果"));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(Utf8("以下 %1 个文件没有导入：").arg(failures.size()), this));
-    auto* table = new QTableWidget(static_cast<int>(failures.size()), 2, this);
+    auto* text = new QLabel(ImportSummaryText(summary) + (note.isEmpty() ? QString() : QStringLiteral("\n") + note), this);
+    text->setWordWrap(true);
+    layout->addWidget(text);
+    std::vector<std::pair<std::string, QString>> rows;
+    for (const ImportFailure& f : summary.failures) rows.emplace_back(f.path, QString::fromStdString(f.reason));
+    for (const ImportWarning& w : summary.warnings) rows.emplace_back(w.path, Utf8("警告：") + QString::fromStdString(w.reason));
+    for (const std::string& path : summary.skippedFiles) rows.emplace_back(path, Utf8("跳过：不是表格文件"));
+    for (const ImportDuplicate& d : summary.duplicates) {
+        rows.emplace_back(d.dropped, Utf8("重复：与 %1 是同一天，保存的是后者").arg(QString::fromStdString(d.kept)));
+    }
+    auto* table = new QTableWidget(static_cast<int>(rows.size()), 2, this);
     table->setHorizontalHeaderLabels({Utf8("文件"), Utf8("原因")});
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->verticalHeader()->setVisible(false);
     for (int row = 0; row < table->rowCount(); ++row) {
-        const ImportFailure& f = failures[static_cast<std::size_t>(row)];
-        table->setItem(row, 0, new QTableWidgetItem(QString::fromStdString(f.path)));
-        table->setItem(row, 1, new QTableWidgetItem(QString::fromStdString(f.reason)));
+        const auto& [path, reason] = rows[static_cast<std::size_t>(row)];
+        table->setItem(row, 0, new QTableWidgetItem(QString::fromStdString(path)));
+        table->setItem(row, 1, new QTableWidgetItem(reason));
     }
     table->resizeColumnsToContents();
     table->horizontalHeader()->setStretchLastSection(true);

@@ -17,11 +17,23 @@ inline constexpr const char* kImportFailuresName = "importFailures";
 // days; a cancel keeps every day already stored.
 ImportSummary RunImportWithProgress(QWidget* owner, const QStringList& paths);
 
-// The files an import could not read or store, with the reason for each. Closes with 确定.
+// The import's counts in one sentence, and whether it was cancelled.
+QString ImportSummaryText(const ImportSummary& summary);
+
+// What the previous-close and turnover edits held and an import did not use, or "" when both are empty:
+// several files take each day's previous close from the day stored before it, and store no turnover.
+QString UnusedInputsNote(const QString& previousClose, const QString& turnover);
+
+// True when the import has files to list: failures, warnings, files skipped or left out as duplicates.
+bool HasImportDetails(const ImportSummary& summary);
+
+// The summary and note above a list of what was not stored as given: each failed file with its
+// reason, then the warnings of the days stored, the files that are no workbooks, and each file left
+// out as the same day as a later one. Closes with 确定.
 class CImportFailuresDlg : public QDialog {
     Q_OBJECT
   public:
-    CImportFailuresDlg(const std::vector<ImportFailure>& failures, QWidget* parent = nullptr);
+    CImportFailuresDlg(const ImportSummary& summary, const QString& note, QWidget* parent = nullptr);
 };
 
 // The workbook edit's text for several chosen files: each path in double quotes, blank-separated.

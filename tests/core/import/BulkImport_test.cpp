@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 
 #include "core/data/TestDatabase.h"
+#include "core/workbook/XlsxTestPackage.h"
 #include "stats/SqliteDayStore.h"
 #include "stats/StatisticsRun.h"
 
@@ -50,7 +54,9 @@ protected:
         TestDatabase other;
         for (const std::string& path : inDateOrder) {
             SqliteDayStore store;
-            EXPECT_TRUE(RunStatistics({path, "", ""}, &store).ok()) << path;
+            StatisticsInputs inputs{path, "", ""};
+            inputs.dayOverrides.storedStockOf = StoredStockText;  // as the command line's stats does
+            EXPECT_TRUE(RunStatistics(inputs, &store).ok()) << path;
         }
         return AllRows();
     }
@@ -184,6 +190,136 @@ TEST_F(BulkImportTest, CancelKeepsTheDaysStoredWholeAndStoresNoMore) {
     EXPECT_EQ(TestDatabase::Count("transin"), 2);
     EXPECT_EQ(TestDatabase::Scalar("select count(*) from gpmaster where priceend is null or transindr is null"), "0");
     EXPECT_EQ(TestDatabase::Scalar("select max(datet) from gpmaster"), "20240102");
+}
+
+// A header table names no stock: it takes the name of its code's newest day stored before it, as
+// stats run file by file in date order gives it, whether that day comes from this import or the store.
+TEST_F(BulkImportTest, UnnamedHeaderDayTakesTheNameOfTheNewestNamedDayBeforeIt) {
+    const fs::path in = fs::path(m_db.Folder()) / "in";
+    fs::create_directories(in);
+    auto header = [&in](const std::string& date) {
+        const fs::path path = in / ("sz000001_" + date + ".csv");
+        fs::copy_file(fs::path(MOXTEL_TEST_DATA_DIR) / "header-bom-sz000001_20241204.csv", path,
+                      fs::copy_options::overwrite_existing);
+        return path.string();
+    };
+    const std::string h02 = header("20241202"), h04 = header("20241204"), h05 = header("20241205");
+    const std::string n03 = Day("n03.txt", "20241203 平安银行 (000001)", 1);
+    const std::string n10 = Day("n10.txt", "20241210 平安新 (000001)", 2);
+    struct Case {
+        std::vector<std::string> storedBefore;
+        std::vector<std::string> given;
+        std::vector<std::string> inDateOrder;
+    };
+    const std::vector<Case> cases{
+        {{}, {n03, h04}, {n03, h04}},
+        {{}, {h04, n03}, {n03, h04}},
+        {{}, {h05, h04, h02, n03}, {h02, n03, h04, h05}},
+        {{n03}, {h04}, {n03, h04}},
+        {{n10}, {n03, h04}, {n10, n03, h04}},  // the store's newest day is later still: its name wins
+    };
+    for (const Case& c : cases) {
+        const Rows byHand = ByHand(c.inDateOrder);
+        for (const std::size_t kept : {std::size_t{1} << 30, std::size_t{0}}) {
+            TestDatabase t;
+            for (const std::string& path : c.storedBefore) {
+                SqliteDayStore store;
+                ASSERT_TRUE(RunStatistics({path, "", ""}, &store).ok());
+            }
+            const ImportSummary s = Import(c.given, 2, kept);
+            EXPECT_TRUE(s.failures.empty());
+            EXPECT_TRUE(s.duplicates.empty());
+            EXPECT_EQ(AllRows(), byHand) << c.given.front() << " kept " << kept;
+        }
+    }
+    TestDatabase t;
+    Import({n03, h04});
+    EXPECT_EQ(TestDatabase::Scalar("select yesid from gpmaster where rowid='平安银行(000001)20241204'"),
+              "平安银行(000001)20241203");
+}
+
+// One entry per file left out, each naming the file whose day was stored.
+TEST_F(BulkImportTest, SameDayThriceEveryDroppedFileNamesTheOneKept) {
+    const std::string x1 = Day("dup/x1.txt", "20240101 甲 (600001)", 1);
+    const std::string x2 = Day("dup/x2.txt", "20240101 甲 (600001)", 2);
+    const std::string x3 = Day("dup/x3.txt", "20240101 甲 (600001)", 3);
+    const Rows byHand = ByHand({x3});
+    TestDatabase t;
+    const ImportSummary s = Import({x1, x2, x3});
+    EXPECT_EQ(s.imported, 1);
+    ASSERT_EQ(s.duplicates.size(), 2u);
+    EXPECT_EQ(s.duplicates[0].dropped, x1);
+    EXPECT_EQ(s.duplicates[1].dropped, x2);
+    EXPECT_EQ(s.duplicates[0].kept, x3);
+    EXPECT_EQ(s.duplicates[1].kept, x3);
+    EXPECT_EQ(AllRows(), byHand);
+}
+
+// A file named twice (by itself and inside a folder given) is read once and is no duplicate of itself.
+TEST_F(BulkImportTest, FileGivenTwiceIsImportedOnce) {
+    const std::string five = Day("A/5.txt", "20240105 甲 (600001)", 1);
+    const ImportSummary s = Import({(fs::path(m_db.Folder()) / "in" / "A").string(), five});
+    EXPECT_EQ(s.imported, 1);
+    EXPECT_TRUE(s.duplicates.empty());
+    EXPECT_TRUE(s.failures.empty());
+}
+
+// What is no workbook is skipped; a workbook that cannot be read as a tick table fails, its reason
+// in the import's plain style (or the program's own message).
+TEST_F(BulkImportTest, ContainersThatHoldNoWorkbookAreSkippedAndWorkbooksThatFailAreReported) {
+    const fs::path in = fs::path(m_db.Folder()) / "in";
+    fs::create_directories(in);
+    auto write = [&in](const std::string& name, const std::string& bytes) {
+        std::ofstream(in / name, std::ios::binary) << bytes;
+        return (in / name).string();
+    };
+    auto copy = [&in](const std::string& fixture, const std::string& name) {
+        fs::copy_file(fs::path(MOXTEL_TEST_DATA_DIR) / fixture, in / name);
+        return (in / name).string();
+    };
+    using testing::ZipBytes;
+    struct Case {
+        std::string path;
+        std::string reason;  // "" when skipped
+    };
+    std::vector<Case> cases{
+        {write("archive.zip", ZipBytes({{"readme.txt", "hello"}})), ""},
+        {write("letter.docx", ZipBytes({{"[Content_Types].xml", "<Types/>"}, {"word/document.xml", "<w/>"}})), ""},
+        {copy("no-workbook-stream.xls", "memo.doc"), ""},
+        {write("notes.txt", "just some notes\n"), ""},
+        {write("damaged.xls", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + "broken"),
+         "the workbook is damaged: its header is truncated"},
+        {copy("encrypted.xls", "locked.xls"), "the workbook is encrypted (password protected) and cannot be read"},
+        {copy("several-sheets.xls", "budget.xls"), "无法识别文件“budget.xls”的格式：找不到列 成交时间、成交价格、成交量、性质。"},
+    };
+    if (geteuid() != 0) {  // root reads every file
+        const std::string locked = Day("unreadable.xls", "20240101 甲 (600001)", 1);
+        chmod(locked.c_str(), 0);
+        cases.push_back({locked, "cannot read the file: permission denied"});
+    }
+    for (const Case& c : cases) {
+        const ImportSummary s = Import({c.path});
+        EXPECT_EQ(s.imported, 0);
+        EXPECT_EQ(s.skipped, c.reason.empty() ? 1 : 0) << c.path;
+        EXPECT_EQ(s.skippedFiles, c.reason.empty() ? std::vector<std::string>{c.path} : std::vector<std::string>{});
+        ASSERT_EQ(s.failures.size(), c.reason.empty() ? 0u : 1u) << c.path;
+        if (!c.reason.empty()) {
+            EXPECT_EQ(s.failures[0].reason, c.reason) << c.path;
+        }
+    }
+}
+
+// The warnings of the days stored reach the summary with the file they belong to.
+TEST_F(BulkImportTest, WarningsOfTheStoredDaysAreInTheSummary) {
+    const fs::path in = fs::path(m_db.Folder()) / "in";
+    fs::create_directories(in);
+    std::ofstream(in / "bad.txt", std::ios::binary) << "20240101 甲 (600001)\n\n\n\n\n09:30:00\tx\t10\t1\tB\n";
+    const std::string good = Day("good.txt", "20240102 甲 (600001)", 1);
+    const ImportSummary s = Import({(in / "bad.txt").string(), good});
+    EXPECT_EQ(s.imported, 2);
+    ASSERT_EQ(s.warnings.size(), 1u);
+    EXPECT_EQ(s.warnings[0].path, (in / "bad.txt").string());
+    EXPECT_NE(s.warnings[0].reason.find("不是数字"), std::string::npos) << s.warnings[0].reason;
 }
 
 }  // namespace
