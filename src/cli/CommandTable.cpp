@@ -27,12 +27,21 @@ const std::vector<CliCommand>& CliCommandTable() {
          "--previous-close --turnover --template --no-store --json --date --stock", kStatsLayoutsHelp},
         {"import", "PATH... [--jobs N] [--json]",
          "store many workbooks (files and folders) per stock in trade-date order",
-         "  PATH                  workbooks and folders (walked recursively); files that are no tick\n"
-         "                        table are skipped and counted, whatever their name\n"
+         "  PATH                  files and folders (walked recursively); each file is read once.\n"
+         "                        Skipped and counted: text that is no tick table, a ZIP without\n"
+         "                        xl/workbook.xml (.zip, .docx), a compound file without a workbook\n"
+         "                        stream (.doc), an empty file. Failed: a path that is missing or cannot\n"
+         "                        be read, a pipe or device named, a damaged or encrypted workbook, a\n"
+         "                        workbook or tick table that cannot be read as a day (no tick columns,\n"
+         "                        no date in its name)\n"
          "  --jobs N              read on N threads (default: the number of cores); one writer stores\n"
-         "  --json                the summary as JSON, with one entry per failed file\n"
+         "  --json                the summary as JSON, with one entry per failed file; bytes of a file\n"
+         "                        name that are not UTF-8 become U+FFFD\n"
          "  Each day is stored in its own transaction, per stock in date order, so each day's previous\n"
-         "  close comes from the stored day before it. Ctrl-C keeps every day already stored.\n",
+         "  close comes from the stored day before it. The same stock and day twice: the later file in\n"
+         "  the order given is stored. Each failure is also written to stderr. Exit status: 0 when every\n"
+         "  file was imported or skipped, 1 when any failed or the import was interrupted (Ctrl-C keeps\n"
+         "  every day already stored), 2 on wrong usage.\n",
          "  moxtel-flow import ~/ticks/2026 --jobs 2\n", RunImportCommand, "--jobs --json"},
         {"history", "CODE FROM TO [--template NAME] [--json | --csv]",
          "list the stored days of a stock between two dates",
