@@ -64,7 +64,7 @@ Status VerifyDatabaseFile(const std::string& path, bool thorough) {
     std::string reason;
     sqlite3* db = OpenExisting(path, SQLITE_OPEN_READONLY, code, reason);
     if (db == nullptr) return FailureOn(path, code, reason);
-    SchemaCheck check = OpenSchema(db, false);
+    SchemaCheck check = thorough ? CheckWholeSchema(db) : OpenSchema(db, false);
     if (check.ok() && thorough) {
         check.reason = IntegrityReport(db, check.code);
         if (check.code == SQLITE_OK && check.reason != "ok") check.code = SQLITE_CORRUPT;
@@ -72,6 +72,27 @@ Status VerifyDatabaseFile(const std::string& path, bool thorough) {
     sqlite3_close(db);
     if (!check.ok()) return FailureOn(path, check.code, check.reason);
     return Done{};
+}
+
+long long StoredDayCount(const std::string& path) {
+    if (!FileExists(path)) return -1;
+    int code = SQLITE_OK;
+    std::string reason;
+    sqlite3* db = OpenExisting(path, SQLITE_OPEN_READONLY, code, reason);
+    if (db == nullptr) return -1;
+    long long count = -1;
+    // A database without any table (an empty file) holds no days.
+    for (const char* sql : {"select count(*) from sqlite_master", "select count(*) from gpmaster"}) {
+        sqlite3_stmt* stmt = nullptr;
+        count = -1;
+        if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW) {
+            count = sqlite3_column_int64(stmt, 0);
+        }
+        sqlite3_finalize(stmt);
+        if (count <= 0) break;
+    }
+    sqlite3_close(db);
+    return count;
 }
 
 DatabaseInspection InspectDatabaseFile(const std::string& path) {

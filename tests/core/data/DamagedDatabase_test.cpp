@@ -98,6 +98,11 @@ INSTANTIATE_TEST_SUITE_P(
                                  MakeStoredDatabase();
                                  Exec(file, "drop table gpmaster; create table gpmaster(rowid, code, yesid, datet)");
                              }},
+                      Damage{"ForeignDatabase",
+                             [](const std::string& file) {
+                                 std::filesystem::create_directories(std::filesystem::path(file).parent_path());
+                                 Exec(file, "create table foo(a, b); insert into foo values(1, 2)");
+                             }},
                       Damage{"UnstampedWithATableOfAnotherShape",
                              [](const std::string& file) {
                                  std::filesystem::create_directories(std::filesystem::path(file).parent_path());
@@ -140,6 +145,43 @@ TEST(DamagedDatabaseAtOpen, MissingFileIsCreatedAndAnEmptyFileTakenAsNew) {
     EXPECT_EQ(InspectDatabaseFile(t.File()).state, DatabaseState::Good);
     EXPECT_EQ(TestDatabase::Count("gpmaster"), 0);
     EXPECT_TRUE(t.messages.empty());
+}
+
+// Unstamped files that still open as before and gain the missing tables and the stamp: one with
+// no tables (a new file) and one that holds any of the program's tables, whatever else it holds.
+TEST(DamagedDatabaseAtOpen, UnstampedFileWithoutTablesOrWithOneOfOursGainsTheRest) {
+    struct Case {
+        const char* name;
+        const char* sql;
+    };
+    for (const Case& c : {Case{"no tables", "create table t(a); drop table t"},
+                          Case{"ours and another", "create table queryconfig(id integer primary key, flagonecode,"
+                                                   " flagonevalue, flagtwocode, flagtwovalue, flagthreecode,"
+                                                   " flagthreevalue, flagfourcode, flagfourvalue, flagfivecode,"
+                                                   " flagfivevalue, flagdesc); create table notes(a)"}}) {
+        SCOPED_TRACE(c.name);
+        TestDatabase t;
+        std::filesystem::create_directories(std::filesystem::path(t.File()).parent_path());
+        Exec(t.File(), c.sql);
+        EXPECT_EQ(InspectDatabaseFile(t.File()).state, DatabaseState::Good);
+        EXPECT_EQ(TestDatabase::Count("gpmaster"), 0);
+        EXPECT_EQ(TestDatabase::Scalar("PRAGMA user_version"), "1");
+        EXPECT_TRUE(t.messages.empty());
+    }
+}
+
+// The foreign file is named as not this program's database, with the tables it holds.
+TEST(DamagedDatabaseAtOpen, ForeignDatabaseNamesItsTables) {
+    TestDatabase t;
+    std::filesystem::create_directories(std::filesystem::path(t.File()).parent_path());
+    Exec(t.File(), "create table foo(a); create table bar(b); PRAGMA user_version=7");
+    const std::string before = Bytes(t.File());
+    CAdoDatabase db;
+    EXPECT_FALSE(db.Execute("insert into queryconfig(flagdesc) values('x')"));
+    ASSERT_EQ(t.messages.size(), 1u);
+    EXPECT_NE(t.messages[0].find("不是本程序的数据库"), std::string::npos) << t.messages[0];
+    EXPECT_NE(t.messages[0].find("bar, foo"), std::string::npos) << t.messages[0];
+    EXPECT_EQ(Bytes(t.File()), before);
 }
 
 // A page in the middle is overwritten: the cheap check at every open cannot see it, the first
