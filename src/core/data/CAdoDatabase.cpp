@@ -100,7 +100,7 @@ bool CAdoDatabase::Connect(int attempt) {
     // reshaped file fails here, untouched.
     const SchemaCheck check = OpenSchema(db, m_mode == OpenMode::ReadWrite);
     if (!check.ok()) {
-        Report(DescribeDatabaseFailure(check.code, check.reason, path));
+        Report(DescribeDatabaseFailure(check.code, check.reason, path, SystemErrorOf(db)));
         sqlite3_close(db);
         return false;
     }
@@ -314,7 +314,7 @@ void CAdoDatabase::SetErrorReporter(ErrorReporter reporter) { Reporter() = std::
 
 void CAdoDatabase::ReportFailure() const {
     Report(DescribeDatabaseFailure(sqlite3_extended_errcode(m_connection), sqlite3_errmsg(m_connection),
-                                   sqlite3_db_filename(m_connection, "main")));
+                                   sqlite3_db_filename(m_connection, "main"), SystemErrorOf(m_connection)));
 }
 
 void CAdoDatabase::Report(const std::string& description) const {

@@ -21,8 +21,8 @@ bool FileExists(const std::string& path) {
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-Error FailureOn(const std::string& path, int code, const std::string& reason) {
-    return Error{DescribeDatabaseFailure(code, reason, path), reason};
+Error FailureOn(const std::string& path, int code, const std::string& reason, int systemErrno = 0) {
+    return Error{DescribeDatabaseFailure(code, reason, path, systemErrno), reason};
 }
 
 // The first lines of PRAGMA integrity_check; "ok" for a sound file.
@@ -134,6 +134,8 @@ Status CopyDatabaseSnapshot(const std::string& source, const std::string& target
         if (code == SQLITE_OK) code = sqlite3_exec(dst, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
         if (code != SQLITE_OK) reason = sqlite3_errstr(code);
     }
+    // The system's error of a failed write (a full disk met as an I/O error) on either side.
+    const int systemErrno = SystemErrorOf(dst) != 0 ? SystemErrorOf(dst) : SystemErrorOf(src);
     const int closed = sqlite3_close(dst);
     sqlite3_close(src);
     if (code == SQLITE_OK && closed != SQLITE_OK) {
@@ -142,10 +144,10 @@ Status CopyDatabaseSnapshot(const std::string& source, const std::string& target
     }
     if (code == SQLITE_OK) return Done{};
     // A full disk or a write error concerns the copy's side; anything else the file copied.
-    const DatabaseFault fault = FaultOf(code);
+    const DatabaseFault fault = FaultOf(code, systemErrno);
     const bool readFault = code == SQLITE_IOERR_READ || code == SQLITE_IOERR_SHORT_READ;
     const bool onTarget = fault == DatabaseFault::DiskFull || (fault == DatabaseFault::IoError && !readFault);
-    return FailureOn(onTarget ? target : source, code, reason);
+    return FailureOn(onTarget ? target : source, code, reason, systemErrno);
 }
 
 std::string TemporaryFileBeside(const std::string& path) {

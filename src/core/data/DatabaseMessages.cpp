@@ -2,11 +2,13 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
+
 #include "data/CAdoDatabase.h"
 
 namespace moxtel {
 
-DatabaseFault FaultOf(int sqliteCode) {
+DatabaseFault FaultOf(int sqliteCode, int systemErrno) {
     switch (sqliteCode & 0xff) {
         case SQLITE_CORRUPT:
         case SQLITE_NOTADB:
@@ -14,7 +16,9 @@ DatabaseFault FaultOf(int sqliteCode) {
         case SQLITE_FULL:
             return DatabaseFault::DiskFull;
         case SQLITE_IOERR:
-            return DatabaseFault::IoError;
+            // A full disk is often met where a file grows outside SQLite's own page writes
+            // (the -shm or -wal), which it reports as an I/O error.
+            return systemErrno == ENOSPC || systemErrno == EDQUOT ? DatabaseFault::DiskFull : DatabaseFault::IoError;
         case SQLITE_BUSY:
         case SQLITE_LOCKED:
             return DatabaseFault::Locked;
@@ -23,12 +27,20 @@ DatabaseFault FaultOf(int sqliteCode) {
     }
 }
 
-std::string DescribeDatabaseFailure(int sqliteCode, const std::string& sqliteMessage, const std::string& path) {
+int SystemErrorOf(sqlite3* db) {
+    if (db == nullptr) return 0;
+    if (const int recorded = sqlite3_system_errno(db); recorded != 0) return recorded;
+    int last = 0;
+    return sqlite3_file_control(db, "main", SQLITE_FCNTL_LAST_ERRNO, &last) == SQLITE_OK ? last : 0;
+}
+
+std::string DescribeDatabaseFailure(int sqliteCode, const std::string& sqliteMessage, const std::string& path,
+                                    int systemErrno) {
     const std::string reason = "（" + sqliteMessage + "）";
     // A failed write is undone by SQLite (the statement or the whole transaction), so what was
     // stored before stays as it was.
     const std::string undone = "本次操作没有完成，已撤销，之前保存的数据不变。";
-    switch (FaultOf(sqliteCode)) {
+    switch (FaultOf(sqliteCode, systemErrno)) {
         case DatabaseFault::Damaged:
             return "数据库文件已损坏，或不是本程序的数据库：\n" + path + "\n" + reason +
                    "\n文件保持原样，未作任何改动。请用 \"moxtel-flow restore\" 从备份恢复（损坏的文件会改名保留）；"

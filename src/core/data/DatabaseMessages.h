@@ -2,6 +2,8 @@
 
 #include <string>
 
+struct sqlite3;
+
 namespace moxtel {
 
 // What a user meets when the database fails, in words a user understands. Each message names
@@ -9,11 +11,19 @@ namespace moxtel {
 enum class DatabaseFault { Damaged, DiskFull, IoError, Locked, Other };
 
 // SQLITE_CORRUPT and SQLITE_NOTADB: Damaged; SQLITE_FULL: DiskFull; SQLITE_IOERR (any extended
-// code): IoError; SQLITE_BUSY and SQLITE_LOCKED: Locked; anything else: Other.
-DatabaseFault FaultOf(int sqliteCode);
+// code): IoError, but DiskFull when the system's error behind it (sqlite3_system_errno) is ENOSPC
+// or EDQUOT; SQLITE_BUSY and SQLITE_LOCKED: Locked; anything else: Other.
+DatabaseFault FaultOf(int sqliteCode, int systemErrno = 0);
+
+// The system's error (errno) behind the last failure on a connection: SQLite's record of it
+// (sqlite3_system_errno), else the database file's last error (a failed sync or write); 0 when
+// neither is known.
+int SystemErrorOf(sqlite3* db);
 
 // The message for a failure with SQLite's (extended) result code and description on the database
-// file at path. Other faults (a syntax error, a read-only file) keep SQLite's description alone.
-std::string DescribeDatabaseFailure(int sqliteCode, const std::string& sqliteMessage, const std::string& path);
+// file at path; systemErrno as in FaultOf. Other faults (a syntax error) keep SQLite's
+// description alone.
+std::string DescribeDatabaseFailure(int sqliteCode, const std::string& sqliteMessage, const std::string& path,
+                                    int systemErrno = 0);
 
 }  // namespace moxtel
