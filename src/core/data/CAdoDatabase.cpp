@@ -83,7 +83,8 @@ bool CAdoDatabase::Connect(int attempt) {
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
-        Report(db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+        Report(DescribeDatabaseFailure(rc, db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc), path,
+                                       SystemErrorOf(db)));
         sqlite3_close(db);
         return false;
     }
@@ -313,6 +314,12 @@ void CAdoDatabase::SetDatabaseFile(std::string path) { DatabaseFileSetting() = s
 void CAdoDatabase::SetErrorReporter(ErrorReporter reporter) { Reporter() = std::move(reporter); }
 
 void CAdoDatabase::ReportFailure() const {
+    // A write through a connection opened read-only is the caller's mistake, not the file's.
+    const int code = sqlite3_extended_errcode(m_connection);
+    if (m_mode == OpenMode::ReadOnly && code == SQLITE_READONLY) {
+        Report(sqlite3_errmsg(m_connection));
+        return;
+    }
     Report(DescribeDatabaseFailure(sqlite3_extended_errcode(m_connection), sqlite3_errmsg(m_connection),
                                    sqlite3_db_filename(m_connection, "main"), SystemErrorOf(m_connection)));
 }
