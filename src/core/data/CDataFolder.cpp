@@ -130,7 +130,11 @@ Status BackupDatabase() {
     }
     if (!copied) {
         RemoveTemporaryDatabase(temp);
-        return Error{kMsgBackupFailed, copied.error().message + "\n原有备份保持不变。"};
+        const Error& failed = copied.error();
+        // The reason is told once: the messages about the database file already hold SQLite's.
+        const bool told = failed.detail.empty() || failed.message.find(failed.detail) != std::string::npos;
+        return Error{kMsgBackupFailed,
+                     failed.message + (told ? "" : "\n（" + failed.detail + "）") + "\n原有备份保持不变。"};
     }
     return Done{};
 }

@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "data/DatabaseMessages.h"
 #include "data/Schema.h"
@@ -59,7 +61,11 @@ sqlite3* OpenExisting(const std::string& path, int flags, int& code, std::string
 }  // namespace
 
 Status VerifyDatabaseFile(const std::string& path, bool thorough) {
-    if (!FileExists(path)) return Error{"数据库文件不存在：\n" + path, "no such file"};
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0) return Error{"数据库文件不存在：\n" + path, std::strerror(errno)};
+    if (!S_ISREG(info.st_mode)) {
+        return Error{"不是数据库文件：\n" + path, S_ISDIR(info.st_mode) ? "是一个文件夹" : "不是普通文件"};
+    }
     int code = SQLITE_OK;
     std::string reason;
     sqlite3* db = OpenExisting(path, SQLITE_OPEN_READONLY, code, reason);

@@ -133,8 +133,10 @@ std::string DamagedNameFor(const std::string& file, std::time_t when) {
 
 Result<RestoreOutcome> RestoreDatabase(const std::string& source, const std::string& target) {
     if (SameFile(source, target)) return Error{"备份文件就是数据库文件本身，无法用它恢复：\n" + source};
+    // The check's own text is about a damaged database and how to restore it; here the file is
+    // the backup, so only its path and the reason are told.
     if (Status sound = VerifyDatabaseFile(source, true); !sound) {
-        return Error{"备份文件未通过检查，不能用来恢复：\n" + sound.error().message, sound.error().detail};
+        return Error{"备份文件未通过检查，不能用来恢复：\n" + source, sound.error().detail};
     }
     Result<std::string> temp = CheckedCopyBeside(source, target);
     if (!temp) return temp.error();

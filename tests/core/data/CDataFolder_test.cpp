@@ -229,6 +229,19 @@ TEST(Backup, CopyWithoutDaysReplacesABackupWithoutDays) {
     EXPECT_EQ(RowsInBackup(t.Folder() + "/db/BACKUP/moxtel.db"), 0);
 }
 
+// A folder where the backup file should be: the reason the copy cannot take its place is told.
+TEST(Backup, FolderInThePlaceOfTheBackupIsNamedWithTheReason) {
+    TestDatabase t;
+    TestDatabase::Raw("insert into gpmaster(rowid) values('a')");
+    fs::create_directories(t.Folder() + "/db/BACKUP/moxtel.db/inside");
+    const Status status = BackupDatabase();
+    ASSERT_FALSE(status.ok());
+    EXPECT_NE(status.error().detail.find(t.Folder() + "/db/BACKUP/moxtel.db"), std::string::npos)
+        << status.error().detail;
+    EXPECT_NE(status.error().detail.find("（Is a directory）"), std::string::npos) << status.error().detail;
+    EXPECT_EQ(std::distance(fs::directory_iterator(t.Folder() + "/db/BACKUP"), fs::directory_iterator()), 1);
+}
+
 TEST(HelpFolder, InstalledFolderBesideTheProgramComesBeforeTheSourceTree) {
     using Folders = std::vector<std::string>;
     EXPECT_EQ(HelpFolderCandidates("/usr/bin", "/src/docs/manual"),

@@ -230,5 +230,30 @@ TEST(Restore, RefusesASourceThatLacksTheProgramsTables) {
     }
 }
 
+// The refusal says why in a few words: the backup's path and one reason, without the advice
+// meant for a damaged database.
+TEST(Restore, RefusalNamesTheSourceAndOneReason) {
+    TestDatabase t;
+    StoreSomething();
+    ASSERT_TRUE(BackupDatabase().ok());
+    const std::string damaged = t.Folder() + "/damaged.db";
+    fs::copy_file(BackupFileOf(t.File()), damaged);
+    DamageAPage(damaged);
+    fs::create_directories(t.Folder() + "/folder.db");
+    struct Case {
+        std::string source;
+        const char* reason;
+    };
+    for (const Case& c : {Case{t.Folder() + "/folder.db", "是一个文件夹"},
+                          Case{t.Folder() + "/absent.db", "No such file or directory"},
+                          Case{damaged, "database disk image is malformed"}}) {
+        SCOPED_TRACE(c.source);
+        const auto restored = RestoreDatabase(c.source, t.File());
+        ASSERT_FALSE(restored.ok());
+        EXPECT_EQ(restored.error().message, "备份文件未通过检查，不能用来恢复：\n" + c.source);
+        EXPECT_NE(restored.error().detail.find(c.reason), std::string::npos) << restored.error().detail;
+    }
+}
+
 }  // namespace
 }  // namespace moxtel
