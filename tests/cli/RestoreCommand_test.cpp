@@ -98,6 +98,28 @@ TEST_F(RestoreCommand, BackupOfADamagedDatabaseSaysWhyAndKeepsTheEarlierOne) {
     EXPECT_EQ(Bytes(backup), earlier);
 }
 
+// An emptied backup or another program's database is no backup: a healthy database with its
+// stored day stays as it is, and nothing is set aside.
+TEST_F(RestoreCommand, RefusesAnEmptyOrForeignBackupAndKeepsTheHealthyDatabase) {
+    ASSERT_EQ(Run({"stats", WorkedDayText()}).status, 0);
+    ASSERT_EQ(Run({"backup"}).status, 0);
+    const std::string backup = BackupFileOf(m_db);
+    const std::string foreign = (m_dir / "foreign.db").string();
+    ASSERT_EQ(std::system(("sqlite3 '" + foreign + "' 'create table foo(a)' 2>/dev/null || python3 -c \"import "
+                           "sqlite3; sqlite3.connect('" + foreign + "').execute('create table foo(a)')\"").c_str()),
+              0);
+    std::ofstream(backup, std::ios::trunc);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"restore", "--yes"}, std::vector<std::string>{"restore", "--from", foreign, "--yes"}}) {
+        SCOPED_TRACE(args.size());
+        const auto refused = Run(args);
+        EXPECT_EQ(refused.status, 1) << refused.out;
+        EXPECT_NE(refused.err.find("未通过检查"), std::string::npos) << refused.err;
+        EXPECT_TRUE(KeptFiles().empty());
+        EXPECT_EQ(Count("select rowid from gpmaster"), 1);
+    }
+}
+
 // Two moxtel-flow processes store the same day at the same time, several times over.
 TEST_F(RestoreCommand, TwoProcessesStoringTheSameDayLeaveOneCopy) {
     const std::string day = WorkedDayText();

@@ -47,6 +47,12 @@ Row ReadRow(sqlite3_stmt* stmt) {
     return row;
 }
 
+// The path of the open database names another file now (SQLite's own test: the inode differs).
+bool FileMoved(sqlite3* db) {
+    int moved = 0;
+    return sqlite3_file_control(db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved != 0;
+}
+
 // Views of a list of values, for the one binding path.
 std::vector<std::string_view> ViewsOf(const SqlParams& params) { return {params.begin(), params.end()}; }
 
@@ -62,7 +68,7 @@ CAdoDatabase::~CAdoDatabase() {
     if (m_connection != nullptr) sqlite3_close_v2(m_connection);
 }
 
-bool CAdoDatabase::Connect() {
+bool CAdoDatabase::Connect(int attempt) {
     const std::string path = DatabaseFile();
     // One object is used by one thread at a time, so SQLite's lock around every call on the
     // connection is not needed (other connections may still be used on other threads).
@@ -77,7 +83,8 @@ bool CAdoDatabase::Connect() {
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
-        Report(db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+        Report(DescribeDatabaseFailure(rc, db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc), path,
+                                       SystemErrorOf(db)));
         sqlite3_close(db);
         return false;
     }
@@ -94,9 +101,16 @@ bool CAdoDatabase::Connect() {
     // reshaped file fails here, untouched.
     const SchemaCheck check = OpenSchema(db, m_mode == OpenMode::ReadWrite);
     if (!check.ok()) {
-        Report(DescribeDatabaseFailure(check.code, check.reason, path));
+        Report(DescribeDatabaseFailure(check.code, check.reason, path, SystemErrorOf(db)));
         sqlite3_close(db);
         return false;
+    }
+    // A restore that swapped the file while this connection waited for its first lock leaves it
+    // on the file set aside; what it wrote there would be lost to the user. It connects again,
+    // to the file now at the path.
+    if (FileMoved(db) && attempt < kReconnects) {
+        sqlite3_close(db);
+        return Connect(attempt + 1);
     }
     if (m_mode == OpenMode::ReadWrite && !newFile) sqlite3_exec(db, kJournal, nullptr, nullptr, nullptr);
     m_connection = db;
@@ -300,8 +314,14 @@ void CAdoDatabase::SetDatabaseFile(std::string path) { DatabaseFileSetting() = s
 void CAdoDatabase::SetErrorReporter(ErrorReporter reporter) { Reporter() = std::move(reporter); }
 
 void CAdoDatabase::ReportFailure() const {
+    // A write through a connection opened read-only is the caller's mistake, not the file's.
+    const int code = sqlite3_extended_errcode(m_connection);
+    if (m_mode == OpenMode::ReadOnly && code == SQLITE_READONLY) {
+        Report(sqlite3_errmsg(m_connection));
+        return;
+    }
     Report(DescribeDatabaseFailure(sqlite3_extended_errcode(m_connection), sqlite3_errmsg(m_connection),
-                                   sqlite3_db_filename(m_connection, "main")));
+                                   sqlite3_db_filename(m_connection, "main"), SystemErrorOf(m_connection)));
 }
 
 void CAdoDatabase::Report(const std::string& description) const {

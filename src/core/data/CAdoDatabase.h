@@ -89,7 +89,8 @@ public:
     static void SetErrorReporter(ErrorReporter reporter);
 
 private:
-    bool Connect();
+    bool Connect(int attempt = 0);
+    static constexpr int kReconnects = 2;
     bool Run(std::string_view sql, SqlTexts params, bool keepRows);
     bool Step(sqlite3_stmt* stmt, SqlTexts params, std::size_t& nextParam, bool keepRows, bool last);
     sqlite3_stmt* CachedStatement(std::string_view text) const;

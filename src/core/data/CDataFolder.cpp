@@ -39,6 +39,16 @@ std::string FileNameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// A database cut to nothing is taken by SQLite for a new one and gets empty tables; its copy must
+// not push out a backup that still holds the days.
+Status KeepsTheStoredDays(const std::string& source, const std::string& copy, const std::string& backup) {
+    const long long kept = StoredDayCount(backup);
+    if (kept <= 0 || StoredDayCount(copy) != 0) return Done{};
+    return Error{"数据库中没有保存任何一天的数据：\n" + source + "\n而原有备份中有 " + std::to_string(kept) +
+                 " 天的数据：\n" + backup +
+                 "\n为免被没有数据的副本替换，不作备份。如确实要让备份为空，请先把原有备份移到别处。"};
+}
+
 }  // namespace
 
 std::string DefaultDatabaseFile() {
@@ -113,13 +123,18 @@ Status BackupDatabase() {
     const std::string temp = TemporaryFileBeside(target);
     if (temp.empty()) return Error{kMsgBackupFailed, "无法在备份文件夹中建立文件：" + FolderOf(target)};
     Status copied = CopyDatabaseSnapshot(source, temp);
+    if (copied) copied = KeepsTheStoredDays(source, temp, target);
     if (copied) copied = VerifyDatabaseFile(temp, true);
     if (copied && std::rename(temp.c_str(), target.c_str()) != 0) {
         copied = Error{"无法替换原有备份：" + target, std::strerror(errno)};
     }
     if (!copied) {
         RemoveTemporaryDatabase(temp);
-        return Error{kMsgBackupFailed, copied.error().message + "\n原有备份保持不变。"};
+        const Error& failed = copied.error();
+        // The reason is told once: the messages about the database file already hold SQLite's.
+        const bool told = failed.detail.empty() || failed.message.find(failed.detail) != std::string::npos;
+        return Error{kMsgBackupFailed,
+                     failed.message + (told ? "" : "\n（" + failed.detail + "）") + "\n原有备份保持不变。"};
     }
     return Done{};
 }

@@ -54,7 +54,9 @@ inline constexpr const char* kMsgBackupFailed = "备份失败!请重新启动程
 // the earlier copy. The copy is taken through SQLite's online backup, so it is consistent even
 // while another connection writes, and lands under a temporary name that is renamed over the old
 // copy only when complete and checked (the copy must be this program's database and pass PRAGMA
-// integrity_check): a failure, also a damaged database, leaves the earlier copy as it was. The
+// integrity_check): a failure, also a damaged database, leaves the earlier copy as it was. A copy
+// that holds no days never replaces an earlier copy that holds some (a database cut to nothing is
+// taken for a new one and gets empty tables): that is a failure saying so. The
 // folder BACKUP is created when missing. A missing database file is a failure (nothing is
 // created). Errors carry kMsgBackupFailed as message and the reason (a user's text naming the
 // file, such as a full disk) as detail. Like the close step it belongs to, it first constructs a CDataFolder.

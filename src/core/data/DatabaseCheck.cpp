@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "data/DatabaseMessages.h"
 #include "data/Schema.h"
@@ -21,8 +23,8 @@ bool FileExists(const std::string& path) {
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-Error FailureOn(const std::string& path, int code, const std::string& reason) {
-    return Error{DescribeDatabaseFailure(code, reason, path), reason};
+Error FailureOn(const std::string& path, int code, const std::string& reason, int systemErrno = 0) {
+    return Error{DescribeDatabaseFailure(code, reason, path, systemErrno), reason};
 }
 
 // The first lines of PRAGMA integrity_check; "ok" for a sound file.
@@ -59,12 +61,16 @@ sqlite3* OpenExisting(const std::string& path, int flags, int& code, std::string
 }  // namespace
 
 Status VerifyDatabaseFile(const std::string& path, bool thorough) {
-    if (!FileExists(path)) return Error{"数据库文件不存在：\n" + path, "no such file"};
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0) return Error{"数据库文件不存在：\n" + path, std::strerror(errno)};
+    if (!S_ISREG(info.st_mode)) {
+        return Error{"不是数据库文件：\n" + path, S_ISDIR(info.st_mode) ? "是一个文件夹" : "不是普通文件"};
+    }
     int code = SQLITE_OK;
     std::string reason;
     sqlite3* db = OpenExisting(path, SQLITE_OPEN_READONLY, code, reason);
     if (db == nullptr) return FailureOn(path, code, reason);
-    SchemaCheck check = OpenSchema(db, false);
+    SchemaCheck check = thorough ? CheckWholeSchema(db) : OpenSchema(db, false);
     if (check.ok() && thorough) {
         check.reason = IntegrityReport(db, check.code);
         if (check.code == SQLITE_OK && check.reason != "ok") check.code = SQLITE_CORRUPT;
@@ -72,6 +78,27 @@ Status VerifyDatabaseFile(const std::string& path, bool thorough) {
     sqlite3_close(db);
     if (!check.ok()) return FailureOn(path, check.code, check.reason);
     return Done{};
+}
+
+long long StoredDayCount(const std::string& path) {
+    if (!FileExists(path)) return -1;
+    int code = SQLITE_OK;
+    std::string reason;
+    sqlite3* db = OpenExisting(path, SQLITE_OPEN_READONLY, code, reason);
+    if (db == nullptr) return -1;
+    long long count = -1;
+    // A database without any table (an empty file) holds no days.
+    for (const char* sql : {"select count(*) from sqlite_master", "select count(*) from gpmaster"}) {
+        sqlite3_stmt* stmt = nullptr;
+        count = -1;
+        if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW) {
+            count = sqlite3_column_int64(stmt, 0);
+        }
+        sqlite3_finalize(stmt);
+        if (count <= 0) break;
+    }
+    sqlite3_close(db);
+    return count;
 }
 
 DatabaseInspection InspectDatabaseFile(const std::string& path) {
@@ -113,6 +140,8 @@ Status CopyDatabaseSnapshot(const std::string& source, const std::string& target
         if (code == SQLITE_OK) code = sqlite3_exec(dst, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
         if (code != SQLITE_OK) reason = sqlite3_errstr(code);
     }
+    // The system's error of a failed write (a full disk met as an I/O error) on either side.
+    const int systemErrno = SystemErrorOf(dst) != 0 ? SystemErrorOf(dst) : SystemErrorOf(src);
     const int closed = sqlite3_close(dst);
     sqlite3_close(src);
     if (code == SQLITE_OK && closed != SQLITE_OK) {
@@ -121,10 +150,10 @@ Status CopyDatabaseSnapshot(const std::string& source, const std::string& target
     }
     if (code == SQLITE_OK) return Done{};
     // A full disk or a write error concerns the copy's side; anything else the file copied.
-    const DatabaseFault fault = FaultOf(code);
+    const DatabaseFault fault = FaultOf(code, systemErrno);
     const bool readFault = code == SQLITE_IOERR_READ || code == SQLITE_IOERR_SHORT_READ;
     const bool onTarget = fault == DatabaseFault::DiskFull || (fault == DatabaseFault::IoError && !readFault);
-    return FailureOn(onTarget ? target : source, code, reason);
+    return FailureOn(onTarget ? target : source, code, reason, systemErrno);
 }
 
 std::string TemporaryFileBeside(const std::string& path) {

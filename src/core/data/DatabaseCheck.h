@@ -11,10 +11,16 @@ namespace moxtel {
 // the file they check.
 
 // Opens path read-only and checks that it is this program's database (OpenSchema) and, with
-// thorough, that PRAGMA integrity_check finds every page sound. The Error's message is a user's
+// thorough, that it holds all seven tables (CheckWholeSchema: an empty or foreign file fails)
+// and that PRAGMA integrity_check finds every page sound. The Error's message is a user's
 // text naming the file (DescribeDatabaseFailure); detail is SQLite's or the check's reason.
 // A missing file is an Error too.
 Status VerifyDatabaseFile(const std::string& path, bool thorough);
+
+// How many days (gpmaster rows) the database file at path holds: 0 for a database without any
+// table (an empty file); -1 when it cannot be read (a missing, damaged or foreign file). Opens it
+// read-only.
+long long StoredDayCount(const std::string& path);
 
 // What the desktop program finds at start-up.
 enum class DatabaseState {

@@ -1,14 +1,21 @@
 #include "data/Restore.h"
 
+#include <fcntl.h>
+#include <sqlite3.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <thread>
+#include <utility>
 
+#include "data/CAdoDatabase.h"
 #include "data/DatabaseCheck.h"
+#include "data/DatabaseMessages.h"
 
 namespace moxtel {
 namespace {
@@ -67,6 +74,53 @@ Result<std::string> CheckedCopyBeside(const std::string& source, const std::stri
     return temp;
 }
 
+// SQLite's lock bytes in a database file (its unix locking): the pending byte at 1 GiB, the
+// reserved byte after it, then 510 shared bytes. A write lock on all of them is what other
+// processes see as an exclusive lock: none can begin to read or write the file, and a process
+// with a connection open in WAL mode keeps a shared lock, so it too keeps the lock from us.
+constexpr off_t kLockFirst = 0x40000000;
+constexpr off_t kLockLength = 2 + 510;
+constexpr auto kLockRetry = std::chrono::milliseconds(10);
+
+// Holds that lock on the file it was taken on; closing the descriptor lets it go.
+class FileLock {
+public:
+    explicit FileLock(int fd = -1) : m_fd(fd) {}
+    ~FileLock() {
+        if (m_fd >= 0) close(m_fd);
+    }
+    FileLock(FileLock&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    FileLock& operator=(FileLock&&) = delete;
+
+private:
+    int m_fd;
+};
+
+// Takes the exclusive lock on target, waiting as long as a statement would. The lock is taken on
+// the file, not through SQLite, so that a damaged file can be locked and nothing is read from or
+// written to it (a journal beside it is not rolled back into it). A file that cannot be opened
+// for writing cannot be written by SQLite either and is not locked.
+Result<FileLock> LockDatabaseFile(const std::string& target) {
+    const int fd = open(target.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) return FileLock{};
+    FileLock lock(fd);
+    struct flock range {};
+    range.l_type = F_WRLCK;
+    range.l_whence = SEEK_SET;
+    range.l_start = kLockFirst;
+    range.l_len = kLockLength;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(CAdoDatabase::kBusyTimeoutMs);
+    while (fcntl(fd, F_SETLK, &range) != 0) {
+        if ((errno != EAGAIN && errno != EACCES) || std::chrono::steady_clock::now() >= deadline) {
+            const int code = errno == EAGAIN || errno == EACCES ? SQLITE_BUSY : SQLITE_IOERR_LOCK;
+            const std::string reason = code == SQLITE_BUSY ? sqlite3_errstr(SQLITE_BUSY) : std::strerror(errno);
+            return Error{DescribeDatabaseFailure(code, reason, target), reason};
+        }
+        std::this_thread::sleep_for(kLockRetry);
+    }
+    return lock;
+}
+
 }  // namespace
 
 std::string DamagedNameFor(const std::string& file, std::time_t when) {
@@ -79,15 +133,21 @@ std::string DamagedNameFor(const std::string& file, std::time_t when) {
 
 Result<RestoreOutcome> RestoreDatabase(const std::string& source, const std::string& target) {
     if (SameFile(source, target)) return Error{"备份文件就是数据库文件本身，无法用它恢复：\n" + source};
-    // The check's own text would advise a restore, to a user who is restoring: the file and the
-    // reason say enough.
+    // The check's own text is about a damaged database and how to restore it; here the file is
+    // the backup, so only its path and the reason are told.
     if (Status sound = VerifyDatabaseFile(source, true); !sound) {
-        const std::string& reason = sound.error().detail;
-        return Error{"备份文件未通过检查，不能用来恢复：\n" + source + "\n（" + reason + "）", reason};
+        return Error{"备份文件未通过检查，不能用来恢复：\n" + source, sound.error().detail};
     }
     Result<std::string> temp = CheckedCopyBeside(source, target);
     if (!temp) return temp.error();
 
+    // Held until the copy is in place: a program that opened the file before then waits, and
+    // gives up rather than writing to the file set aside.
+    Result<FileLock> lock = LockDatabaseFile(target);
+    if (!lock) {
+        RemoveTemporaryDatabase(*temp);
+        return lock.error();
+    }
     RestoreOutcome outcome;
     bool targetStays = false;
     if (Exists(target)) {

@@ -22,8 +22,11 @@ struct RestoreOutcome {
 // must not be applied to the copy) kept aside under DamagedNameFor (made unique with "-2", "-3",
 // ...; a hard link where possible, so that the database path is never without a file) and the
 // copy renamed into place. Nothing is ever deleted. Errors carry a user's text.
-// Run it while no other program uses the database: one that keeps its file open goes on
-// writing to the renamed file.
+// While the present file is kept aside and the copy renamed into place, the file is locked as
+// SQLite locks it for writing, after waiting as long as a statement would
+// (CAdoDatabase::kBusyTimeoutMs); another program that keeps it open or in use longer makes the
+// restore fail with the message about the database being used, and nothing moves. A connection
+// that opened the file before the swap and waited for the lock connects again to the new file.
 Result<RestoreOutcome> RestoreDatabase(const std::string& source, const std::string& target);
 
 }  // namespace moxtel

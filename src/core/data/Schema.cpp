@@ -130,7 +130,8 @@ std::string Joined(const ColumnList& columns) {
 }
 
 // Compares the seven tables of an open database with their definition. The key column of
-// queryconfig may carry any name. With allowMissing only the tables that exist are compared. (the database fills it; nobody names it).
+// queryconfig may carry any name (the database fills it; nobody names it). With allowMissing
+// only the tables that exist are compared.
 SchemaCheck CheckShape(sqlite3* db, bool allowMissing) {
     const auto& expected = ExpectedColumns();
     ColumnList found;
@@ -147,6 +148,49 @@ SchemaCheck CheckShape(sqlite3* db, bool allowMissing) {
         }
     }
     return {};
+}
+
+// The names of the file's own tables (not SQLite's), sorted, split into this program's and others.
+struct TableInventory {
+    int code = SQLITE_OK;
+    std::string error;
+    int ours = 0;
+    std::vector<std::string> others;
+};
+
+TableInventory ReadTables(sqlite3* db) {
+    TableInventory tables;
+    sqlite3_stmt* stmt = nullptr;
+    constexpr const char* kSql =
+        "select name from sqlite_master where type='table' and name not like 'sqlite\\_%' escape '\\' order by name";
+    int rc = sqlite3_prepare_v2(db, kSql, -1, &stmt, nullptr);
+    while (stmt != nullptr && (rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+        const std::string name = text != nullptr ? text : "";
+        bool ours = false;
+        for (const char* table : kTableNames) ours = ours || sqlite3_stricmp(name.c_str(), table) == 0;
+        if (ours) {
+            ++tables.ours;
+        } else {
+            tables.others.push_back(name);
+        }
+    }
+    if (rc != SQLITE_DONE) {
+        tables.code = sqlite3_extended_errcode(db);
+        tables.error = sqlite3_errmsg(db);
+    }
+    sqlite3_finalize(stmt);
+    return tables;
+}
+
+// A file with tables but none of this program's is another program's database: nothing is added
+// to it. Reported as SQLITE_CORRUPT, so that the user reads "not this program's database".
+SchemaCheck ForeignCheck(const TableInventory& tables) {
+    if (tables.code != SQLITE_OK) return {tables.code, tables.error};
+    if (tables.ours > 0 || tables.others.empty()) return {};
+    std::string names;
+    for (const std::string& name : tables.others) names += (names.empty() ? "" : ", ") + name;
+    return {SQLITE_CORRUPT, "文件中没有本程序的表，只有其他的表：" + names};
 }
 
 // Two programs may meet a new file at once; IMMEDIATE serialises them and IF NOT EXISTS makes the
@@ -169,16 +213,36 @@ SchemaCheck OpenSchema(sqlite3* db, bool mayCreate) {
     int code = SQLITE_ERROR;
     const int version = UserVersion(db, error, &code);
     if (version < 0) return {code, error};
-    // A database that this program has stamped has every table; one without the stamp (made by
-    // hand or by an early version) gains the tables it lacks.
-    if (version < kSchemaVersion && mayCreate) {
+    if (version >= kSchemaVersion) {
+        // The stamped file of this program has every table; the inventory is read only to name
+        // a foreign file as such.
+        SchemaCheck shape = CheckShape(db, false);
+        if (!shape.ok()) {
+            if (SchemaCheck foreign = ForeignCheck(ReadTables(db)); !foreign.ok()) return foreign;
+        }
+        return shape;
+    }
+    // A file without the stamp (made by hand or by an early version) gains the tables it lacks,
+    // when it has none at all or already has one of ours; another program's database does not.
+    if (SchemaCheck foreign = ForeignCheck(ReadTables(db)); !foreign.ok()) return foreign;
+    if (mayCreate) {
         // Nothing is added to a database whose own tables are of another shape.
         if (SchemaCheck existing = CheckShape(db, true); !existing.ok()) return existing;
         code = CreateTables(db, error);
         if (code != SQLITE_OK) return {code, error};
     }
     // Without the right to add them, the missing tables of an unstamped database stay missing.
-    return CheckShape(db, version < kSchemaVersion && !mayCreate);
+    return CheckShape(db, !mayCreate);
+}
+
+SchemaCheck CheckWholeSchema(sqlite3* db) {
+    std::string error;
+    int code = SQLITE_ERROR;
+    if (UserVersion(db, error, &code) < 0) return {code, error};
+    const TableInventory tables = ReadTables(db);
+    if (SchemaCheck foreign = ForeignCheck(tables); !foreign.ok()) return foreign;
+    if (tables.ours == 0) return {SQLITE_CORRUPT, "文件中没有任何表（空的数据库）"};
+    return CheckShape(db, false);
 }
 
 bool EnsureSchema(sqlite3* db, std::string& error) {

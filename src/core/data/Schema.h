@@ -42,6 +42,13 @@ struct SchemaCheck {
 // then checks that the seven tables exist with their columns in their defined order. A stamped
 // database with a table missing or of another shape is reported as damaged; nothing is written
 // to it.
+// A file that has tables but none of this program's is refused the same way (another
+// program's database), stamped or not.
 SchemaCheck OpenSchema(sqlite3* db, bool mayCreate);
+
+// The check of a file that is to become the database or its backup (a restore's source, a backup
+// copy): all seven tables must be there with their columns, stamped or not. A file without any
+// table (an empty file, a new database) fails as well as a foreign one.
+SchemaCheck CheckWholeSchema(sqlite3* db);
 
 }  // namespace moxtel

@@ -14,7 +14,8 @@ QString Text(const std::string& text) { return QString::fromStdString(text); }
 void Restore(IWindowServices& services, QWidget* owner, const std::string& backup, const std::string& file) {
     const auto restored = RestoreDatabase(backup, file);
     if (!restored) {
-        services.ShowMessage(owner, Text(restored.error().message));
+        const Error& error = restored.error();
+        services.ShowMessage(owner, Text(error.message + (error.detail.empty() ? "" : "\n（" + error.detail + "）")));
         return;
     }
     std::string done = "数据库已从备份恢复：\n" + file;
@@ -31,7 +32,8 @@ void CheckDatabaseAtStartup(IWindowServices& services, QWidget* owner) {
 
     const std::string backup = BackupFileOf(file);
     if (const Status usable = VerifyDatabaseFile(backup, true); !usable) {
-        services.ShowMessage(owner, Text(inspection.message + "\n\n没有可用的备份：\n" + usable.error().message));
+        services.ShowMessage(owner, Text(inspection.message + "\n\n没有可用的备份：\n" + backup + "\n（" +
+                                         usable.error().detail + "）"));
         return;
     }
     const std::string question =

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <optional>
 
 #include "core/data/TestDatabase.h"
@@ -97,6 +98,11 @@ TEST(DataFolder, FileNamedDataIsNoFolderAndStaysAsItIs) {
     EXPECT_FALSE(CDataFolder::FolderExists(t.Folder() + "/nothing", false));
 }
 
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 // Rows of gpmaster in a backup file, read straight from the file.
 int RowsInBackup(const std::string& file) {
     sqlite3* db = nullptr;
@@ -175,6 +181,65 @@ TEST(Backup, FailsWhenAFileBlocksTheBackupFolderOrTheDatabaseIsForeign) {
     CAdoDatabase::SetDatabaseFile(foreign);
     EXPECT_EQ(BackupDatabase().error().message, kMsgBackupFailed);
     EXPECT_EQ(std::distance(fs::directory_iterator(t.Folder() + "/foreign/BACKUP"), fs::directory_iterator()), 0);
+}
+
+// A database emptied (cut to 0 or 1 byte, which SQLite takes for a new file) and then used again
+// holds no days: its copy never replaces a backup that holds days. Once that backup is moved
+// away, the backup is made again.
+TEST(Backup, CopyWithoutDaysNeverReplacesABackupWithDays) {
+    struct Case {
+        const char* name;
+        std::uintmax_t size;
+        bool usedAgain;
+    };
+    for (const Case& c : {Case{"emptied", 0, false}, Case{"emptied and used", 0, true},
+                          Case{"one byte left and used", 1, true}}) {
+        SCOPED_TRACE(c.name);
+        TestDatabase t;
+        TestDatabase::Raw("insert into gpmaster(rowid) values('a'); insert into gpmaster(rowid) values('b')");
+        ASSERT_TRUE(BackupDatabase().ok());
+        const std::string backup = t.Folder() + "/db/BACKUP/moxtel.db";
+        const std::string earlier = ReadAll(backup);
+        fs::resize_file(t.File(), c.size);
+        if (c.usedAgain) TestDatabase::Raw("insert into queryconfig(flagdesc) values('new')");
+
+        const Status status = BackupDatabase();
+        ASSERT_FALSE(status.ok());
+        EXPECT_EQ(status.error().message, kMsgBackupFailed);
+        EXPECT_NE(status.error().detail.find(backup), std::string::npos) << status.error().detail;
+        EXPECT_NE(status.error().detail.find("2 天"), std::string::npos) << status.error().detail;
+        EXPECT_NE(status.error().detail.find("原有备份保持不变"), std::string::npos) << status.error().detail;
+        EXPECT_EQ(ReadAll(backup), earlier);
+        EXPECT_EQ(std::distance(fs::directory_iterator(t.Folder() + "/db/BACKUP"), fs::directory_iterator()), 1);
+
+        fs::rename(backup, t.Folder() + "/moved.db");
+        TestDatabase::Touch();
+        EXPECT_TRUE(BackupDatabase().ok());
+        EXPECT_EQ(RowsInBackup(backup), 0);
+    }
+}
+
+// A backup without days is replaced by a copy without days as before.
+TEST(Backup, CopyWithoutDaysReplacesABackupWithoutDays) {
+    TestDatabase t;
+    TestDatabase::Raw("insert into queryconfig(flagdesc) values('one')");
+    ASSERT_TRUE(BackupDatabase().ok());
+    TestDatabase::Raw("insert into queryconfig(flagdesc) values('two')");
+    EXPECT_TRUE(BackupDatabase().ok());
+    EXPECT_EQ(RowsInBackup(t.Folder() + "/db/BACKUP/moxtel.db"), 0);
+}
+
+// A folder where the backup file should be: the reason the copy cannot take its place is told.
+TEST(Backup, FolderInThePlaceOfTheBackupIsNamedWithTheReason) {
+    TestDatabase t;
+    TestDatabase::Raw("insert into gpmaster(rowid) values('a')");
+    fs::create_directories(t.Folder() + "/db/BACKUP/moxtel.db/inside");
+    const Status status = BackupDatabase();
+    ASSERT_FALSE(status.ok());
+    EXPECT_NE(status.error().detail.find(t.Folder() + "/db/BACKUP/moxtel.db"), std::string::npos)
+        << status.error().detail;
+    EXPECT_NE(status.error().detail.find("（Is a directory）"), std::string::npos) << status.error().detail;
+    EXPECT_EQ(std::distance(fs::directory_iterator(t.Folder() + "/db/BACKUP"), fs::directory_iterator()), 1);
 }
 
 TEST(HelpFolder, InstalledFolderBesideTheProgramComesBeforeTheSourceTree) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -9,7 +10,9 @@
 
 #include "core/data/TestDatabase.h"
 #include "data/CAdoDatabase.h"
+#include "data/CDataFolder.h"
 #include "data/DatabaseCheck.h"
+#include "data/DatabaseMessages.h"
 
 namespace moxtel {
 namespace {
@@ -98,6 +101,11 @@ INSTANTIATE_TEST_SUITE_P(
                                  MakeStoredDatabase();
                                  Exec(file, "drop table gpmaster; create table gpmaster(rowid, code, yesid, datet)");
                              }},
+                      Damage{"ForeignDatabase",
+                             [](const std::string& file) {
+                                 std::filesystem::create_directories(std::filesystem::path(file).parent_path());
+                                 Exec(file, "create table foo(a, b); insert into foo values(1, 2)");
+                             }},
                       Damage{"UnstampedWithATableOfAnotherShape",
                              [](const std::string& file) {
                                  std::filesystem::create_directories(std::filesystem::path(file).parent_path());
@@ -140,6 +148,71 @@ TEST(DamagedDatabaseAtOpen, MissingFileIsCreatedAndAnEmptyFileTakenAsNew) {
     EXPECT_EQ(InspectDatabaseFile(t.File()).state, DatabaseState::Good);
     EXPECT_EQ(TestDatabase::Count("gpmaster"), 0);
     EXPECT_TRUE(t.messages.empty());
+}
+
+// Unstamped files that still open as before and gain the missing tables and the stamp: one with
+// no tables (a new file) and one that holds any of the program's tables, whatever else it holds.
+TEST(DamagedDatabaseAtOpen, UnstampedFileWithoutTablesOrWithOneOfOursGainsTheRest) {
+    struct Case {
+        const char* name;
+        const char* sql;
+    };
+    for (const Case& c : {Case{"no tables", "create table t(a); drop table t"},
+                          Case{"ours and another", "create table queryconfig(id integer primary key, flagonecode,"
+                                                   " flagonevalue, flagtwocode, flagtwovalue, flagthreecode,"
+                                                   " flagthreevalue, flagfourcode, flagfourvalue, flagfivecode,"
+                                                   " flagfivevalue, flagdesc); create table notes(a)"}}) {
+        SCOPED_TRACE(c.name);
+        TestDatabase t;
+        std::filesystem::create_directories(std::filesystem::path(t.File()).parent_path());
+        Exec(t.File(), c.sql);
+        EXPECT_EQ(InspectDatabaseFile(t.File()).state, DatabaseState::Good);
+        EXPECT_EQ(TestDatabase::Count("gpmaster"), 0);
+        EXPECT_EQ(TestDatabase::Scalar("PRAGMA user_version"), "1");
+        EXPECT_TRUE(t.messages.empty());
+    }
+}
+
+// The foreign file is named as not this program's database, with the tables it holds.
+TEST(DamagedDatabaseAtOpen, ForeignDatabaseNamesItsTables) {
+    TestDatabase t;
+    std::filesystem::create_directories(std::filesystem::path(t.File()).parent_path());
+    Exec(t.File(), "create table foo(a); create table bar(b); PRAGMA user_version=7");
+    const std::string before = Bytes(t.File());
+    CAdoDatabase db;
+    EXPECT_FALSE(db.Execute("insert into queryconfig(flagdesc) values('x')"));
+    ASSERT_EQ(t.messages.size(), 1u);
+    EXPECT_NE(t.messages[0].find("不是本程序的数据库"), std::string::npos) << t.messages[0];
+    EXPECT_NE(t.messages[0].find("bar, foo"), std::string::npos) << t.messages[0];
+    EXPECT_EQ(Bytes(t.File()), before);
+}
+
+// Each class of failure names the file and what to do; the restore advice names the database
+// when it is not the default one, as a shell word.
+TEST(DatabaseMessages, ClassesNameTheFileAndTheRestoreCommandNamesTheDatabase) {
+    struct Case {
+        int code;
+        int systemErrno;
+        const char* path;
+        const char* words;
+    };
+    const std::string home = DefaultDatabaseFile();
+    for (const Case& c : {Case{SQLITE_NOTADB, 0, "/d/m.db", "\"moxtel-flow restore --db /d/m.db\""},
+                          Case{SQLITE_CORRUPT, 0, "/d/my data/m.db", "\"moxtel-flow restore --db '/d/my data/m.db'\""},
+                          Case{SQLITE_CORRUPT, 0, "/d/it's.db", "--db '/d/it'\\''s.db'\""},
+                          Case{SQLITE_CORRUPT, 0, home.c_str(), "\"moxtel-flow restore\""},
+                          Case{SQLITE_READONLY, 0, "/d/m.db", "没有写权限"},
+                          Case{SQLITE_READONLY_DBMOVED, 0, "/d/m.db", "没有写权限"},
+                          Case{SQLITE_PERM, 0, "/d/m.db", "没有写权限"},
+                          Case{SQLITE_CANTOPEN, 0, "/d/m.db", "无法打开数据库文件"},
+                          Case{SQLITE_CANTOPEN_ISDIR, 0, "/d/m.db", "而不是文件夹"},
+                          Case{SQLITE_IOERR_SHMSIZE, ENOSPC, "/d/m.db", "磁盘已满"},
+                          Case{SQLITE_IOERR_FSYNC, EIO, "/d/m.db", "I/O 错误"}}) {
+        SCOPED_TRACE(std::to_string(c.code) + " " + c.path);
+        const std::string text = DescribeDatabaseFailure(c.code, "reason", c.path, c.systemErrno);
+        EXPECT_NE(text.find(c.words), std::string::npos) << text;
+        EXPECT_NE(text.find(std::string(c.path) + "\n（reason）"), std::string::npos) << text;
+    }
 }
 
 // A page in the middle is overwritten: the cheap check at every open cannot see it, the first

@@ -19,6 +19,7 @@ class FaultyVfs {
         m_vfs.zName = "moxtel-faulty";
         m_vfs.szOsFile = static_cast<int>(sizeof(File)) + m_real->szOsFile;
         m_vfs.xOpen = &Open;
+        m_vfs.xGetLastError = &LastError;
         m_vfs.pAppData = this;
         sqlite3_vfs_register(&m_vfs, 1);
     }
@@ -30,7 +31,11 @@ class FaultyVfs {
     FaultyVfs& operator=(const FaultyVfs&) = delete;
 
     // Fails write number n (counted from 1 after this call) and, unless once, every later one.
-    void FailFromWrite(int n, int code, bool once = false) {
+    // systemErrno is the operating system's error SQLite then reads for the failure (ENOSPC for
+    // a full disk that SQLite meets as a write error), from the VFS and as the file's last
+    // error; 0 leaves the real one.
+    void FailFromWrite(int n, int code, bool once = false, int systemErrno = 0) {
+        m_systemErrno = systemErrno;
         m_writes = 0;
         m_failFrom = n;
         m_code = code;
@@ -63,6 +68,12 @@ class FaultyVfs {
         return m_code;
     }
 
+    static int LastError(sqlite3_vfs* vfs, int n, char* text) {
+        auto* self = static_cast<FaultyVfs*>(vfs->pAppData);
+        if (self->m_failures > 0 && self->m_systemErrno != 0) return self->m_systemErrno;
+        return self->m_real->xGetLastError(self->m_real, n, text);
+    }
+
     static int Open(sqlite3_vfs* vfs, sqlite3_filename name, sqlite3_file* file, int flags, int* outFlags) {
         auto* self = static_cast<FaultyVfs*>(vfs->pAppData);
         auto* wrapped = reinterpret_cast<File*>(file);
@@ -93,6 +104,11 @@ class FaultyVfs {
             return Real(f)->pMethods->xCheckReservedLock(Real(f), out);
         };
         self->m_methods.xFileControl = [](sqlite3_file* f, int op, void* arg) {
+            const FaultyVfs* owner = reinterpret_cast<File*>(f)->owner;
+            if (op == SQLITE_FCNTL_LAST_ERRNO && owner->m_failures > 0 && owner->m_systemErrno != 0) {
+                *static_cast<int*>(arg) = owner->m_systemErrno;
+                return SQLITE_OK;
+            }
             return Real(f)->pMethods->xFileControl(Real(f), op, arg);
         };
         self->m_methods.xSectorSize = [](sqlite3_file* f) { return Real(f)->pMethods->xSectorSize(Real(f)); };
@@ -125,6 +141,7 @@ class FaultyVfs {
     int m_code = SQLITE_FULL;
     bool m_once = false;
     int m_failures = 0;
+    int m_systemErrno = 0;
 };
 
 }  // namespace moxtel::test

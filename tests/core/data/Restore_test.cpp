@@ -3,6 +3,7 @@
 #include "data/Restore.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <stdlib.h>
 
 #include <filesystem>
@@ -183,6 +184,74 @@ TEST(Restore, RefusesAnUnusableBackupAndChangesNothing) {
         EXPECT_NE(restored.error().message.find(source), std::string::npos) << restored.error().message;
         EXPECT_EQ(Bytes(t.File()), before);
         EXPECT_EQ(FilesIn(fs::path(t.File()).parent_path()), 2u);  // the database and BACKUP
+    }
+}
+
+
+// Makes a database file by hand with SQL (an empty text makes an empty file).
+void MakeFile(const std::string& file, const std::string& sql) {
+    std::ofstream{file, std::ios::binary | std::ios::trunc};
+    if (sql.empty()) return;
+    sqlite3* db = nullptr;
+    sqlite3_open(file.c_str(), &db);
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+}
+
+// Sources that are sound SQLite files but not a whole database of this program: the restore
+// checks that all seven tables are there, so none of them replaces a healthy database.
+TEST(Restore, RefusesASourceThatLacksTheProgramsTables) {
+    struct Case {
+        const char* name;
+        const char* sql;
+        const char* reason;
+    };
+    for (const Case& c : {Case{"empty file", "", "没有任何表"},
+                          Case{"no tables", "create table t(a); drop table t", "没有任何表"},
+                          Case{"foreign", "create table foo(a); insert into foo values(1)", "没有本程序的表"},
+                          Case{"some of ours", "create table gpmaster(rowid, code)", "gpmaster"},
+                          Case{"stamped, one table", "create table queryconfig(id integer primary key, flagdesc);"
+                                                     "PRAGMA user_version=1", "gpmaster"}}) {
+        SCOPED_TRACE(c.name);
+        TestDatabase t;
+        StoreSomething();
+        const std::string source = t.Folder() + "/source.db";
+        MakeFile(source, c.sql);
+        const std::string before = Bytes(t.File());
+        const auto restored = RestoreDatabase(source, t.File());
+        ASSERT_FALSE(restored.ok());
+        EXPECT_NE(restored.error().message.find("备份文件未通过检查"), std::string::npos) << restored.error().message;
+        EXPECT_NE(restored.error().message.find(source), std::string::npos) << restored.error().message;
+        EXPECT_NE((restored.error().message + restored.error().detail).find(c.reason), std::string::npos)
+            << restored.error().message << "\n" << restored.error().detail;
+        EXPECT_EQ(Bytes(t.File()), before);
+        EXPECT_EQ(FilesIn(t.Folder() + "/db"), 1u);
+        EXPECT_FALSE(VerifyDatabaseFile(source, true).ok());
+    }
+}
+
+// The refusal says why in a few words: the backup's path and one reason, without the advice
+// meant for a damaged database.
+TEST(Restore, RefusalNamesTheSourceAndOneReason) {
+    TestDatabase t;
+    StoreSomething();
+    ASSERT_TRUE(BackupDatabase().ok());
+    const std::string damaged = t.Folder() + "/damaged.db";
+    fs::copy_file(BackupFileOf(t.File()), damaged);
+    DamageAPage(damaged);
+    fs::create_directories(t.Folder() + "/folder.db");
+    struct Case {
+        std::string source;
+        const char* reason;
+    };
+    for (const Case& c : {Case{t.Folder() + "/folder.db", "是一个文件夹"},
+                          Case{t.Folder() + "/absent.db", "No such file or directory"},
+                          Case{damaged, "database disk image is malformed"}}) {
+        SCOPED_TRACE(c.source);
+        const auto restored = RestoreDatabase(c.source, t.File());
+        ASSERT_FALSE(restored.ok());
+        EXPECT_EQ(restored.error().message, "备份文件未通过检查，不能用来恢复：\n" + c.source);
+        EXPECT_NE(restored.error().detail.find(c.reason), std::string::npos) << restored.error().detail;
     }
 }
 

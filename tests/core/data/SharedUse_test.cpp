@@ -4,10 +4,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "core/data/StoreFaultsSupport.h"
+#include "data/CDataFolder.h"
+#include "data/Restore.h"
 
 namespace moxtel {
 namespace {
@@ -136,6 +140,87 @@ TEST(SharedUse, TwoProcessesStoringTheSameDayLeaveOneWholeCopy) {
               "1/1/1/1/1/1/" + std::to_string(alone->uncertainTrades.size()));
     EXPECT_EQ(TestDatabase::Count("gpmaster"), 1);
     EXPECT_EQ(TestDatabase::Scalar("PRAGMA integrity_check"), "ok");
+}
+
+
+// A child that uses the database while a restore runs: it holds a write transaction or only an
+// open connection for holdMs, then inserts 'child' and commits. Told through a pipe once it has
+// the connection.
+pid_t UseDatabase(bool inTransaction, int holdMs) {
+    int ready[2];
+    EXPECT_EQ(pipe(ready), 0);
+    const pid_t pid = Spawn([&] {
+        close(ready[0]);
+        CAdoDatabase db;
+        if (inTransaction ? !db.BeginTransaction() : !db.OpenRecordset("select count(*) from gpmaster")) return 1;
+        const char one = '1';
+        if (write(ready[1], &one, 1) != 1) return 2;
+        std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
+        if (!db.Execute("insert into queryconfig(flagdesc) values('child')")) return 3;
+        return !inTransaction || db.Commit() ? 0 : 4;
+    });
+    close(ready[1]);
+    char got = 0;
+    EXPECT_EQ(read(ready[0], &got, 1), 1);
+    close(ready[0]);
+    return pid;
+}
+
+std::vector<std::string> FilesBeside(const std::string& file) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(file).parent_path())) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+struct Holder {
+    const char* name;
+    bool inTransaction;
+};
+
+class RestoreWhileInUse : public ::testing::TestWithParam<Holder> {};
+
+// Another process holds the database longer than the busy wait: the restore is refused with the
+// message about the other program and moves nothing, and the other process's commit lands in
+// the database file, not in a file set aside.
+TEST_P(RestoreWhileInUse, IsRefusedAndTheOtherProcessesCommitStays) {
+    TestDatabase t;
+    TestDatabase::Raw("insert into queryconfig(flagdesc) values('backed up')");
+    ASSERT_TRUE(BackupDatabase().ok());
+    const auto names = FilesBeside(t.File());
+    const pid_t other = UseDatabase(GetParam().inTransaction, CAdoDatabase::kBusyTimeoutMs * 2);
+    const auto start = Clock::now();
+    const auto restored = RestoreDatabase(BackupFileOf(t.File()), t.File());
+    EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(CAdoDatabase::kBusyTimeoutMs * 9 / 10));
+    ASSERT_FALSE(restored.ok());
+    EXPECT_NE(restored.error().message.find("正被另一个程序"), std::string::npos) << restored.error().message;
+    EXPECT_NE(restored.error().message.find(t.File()), std::string::npos) << restored.error().message;
+    EXPECT_EQ(ExitStatus(other), 0);
+    EXPECT_EQ(TestDatabase::Scalar("select group_concat(flagdesc) from queryconfig"), "backed up,child");
+    EXPECT_EQ(FilesBeside(t.File()), names);
+}
+
+INSTANTIATE_TEST_SUITE_P(Holders, RestoreWhileInUse,
+                         ::testing::Values(Holder{"WriteTransaction", true}, Holder{"OpenConnection", false}),
+                         [](const ::testing::TestParamInfo<Holder>& info) { return std::string(info.param.name); });
+
+// A lock held briefly: the restore waits for it and then puts the backup back; the other
+// process's commit, made before the swap, is in the file kept aside.
+TEST(RestoreWhileInUse, WaitsForAShortLockAndThenRestores) {
+    TestDatabase t;
+    TestDatabase::Raw("insert into queryconfig(flagdesc) values('backed up')");
+    ASSERT_TRUE(BackupDatabase().ok());
+    const pid_t other = UseDatabase(true, CAdoDatabase::kBusyTimeoutMs / 4);
+    const auto restored = RestoreDatabase(BackupFileOf(t.File()), t.File());
+    ASSERT_TRUE(restored.ok()) << restored.error().message;
+    EXPECT_EQ(ExitStatus(other), 0);
+    EXPECT_EQ(TestDatabase::Scalar("select group_concat(flagdesc) from queryconfig"), "backed up");
+    CAdoDatabase::SetDatabaseFile(restored->keptAs);
+    EXPECT_EQ(TestDatabase::Scalar("select group_concat(flagdesc) from queryconfig"), "backed up,child");
+    CAdoDatabase::SetDatabaseFile(t.File());
+    EXPECT_TRUE(t.messages.empty());
 }
 
 }  // namespace

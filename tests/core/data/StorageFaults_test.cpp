@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -25,12 +26,17 @@ struct Fault {
     int code;
     bool once;          // a single failing write (a passing fault) instead of a full disk that stays full
     const char* words;  // what the message must say
+    int systemErrno = 0;  // the system's error behind the write failure
 };
 
+// A write error whose cause is ENOSPC or EDQUOT (SQLite reports a -shm or -wal that cannot grow
+// that way) is a full disk to the user.
 const Fault kFaults[] = {
     {"DiskFull", SQLITE_FULL, false, "磁盘已满"},
     {"WriteError", SQLITE_IOERR_WRITE, false, "I/O 错误"},
     {"OneWriteError", SQLITE_IOERR_WRITE, true, "I/O 错误"},
+    {"WriteErrorNoSpace", SQLITE_IOERR_WRITE, false, "磁盘已满", ENOSPC},
+    {"WriteErrorQuota", SQLITE_IOERR_WRITE, false, "磁盘已满", EDQUOT},
 };
 
 std::string Bytes(const std::string& path) {
@@ -52,7 +58,7 @@ class StorageFault : public ::testing::TestWithParam<Fault> {
         for (int n = 1; n <= writes; ++n) {
             SCOPED_TRACE("failing from write " + std::to_string(n) + " of " + std::to_string(writes));
             m_t.messages.clear();
-            m_vfs.FailFromWrite(n, GetParam().code, GetParam().once);
+            m_vfs.FailFromWrite(n, GetParam().code, GetParam().once, GetParam().systemErrno);
             const bool ok = operation();
             m_vfs.Disarm();
             if (!ok) ExpectToldWhatHappened();
@@ -120,7 +126,7 @@ TEST_P(StorageFault, BackupKeepsTheEarlierBackup) {
     std::ofstream(backup, std::ios::binary | std::ios::trunc) << earlier;
     for (int n = 1; n <= writes; ++n) {
         SCOPED_TRACE("failing from write " + std::to_string(n) + " of " + std::to_string(writes));
-        m_vfs.FailFromWrite(n, GetParam().code, GetParam().once);
+        m_vfs.FailFromWrite(n, GetParam().code, GetParam().once, GetParam().systemErrno);
         const Status done = BackupDatabase();
         m_vfs.Disarm();
         if (done.ok()) {
