@@ -176,7 +176,7 @@ TEST_F(CliQuestions, ARefusedCopyIsExplainedOnce) {
     std::ofstream(junk, std::ios::binary) << std::string(5000, '#');
     const std::string missing = (m_dir / "absent.db").string();
     for (const auto& [from, reason] : {std::pair{junk, std::string("file is not a database")},
-                                       std::pair{missing, std::string("no such file")}}) {
+                                       std::pair{missing, std::string("No such file or directory")}}) {
         const auto r = Run({"restore", "--from", from, "--yes"});
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(r.err.rfind("moxtel-flow: restore: 备份文件未通过检查，不能用来恢复：\n" + from + "\n", 0), 0u)
