@@ -56,6 +56,10 @@ bool StandardDirectionOf(std::string_view word, std::string& standard);
 // the text holds no such time.
 double TimeOfDaySeconds(std::string_view text);
 
+// Seconds of a trade time of a header table: a time TimeOfDaySeconds reads, or the bare digits
+// HHMMSS or HMMSS some sources write (92525 is 09:25:25); negative for anything else.
+double TradeTimeSeconds(std::string_view text);
+
 // True when a table whose first and last trade carry these times is listed latest first.
 // Times that cannot be read compare as texts.
 bool IsLatestFirst(std::string_view firstTime, std::string_view lastTime);
