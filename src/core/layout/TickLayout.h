@@ -41,7 +41,9 @@ inline constexpr int kHeaderScanColumns = 20;
 // Recognises the layout from the content: the standard layout first (its title cell begins with
 // an eight-digit date, or no header row is in sight and row 6 holds a time as before); else a row
 // among the first kHeaderScanRows naming time, price, lots and direction. Anything else is refused
-// with a message naming the file (fileName) and the columns that were not found.
+// with a message naming the file (fileName) and the columns that were not found; a first row of
+// names only is such a refusal even over a time in row 6. A header row naming one column twice
+// (成交价 and 价格) is refused naming both.
 Result<TickLayout> RecognizeLayout(const CellSource& cells, const std::string& fileName);
 
 // The column a header cell names ("成交价" -> price), after trimming and with full-width brackets
