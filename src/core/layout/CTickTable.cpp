@@ -2,7 +2,9 @@
 
 #include <filesystem>
 
+#include "common/TextUtil.h"
 #include "stats/StatisticsRun.h"
+#include "workbook/TextLineWindow.h"
 
 namespace moxtel {
 namespace {
@@ -12,10 +14,10 @@ constexpr int kPresentedDirectionColumn = 5;
 // The run takes its directions from column 5 when cell (8, 4) is not empty.
 constexpr const char* kDirectionColumnMark = "-";
 
-// The format's placeholders (%s, %d) replaced in order; a value that itself holds "%s" stays as it is.
-std::string FillMessage(const std::string& fileName, int row, const std::string& word) {
+// The placeholders (%s, %d) of a refusal of one row replaced in order; a value that itself holds "%s"
+// stays as it is.
+std::string FillMessage(std::string_view format, const std::string& fileName, int row, const std::string& word) {
     const std::string values[] = {fileName, std::to_string(row), word};
-    const std::string_view format = kMsgUnknownDirection;
     std::string text;
     std::size_t next = 0;
     for (std::size_t i = 0; i < format.size(); ++i) {
@@ -94,25 +96,74 @@ Result<TickTableInfo> InspectTickTable(const std::string& path, const DayOverrid
     return info;
 }
 
+// A trade is a row whose time cell holds a time. Blank rows between trades and anything below the
+// last trade (a 合计 row, a 数据来源 line) are skipped; any other row above a trade is refused, since it
+// may be a trade with a broken time and would otherwise be lost without a word. One pass, forward:
+// a large text export is decoded as it is read.
 Status CTickTable::ReadHeaderTrades(const std::string& fileName) {
     const HeaderColumns& c = m_layout.columns;
-    const auto lastRow = static_cast<int>(m_reader.Sheet()->maxRows);
-    int row = c.headerRow + 1;
-    for (; row <= lastRow; ++row) {
-        if (m_reader.GetCellText(row, c.time).empty()) break;
+    std::vector<int> since;  // rows since the last trade (or the header) that are no trade; -row when not blank
+    int firstUnread = 0;     // the first of them that is not blank
+    std::string unreadTime;
+    for (int row = c.headerRow + 1; HasRow(row); ++row) {
+        std::string time = m_reader.GetCellText(row, c.time);
+        if (TradeTimeSeconds(time) < 0) {
+            const bool blank = IsBlankRow(row);
+            if (!blank && firstUnread == 0) {
+                firstUnread = row;
+                unreadTime = std::move(time);
+            }
+            since.push_back(blank ? row : -row);
+            continue;
+        }
+        if (firstUnread != 0) return Error{FillMessage(kMsgNotATime, fileName, firstUnread, unreadTime)};
+        for (int skipped : since) m_skippedRows.push_back(skipped);
+        since.clear();
         const std::string word = m_reader.GetCellText(row, c.direction);
         std::string standard;
-        if (!StandardDirectionOf(word, standard)) return Error{FillMessage(fileName, row, word)};
+        if (!StandardDirectionOf(word, standard)) return Error{FillMessage(kMsgUnknownDirection, fileName, row, word)};
         m_directions.push_back(std::move(standard));
+        m_tradeRows.push_back(row);
     }
-    m_latestFirst = m_directions.size() > 1 &&
-                    IsLatestFirst(m_reader.GetCellText(c.headerRow + 1, c.time), m_reader.GetCellText(row - 1, c.time));
+    // Below the last trade only what holds something is worth a word.
+    for (int skipped : since) {
+        if (skipped < 0) m_skippedRows.push_back(-skipped);
+    }
+    m_latestFirst = m_tradeRows.size() > 1 && IsLatestFirst(m_reader.GetCellText(m_tradeRows.front(), c.time),
+                                                            m_reader.GetCellText(m_tradeRows.back(), c.time));
     return Done{};
 }
 
-int CTickTable::SourceRow(int tradeIndex) const {
-    const int first = m_layout.columns.headerRow + 1;
-    return m_latestFirst ? first + TradeCount() - 1 - tradeIndex : first + tradeIndex;
+// A text export has as many rows as lines; a workbook's rows end with its last cell.
+bool CTickTable::HasRow(int row) {
+    const SheetModel& sheet = *m_reader.Sheet();
+    if (row < 1 || static_cast<std::uint32_t>(row) > sheet.maxRows) return false;
+    if (sheet.lines) {
+        std::string_view line;
+        return sheet.lines->window->Line(static_cast<std::uint32_t>(row), line);
+    }
+    return !sheet.cells.empty() && static_cast<std::uint32_t>(row) <= sheet.cells.back().row;
+}
+
+// Blank as far as the header is searched: no cell the run could read holds more than spaces.
+bool CTickTable::IsBlankRow(int row) {
+    std::string scratch;
+    for (int column = 1; column <= kHeaderScanColumns; ++column) {
+        if (!TrimView(m_reader.GetCellView(row, column, scratch)).empty()) return false;
+    }
+    return true;
+}
+
+std::size_t CTickTable::FileIndex(int tradeIndex) const {
+    return static_cast<std::size_t>(m_latestFirst ? TradeCount() - 1 - tradeIndex : tradeIndex);
+}
+
+int CTickTable::SourceRow(int tradeIndex) const { return m_tradeRows[FileIndex(tradeIndex)]; }
+
+int CTickTable::SourceLine(int row) const {
+    const int trade = row - kFirstTradeRow;
+    if (m_layout.kind == TickLayoutKind::Standard || trade < 0 || trade >= TradeCount()) return row;
+    return SourceRow(trade);
 }
 
 bool CTickTable::SourceCell(int row, int column, int& sourceRow, int& sourceColumn) const {
@@ -143,8 +194,7 @@ std::string_view CTickTable::GetCellView(int row, int column, std::string& scrat
     if (SourceCell(row, column, sourceRow, sourceColumn)) return m_reader.GetCellView(sourceRow, sourceColumn, scratch);
     const int trade = row - kFirstTradeRow;
     if (column != kPresentedDirectionColumn || trade < 0 || trade >= TradeCount()) return {};
-    const int source = SourceRow(trade) - (m_layout.columns.headerRow + 1);
-    return m_directions[static_cast<std::size_t>(source)];
+    return m_directions[FileIndex(trade)];
 }
 
 CellNumber CTickTable::GetCellNumber(int row, int column) {
@@ -170,6 +220,8 @@ void CTickTable::CloseWorkbook() {
     m_title.clear();
     m_latestFirst = false;
     m_directions.clear();
+    m_tradeRows.clear();
+    m_skippedRows.clear();
 }
 
 }  // namespace moxtel

@@ -48,10 +48,23 @@ class CTickTable {
     const DayIdentity& Identity() const { return m_identity; }
     // Trades of a header table.
     int TradeCount() const { return static_cast<int>(m_directions.size()); }
+    // The file's own row (line of a text file) of a presented trade row: for a header table the row
+    // the trade stands in, for the standard layout row itself.
+    int SourceLine(int row) const;
+    // True when the trades are shown in the reverse of the file's order (a latest-first table).
+    bool ReadsBottomUp() const { return m_latestFirst; }
+    // Rows of a header table read as no trade, in file order: blank rows between trades and the
+    // rows below the last trade whose time cell holds no time (合计, 数据来源：…). Blank rows
+    // below the last trade hold nothing and are left out.
+    const std::vector<int>& SkippedRows() const { return m_skippedRows; }
 
   private:
     Status ReadHeaderTrades(const std::string& fileName);
+    bool HasRow(int row);
+    bool IsBlankRow(int row);
     Status ResolveIdentity(const std::string& path, const DayOverrides& overrides);
+    // Index into m_tradeRows and m_directions of the presented trade tradeIndex.
+    std::size_t FileIndex(int tradeIndex) const;
     int SourceRow(int tradeIndex) const;
     // Where a presented trade cell of a header table lies: its source row and column; false for
     // the cells the presentation makes up itself or leaves empty.
@@ -63,6 +76,8 @@ class CTickTable {
     std::string m_title;
     bool m_latestFirst = false;
     std::vector<std::string> m_directions;  // "B", "S" or "" per trade, in file order
+    std::vector<int> m_tradeRows;           // the row of each trade, in file order
+    std::vector<int> m_skippedRows;
 };
 
 // What a caller learns of a file before running it, for instance to ask for the date and stock of
@@ -81,5 +96,6 @@ Result<TickTableInfo> InspectTickTable(const std::string& path, const DayOverrid
 bool IsTickTable(const std::string& path);
 
 inline constexpr const char* kMsgUnknownDirection = "文件“%s”第%d行的方向“%s”无法识别，应为 买盘、卖盘 或 中性盘。";
+inline constexpr const char* kMsgNotATime = "文件“%s”第%d行的成交时间“%s”不是时间，请改正或删去这一行。";
 
 }  // namespace moxtel

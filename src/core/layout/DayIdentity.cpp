@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <initializer_list>
 #include <vector>
 
 #include "common/TextUtil.h"
@@ -46,10 +47,28 @@ bool IsSplitDate(std::string_view text, const std::vector<DigitRun>& runs, std::
     return true;
 }
 
-std::string Fill(std::string_view format, std::string_view value) {
-    const std::size_t at = format.find("%s");
-    if (at == std::string_view::npos) return std::string(format);
-    return std::string(format.substr(0, at)) + std::string(value) + std::string(format.substr(at + 2));
+// The format's %s filled with values in order; a value holding "%s" stays as it is.
+std::string Fill(std::string_view format, std::initializer_list<std::string_view> values) {
+    std::string text;
+    for (std::string_view value : values) {
+        const std::size_t at = format.find("%s");
+        if (at == std::string_view::npos) break;
+        text.append(format.substr(0, at)).append(value);
+        format.remove_prefix(at + 2);
+    }
+    return text.append(format);
+}
+
+std::string Joined(const std::vector<std::string>& items) {
+    std::string text;
+    for (const std::string& item : items) text += (text.empty() ? "" : "、") + item;
+    return text;
+}
+
+void AddCandidate(std::vector<std::string>& candidates, std::string value) {
+    if (std::find(candidates.begin(), candidates.end(), value) == candidates.end()) {
+        candidates.push_back(std::move(value));
+    }
 }
 
 bool IsSixDigitCode(std::string_view text) {
@@ -88,22 +107,25 @@ FileNameHints HintsFromFileName(std::string_view path) {
     const std::vector<DigitRun> runs = DigitRuns(stem);
     FileNameHints hints;
     std::vector<bool> used(runs.size(), false);
-    for (std::size_t i = 0; i < runs.size() && hints.tradeDate.empty(); ++i) {
+    for (std::size_t i = 0; i < runs.size(); ++i) {
         const std::string_view run = std::string_view(stem).substr(runs[i].begin, Length(runs[i]));
         if (IsTradeDate(run)) {
-            hints.tradeDate = std::string(run);
+            AddCandidate(hints.tradeDates, std::string(run));
             used[i] = true;
         } else if (IsSplitDate(stem, runs, i)) {
             const std::string date =
                 stem.substr(runs[i].begin, 4) + stem.substr(runs[i + 1].begin, 2) + stem.substr(runs[i + 2].begin, 2);
             if (!IsTradeDate(date)) continue;
-            hints.tradeDate = date;
+            AddCandidate(hints.tradeDates, date);
             used[i] = used[i + 1] = used[i + 2] = true;
+            i += 2;
         }
     }
-    for (std::size_t i = 0; i < runs.size() && hints.code.empty(); ++i) {
-        if (!used[i] && Length(runs[i]) == 6) hints.code = stem.substr(runs[i].begin, 6);
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        if (!used[i] && Length(runs[i]) == 6) AddCandidate(hints.codes, stem.substr(runs[i].begin, 6));
     }
+    if (hints.tradeDates.size() == 1) hints.tradeDate = hints.tradeDates[0];
+    if (hints.codes.size() == 1) hints.code = hints.codes[0];
     return hints;
 }
 
@@ -135,11 +157,19 @@ DayIdentity GuessDayIdentity(const std::string& path, const DayOverrides& overri
 Result<DayIdentity> CheckDayIdentity(const DayIdentity& guess, const std::string& path,
                                      const std::function<std::string(const std::string&)>& storedStockOf) {
     const std::string fileName = std::filesystem::path(path).filename().string();
-    if (guess.tradeDate.empty()) return Error{Fill(kMsgNeedDate, fileName)};
-    if (!IsTradeDate(guess.tradeDate)) return Error{Fill(kMsgBadDate, guess.tradeDate)};
-    if (guess.stock.empty()) return Error{Fill(kMsgNeedStock, fileName)};
+    // An empty part is one the name leaves open: it names none, or several.
+    const FileNameHints hints = HintsFromFileName(path);
+    if (guess.tradeDate.empty()) {
+        if (hints.tradeDates.size() > 1) return Error{Fill(kMsgManyDates, {fileName, Joined(hints.tradeDates)})};
+        return Error{Fill(kMsgNeedDate, {fileName})};
+    }
+    if (!IsTradeDate(guess.tradeDate)) return Error{Fill(kMsgBadDate, {guess.tradeDate})};
+    if (guess.stock.empty()) {
+        if (hints.codes.size() > 1) return Error{Fill(kMsgManyStocks, {fileName, Joined(hints.codes)})};
+        return Error{Fill(kMsgNeedStock, {fileName})};
+    }
     const auto stock = NormalisedStock(guess.stock, storedStockOf);
-    if (!stock) return Error{Fill(kMsgBadStock, guess.stock)};
+    if (!stock) return Error{Fill(kMsgBadStock, {guess.stock})};
     return DayIdentity{guess.tradeDate, *stock};
 }
 

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/Result.h"
 
@@ -28,14 +29,19 @@ struct DayOverrides {
 
 inline constexpr const char* kMsgNeedDate = "“%s”的文件名中没有日期，请用 --date YYYYMMDD 指定交易日期。";
 inline constexpr const char* kMsgNeedStock = "“%s”的文件名中没有股票代码，请用 --stock 名称(代码) 指定股票。";
+inline constexpr const char* kMsgManyDates = "“%s”的文件名中有多个日期(%s)，请用 --date YYYYMMDD 指定交易日期。";
+inline constexpr const char* kMsgManyStocks = "“%s”的文件名中有多个股票代码(%s)，请用 --stock 名称(代码) 指定股票。";
 inline constexpr const char* kMsgBadDate = "日期“%s”无效，应为 YYYYMMDD，例如 20241204。";
 inline constexpr const char* kMsgBadStock = "股票“%s”无效，应为 名称(代码) 或六位代码，例如 平安银行(000001)。";
 
 // What the file name says: an eight-digit date (20241204, 2024-12-04, 2024_12_04, 2024.12.04) and a
-// six-digit code standing alone among the digits ("sz000001_20241204.csv"). Empty where it says nothing.
+// six-digit code standing alone among the digits ("sz000001_20241204.csv"). Empty where it says nothing,
+// and also where it names two different dates or codes: those are left to the candidates.
 struct FileNameHints {
     std::string tradeDate;
     std::string code;
+    std::vector<std::string> tradeDates;  // every different date of the name, in order
+    std::vector<std::string> codes;       // every different code of the name, in order
 };
 FileNameHints HintsFromFileName(std::string_view path);
 
@@ -54,7 +60,7 @@ std::optional<std::string> NormalisedStock(std::string_view text,
 DayIdentity GuessDayIdentity(const std::string& path, const DayOverrides& overrides);
 
 // guess made final: a valid date and a normalised stock. A failure names the file at path and the
-// option to give.
+// option to give; where the file name names several dates or codes, it names them too.
 Result<DayIdentity> CheckDayIdentity(const DayIdentity& guess, const std::string& path,
                                      const std::function<std::string(const std::string&)>& storedStockOf);
 

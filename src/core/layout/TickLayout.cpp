@@ -1,7 +1,9 @@
 #include "layout/TickLayout.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
+#include <optional>
 
 #include "common/TextUtil.h"
 
@@ -39,10 +41,15 @@ constexpr std::array<DirectionWord, 14> kDirectionWords{{
 }};
 // clang-format on
 
-std::string NormalisedHeader(std::string_view header) {
+// A header cell as the user sees it: trimmed, without the BOM a first cell may carry.
+std::string_view ShownHeader(std::string_view header) {
     constexpr std::string_view kBom = "\xEF\xBB\xBF";
     if (header.starts_with(kBom)) header.remove_prefix(kBom.size());
-    std::string text(TrimView(header));
+    return TrimView(header);
+}
+
+std::string NormalisedHeader(std::string_view header) {
+    std::string text(ShownHeader(header));
     for (const auto& [wide, narrow] : {std::pair{"（", "("}, std::pair{"）", ")"}}) {
         for (std::size_t at = text.find(wide); at != std::string::npos; at = text.find(wide, at)) {
             text.replace(at, std::string_view(wide).size(), narrow);
@@ -68,6 +75,38 @@ std::array<int, 4> RolesOfRow(const CellSource& cells, int row) {
         if (role > 0 && columns[role - 1] == 0) columns[role - 1] = c;
     }
     return columns;
+}
+
+// A refusal when the header row names one role in two columns; nullopt when each role has one.
+std::optional<Error> DuplicateRole(const CellSource& cells, int row, const std::string& fileName) {
+    std::array<std::string, 4> named;  // "第N列“name”" of every column naming the role
+    std::array<int, 4> count{};
+    for (int c = 1; c <= kHeaderScanColumns; ++c) {
+        const std::string header = cells(row, c);
+        const int role = HeaderRoleOf(header);
+        if (role == 0) continue;
+        std::string& list = named[role - 1];
+        list += (list.empty() ? "第" : "、第") + std::to_string(c) + "列“" + std::string(ShownHeader(header)) + "”";
+        ++count[role - 1];
+    }
+    for (std::size_t i = 0; i < count.size(); ++i) {
+        if (count[i] < 2) continue;
+        return Error{"无法识别文件“" + fileName + "”的格式：表头有多个" + std::string(kRoleNames[i]) + "列(" + named[i] +
+                     ")，请只留下一列。"};
+    }
+    return std::nullopt;
+}
+
+// Two or more cells and each of them text, neither number nor time: a row of column names.
+bool IsRowOfNames(const CellSource& cells, int row) {
+    int names = 0;
+    for (int c = 1; c <= kHeaderScanColumns; ++c) {
+        const std::string text = cells(row, c);
+        if (TrimView(text).empty()) continue;
+        if (HasLeadingNumber(text) || TimeOfDaySeconds(text) >= 0) return false;
+        ++names;
+    }
+    return names >= 2;
 }
 
 int CountFound(const std::array<int, 4>& columns) {
@@ -133,9 +172,24 @@ double TimeOfDaySeconds(std::string_view text) {
     return pos == text.size() ? hours * 3600 + minutes * 60 + seconds : -1.0;
 }
 
+double TradeTimeSeconds(std::string_view text) {
+    const double clock = TimeOfDaySeconds(text);
+    text = TrimView(text);
+    if (clock >= 0 || text.size() < 5 || text.size() > 6) return clock;
+    if (!std::all_of(text.begin(), text.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })) {
+        return -1.0;
+    }
+    const int hhmmss = ParseLeadingDigits(text);
+    const int hours = hhmmss / 10000;
+    const int minutes = hhmmss / 100 % 100;
+    const int seconds = hhmmss % 100;
+    if (hours > 23 || minutes > 59 || seconds > 59) return -1.0;
+    return hours * 3600.0 + minutes * 60.0 + seconds;
+}
+
 bool IsLatestFirst(std::string_view firstTime, std::string_view lastTime) {
-    const double first = TimeOfDaySeconds(firstTime);
-    const double last = TimeOfDaySeconds(lastTime);
+    const double first = TradeTimeSeconds(firstTime);
+    const double last = TradeTimeSeconds(lastTime);
     if (first >= 0 && last >= 0) return first > last;
     return TrimView(firstTime) > TrimView(lastTime);
 }
@@ -146,14 +200,16 @@ Result<TickLayout> RecognizeLayout(const CellSource& cells, const std::string& f
     for (int row = 1; row <= kHeaderScanRows; ++row) {
         const std::array<int, 4> columns = RolesOfRow(cells, row);
         if (CountFound(columns) == 4) {
+            if (std::optional<Error> twice = DuplicateRole(cells, row, fileName)) return *twice;
             return TickLayout{TickLayoutKind::Header, {row, columns[0], columns[1], columns[2], columns[3]}};
         }
         if (CountFound(columns) > CountFound(best)) best = columns;
     }
     // Two names in one row make a header row that lacks columns, not an export with an odd title.
     // Without a header, a time in row 6 still marks the export (its title is then checked by the run);
-    // any other text (a script, a letter saved as .xls) is no tick table.
-    if (CountFound(best) < 2 && TimeOfDaySeconds(cells(6, 1)) >= 0) return TickLayout{};
+    // any other text (a script, a letter saved as .xls) is no tick table. A first row of names only
+    // is a header in words this program does not know, not a title.
+    if (CountFound(best) < 2 && TimeOfDaySeconds(cells(6, 1)) >= 0 && !IsRowOfNames(cells, 1)) return TickLayout{};
     return Refusal(fileName, best);
 }
 

@@ -41,7 +41,9 @@ inline constexpr int kHeaderScanColumns = 20;
 // Recognises the layout from the content: the standard layout first (its title cell begins with
 // an eight-digit date, or no header row is in sight and row 6 holds a time as before); else a row
 // among the first kHeaderScanRows naming time, price, lots and direction. Anything else is refused
-// with a message naming the file (fileName) and the columns that were not found.
+// with a message naming the file (fileName) and the columns that were not found; a first row of
+// names only is such a refusal even over a time in row 6. A header row naming one column twice
+// (成交价 and 价格) is refused naming both.
 Result<TickLayout> RecognizeLayout(const CellSource& cells, const std::string& fileName);
 
 // The column a header cell names ("成交价" -> price), after trimming and with full-width brackets
@@ -55,6 +57,10 @@ bool StandardDirectionOf(std::string_view word, std::string& standard);
 // Seconds of a time text ("09:30:01", "9:30", "2024-12-04 09:30:01.5"); a negative value when
 // the text holds no such time.
 double TimeOfDaySeconds(std::string_view text);
+
+// Seconds of a trade time of a header table: a time TimeOfDaySeconds reads, or the bare digits
+// HHMMSS or HMMSS some sources write (92525 is 09:25:25); negative for anything else.
+double TradeTimeSeconds(std::string_view text);
 
 // True when a table whose first and last trade carry these times is listed latest first.
 // Times that cannot be read compare as texts.

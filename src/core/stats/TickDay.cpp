@@ -1,5 +1,7 @@
 #include "stats/TickDay.h"
 
+#include <algorithm>
+
 #include "common/TextUtil.h"
 #include "layout/CTickTable.h"
 #include "stats/TitleCell.h"
@@ -9,7 +11,7 @@ namespace {
 
 constexpr int kFirstTradeRow = 6;
 constexpr int kProgressEvery = 500;
-constexpr std::size_t kRowsNamed = 5;  // rows named in the warning about texts that are not numbers
+constexpr std::size_t kRowsNamed = 5;  // rows named in a warning about rows
 
 enum class Direction { In, Out, Unknown };
 
@@ -48,11 +50,14 @@ bool IsEightDigits(const std::string& date) {
     return true;
 }
 
-std::string NotNumbersWarning(const std::string& path, const std::vector<int>& rows, int count) {
+// "path: <count><what>(第 r1, r2, ... 行)", naming the first kRowsNamed of rows.
+std::string RowsWarning(const std::string& path, std::size_t count, const std::vector<int>& rows, const char* what) {
     std::string list;
-    for (int row : rows) list += (list.empty() ? "" : ", ") + std::to_string(row);
-    if (static_cast<std::size_t>(count) > rows.size()) list += ", ...";
-    return path + ": " + std::to_string(count) + " 行成交的价格或成交量不是数字，按 0 计算(第 " + list + " 行)";
+    for (std::size_t i = 0; i < rows.size() && i < kRowsNamed; ++i) {
+        list += (list.empty() ? "" : ", ") + std::to_string(rows[i]);
+    }
+    if (count > kRowsNamed) list += ", ...";
+    return path + ": " + std::to_string(count) + what + "(第 " + list + " 行)";
 }
 
 // Reads the trade rows from row 6 into tick; returns the row whose empty time text ended the list.
@@ -66,6 +71,7 @@ public:
 
     int ReadAll() {
         m_directionColumn = m_reader.GetCellView(8, 4, m_scratch).empty() ? 4 : 5;
+        m_lastRowsFirstInFile = m_reader.ReadsBottomUp();
         int row = kFirstTradeRow;
         for (; ReadRow(row); ++row) {
             const int read = row - kFirstTradeRow + 1;
@@ -75,7 +81,7 @@ public:
     }
 
     int notNumberCount = 0;
-    std::vector<int> notNumberRows;
+    std::vector<int> notNumberRows;  // the kRowsNamed first in the file, as rows shown to the run
 
 private:
     bool ReadRow(int row) {
@@ -167,7 +173,12 @@ private:
 
     void NoteNotNumber(int row) {
         ++notNumberCount;
-        if (notNumberRows.size() < kRowsNamed) notNumberRows.push_back(row);
+        if (notNumberRows.size() < kRowsNamed) {
+            notNumberRows.push_back(row);
+        } else if (m_lastRowsFirstInFile) {
+            notNumberRows.erase(notNumberRows.begin());
+            notNumberRows.push_back(row);
+        }
     }
 
     CTickTable& m_reader;
@@ -176,6 +187,7 @@ private:
     TradeFeed* m_feed;
     bool m_keepTrades;
     int m_directionColumn = 4;
+    bool m_lastRowsFirstInFile = false;
     double m_referencePrice = 0.0;
     const char* m_previousWord = kWordUnknown;
     std::string m_scratch;
@@ -214,14 +226,25 @@ Result<TickDay> ReadTickDay(const std::string& path, const StatisticsObserver& o
     const int endRow = rows.ReadAll();
     if (feed) feed->End();
     day.lastPriceText = reader.GetCellText(endRow - 1, 2);
+    // Warnings name the rows of the file, not those the run was shown.
+    for (int& row : rows.notNumberRows) row = reader.SourceLine(row);
+    std::sort(rows.notNumberRows.begin(), rows.notNumberRows.end());
+    const bool headerTable = reader.Kind() == TickLayoutKind::Header;
+    const std::vector<int> skipped = reader.SkippedRows();
     // A large text export is decoded as its rows are read: a file changed since it was opened fails here.
     if (Status read = reader.ReadStatus(); !read) return Error{read.error().message, path + "\n" + read.error().detail};
     reader.CloseWorkbook();
     tick.uncertainTrades.ShrinkToFit();
 
-    if (observer.warning && tick.tradeRows == 0) observer.warning(path + ": 没有成交记录(第6行为空)");
+    if (observer.warning && tick.tradeRows == 0) {
+        observer.warning(path + (headerTable ? ": 没有成交记录(表头下没有成交行)" : ": 没有成交记录(第6行为空)"));
+    }
+    if (observer.warning && !skipped.empty()) {
+        observer.warning(RowsWarning(path, skipped.size(), skipped, " 行不是成交(空行、合计或说明)，已跳过"));
+    }
     if (observer.warning && rows.notNumberCount > 0) {
-        observer.warning(NotNumbersWarning(path, rows.notNumberRows, rows.notNumberCount));
+        observer.warning(RowsWarning(path, static_cast<std::size_t>(rows.notNumberCount), rows.notNumberRows,
+                                     " 行成交的价格或成交量不是数字，按 0 计算"));
     }
     if (observer.progress) observer.progress(tick.tradeRows);
     return tick;

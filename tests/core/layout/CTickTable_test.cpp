@@ -132,6 +132,105 @@ TEST(CTickTable, RefusalsNameTheFileAndStoreNothing) {
     EXPECT_FALSE(unreadable.error().detail.empty());
 }
 
+// Header tables as saved by hand or by odd tools: footers, blank lines, bad cells. Warnings name the
+// file's own lines; rows that are no trades never change the figures.
+struct OddTableCase {
+    const char* name;
+    const char* text;                   // after the header line 成交时间,成交价格,成交量,性质
+    std::vector<std::string> warnings;  // "@" stands for the path
+    double lots;                        // all trades together
+    const char* firstPrice;
+    const char* lastPrice;
+};
+void PrintTo(const OddTableCase& c, std::ostream* os) { *os << c.name; }
+
+class OddHeaderTables : public ::testing::TestWithParam<OddTableCase> {};
+
+double AllLots(const DayFlowResult& day) {
+    double lots = 0;
+    for (int k = 1; k <= kBucketCount; ++k) lots += day.inflow[k].lots + day.outflow[k].lots + day.uncertain[k].lots;
+    return lots;
+}
+
+TEST_P(OddHeaderTables, WarnWithTheFileLinesAndKeepEveryTrade) {
+    const TestFolder folder;
+    const std::string path =
+        folder.Write("600000_20241204.csv", std::string("成交时间,成交价格,成交量,性质\n") + GetParam().text);
+    std::vector<std::string> warnings;
+    StatisticsObserver observer;
+    observer.warning = [&warnings](const std::string& w) { warnings.push_back(w); };
+    const auto run = RunStatistics({path, "10.00", ""}, nullptr, observer);
+    ASSERT_TRUE(run.ok()) << run.error().message;
+    std::vector<std::string> expected;
+    for (std::string w : GetParam().warnings) expected.push_back(w.replace(0, 1, path));
+    EXPECT_EQ(warnings, expected);
+    EXPECT_EQ(AllLots(run->day), GetParam().lots);
+    EXPECT_EQ(run->day.firstPriceText, GetParam().firstPrice);
+    EXPECT_EQ(run->day.lastPriceText, GetParam().lastPrice);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Crafted, OddHeaderTables,
+    ::testing::Values(
+        OddTableCase{"BadPriceLatestFirst",
+                     "09:30:04,10.00,100,买盘\n09:30:03,abc,200,卖盘\n09:30:02,10.02,300,中性盘\n09:30:01,10.01,400,买盘\n",
+                     {"@: 1 行成交的价格或成交量不是数字，按 0 计算(第 3 行)"}, 1000, "10.02", "10.00"},
+        OddTableCase{"BadCellsEarliestFirst",
+                     "09:30:01,10.01,1,买盘\n09:30:02,--,2,买盘\n09:30:03,10.03,x,卖盘\n09:30:04,10.04,4,卖盘\n",
+                     {"@: 2 行成交的价格或成交量不是数字，按 0 计算(第 3, 4 行)"}, 7, "--", "10.04"},
+        // The first lines of the file are the last trades in time.
+        OddTableCase{"ManyBadCellsLatestFirst",
+                     "09:30:07,x,1,买盘\n09:30:06,x,1,买盘\n09:30:05,x,1,买盘\n09:30:04,x,1,买盘\n09:30:03,x,1,买盘\n"
+                     "09:30:02,10.02,1,买盘\n09:30:01,x,1,买盘\n",
+                     {"@: 6 行成交的价格或成交量不是数字，按 0 计算(第 2, 3, 4, 5, 6, ... 行)"}, 7, "10.02", "x"},
+        OddTableCase{"OnlyTheHeader", "", {"@: 没有成交记录(表头下没有成交行)"}, 0, "", ""},
+        OddTableCase{"OnlyAFooter", "合计,,0,\n", {"@: 没有成交记录(表头下没有成交行)", "@: 1 行不是成交(空行、合计或说明)，已跳过(第 2 行)"}, 0, "", ""},
+        OddTableCase{"FooterEarliestFirst", "09:30:01,10.01,1,买盘\n09:30:02,10.02,2,卖盘\n09:30:03,10.03,4,中性盘\n合计,,7,\n",
+                     {"@: 1 行不是成交(空行、合计或说明)，已跳过(第 5 行)"}, 7, "10.02", "10.03"},
+        OddTableCase{"FootersLatestFirst",
+                     "09:31:25,9.93,4,买盘\n09:31:11,9.92,2,卖盘\n09:30:46,9.96,1,中性盘\n\n合计,,7,\n数据来源：新浪财经\n\n",
+                     {"@: 2 行不是成交(空行、合计或说明)，已跳过(第 6, 7 行)"}, 7, "9.92", "9.93"},
+        OddTableCase{"FooterWithoutTime", "09:30:01,10.01,1,买盘\n09:30:02,10.02,2,卖盘\n,,3,\n",
+                     {"@: 1 行不是成交(空行、合计或说明)，已跳过(第 4 行)"}, 3, "10.02", "10.02"},
+        OddTableCase{"BlankLinesBetweenTrades",
+                     "09:30:01,10.01,1,买盘\n\n09:30:02,10.02,2,卖盘\n , , , \n09:30:03,10.03,4,中性盘\n",
+                     {"@: 2 行不是成交(空行、合计或说明)，已跳过(第 3, 5 行)"}, 7, "10.02", "10.03"},
+        OddTableCase{"BlankLinesLatestFirst",
+                     "09:30:03,10.03,4,中性盘\n\n09:30:02,10.02,2,卖盘\n\n\n09:30:01,10.01,1,买盘\n",
+                     {"@: 3 行不是成交(空行、合计或说明)，已跳过(第 3, 5, 6 行)"}, 7, "10.02", "10.03"},
+        OddTableCase{"ManySkippedLines",
+                     "09:30:01,10.01,1,买盘\n\n\n\n\n\n\n09:30:02,10.02,2,卖盘\n",
+                     {"@: 6 行不是成交(空行、合计或说明)，已跳过(第 3, 4, 5, 6, 7, ... 行)"}, 3, "10.02", "10.02"},
+        OddTableCase{"TrailingBlankLinesSayNothing", "09:30:01,10.01,1,买盘\n09:30:02,10.02,2,卖盘\n\n\n\n", {}, 3, "10.02", "10.02"},
+        OddTableCase{"DigitTimesLatestFirst",
+                     "104347,10.27,1,买盘\n100000,10.10,2,卖盘\n92525,10.00,4,中性盘\n",
+                     {}, 7, "10.10", "10.27"},
+        OddTableCase{"DigitTimesWithFooter",
+                     "92525,10.00,4,中性盘\n100000,10.10,2,卖盘\n104347,10.27,1,买盘\n合计,,7,\n",
+                     {"@: 1 行不是成交(空行、合计或说明)，已跳过(第 5 行)"}, 7, "10.10", "10.27"}));
+
+// A row between trades that is not blank yet holds no time cannot be read either way: refused, naming
+// the line, and nothing is stored.
+TEST(CTickTable, ARowWithoutATimeBetweenTradesIsRefused) {
+    const TestFolder folder;
+    struct Case {
+        const char* text;
+        const char* message;
+    };
+    for (const Case& c : {Case{"09:30:01,10.01,1,买盘\n小计,,1,\n09:30:02,10.02,2,卖盘\n",
+                               "文件“600000_20241204.csv”第3行的成交时间“小计”不是时间，请改正或删去这一行。"},
+                          Case{"09:30:01,10.01,1,买盘\n\n,10.05,1,买盘\n09:30:02,10.02,2,卖盘\n",
+                               "文件“600000_20241204.csv”第4行的成交时间“”不是时间，请改正或删去这一行。"},
+                          Case{"时,元,手,\n09:30:01,10.01,1,买盘\n",
+                               "文件“600000_20241204.csv”第2行的成交时间“时”不是时间，请改正或删去这一行。"}}) {
+        const std::string path = folder.Write("600000_20241204.csv", std::string("成交时间,成交价格,成交量,性质\n") + c.text);
+        const StoredRun stored = RunAndStore({path, "", ""});
+        ASSERT_FALSE(stored.run.ok()) << c.text;
+        EXPECT_EQ(stored.run.error().message, c.message);
+        for (const auto& table : stored.tables) EXPECT_TRUE(table.empty()) << c.text;
+    }
+}
+
 TEST(CTickTable, TheConfirmHookSeesTheGuessAndDecides) {
     TestDatabase db;
     DayIdentity seen;

@@ -38,7 +38,12 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"/20241204/000001/tick.csv", "", ""},
                       // Not a calendar day, and digits running on are not a code.
                       NameCase{"20241340_000001.csv", "", "000001"}, NameCase{"0000012_20241204.csv", "20241204", ""},
-                      NameCase{"2024-02-30_000001.csv", "", "000001"}, NameCase{"2024-2-4_000001.csv", "", "000001"}));
+                      NameCase{"2024-02-30_000001.csv", "", "000001"}, NameCase{"2024-2-4_000001.csv", "", "000001"},
+                      // Two different dates or codes say nothing for sure; the same one twice does.
+                      NameCase{"20241204-20241205_600000.csv", "", "600000"},
+                      NameCase{"20241204_000001_600000.csv", "20241204", ""},
+                      NameCase{"2024-12-04_600000_20241204.csv", "20241204", "600000"},
+                      NameCase{"600000_20241204_600000.csv", "20241204", "600000"}));
 
 TEST(TradeDate, AcceptsCalendarDaysOnly) {
     for (const char* good : {"20241204", "20240229", "20000229", "19000101", "20991231"}) {
@@ -91,6 +96,42 @@ TEST(ResolveDayIdentity, OverridesWinThenTheFileNameElseItSaysWhichOptionToGive)
               "日期“2024-12-04”无效，应为 YYYYMMDD，例如 20241204。");
     EXPECT_EQ(ResolveDayIdentity("/x/sz000001_20241204.csv", {"", "万科A"}).error().message,
               "股票“万科A”无效，应为 名称(代码) 或六位代码，例如 平安银行(000001)。");
+}
+
+// A name with two dates or two codes is refused naming them and the option that settles it; the
+// option, once given, wins without a word.
+TEST(ResolveDayIdentity, AnAmbiguousFileNameIsRefusedUnlessTheOptionSettlesIt) {
+    struct Case {
+        const char* path;
+        DayOverrides overrides;
+        const char* message;  // "" when resolved
+        const char* date;
+        const char* stock;
+    };
+    const Case cases[] = {
+        {"/x/20241204-20241205_600000.csv", {}, "“20241204-20241205_600000.csv”的文件名中有多个日期(20241204、20241205)，请用 --date YYYYMMDD 指定交易日期。", "", ""},
+        {"000001_20241204_2024-12-05.csv", {}, "“000001_20241204_2024-12-05.csv”的文件名中有多个日期(20241204、20241205)，请用 --date YYYYMMDD 指定交易日期。", "", ""},
+        {"/x/20241204_000001_600000.csv", {}, "“20241204_000001_600000.csv”的文件名中有多个股票代码(000001、600000)，请用 --stock 名称(代码) 指定股票。", "", ""},
+        {"/x/20241204_000001_600000_300750.csv", {"20241204", ""}, "“20241204_000001_600000_300750.csv”的文件名中有多个股票代码(000001、600000、300750)，请用 --stock 名称(代码) 指定股票。", "", ""},
+        {"/x/20241204-20241205_600000.csv", {"20241205", ""}, "", "20241205", "600000(600000)"},
+        {"/x/20241204_000001_600000.csv", {"", "600000"}, "", "20241204", "600000(600000)"},
+        {"/x/20241204-20241205_000001_600000.csv", {"20241204", "万科A(000002)"}, "", "20241204", "万科A(000002)"},
+    };
+    for (const Case& c : cases) {
+        const auto day = ResolveDayIdentity(c.path, c.overrides);
+        if (*c.message) {
+            ASSERT_FALSE(day.ok()) << c.path;
+            EXPECT_EQ(day.error().message, c.message);
+            continue;
+        }
+        ASSERT_TRUE(day.ok()) << c.path << ": " << day.error().message;
+        EXPECT_EQ(day->tradeDate, c.date) << c.path;
+        EXPECT_EQ(day->stock, c.stock) << c.path;
+    }
+    // What the desktop dialog is prefilled with: the unsettled part stays empty.
+    const DayIdentity guess = GuessDayIdentity("/x/20241204-20241205_600000.csv", {});
+    EXPECT_EQ(guess.tradeDate, "");
+    EXPECT_EQ(guess.stock, "600000(600000)");
 }
 
 TEST(TitleFor, ReadsBackAsTheSameDateAndStock) {

@@ -75,6 +75,30 @@ TEST(TimeOrder, ReadsClockTimesAndComparesThemNotTheirTexts) {
     EXPECT_TRUE(IsLatestFirst("b", "a"));                 // unreadable times compare as texts
 }
 
+// Some sources write the trade time as digits without a leading zero: 92525 is 09:25:25 and earlier
+// than 100000, though later as a text.
+TEST(TimeOrder, TradeTimesWithoutSeparatorsAreTimesOfTheDay) {
+    struct Case {
+        const char* text;
+        double seconds;  // negative: no time
+    };
+    for (const Case& c : {Case{"92525", 9 * 3600 + 25 * 60 + 25}, Case{"092525", 9 * 3600 + 25 * 60 + 25},
+                          Case{"104347", 10 * 3600 + 43 * 60 + 47}, Case{" 150000 ", 15 * 3600},
+                          Case{"09:30:01", 9 * 3600 + 30 * 60 + 1}, Case{"235959", 23 * 3600 + 59 * 60 + 59},
+                          Case{"240000", -1}, Case{"96000", -1}, Case{"95960", -1}, Case{"0930", -1},
+                          Case{"1234567", -1}, Case{"9252", -1}, Case{"合计", -1}, Case{"", -1},
+                          Case{"-92525", -1}, Case{"92525.5", -1}}) {
+        if (c.seconds < 0) {
+            EXPECT_LT(TradeTimeSeconds(c.text), 0) << c.text;
+        } else {
+            EXPECT_DOUBLE_EQ(TradeTimeSeconds(c.text), c.seconds) << c.text;
+        }
+    }
+    EXPECT_FALSE(IsLatestFirst("92525", "104347"));
+    EXPECT_TRUE(IsLatestFirst("104347", "92525"));
+    EXPECT_TRUE(IsLatestFirst("150000", "09:25:00"));
+}
+
 // A sheet held in a map, read like a workbook.
 class SheetCells {
   public:
@@ -152,6 +176,53 @@ TEST(RecognizeLayout, KeepsAnExportWithAnOddTitleAndRefusesAnEmptySheet) {
     SheetCells empty;
     EXPECT_EQ(RecognizeLayout(empty.Source(), "e.csv").error().message,
               "无法识别文件“e.csv”的格式：找不到列 成交时间、成交价格、成交量、性质。");
+}
+
+// A header that names one column twice leaves the run guessing which one holds the trades.
+TEST(RecognizeLayout, RefusesAHeaderThatNamesOneColumnTwiceNamingBoth) {
+    struct Case {
+        std::vector<std::string> header;
+        const char* message;
+    };
+    for (const Case& c :
+         {Case{{"成交时间", "成交价", "价格", "成交量", "性质"},
+               "无法识别文件“t.csv”的格式：表头有多个成交价格列(第2列“成交价”、第3列“价格”)，请只留下一列。"},
+          Case{{"", "时间", "成交价格", "成交量", "成交时间", "性质", "类型"},
+               "无法识别文件“t.csv”的格式：表头有多个成交时间列(第2列“时间”、第5列“成交时间”)，请只留下一列。"},
+          Case{{"成交时间", "成交价格", "成交量(手)", "成交量（手）", "性质"},
+               "无法识别文件“t.csv”的格式：表头有多个成交量列(第3列“成交量(手)”、第4列“成交量（手）”)，请只留下一列。"}}) {
+        SheetCells sheet;
+        sheet.Row(1, c.header).Row(2, {"09:30:00", "10.00", "10.00", "5", "买盘"});
+        const auto layout = RecognizeLayout(sheet.Source(), "t.csv");
+        ASSERT_FALSE(layout.ok()) << c.message;
+        EXPECT_EQ(layout.error().message, c.message);
+    }
+}
+
+// A first row of names the program does not know is a header, not the standard layout's title, even
+// when row 6 holds a time: the refusal says which names it looks for.
+TEST(RecognizeLayout, RefusesAnUnknownHeaderNamingTheColumnsItLooksFor) {
+    SheetCells english;
+    english.Row(1, {"ticktime", "price", "volume", "prev_price", "kind"});
+    for (int r = 2; r <= 8; ++r) english.Row(r, {"09:25:35", "9.99", "5000", "0", "D"});
+    EXPECT_EQ(RecognizeLayout(english.Source(), "p8_eng.csv").error().message,
+              "无法识别文件“p8_eng.csv”的格式：找不到列 成交时间、成交价格、成交量、性质。");
+
+    SheetCells partly;
+    partly.Row(1, {"time", "成交价", "volume", "kind"}).Row(6, {"09:30:00", "10.00", "5", "B"});
+    EXPECT_EQ(RecognizeLayout(partly.Source(), "q.csv").error().message,
+              "无法识别文件“q.csv”的格式：找不到列 成交时间、成交量、性质。");
+
+    // A title cell beside a number (a code, a count) is still an export with an odd title.
+    for (const std::vector<std::string>& first :
+         {std::vector<std::string>{"平安银行", "000001"}, std::vector<std::string>{"ABC", "", "12.5"},
+          std::vector<std::string>{"逐笔成交"}}) {
+        SheetCells odd;
+        odd.Row(1, first).Row(6, {"09:30:01", "10.00", "5", "", "B"});
+        const auto layout = RecognizeLayout(odd.Source(), "odd.xls");
+        ASSERT_TRUE(layout.ok()) << first[0];
+        EXPECT_EQ(layout->kind, TickLayoutKind::Standard) << first[0];
+    }
 }
 
 }  // namespace
