@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 #include <optional>
+#include <utility>
 
 #include "common/TextUtil.h"
 
@@ -65,6 +66,20 @@ bool StartsWithDate(std::string_view a1) {
         if (!std::isdigit(static_cast<unsigned char>(rest[i]))) return false;
     }
     return true;
+}
+
+// A title cell ending in "(600999)": the export's "date name (code)" even where its date is damaged.
+bool EndsWithBracketedCode(std::string_view a1) {
+    std::string_view text = TrimView(a1);
+    for (const auto& [open, close] : {std::pair<std::string_view, std::string_view>{"(", ")"}, {"（", "）"}}) {
+        if (!text.ends_with(close)) continue;
+        const std::string_view inner = text.substr(0, text.size() - close.size());
+        if (inner.size() < 6 + open.size()) continue;
+        const std::string_view code = inner.substr(inner.size() - 6);
+        if (!inner.substr(0, inner.size() - 6).ends_with(open)) continue;
+        if (std::all_of(code.begin(), code.end(), [](char ch) { return ch >= '0' && ch <= '9'; })) return true;
+    }
+    return false;
 }
 
 // The columns a row names; columns[role - 1] is 0 where the role is missing.
@@ -197,19 +212,29 @@ bool IsLatestFirst(std::string_view firstTime, std::string_view lastTime) {
 Result<TickLayout> RecognizeLayout(const CellSource& cells, const std::string& fileName) {
     if (StartsWithDate(cells(1, 1))) return TickLayout{};
     std::array<int, 4> best{};
+    int bestRow = 0;
     for (int row = 1; row <= kHeaderScanRows; ++row) {
         const std::array<int, 4> columns = RolesOfRow(cells, row);
         if (CountFound(columns) == 4) {
             if (std::optional<Error> twice = DuplicateRole(cells, row, fileName)) return *twice;
             return TickLayout{TickLayoutKind::Header, {row, columns[0], columns[1], columns[2], columns[3]}};
         }
-        if (CountFound(columns) > CountFound(best)) best = columns;
+        if (CountFound(columns) > CountFound(best)) {
+            best = columns;
+            bestRow = row;
+        }
     }
     // Two names in one row make a header row that lacks columns, not an export with an odd title.
     // Without a header, a time in row 6 still marks the export (its title is then checked by the run);
     // any other text (a script, a letter saved as .xls) is no tick table. A first row of names only
-    // is a header in words this program does not know, not a title.
-    if (CountFound(best) < 2 && TimeOfDaySeconds(cells(6, 1)) >= 0 && !IsRowOfNames(cells, 1)) return TickLayout{};
+    // is a header in words this program does not know, not a title. The export itself names its
+    // columns in row 5 (时间, 成交价, 现手 ...) under its "date name (code)" title: with a damaged
+    // date that is still the export, whose title the run then reports, not a header table short
+    // of a column.
+    const bool exportShape = bestRow == 5 && EndsWithBracketedCode(cells(1, 1));
+    if ((CountFound(best) < 2 || exportShape) && TimeOfDaySeconds(cells(6, 1)) >= 0 && !IsRowOfNames(cells, 1)) {
+        return TickLayout{};
+    }
     return Refusal(fileName, best);
 }
 

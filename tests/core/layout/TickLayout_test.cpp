@@ -225,5 +225,30 @@ TEST(RecognizeLayout, RefusesAnUnknownHeaderNamingTheColumnsItLooksFor) {
     }
 }
 
+// The export names its columns in row 5 in its own words (现手 is no name for 成交量 here). With its
+// date damaged it is still the export, so the run can say the title lacks a date; a preamble that
+// is no "name (code)" title over the same row stays a header short of a column.
+TEST(RecognizeLayout, TheExportWithADamagedDateIsStillTheExport) {
+    struct Case {
+        const char* a1;
+        bool standard;
+    };
+    for (const Case& c : {Case{"2026124 岚谷示例 (600999)", true}, Case{"岚谷示例 (600999)", true},
+                          Case{"  2026-12-04 岚谷示例（600999） ", true}, Case{"平安银行 分笔成交", false},
+                          Case{"岚谷示例 (60099)", false}, Case{"", false}}) {
+        SheetCells sheet;
+        sheet.Row(1, {c.a1}).Row(3, {"逐笔成交明细"}).Row(5, {"时间", "成交价", "现手", "笔数", "性质"});
+        sheet.Row(6, {"09:30:06", "11.99", "27", "4", "S"});
+        const auto layout = RecognizeLayout(sheet.Source(), "day.xls");
+        if (c.standard) {
+            ASSERT_TRUE(layout.ok()) << c.a1 << ": " << layout.error().message;
+            EXPECT_EQ(layout->kind, TickLayoutKind::Standard) << c.a1;
+        } else {
+            ASSERT_FALSE(layout.ok()) << c.a1;
+            EXPECT_EQ(layout.error().message, "无法识别文件“day.xls”的格式：找不到列 成交量。") << c.a1;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace moxtel
