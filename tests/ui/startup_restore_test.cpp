@@ -9,6 +9,7 @@
 
 #include "app/CDropList.h"
 #include "app/CMainStatDlg.h"
+#include "app/DatabaseFailureBox.h"
 #include "app/StartupCheck.h"
 #include "data/CAdoDatabase.h"
 #include "data/CDataFolder.h"
@@ -124,6 +125,34 @@ class StartupRestoreTest : public QObject {
         sqlite3_close(other);
         QCOMPARE(services.shown.size(), std::size_t{0});
         QVERIFY(KeptFiles(*m_database).isEmpty());
+    }
+
+    // After No, every statement of a click fails the same way: the box shows the reason once a
+    // click, and again at the next click.
+    void aDamagedDatabaseIsShownOnceAClick() {
+        StoreTemplateAndBackUp();
+        Overwrite(m_database->File(), kJunk);
+        FakeWindowServices services;
+        DatabaseFailureBox box(services);
+        CAdoDatabase::SetErrorReporter([&](const std::string& e) {
+            m_errors << QString::fromStdString(e);
+            box(e);
+        });
+        const auto click = [] {
+            CAdoDatabase db;
+            QVERIFY(!db.Execute("insert into queryconfig(flagdesc) values('more')"));
+            QVERIFY(!db.Execute("delete from queryconfig"));
+        };
+        click();
+        QVERIFY2(m_errors.size() > 1, qPrintable(m_errors.join(QLatin1Char('\n'))));
+        QCOMPARE(services.shown.size(), std::size_t{1});
+        QCOMPARE(services.shown[0].kind, QStringLiteral("app"));
+        QCOMPARE(services.shown[0].text, m_errors[0]);
+
+        QCoreApplication::processEvents();  // the click is over
+        click();
+        QCOMPARE(services.shown.size(), std::size_t{2});
+        QCOMPARE(services.shown[1].text, m_errors[0]);
     }
 
   private:

@@ -1,8 +1,8 @@
 #include "app/CFlowApp.h"
 
-#include <QApplication>
 
 #include "app/CMainStatDlg.h"
+#include "app/DatabaseFailureBox.h"
 #include "app/StartupCheck.h"
 #include "app/WindowServices.h"
 #include "data/CAdoDatabase.h"
@@ -12,11 +12,9 @@ namespace moxtel {
 
 bool CFlowApp::InitInstance() {
     QtWindowServices services;
-    // Database failures show SQLite's own description in the application's message box.
-    CAdoDatabase::SetErrorReporter([&services](const std::string& description) {
-        services.ShowAppMessage(QApplication::activeWindow(), QString::fromStdString(description),
-                                MessageIcon::Exclamation);
-    });
+    // Database failures show their description in the application's message box, once a click.
+    DatabaseFailureBox failureBox(services);
+    CAdoDatabase::SetErrorReporter([&failureBox](const std::string& description) { failureBox(description); });
     CheckDatabaseAtStartup(services, nullptr);
     SessionState session;
     ChildWindows children;
