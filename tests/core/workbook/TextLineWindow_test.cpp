@@ -171,7 +171,10 @@ TEST(TextLineWindow, EndsAtTheGrid) {
 class TextFileChange : public ::testing::Test {
   protected:
     void SetUp() override {
-        m_path = std::filesystem::path(::testing::TempDir()) / "text-window-change.xls";
+        // A file of each test's own: ctest runs the tests of this fixture side by side.
+        m_path = std::filesystem::path(::testing::TempDir()) /
+                 ("text-window-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+                  ".xls");
         std::string utf8 = "20000101 浦发银行 (600000)\r\n\r\n\r\n\r\n时间\t价格\t量\t\t方向\r\n";
         for (int row = 0; row < 20000; ++row) utf8 += "09:30:01\t10.00\t" + std::to_string(row) + "\t\t\r\n";
         m_bytes = Encode(utf8, "GB18030");
