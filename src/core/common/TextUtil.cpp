@@ -13,6 +13,15 @@ namespace {
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// Where the next %s or %d of format starts; npos when there is none.
+std::size_t NextPlaceholder(std::string_view format) {
+    for (std::size_t at = format.find('%'); at != std::string_view::npos && at + 1 < format.size();
+         at = format.find('%', at + 1)) {
+        if (format[at + 1] == 's' || format[at + 1] == 'd') return at;
+    }
+    return std::string_view::npos;
+}
+
 }  // namespace
 
 double ParseLeadingDouble(std::string_view text) {
@@ -103,6 +112,19 @@ int ParseLeadingDigits(std::string_view text) {
         value = std::min<long long>(value * 10 + (text[i] - '0'), INT_MAX);
     }
     return static_cast<int>(value);
+}
+
+bool IsAllDigits(std::string_view text) { return std::all_of(text.begin(), text.end(), IsDigit); }
+
+std::string FillPlaceholders(std::string_view format, std::initializer_list<std::string_view> values) {
+    std::string text;
+    for (std::string_view value : values) {
+        const std::size_t at = NextPlaceholder(format);
+        if (at == std::string_view::npos) break;
+        text.append(format.substr(0, at)).append(value);
+        format.remove_prefix(at + 2);
+    }
+    return text.append(format);
 }
 
 std::string_view TrimLeftView(std::string_view text) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +21,13 @@ int ParseLeadingInt(std::string_view text);
 // Value of the decimal digits at the very start of text (no blanks, no sign); 0 when there are none.
 // Saturates at the int range.
 int ParseLeadingDigits(std::string_view text);
+
+// True when every byte of text is an ASCII digit (also for the empty text).
+bool IsAllDigits(std::string_view text);
+
+// The placeholders %s and %d of format replaced by values in order; placeholders beyond the
+// values stay, and a value that itself holds "%s" stays as it is.
+std::string FillPlaceholders(std::string_view format, std::initializer_list<std::string_view> values);
 
 // Removes ASCII white space (blank, tab, CR, LF, VT, FF) at both ends.
 std::string_view TrimView(std::string_view text);

@@ -320,7 +320,7 @@ void CAdoDatabase::ReportFailure() const {
         Report(sqlite3_errmsg(m_connection));
         return;
     }
-    Report(DescribeDatabaseFailure(sqlite3_extended_errcode(m_connection), sqlite3_errmsg(m_connection),
+    Report(DescribeDatabaseFailure(code, sqlite3_errmsg(m_connection),
                                    sqlite3_db_filename(m_connection, "main"), SystemErrorOf(m_connection)));
 }
 

@@ -14,21 +14,9 @@ constexpr int kPresentedDirectionColumn = 5;
 // The run takes its directions from column 5 when cell (8, 4) is not empty.
 constexpr const char* kDirectionColumnMark = "-";
 
-// The placeholders (%s, %d) of a refusal of one row replaced in order; a value that itself holds "%s"
-// stays as it is.
+// A refusal of one row: the file, the row and the word in the format's placeholders.
 std::string FillMessage(std::string_view format, const std::string& fileName, int row, const std::string& word) {
-    const std::string values[] = {fileName, std::to_string(row), word};
-    std::string text;
-    std::size_t next = 0;
-    for (std::size_t i = 0; i < format.size(); ++i) {
-        if (format[i] == '%' && i + 1 < format.size() && next < std::size(values)) {
-            text += values[next++];
-            ++i;
-        } else {
-            text += format[i];
-        }
-    }
-    return text;
+    return FillPlaceholders(format, {fileName, std::to_string(row), word});
 }
 
 // The cells of an open reader for layout recognition. Recognition looks beyond the cells a small

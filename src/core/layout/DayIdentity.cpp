@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <initializer_list>
 #include <vector>
 
 #include "common/TextUtil.h"
@@ -47,18 +46,6 @@ bool IsSplitDate(std::string_view text, const std::vector<DigitRun>& runs, std::
     return true;
 }
 
-// The format's %s filled with values in order; a value holding "%s" stays as it is.
-std::string Fill(std::string_view format, std::initializer_list<std::string_view> values) {
-    std::string text;
-    for (std::string_view value : values) {
-        const std::size_t at = format.find("%s");
-        if (at == std::string_view::npos) break;
-        text.append(format.substr(0, at)).append(value);
-        format.remove_prefix(at + 2);
-    }
-    return text.append(format);
-}
-
 std::string Joined(const std::vector<std::string>& items) {
     std::string text;
     for (const std::string& item : items) text += (text.empty() ? "" : "、") + item;
@@ -72,7 +59,7 @@ void AddCandidate(std::vector<std::string>& candidates, std::string value) {
 }
 
 bool IsSixDigitCode(std::string_view text) {
-    return text.size() == 6 && std::all_of(text.begin(), text.end(), IsDigit);
+    return text.size() == 6 && IsAllDigits(text);
 }
 
 std::string StockOfCode(const std::string& code, const std::function<std::string(const std::string&)>& storedStockOf) {
@@ -92,7 +79,7 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
 }  // namespace
 
 bool IsTradeDate(std::string_view text) {
-    if (text.size() != 8 || !std::all_of(text.begin(), text.end(), IsDigit)) return false;
+    if (text.size() != 8 || !IsAllDigits(text)) return false;
     const int year = ParseLeadingDigits(text.substr(0, 4));
     const int month = ParseLeadingDigits(text.substr(4, 2));
     const int day = ParseLeadingDigits(text.substr(6, 2));
@@ -160,16 +147,20 @@ Result<DayIdentity> CheckDayIdentity(const DayIdentity& guess, const std::string
     // An empty part is one the name leaves open: it names none, or several.
     const FileNameHints hints = HintsFromFileName(path);
     if (guess.tradeDate.empty()) {
-        if (hints.tradeDates.size() > 1) return Error{Fill(kMsgManyDates, {fileName, Joined(hints.tradeDates)})};
-        return Error{Fill(kMsgNeedDate, {fileName})};
+        if (hints.tradeDates.size() > 1) {
+            return Error{FillPlaceholders(kMsgManyDates, {fileName, Joined(hints.tradeDates)})};
+        }
+        return Error{FillPlaceholders(kMsgNeedDate, {fileName})};
     }
-    if (!IsTradeDate(guess.tradeDate)) return Error{Fill(kMsgBadDate, {guess.tradeDate})};
+    if (!IsTradeDate(guess.tradeDate)) return Error{FillPlaceholders(kMsgBadDate, {guess.tradeDate})};
     if (guess.stock.empty()) {
-        if (hints.codes.size() > 1) return Error{Fill(kMsgManyStocks, {fileName, Joined(hints.codes)})};
-        return Error{Fill(kMsgNeedStock, {fileName})};
+        if (hints.codes.size() > 1) {
+            return Error{FillPlaceholders(kMsgManyStocks, {fileName, Joined(hints.codes)})};
+        }
+        return Error{FillPlaceholders(kMsgNeedStock, {fileName})};
     }
     const auto stock = NormalisedStock(guess.stock, storedStockOf);
-    if (!stock) return Error{Fill(kMsgBadStock, {guess.stock})};
+    if (!stock) return Error{FillPlaceholders(kMsgBadStock, {guess.stock})};
     return DayIdentity{guess.tradeDate, *stock};
 }
 

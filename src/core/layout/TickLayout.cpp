@@ -1,10 +1,8 @@
 #include "layout/TickLayout.h"
 
-#include <algorithm>
 #include <array>
 #include <cctype>
 #include <optional>
-#include <utility>
 
 #include "common/TextUtil.h"
 
@@ -61,25 +59,15 @@ std::string NormalisedHeader(std::string_view header) {
 
 bool StartsWithDate(std::string_view a1) {
     const std::string_view rest = TrimLeftView(a1);
-    if (rest.size() < 8) return false;
-    for (std::size_t i = 0; i < 8; ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(rest[i]))) return false;
-    }
-    return true;
+    return rest.size() >= 8 && IsAllDigits(rest.substr(0, 8));
 }
 
 // A title cell ending in "(600999)": the export's "date name (code)" even where its date is damaged.
+// Full-width brackets count as ASCII ones, as in header cells.
 bool EndsWithBracketedCode(std::string_view a1) {
-    std::string_view text = TrimView(a1);
-    for (const auto& [open, close] : {std::pair<std::string_view, std::string_view>{"(", ")"}, {"（", "）"}}) {
-        if (!text.ends_with(close)) continue;
-        const std::string_view inner = text.substr(0, text.size() - close.size());
-        if (inner.size() < 6 + open.size()) continue;
-        const std::string_view code = inner.substr(inner.size() - 6);
-        if (!inner.substr(0, inner.size() - 6).ends_with(open)) continue;
-        if (std::all_of(code.begin(), code.end(), [](char ch) { return ch >= '0' && ch <= '9'; })) return true;
-    }
-    return false;
+    const std::string text = NormalisedHeader(a1);
+    return text.size() >= 8 && text.ends_with(')') && text[text.size() - 8] == '(' &&
+           IsAllDigits(std::string_view(text).substr(text.size() - 7, 6));
 }
 
 // The columns a row names; columns[role - 1] is 0 where the role is missing.
@@ -191,9 +179,7 @@ double TradeTimeSeconds(std::string_view text) {
     const double clock = TimeOfDaySeconds(text);
     text = TrimView(text);
     if (clock >= 0 || text.size() < 5 || text.size() > 6) return clock;
-    if (!std::all_of(text.begin(), text.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })) {
-        return -1.0;
-    }
+    if (!IsAllDigits(text)) return -1.0;
     const int hhmmss = ParseLeadingDigits(text);
     const int hours = hhmmss / 10000;
     const int minutes = hhmmss / 100 % 100;

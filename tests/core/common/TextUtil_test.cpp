@@ -73,5 +73,19 @@ TEST(Trim, RemovesAsciiWhiteSpaceOnly) {
     EXPECT_EQ(Trim("\xE3\x80\x80x"), "\xE3\x80\x80x");  // an ideographic space is not ASCII white space
 }
 
+// Messages name user files, words and rows: a value is never read as a format, and a stray %
+// (a percentage) is no placeholder.
+TEST(FillPlaceholders, FillsInOrderAndLeavesValuesAlone) {
+    const std::pair<std::string, const char*> cases[] = {
+        {FillPlaceholders("文件“%s”第%d行的方向“%s”", {"a.csv", "7", "x"}), "文件“a.csv”第7行的方向“x”"},
+        {FillPlaceholders("“%s”的文件名", {"100%s.csv"}), "“100%s.csv”的文件名"},
+        {FillPlaceholders("5% of %s", {"b"}), "5% of b"},
+        {FillPlaceholders("%s and %s", {"one"}), "one and %s"},
+        {FillPlaceholders("no placeholder", {"x"}), "no placeholder"},
+        {FillPlaceholders("ends in %", {"x"}), "ends in %"},
+    };
+    for (const auto& [filled, expected] : cases) EXPECT_EQ(filled, expected);
+}
+
 }  // namespace
 }  // namespace moxtel
