@@ -1,4 +1,5 @@
 #include "app/CDialogBase.h"
+#include "app/FigureEdit.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -101,7 +102,8 @@ QLabel* CDialogBase::AddStatic(const QString& text, DuRect place, Qt::Alignment 
 }
 
 QLineEdit* CDialogBase::AddEdit(int id, DuRect place, EditStyle style) {
-    auto* edit = new QLineEdit(Client());
+    // Result edits show figures that must never be cut.
+    auto* edit = style == EditStyle::ReadOnlyCentred ? new FigureEdit(Client()) : new QLineEdit(Client());
     edit->setObjectName(Id(id));
     if (style != EditStyle::Normal) {
         edit->setReadOnly(true);

@@ -91,6 +91,13 @@ CMSChartView::CMSChartView(QWidget* parent) : QChartView(new QChart, parent) {
     chart()->setBackgroundRoundness(0);
     chart()->setMargins(QMargins(4, 4, 4, 4));
     chart()->legend()->setAlignment(Qt::AlignRight);
+    // The two axes live as long as the view: Qt Charts deletes the drawing of a removed axis only
+    // when the event loop it was removed in runs again, so axes replaced while a modal window is
+    // being set up stayed drawn beside the new ones until it closed.
+    m_xAxis = new QBarCategoryAxis;
+    m_yAxis = new QValueAxis;
+    chart()->addAxis(m_xAxis, Qt::AlignBottom);
+    chart()->addAxis(m_yAxis, Qt::AlignLeft);
     Redraw();
 }
 
@@ -147,33 +154,26 @@ QStringList CMSChartView::DrawnPointLabels(int column) const {
 void CMSChartView::Redraw() {
     QChart* c = chart();
     c->removeAllSeries();
-    for (QAbstractAxis* axis : c->axes()) {
-        c->removeAxis(axis);
-        delete axis;
-    }
     ApplyLook();
 
-    auto* xAxis = new QBarCategoryAxis;
     m_drawnCategories = CategoryTexts(m_model);
-    xAxis->append(m_drawnCategories);
-    xAxis->setTitleText(ToQString(m_model.Axis(AxisId::Category).AxisTitle));
+    m_xAxis->clear();
+    m_xAxis->append(m_drawnCategories);
+    m_xAxis->setTitleText(ToQString(m_model.Axis(AxisId::Category).AxisTitle));
     // Dates of many days would run into each other side by side.
     const int textWidth = fontMetrics().horizontalAdvance(QStringLiteral("00-00")) + 8;
-    xAxis->setLabelsAngle(m_drawnCategories.size() * textWidth > width() * 3 / 4 ? -90 : 0);
-    auto* yAxis = new QValueAxis;
-    yAxis->setTitleText(ToQString(m_model.Axis(AxisId::Value).AxisTitle));
-    for (QAbstractAxis* axis : {static_cast<QAbstractAxis*>(xAxis), static_cast<QAbstractAxis*>(yAxis)}) {
+    m_xAxis->setLabelsAngle(m_drawnCategories.size() * textWidth > width() * 3 / 4 ? -90 : 0);
+    m_yAxis->setTitleText(ToQString(m_model.Axis(AxisId::Value).AxisTitle));
+    for (QAbstractAxis* axis : {static_cast<QAbstractAxis*>(m_xAxis), static_cast<QAbstractAxis*>(m_yAxis)}) {
         axis->setLabelsFont(Scaled(font(), 0.9));
         axis->setTitleFont(font());
     }
-    c->addAxis(xAxis, Qt::AlignBottom);
-    c->addAxis(yAxis, Qt::AlignLeft);
 
     if (IsLineChart())
-        AddLineSeries(xAxis, yAxis);
+        AddLineSeries(m_xAxis, m_yAxis);
     else
-        AddBarSeries(xAxis, yAxis);
-    ApplyValueScale(yAxis);
+        AddBarSeries(m_xAxis, m_yAxis);
+    ApplyValueScale(m_yAxis);
     viewport()->update();
 }
 

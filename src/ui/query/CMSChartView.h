@@ -9,6 +9,7 @@
 #include "query/CMSChart.h"
 
 class QAbstractAxis;
+class QBarCategoryAxis;
 class QMenu;
 class QAbstractSeries;
 class QValueAxis;
@@ -85,6 +86,8 @@ class CMSChartView : public QChartView {
     void DrawBarLabel(QPainter& painter, QAbstractSeries& bars, int row, int column, double value) const;
 
     CMSChart m_model;
+    QBarCategoryAxis* m_xAxis = nullptr;  // owned by the chart
+    QValueAxis* m_yAxis = nullptr;
     std::pair<double, double> m_drawnRange{0.0, 0.0};
     QStringList m_drawnCategories;
     IWindowServices* m_services = nullptr;
