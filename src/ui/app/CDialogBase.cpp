@@ -192,21 +192,99 @@ void CDialogBase::LayoutFrame() {
     m_scroll->setGeometry(0, menuHeight, width(), height() - menuHeight);
 }
 
-// Above the template size every control keeps its place in proportion to the client area, so
-// no two controls that were apart come to overlap; stretching controls grow with the window.
+namespace {
+
+// Below this share of their template size charts and grids stop giving up room; the client
+// area scrolls instead.
+constexpr double kMostShrink = 0.6;
+// The smallest scale a window is drawn at to fit its screen.
+constexpr double kLeastZoom = 0.85;
+
+// One direction of the layout: template pixels to client pixels. Above the template size every
+// position grows in proportion, so no two controls that were apart come to overlap. Below it the
+// room is taken from the stretches only charts and grids cover (no fixed-size control beside them),
+// each pixel there shrinking alike, so fixed controls keep their sizes and their distances.
+class AxisMap {
+  public:
+    AxisMap(int templateLength, int length, const std::vector<std::pair<int, int>>& flexible,
+            const std::vector<std::pair<int, int>>& rigid)
+        : m_scale(std::max(1.0, double(length) / std::max(1, templateLength))) {
+        std::vector<char> free(static_cast<std::size_t>(std::max(0, templateLength)), 0);
+        for (const auto& [from, to] : flexible)
+            for (int i = std::max(0, from); i < std::min(to, templateLength); ++i) free[std::size_t(i)] = 1;
+        for (const auto& [from, to] : rigid)
+            for (int i = std::max(0, from); i < std::min(to, templateLength); ++i) free[std::size_t(i)] = 0;
+        m_freeBefore.assign(free.size() + 1, 0);
+        for (std::size_t i = 0; i < free.size(); ++i) m_freeBefore[i + 1] = m_freeBefore[i] + free[i];
+        const int shrinkable = m_freeBefore.back();
+        m_minimum = templateLength - int(shrinkable * kMostShrink);
+        if (length < templateLength && shrinkable > 0)
+            m_shrink = std::min(kMostShrink, double(templateLength - length) / shrinkable);
+    }
+    // The least length at which every control is still whole.
+    int Minimum() const { return m_minimum; }
+    int Map(int at) const {
+        if (m_shrink == 0.0) return int(at * m_scale);
+        const int i = std::clamp(at, 0, int(m_freeBefore.size()) - 1);
+        return at - int(m_shrink * m_freeBefore[std::size_t(i)]);
+    }
+
+  private:
+    double m_scale;
+    double m_shrink = 0.0;
+    int m_minimum = 0;
+    std::vector<int> m_freeBefore;
+};
+
+}  // namespace
+
 void CDialogBase::LayoutControls() {
-    const double sx = std::max(1.0, double(m_client->width()) / std::max(1, m_clientSize.width()));
-    const double sy = std::max(1.0, double(m_client->height()) / std::max(1, m_clientSize.height()));
+    std::vector<std::pair<int, int>> flexX, rigidX, flexY, rigidY;
+    for (const PlacedControl& placed : m_placed) {
+        if (!placed.control || placed.control->isHidden() || qobject_cast<QGroupBox*>(placed.control)) continue;
+        const QRect base = TemplateRect(placed.place);
+        const bool flexible = placed.stretch == Stretch::Both;
+        (flexible ? flexX : rigidX).emplace_back(base.left(), base.right() + 1);
+        (flexible ? flexY : rigidY).emplace_back(base.top(), base.bottom() + 1);
+    }
+    const AxisMap mapX(Zoomed(m_clientSize.width()), m_client->width(), flexX, rigidX);
+    const AxisMap mapY(Zoomed(m_clientSize.height()), m_client->height(), flexY, rigidY);
+    m_client->setMinimumSize(mapX.Minimum(), mapY.Minimum());
     for (const PlacedControl& placed : m_placed) {
         if (!placed.control) continue;
-        const QRect base = m_units.Rect(placed.place.x, placed.place.y, placed.place.width, placed.place.height);
-        const int left = int(base.left() * sx);
-        const int top = int(base.top() * sy);
-        const int width = placed.stretch == Stretch::None ? base.width() : int(base.right() * sx) - left + 1;
-        const int height = placed.stretch == Stretch::Both ? int(base.bottom() * sy) - top + 1 : base.height();
+        const QRect base = TemplateRect(placed.place);
+        const int left = mapX.Map(base.left());
+        const int top = mapY.Map(base.top());
+        const int width = placed.stretch == Stretch::None ? base.width() : mapX.Map(base.right() + 1) - left;
+        const int height = placed.stretch == Stretch::Both ? mapY.Map(base.bottom() + 1) - top : base.height();
         placed.control->setGeometry(left, top, width, height);
     }
     OnControlsLaidOut();
+}
+
+int CDialogBase::Zoomed(int length) const { return int(length * m_zoom); }
+
+QRect CDialogBase::TemplateRect(DuRect place) const {
+    const QRect rect = m_units.Rect(place.x, place.y, place.width, place.height);
+    if (m_zoom == 1.0) return rect;
+    const int left = Zoomed(rect.left());
+    const int top = Zoomed(rect.top());
+    return QRect(left, top, Zoomed(rect.right() + 1) - left, Zoomed(rect.bottom() + 1) - top);
+}
+
+void CDialogBase::ZoomToFit(QSize room) {
+    const int menuHeight = m_menuBar ? m_menuBar->sizeHint().height() : 0;
+    const QSize least = m_client->minimumSize();
+    const double zoom = std::min({1.0, double(room.width()) / std::max(1, least.width()),
+                                  double(room.height() - menuHeight) / std::max(1, least.height())});
+    // Far smaller text would be unreadable: on a screen that small the window scrolls instead.
+    if (zoom >= 1.0 || zoom < kLeastZoom || m_zoom != 1.0) return;
+    // Everything a little smaller, text with it, rather than a window that scrolls.
+    m_zoom = zoom;
+    QFont smaller = font();
+    smaller.setPointSizeF(smaller.pointSizeF() * zoom);
+    setFont(smaller);
+    LayoutControls();
 }
 
 void CDialogBase::FitToScreen() {
@@ -220,6 +298,7 @@ void CDialogBase::FitToScreen() {
     if (decoration.isNull() && QGuiApplication::platformName() != QLatin1String("offscreen"))
         decoration = QMargins(4, 32, 4, 4);
     const QSize room = available.size().shrunkBy(decoration);
+    ZoomToFit(room);
     if (width() > room.width() || height() > room.height()) resize(size().boundedTo(room));
     QRect placed = frameGeometry();
     placed.moveLeft(std::clamp(placed.left(), available.left(),
