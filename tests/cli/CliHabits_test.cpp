@@ -166,6 +166,17 @@ TEST_F(CliMistakes, PreviousCloseAndTurnoverTakeNumbersOnly) {
     EXPECT_NE(r.out.find("\"turnover\": \"1.5\""), std::string::npos);
 }
 
+TEST_F(CliMistakes, TurnoverTakesAPercentSignAndIsStoredAsTyped) {
+    const auto r = Run({"stats", WorkedDayText(), "--turnover", "1.23%", "--json", "--no-store"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\"turnover\": \"1.23%\""), std::string::npos) << r.out;
+    for (const auto& [option, text] : {std::pair{"--turnover", "1.2%%"}, std::pair{"--turnover", "%"},
+                                       std::pair{"--previous-close", "9.98%"}}) {
+        const auto refused = Run({"stats", WorkedDayText(), option, text});
+        EXPECT_EQ(refused.status, 2) << option << " " << text;
+    }
+}
+
 TEST_F(CliMistakes, DayAsCsvHasTotalsIntervalsAndBuckets) {
     ASSERT_EQ(Run({"stats", WorkedDayText()}).status, 0);
     const auto r = Run({"day", "ABC(600000)20000101", "--csv"});

@@ -106,6 +106,26 @@ class ChartViewTest : public QObject {
         QTest::newRow("line shown") << kChartType2dLine << true;
         QTest::newRow("bar shown") << kChartType2dBar << true;
     }
+    // A chart too low for all its ticks gets fewer round ticks, each label whole at its tick.
+    void lowChartKeepsItsLabelsWhole() {
+        CMSChartView view;
+        view.resize(1200, 190);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        CMSChart model;
+        FillFiveSeries(model, {"01-03", "01-04", "01-05"}, kChartType2dBar);
+        model.Axis(AxisId::Value).ValueScale.Maximum = 1400;
+        model.Axis(AxisId::Value).ValueScale.Minimum = 0;
+        model.Axis(AxisId::Value).ValueScale.MajorDivision = 7;
+        view.SetChart(model);
+        VERIFY_ONE_VALUE_AXIS_DRAWN(view);
+        QVERIFY(ValueAxis(view)->tickCount() < 8);
+        QVERIFY(ValueAxis(view)->max() >= 250);  // the largest bar, 3 * 100 - 50
+        view.resize(1200, 600);  // tall enough again: the chart's own ticks
+        QCOMPARE(ValueAxis(view)->tickCount(), 8);
+        QCOMPARE(ValueAxis(view)->max(), 1400.0);
+    }
+
     void sceneDrawsOneValueAxisAfterRedraws() {
         QFETCH(int, type);
         QFETCH(bool, shown);
@@ -121,14 +141,16 @@ class ChartViewTest : public QObject {
         FillFiveSeries(model, {"01-03", "01-04", "01-05"}, type);
         view.SetChart(model);
         VERIFY_ONE_VALUE_AXIS_DRAWN(view);
-        QCOMPARE(test::ValueLabelsLeftOfPlot(view).front(), 100.0);
+        QCOMPARE(test::ValueLabelsLeftOfPlot(view).front().value, 100.0);
+        QCOMPARE(test::ValueLabelsLeftOfPlot(view).size(), 11);
         model.Axis(AxisId::Value).ValueScale.Maximum = 5000;
         model.Axis(AxisId::Value).ValueScale.Minimum = -5000;
         view.SetChart(model);
         view.Chart().Refresh();
         QCoreApplication::processEvents();
         VERIFY_ONE_VALUE_AXIS_DRAWN(view);
-        QCOMPARE(test::ValueLabelsLeftOfPlot(view).front(), 5000.0);
+        QCOMPARE(test::ValueLabelsLeftOfPlot(view).front().value, 5000.0);
+        QCOMPARE(test::ValueLabelsLeftOfPlot(view).size(), 11);
     }
 
     void penWidthsBecomeVisiblyIncreasingLines() {

@@ -203,6 +203,30 @@ class MainWindowTest : public QObject {
         QCOMPARE(m.Text(1057), QString::fromUtf8("0(0.0万元)"));  // recomputed for the kept labels
     }
 
+    // Templates added or deleted in 设置 are offered as soon as its window closes; the chosen
+    // template stays chosen while it exists.
+    void templateListFollowsTheTemplateWindow() {
+        MainWindow m;
+        RegisterWindows(m.children);
+        m.ChooseTemplate(QString::fromUtf8("b 分段"));
+        m.services.onChild = [](QDialog&) {
+            SaveTestTemplate("c 新", {{{"0", "100"}, {"100", "200"}, {"200", "300"}, {"300", "400"}, {"400", "1000+"}}});
+            return 2;
+        };
+        m.window.Control<QAction>(32771)->trigger();
+        QCOMPARE(Items(m.window.DropList(1114)), (QStringList{"a 'quoted'", QString::fromUtf8("b 分段"), QString::fromUtf8("c 新")}));
+        QCOMPARE(m.window.DropList(1114)->currentText(), QString::fromUtf8("b 分段"));
+
+        m.services.onChild = [](QDialog&) {
+            [] { QVERIFY(DeleteTemplate("b 分段").ok()); }();
+            return 2;
+        };
+        m.window.Control<QAction>(32771)->trigger();
+        QCOMPARE(Items(m.window.DropList(1114)), (QStringList{"a 'quoted'", QString::fromUtf8("c 新")}));
+        QCOMPARE(m.window.DropList(1114)->currentIndex(), -1);
+        QCOMPARE(m.Text(1064), QStringLiteral("0-100"));  // the shown intervals stay
+    }
+
     void intervalSumsFollowTheShownInflowLabels() {
         MainWindow m;
         m.Run(kWorkedDay);

@@ -2,6 +2,7 @@
 #include "app/FigureEdit.h"
 
 #include <QAction>
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QGroupBox>
@@ -146,6 +147,7 @@ QDateEdit* CDialogBase::AddDatePicker(int id, DuRect place) {
     auto* picker = new QDateEdit(QDate::currentDate(), Client());
     picker->setObjectName(Id(id));
     picker->setCalendarPopup(true);
+    picker->calendarWidget()->setFirstDayOfWeek(Qt::Monday);  // as Chinese calendars are printed
     picker->setDisplayFormat(QStringLiteral("yyyy/M/d"));  // the zh-CN short date a picker starts with
     Place(picker, place);
     return picker;

@@ -65,8 +65,9 @@ CMainStatDlg::CMainStatDlg(const WindowContext& context, QWidget* parent)
     setWindowIcon(AppIcon());
     BuildControls();
     MapCommands();
-    GuardNumberEdit(kPreviousCloseEdit, "上一收盘价");
-    GuardNumberEdit(kTurnoverEdit, "换手率");
+    GuardNumberEdit(kPreviousCloseEdit, "上一收盘价", NumberInputGuard::Percent::Refused);
+    // The turnover is kept as typed and never read back as a figure: "1.23%" is as good as "1.23".
+    GuardNumberEdit(kTurnoverEdit, "换手率", NumberInputGuard::Percent::Allowed);
     setAcceptDrops(true);
     Edit(kWorkbookEdit)->setAcceptDrops(false);  // a dropped file's URL would land in it as text
 }
@@ -112,7 +113,10 @@ void CMainStatDlg::MapCommands() {
     OnCommand(kIntervalDetailButton, [this] { OpenChild(kIntervalDetailDlg); });
     OnCommand(kUncertainDetailButton, [this] { OpenChild(kUncertainDetailDlg); });
     OnCommand(kMenuHistoryQuery, [this] { OpenChild(kHistoryQueryDlg); });
-    OnCommand(kMenuTemplates, [this] { OpenChild(kTemplateDlg); });
+    OnCommand(kMenuTemplates, [this] {
+        OpenChild(kTemplateDlg);
+        ReloadTemplateNames();  // templates added, renamed or deleted there are offered at once
+    });
     OnCommand(kMenuClearData, [this] { OpenChild(kClearDataDlg); });
     OnCommand(kMenuAbout, [this] { OpenChild(kAboutDlg); });
     OnCommand(kMenuHelp, [this] { OnHelp(); });
@@ -138,10 +142,13 @@ void CMainStatDlg::DoDataExchange(DataExchange& dx) {
     m_dynamicRows.Exchange(dx);
 }
 
-void CMainStatDlg::GuardNumberEdit(int id, const char* name) {
-    new NumberInputGuard(*Edit(id), [this, name](const QString& pasted) {
-        MessageBox(Utf8("%1只能填写数字，粘贴的“%2”不是数字。").arg(Utf8(name), pasted.left(40)));
-    });
+void CMainStatDlg::GuardNumberEdit(int id, const char* name, NumberInputGuard::Percent percent) {
+    new NumberInputGuard(
+        *Edit(id),
+        [this, name](const QString& pasted) {
+            MessageBox(Utf8("%1只能填写数字，粘贴的“%2”不是数字。").arg(Utf8(name), pasted.left(40)));
+        },
+        percent);
 }
 
 void CMainStatDlg::SetWorkbookPath(const QString& path) {
@@ -252,6 +259,7 @@ void CMainStatDlg::ShowRunError(const Error& error, const QString& idleTitle) {
 void CMainStatDlg::RunStatistics(const QString& idleTitle) {
     EnableActionButtons(false);
     SessionState& session = m_context.session;
+    auto shownDay = session.day;  // what the panel and the detail buttons show until a new day replaces it
     session.day.ClearBuckets();
 
     StatisticsObserver observer;
@@ -266,6 +274,11 @@ void CMainStatDlg::RunStatistics(const QString& idleTitle) {
     SqliteDayStore store;  // the whole day is stored in one transaction, or not at all
     Result<StatisticsOutcome> outcome = moxtel::RunStatistics(inputs, &store, observer);
     if (!outcome) {
+        if (outcome.error().message.empty()) {  // cancelled by the user: the window as it was
+            session.day = std::move(shownDay);
+            m_strTitle = idleTitle;
+            if (m_bHasResult) EnableActionButtons(true);
+        }
         ShowRunError(outcome.error(), idleTitle);
         return;
     }

@@ -15,6 +15,9 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <tuple>
+
+#include "query/FlowCharts.h"
 
 namespace moxtel {
 
@@ -91,13 +94,6 @@ CMSChartView::CMSChartView(QWidget* parent) : QChartView(new QChart, parent) {
     chart()->setBackgroundRoundness(0);
     chart()->setMargins(QMargins(4, 4, 4, 4));
     chart()->legend()->setAlignment(Qt::AlignRight);
-    // The two axes live as long as the view: Qt Charts deletes the drawing of a removed axis only
-    // when the event loop it was removed in runs again, so axes replaced while a modal window is
-    // being set up stayed drawn beside the new ones until it closed.
-    m_xAxis = new QBarCategoryAxis;
-    m_yAxis = new QValueAxis;
-    chart()->addAxis(m_xAxis, Qt::AlignBottom);
-    chart()->addAxis(m_yAxis, Qt::AlignLeft);
     Redraw();
 }
 
@@ -154,26 +150,37 @@ QStringList CMSChartView::DrawnPointLabels(int column) const {
 void CMSChartView::Redraw() {
     QChart* c = chart();
     c->removeAllSeries();
+    for (QAbstractAxis* axis : c->axes()) {
+        // Qt Charts deletes the drawing of a removed axis only when the event loop it was removed
+        // in runs again: an axis replaced while a modal window is set up stayed drawn beside the new
+        // one until the window closed. Hidden first, it is gone from the picture at once.
+        axis->hide();
+        c->removeAxis(axis);
+        delete axis;
+    }
     ApplyLook();
 
+    auto* xAxis = new QBarCategoryAxis;
     m_drawnCategories = CategoryTexts(m_model);
-    m_xAxis->clear();
-    m_xAxis->append(m_drawnCategories);
-    m_xAxis->setTitleText(ToQString(m_model.Axis(AxisId::Category).AxisTitle));
+    xAxis->append(m_drawnCategories);
+    xAxis->setTitleText(ToQString(m_model.Axis(AxisId::Category).AxisTitle));
     // Dates of many days would run into each other side by side.
     const int textWidth = fontMetrics().horizontalAdvance(QStringLiteral("00-00")) + 8;
-    m_xAxis->setLabelsAngle(m_drawnCategories.size() * textWidth > width() * 3 / 4 ? -90 : 0);
-    m_yAxis->setTitleText(ToQString(m_model.Axis(AxisId::Value).AxisTitle));
-    for (QAbstractAxis* axis : {static_cast<QAbstractAxis*>(m_xAxis), static_cast<QAbstractAxis*>(m_yAxis)}) {
+    xAxis->setLabelsAngle(m_drawnCategories.size() * textWidth > width() * 3 / 4 ? -90 : 0);
+    auto* yAxis = new QValueAxis;
+    yAxis->setTitleText(ToQString(m_model.Axis(AxisId::Value).AxisTitle));
+    for (QAbstractAxis* axis : {static_cast<QAbstractAxis*>(xAxis), static_cast<QAbstractAxis*>(yAxis)}) {
         axis->setLabelsFont(Scaled(font(), 0.9));
         axis->setTitleFont(font());
     }
+    c->addAxis(xAxis, Qt::AlignBottom);
+    c->addAxis(yAxis, Qt::AlignLeft);
 
     if (IsLineChart())
-        AddLineSeries(m_xAxis, m_yAxis);
+        AddLineSeries(xAxis, yAxis);
     else
-        AddBarSeries(m_xAxis, m_yAxis);
-    ApplyValueScale(m_yAxis);
+        AddBarSeries(xAxis, yAxis);
+    ApplyValueScale(yAxis);
     viewport()->update();
 }
 
@@ -237,16 +244,37 @@ void CMSChartView::AddBarSeries(QAbstractAxis* xAxis, QAbstractAxis* yAxis) {
     bars->attachAxis(yAxis);
 }
 
+int CMSChartView::FittingDivisions() const {
+    // The plot's height: the view less the title, the category labels and the axis title. Dates
+    // turned upright take the width of a date.
+    const QFontMetrics labels(Scaled(font(), 0.9));
+    const QFontMetrics title(Scaled(font(), 1.1));
+    const bool upright = m_drawnCategories.size() * (labels.horizontalAdvance(QStringLiteral("00-00")) + 8) >
+                         width() * 3 / 4;
+    const int categoryLabels = upright ? labels.horizontalAdvance(QStringLiteral("00-00")) : labels.height();
+    const int plot = contentsRect().height() - title.height() - categoryLabels - fontMetrics().height() - 30;
+    // A tick label needs its own height and a little more, or Qt Charts draws it as "...".
+    return std::max(1, static_cast<int>(plot / (labels.height() * 1.5)));
+}
+
 void CMSChartView::ApplyValueScale(QValueAxis* axis) {
     const ChartValueScale& scale = m_model.Axis(AxisId::Value).ValueScale;
-    const int divisions = std::max(1, scale.MajorDivision);
+    int divisions = std::max(1, scale.MajorDivision);
+    double minimum = scale.Minimum;
+    double maximum = scale.Maximum;
+    const int fitting = FittingDivisions();
+    if (!scale.Auto && maximum > minimum && divisions > fitting) {
+        // Too low a chart for every tick: fewer round ticks over the same values.
+        const auto [low, high] = DataRange(m_model);
+        const ValueAxisFit fit = FitValueAxis(low, high, fitting, minimum == -maximum);
+        std::tie(minimum, maximum, divisions) = std::tuple{fit.minimum, fit.maximum, fit.divisions};
+    }
     axis->setTickCount(divisions + 1);
-    if (!scale.Auto && scale.Maximum > scale.Minimum) {
-        axis->setRange(scale.Minimum, scale.Maximum);
+    if (!scale.Auto && maximum > minimum) {
+        axis->setRange(minimum, maximum);
     } else {
-        // Automatic, or a set range with nothing between its ends (the history chart sets 0..0 when
-        // its largest total is under 1000 lots): the data's own range with zero, in round numbers,
-        // with room above and below for the value labels.
+        // Automatic, or a set range with nothing between its ends: the data's own range with zero,
+        // in round numbers, with room above and below for the value labels.
         auto [low, high] = DataRange(m_model);
         if (high <= low) high = low + 100.0;
         const double room = (high - low) * 0.1;
@@ -257,6 +285,12 @@ void CMSChartView::ApplyValueScale(QValueAxis* axis) {
     const double step = (axis->max() - axis->min()) / std::max(1, axis->tickCount() - 1);
     axis->setLabelFormat(step >= 1.0 || step == 0.0 ? QStringLiteral("%.0f") : QStringLiteral("%.2f"));
     m_drawnRange = {axis->min(), axis->max()};
+}
+
+void CMSChartView::resizeEvent(QResizeEvent* event) {
+    QChartView::resizeEvent(event);
+    // The number of ticks that fit changes with the height.
+    if (auto* axis = qobject_cast<QValueAxis*>(chart()->axes(Qt::Vertical).value(0))) ApplyValueScale(axis);
 }
 
 void CMSChartView::drawForeground(QPainter* painter, const QRectF& rect) {

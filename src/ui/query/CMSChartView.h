@@ -9,7 +9,6 @@
 #include "query/CMSChart.h"
 
 class QAbstractAxis;
-class QBarCategoryAxis;
 class QMenu;
 class QAbstractSeries;
 class QValueAxis;
@@ -74,6 +73,7 @@ class CMSChartView : public QChartView {
     // labels of negative bars on the zero line.
     void drawForeground(QPainter* painter, const QRectF& rect) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     bool IsLineChart() const { return m_model.ChartType() == kChartType2dLine; }
@@ -81,13 +81,13 @@ class CMSChartView : public QChartView {
     void AddLineSeries(QAbstractAxis* xAxis, QAbstractAxis* yAxis);
     void AddBarSeries(QAbstractAxis* xAxis, QAbstractAxis* yAxis);
     void ApplyValueScale(QValueAxis* axis);
+    // How many divisions of the value axis leave room for their labels at the view's height.
+    int FittingDivisions() const;
     void DrawLineLabel(QPainter& painter, QAbstractSeries& series, int row, double value) const;
     // Above a bar that rises, below one that falls; upright when it fits the bar's width.
     void DrawBarLabel(QPainter& painter, QAbstractSeries& bars, int row, int column, double value) const;
 
     CMSChart m_model;
-    QBarCategoryAxis* m_xAxis = nullptr;  // owned by the chart
-    QValueAxis* m_yAxis = nullptr;
     std::pair<double, double> m_drawnRange{0.0, 0.0};
     QStringList m_drawnCategories;
     IWindowServices* m_services = nullptr;
