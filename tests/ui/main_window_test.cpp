@@ -375,6 +375,23 @@ class MainWindowTest : public QObject {
         QCOMPARE(m.window.Control<QAction>(32775)->shortcut(), QKeySequence(QKeySequence::HelpContents));
     }
 
+    // Escape that closes an open drop-down list or calendar closes only that; the next Escape in
+    // the window still ends it.
+    void escapeInAnOpenListClosesOnlyTheList() {
+        MainWindow m;
+        QVERIFY(QTest::qWaitForWindowExposed(&m.window));
+        CDropList* list = m.window.DropList(1114);
+        list->setFocus();
+        list->showPopup();
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        QTest::qWait(20);
+        QVERIFY(m.window.isVisible());
+        QTest::keyClick(list, Qt::Key_Escape);
+        QVERIFY(!m.window.isVisible());
+    }
+
     void everyCloseMakesTheBackupOnce_data() {
         QTest::addColumn<QString>("how");
         QTest::addColumn<int>("result");

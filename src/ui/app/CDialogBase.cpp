@@ -200,7 +200,7 @@ namespace {
 // area scrolls instead.
 constexpr double kMostShrink = 0.6;
 // The smallest scale a window is drawn at to fit its screen.
-constexpr double kLeastZoom = 0.85;
+constexpr double kLeastZoom = 0.8;
 
 // One direction of the layout: template pixels to client pixels. Above the template size every
 // position grows in proportion, so no two controls that were apart come to overlap. Below it the
@@ -208,8 +208,9 @@ constexpr double kLeastZoom = 0.85;
 // each pixel there shrinking alike, so fixed controls keep their sizes and their distances.
 class AxisMap {
   public:
+    // mostShrink: the share of the flexible stretches that may go.
     AxisMap(int templateLength, int length, const std::vector<std::pair<int, int>>& flexible,
-            const std::vector<std::pair<int, int>>& rigid)
+            const std::vector<std::pair<int, int>>& rigid, double mostShrink)
         : m_scale(std::max(1.0, double(length) / std::max(1, templateLength))) {
         std::vector<char> free(static_cast<std::size_t>(std::max(0, templateLength)), 0);
         for (const auto& [from, to] : flexible)
@@ -219,9 +220,9 @@ class AxisMap {
         m_freeBefore.assign(free.size() + 1, 0);
         for (std::size_t i = 0; i < free.size(); ++i) m_freeBefore[i + 1] = m_freeBefore[i] + free[i];
         const int shrinkable = m_freeBefore.back();
-        m_minimum = templateLength - int(shrinkable * kMostShrink);
+        m_minimum = templateLength - int(shrinkable * mostShrink);
         if (length < templateLength && shrinkable > 0)
-            m_shrink = std::min(kMostShrink, double(templateLength - length) / shrinkable);
+            m_shrink = std::min(mostShrink, double(templateLength - length) / shrinkable);
     }
     // The least length at which every control is still whole.
     int Minimum() const { return m_minimum; }
@@ -242,15 +243,22 @@ class AxisMap {
 
 void CDialogBase::LayoutControls() {
     std::vector<std::pair<int, int>> flexX, rigidX, flexY, rigidY;
+    double mostShrinkX = kMostShrink;
+    double mostShrinkY = kMostShrink;
     for (const PlacedControl& placed : m_placed) {
         if (!placed.control || placed.control->isHidden() || qobject_cast<QGroupBox*>(placed.control)) continue;
         const QRect base = TemplateRect(placed.place);
         const bool flexible = placed.stretch == Stretch::Both;
         (flexible ? flexX : rigidX).emplace_back(base.left(), base.right() + 1);
         (flexible ? flexY : rigidY).emplace_back(base.top(), base.bottom() + 1);
+        if (!flexible) continue;
+        // No chart or grid below the size it needs to stay readable (a chart its axis labels).
+        const QSize least = placed.control->minimumSizeHint();
+        mostShrinkX = std::clamp(1.0 - double(least.width()) / std::max(1, base.width()), 0.0, mostShrinkX);
+        mostShrinkY = std::clamp(1.0 - double(least.height()) / std::max(1, base.height()), 0.0, mostShrinkY);
     }
-    const AxisMap mapX(Zoomed(m_clientSize.width()), m_client->width(), flexX, rigidX);
-    const AxisMap mapY(Zoomed(m_clientSize.height()), m_client->height(), flexY, rigidY);
+    const AxisMap mapX(Zoomed(m_clientSize.width()), m_client->width(), flexX, rigidX, mostShrinkX);
+    const AxisMap mapY(Zoomed(m_clientSize.height()), m_client->height(), flexY, rigidY, mostShrinkY);
     m_client->setMinimumSize(mapX.Minimum(), mapY.Minimum());
     for (const PlacedControl& placed : m_placed) {
         if (!placed.control) continue;
@@ -275,17 +283,27 @@ QRect CDialogBase::TemplateRect(DuRect place) const {
 }
 
 void CDialogBase::ZoomToFit(QSize room) {
+    if (m_zoom != 1.0) return;  // once, at the first show
     const int menuHeight = m_menuBar ? m_menuBar->sizeHint().height() : 0;
-    const QSize least = m_client->minimumSize();
-    const double zoom = std::min({1.0, double(room.width()) / std::max(1, least.width()),
-                                  double(room.height() - menuHeight) / std::max(1, least.height())});
-    // Far smaller text would be unreadable: on a screen that small the window scrolls instead.
-    if (zoom >= 1.0 || zoom < kLeastZoom || m_zoom != 1.0) return;
-    // Everything a little smaller, text with it, rather than a window that scrolls.
-    m_zoom = zoom;
-    QFont smaller = font();
-    smaller.setPointSizeF(smaller.pointSizeF() * zoom);
-    setFont(smaller);
+    const QFont windowFont = font();
+    // The least size follows the font only roughly (charts round their needs to lines of text):
+    // a few steps get there.
+    for (int step = 0; step < 4; ++step) {
+        LayoutControls();  // the least size for the controls' contents now loaded
+        const QSize least = m_client->minimumSize();
+        // Two pixels spare for the rounding of every control's place.
+        const double factor = std::min({1.0, double(room.width() - 2) / std::max(1, least.width()),
+                                        double(room.height() - menuHeight - 2) / std::max(1, least.height())});
+        if (factor >= 1.0) return;
+        // Far smaller text would be unreadable: on a screen that small the window scrolls instead.
+        const double zoom = m_zoom * factor * (step > 0 ? 0.99 : 1.0);
+        if (zoom < kLeastZoom) return;
+        // Everything a little smaller, text with it, rather than a window that scrolls.
+        m_zoom = zoom;
+        QFont smaller = windowFont;
+        smaller.setPointSizeF(windowFont.pointSizeF() * zoom);
+        setFont(smaller);
+    }
     LayoutControls();
 }
 

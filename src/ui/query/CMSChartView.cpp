@@ -93,6 +93,7 @@ CMSChartView::CMSChartView(QWidget* parent) : QChartView(new QChart, parent) {
     chart()->setAnimationOptions(QChart::NoAnimation);
     chart()->setBackgroundRoundness(0);
     chart()->setMargins(QMargins(4, 4, 4, 4));
+    chart()->layout()->setContentsMargins(0, 0, 0, 0);  // the view's frame is margin enough: room for labels
     chart()->legend()->setAlignment(Qt::AlignRight);
     Redraw();
 }
@@ -242,6 +243,13 @@ void CMSChartView::AddBarSeries(QAbstractAxis* xAxis, QAbstractAxis* yAxis) {
     }
     bars->attachAxis(xAxis);
     bars->attachAxis(yAxis);
+}
+
+QSize CMSChartView::minimumSizeHint() const {
+    // Below this height Qt Charts shortens the axis labels and titles to "...".
+    const int line = QFontMetrics(Scaled(font(), 0.9)).height();
+    const int title = m_model.TitleText().empty() ? 0 : QFontMetrics(Scaled(font(), 1.1)).height() + 6;
+    return QSize(20 * line, 10 * line + title);
 }
 
 int CMSChartView::FittingDivisions() const {

@@ -39,6 +39,9 @@ class CMSChartView : public QChartView {
     // whatever the widths of their axis labels and legends. Call after the charts are drawn.
     static void AlignPlotAreas(const QList<CMSChartView*>& views);
 
+    // The least size at which the axes' labels and titles are drawn whole.
+    QSize minimumSizeHint() const override;
+
     // Takes over the state of chart (computed elsewhere) and draws it.
     void SetChart(const CMSChart& chart);
     // Draws the model's current state, whether or not Refresh was called.
