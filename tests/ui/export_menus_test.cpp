@@ -92,7 +92,8 @@ class ExportMenusTest : public QObject {
         }
     }
 
-    void copyTakesTheSelectedBlockOnly() {
+    // A copied block comes with its column headers and its days.
+    void copyTakesTheSelectedBlockWithItsHeadersAndDays() {
         auto history = QueriedHistory();
         CMSFlexGridView* view = history->Grid(1189);
         view->selectionModel()->select(QItemSelection(view->model()->index(0, 1), view->model()->index(1, 2)),
@@ -101,8 +102,10 @@ class ExportMenusTest : public QObject {
         Trigger(*menu, QStringLiteral("copy"));
         const CMSFlexGrid& grid = view->Grid();
         QCOMPARE(QApplication::clipboard()->text(),
-                 QString::fromStdString(grid.TextAt(1, 2) + "\t" + grid.TextAt(1, 3) + "\n" + grid.TextAt(2, 2) + "\t" +
-                                        grid.TextAt(2, 3) + "\n"));
+                 QString::fromStdString(grid.TextAt(0, 0) + "\t" + grid.TextAt(0, 2) + "\t" + grid.TextAt(0, 3) + "\n" +
+                                        grid.TextAt(1, 0) + "\t" + grid.TextAt(1, 2) + "\t" + grid.TextAt(1, 3) + "\n" +
+                                        grid.TextAt(2, 0) + "\t" + grid.TextAt(2, 2) + "\t" + grid.TextAt(2, 3) + "\n"));
+        QCOMPARE(QString::fromStdString(grid.TextAt(1, 0)), QStringLiteral("2024-01-02"));
         // The hidden master ids never leave the window.
         view->selectAll();
         Trigger(*menu, QStringLiteral("copy"));

@@ -117,6 +117,22 @@ std::string GridToTsv(const CMSFlexGrid& grid, const GridRange& range) {
     return JoinCells(grid, range, '\t', "\n", TsvField);
 }
 
+std::string GridToTsvWithLabels(const CMSFlexGrid& grid, const GridRange& range) {
+    std::vector<int> rows;
+    std::vector<int> cols;
+    if (range.top > 0) rows.push_back(0);
+    if (range.left > 0 && grid.ColWidth(0) != 0) cols.push_back(0);
+    for (int row = std::max(range.top, 0); row <= std::min(range.bottom, grid.Rows() - 1); ++row) rows.push_back(row);
+    for (int col = std::max(range.left, 0); col <= std::min(range.right, grid.Cols() - 1); ++col)
+        if (grid.ColWidth(col) != 0) cols.push_back(col);
+    std::string text;
+    for (const int row : rows) {
+        for (std::size_t i = 0; i < cols.size(); ++i) text += (i ? "\t" : "") + TsvField(grid.TextAt(row, cols[i]));
+        text += "\n";
+    }
+    return text;
+}
+
 std::string GridToCsv(const CMSFlexGrid& grid, const GridRange& range) {
     TextTable table;
     const int bottom = std::min(range.bottom, grid.Rows() - 1);

@@ -25,6 +25,11 @@ GridRange WholeGrid(const CMSFlexGrid& grid);
 // tabs and line breaks inside a cell become blanks, so that every cell stays one field.
 std::string GridToTsv(const CMSFlexGrid& grid, const GridRange& range);
 
+// Tab-separated text of range as GridToTsv, with the header row (row 0) above it and the row
+// labels (column 0) in front of it when range leaves them out: a copied block says what its
+// numbers are.
+std::string GridToTsvWithLabels(const CMSFlexGrid& grid, const GridRange& range);
+
 // The same cells as CSV, figure columns split into lots and amount (SplitFigureColumns; the first
 // row is the header when range starts at row 0): UTF-8 with a byte order mark (spreadsheet programs then read the
 // Chinese headers right), fields separated by commas, lines ending in CRLF, and a field quoted

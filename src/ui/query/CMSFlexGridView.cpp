@@ -244,7 +244,7 @@ GridRange CMSFlexGridView::CopyRange() const {
 }
 
 void CMSFlexGridView::CopyToClipboard() {
-    QGuiApplication::clipboard()->setText(QString::fromStdString(GridToTsv(m_grid, CopyRange())));
+    QGuiApplication::clipboard()->setText(QString::fromStdString(GridToTsvWithLabels(m_grid, CopyRange())));
 }
 
 bool CMSFlexGridView::ExportCsv() {

@@ -96,6 +96,21 @@ TEST(SplitFigureColumns, OneColumnPerNumberWithHeaders) {
         EXPECT_EQ(SplitFigureColumns({{"h"}, {text}}, true), (TextTable{{"h"}, {text}})) << text;
 }
 
+// A block copied from inside the grid gets its headers and row labels; a block that includes
+// them, or the whole grid, is copied as it is.
+TEST(GridExport, CopiedBlockCarriesItsHeadersAndRowLabels) {
+    CMSFlexGrid grid(3, 3);
+    const char* cells[3][3] = {{"日期", "a", "b"}, {"d1", "1", "2"}, {"d2", "3", "4"}};
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) grid.SetTextAt(r, c, cells[r][c]);
+    EXPECT_EQ(GridToTsvWithLabels(grid, {2, 2, 2, 2}), "日期\tb\nd2\t4\n");
+    EXPECT_EQ(GridToTsvWithLabels(grid, {1, 1, 2, 1}), "日期\ta\nd1\t1\nd2\t3\n");
+    EXPECT_EQ(GridToTsvWithLabels(grid, {0, 1, 1, 2}), "日期\ta\tb\nd1\t1\t2\n");
+    EXPECT_EQ(GridToTsvWithLabels(grid, WholeGrid(grid)), GridToTsv(grid, WholeGrid(grid)));
+    grid.SetColWidth(0, 0);  // a hidden label column stays hidden
+    EXPECT_EQ(GridToTsvWithLabels(grid, {1, 1, 1, 1}), "a\n1\n");
+}
+
 TEST(SplitFigureColumns, GridCsvHasNumbersUnderHeaders) {
     CMSFlexGrid grid(3, 3);
     grid.SetTextAt(0, 0, "日期");
