@@ -144,6 +144,14 @@ class ExportMenusTest : public QObject {
             }
         }
         QCOMPARE(charts, 7);  // the history chart, five comparison charts and the day chart
+        // Each suggested file name says which stock, which days and which chart.
+        const QString stock = QString::fromStdString(kStock);
+        for (const QString& name : {stock + Utf8("_20240101-20240131_曲线图.png"),
+                                    stock + Utf8("_20240101-20240131_柱状图对比_0-300(手).png"),
+                                    stock + Utf8("_20240101-20240131_柱状图对比_1000-1000+(手).png")})
+            QVERIFY2(m_services.saveSuggestions.contains(name), qPrintable(m_services.saveSuggestions.join(QLatin1Char(' '))));
+        QVERIFY(std::any_of(m_services.saveSuggestions.begin(), m_services.saveSuggestions.end(),
+                            [](const QString& name) { return name.endsWith(Utf8("_日流量图.png")); }));
     }
 
   private:

@@ -53,6 +53,10 @@ class CMSChartView : public QChartView {
     QStringList DrawnCategories() const { return m_drawnCategories; }
     QStringList DrawnPointLabels(int column) const;
 
+    // The suggested file name (without extension) when the chart is saved; the chart's title
+    // when none is set.
+    void SetExportName(const QString& name) { m_exportName = name; }
+
     // The services that ask for the image file; without them the menu offers only 复制图片.
     void SetServices(IWindowServices* services) { m_services = services; }
     // The context menu with 复制图片 (objectName "copyImage") and 保存图片… ("saveImage").
@@ -94,6 +98,7 @@ class CMSChartView : public QChartView {
     std::pair<double, double> m_drawnRange{0.0, 0.0};
     QStringList m_drawnCategories;
     IWindowServices* m_services = nullptr;
+    QString m_exportName;
 };
 
 }  // namespace moxtel
