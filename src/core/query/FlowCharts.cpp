@@ -227,7 +227,7 @@ ValueAxisFit FitValueAxis(double low, double high, int mostDivisions, bool symme
     }
 }
 
-void FitChartValueAxis(CMSChart& chart, int mostDivisions, bool symmetric) {
+std::pair<double, double> PlottedRange(const CMSChart& chart) {
     double low = 0.0;
     double high = 0.0;
     for (int r = 1; r <= chart.RowCount(); ++r) {
@@ -237,6 +237,11 @@ void FitChartValueAxis(CMSChart& chart, int mostDivisions, bool symmetric) {
             high = std::max(high, chart.DataAt(r, c));
         }
     }
+    return {low, high};
+}
+
+void FitChartValueAxis(CMSChart& chart, int mostDivisions, bool symmetric) {
+    const auto [low, high] = PlottedRange(chart);
     const ValueAxisFit fit = FitValueAxis(low, high, mostDivisions, symmetric);
     ChartValueScale& scale = chart.Axis(AxisId::Value).ValueScale;
     scale.Auto = false;

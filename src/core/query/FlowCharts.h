@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "query/CMSChart.h"
 #include "query/CMSFlexGrid.h"
@@ -60,6 +61,9 @@ struct ValueAxisFit {
     int divisions = 1;
 };
 ValueAxisFit FitValueAxis(double low, double high, int mostDivisions, bool symmetric);
+
+// Lowest and highest value of the chart's points (missing points left out), zero included.
+std::pair<double, double> PlottedRange(const CMSChart& chart);
 
 // Sets the chart's value axis to hold every point it holds now (see FitValueAxis).
 void FitChartValueAxis(CMSChart& chart, int mostDivisions, bool symmetric);

@@ -30,20 +30,6 @@ QColor ToQColor(std::uint32_t color) {
 
 QString ToQString(const std::string& text) { return QString::fromStdString(text); }
 
-// Lowest and highest value of all points, zero included.
-std::pair<double, double> DataRange(const CMSChart& model) {
-    double low = 0.0;
-    double high = 0.0;
-    for (int r = 1; r <= model.RowCount(); ++r) {
-        for (int c = 1; c <= model.ColumnCount(); ++c) {
-            if (model.IsNullAt(r, c)) continue;
-            low = std::min(low, model.DataAt(r, c));
-            high = std::max(high, model.DataAt(r, c));
-        }
-    }
-    return {low, high};
-}
-
 // One text per row. Only every DivisionsPerLabel-th row is labelled when the scale is not automatic.
 // The category axis keeps one category per distinct text, so a repeated text (the same month and
 // day in two years, or unlabelled rows) gets zero-width spaces added: every row keeps its place.
@@ -273,7 +259,7 @@ void CMSChartView::ApplyValueScale(QValueAxis* axis) {
     const int fitting = FittingDivisions();
     if (!scale.Auto && maximum > minimum && divisions > fitting) {
         // Too low a chart for every tick: fewer round ticks over the same values.
-        const auto [low, high] = DataRange(m_model);
+        const auto [low, high] = PlottedRange(m_model);
         const ValueAxisFit fit = FitValueAxis(low, high, fitting, minimum == -maximum);
         std::tie(minimum, maximum, divisions) = std::tuple{fit.minimum, fit.maximum, fit.divisions};
     }
@@ -283,7 +269,7 @@ void CMSChartView::ApplyValueScale(QValueAxis* axis) {
     } else {
         // Automatic, or a set range with nothing between its ends: the data's own range with zero,
         // in round numbers, with room above and below for the value labels.
-        auto [low, high] = DataRange(m_model);
+        auto [low, high] = PlottedRange(m_model);
         if (high <= low) high = low + 100.0;
         const double room = (high - low) * 0.1;
         axis->setRange(low < 0 ? low - room : low, high > 0 ? high + room : high);
