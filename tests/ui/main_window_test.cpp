@@ -316,6 +316,8 @@ class MainWindowTest : public QObject {
         QCOMPARE(m.Text(1185), QStringLiteral("/data/day 1.xlsx"));
         QCOMPARE(m.Text(1159), QStringLiteral("9.99"));
         QVERIFY(m.services.fileFilters.front().contains(QStringLiteral("*.xlsx")));
+        QVERIFY(m.services.fileFilters.front().contains(QString::fromUtf8("所有文件")));  // the dialog speaks Chinese
+        QVERIFY(!m.services.fileFilters.front().contains(QStringLiteral("All Files")));
         m.window.Button(1184)->click();  // cancelled
         QCOMPARE(m.Text(1185), QStringLiteral("/data/day 1.xlsx"));
     }
