@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QKeySequence>
 #include <QMimeData>
 #include <QLineEdit>
@@ -213,7 +214,10 @@ void CMainStatDlg::OnStatistics() {
 
 void CMainStatDlg::RunImport(const QString& idleTitle) {
     EnableActionButtons(false);
+    QElapsedTimer timer;
+    timer.start();
     ImportSummary summary = RunImportWithProgress(this, m_importPaths);
+    const double seconds = timer.elapsed() / 1000.0;
     m_strTitle = idleTitle;  // nothing stored: the line goes back to what it showed
     if (summary.lastDay) {
         const bool storedUncertain = !summary.lastDay->uncertainTrades.empty();
@@ -229,6 +233,10 @@ void CMainStatDlg::RunImport(const QString& idleTitle) {
         Services().RunChild(details);
     } else if (summary.imported == 0 || !note.isEmpty()) {
         MessageBox(ImportSummaryText(summary) + note);
+    } else {
+        // A clean import says what it stored and how long that took, rather than nothing.
+        Services().ShowAppMessage(this, ImportSummaryText(summary) + Utf8("用时 %1 秒。").arg(seconds, 0, 'f', 1),
+                                  MessageIcon::Information);
     }
 }
 
