@@ -3,7 +3,6 @@
 #include <filesystem>
 
 #include "common/TextUtil.h"
-#include "stats/StatisticsRun.h"
 #include "workbook/TextLineWindow.h"
 
 namespace moxtel {

@@ -7,7 +7,7 @@
 #include "common/Result.h"
 #include "layout/DayIdentity.h"
 #include "layout/TickLayout.h"
-#include "stats/CExcelReader.h"
+#include "workbook/CExcelReader.h"
 
 namespace moxtel {
 
@@ -95,6 +95,8 @@ Result<TickTableInfo> InspectTickTable(const std::string& path, const DayOverrid
 // refused later, e.g. for an unknown direction word or a missing date).
 bool IsTickTable(const std::string& path);
 
+// A tick table that cannot be read at all (missing, damaged, no workbook inside).
+inline constexpr const char* kMsgOpenFailed = "文件打开错误，请检查文件是否正确选择!";
 inline constexpr const char* kMsgUnknownDirection = "文件“%s”第%d行的方向“%s”无法识别，应为 买盘、卖盘 或 中性盘。";
 inline constexpr const char* kMsgNotATime = "文件“%s”第%d行的成交时间“%s”不是时间，请改正或删去这一行。";
 

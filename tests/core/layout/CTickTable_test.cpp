@@ -5,7 +5,7 @@
 #include <ostream>
 
 #include "LayoutTestSupport.h"
-#include "stats/CExcelReader.h"
+#include "workbook/CExcelReader.h"
 
 namespace moxtel::test {
 namespace {
