@@ -141,7 +141,9 @@ class BulkImportTest : public QObject {
         QCOMPARE(m.services.children, QStringList{QStringLiteral("moxtel::CImportFailuresDlg")});
         QCOMPARE(listed.size(), 3);
         QVERIFY2(listed[0].startsWith(bad + QString::fromUtf8(" | 警告：")), qPrintable(listed[0]));
-        QCOMPARE(listed[1], notes + QString::fromUtf8(" | 跳过：不是表格文件"));
+        // The reason stats gives for the file, not a blanket "not a table".
+        QCOMPARE(listed[1], notes + QString::fromUtf8(" | 跳过：无法识别文件“notes.txt”的格式：找不到列 "
+                                                      "成交时间、成交价格、成交量、性质。"));
         QCOMPARE(listed[2], first + QString::fromUtf8(" | 重复：与 ") + again + QString::fromUtf8(" 是同一天，保存的是后者"));
         QVERIFY2(label.contains(QString::fromUtf8("导入 2 天")), qPrintable(label));
         QVERIFY2(label.contains(QString::fromUtf8("上一收盘价没有使用")), qPrintable(label));

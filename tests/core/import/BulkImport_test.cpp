@@ -281,30 +281,47 @@ TEST_F(BulkImportTest, ContainersThatHoldNoWorkbookAreSkippedAndWorkbooksThatFai
     struct Case {
         std::string path;
         std::string reason;  // "" when skipped
+        ImportIssue issue;   // of the failure, or of the skip
+        std::string skipReason = {};  // a skipped text file: the reason stats gives
     };
     std::vector<Case> cases{
-        {write("archive.zip", ZipBytes({{"readme.txt", "hello"}})), ""},
-        {write("letter.docx", ZipBytes({{"[Content_Types].xml", "<Types/>"}, {"word/document.xml", "<w/>"}})), ""},
-        {copy("no-workbook-stream.xls", "memo.doc"), ""},
-        {write("notes.txt", "just some notes\n"), ""},
+        {write("archive.zip", ZipBytes({{"readme.txt", "hello"}})), "", ImportIssue::Unreadable},
+        {write("letter.docx", ZipBytes({{"[Content_Types].xml", "<Types/>"}, {"word/document.xml", "<w/>"}})), "",
+         ImportIssue::Unreadable},
+        {copy("no-workbook-stream.xls", "memo.doc"), "", ImportIssue::Unreadable},
+        {write("notes.txt", "just some notes\n"), "", ImportIssue::Refused,
+         "无法识别文件“notes.txt”的格式：找不到列 成交时间、成交价格、成交量、性质。"},
+        {write("no-side.csv", "time,price,volume\n09:30:00,10.00,5\n"), "", ImportIssue::Refused,
+         "无法识别文件“no-side.csv”的格式：找不到列 性质。"},
         {write("damaged.xls", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + "broken"),
-         "the workbook is damaged: its header is truncated"},
-        {copy("encrypted.xls", "locked.xls"), "the workbook is encrypted (password protected) and cannot be read"},
-        {copy("several-sheets.xls", "budget.xls"), "无法识别文件“budget.xls”的格式：找不到列 成交时间、成交价格、成交量、性质。"},
+         "the workbook is damaged: its header is truncated", ImportIssue::Unreadable},
+        {copy("encrypted.xls", "locked.xls"), "the workbook is encrypted (password protected) and cannot be read",
+         ImportIssue::Unreadable},
+        {copy("several-sheets.xls", "budget.xls"), "无法识别文件“budget.xls”的格式：找不到列 成交时间、成交价格、成交量、性质。",
+         ImportIssue::Refused},
     };
     if (geteuid() != 0) {  // root reads every file
         const std::string locked = Day("unreadable.xls", "20240101 甲 (600001)", 1);
         chmod(locked.c_str(), 0);
-        cases.push_back({locked, "cannot read the file: permission denied"});
+        cases.push_back({locked, "cannot read the file: permission denied", ImportIssue::Unreadable});
     }
     for (const Case& c : cases) {
         const ImportSummary s = Import({c.path});
         EXPECT_EQ(s.imported, 0);
         EXPECT_EQ(s.skipped, c.reason.empty() ? 1 : 0) << c.path;
-        EXPECT_EQ(s.skippedFiles, c.reason.empty() ? std::vector<std::string>{c.path} : std::vector<std::string>{});
+        ASSERT_EQ(s.skippedFiles.size(), c.reason.empty() ? 1u : 0u) << c.path;
+        if (c.reason.empty()) {
+            EXPECT_EQ(s.skippedFiles[0].path, c.path);
+            EXPECT_EQ(s.skippedFiles[0].issue, c.issue) << c.path;
+            EXPECT_FALSE(s.skippedFiles[0].reason.empty()) << c.path;
+            if (!c.skipReason.empty()) {
+                EXPECT_EQ(s.skippedFiles[0].reason, c.skipReason);
+            }
+        }
         ASSERT_EQ(s.failures.size(), c.reason.empty() ? 0u : 1u) << c.path;
         if (!c.reason.empty()) {
             EXPECT_EQ(s.failures[0].reason, c.reason) << c.path;
+            EXPECT_EQ(s.failures[0].issue, c.issue) << c.path;
         }
     }
 }

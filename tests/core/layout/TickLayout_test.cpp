@@ -55,9 +55,13 @@ INSTANTIATE_TEST_SUITE_P(
                       WordCase{"S", true, "S"}, WordCase{"s", true, "S"}, WordCase{"中性盘", true, ""},
                       WordCase{"中性", true, ""}, WordCase{"N", true, ""}, WordCase{"", true, ""},
                       WordCase{" ", true, ""}, WordCase{"--", true, ""},
+                      // The English words of the data libraries, in any case.
+                      WordCase{"Buy", true, "B"}, WordCase{"SELL", true, "S"}, WordCase{"neutral", true, ""},
+                      WordCase{"n", true, ""}, WordCase{"b", true, "B"},
                       // Anything else would silently count as inflow in the standard layout: refused.
-                      WordCase{"买", false, ""}, WordCase{"Buy", false, ""}, WordCase{"1", false, ""},
-                      WordCase{"买盘卖盘", false, ""}));
+                      // Numbers are codes, read through DirectionCodes, never words.
+                      WordCase{"买", false, ""}, WordCase{"1", false, ""}, WordCase{"-1", false, ""},
+                      WordCase{"buyer", false, ""}, WordCase{"买盘卖盘", false, ""}));
 
 TEST(TimeOrder, ReadsClockTimesAndComparesThemNotTheirTexts) {
     EXPECT_DOUBLE_EQ(TimeOfDaySeconds("09:30:01"), 9 * 3600 + 30 * 60 + 1);
@@ -206,12 +210,12 @@ TEST(RecognizeLayout, RefusesAnUnknownHeaderNamingTheColumnsItLooksFor) {
     english.Row(1, {"ticktime", "price", "volume", "prev_price", "kind"});
     for (int r = 2; r <= 8; ++r) english.Row(r, {"09:25:35", "9.99", "5000", "0", "D"});
     EXPECT_EQ(RecognizeLayout(english.Source(), "p8_eng.csv").error().message,
-              "无法识别文件“p8_eng.csv”的格式：找不到列 成交时间、成交价格、成交量、性质。");
+              "无法识别文件“p8_eng.csv”的格式：找不到列 成交时间、性质。");
 
     SheetCells partly;
     partly.Row(1, {"time", "成交价", "volume", "kind"}).Row(6, {"09:30:00", "10.00", "5", "B"});
     EXPECT_EQ(RecognizeLayout(partly.Source(), "q.csv").error().message,
-              "无法识别文件“q.csv”的格式：找不到列 成交时间、成交量、性质。");
+              "无法识别文件“q.csv”的格式：找不到列 性质。");
 
     // A title cell beside a number (a code, a count) is still an export with an odd title.
     for (const std::vector<std::string>& first :
