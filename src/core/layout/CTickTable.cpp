@@ -135,6 +135,7 @@ Status CTickTable::ReadHeaderTrades(const std::string& fileName) {
         since.clear();
         const std::string_view word = m_reader.GetCellView(row, c.direction, scratch);
         if (!AddDirection(word)) return Error{FillMessage(kMsgUnknownDirection, fileName, row, std::string(word))};
+        m_timesCarryDates = m_timesCarryDates || when.date != 0;
         if (c.date != 0) when.date = ParseTradeDate(m_reader.GetCellView(row, c.date, scratch));
         std::uint16_t date = kNoDate;
         if (when.date != 0) {
@@ -192,8 +193,7 @@ Status CTickTable::ExplainCodes(const DirectionCodes& codes, const std::string& 
 }
 
 // Rows whose times ascend are taken as they stand and rows whose times descend bottom-up, with no
-// index at all; any other order is sorted by time, stably, from the file's order or, for a table
-// that mostly runs latest first, from its reverse, so that trades of one second keep their order.
+// index at all; any other order is sorted by time, stably: trades of one second keep the file's order.
 void CTickTable::OrderTrades(int date) {
     m_order.clear();
     m_latestFirst = false;
@@ -227,7 +227,6 @@ void CTickTable::OrderTrades(int date) {
         base.resize(n);
         std::iota(base.begin(), base.end(), 0);
     }
-    if (descents > ascents) std::reverse(base.begin(), base.end());
     m_order = base;
     std::stable_sort(m_order.begin(), m_order.end(), [this](int a, int b) {
         return m_times[static_cast<std::size_t>(a)] < m_times[static_cast<std::size_t>(b)];
@@ -297,7 +296,12 @@ std::string_view CTickTable::GetCellView(int row, int column, std::string& scrat
     if (row == 8 && column == 4) return kDirectionColumnMark;
     int sourceRow = 0;
     int sourceColumn = 0;
-    if (SourceCell(row, column, sourceRow, sourceColumn)) return m_reader.GetCellView(sourceRow, sourceColumn, scratch);
+    if (SourceCell(row, column, sourceRow, sourceColumn)) {
+        const std::string_view text = m_reader.GetCellView(sourceRow, sourceColumn, scratch);
+        // The day is in the title: a trade's time reads as the time of day, as the export has it.
+        if (column != 1 || !m_timesCarryDates) return text;
+        return TimeOfDayText(text, scratch);
+    }
     const int trade = row - kFirstTradeRow;
     if (column != kPresentedDirectionColumn || trade < 0 || trade >= TradeCount()) return {};
     const std::uint8_t direction = m_directions[FileIndex(trade)];
@@ -334,6 +338,7 @@ void CTickTable::CloseWorkbook() {
     m_order.clear();
     m_latestFirst = false;
     m_sortedTrades = 0;
+    m_timesCarryDates = false;
     m_skippedRows.clear();
 }
 

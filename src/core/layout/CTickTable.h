@@ -104,6 +104,7 @@ class CTickTable {
     std::vector<int> m_order;
     bool m_latestFirst = false;
     int m_sortedTrades = 0;
+    bool m_timesCarryDates = false;  // some time cell holds a date before the time
     std::vector<int> m_skippedRows;
 };
 

@@ -277,6 +277,16 @@ int ParseTradeDate(std::string_view text) {
     return IsTradeDate(date) ? ParseLeadingDigits(date) : 0;
 }
 
+std::string_view TimeOfDayText(std::string_view text, std::string& scratch) {
+    text = TrimView(text);
+    if (text.size() == 14 && IsAllDigits(text)) {
+        scratch.assign(text.substr(8, 2)).append(":").append(text.substr(10, 2)).append(":").append(text.substr(12, 2));
+        return scratch;
+    }
+    const std::size_t blank = text.find_last_of(" T");
+    return blank == std::string_view::npos ? text : TrimView(text.substr(blank + 1));
+}
+
 TradeTime ParseTradeTime(std::string_view text) {
     text = TrimView(text);
     if (text.size() == 14 && IsAllDigits(text)) {

@@ -104,6 +104,10 @@ struct TradeTime {
 // "2018/1/15 9:30:03", "2018-01-15T09:30:03.000", and the fourteen digits "20180115093003".
 TradeTime ParseTradeTime(std::string_view text);
 
+// The time of day of a time cell that carries a date, as the standard layout shows a trade's time:
+// "2018-01-15 09:30:03" -> "09:30:03", "20180115093003" -> "09:30:03" (made in scratch).
+std::string_view TimeOfDayText(std::string_view text, std::string& scratch);
+
 // A date cell: "2018-01-15", "2018/1/15", "2018.01.15", "20180115", optionally followed by a time
 // ("2018-01-15 00:00:00"). YYYYMMDD as a number, 0 when the text is no calendar day.
 int ParseTradeDate(std::string_view text);

@@ -14,7 +14,8 @@ constexpr int kFixtureTrades = 60;
 
 struct ContainerCase {
     const char* file;
-    bool needsDay;  // the file name carries no date
+    bool needsDay;                // neither the file name nor the table carries one date
+    const char* codes = nullptr;  // --direction-codes, where the numbers are not 1/-1/0
 };
 void PrintTo(const ContainerCase& c, std::ostream* os) { *os << c.file; }
 
@@ -24,6 +25,7 @@ class HeaderContainers : public ::testing::TestWithParam<ContainerCase> {
         StatisticsInputs inputs{Fixture(GetParam().file), "11.49", "0.8"};
         // The date comes from the file name where it has one; the name of the stock never does.
         inputs.dayOverrides = GetParam().needsDay ? FixtureDay() : DayOverrides{"", "平安银行(000001)"};
+        if (GetParam().codes) inputs.dayOverrides.directionCodes = *ParseDirectionCodes(GetParam().codes);
         return inputs;
     }
 };
@@ -48,7 +50,17 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, HeaderContainers,
                          ::testing::Values(ContainerCase{"header-bom-sz000001_20241204.csv", false},
                                            ContainerCase{"header-pandas-index-000001-2024-12-04.csv", false},
                                            ContainerCase{"header-gbk-tab-20241204_000001.xls", false},
-                                           ContainerCase{"header-openpyxl-no-date.xlsx", true}));
+                                           ContainerCase{"header-openpyxl-no-date.xlsx", true},
+                                           // English headers; numbers 1/-1/0 and a date in the time cell.
+                                           ContainerCase{"by-folder/sz/000001/tick/2024-12-04.csv", false},
+                                           // Rows in neither order (whole seconds moved): sorted by time.
+                                           ContainerCase{"header-english-shuffled-000001-20241204.csv", false},
+                                           // The date from a date column, B/S/N in lower case.
+                                           ContainerCase{"header-date-and-time-000001.csv", false},
+                                           // Real date-time cells and the codes 0/1/2 the user explained.
+                                           ContainerCase{"header-datetime-codes-012-000001.xlsx", false, "0,1,2"},
+                                           // Two days in one table: the one asked for.
+                                           ContainerCase{"header-two-days-000001.csv", true}));
 
 TEST(CTickTable, PresentsALatestFirstTableInTimeOrderAsTheStandardLayout) {
     CExcelReader standard;
