@@ -214,6 +214,14 @@ INSTANTIATE_TEST_SUITE_P(
                      "09:30:01,10.01,1,买盘\n\n\n\n\n\n\n09:30:02,10.02,2,卖盘\n",
                      {"@: 6 行不是成交(空行、合计或说明)，已跳过(第 3, 4, 5, 6, 7, ... 行)"}, 3, "10.02", "10.02"},
         OddTableCase{"TrailingBlankLinesSayNothing", "09:30:01,10.01,1,买盘\n09:30:02,10.02,2,卖盘\n\n\n\n", {}, 3, "10.02", "10.02"},
+        // Neither earliest nor latest first: sorted by time, one warning with the number of trades moved.
+        OddTableCase{"OutOfOrderIsSorted", "09:30:02,10.02,2,卖盘\n09:30:01,10.01,1,买盘\n09:30:03,10.03,4,中性盘\n",
+                     {"@: 2 行成交不按时间先后排列，已按成交时间排序"}, 7, "10.02", "10.03"},
+        // Within one second the file's order stands (10.05 before 10.06), not its reverse.
+        OddTableCase{"EqualSecondsKeepTheFilesOrder",
+                     "09:30:02,10.05,1,买盘\n09:30:01,10.01,1,买盘\n09:30:02,10.06,2,卖盘\n",
+                     {"@: 2 行成交不按时间先后排列，已按成交时间排序"}, 4, "10.05", "10.06"},
+        OddTableCase{"OneSecondOnlyIsInOrder", "09:30:01,10.01,1,买盘\n09:30:01,10.02,2,卖盘\n", {}, 3, "10.02", "10.02"},
         OddTableCase{"DigitTimesLatestFirst",
                      "104347,10.27,1,买盘\n100000,10.10,2,卖盘\n92525,10.00,4,中性盘\n",
                      {}, 7, "10.10", "10.27"},
@@ -241,6 +249,105 @@ TEST(CTickTable, ARowWithoutATimeBetweenTradesIsRefused) {
         EXPECT_EQ(stored.run.error().message, c.message);
         for (const auto& table : stored.tables) EXPECT_TRUE(table.empty()) << c.text;
     }
+}
+
+// Numbers whose meaning is open and a table of several dates without one chosen are refused
+// naming what was found and the option that settles it; nothing is stored.
+TEST(CTickTable, OpenCodesAndSeveralDatesAreRefusedNamingThem) {
+    const TestFolder folder;
+    struct Case {
+        const char* text;  // after the header line
+        DayOverrides overrides;
+        const char* message;
+    };
+    const char* codes012 = "文件“600000_20241204.csv”的方向是数字代码(0、1、2)，无法确定哪个是买盘、卖盘和中性盘："
+                           "请用 --direction-codes BUY,SELL,NEUTRAL 依次指定，例如 --direction-codes 0,1,2。";
+    DayOverrides withCodes;
+    withCodes.directionCodes = *ParseDirectionCodes("0,1,2");
+    for (const Case& c :
+         {Case{"09:30:01,10.01,1,0\n09:30:02,10.02,2,1\n09:30:03,10.03,2,2\n", {}, codes012},
+          Case{"09:30:01,10.01,1,1\n09:30:02,10.02,2,0\n", {},
+               "文件“600000_20241204.csv”的方向是数字代码(1、0)，无法确定哪个是买盘、卖盘和中性盘："
+               "请用 --direction-codes BUY,SELL,NEUTRAL 依次指定，例如 --direction-codes 0,1,2。"},
+          Case{"09:30:01,10.01,1,0\n09:30:02,10.02,2,3\n", withCodes,
+               "文件“600000_20241204.csv”的方向是数字代码(0、3)，无法确定哪个是买盘、卖盘和中性盘："
+               "请用 --direction-codes BUY,SELL,NEUTRAL 依次指定，例如 --direction-codes 0,1,2。"},
+          // The name's date does not choose among the table's own.
+          Case{"2024-12-04 09:30:01,10.01,1,1\n2024-12-05 09:30:02,10.02,2,-1\n", {},
+               "文件“600000_20241204.csv”中有多个交易日期(20241204、20241205)，请用 --date YYYYMMDD 指定统计哪一天。"},
+          Case{"2024-12-04 09:30:01,10.01,1,1\n2024-12-05 09:30:02,10.02,2,-1\n", DayOverrides{"20241206", ""},
+               "文件“600000_20241204.csv”中有多个交易日期(20241204、20241205)，请用 --date YYYYMMDD 指定统计哪一天。"}}) {
+        const std::string path = folder.Write("600000_20241204.csv", std::string("time,price,volume,type\n") + c.text);
+        StatisticsInputs inputs{path, "", ""};
+        inputs.dayOverrides = c.overrides;
+        const StoredRun stored = RunAndStore(inputs);
+        ASSERT_FALSE(stored.run.ok()) << c.text;
+        EXPECT_EQ(stored.run.error().message, c.message);
+        for (const auto& table : stored.tables) EXPECT_TRUE(table.empty()) << c.text;
+    }
+}
+
+// Of a table of several dates the day chosen is read alone, in its own time order, under its date.
+TEST(CTickTable, TheDayChosenOfSeveralIsReadAlone) {
+    const TestFolder folder;
+    const std::string path = folder.Write("600000.csv", "datetime,price,volume,bs\n"
+                                                        "2024-12-05 09:30:02,20.02,20,S\n"
+                                                        "2024-12-04 09:30:02,10.02,2,B\n"
+                                                        "2024-12-05 09:30:01,20.01,10,B\n"
+                                                        "2024-12-04 09:30:01,10.01,1,S\n");
+    CTickTable table;
+    ASSERT_TRUE(table.Open(path, DayOverrides{"20241205", ""}).ok());
+    EXPECT_EQ(table.TableDates(), (std::vector<std::string>{"20241205", "20241204"}));
+    EXPECT_EQ(table.TradeCount(), 2);
+    EXPECT_EQ(table.Identity().tradeDate, "20241205");
+    EXPECT_EQ(table.Identity().stock, "600000(600000)");
+    EXPECT_EQ(table.GetCellText(6, 1), "09:30:01");
+    EXPECT_EQ(table.GetCellText(6, 2), "20.01");
+    EXPECT_EQ(table.GetCellText(6, 5), "B");
+    EXPECT_EQ(table.GetCellText(7, 2), "20.02");
+    EXPECT_EQ(table.GetCellText(8, 2), "");
+    EXPECT_EQ(table.SourceLine(6), 4);
+    EXPECT_EQ(table.SortedTrades(), 0);  // the day's own rows ran latest first
+
+    // Open without a day: every trade of every date, and the dates to ask about.
+    const auto info = InspectTickTable(path);
+    ASSERT_TRUE(info.ok());
+    EXPECT_EQ(info->tradeCount, 4);
+    EXPECT_EQ(info->dates.size(), 2u);
+    EXPECT_EQ(info->guess.tradeDate, "");
+}
+
+// The dialog is shown the codes it has to ask about, and its answer decides the directions.
+TEST(CTickTable, TheConfirmHookIsAskedForOpenCodes) {
+    const TestFolder folder;
+    const std::string path = folder.Write("600000_20241204.csv", "time,price,volume,side\n09:30:01,10.01,1,0\n"
+                                                                 "09:30:02,10.02,2,1\n09:30:03,10.03,4,2\n");
+    DayOverrides overrides;
+    std::vector<std::string> asked;
+    overrides.confirm = [&asked](const DayIdentity& guess) -> std::optional<DayIdentity> {
+        asked = guess.codesToExplain;
+        DayIdentity answer = guess;
+        answer.directionCodes = *ParseDirectionCodes("2,0,1");
+        return answer;
+    };
+    CTickTable table;
+    ASSERT_TRUE(table.Open(path, overrides).ok());
+    EXPECT_EQ(asked, (std::vector<std::string>{"0", "1", "2"}));
+    EXPECT_EQ(table.GetCellText(6, 5), "S");
+    EXPECT_EQ(table.GetCellText(7, 5), "");
+    EXPECT_EQ(table.GetCellText(8, 5), "B");
+
+    // Codes the defaults explain are not asked about.
+    const std::string plain = folder.Write("600000_20241205.csv", "time,price,volume,side\n09:30:01,10.01,1,1\n"
+                                                                  "09:30:02,10.02,2,-1\n");
+    asked = {"unchanged"};
+    overrides.confirm = [&asked](const DayIdentity& guess) -> std::optional<DayIdentity> {
+        asked = guess.codesToExplain;
+        return guess;
+    };
+    ASSERT_TRUE(table.Open(plain, overrides).ok());
+    EXPECT_TRUE(asked.empty());
+    EXPECT_EQ(table.GetCellText(7, 5), "S");
 }
 
 TEST(CTickTable, TheConfirmHookSeesTheGuessAndDecides) {
