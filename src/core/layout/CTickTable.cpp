@@ -232,6 +232,34 @@ void CTickTable::OrderTrades(int date) {
         return m_times[static_cast<std::size_t>(a)] < m_times[static_cast<std::size_t>(b)];
     });
     for (std::size_t k = 0; k < n; ++k) m_sortedTrades += m_order[k] != base[k] ? 1 : 0;
+    CopyTradeCells();
+}
+
+// A sorted table is read out of file order, and a large text export read at random would be decoded
+// again from its start for row after row: its trades' time, price and lots are copied once, reading
+// forward, and read from the copy.
+void CTickTable::CopyTradeCells() {
+    if (!m_copiedStarts.empty()) return;
+    const HeaderColumns& c = m_layout.columns;
+    m_copiedStarts.reserve(m_tradeRows.size() * 3 + 1);
+    std::string scratch;
+    for (int row : m_tradeRows) {
+        for (int column : {c.time, c.price, c.lots}) {
+            m_copiedStarts.push_back(static_cast<std::uint32_t>(m_copiedText.size()));
+            std::string_view text = m_reader.GetCellView(row, column, scratch);
+            if (column == c.time && m_timesCarryDates) text = TimeOfDayText(text, scratch);
+            m_copiedText.append(text);
+        }
+    }
+    m_copiedStarts.push_back(static_cast<std::uint32_t>(m_copiedText.size()));
+}
+
+bool CTickTable::CopiedCell(int row, int column, std::string_view& text) const {
+    const int trade = row - kFirstTradeRow;
+    if (m_copiedStarts.empty() || column < 1 || column > 3 || trade < 0 || trade >= TradeCount()) return false;
+    const std::size_t at = FileIndex(trade) * 3 + static_cast<std::size_t>(column - 1);
+    text = std::string_view(m_copiedText).substr(m_copiedStarts[at], m_copiedStarts[at + 1] - m_copiedStarts[at]);
+    return true;
 }
 
 // A text export has as many rows as lines; a workbook's rows end with its last cell.
@@ -296,6 +324,7 @@ std::string_view CTickTable::GetCellView(int row, int column, std::string& scrat
     if (row == 8 && column == 4) return kDirectionColumnMark;
     int sourceRow = 0;
     int sourceColumn = 0;
+    if (std::string_view copied; CopiedCell(row, column, copied)) return copied;
     if (SourceCell(row, column, sourceRow, sourceColumn)) {
         const std::string_view text = m_reader.GetCellView(sourceRow, sourceColumn, scratch);
         // The day is in the title: a trade's time reads as the time of day, as the export has it.
@@ -310,6 +339,7 @@ std::string_view CTickTable::GetCellView(int row, int column, std::string& scrat
 
 CellNumber CTickTable::GetCellNumber(int row, int column) {
     if (m_layout.kind == TickLayoutKind::Standard) return m_reader.GetCellNumber(row, column);
+    if (std::string_view copied; CopiedCell(row, column, copied)) return CellNumber::OfText(copied);
     int sourceRow = 0;
     int sourceColumn = 0;
     if (SourceCell(row, column, sourceRow, sourceColumn)) return m_reader.GetCellNumber(sourceRow, sourceColumn);
@@ -339,6 +369,8 @@ void CTickTable::CloseWorkbook() {
     m_latestFirst = false;
     m_sortedTrades = 0;
     m_timesCarryDates = false;
+    m_copiedText.clear();
+    m_copiedStarts.clear();
     m_skippedRows.clear();
 }
 

@@ -77,6 +77,9 @@ class CTickTable {
     Status ExplainCodes(const DirectionCodes& codes, const std::string& fileName);
     // The presentation order of the trades of date (an index into m_dates; -1: all trades).
     void OrderTrades(int date);
+    void CopyTradeCells();
+    // A presented time, price or lots cell of a sorted table, from the copy; false for any other.
+    bool CopiedCell(int row, int column, std::string_view& text) const;
     bool HasRow(int row);
     bool IsBlankRow(int row);
     Status ResolveIdentity(const std::string& path, const DayOverrides& overrides);
@@ -105,6 +108,9 @@ class CTickTable {
     bool m_latestFirst = false;
     int m_sortedTrades = 0;
     bool m_timesCarryDates = false;  // some time cell holds a date before the time
+    // A sorted table's time, price and lots texts, three per trade in file order.
+    std::string m_copiedText;
+    std::vector<std::uint32_t> m_copiedStarts;
     std::vector<int> m_skippedRows;
 };
 

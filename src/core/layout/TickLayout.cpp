@@ -295,8 +295,10 @@ TradeTime ParseTradeTime(std::string_view text) {
         return date != 0 && seconds >= 0 ? TradeTime{seconds, date} : TradeTime{};
     }
     TradeTime time{TradeTimeSeconds(text), 0};
+    // A date and a time take more than ten characters; a bare time ("09:30:03") is not searched.
+    if (time.seconds < 0 || text.size() <= 10) return time;
     const std::size_t blank = text.find_first_of(" T");
-    if (time.seconds >= 0 && blank != std::string_view::npos) time.date = ParseTradeDate(text.substr(0, blank));
+    if (blank != std::string_view::npos) time.date = ParseTradeDate(text.substr(0, blank));
     return time;
 }
 
