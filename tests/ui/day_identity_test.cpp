@@ -151,9 +151,11 @@ class DayIdentityTest : public QObject {
             if (!codes) return 0;
             shownCodes = codes->text();
             dialog.DropList(kStockList)->setCurrentText(QString::fromUtf8("平安银行(000001)"));
-            codes->setText(QStringLiteral("0,1"));
-            dialog.CommandOK();
-            if (dialog.result() == 1) return 1;
+            for (const char* wrong : {"0,1", "1,-1,0"}) {
+                codes->setText(QString::fromLatin1(wrong));
+                dialog.CommandOK();
+                if (dialog.result() == 1) return 1;
+            }
             codes->setText(QStringLiteral("0,1,2"));
             dialog.CommandOK();
             return dialog.result();
@@ -161,9 +163,11 @@ class DayIdentityTest : public QObject {
         m.Run(kCodesTable);
         QVERIFY(codesShown);
         QCOMPARE(shownCodes, QStringLiteral("1,-1,0"));
+        // Not three codes, then three that leave the file's 2 unexplained: the window stays both times.
         QCOMPARE(m.services.Messages(),
-                 QStringList{QString::fromUtf8(
-                     "方向代码“0,1”无效，应为三个不同的整数，依次是买入、卖出、中性，例如 0,1,2。")});
+                 (QStringList{QString::fromUtf8("方向代码“0,1”无效，应为三个不同的整数，依次是买入、卖出、中性，例如 0,1,2。"),
+                              QString::fromUtf8("方向代码“1,-1,0”没有说明文件中的每一个代码(2、1、0)，"
+                                                "请依次填写买入、卖出、中性的代码。")}));
         QCOMPARE(m.window.Edit(1001)->text(), QString::fromUtf8("20241204 平安银行 (000001)"));
         QCOMPARE(StoredDays("平安银行(000001)20241204"), 1);
 

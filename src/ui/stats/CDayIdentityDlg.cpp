@@ -26,6 +26,8 @@ constexpr int kCodesEdit = 1004;
 
 constexpr const char* kMsgBadCodes = "方向代码“%1”无效，应为三个不同的整数，依次是买入、卖出、中性，例如 0,1,2。";
 
+constexpr const char* kMsgCodesMissing = "方向代码“%1”没有说明文件中的每一个代码(%2)，请依次填写买入、卖出、中性的代码。";
+
 constexpr const char* kDateFormat = "yyyyMMdd";     // the stored form
 constexpr const char* kShownFormat = "yyyy-MM-dd";  // dates are shown with dashes
 
@@ -93,6 +95,12 @@ void CDayIdentityDlg::OnOK() {
         const std::optional<DirectionCodes> parsed = ParseDirectionCodes(typedCodes.toStdString());
         if (!parsed) {
             MessageBox(Utf8(kMsgBadCodes).arg(typedCodes));
+            return;
+        }
+        if (!CodesExplain(m_identity.codesToExplain, *parsed)) {
+            QStringList found;
+            for (const std::string& code : m_identity.codesToExplain) found << QString::fromStdString(code);
+            MessageBox(Utf8(kMsgCodesMissing).arg(typedCodes, found.join(Utf8("、"))));
             return;
         }
         codes = *parsed;
