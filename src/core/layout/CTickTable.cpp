@@ -215,11 +215,13 @@ void CTickTable::OrderTrades(int date) {
         descents += now < before ? 1 : 0;
     }
     if (descents == 0 || ascents == 0) {
-        m_latestFirst = descents > 0;
-        if (date < 0) return;
+        // As listed or bottom-up: the whole table needs no index, the chosen day's trades only theirs.
+        if (date < 0) {
+            m_latestFirst = descents > 0;
+            return;
+        }
         m_order = std::move(chosen);
-        if (m_latestFirst) std::reverse(m_order.begin(), m_order.end());
-        m_latestFirst = false;
+        if (descents > 0) std::reverse(m_order.begin(), m_order.end());
         return;
     }
     std::vector<int> base = std::move(chosen);
