@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <ostream>
 
 #include "LayoutTestSupport.h"
@@ -315,6 +316,42 @@ TEST(CTickTable, TheDayChosenOfSeveralIsReadAlone) {
     EXPECT_EQ(info->tradeCount, 4);
     EXPECT_EQ(info->dates.size(), 2u);
     EXPECT_EQ(info->guess.tradeDate, "");
+}
+
+// A text export larger than the reader keeps whole is read through a window of lines: sorted, its
+// trades are still read right (from a copy taken in one forward pass), giving the day in order.
+TEST(CTickTable, ALargeTextExportOutOfOrderGivesTheDayInOrder) {
+    const TestFolder folder;
+    std::vector<std::string> seconds;  // the trades of each second, in order
+    for (int i = 0; i < 60000; ++i) {
+        const int t = 9 * 3600 + 30 * 60 + i / 4;
+        if (i % 4 == 0) seconds.emplace_back();
+        char line[64];
+        std::snprintf(line, sizeof line, "%02d:%02d:%02d,%d.%02d,%d,%s\n", t / 3600, t / 60 % 60, t % 60, 10 + i % 3,
+                      i % 100, 1 + i * 7 % 1500, i % 3 == 0 ? "买盘" : i % 3 == 1 ? "卖盘" : "中性盘");
+        seconds.back() += line;
+    }
+    std::string inOrder = "成交时间,成交价格,成交量,性质\n";
+    std::string shuffled = inOrder;
+    for (const std::string& second : seconds) inOrder += second;
+    for (std::size_t k = 0; k < seconds.size(); ++k) shuffled += seconds[(k * 7919) % seconds.size()];
+    ASSERT_GT(shuffled.size(), std::size_t{1} << 20);
+    const auto ordered = RunStatistics({folder.Write("600000_20241204.csv", inOrder), "10.00", ""}, nullptr);
+    std::vector<std::string> warnings;
+    StatisticsObserver observer;
+    observer.warning = [&warnings](const std::string& w) { warnings.push_back(w); };
+    const auto sorted = RunStatistics({folder.Write("600000_20241205.csv", shuffled), "10.00", ""}, nullptr, observer);
+    ASSERT_TRUE(ordered.ok()) << ordered.error().message;
+    ASSERT_TRUE(sorted.ok()) << sorted.error().message;
+    EXPECT_EQ(sorted->uncertainTrades.size(), ordered->uncertainTrades.size());
+    EXPECT_EQ(sorted->day.firstPriceText, ordered->day.firstPriceText);
+    EXPECT_EQ(sorted->day.lastPriceText, ordered->day.lastPriceText);
+    for (int k = 1; k <= kBucketCount; ++k) {
+        EXPECT_EQ(sorted->day.uncertainUp[k].lots, ordered->day.uncertainUp[k].lots) << k;
+        EXPECT_EQ(sorted->day.inflow[k].amount, ordered->day.inflow[k].amount) << k;
+    }
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find("行成交不按时间先后排列，已按成交时间排序"), std::string::npos) << warnings[0];
 }
 
 // The dialog is shown the codes it has to ask about, and its answer decides the directions.
