@@ -42,8 +42,9 @@ class FakeWindowServices : public IWindowServices {
     void ShowAppMessage(QWidget*, const QString& text, MessageIcon icon) override {
         shown.push_back({QStringLiteral("app"), text, icon});
     }
-    bool Ask(QWidget*, const QString& text) override {
-        shown.push_back({QStringLiteral("ask"), text, MessageIcon::Question});
+    bool Ask(QWidget* owner, const QString& text) override { return AskWithDetail(owner, text, {}); }
+    bool AskWithDetail(QWidget*, const QString& text, const QString& detail) override {
+        shown.push_back({QStringLiteral("ask"), text, MessageIcon::Question, detail});
         if (answers.empty()) return false;
         const bool answer = answers.front();
         answers.pop_front();

@@ -116,6 +116,9 @@ class ClearDataTest : public QObject {
         c.Delete(kStock, QDate(2024, 1, 31));
         QCOMPARE(c.services.Messages(), QStringList({Utf8("确定要删除这些数据吗?")}));
         QCOMPARE(c.services.shown[0].kind, QStringLiteral("ask"));
+        // The question's detail names the stock, the date and the stored days it would delete.
+        QCOMPARE(c.services.shown[0].detail,
+                 Utf8("将删除 ") + QString::fromStdString(kStock) + Utf8(" 截至 2024-01-31 保存的 3 天数据"));
         QCOMPARE(CountRows("gpmaster"), 4);
         QCOMPARE(c.window->Control<QDateEdit>(1099)->text(), QStringLiteral("20240131"));  // stopped midway
     }

@@ -5,22 +5,31 @@
 #include <QClipboard>
 #include <QDateEdit>
 #include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QLocale>
+#include <QMap>
 #include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QTreeView>
 #include <memory>
 #include <utility>
 
 #include "app/CMainStatDlg.h"
 #include "app/NumberInput.h"
 #include "app/StartOptions.h"
+#include "app/WindowServices.h"
 #include "query/CHistoryQueryDlg.h"
 #include "query/CMSChartView.h"
 #include "query/CMSFlexGridView.h"
@@ -71,6 +80,47 @@ class DesktopHabitsTest : public QObject {
         QStringList texts;
         for (QAction* action : menu->actions()) texts << action->text();
         QVERIFY2(texts.join(QLatin1Char(' ')).contains(Utf8("复制")), qPrintable(texts.join(QLatin1Char(' '))));
+    }
+
+    // Qt's file dialog writes sizes and dates by the system's locale and leaves "Folder" untranslated;
+    // the program's open dialog shows them in Chinese whatever the system's locale (C here).
+    void fileDialogListsFilesInChinese() {
+        QVERIFY(InstallChineseTranslations(*qApp));
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+        QFile file(dir.path() + QStringLiteral("/day.xls"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("0123456789") == 10);
+        file.close();
+        QMap<QString, QStringList> rows;  // name -> size, type, date as shown
+        QStringList headers;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            auto* view = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+            if (view) {
+                (void)QTest::qWaitFor([&] { return view->model()->rowCount(view->rootIndex()) == 2; }, 5000);
+                const QAbstractItemModel& list = *view->model();
+                for (int row = 0; row < list.rowCount(view->rootIndex()); ++row) {
+                    const QModelIndex name = list.index(row, 0, view->rootIndex());
+                    QStringList shown;
+                    for (int column = 1; column < 4; ++column) shown << name.siblingAtColumn(column).data().toString();
+                    rows.insert(name.data().toString(), shown);
+                }
+                for (int column = 0; column < 4; ++column) headers << list.headerData(column, Qt::Horizontal).toString();
+            }
+            dialog->reject();
+        });
+        QtWindowServices services;
+        QVERIFY(!services.ChooseOpenFile(nullptr, QString::fromUtf8("所有文件 (*.*)|*.*||"), dir.path()));
+        QCOMPARE(headers, (QStringList{Utf8("名称"), Utf8("体积"), Utf8("类型"), Utf8("修改日期")}));
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows.value(QStringLiteral("sub")).value(1), Utf8("文件夹"));
+        QCOMPARE(rows.value(QStringLiteral("day.xls")).value(0), Utf8("10 字节"));
+        const QString date = rows.value(QStringLiteral("day.xls")).value(2);
+        QCOMPARE(date, QLocale(QLocale::Chinese, QLocale::China)
+                           .toString(QFileInfo(file).lastModified(), QLocale::ShortFormat));
+        static const QRegularExpression latin(QStringLiteral("[A-Za-z]"));
+        QVERIFY2(!date.contains(latin), qPrintable(date));
     }
 
     void numberEditsTakeNumbersOnly_data() {

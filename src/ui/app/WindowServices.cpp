@@ -1,5 +1,7 @@
 #include "app/WindowServices.h"
 
+#include "app/FileDialogTexts.h"
+
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDesktopServices>
@@ -43,6 +45,15 @@ int ShowBox(QWidget* owner, const QString& text, const QString& caption, Message
     return answer;
 }
 
+std::optional<QStringList> ChooseExisting(QWidget* owner, const QString& filter, const QString& startFolder,
+                                          QFileDialog::FileMode mode) {
+    QFileDialog dialog(owner, QString::fromUtf8("打开"), startFolder, ToQtFileFilter(filter));
+    SpeakChinese(dialog);
+    dialog.setFileMode(mode);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles();
+}
+
 }  // namespace
 
 QString ApplicationTitle() {
@@ -62,25 +73,23 @@ void QtWindowServices::ShowAppMessage(QWidget* owner, const QString& text, Messa
     ShowBox(owner, text, ApplicationTitle(), icon, QMessageBox::Ok);
 }
 
-bool QtWindowServices::Ask(QWidget* owner, const QString& text) {
+bool QtWindowServices::Ask(QWidget* owner, const QString& text) { return AskWithDetail(owner, text, {}); }
+
+bool QtWindowServices::AskWithDetail(QWidget* owner, const QString& text, const QString& detail) {
     return ShowBox(owner, text, QString::fromUtf8(kMessageCaption), MessageIcon::Question,
-                   QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+                   QMessageBox::Yes | QMessageBox::No, detail) == QMessageBox::Yes;
 }
 
 std::optional<QStringList> QtWindowServices::ChooseOpenFiles(QWidget* owner, const QString& filter,
                                                              const QString& startFolder) {
-    const QStringList paths =
-        QFileDialog::getOpenFileNames(owner, QString::fromUtf8("打开"), startFolder, ToQtFileFilter(filter));
-    if (paths.isEmpty()) return std::nullopt;
-    return paths;
+    return ChooseExisting(owner, filter, startFolder, QFileDialog::ExistingFiles);
 }
 
 std::optional<QString> QtWindowServices::ChooseOpenFile(QWidget* owner, const QString& filter,
                                                         const QString& startFolder) {
-    const QString path =
-        QFileDialog::getOpenFileName(owner, QString::fromUtf8("打开"), startFolder, ToQtFileFilter(filter));
-    if (path.isEmpty()) return std::nullopt;
-    return path;
+    std::optional<QStringList> paths = ChooseExisting(owner, filter, startFolder, QFileDialog::ExistingFile);
+    if (!paths) return std::nullopt;
+    return paths->constFirst();
 }
 
 // A name typed without a suffix gets the one of the chosen file type, before the dialog asks
@@ -88,6 +97,7 @@ std::optional<QString> QtWindowServices::ChooseOpenFile(QWidget* owner, const QS
 std::optional<QString> QtWindowServices::ChooseSaveFile(QWidget* owner, const QString& filter,
                                                         const QString& suggestedName) {
     QFileDialog dialog(owner, QString::fromUtf8("另存为"), suggestedName, ToQtFileFilter(filter));
+    SpeakChinese(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(FilterSuffix(dialog.selectedNameFilter()));
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,

@@ -26,6 +26,8 @@ class IWindowServices {
     virtual void ShowAppMessage(QWidget* owner, const QString& text, MessageIcon icon) = 0;
     // The Yes/No question: caption "提示", question icon. True for Yes.
     virtual bool Ask(QWidget* owner, const QString& text) = 0;
+    // The same question with detail text (what Yes would change) behind its details button.
+    virtual bool AskWithDetail(QWidget* owner, const QString& text, const QString& detail) = 0;
     // File-open dialog for one existing file, starting in startFolder (the dialog's own choice
     // when empty). filter is in the "desc|patterns|...||" form. The chosen path, or nullopt when
     // the user cancels.
@@ -50,6 +52,7 @@ class QtWindowServices : public IWindowServices {
     void ShowMessageWithDetail(QWidget* owner, const QString& text, const QString& detail) override;
     void ShowAppMessage(QWidget* owner, const QString& text, MessageIcon icon) override;
     bool Ask(QWidget* owner, const QString& text) override;
+    bool AskWithDetail(QWidget* owner, const QString& text, const QString& detail) override;
     std::optional<QString> ChooseOpenFile(QWidget* owner, const QString& filter,
                                           const QString& startFolder = {}) override;
     std::optional<QString> ChooseSaveFile(QWidget* owner, const QString& filter, const QString& suggestedName) override;

@@ -79,7 +79,7 @@ void CClearDataDlg::OnDelete() {
         MessageBox(Utf8(kMsgNoDateChosen));
         return;
     }
-    if (!Services().Ask(this, Utf8(kMsgConfirmClear))) return;
+    if (!Services().AskWithDetail(this, Utf8(kMsgConfirmClear), WhatIsCleared())) return;
 
     const Result<int> cleared = ClearStoredDays(code.toStdString(), date.toStdString());
     SetPickerFormat(kPickerDashedFormat);
