@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -257,10 +258,16 @@ class BulkImportTest : public QObject {
         m.window.Button(1184)->click();
 
         bool shot = false;
+        int lastValue = -1;  // a bar not yet started shows -1
+        bool wentBack = false;  // one bar over reading and storing: it never starts again
+        static const QRegularExpression storedSoFar(QString::fromUtf8("保存 (\\d+)/"));
         QTimer watcher;
         connect(&watcher, &QTimer::timeout, &m.window, [&] {
             auto* progress = m.window.findChild<QProgressDialog*>(QString::fromLatin1(kImportProgressName));
-            if (!progress || !progress->labelText().contains(QString::fromUtf8("保存")) || progress->value() < 2) return;
+            if (!progress || progress->wasCanceled()) return;  // 取消 resets the bar
+            wentBack = wentBack || progress->value() < lastValue;
+            lastValue = progress->value();
+            if (storedSoFar.match(progress->labelText()).captured(1).toInt() < 2) return;
             if (!shot) SaveScreenshot(*progress, QStringLiteral("import-progress"));
             shot = true;
             progress->findChild<QPushButton*>()->click();
@@ -270,9 +277,15 @@ class BulkImportTest : public QObject {
         watcher.stop();
 
         QVERIFY(shot);
+        QVERIFY(!wentBack);
+        QVERIFY(lastValue > 500 && lastValue < 1000);  // in the storing half
         const int stored = StoredDays();
         QVERIFY2(stored >= 2 && stored < 28, qPrintable(QString::number(stored)));
         QVERIFY(m.services.children.isEmpty());
+        // The closing message counts the days stored before 取消, not zeros.
+        QVERIFY2(m.services.shown.back().text.startsWith(QString::fromUtf8("导入 %1 天").arg(stored)),
+                 qPrintable(m.services.shown.back().text));
+        QVERIFY(m.services.shown.back().text.contains(QString::fromUtf8("导入已取消")));
         QCOMPARE(m.session.day.tradeDate, QStringLiteral("202402%1").arg(stored, 2, 10, QLatin1Char('0')).toStdString());
     }
 };

@@ -19,6 +19,16 @@ QString StageText(const ImportProgress& p) {
     return Utf8(stage).arg(p.done).arg(p.total);
 }
 
+// One bar over the whole import: reading the files fills its first half, storing the days the
+// second, so it never starts again between the two.
+constexpr int kBarSteps = 1000;
+
+int BarValue(const ImportProgress& p) {
+    const int half = kBarSteps / 2;
+    const int part = p.total > 0 ? static_cast<int>(static_cast<long long>(half) * p.done / p.total) : half;
+    return p.stage == ImportProgress::Stage::Reading ? part : half + part;
+}
+
 // A reason cell: the message, and the detail on a second, smaller line.
 void SetReasonCell(QTableWidget& table, int row, const ImportReasonText& reason) {
     table.setItem(row, 1, new QTableWidgetItem(reason.message));
@@ -51,7 +61,7 @@ ImportReasonText SkippedReasonText(const ImportFailure& f) {
 }
 
 ImportSummary RunImportWithProgress(QWidget* owner, const QStringList& paths) {
-    QProgressDialog progress(Utf8("正在导入......"), Utf8("取消"), 0, 0, owner);
+    QProgressDialog progress(Utf8("正在导入......"), Utf8("取消"), 0, kBarSteps, owner);
     progress.setObjectName(QString::fromLatin1(kImportProgressName));
     progress.setWindowTitle(Utf8("导入"));
     progress.setWindowModality(Qt::WindowModal);
@@ -65,8 +75,7 @@ ImportSummary RunImportWithProgress(QWidget* owner, const QStringList& paths) {
     for (const QString& path : paths) options.paths.push_back(path.toStdString());
     options.progress = [&progress](const ImportProgress& p) {
         progress.setLabelText(StageText(p));  // before setValue, which may already paint
-        progress.setMaximum(p.total);
-        progress.setValue(p.done);
+        progress.setValue(BarValue(p));
         QApplication::processEvents();  // paints the dialog and takes the click on 取消
     };
     options.cancelled = [&progress] {
