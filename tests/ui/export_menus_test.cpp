@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDateEdit>
+#include <QFileInfo>
 #include <QImage>
 #include <QItemSelectionModel>
 #include <QMenu>
@@ -68,6 +69,9 @@ class ExportMenusTest : public QObject {
   private slots:
     void initTestCase() {
         QVERIFY(m_out.isValid());
+        // Never the user's own settings: the folders saved in are remembered there.
+        QVERIFY(m_config.isValid());
+        qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
         const std::string first = StoreDay(kStock, "20240102", Day(1));
         StoreDay(kStock, "20240103", Day(2));
         StoreUncertainTrade(first, {"09:30:05", "120", "10.01", "出", "15"});
@@ -149,12 +153,43 @@ class ExportMenusTest : public QObject {
         for (const QString& name : {stock + Utf8("_20240101-20240131_曲线图.png"),
                                     stock + Utf8("_20240101-20240131_柱状图对比_0-300(手).png"),
                                     stock + Utf8("_20240101-20240131_柱状图对比_1000-1000+(手).png")})
-            QVERIFY2(m_services.saveSuggestions.contains(name), qPrintable(m_services.saveSuggestions.join(QLatin1Char(' '))));
-        QVERIFY(std::any_of(m_services.saveSuggestions.begin(), m_services.saveSuggestions.end(),
+            QVERIFY2(SuggestedNames().contains(name), qPrintable(SuggestedNames().join(QLatin1Char(' '))));
+        const QStringList names = SuggestedNames();
+        QVERIFY(std::any_of(names.begin(), names.end(),
                             [](const QString& name) { return name.endsWith(Utf8("_日流量图.png")); }));
     }
 
+    // Each kind of export starts where a file of that kind was saved last; a folder since removed
+    // leaves the choice to the dialog.
+    void saveDialogsStartInTheFolderLastUsedForTheirKind() {
+        QTemporaryDir tables;
+        QTemporaryDir pictures;
+        auto history = QueriedHistory();
+        history->show();
+        QVERIFY(QTest::qWaitForWindowExposed(history.get()));
+        CMSFlexGridView& grid = *history->Grid(1189);
+        CMSChartView& chart = *history->findChild<CMSChartView*>();
+        m_services.saveFiles << tables.filePath(QStringLiteral("days.csv"));
+        QVERIFY(grid.ExportCsv());
+        m_services.saveFiles << pictures.filePath(QStringLiteral("chart.png"));
+        QVERIFY(chart.SaveImage());
+
+        QVERIFY(!grid.ExportCsv());  // cancelled: only the suggestion is looked at
+        QCOMPARE(QFileInfo(m_services.saveSuggestions.back()).absolutePath(), tables.path());
+        QVERIFY(!chart.SaveImage());
+        QCOMPARE(QFileInfo(m_services.saveSuggestions.back()).absolutePath(), pictures.path());
+        QVERIFY(pictures.remove());
+        QVERIFY(!chart.SaveImage());
+        QVERIFY2(!m_services.saveSuggestions.back().contains(QLatin1Char('/')), qPrintable(m_services.saveSuggestions.back()));
+    }
+
   private:
+    QStringList SuggestedNames() const {
+        QStringList names;
+        for (const QString& path : m_services.saveSuggestions) names << QFileInfo(path).fileName();
+        return names;
+    }
+
     std::unique_ptr<CHistoryQueryDlg> QueriedHistory() {
         auto window = std::make_unique<CHistoryQueryDlg>(m_context);
         window->Initialize();
@@ -208,6 +243,7 @@ class ExportMenusTest : public QObject {
         QVERIFY(svg.contains(QStringLiteral("viewBox=\"0 0 %1 %2\"").arg(chart.width()).arg(chart.height()).toUtf8()));
     }
 
+    QTemporaryDir m_config;
     QTemporaryDir m_out;
     TestDatabase m_database;
     SessionState m_session;

@@ -13,17 +13,27 @@ QSettings Settings() { return QSettings(QSettings::IniFormat, QSettings::UserSco
 
 const QString kBrowseFolderKey = QStringLiteral("browse/lastFolder");
 
+QString SaveFolderKey(const QString& kind) { return QStringLiteral("save/") + kind + QStringLiteral("Folder"); }
+
+QString ExistingFolder(const QString& key) {
+    const QString folder = Settings().value(key).toString();
+    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QString();
+}
+
 QString GeometryKey(const QString& key) { return QStringLiteral("windows/") + key + QStringLiteral("/geometry"); }
 
 }  // namespace
 
-QString LastBrowseFolder() {
-    const QString folder = Settings().value(kBrowseFolderKey).toString();
-    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QString();
-}
+QString LastBrowseFolder() { return ExistingFolder(kBrowseFolderKey); }
 
 void RememberBrowseFolder(const QString& chosenFile) {
     Settings().setValue(kBrowseFolderKey, QFileInfo(chosenFile).absolutePath());
+}
+
+QString LastSaveFolder(const QString& kind) { return ExistingFolder(SaveFolderKey(kind)); }
+
+void RememberSaveFolder(const QString& kind, const QString& savedFile) {
+    Settings().setValue(SaveFolderKey(kind), QFileInfo(savedFile).absolutePath());
 }
 
 bool RestoreWindowGeometry(QWidget& window, const QString& key) {

@@ -38,7 +38,8 @@ bool CMSChartView::SaveImage() {
     const QString suggested = ExportFileName(
         m_exportName.isEmpty() ? QString::fromStdString(m_model.TitleText()) : m_exportName, QStringLiteral("chart"), "png");
     std::optional<QString> path =
-        m_services->ChooseSaveFile(this, Utf8("PNG 图片 (*.png)|*.png|SVG 图片 (*.svg)|*.svg||"), suggested);
+        ChooseExportPath(*m_services, this, QStringLiteral("image"), Utf8("PNG 图片 (*.png)|*.png|SVG 图片 (*.svg)|*.svg||"),
+                         suggested);
     if (!path) return false;
     const QString suffix = QFileInfo(*path).suffix().toLower();
     if (suffix.isEmpty()) *path += QStringLiteral(".png");

@@ -1,8 +1,10 @@
 #include "query/ExportFiles.h"
 
+#include <QDir>
 #include <QRegularExpression>
 #include <QSaveFile>
 
+#include "app/UserSettings.h"
 #include "app/Utf8.h"
 #include "app/WindowServices.h"
 
@@ -21,6 +23,15 @@ QString ExportFileName(const QString& title, const QString& fallback, const QStr
     name.replace(QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|\\s]+")), QStringLiteral("_"));
     if (name.isEmpty()) name = fallback;
     return name + QLatin1Char('.') + extension;
+}
+
+std::optional<QString> ChooseExportPath(IWindowServices& services, QWidget* owner, const QString& kind,
+                                        const QString& filter, const QString& name) {
+    const QString folder = LastSaveFolder(kind);
+    std::optional<QString> path =
+        services.ChooseSaveFile(owner, filter, folder.isEmpty() ? name : QDir(folder).filePath(name));
+    if (path) RememberSaveFolder(kind, *path);
+    return path;
 }
 
 QString RangeExportName(const std::string& stock, const std::string& from, const std::string& to, const QString& what) {
