@@ -1,11 +1,15 @@
 // The help window: the manual's pages with links, back and forward, find, and a clear page when
 // no manual is found.
 #include <QFileInfo>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QToolButton>
 
 #include "app/CHelpWindow.h"
@@ -19,6 +23,16 @@ void WriteFile(const QString& path, const QByteArray& text) {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(text);
+}
+
+QList<qreal> ImageWidths(const QTextDocument& page) {
+    QList<qreal> widths;
+    for (QTextBlock block = page.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            if (it.fragment().charFormat().isImageFormat()) widths << it.fragment().charFormat().toImageFormat().width();
+        }
+    }
+    return widths;
 }
 
 QString PageText(const CHelpWindow& window) { return window.Browser()->toPlainText(); }
@@ -48,6 +62,27 @@ class HelpWindowTest : public QObject {
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QVERIFY(PageText(window).contains(QString::fromUtf8("目录")));
         test::SaveScreenshot(window, QStringLiteral("help-window"));
+    }
+
+    // Pictures wider than the page shrink to its width, also when the window is made narrower, so
+    // the page never scrolls sideways; a small picture keeps its own size.
+    void picturesFitThePageWidth() {
+        const QFileInfo page(QStringLiteral(MOXTEL_TEST_DATA_DIR "/../../docs/manual/main-window.html"));
+        QVERIFY(page.exists());
+        CHelpWindow window(page.canonicalFilePath(), {page.canonicalPath()});
+        for (const int width : {960, 520}) {
+            window.resize(width, 600);
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            QTRY_COMPARE(window.Browser()->horizontalScrollBar()->maximum(), 0);
+            QVERIFY(window.Browser()->document()->idealWidth() <= window.Browser()->viewport()->width());
+        }
+        QImage small(40, 30, QImage::Format_RGB32);
+        small.fill(Qt::blue);
+        QVERIFY(small.save(m_manual.filePath("small.png")));
+        WriteFile(m_manual.filePath("small.html"), "<html><body><p><img src=\"small.png\"></p></body></html>");
+        window.Browser()->setSource(QUrl::fromLocalFile(m_manual.filePath("small.html")));
+        QCOMPARE(ImageWidths(*window.Browser()->document()), (QList<qreal>{40.0}));
     }
 
     void linkBackForwardAndContents() {

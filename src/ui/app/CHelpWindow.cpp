@@ -1,13 +1,21 @@
 #include "app/CHelpWindow.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
+#include <QImageReader>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QShortcut>
 #include <QStyle>
+#include <QScrollBar>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextFragment>
+#include <algorithm>
+#include <vector>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -56,6 +64,14 @@ CHelpWindow::CHelpWindow(const QString& indexFile, const QStringList& searchedFo
 
     m_browser->setObjectName(QStringLiteral("browser"));
     m_browser->setOpenExternalLinks(true);  // web links go to the desktop's browser
+    // The browser's source() names the new page only after this signal.
+    connect(m_browser, &QTextBrowser::sourceChanged, this, [this](const QUrl& page) {
+        m_page = page;
+        FitImages();
+    });
+    m_browser->viewport()->installEventFilter(this);
+    // The page's width stays the same when a long page needs the scroll bar, so pictures fit once.
+    m_browser->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     BuildFindBar(m_findBar);
 
     auto* layout = new QVBoxLayout(this);
@@ -71,6 +87,45 @@ CHelpWindow::CHelpWindow(const QString& indexFile, const QStringList& searchedFo
         ShowMissingManual(searchedFolders);
     } else {
         m_browser->setSource(QUrl::fromLocalFile(indexFile));
+    }
+}
+
+bool CHelpWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_browser->viewport() && event->type() == QEvent::Resize) FitImages();
+    return QDialog::eventFilter(watched, event);
+}
+
+void CHelpWindow::FitImages() {
+    QTextDocument* page = m_browser->document();
+    // Spare for the margins of the body and the paragraph the picture stands in.
+    const qreal room = m_browser->viewport()->width() - 2 * page->documentMargin() - 40;
+    if (room <= 0) return;
+    struct Picture {
+        int position;
+        int length;
+        QTextImageFormat format;
+    };
+    std::vector<Picture> pictures;
+    for (QTextBlock block = page->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.charFormat().isImageFormat()) continue;
+            QTextImageFormat image = fragment.charFormat().toImageFormat();
+            const QUrl url = m_page.resolved(QUrl(image.name()));
+            const QSize natural = QImageReader(url.toLocalFile()).size();
+            if (natural.isEmpty()) continue;
+            const qreal width = std::min<qreal>(natural.width(), room);
+            if (image.width() == width) continue;
+            image.setWidth(width);
+            image.setHeight(natural.height() * width / natural.width());
+            pictures.push_back({fragment.position(), fragment.length(), image});
+        }
+    }
+    for (const Picture& picture : pictures) {
+        QTextCursor cursor(page);
+        cursor.setPosition(picture.position);
+        cursor.setPosition(picture.position + picture.length, QTextCursor::KeepAnchor);
+        cursor.setCharFormat(picture.format);
     }
 }
 

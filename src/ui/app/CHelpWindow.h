@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QStringList>
+#include <QUrl>
 
 class QLineEdit;
 class QTextBrowser;
@@ -26,11 +27,18 @@ class CHelpWindow : public QDialog {
     // page does not hold it.
     bool FindText(bool backward = false);
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void BuildFindBar(QWidget* bar);
+    // Shows the page's pictures wider than the page at the page's width (the height in proportion)
+    // and the others at their own size, so the page never scrolls sideways.
+    void FitImages();
     void ShowMissingManual(const QStringList& searchedFolders);
 
     QTextBrowser* m_browser;
+    QUrl m_page;  // the page shown, which its pictures' names are relative to
     QWidget* m_findBar;
     QLineEdit* m_findEdit;
 };
