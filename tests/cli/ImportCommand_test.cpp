@@ -67,7 +67,7 @@ TEST_F(ImportCommand, NothingStoredFailsAndEverySkippedFileHasItsReason) {
     auto r = Run({"import", in.string()});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "moxtel-flow: import: no tick table found: 12 files skipped\n");
-    EXPECT_NE(r.out.find("skipped: " + (in / "n10.csv").string() + ": 无法识别文件“n10.csv”的格式：找不到列 性质。\n"),
+    EXPECT_NE(r.out.find("skipped: " + (in / "n10.csv").string() + ": 无法识别文件“n10.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 性质(买盘/卖盘) 列的逐笔成交。\n"),
               std::string::npos) << r.out;
     EXPECT_NE(r.out.find("n19.csv"), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("n20.csv"), std::string::npos) << r.out;  // the eleventh is counted, not named
@@ -76,7 +76,7 @@ TEST_F(ImportCommand, NothingStoredFailsAndEverySkippedFileHasItsReason) {
     r = Run({"import", in.string(), "--json"});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("\"path\": \"" + (in / "n21.csv").string() + "\""), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("\"reason\": \"无法识别文件“n21.csv”的格式：找不到列 性质。\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"reason\": \"无法识别文件“n21.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 性质(买盘/卖盘) 列的逐笔成交。\""), std::string::npos) << r.out;
 
     const auto empty = m_dir / "empty";
     std::filesystem::create_directories(empty);

@@ -71,7 +71,7 @@ TEST_F(StatsLayouts, RefusalsSayWhatIsMissingAndStoreNothing) {
 
     r = Run({"stats", Fixture("header-missing-direction.csv"), "--date", "20241204", "--stock", "000001"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(Contains(r.err, "无法识别文件“header-missing-direction.csv”的格式：找不到列 性质。")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "无法识别文件“header-missing-direction.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 性质(买盘/卖盘) 列的逐笔成交。")) << r.err;
 
     EXPECT_EQ(Run({"stats", Fixture("header-bom-sz000001_20241204.csv"), "--date"}).status, 2);
     EXPECT_EQ(Count("select rowid from gpmaster"), 0);

@@ -28,14 +28,21 @@ constexpr std::array kColumnNames{
     ColumnName{"成交量", kRoleLots}, ColumnName{"成交量(手)", kRoleLots}, ColumnName{"volume", kRoleLots},
     ColumnName{"vol", kRoleLots},
     ColumnName{"性质", kRoleDirection}, ColumnName{"买卖方向", kRoleDirection}, ColumnName{"类型", kRoleDirection},
+    ColumnName{"买卖盘性质", kRoleDirection}, ColumnName{"内外盘", kRoleDirection}, ColumnName{"bsflag", kRoleDirection},
+    ColumnName{"tradebsflag", kRoleDirection},
     ColumnName{"type", kRoleDirection}, ColumnName{"direction", kRoleDirection}, ColumnName{"side", kRoleDirection},
     ColumnName{"bs", kRoleDirection}, ColumnName{"buyorsell", kRoleDirection},
     ColumnName{"日期", kRoleDate}, ColumnName{"date", kRoleDate},
+    ColumnName{"股票代码", kRoleCode}, ColumnName{"代码", kRoleCode}, ColumnName{"证券代码", kRoleCode},
+    ColumnName{"symbol", kRoleCode}, ColumnName{"code", kRoleCode}, ColumnName{"securityid", kRoleCode},
 };
+
+// Columns only a quote snapshot has: its price is the latest one, not a trade's.
+constexpr std::array<std::string_view, 3> kSnapshotColumns{"最新价", "买一价", "卖一价"};
 // clang-format on
 
 // The name each role is refused by, by role - 1.
-constexpr std::array<std::string_view, kRoleCount> kRoleNames{"成交时间", "成交价格", "成交量", "性质", "日期"};
+constexpr std::array<std::string_view, kRoleCount> kRoleNames{"成交时间", "成交价格", "成交量", "性质", "日期", "股票代码"};
 
 struct DirectionWord {
     std::string_view word;  // ASCII letters in lower case: words are matched in any case
@@ -45,7 +52,9 @@ struct DirectionWord {
 // clang-format off
 constexpr std::array kDirectionWords{
     DirectionWord{"买盘", "B"}, DirectionWord{"买入", "B"}, DirectionWord{"b", "B"}, DirectionWord{"buy", "B"},
+    DirectionWord{"外盘", "B"},
     DirectionWord{"卖盘", "S"}, DirectionWord{"卖出", "S"}, DirectionWord{"s", "S"}, DirectionWord{"sell", "S"},
+    DirectionWord{"内盘", "S"},
     DirectionWord{"中性盘", ""}, DirectionWord{"中性", ""}, DirectionWord{"n", ""}, DirectionWord{"neutral", ""},
     DirectionWord{"", ""}, DirectionWord{"--", ""},
 };
@@ -141,7 +150,18 @@ int CountFound(const RoleColumns& columns) {
     return n;
 }
 
+bool IsSnapshotRow(const CellSource& cells, int row) {
+    for (int c = 1; c <= kHeaderScanColumns; ++c) {
+        const std::string text = NormalisedHeader(cells(row, c));
+        if (std::find(kSnapshotColumns.begin(), kSnapshotColumns.end(), text) != kSnapshotColumns.end()) return true;
+    }
+    return false;
+}
+
 Error Refusal(const std::string& fileName, const RoleColumns& columns) {
+    if (CountFound(columns) == kRequiredRoles - 1 && columns[kRoleDirection - 1] == 0) {
+        return Error{FillPlaceholders(kMsgNoDirection, {fileName})};
+    }
     std::string missing;
     for (std::size_t i = 0; i < kRequiredRoles; ++i) {
         if (columns[i] != 0) continue;
@@ -217,6 +237,23 @@ bool CodesExplain(const std::vector<std::string>& found, const DirectionCodes& c
         if (!StandardDirectionOfCode(code, codes, standard)) return false;
     }
     return codes.given || std::find(found.begin(), found.end(), codes.sell) != found.end();
+}
+
+std::string StockCodeOf(std::string_view cell) {
+    std::string text = LowerAscii(TrimView(cell));
+    for (std::string_view exchange : {"sh", "sz", "bj"}) {
+        if (text.starts_with(exchange)) text.erase(0, 2);
+        else if (text.ends_with("." + std::string(exchange))) text.resize(text.size() - 3);
+    }
+    // A code column read back as floats: 600000.0.
+    if (const std::size_t point = text.find('.'); point != std::string::npos) {
+        if (text.find_first_not_of('0', point + 1) != std::string::npos) return {};
+        text.resize(point);
+    }
+    if (text.empty() || !IsAllDigits(text)) return {};
+    if (text.size() == 7) return ExchangePrefixedCode(text);
+    if (text.size() > 6) return {};
+    return std::string(6 - text.size(), '0') + text;
 }
 
 double TimeOfDaySeconds(std::string_view text) {
@@ -318,8 +355,9 @@ Result<TickLayout> RecognizeLayout(const CellSource& cells, const std::string& f
         if (CountFound(columns) == kRequiredRoles) {
             if (std::optional<Error> twice = DuplicateRole(cells, row, fileName)) return *twice;
             return TickLayout{TickLayoutKind::Header,
-                              {row, columns[0], columns[1], columns[2], columns[3], columns[4]}};
+                              {row, columns[0], columns[1], columns[2], columns[3], columns[4], columns[5]}};
         }
+        if (IsSnapshotRow(cells, row)) return Error{FillPlaceholders(kMsgSnapshot, {fileName})};
         if (CountFound(columns) > CountFound(best)) {
             best = columns;
             bestRow = row;

@@ -117,7 +117,7 @@ TEST(CTickTable, RefusalsNameTheFileAndStoreNothing) {
     const TestFolder folder;
     const StoredRun missing = RunAndStore({Fixture("header-missing-direction.csv"), "", ""});
     ASSERT_FALSE(missing.run.ok());
-    EXPECT_EQ(missing.run.error().message, "无法识别文件“header-missing-direction.csv”的格式：找不到列 性质。");
+    EXPECT_EQ(missing.run.error().message, "无法识别文件“header-missing-direction.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 性质(买盘/卖盘) 列的逐笔成交。");
     EXPECT_TRUE(missing.tables[0].empty());
 
     const std::string odd = folder.Write("600000_20241204.csv",
@@ -453,7 +453,7 @@ TEST(InspectTickTable, TellsTheLayoutAndTheGuessWithoutAsking) {
     EXPECT_EQ(info->kind, TickLayoutKind::Standard);
 
     EXPECT_EQ(InspectTickTable(Fixture("header-missing-direction.csv")).error().message,
-              "无法识别文件“header-missing-direction.csv”的格式：找不到列 性质。");
+              "无法识别文件“header-missing-direction.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 性质(买盘/卖盘) 列的逐笔成交。");
     EXPECT_EQ(InspectTickTable(Fixture("missing.csv")).error().message, kMsgOpenFailed);
 }
 

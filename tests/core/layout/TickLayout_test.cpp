@@ -259,7 +259,7 @@ TEST(RecognizeLayout, RefusesAHeaderRowThatLacksColumnsNamingThemAndTheFile) {
     for (int r = 2; r <= 9; ++r) sheet.Row(r, {"09:30:00", "10.00", "5", "5000"});
     const auto layout = RecognizeLayout(sheet.Source(), "tick.csv");
     ASSERT_FALSE(layout.ok());
-    EXPECT_EQ(layout.error().message, "无法识别文件“tick.csv”的格式：找不到列 性质。");
+    EXPECT_EQ(layout.error().message, "无法识别文件“tick.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 性质(买盘/卖盘) 列的逐笔成交。");
 
     SheetCells two;
     two.Row(1, {"时间", "性质"}).Row(6, {"09:30:00"});
@@ -317,7 +317,7 @@ TEST(RecognizeLayout, RefusesAnUnknownHeaderNamingTheColumnsItLooksFor) {
     SheetCells partly;
     partly.Row(1, {"time", "成交价", "volume", "kind"}).Row(6, {"09:30:00", "10.00", "5", "B"});
     EXPECT_EQ(RecognizeLayout(partly.Source(), "q.csv").error().message,
-              "无法识别文件“q.csv”的格式：找不到列 性质。");
+              "无法识别文件“q.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 性质(买盘/卖盘) 列的逐笔成交。");
 
     // A title cell beside a number (a code, a count) is still an export with an odd title.
     for (const std::vector<std::string>& first :
