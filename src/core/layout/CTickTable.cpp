@@ -272,11 +272,13 @@ void CTickTable::CopyTradeCells() {
     const HeaderColumns& c = m_layout.columns;
     m_copiedStarts.reserve(m_tradeRows.size() * 3 + 1);
     std::string scratch;
+    std::string lots;
     for (int row : m_tradeRows) {
         for (int column : {c.time, c.price, c.lots}) {
             m_copiedStarts.push_back(static_cast<std::uint32_t>(m_copiedText.size()));
             std::string_view text = m_reader.GetCellView(row, column, scratch);
             if (column == c.time && m_timesCarryDates) text = TimeOfDayText(text, scratch);
+            if (column == c.lots && c.lotsInShares) text = LotsOfShares(text, lots);
             m_copiedText.append(text);
         }
     }
@@ -366,6 +368,10 @@ std::string_view CTickTable::GetCellView(int row, int column, std::string& scrat
     if (std::string_view copied; CopiedCell(row, column, copied)) return copied;
     if (SourceCell(row, column, sourceRow, sourceColumn)) {
         const std::string_view text = m_reader.GetCellView(sourceRow, sourceColumn, scratch);
+        if (column == 3 && m_layout.columns.lotsInShares) {
+            std::string lots;
+            return scratch = std::string(LotsOfShares(text, lots));
+        }
         // The day is in the title: a trade's time reads as the time of day, as the export has it.
         if (column != 1 || !m_timesCarryDates) return text;
         return TimeOfDayText(text, scratch);
@@ -381,8 +387,10 @@ CellNumber CTickTable::GetCellNumber(int row, int column) {
     if (std::string_view copied; CopiedCell(row, column, copied)) return CellNumber::OfText(copied);
     int sourceRow = 0;
     int sourceColumn = 0;
-    if (SourceCell(row, column, sourceRow, sourceColumn)) return m_reader.GetCellNumber(sourceRow, sourceColumn);
     std::string scratch;
+    if (SourceCell(row, column, sourceRow, sourceColumn) && !(column == 3 && m_layout.columns.lotsInShares)) {
+        return m_reader.GetCellNumber(sourceRow, sourceColumn);
+    }
     const std::string_view text = GetCellView(row, column, scratch);
     return CellNumber::OfText(text);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <charconv>
 #include <optional>
 
 #include "common/TextUtil.h"
@@ -25,7 +26,8 @@ constexpr std::array kColumnNames{
     ColumnName{"timestamp", kRoleTime}, ColumnName{"datetime", kRoleTime},
     ColumnName{"成交价格", kRolePrice}, ColumnName{"成交价", kRolePrice}, ColumnName{"价格", kRolePrice},
     ColumnName{"price", kRolePrice},
-    ColumnName{"成交量", kRoleLots}, ColumnName{"成交量(手)", kRoleLots}, ColumnName{"volume", kRoleLots},
+    ColumnName{"成交量", kRoleLots}, ColumnName{"tradeqty", kRoleLots},
+    ColumnName{"tradetime", kRoleTime}, ColumnName{"tradeprice", kRolePrice}, ColumnName{"成交量(手)", kRoleLots}, ColumnName{"volume", kRoleLots},
     ColumnName{"vol", kRoleLots},
     ColumnName{"性质", kRoleDirection}, ColumnName{"买卖方向", kRoleDirection}, ColumnName{"类型", kRoleDirection},
     ColumnName{"买卖盘性质", kRoleDirection}, ColumnName{"内外盘", kRoleDirection}, ColumnName{"bsflag", kRoleDirection},
@@ -36,6 +38,9 @@ constexpr std::array kColumnNames{
     ColumnName{"股票代码", kRoleCode}, ColumnName{"代码", kRoleCode}, ColumnName{"证券代码", kRoleCode},
     ColumnName{"symbol", kRoleCode}, ColumnName{"code", kRoleCode}, ColumnName{"securityid", kRoleCode},
 };
+
+// Quantity columns counted in shares rather than lots (the exchanges' Level-2 trade records).
+constexpr std::array<std::string_view, 1> kShareColumns{"tradeqty"};
 
 // Columns only a quote snapshot has: its price is the latest one, not a trade's.
 constexpr std::array<std::string_view, 3> kSnapshotColumns{"最新价", "买一价", "卖一价"};
@@ -321,7 +326,19 @@ std::string_view TimeOfDayText(std::string_view text, std::string& scratch) {
         return scratch;
     }
     const std::size_t blank = text.find_last_of(" T");
-    return blank == std::string_view::npos ? text : TrimView(text.substr(blank + 1));
+    if (blank == std::string_view::npos) return text;
+    text = TrimView(text.substr(blank + 1));
+    return text.substr(0, text.find('.'));
+}
+
+std::string_view LotsOfShares(std::string_view shares, std::string& scratch) {
+    const std::string_view text = TrimView(shares);
+    if (text.empty() || !HasLeadingNumber(text)) return shares;
+    char buffer[32];
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, ParseLeadingDouble(text) / 100.0);
+    if (ec != std::errc{}) return shares;
+    scratch.assign(buffer, end);
+    return scratch;
 }
 
 TradeTime ParseTradeTime(std::string_view text) {
@@ -354,8 +371,10 @@ Result<TickLayout> RecognizeLayout(const CellSource& cells, const std::string& f
         const RoleColumns columns = RolesOfRow(cells, row);
         if (CountFound(columns) == kRequiredRoles) {
             if (std::optional<Error> twice = DuplicateRole(cells, row, fileName)) return *twice;
+            const std::string lots = NormalisedHeader(cells(row, columns[2]));
+            const bool shares = std::find(kShareColumns.begin(), kShareColumns.end(), lots) != kShareColumns.end();
             return TickLayout{TickLayoutKind::Header,
-                              {row, columns[0], columns[1], columns[2], columns[3], columns[4], columns[5]}};
+                              {row, columns[0], columns[1], columns[2], columns[3], columns[4], columns[5], shares}};
         }
         if (IsSnapshotRow(cells, row)) return Error{FillPlaceholders(kMsgSnapshot, {fileName})};
         if (CountFound(columns) > CountFound(best)) {

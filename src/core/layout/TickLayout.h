@@ -38,10 +38,11 @@ struct HeaderColumns {
     int headerRow = 0;
     int time = 0;
     int price = 0;
-    int lots = 0;  // in 手
+    int lots = 0;  // in 手, or in shares when lotsInShares
     int direction = 0;
     int date = 0;  // 0: no date column
     int code = 0;  // 0: no column of stock codes
+    bool lotsInShares = false;  // a quantity in shares (TradeQty of exchange feeds): 100 shares a lot
 };
 
 struct TickLayout {
@@ -108,6 +109,10 @@ inline constexpr const char* kMsgSnapshot =
 inline constexpr const char* kMsgNoDirection =
     "无法识别文件“%s”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 性质(买盘/卖盘) 列的逐笔成交。";
 
+// A quantity in shares as lots, 100 shares a lot, a fraction where shares are no multiple of 100
+// ("150" -> "1.5", "1" -> "0.01"); the text as it stands when it holds no number.
+std::string_view LotsOfShares(std::string_view shares, std::string& scratch);
+
 // Seconds of a time text ("09:30:01", "9:30", "2024-12-04 09:30:01.5"); a negative value when
 // the text holds no such time or a clock no day has (24:00, 9:60).
 double TimeOfDaySeconds(std::string_view text);
@@ -127,7 +132,8 @@ struct TradeTime {
 TradeTime ParseTradeTime(std::string_view text);
 
 // The time of day of a time cell that carries a date, as the standard layout shows a trade's time:
-// "2018-01-15 09:30:03" -> "09:30:03", "20180115093003" -> "09:30:03" (made in scratch).
+// "2018-01-15 09:30:03" -> "09:30:03", "20180115093003" -> "09:30:03" (made in scratch). Parts of a
+// second are left out ("2021.01.04T09:25:00.630" -> "09:25:00"): the export shows whole seconds.
 std::string_view TimeOfDayText(std::string_view text, std::string& scratch);
 
 // A date cell: "2018-01-15", "2018/1/15", "2018.01.15", "20180115", optionally followed by a time
