@@ -388,7 +388,9 @@ CellNumber CTickTable::GetCellNumber(int row, int column) {
     int sourceRow = 0;
     int sourceColumn = 0;
     std::string scratch;
-    if (SourceCell(row, column, sourceRow, sourceColumn) && !(column == 3 && m_layout.columns.lotsInShares)) {
+    // A time shown without its date and a quantity shown in lots are read as they are shown.
+    const bool shownOtherwise = (column == 1 && m_timesCarryDates) || (column == 3 && m_layout.columns.lotsInShares);
+    if (SourceCell(row, column, sourceRow, sourceColumn) && !shownOtherwise) {
         return m_reader.GetCellNumber(sourceRow, sourceColumn);
     }
     const std::string_view text = GetCellView(row, column, scratch);
