@@ -2,7 +2,9 @@
 
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QLocale>
+#include <QTreeView>
 
 namespace moxtel {
 
@@ -35,6 +37,11 @@ QVariant ChineseFileListModel::data(const QModelIndex& index, int role) const {
 void SpeakChinese(QFileDialog& dialog) {
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setProxyModel(new ChineseFileListModel(&dialog));
+    // The size column is cut to fit the English texts: wide enough for a size in any unit.
+    if (auto* list = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        list->header()->resizeSection(kSizeColumn,
+                                      list->fontMetrics().horizontalAdvance(QStringLiteral("9999.99 KiB")) + 16);
+    }
 }
 
 }  // namespace moxtel
