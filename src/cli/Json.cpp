@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <nlohmann/json.hpp>
 #include <string_view>
 
 #include "workbook/Utf8Check.h"
