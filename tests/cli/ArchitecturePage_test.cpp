@@ -107,12 +107,13 @@ TEST_F(ArchitecturePage, SchemaListsEveryTableAndColumnInOrder) {
 
 TEST_F(ArchitecturePage, JsonListsEveryFieldOfEveryCommand) {
     // Every array of every document gets elements: uncertain trades, a stored day, a template, and an
-    // import with a duplicate and a failure.
+    // import with a duplicate, a failure and a file that is no workbook.
     ASSERT_EQ(Run({"stats", WorkedDayText(), "--previous-close", "10.00"}).status, 0);
     ASSERT_EQ(Run({"templates", "add", "T", "0-300", "300-500", "500-800", "800-1000", "1000-1000+"}).status, 0);
     std::filesystem::create_directories(m_dir / "in");
     WorkedDayText("in/a.xls", "20000102 ABC (600000)");
     WorkedDayText("in/b.xls", "20000102 ABC (600000)");
+    std::ofstream(m_dir / "in/notes.txt") << "just some notes\n";
     std::ofstream(m_dir / "in/c.xls", std::ios::binary)
         << std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) << "broken";
     const std::map<std::string, std::vector<std::string>> commands{
