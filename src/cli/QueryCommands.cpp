@@ -4,6 +4,7 @@
 #include "CliCommands.h"
 #include "DayJson.h"
 #include "Json.h"
+#include "query/GridExport.h"
 #include "query/HistoryQuery.h"
 #include "query/QueryViews.h"
 
@@ -46,10 +47,12 @@ void WriteCsvRow(std::ostream& out, const std::vector<std::string>& fields) {
     out << "\r\n";
 }
 
+// One column per number: figures "lots(amount万元)" become a lots and an amount column.
 void WriteCsv(std::ostream& out, const std::vector<std::string>& header,
               const std::vector<std::vector<std::string>>& rows) {
-    WriteCsvRow(out, header);
-    for (const auto& row : rows) WriteCsvRow(out, row);
+    TextTable table{header};
+    table.insert(table.end(), rows.begin(), rows.end());
+    for (const auto& row : SplitFigureColumns(table, true)) WriteCsvRow(out, row);
 }
 
 std::vector<std::vector<std::string>> HistoryRows(const HistoryView& view) {

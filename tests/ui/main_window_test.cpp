@@ -203,6 +203,30 @@ class MainWindowTest : public QObject {
         QCOMPARE(m.Text(1057), QString::fromUtf8("0(0.0万元)"));  // recomputed for the kept labels
     }
 
+    // Templates added or deleted in 设置 are offered as soon as its window closes; the chosen
+    // template stays chosen while it exists.
+    void templateListFollowsTheTemplateWindow() {
+        MainWindow m;
+        RegisterWindows(m.children);
+        m.ChooseTemplate(QString::fromUtf8("b 分段"));
+        m.services.onChild = [](QDialog&) {
+            SaveTestTemplate("c 新", {{{"0", "100"}, {"100", "200"}, {"200", "300"}, {"300", "400"}, {"400", "1000+"}}});
+            return 2;
+        };
+        m.window.Control<QAction>(32771)->trigger();
+        QCOMPARE(Items(m.window.DropList(1114)), (QStringList{"a 'quoted'", QString::fromUtf8("b 分段"), QString::fromUtf8("c 新")}));
+        QCOMPARE(m.window.DropList(1114)->currentText(), QString::fromUtf8("b 分段"));
+
+        m.services.onChild = [](QDialog&) {
+            [] { QVERIFY(DeleteTemplate("b 分段").ok()); }();
+            return 2;
+        };
+        m.window.Control<QAction>(32771)->trigger();
+        QCOMPARE(Items(m.window.DropList(1114)), (QStringList{"a 'quoted'", QString::fromUtf8("c 新")}));
+        QCOMPARE(m.window.DropList(1114)->currentIndex(), -1);
+        QCOMPARE(m.Text(1064), QStringLiteral("0-100"));  // the shown intervals stay
+    }
+
     void intervalSumsFollowTheShownInflowLabels() {
         MainWindow m;
         m.Run(kWorkedDay);
@@ -292,6 +316,8 @@ class MainWindowTest : public QObject {
         QCOMPARE(m.Text(1185), QStringLiteral("/data/day 1.xlsx"));
         QCOMPARE(m.Text(1159), QStringLiteral("9.99"));
         QVERIFY(m.services.fileFilters.front().contains(QStringLiteral("*.xlsx")));
+        QVERIFY(m.services.fileFilters.front().contains(QString::fromUtf8("所有文件")));  // the dialog speaks Chinese
+        QVERIFY(!m.services.fileFilters.front().contains(QStringLiteral("All Files")));
         m.window.Button(1184)->click();  // cancelled
         QCOMPARE(m.Text(1185), QStringLiteral("/data/day 1.xlsx"));
     }
@@ -349,6 +375,23 @@ class MainWindowTest : public QObject {
         QVERIFY(helpWindows.front()->Browser()->source().toLocalFile().endsWith(QStringLiteral("/index.html")));
         QCOMPARE(m.services.documents, QStringList());
         QCOMPARE(m.window.Control<QAction>(32775)->shortcut(), QKeySequence(QKeySequence::HelpContents));
+    }
+
+    // Escape that closes an open drop-down list or calendar closes only that; the next Escape in
+    // the window still ends it.
+    void escapeInAnOpenListClosesOnlyTheList() {
+        MainWindow m;
+        QVERIFY(QTest::qWaitForWindowExposed(&m.window));
+        CDropList* list = m.window.DropList(1114);
+        list->setFocus();
+        list->showPopup();
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        QTest::qWait(20);
+        QVERIFY(m.window.isVisible());
+        QTest::keyClick(list, Qt::Key_Escape);
+        QVERIFY(!m.window.isVisible());
     }
 
     void everyCloseMakesTheBackupOnce_data() {

@@ -11,6 +11,7 @@
 #include "query/CMSChartView.h"
 #include "query/CMSFlexGridView.h"
 #include "query/DatePickerFormats.h"
+#include "query/ExportFiles.h"
 #include "query/FlowCharts.h"
 #include "templates/TemplateStore.h"
 #include "app/Utf8.h"
@@ -131,6 +132,7 @@ void CHistoryQueryDlg::OnQuery() {
     const Result<int> listed = QueryHistory(m_context.session, input, DayGrid(), ChartView()->Chart(), options);
     ShowIntervalTexts();
     if (listed) {
+        NameChartExport();
         ChartView()->Redraw();  // a query without days sets the chart up without filling it
     } else if (!listed.error().message.empty()) {
         MessageBox(QString::fromStdString(listed.error().message));
@@ -165,9 +167,16 @@ void CHistoryQueryDlg::OnBarChart() {
 }
 
 void CHistoryQueryDlg::RedrawFlowChart() {
-    // The axis range stays as the query set it up; only the data and the chart type change.
+    // The data and the chart type change, and the value axis with the intervals shown.
+    NameChartExport();
     FillHistoryChart(ChartView()->Chart(), DayGrid(), m_context.session.history.rowCount,
                      HistoryChartOptions{m_nChartMode, m_bShowInterval});
+}
+
+void CHistoryQueryDlg::NameChartExport() {
+    const HistoryQueryState& query = m_context.session.history;
+    ChartView()->SetExportName(RangeExportName(query.stockCode, query.startDate, query.endDate,
+                                               Utf8(m_nChartMode == 0 ? "曲线图" : "柱状图")));
 }
 
 void CHistoryQueryDlg::OnCompareChart() { m_context.children.Open(kCompareChartDlg, m_context); }
