@@ -79,6 +79,9 @@ def run(path, previous_close):
                 "flagbef": before["word"], "flagend": {"B": "入", "S": "出"}.get(after[2], "未知"),
                 "transunknow": cell_text(sheet, row, 3), "price": cell_text(sheet, row, 2),
                 "datet": cell_text(sheet, row, 1)})
+            # The neighbours' lots as the uncertain-direction window shows them: "-" after an outflow.
+            for key, lots_key, word_key in (("before", "transbef", "flagbef"), ("after", "transend", "flagend")):
+                trades[-1][key] = ("-" if trades[-1][word_key] == "出" else "") + trades[-1][lots_key]
         before = {"price": cell_text(sheet, row, 2), "lots": cell_text(sheet, row, 3),
                   "word": "出" if direction == "S" else "入" if direction else "未知"}
         reference = price

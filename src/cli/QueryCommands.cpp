@@ -70,17 +70,10 @@ Json DayJson(const DayView& view) {
     for (const auto& interval : view.intervals) intervals.Push(FigureTextsJson(interval.figures.texts, interval.label));
     Json buckets = Json::MakeArray();
     for (const auto& bucket : view.buckets) buckets.Push(FigureTextsJson(bucket.figures.texts, bucket.label, true));
-    Json trades = Json::MakeArray();
-    for (const auto& t : view.uncertainTrades) {
-        trades.Push(Json::MakeObject()
-                        .Add("datet", t.time)
-                        .Add("price", t.price)
-                        .Add("transunknow", t.lots)
-                        .Add("before", t.before)
-                        .Add("pricebefor", t.beforePrice)
-                        .Add("after", t.after)
-                        .Add("priceend", t.afterPrice));
-    }
+    // Made as they are written, like the trades of a statistics run.
+    Json trades(Json::Generated{view.uncertainTrades.size(), [&view](std::size_t i) {
+        return UncertainTradeJson(StoredTradeOf(view.uncertainTrades[i], view.masterId));
+    }});
     return Json::MakeObject()
         .Add("masterId", view.masterId)
         .Add("title", view.title)

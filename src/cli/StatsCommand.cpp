@@ -16,21 +16,6 @@
 namespace moxtel {
 namespace {
 
-Json TradeJson(const UncertainTradeView& t) {
-    return Json::MakeObject()
-        .Add("pricebefor", std::string(t.pricebefor))
-        .Add("priceend", std::string(t.priceend))
-        .Add("transbef", std::string(t.transbef))
-        .Add("transend", std::string(t.transend))
-        .Add("flagbef", std::string(t.flagbef))
-        .Add("flagend", std::string(t.flagend))
-        .Add("masterid", std::string(t.masterid))
-        .Add("gpcode", std::string(t.gpcode))
-        .Add("transunknow", std::string(t.transunknow))
-        .Add("price", std::string(t.price))
-        .Add("datet", std::string(t.datet));
-}
-
 Json BucketsJson(const FlowBuckets& buckets) {
     Json array = Json::MakeArray();
     for (int k = 1; k <= kBucketCount; ++k) {
@@ -43,7 +28,7 @@ Json StatsJson(const StatisticsOutcome& run, const std::array<std::string, 5>& l
     const DayFlowResult& day = run.day;
     // Made as they are written: a day of a million trades is not held as a document.
     const UncertainTrades& list = run.uncertainTrades;
-    Json trades(Json::Generated{list.size(), [&list](std::size_t i) { return TradeJson(list.View(i)); }});
+    Json trades(Json::Generated{list.size(), [&list](std::size_t i) { return UncertainTradeJson(list.View(i)); }});
     return Json::MakeObject()
         .Add("title", day.titleText)
         .Add("tradeDate", day.tradeDate)

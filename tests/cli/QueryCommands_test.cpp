@@ -1,3 +1,5 @@
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 
 #include "CliTestSupport.h"
@@ -68,6 +70,37 @@ TEST_F(DayCommand, ShowsAStoredDayWithUncertainTradesNewestFirst) {
         EXPECT_NE(r.out.find(piece), std::string::npos) << piece << "\n" << r.out;
     }
     EXPECT_LT(r.out.find("09:30:12"), r.out.find("09:30:01"));
+}
+
+// An uncertain trade reads the same from a run and from the stored day: the same fields in the same
+// order with the same values, the neighbours' signed lots included.
+TEST_F(DayCommand, UncertainTradesHaveTheShapeOfARunsTrades) {
+    const auto run = Run({"stats", WorkedDayText(), "--previous-close", "10.00", "--json"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto day = Run({"day", "ABC(600000)20000101", "--json"});
+    ASSERT_EQ(day.status, 0) << day.err;
+    const auto ran = nlohmann::ordered_json::parse(run.out)["uncertainTrades"];
+    auto stored = nlohmann::ordered_json::parse(day.out)["uncertainTrades"];
+    ASSERT_EQ(ran.size(), 2u);
+    ASSERT_EQ(stored.size(), 2u);
+    std::reverse(stored.begin(), stored.end());  // the day lists the newest first
+    EXPECT_EQ(stored, ran);
+    const std::vector<std::string> keys{"pricebefor", "priceend", "transbef",    "transend", "flagbef",
+                                        "flagend",    "masterid", "gpcode",      "transunknow", "price",
+                                        "datet",      "before",   "after"};
+    for (const auto& trade : ran) {
+        std::vector<std::string> names;
+        for (const auto& item : trade.items()) names.push_back(item.key());
+        EXPECT_EQ(names, keys);
+    }
+    // The first trade follows the previous close; the last one an outflow of 1200 and nothing after it.
+    EXPECT_EQ(ran[0].dump(), R"j({"pricebefor":"10.00","priceend":"10.04","transbef":"0","transend":"150",)j"
+                             R"j("flagbef":"未知","flagend":"入","masterid":"ABC(600000)20000101",)j"
+                             R"j("gpcode":"ABC(600000)","transunknow":"50","price":"10.00","datet":"09:30:01",)j"
+                             R"j("before":"0","after":"150"})j");
+    EXPECT_EQ(ran[1]["before"], "-1200");
+    EXPECT_EQ(ran[1]["flagbef"], "出");
+    EXPECT_EQ(ran[1]["after"], "0");
 }
 
 TEST_F(DayCommand, UnknownDayIsAFailureWithoutATableOfZeros) {

@@ -9,7 +9,9 @@ namespace moxtel {
 
 namespace {
 
-QSettings Settings() { return QSettings(QSettings::IniFormat, QSettings::UserScope, "moxtel", "moxtel"); }
+QSettings Settings() {
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("moxtel"), QStringLiteral("moxtel"));
+}
 
 const QString kBrowseFolderKey = QStringLiteral("browse/lastFolder");
 

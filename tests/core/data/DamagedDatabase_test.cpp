@@ -111,7 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  std::filesystem::create_directories(std::filesystem::path(file).parent_path());
                                  Exec(file, "create table queryconfig(id integer primary key, flagdesc text)");
                              }}),
-    [](const ::testing::TestParamInfo<Damage>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<Damage>& tested) { return std::string(tested.param.name); });
 
 // The refusal names the columns the table should have, in their defined order: the whole list the
 // check compares with, for the table with the most columns and for the one whose key is named.
