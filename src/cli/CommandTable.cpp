@@ -10,7 +10,7 @@ const std::vector<CliCommand>& CliCommandTable() {
     static const std::vector<CliCommand> table = {
         {"stats",
          "WORKBOOK [--previous-close P] [--turnover T] [--template NAME] [--no-store] [--json]\n"
-         "        [--date YYYYMMDD] [--stock 名称(代码)]",
+         "        [--date YYYYMMDD] [--stock 名称(代码)] [--order-classes shares-or-amount|amount-only]",
          "classify and bucket one day's trades and store the day",
          "  WORKBOOK              .xls, .xlsx or tab/comma-separated text: the standard layout (A1 holds\n"
          "                        the date and the stock) or a header table (see below)\n"
@@ -22,10 +22,12 @@ const std::vector<CliCommand>& CliCommandTable() {
          "  --date YYYYMMDD       header tables only: the trading day, YYYYMMDD or YYYY-MM-DD\n"
          "  --stock 名称(代码)    header tables only: the stock, or its six-digit code; a workbook in\n"
          "                        the standard layout keeps the date and stock of its A1\n"
+         "  --order-classes C     shares-or-amount (default) or amount-only: how trades fall into\n"
+         "                        小单, 中单, 大单 and 超大单; the day is stored with it\n"
          "  A day stored before for the same stock and date is replaced.\n",
          "  moxtel-flow stats day.xls --previous-close 10.25 --turnover 1.8 --template 大单\n", RunStatsCommand,
-         "--previous-close --turnover --template --no-store --json --date --stock", kStatsLayoutsHelp},
-        {"import", "PATH... [--jobs N] [--json]",
+         "--previous-close --turnover --template --no-store --json --date --stock --order-classes", kStatsLayoutsHelp},
+        {"import", "PATH... [--jobs N] [--json] [--order-classes shares-or-amount|amount-only]",
          "store many workbooks (files and folders) per stock in trade-date order",
          "  PATH                  files and folders (walked recursively); each file is read once.\n"
          "                        Skipped and counted: text that is no tick table, a ZIP without\n"
@@ -37,12 +39,13 @@ const std::vector<CliCommand>& CliCommandTable() {
          "  --jobs N              read on N threads (default: the number of cores); one writer stores\n"
          "  --json                the summary as JSON, with one entry per failed file; bytes of a file\n"
          "                        name that are not UTF-8 become U+FFFD\n"
+         "  --order-classes C     shares-or-amount (default) or amount-only, as for stats\n"
          "  Each day is stored in its own transaction, per stock in date order, so each day's previous\n"
          "  close comes from the stored day before it. The same stock and day twice: the later file in\n"
          "  the order given is stored. Each failure is also written to stderr. Exit status: 0 when every\n"
          "  file was imported or skipped, 1 when any failed or the import was interrupted (Ctrl-C keeps\n"
          "  every day already stored), 2 on wrong usage.\n",
-         "  moxtel-flow import ~/ticks/2026 --jobs 2\n", RunImportCommand, "--jobs --json"},
+         "  moxtel-flow import ~/ticks/2026 --jobs 2\n", RunImportCommand, "--jobs --json --order-classes"},
         {"history", "CODE FROM TO [--template NAME] [--json | --csv]",
          "list the stored days of a stock between two dates",
          "  CODE                  the stock code as stored, taken from A1, e.g. 岚谷示例(600999)\n"
@@ -58,6 +61,17 @@ const std::vector<CliCommand>& CliCommandTable() {
          "  --json                figures, buckets and uncertain trades as JSON\n"
          "  --csv                 the totals, interval and bucket rows as CSV (UTF-8, CRLF line ends)\n",
          "  moxtel-flow day '岚谷示例(600999)20261204' --template 大单\n", RunDayCommand, "--template --json --csv"},
+        {"rank", "FROM [TO] [--by KEY] [--top N] [--json | --csv]",
+         "rank the stored stocks by their flows over a date range",
+         "  FROM [TO]             dates YYYYMMDD or YYYY-MM-DD, both included (TO defaults to FROM)\n"
+         "  --by KEY              net (default), netWithUncertain, main, super, large, medium or small:\n"
+         "                        the sum of 流向, 流向(加未知流向), or the net amount of 主力 (大单 +\n"
+         "                        超大单), 超大单, 大单, 中单 or 小单; largest first, ties by stock code\n"
+         "  --top N               keep the first N stocks\n"
+         "  --json | --csv        machine-readable rows, amounts in 万元 (CSV: UTF-8, CRLF line ends)\n"
+         "  Class figures sum over the days stored with order classes (classDays); a day stored before\n"
+         "  they were kept counts in days and the net flows only. A range without stored days fails.\n",
+         "  moxtel-flow rank 20261201 20261231 --by main --top 20\n", RunRankCommand, "--by --top --json --csv"},
         {"clear", "CODE DATE [--yes]", "delete the stored days of a stock up to and including DATE",
          "  CODE                  the stock code as stored, e.g. 岚谷示例(600999)\n"
          "  DATE                  YYYYMMDD or YYYY-MM-DD; every stored day up to it is deleted\n"

@@ -8,6 +8,7 @@
 #include <ostream>
 
 #include "CliCommands.h"
+#include "OrderClassOutput.h"
 #include "ImportProgressBar.h"
 #include "Json.h"
 #include "common/TextUtil.h"
@@ -72,6 +73,7 @@ int RunImportCommand(const CliArgs& args, CliContext& ctx) {
     if (args.positional.empty()) return UsageError(ctx, "needs one or more PATHs");
     ImportOptions options;
     options.paths = args.positional;
+    if (const int status = ReadConventionOption(args, ctx, options.orderConvention); status != kExitOk) return status;
     if (args.HasOption("--jobs")) {
         const std::string jobs = args.Option("--jobs");
         options.jobs = ParseLeadingDigits(jobs);

@@ -4,6 +4,7 @@
 #include "CliCommands.h"
 #include "DayJson.h"
 #include "Json.h"
+#include "OrderClassOutput.h"
 #include "query/HistoryQuery.h"
 #include "query/QueryViews.h"
 
@@ -28,28 +29,6 @@ Json HistoryJson(const HistoryView& view) {
                       .Add("colors", std::move(colors)));
     }
     return Json::MakeObject().Add("headers", std::move(headers)).Add("rows", std::move(rows));
-}
-
-// RFC 4180 field: quoted when it holds a comma, a quote or a line break.
-std::string CsvField(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-    std::string quoted = "\"";
-    for (const char c : text) {
-        quoted += c;
-        if (c == '"') quoted += '"';
-    }
-    return quoted + "\"";
-}
-
-void WriteCsvRow(std::ostream& out, const std::vector<std::string>& fields) {
-    for (std::size_t i = 0; i < fields.size(); ++i) out << (i ? "," : "") << CsvField(fields[i]);
-    out << "\r\n";
-}
-
-void WriteCsv(std::ostream& out, const std::vector<std::string>& header,
-              const std::vector<std::vector<std::string>>& rows) {
-    WriteCsvRow(out, header);
-    for (const auto& row : rows) WriteCsvRow(out, row);
 }
 
 std::vector<std::vector<std::string>> HistoryRows(const HistoryView& view) {
@@ -84,6 +63,7 @@ Json DayJson(const DayView& view) {
         .Add("totals", FigureTextsJson(view.totals.texts))
         .Add("intervals", std::move(intervals))
         .Add("buckets", std::move(buckets))
+        .Add("orderClasses", OrderClassesJson(view.orderClasses))
         .Add("uncertainTrades", std::move(trades));
 }
 
@@ -112,6 +92,8 @@ void WriteDayText(std::ostream& out, const DayView& view) {
     WriteTable(out, kFiguresHeader, DayIntervalRows(view));
     out << "\n";
     WriteTable(out, kFiguresHeader, DayBucketRows(view));
+    out << "\n";
+    WriteOrderClassTable(out, view.orderClasses);
     if (view.uncertainTrades.empty()) return;
     out << "\n";
     std::vector<std::vector<std::string>> rows;

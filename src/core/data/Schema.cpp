@@ -52,6 +52,36 @@ PRAGMA user_version = 1;
 
 static_assert(kSchemaVersion == 1, "update the PRAGMA in kCreateTables");
 
+// The per-day numbers table, and its first filling from the days stored before it: the net flows
+// from the stored bucket texts (read by their leading number, as every query reads them), no class
+// figures. Only days with all four bucket rows have a row, as only those are listed.
+std::string DayFlowDdl() {
+    std::string ddl = std::string("CREATE TABLE IF NOT EXISTS ") + kDayFlowTable +
+                      "(masterid TEXT PRIMARY KEY, code TEXT, datet TEXT, netamount REAL, netunamount REAL, "
+                      "convention TEXT, totalamount REAL";
+    for (const char* c : kDayFlowClassPrefixes) {
+        for (const char* side : kDayFlowSidePrefixes) {
+            ddl += std::string(", ") + c + side + "lots REAL, " + c + side + "amount REAL";
+        }
+    }
+    ddl += ");\nCREATE INDEX IF NOT EXISTS dayflow_datet ON dayflow(datet);\n"
+           "CREATE INDEX IF NOT EXISTS dayflow_code_datet ON dayflow(code, datet);\n";
+    auto sum = [](const char* alias) {
+        std::string text = "(";
+        for (const char* column : {"onep", "twop", "threep", "fourp", "fivep", "sixp", "sevenp", "eightp", "ninep",
+                                   "tenp", "morep"}) {
+            text += std::string(text.size() > 1 ? "+" : "") + "cast(" + alias + "." + column + " as real)";
+        }
+        return text + ")";
+    };
+    ddl += "INSERT OR IGNORE INTO dayflow(masterid,code,datet,netamount,netunamount) select a.rowid,a.code,a.datet," +
+           sum("c") + "-" + sum("b") + "," + sum("c") + "-" + sum("b") + "+" + sum("d") + "-" + sum("e") +
+           " from gpmaster a join transin c on c.masterid=a.rowid join transout b on b.masterid=a.rowid"
+           " join transinun d on d.masterid=a.rowid join transoutun e on e.masterid=a.rowid;\n"
+           "PRAGMA user_version = " + std::to_string(kDayFlowVersion) + ";\n";
+    return ddl;
+}
+
 bool Run(sqlite3* db, const char* sql, std::string& error) {
     char* message = nullptr;
     if (sqlite3_exec(db, sql, nullptr, nullptr, &message) == SQLITE_OK) return true;
@@ -195,9 +225,10 @@ SchemaCheck ForeignCheck(const TableInventory& tables) {
 
 // Two programs may meet a new file at once; IMMEDIATE serialises them and IF NOT EXISTS makes the
 // second one a no-op. Returns SQLite's code of the failure (SQLITE_OK on success).
-int CreateTables(sqlite3* db, std::string& error) {
+int CreateTables(sqlite3* db, std::string& error, bool dayFlowOnly = false) {
     int code = SQLITE_OK;
-    for (const char* sql : {"BEGIN IMMEDIATE", kCreateTables, "COMMIT"}) {
+    static const std::string dayFlow = DayFlowDdl();
+    for (const char* sql : {"BEGIN IMMEDIATE", dayFlowOnly ? "" : kCreateTables, dayFlow.c_str(), "COMMIT"}) {
         if (Run(db, sql, error)) continue;
         code = sqlite3_extended_errcode(db);
         if (sqlite3_get_autocommit(db) == 0) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -219,6 +250,10 @@ SchemaCheck OpenSchema(sqlite3* db, bool mayCreate) {
         SchemaCheck shape = CheckShape(db, false);
         if (!shape.ok()) {
             if (SchemaCheck foreign = ForeignCheck(ReadTables(db)); !foreign.ok()) return foreign;
+        }
+        // A database of an earlier version gains the per-day numbers; one opened read-only goes without.
+        if (shape.ok() && version < kDayFlowVersion && mayCreate) {
+            if (int added = CreateTables(db, error, true); added != SQLITE_OK) return {added, error};
         }
         return shape;
     }
@@ -248,7 +283,8 @@ SchemaCheck CheckWholeSchema(sqlite3* db) {
 bool EnsureSchema(sqlite3* db, std::string& error) {
     const int version = UserVersion(db, error);
     if (version < 0) return false;
-    return version >= kSchemaVersion || CreateTables(db, error) == SQLITE_OK;
+    return version >= kDayFlowVersion || CreateTables(db, error, version >= kSchemaVersion) == SQLITE_OK;
 }
+
 
 }  // namespace moxtel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 
 struct sqlite3;
@@ -8,6 +9,18 @@ namespace moxtel {
 
 // Version written to PRAGMA user_version once the tables below exist.
 inline constexpr int kSchemaVersion = 1;
+// Version once the table of per-day numbers (dayflow) exists too. A database of version 1 gains it
+// when opened with the right to write, filled from the stored bucket rows.
+inline constexpr int kDayFlowVersion = 2;
+
+// dayflow: one row per stored day with all four bucket rows, numbers as REAL: the day's net flow
+// and net flow with uncertain trades in 万元 as the history grid sums them from the stored buckets,
+// then, for a day stored with order classes, its convention name (NULL for a day stored before
+// classes were kept), the amount of all its trades, and lots and amount per class and direction.
+// Written and deleted in the same transaction as the day's other rows.
+inline constexpr const char* kDayFlowTable = "dayflow";
+inline constexpr std::array<const char*, 4> kDayFlowClassPrefixes{"small", "medium", "large", "super"};
+inline constexpr std::array<const char*, 3> kDayFlowSidePrefixes{"in", "out", "un"};
 
 // gpmaster and queryconfig are read with "select *" and then by column position, so the
 // order of their columns is fixed. gpmaster:

@@ -43,6 +43,8 @@ struct ImportOptions {
     std::function<bool()> cancelled;
     // Warnings of the days stored (a day without trades, texts that are not numbers), calling thread.
     std::function<void(const std::string&)> warning;
+    // How every day's trades fall into 小单 .. 超大单; each day is stored with it.
+    OrderClassConvention orderConvention = OrderClassConvention::SharesOrAmount;
 };
 
 struct ImportSummary {

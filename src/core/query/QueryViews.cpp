@@ -1,5 +1,6 @@
 #include "query/QueryViews.h"
 
+#include "data/CAdoDatabase.h"
 #include "query/DetailQuery.h"
 #include "query/HistoryQuery.h"
 #include "query/IntervalDetail.h"
@@ -75,6 +76,8 @@ DayView LoadDayView(const std::string& masterId, const std::string& templateName
         view.buckets[index] = {std::string(kBucketLabels[index]), ViewOf(SumBucketRange(day, k - 1, k))};
     }
     view.uncertainTrades = LoadUncertainDetail(masterId);
+    CAdoDatabase db;
+    view.orderClasses = LoadStoredOrderClasses(db, masterId);
     return view;
 }
 

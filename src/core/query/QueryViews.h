@@ -2,11 +2,13 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "common/Result.h"
 #include "query/UncertainDetail.h"
+#include "stats/DayFlowTable.h"
 #include "stats/IntervalRules.h"
 
 namespace moxtel {
@@ -64,6 +66,7 @@ struct DayView {
     std::array<DayIntervalView, 5> intervals;
     std::array<DayBucketView, 11> buckets;
     std::vector<UncertainDetailRow> uncertainTrades;  // newest time first
+    std::optional<StoredOrderClasses> orderClasses;   // none for a day stored before they were kept
 };
 
 // The stored day of masterId as the detail windows show it, with the intervals of the named template

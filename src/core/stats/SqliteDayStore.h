@@ -74,8 +74,8 @@ private:
     std::size_t m_kept = 0;
 };
 
-// Removes the master row with rowid id and every child row with masterid id (six statements; each
-// runs even after an earlier one failed). False when any failed (already reported).
+// Removes the master row with rowid id, every child row with masterid id and the day's per-day
+// numbers (seven statements; each runs even after an earlier one failed). False when any failed (already reported).
 bool DeleteStoredDay(CAdoDatabase& db, const std::string& id);
 
 }  // namespace moxtel
