@@ -51,14 +51,15 @@ const std::string& DayFlowClassColumns() {
     return columns;
 }
 
-bool StoreDayFlowRow(CAdoDatabase& db, const DayFlowResult& day) {
+bool StoreDayFlowRow(CAdoDatabase& db, const DayFlowResult& day, const std::string& masterId,
+                     const std::string& stockCode, const std::string& tradeDate) {
     DayFlowResult stored;
     stored.inflow = AsStored(day.inflow);
     stored.outflow = AsStored(day.outflow);
     stored.uncertainUp = AsStored(day.uncertainUp);
     stored.uncertainDown = AsStored(day.uncertainDown);
     const RangeFigures all = SumBucketRange(stored, 0, kBucketCount);
-    SqlParams row{day.masterId, day.stockCode, day.tradeDate, Number(all.net.amount),
+    SqlParams row{masterId, stockCode, tradeDate, Number(all.net.amount),
                   Number(all.netWithUncertain.amount)};
     std::string sql = "insert into dayflow(masterid,code,datet,netamount,netunamount";
     std::string values = "?,?,?,?,?";

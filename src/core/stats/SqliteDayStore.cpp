@@ -156,6 +156,8 @@ bool SqliteDayStore::StoreDayHeader(const std::string& stockCode, const std::str
                                     const std::string& masterId, const std::string& previousCloseText,
                                     const std::string& turnoverText, DayHeaderInfo& info) {
     info = HeaderWithoutStore(previousCloseText, turnoverText);
+    m_stockCode = stockCode;
+    m_tradeDate = tradeDate;
     if (m_readOnly && !CDataFolder::FolderExists(CAdoDatabase::DatabaseFile(), false)) {
         return true;
     }
@@ -222,7 +224,7 @@ bool SqliteDayStore::StoreDayBuckets(const DayFlowResult& day, const std::string
         const std::string sql = std::string("insert into ") + table.name + kBucketColumns + kBucketValues;
         if (!m_db.Execute(sql, BucketRow(day.*table.buckets, masterId + table.suffix, masterId))) return false;
     }
-    if (!StoreDayFlowRow(m_db, day)) return false;
+    if (!StoreDayFlowRow(m_db, day, masterId, m_stockCode, m_tradeDate)) return false;
     return m_db.Execute(
         "update gpmaster set transindr=?,transoutdr=?,pricebeg=?,priceend=?,transoutundr=?,transinundr=? "
         "where rowid=?",

@@ -60,6 +60,7 @@ private:
 
     CAdoDatabase m_db;
     bool m_readOnly;
+    std::string m_stockCode, m_tradeDate;  // of the day whose header was stored
     bool m_keepConnection = false;
     int m_uncertainCount = 0;
     // Uncertain trades not yet inserted: their texts back to back, and where each one ends.
