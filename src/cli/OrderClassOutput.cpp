@@ -48,8 +48,8 @@ void WriteOrderClassTable(std::ostream& out, const std::optional<StoredOrderClas
         const auto figures = OrderClassRows(classes->flows);
         for (std::size_t i = 0; i < figures.size(); ++i) {
             const OrderClassRow& r = figures[i];
-            rows.push_back({names[i], FigureText(r.inflow), FigureText(r.outflow), FigureText(r.net),
-                            ShareText(r.netShare)});
+            rows.push_back(
+                {names[i], FigureText(r.inflow), FigureText(r.outflow), FigureText(r.net), ShareText(r.netShare)});
         }
     } else {
         for (const std::string& name : names) rows.push_back({name, kNoFigure, kNoFigure, kNoFigure, kNoFigure});

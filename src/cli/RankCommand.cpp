@@ -37,9 +37,10 @@ Json RankJson(const std::string& from, const std::string& to, RankKey key, const
         .Add("rows", std::move(list));
 }
 
-const std::vector<std::string> kRankHeader = {"股票",         "天数",         "流向(万元)",   "流向(加未知流向)(万元)",
-                                              "分类天数",     "主力净额(万元)", "超大单净额(万元)", "大单净额(万元)",
-                                              "中单净额(万元)", "小单净额(万元)", "成交额(万元)", "主力净占比(%)"};
+const std::vector<std::string> kRankHeader = {
+    "股票",           "天数",           "流向(万元)",       "流向(加未知流向)(万元)",
+    "分类天数",       "主力净额(万元)", "超大单净额(万元)", "大单净额(万元)",
+    "中单净额(万元)", "小单净额(万元)", "成交额(万元)",     "主力净占比(%)"};
 
 // Terminal: amounts to 0.1 万元 and the share to 0.01%, as shown elsewhere. CSV: exact numbers.
 std::string Number(double value, bool exact, int decimals) {
@@ -57,8 +58,8 @@ std::vector<std::vector<std::string>> RankTableRows(const std::vector<RankRow>& 
         auto classAmount = [&](double value) { return classes ? amount(value) : std::string("—"); };
         table.push_back({r.stockCode, std::to_string(r.days), amount(r.netAmount), amount(r.netWithUncertainAmount),
                          std::to_string(r.classDays), classAmount(r.mainNetAmount), classAmount(r.superNetAmount),
-                         classAmount(r.largeNetAmount), classAmount(r.mediumNetAmount),
-                         classAmount(r.smallNetAmount), classAmount(r.totalAmount),
+                         classAmount(r.largeNetAmount), classAmount(r.mediumNetAmount), classAmount(r.smallNetAmount),
+                         classAmount(r.totalAmount),
                          r.mainNetShare ? Number(*r.mainNetShare, exact, 2) : std::string("—")});
     }
     return table;
@@ -79,14 +80,15 @@ int RunRankCommand(const CliArgs& args, CliContext& ctx) {
     const std::string keyText = args.HasOption("--by") ? args.Option("--by") : "net";
     const auto key = ParseRankKey(keyText);
     if (!key) {
-        return UsageError(ctx, "--by", "takes net, netWithUncertain, main, super, large, medium or small, not " +
-                                           keyText);
+        return UsageError(ctx, "--by",
+                          "takes net, netWithUncertain, main, super, large, medium or small, not " + keyText);
     }
     std::size_t top = 0;
     if (args.HasOption("--top")) {
         const std::string text = args.Option("--top");
         const int n = ParseLeadingDigits(text);
-        if (n < 1 || std::to_string(n) != text) return UsageError(ctx, "--top", "takes a whole number from 1, not " + text);
+        if (n < 1 || std::to_string(n) != text)
+            return UsageError(ctx, "--top", "takes a whole number from 1, not " + text);
         top = static_cast<std::size_t>(n);
     }
     auto rows = LoadRankRows(*from, *to);

@@ -34,10 +34,12 @@ protected:
     void DropClasses(const std::string& masterId) {
         sqlite3* db = nullptr;
         ASSERT_EQ(sqlite3_open(m_db.c_str(), &db), SQLITE_OK);
-        const std::string sql = "update dayflow set convention=null, totalamount=null, largeinamount=null, "
-                                "largeoutamount=null, superinamount=null, superoutamount=null, mediuminamount=null, "
-                                "mediumoutamount=null, smallinamount=null, smalloutamount=null where masterid='" +
-                                masterId + "'";
+        const std::string code = masterId.substr(0, masterId.size() - 8);
+        const std::string date = masterId.substr(masterId.size() - 8);
+        const std::string sql = "delete from dayclass where masterid='" + masterId +
+                                "'; update dayflow set classday=0, totalamount=null, mainnetamount=null, "
+                                "supernetamount=null, largenetamount=null, mediumnetamount=null, smallnetamount=null "
+                                "where code='" + code + "' and datet='" + date + "'";
         EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
         sqlite3_close(db);
     }

@@ -74,13 +74,13 @@ def check_database(db_path, document, trades):
     classes = document["orderClasses"]
     columns = ",".join("%s%s%s" % (c, side, figure) for c in ("small", "medium", "large", "super")
                        for side in ("in", "out", "un") for figure in ("lots", "amount"))
-    stored = con.execute("select convention," + columns + " from dayflow where masterid=?", (master,)).fetchall()
+    stored = con.execute("select convention," + columns + " from dayclass where masterid=?", (master,)).fetchall()
     wanted = [classes["convention"]]
     for c in range(4):
         for side in ("inflow", "outflow", "uncertain"):
             wanted += [classes[side][c]["lots"], classes[side][c]["amount"]]
     if [list(r) for r in stored] != [wanted]:
-        problems.append("dayflow %s, expected %s" % (stored, wanted))
+        problems.append("dayclass %s, expected %s" % (stored, wanted))
     con.close()
     return problems
 

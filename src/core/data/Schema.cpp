@@ -52,33 +52,38 @@ PRAGMA user_version = 1;
 
 static_assert(kSchemaVersion == 1, "update the PRAGMA in kCreateTables");
 
-// The per-day numbers table, and its first filling from the days stored before it: the net flows
-// from the stored bucket texts (read by their leading number, as every query reads them), no class
-// figures. Only days with all four bucket rows have a row, as only those are listed.
+// The per-day numbers tables, and the first filling of dayflow from the days stored before it: the
+// The per-day numbers tables, and the first filling of dayflow from the days stored before it: the
+// net flows from the stored bucket texts (read by their leading number, as every query reads them),
+// no class figures. Only days with all four bucket rows have a row, as only those are listed.
 std::string DayFlowDdl() {
-    std::string ddl = std::string("CREATE TABLE IF NOT EXISTS ") + kDayFlowTable +
-                      "(masterid TEXT PRIMARY KEY, code TEXT, datet TEXT, netamount REAL, netunamount REAL, "
-                      "convention TEXT, totalamount REAL";
+    std::string ddl =
+        "CREATE TABLE IF NOT EXISTS dayflow(code TEXT, datet TEXT, netamount REAL, netunamount REAL, "
+        "classday INTEGER, totalamount REAL, mainnetamount REAL, supernetamount REAL, largenetamount REAL, "
+        "mediumnetamount REAL, smallnetamount REAL, PRIMARY KEY(code, datet)) WITHOUT ROWID;\n"
+        "CREATE INDEX IF NOT EXISTS dayflow_datet ON dayflow(datet);\n"
+        "CREATE TABLE IF NOT EXISTS dayclass(masterid TEXT PRIMARY KEY, convention TEXT";
     for (const char* c : kDayFlowClassPrefixes) {
         for (const char* side : kDayFlowSidePrefixes) {
             ddl += std::string(", ") + c + side + "lots REAL, " + c + side + "amount REAL";
         }
     }
-    ddl += ");\nCREATE INDEX IF NOT EXISTS dayflow_datet ON dayflow(datet);\n"
-           "CREATE INDEX IF NOT EXISTS dayflow_code_datet ON dayflow(code, datet);\n";
+    ddl += ");\n";
     auto sum = [](const char* alias) {
         std::string text = "(";
-        for (const char* column : {"onep", "twop", "threep", "fourp", "fivep", "sixp", "sevenp", "eightp", "ninep",
-                                   "tenp", "morep"}) {
+        for (const char* column :
+             {"onep", "twop", "threep", "fourp", "fivep", "sixp", "sevenp", "eightp", "ninep", "tenp", "morep"}) {
             text += std::string(text.size() > 1 ? "+" : "") + "cast(" + alias + "." + column + " as real)";
         }
         return text + ")";
     };
-    ddl += "INSERT OR IGNORE INTO dayflow(masterid,code,datet,netamount,netunamount) select a.rowid,a.code,a.datet," +
+    ddl += "INSERT OR IGNORE INTO dayflow(code,datet,netamount,netunamount,classday) select a.code,a.datet," +
            sum("c") + "-" + sum("b") + "," + sum("c") + "-" + sum("b") + "+" + sum("d") + "-" + sum("e") +
-           " from gpmaster a join transin c on c.masterid=a.rowid join transout b on b.masterid=a.rowid"
-           " join transinun d on d.masterid=a.rowid join transoutun e on e.masterid=a.rowid;\n"
-           "PRAGMA user_version = " + std::to_string(kDayFlowVersion) + ";\n";
+           ",0 from gpmaster a join transin c on c.masterid=a.rowid join transout b on b.masterid=a.rowid"
+           " join transinun d on d.masterid=a.rowid join transoutun e on e.masterid=a.rowid"
+           " where a.code is not null and a.datet is not null;\n"
+           "PRAGMA user_version = " +
+           std::to_string(kDayFlowVersion) + ";\n";
     return ddl;
 }
 
@@ -108,8 +113,8 @@ int UserVersion(sqlite3* db, std::string& error, int* code = nullptr) {
 
 using ColumnList = std::vector<std::string>;
 
-constexpr std::array<const char*, 7> kTableNames{"gpmaster",  "transin", "transout",   "transinun",
-                                                  "transoutun", "transun", "queryconfig"};
+constexpr std::array<const char*, 7> kTableNames{"gpmaster",   "transin", "transout",   "transinun",
+                                                 "transoutun", "transun", "queryconfig"};
 
 // Column names of a table in their order; empty when the table does not exist.
 bool ReadColumns(sqlite3* db, const char* table, ColumnList& columns) {
@@ -173,8 +178,8 @@ SchemaCheck CheckShape(sqlite3* db, bool allowMissing) {
         if (found.empty()) return {SQLITE_CORRUPT, std::string("表 ") + kTableNames[i] + " 不存在"};
         if (std::string(kTableNames[i]) == "queryconfig") found[0] = expected[i][0];
         if (found != expected[i]) {
-            return {SQLITE_CORRUPT, std::string("表 ") + kTableNames[i] + " 的列是 " + Joined(found) + "，应为 " +
-                                        Joined(expected[i])};
+            return {SQLITE_CORRUPT,
+                    std::string("表 ") + kTableNames[i] + " 的列是 " + Joined(found) + "，应为 " + Joined(expected[i])};
         }
     }
     return {};
@@ -285,6 +290,5 @@ bool EnsureSchema(sqlite3* db, std::string& error) {
     if (version < 0) return false;
     return version >= kDayFlowVersion || CreateTables(db, error, version >= kSchemaVersion) == SQLITE_OK;
 }
-
 
 }  // namespace moxtel

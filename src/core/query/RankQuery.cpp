@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 
 #include "common/TextUtil.h"
 #include "data/CAdoDatabase.h"
@@ -9,21 +10,37 @@
 namespace moxtel {
 namespace {
 
-constexpr std::array<std::string_view, 7> kKeyNames{"net", "netWithUncertain", "main", "super",
-                                                    "large", "medium", "small"};
+constexpr std::array<std::string_view, 7> kKeyNames{"net",   "netWithUncertain", "main", "super",
+                                                    "large", "medium",           "small"};
 
-// One row per stock from the per-day numbers. total() sums the class columns of the class days
-// (NULL elsewhere) and gives 0.0 when there are none. Sums are read as exact number texts.
-constexpr const char* kRankSql =
+// One row per stock from the per-day numbers; the class columns are NULL on days without classes,
+// which total() skips (0.0 when none is left). Sums are read as exact number texts.
+constexpr const char* kRankColumns =
     "select code,count(*),printf('%!.17g',total(netamount)),printf('%!.17g',total(netunamount)),"
-    "count(convention),"
-    "printf('%!.17g',total(largeinamount-largeoutamount+superinamount-superoutamount)),"
-    "printf('%!.17g',total(superinamount-superoutamount)),"
-    "printf('%!.17g',total(largeinamount-largeoutamount)),"
-    "printf('%!.17g',total(mediuminamount-mediumoutamount)),"
-    "printf('%!.17g',total(smallinamount-smalloutamount)),"
-    "printf('%!.17g',total(totalamount)) "
-    "from dayflow where datet>=? and datet<=? group by code";
+    "total(classday),printf('%!.17g',total(mainnetamount)),printf('%!.17g',total(supernetamount)),"
+    "printf('%!.17g',total(largenetamount)),printf('%!.17g',total(mediumnetamount)),"
+    "printf('%!.17g',total(smallnetamount)),printf('%!.17g',total(totalamount)) from dayflow ";
+// A few dates are found through the date index; a longer range reads the table in stock order,
+// which sums each stock's days without sorting them (for a year of 5,000 stocks, 0.7 s against 7 s).
+constexpr const char* kShortRange = "where datet>=? and datet<=? group by code";
+constexpr const char* kLongRange = "where +datet>=? and +datet<=? group by code";
+constexpr int kShortRangeDays = 31;
+
+// Calendar days from one yyyymmdd to another; a text that is no date counts as a long range.
+int DaysBetween(const std::string& from, const std::string& to) {
+    auto day = [](const std::string& text) -> std::optional<std::chrono::sys_days> {
+        if (text.size() != 8) return std::nullopt;
+        const std::chrono::year_month_day date{
+            std::chrono::year(ParseLeadingInt(text.substr(0, 4))),
+            std::chrono::month(static_cast<unsigned>(ParseLeadingInt(text.substr(4, 2)))),
+            std::chrono::day(static_cast<unsigned>(ParseLeadingInt(text.substr(6, 2))))};
+        if (!date.ok()) return std::nullopt;
+        return std::chrono::sys_days(date);
+    };
+    const auto a = day(from);
+    const auto b = day(to);
+    return a && b ? static_cast<int>((*b - *a).count()) : kShortRangeDays + 1;
+}
 
 }  // namespace
 
@@ -38,13 +55,20 @@ std::optional<RankKey> ParseRankKey(std::string_view name) {
 
 double RankValue(const RankRow& row, RankKey key) {
     switch (key) {
-        case RankKey::Net: return row.netAmount;
-        case RankKey::NetWithUncertain: return row.netWithUncertainAmount;
-        case RankKey::Main: return row.mainNetAmount;
-        case RankKey::Super: return row.superNetAmount;
-        case RankKey::Large: return row.largeNetAmount;
-        case RankKey::Medium: return row.mediumNetAmount;
-        case RankKey::Small: return row.smallNetAmount;
+        case RankKey::Net:
+            return row.netAmount;
+        case RankKey::NetWithUncertain:
+            return row.netWithUncertainAmount;
+        case RankKey::Main:
+            return row.mainNetAmount;
+        case RankKey::Super:
+            return row.superNetAmount;
+        case RankKey::Large:
+            return row.largeNetAmount;
+        case RankKey::Medium:
+            return row.mediumNetAmount;
+        case RankKey::Small:
+            return row.smallNetAmount;
     }
     return 0.0;
 }
@@ -62,13 +86,15 @@ Result<std::vector<RankRow>> LoadRankRows(const std::string& from, const std::st
     std::vector<RankRow> rows;
     CAdoDatabase db;
     const std::string_view values[] = {from, to};
-    const bool ok = db.ForEachRow(kRankSql, SqlTexts(values), [&rows](SqlTexts c) {
+    const std::string sql =
+        std::string(kRankColumns) + (DaysBetween(from, to) <= kShortRangeDays ? kShortRange : kLongRange);
+    const bool ok = db.ForEachRow(sql, SqlTexts(values), [&rows](SqlTexts c) {
         RankRow row;
         row.stockCode = std::string(c[0]);
         row.days = ParseLeadingInt(c[1]);
         row.netAmount = ParseLeadingDouble(c[2]);
         row.netWithUncertainAmount = ParseLeadingDouble(c[3]);
-        row.classDays = ParseLeadingInt(c[4]);
+        row.classDays = static_cast<int>(ParseLeadingDouble(c[4]));
         row.mainNetAmount = ParseLeadingDouble(c[5]);
         row.superNetAmount = ParseLeadingDouble(c[6]);
         row.largeNetAmount = ParseLeadingDouble(c[7]);

@@ -12,7 +12,7 @@
 namespace moxtel {
 namespace {
 
-constexpr std::size_t kClassColumns = kOrderClassCount * 3 * 2;
+constexpr std::size_t kDateLength = 8;
 
 // Every figure the way it is kept: "%.17g" reads back as the same double, and the REAL column
 // stores the text as a number.
@@ -36,6 +36,27 @@ std::array<BucketSum, kOrderClassCount>& Side(OrderClassFlows& flows, std::size_
     return side == 0 ? flows.inflow : side == 1 ? flows.outflow : flows.uncertain;
 }
 
+// dayflow's row: net flows, then classday and the class nets (NULL without classes).
+SqlParams FlowRow(const DayFlowResult& day, const std::string& stockCode, const std::string& tradeDate) {
+    DayFlowResult stored;
+    stored.inflow = AsStored(day.inflow);
+    stored.outflow = AsStored(day.outflow);
+    stored.uncertainUp = AsStored(day.uncertainUp);
+    stored.uncertainDown = AsStored(day.uncertainDown);
+    const RangeFigures all = SumBucketRange(stored, 0, kBucketCount);
+    SqlParams row{stockCode, tradeDate, Number(all.net.amount), Number(all.netWithUncertain.amount),
+                  day.hasOrderClasses ? "1" : "0"};
+    if (day.hasOrderClasses) {
+        const auto rows = OrderClassRows(day.orderClasses);
+        row.push_back(Number(OrderClassTotalAmount(day.orderClasses)));
+        row.push_back(Number(rows[kOrderClassCount].net.amount));
+        for (const std::size_t c : {kSuperOrder, kLargeOrder, kMediumOrder, kSmallOrder}) {
+            row.push_back(Number(rows[c].net.amount));
+        }
+    }
+    return row;
+}
+
 }  // namespace
 
 const std::string& DayFlowClassColumns() {
@@ -53,35 +74,41 @@ const std::string& DayFlowClassColumns() {
 
 bool StoreDayFlowRow(CAdoDatabase& db, const DayFlowResult& day, const std::string& masterId,
                      const std::string& stockCode, const std::string& tradeDate) {
-    DayFlowResult stored;
-    stored.inflow = AsStored(day.inflow);
-    stored.outflow = AsStored(day.outflow);
-    stored.uncertainUp = AsStored(day.uncertainUp);
-    stored.uncertainDown = AsStored(day.uncertainDown);
-    const RangeFigures all = SumBucketRange(stored, 0, kBucketCount);
-    SqlParams row{masterId, stockCode, tradeDate, Number(all.net.amount),
-                  Number(all.netWithUncertain.amount)};
-    std::string sql = "insert into dayflow(masterid,code,datet,netamount,netunamount";
-    std::string values = "?,?,?,?,?";
-    if (day.hasOrderClasses) {
-        sql += ",convention,totalamount," + DayFlowClassColumns();
-        values += ",?,?";
-        row.emplace_back(ConventionName(day.orderConvention));
-        row.push_back(Number(OrderClassTotalAmount(day.orderClasses)));
-        OrderClassFlows flows = day.orderClasses;
-        for (std::size_t c = 0; c < kOrderClassCount; ++c) {
-            for (std::size_t side = 0; side < 3; ++side) {
-                row.push_back(Number(Side(flows, side)[c].lots));
-                row.push_back(Number(Side(flows, side)[c].amount));
-                values += ",?,?";
-            }
+    const bool stored =
+        day.hasOrderClasses
+            ? db.Execute(
+                  "insert or replace into dayflow(code,datet,netamount,netunamount,classday,totalamount,"
+                  "mainnetamount,supernetamount,largenetamount,mediumnetamount,smallnetamount)"
+                  " values(?,?,?,?,?,?,?,?,?,?,?)",
+                  FlowRow(day, stockCode, tradeDate))
+            : db.Execute(
+                  "insert or replace into dayflow(code,datet,netamount,netunamount,classday) "
+                  "values(?,?,?,?,?)",
+                  FlowRow(day, stockCode, tradeDate));
+    if (!stored || !day.hasOrderClasses) return stored;
+    SqlParams row{masterId, std::string(ConventionName(day.orderConvention))};
+    std::string values = "?,?";
+    OrderClassFlows flows = day.orderClasses;
+    for (std::size_t c = 0; c < kOrderClassCount; ++c) {
+        for (std::size_t side = 0; side < 3; ++side) {
+            row.push_back(Number(Side(flows, side)[c].lots));
+            row.push_back(Number(Side(flows, side)[c].amount));
+            values += ",?,?";
         }
     }
-    return db.Execute(sql + ") values(" + values + ")", row);
+    return db.Execute(
+        "insert or replace into dayclass(masterid,convention," + DayFlowClassColumns() + ") values(" + values + ")",
+        row);
 }
 
+// A day's id is its stock code followed by its 8-digit date.
 bool DeleteDayFlowRow(CAdoDatabase& db, const std::string& id) {
-    return db.Execute("delete from dayflow where masterid=?", {id});
+    bool ok = db.Execute("delete from dayclass where masterid=?", {id});
+    if (id.size() > kDateLength) {
+        const std::size_t split = id.size() - kDateLength;
+        ok = db.Execute("delete from dayflow where code=? and datet=?", {id.substr(0, split), id.substr(split)}) && ok;
+    }
+    return ok;
 }
 
 std::string ExactColumns(const std::string& columns) {
@@ -97,9 +124,7 @@ std::string ExactColumns(const std::string& columns) {
 
 std::optional<StoredOrderClasses> LoadStoredOrderClasses(CAdoDatabase& db, const std::string& masterId) {
     static const std::string exact = ExactColumns(DayFlowClassColumns());
-    if (!db.OpenRecordset("select convention," + exact + " from dayflow where masterid=?",
-                          {masterId}) ||
-        db.IsEOF()) {
+    if (!db.OpenRecordset("select convention," + exact + " from dayclass where masterid=?", {masterId}) || db.IsEOF()) {
         return std::nullopt;
     }
     db.MoveFirst();
@@ -114,7 +139,6 @@ std::optional<StoredOrderClasses> LoadStoredOrderClasses(CAdoDatabase& db, const
             sum.amount = ParseLeadingDouble(db.GetFieldText(column++));
         }
     }
-    static_assert(kClassColumns == 24);
     return stored;
 }
 

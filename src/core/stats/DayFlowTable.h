@@ -14,13 +14,13 @@ struct StoredOrderClasses {
     OrderClassFlows flows;
 };
 
-// Writes the day's row of per-day numbers (table dayflow): its net flows as the history grid reads
-// them back from the stored bucket texts, and its order classes. Part of the run's transaction;
+// Writes the day's rows of per-day numbers (tables dayflow and dayclass): its net flows as the history
+// grid reads them back from the stored bucket texts, and its order classes. Part of the run's transaction;
 // false when the statement failed (already reported). The day is keyed by the arguments, not its texts.
 bool StoreDayFlowRow(CAdoDatabase& db, const DayFlowResult& day, const std::string& masterId,
                      const std::string& stockCode, const std::string& tradeDate);
 
-// Deletes the row of day id; false when that failed (already reported).
+// Deletes the rows of day id (its stock code followed by its date); false when that failed (already reported).
 bool DeleteDayFlowRow(CAdoDatabase& db, const std::string& id);
 
 // The stored order classes of a day: nullopt for a day stored before they were kept, or not stored.

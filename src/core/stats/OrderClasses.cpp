@@ -6,7 +6,7 @@
 namespace moxtel {
 namespace {
 
-constexpr std::int64_t kPriceScale = 10000;        // price units per yuan
+constexpr std::int64_t kPriceScale = 10000;         // price units per yuan
 constexpr std::int64_t kWan = 10000 * kPriceScale;  // amount units per 万元
 
 // Thresholds from the largest class down: the class is the first whose shares or amount is reached.

@@ -212,7 +212,7 @@ TEST(CAdoDatabaseFile, NewOrEmptyFileIsMadeInWalModeWithItsTables) {
         TestDatabase::Touch();
         EXPECT_EQ(TestDatabase::Scalar("PRAGMA journal_mode"), "wal");
         EXPECT_EQ(TestDatabase::Scalar("PRAGMA user_version"), "2");
-        EXPECT_EQ(TestDatabase::Scalar("select count(*) from sqlite_master where type='table'"), "8");
+        EXPECT_EQ(TestDatabase::Scalar("select count(*) from sqlite_master where type='table'"), "9");
         // The last connection closed: the log is written back and the file stands alone.
         EXPECT_FALSE(std::filesystem::exists(t.File() + "-wal"));
         EXPECT_TRUE(t.messages.empty());

@@ -146,7 +146,8 @@ TEST_F(OrderClassesRun, ARunSumsEachDirectionByItsConventionAndStoresIt) {
             EXPECT_EQ(stored->flows.inflow[k].amount, day.orderClasses.inflow[k].amount);
             EXPECT_EQ(stored->flows.uncertain[k].amount, day.orderClasses.uncertain[k].amount);
         }
-        EXPECT_EQ(TestDatabase::Count("dayflow"), 1);  // the re-run replaced its row
+        EXPECT_EQ(TestDatabase::Count("dayflow"), 1);  // the re-run replaced its rows
+        EXPECT_EQ(TestDatabase::Count("dayclass"), 1);
     }
     EXPECT_TRUE(m_db.messages.empty());
 }
@@ -157,8 +158,9 @@ TEST_F(OrderClassesRun, PerDayRowFollowsTheDayThroughRerunFailureAndClearing) {
     // Net flows as the history grid reads the stored buckets: in 2 + 200, out 20, uncertain down 99.5.
     EXPECT_EQ(TestDatabase::Scalar("select netamount from dayflow where datet='20000104'"), "182.0");
     EXPECT_EQ(TestDatabase::Scalar("select netunamount from dayflow where datet='20000104'"), "82.5");
-    EXPECT_EQ(TestDatabase::Scalar("select typeof(netamount)||typeof(superinamount) from dayflow limit 1"),
-              "realreal");
+    EXPECT_EQ(TestDatabase::Scalar("select typeof(netamount)||typeof(supernetamount)||typeof(superinamount) "
+                                   "from dayflow, dayclass limit 1"),
+              "realrealreal");
 
     // A re-run that fails at its end keeps the earlier row.
     struct FailingCommit : SqliteDayStore {
@@ -170,10 +172,12 @@ TEST_F(OrderClassesRun, PerDayRowFollowsTheDayThroughRerunFailureAndClearing) {
     StatisticsInputs inputs{Day("20000104", "c.xls"), "1.00", ""};
     inputs.orderConvention = kAmount;
     EXPECT_FALSE(RunStatistics(inputs, &failing).ok());
-    EXPECT_EQ(TestDatabase::Scalar("select convention from dayflow where datet='20000104'"), "shares-or-amount");
+    EXPECT_EQ(TestDatabase::Scalar("select convention from dayclass where masterid='ABC(600000)20000104'"),
+              "shares-or-amount");
 
     ASSERT_TRUE(ClearStoredDays("ABC(600000)", "20000103").ok());
     EXPECT_EQ(TestDatabase::Scalar("select group_concat(datet) from dayflow"), "20000104");
+    EXPECT_EQ(TestDatabase::Scalar("select group_concat(masterid) from dayclass"), "ABC(600000)20000104");
 }
 
 TEST_F(OrderClassesRun, DatabaseOfTheEarlierVersionGainsTheTableWithoutClasses) {
@@ -181,12 +185,15 @@ TEST_F(OrderClassesRun, DatabaseOfTheEarlierVersionGainsTheTableWithoutClasses) 
     {
         sqlite3* raw = nullptr;
         ASSERT_EQ(sqlite3_open(m_db.File().c_str(), &raw), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(raw, "drop table dayflow; PRAGMA user_version=1", nullptr, nullptr, nullptr), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(raw, "drop table dayflow; drop table dayclass; PRAGMA user_version=1", nullptr, nullptr,
+                               nullptr),
+                  SQLITE_OK);
         sqlite3_close(raw);
     }
     EXPECT_EQ(TestDatabase::Scalar("PRAGMA user_version"), "2");
-    EXPECT_EQ(TestDatabase::Scalar("select netamount||' '||netunamount||' '||ifnull(convention,'-') from dayflow"),
-              "182.0 82.5 -");
+    EXPECT_EQ(TestDatabase::Scalar("select netamount||' '||netunamount||' '||classday||' '||ifnull(mainnetamount,'-') "
+                                   "from dayflow"),
+              "182.0 82.5 0 -");
     CAdoDatabase db;
     EXPECT_EQ(LoadStoredOrderClasses(db, "ABC(600000)20000103"), std::nullopt);
     EXPECT_TRUE(m_db.messages.empty());
