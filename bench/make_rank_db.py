@@ -1,18 +1,16 @@
 #!/usr/bin/python3
 """Writes a moxtel database for the ranking bench straight through sqlite3: STOCKS stocks over DATES
-trading days, one row of per-day numbers (dayflow) and a master row per stock and day, figures
-random but repeatable. The database is opened by moxtel-flow afterwards, which finds it complete.
+trading days, one row of per-day numbers (dayflow) per stock and day, figures random but repeatable.
+moxtel-flow makes the tables first (FLOW), so the bench measures its own schema.
 
-usage: make_rank_db.py DB STOCKS DATES"""
+usage: make_rank_db.py DB STOCKS DATES FLOW"""
 import random
 import sqlite3
 import subprocess
 import sys
 
 DB, STOCKS, DATES = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
-FLOW = sys.argv[4] if len(sys.argv) > 4 else None
-CLASSES = [c + side + figure for c in ("small", "medium", "large", "super") for side in ("in", "out", "un")
-           for figure in ("lots", "amount")]
+FLOW = sys.argv[4]
 
 
 def dates(count):
@@ -27,23 +25,20 @@ def dates(count):
 
 
 def main():
-    if FLOW:  # let moxtel-flow make the tables, so the bench measures its own schema
-        subprocess.run([FLOW, "--db", DB, "templates", "list"], check=True, capture_output=True)
+    subprocess.run([FLOW, "--db", DB, "templates", "list"], check=True, capture_output=True)
     con = sqlite3.connect(DB)
     rng = random.Random(21)
-    columns = "masterid,code,datet,netamount,netunamount,convention,totalamount," + ",".join(CLASSES)
-    sql = "insert into dayflow(%s) values(%s)" % (columns, ",".join("?" * (7 + len(CLASSES))))
+    sql = ("insert into dayflow(code,datet,netamount,netunamount,classday,totalamount,mainnetamount,supernetamount,"
+           "largenetamount,mediumnetamount,smallnetamount) values(?,?,?,?,1,?,?,?,?,?,?)")
     codes = ["股票%d(%06d)" % (i, 600000 + i) for i in range(STOCKS)]
     con.execute("begin")
     for date in dates(DATES):
         rows = []
         for code in codes:
-            figures = [rng.random() * 1000 for _ in CLASSES]
-            total = sum(figures[1::2])
-            rows.append((code + date, code, date, rng.uniform(-500, 500), rng.uniform(-600, 600), "shares-or-amount",
-                         total, *figures))
+            nets = [rng.uniform(-300, 300) for _ in range(4)]
+            rows.append((code, date, rng.uniform(-500, 500), rng.uniform(-600, 600), rng.uniform(1000, 9000),
+                         nets[0] + nets[1], *nets))
         con.executemany(sql, rows)
-        con.executemany("insert into gpmaster(rowid,code,datet) values(?,?,?)", [(r[0], r[1], r[2]) for r in rows])
     con.commit()
     con.close()
 
