@@ -27,8 +27,12 @@ TEST_F(HistoryCommand, ListsStoredDaysInTheRangeAsJsonCsvAndText) {
 
     r = Run({"history", "ABC(600000)", "20000101", "20000103", "--csv"});
     ASSERT_EQ(r.status, 0);
-    EXPECT_EQ(r.out.rfind("日期,0-300(手),300-500(手),500-800(手),800-1000(手),1000-1000+(手),流向,流向(加未知流向),总量\r\n", 0),
+    EXPECT_EQ(r.out.rfind("日期,0-300(手),300-500(手),500-800(手),800-1000(手),1000-1000+(手),流向,流向(加未知流向),总量,"
+                          "主力净额,主力净占比\r\n",
+                          0),
               0u);
+    // 主力: the 1200 lots at 10.00 out (120万元, 超大单) of the day's 170.12万元.
+    EXPECT_NE(r.out.find(",-120.0万元,-70.54%\r\n"), std::string::npos) << r.out;
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 4);
 }
 
