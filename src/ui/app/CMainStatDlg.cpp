@@ -29,7 +29,7 @@ namespace moxtel {
 
 namespace {
 
-constexpr DialogTemplate kMainTemplate{102, "岚谷股票资金流向分析", 853, 316, 9};
+constexpr DialogTemplate kMainTemplate{102, "岚谷股票资金流向分析", 853, 426, 9};
 
 constexpr int kTitleLine = 1001;
 constexpr int kWorkbookEdit = 1185;
@@ -100,6 +100,7 @@ void CMainStatDlg::BuildControls() {
 
     m_panel.BuildIntervalGroups(*this, 5, 107, 843, 109, kMainPanelCaptions);
     m_dynamicRows.Build(*this, 5, 220, 843, 92);
+    m_orderClasses.Build(*this, 5, 316, 843, 106);
 }
 
 void CMainStatDlg::MapCommands() {
@@ -136,6 +137,7 @@ void CMainStatDlg::DoDataExchange(DataExchange& dx) {
     dx.Text(kTurnoverEdit, m_strTurnover);
     m_panel.Exchange(dx);
     m_dynamicRows.Exchange(dx);
+    m_orderClasses.Exchange(dx);
 }
 
 void CMainStatDlg::GuardNumberEdit(int id, const char* name) {
