@@ -265,6 +265,7 @@ void CMainStatDlg::RunStatistics(const QString& idleTitle) {
     StatisticsInputs inputs{m_strWorkbookPath.toStdString(), m_strPreviousClose.toStdString(),
                             m_strTurnover.toStdString()};
     inputs.dayOverrides = DesktopDayOverrides(Services(), this, m_strWorkbookPath);
+    inputs.orderConvention = ChosenOrderConvention();
     SqliteDayStore store;  // the whole day is stored in one transaction, or not at all
     Result<StatisticsOutcome> outcome = moxtel::RunStatistics(inputs, &store, observer);
     if (!outcome) {
