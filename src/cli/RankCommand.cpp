@@ -6,7 +6,7 @@
 #include "Json.h"
 #include "common/TextUtil.h"
 #include "query/RankQuery.h"
-#include "stats/FlowFigure.h"
+#include "query/RankViews.h"
 
 namespace moxtel {
 namespace {
@@ -37,14 +37,8 @@ Json RankJson(const std::string& from, const std::string& to, RankKey key, const
         .Add("rows", std::move(list));
 }
 
-const std::vector<std::string> kRankHeader = {
-    "股票",           "天数",           "流向(万元)",       "流向(加未知流向)(万元)",
-    "分类天数",       "主力净额(万元)", "超大单净额(万元)", "大单净额(万元)",
-    "中单净额(万元)", "小单净额(万元)", "成交额(万元)",     "主力净占比(%)"};
-
-// Terminal: amounts to 0.1 万元 and the share to 0.01%, as shown elsewhere. CSV: exact numbers.
-std::string Number(double value, bool exact, int decimals) {
-    if (!exact) return FormatFixed(value, decimals);
+// CSV: the same columns with exact numbers; the terminal shows the grid's texts.
+std::string Exact(double value) {
     char text[32];
     const auto end = std::to_chars(text, text + sizeof text, value).ptr;
     return std::string(text, end);
@@ -53,14 +47,18 @@ std::string Number(double value, bool exact, int decimals) {
 std::vector<std::vector<std::string>> RankTableRows(const std::vector<RankRow>& rows, bool exact) {
     std::vector<std::vector<std::string>> table;
     for (const RankRow& r : rows) {
-        const bool classes = r.classDays > 0;
-        auto amount = [&](double value) { return Number(value, exact, 1); };
-        auto classAmount = [&](double value) { return classes ? amount(value) : std::string("—"); };
-        table.push_back({r.stockCode, std::to_string(r.days), amount(r.netAmount), amount(r.netWithUncertainAmount),
-                         std::to_string(r.classDays), classAmount(r.mainNetAmount), classAmount(r.superNetAmount),
-                         classAmount(r.largeNetAmount), classAmount(r.mediumNetAmount), classAmount(r.smallNetAmount),
-                         classAmount(r.totalAmount),
-                         r.mainNetShare ? Number(*r.mainNetShare, exact, 2) : std::string("—")});
+        std::vector<std::string> texts = RankRowTexts(r);
+        if (exact) {
+            const double amounts[] = {r.netAmount,       r.netWithUncertainAmount, 0.0,
+                                      r.mainNetAmount,   r.superNetAmount,         r.largeNetAmount,
+                                      r.mediumNetAmount, r.smallNetAmount,         r.totalAmount};
+            for (std::size_t i = 0; i < std::size(amounts); ++i) {
+                const std::size_t column = i + 2;
+                if (column != 4 && texts[column] != "—") texts[column] = Exact(amounts[i]);
+            }
+            if (r.mainNetShare) texts[11] = Exact(*r.mainNetShare);
+        }
+        table.push_back(std::move(texts));
     }
     return table;
 }
@@ -98,9 +96,9 @@ int RunRankCommand(const CliArgs& args, CliContext& ctx) {
     if (args.Has("--json")) {
         ctx.out << RankJson(*from, *to, *key, *rows).Dump();
     } else if (args.Has("--csv")) {
-        WriteCsv(ctx.out, kRankHeader, RankTableRows(*rows, true));
+        WriteCsv(ctx.out, RankColumnCaptions(), RankTableRows(*rows, true));
     } else {
-        WriteTable(ctx.out, kRankHeader, RankTableRows(*rows, false));
+        WriteTable(ctx.out, RankColumnCaptions(), RankTableRows(*rows, false));
     }
     return kExitOk;
 }
