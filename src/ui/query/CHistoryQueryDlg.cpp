@@ -1,6 +1,7 @@
 #include "query/CHistoryQueryDlg.h"
 
 #include <QCheckBox>
+#include <QDate>
 #include <QDateEdit>
 #include <QPushButton>
 
@@ -9,6 +10,7 @@
 #include "maintenance/ClearData.h"
 #include "query/CCompareChartDlg.h"
 #include "query/CMSChartView.h"
+#include "query/CRankDlg.h"
 #include "query/CMSFlexGridView.h"
 #include "query/DatePickerFormats.h"
 #include "query/FlowCharts.h"
@@ -33,6 +35,7 @@ constexpr int kFirstIntervalCheck = 1205;
 constexpr int kLineChartButton = 1128;
 constexpr int kBarChartButton = 1127;
 constexpr int kCompareButton = 1129;
+constexpr int kRankButton = 1130;
 
 
 }  // namespace
@@ -45,6 +48,7 @@ CHistoryQueryDlg::CHistoryQueryDlg(const WindowContext& context, QWidget* parent
     OnCommand(kLineChartButton, [this] { OnLineChart(); });
     OnCommand(kBarChartButton, [this] { OnBarChart(); });
     OnCommand(kCompareButton, [this] { OnCompareChart(); });
+    OnCommand(kRankButton, [this] { m_context.children.Open(kRankDlg, m_context); });
     // A double-click on the header row opens the detail window too, on an empty master id.
     Grid(kDayGrid)->SetHeaderRowEvents(true);
     connect(Grid(kDayGrid), &CMSFlexGridView::DblClick, this, [this] { OnGridDblClick(); });
@@ -61,6 +65,7 @@ void CHistoryQueryDlg::BuildControls() {
     AddDropList(kTemplateList, {471, 7, 120, 14});
     AddButton(kQueryButton, Utf8("查询"), {610, 6, 60, 16});
     AddButton(kExitButton, Utf8("退出"), {680, 6, 60, 16});
+    AddButton(kRankButton, Utf8("资金排行"), {750, 6, 60, 16});
 
     AddGrid(kDayGrid, {7, 28, 976, 170});  // wide enough for all nine visible columns
     CMSChartView::Add(*this, kFlowChart, {7, 204, 860, 209});
@@ -85,7 +90,20 @@ bool CHistoryQueryDlg::OnInitDialog() {
     m_nChartMode = 0;
     UpdateData(false);
     EnableChartButtons(false);
+    RunRequestedQuery();
     return true;
+}
+
+void CHistoryQueryDlg::RunRequestedQuery() {
+    HistoryRequest& request = m_context.session.historyRequest;
+    if (!request.pending) return;
+    request.pending = false;
+    CDropList* list = DropList(kStockList);
+    list->setCurrentIndex(list->findText(QString::fromStdString(request.stockCode)));
+    const QString format = QStringLiteral("yyyyMMdd");
+    Control<QDateEdit>(kStartPicker)->setDate(QDate::fromString(QString::fromStdString(request.startDate), format));
+    Control<QDateEdit>(kEndPicker)->setDate(QDate::fromString(QString::fromStdString(request.endDate), format));
+    OnQuery();
 }
 
 void CHistoryQueryDlg::DoDataExchange(DataExchange& dx) {

@@ -37,6 +37,8 @@ class CHistoryQueryDlg : public CDialogBase {
 
   private:
     void BuildControls();
+    // The query another window asked for (the session's history request), run once when opened.
+    void RunRequestedQuery();
     void FillStockList();
     void FillTemplateList();
     // Grid headers and check box texts of the chosen template (the defaults for none).
