@@ -6,6 +6,7 @@
 #include "query/CHistoryQueryDlg.h"
 #include "query/CIntervalDetailDlg.h"
 #include "query/CRankDlg.h"
+#include "query/CWatchListDlg.h"
 #include "query/CUncertainDetailDlg.h"
 #include "templates/CTemplateDlg.h"
 
@@ -23,6 +24,7 @@ void RegisterWindows(ChildWindows& children) {
     children.Register(kUncertainDetailDlg,
                       [](const WindowContext& c) { return std::make_unique<CUncertainDetailDlg>(c); });
     children.Register(kRankDlg, [](const WindowContext& c) { return std::make_unique<CRankDlg>(c); });
+    children.Register(kWatchListDlg, [](const WindowContext& c) { return std::make_unique<CWatchListDlg>(c); });
     children.Register(kClearDataDlg, [](const WindowContext& c) { return std::make_unique<CClearDataDlg>(c); });
 }
 

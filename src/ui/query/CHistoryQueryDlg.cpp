@@ -11,6 +11,7 @@
 #include "query/CCompareChartDlg.h"
 #include "query/CMSChartView.h"
 #include "query/CRankDlg.h"
+#include "query/CWatchListDlg.h"
 #include "query/CMSFlexGridView.h"
 #include "query/DatePickerFormats.h"
 #include "query/FlowCharts.h"
@@ -36,6 +37,7 @@ constexpr int kLineChartButton = 1128;
 constexpr int kBarChartButton = 1127;
 constexpr int kCompareButton = 1129;
 constexpr int kRankButton = 1130;
+constexpr int kWatchButton = 1131;
 
 
 }  // namespace
@@ -49,6 +51,7 @@ CHistoryQueryDlg::CHistoryQueryDlg(const WindowContext& context, QWidget* parent
     OnCommand(kBarChartButton, [this] { OnBarChart(); });
     OnCommand(kCompareButton, [this] { OnCompareChart(); });
     OnCommand(kRankButton, [this] { m_context.children.Open(kRankDlg, m_context); });
+    OnCommand(kWatchButton, [this] { m_context.children.Open(kWatchListDlg, m_context); });
     // A double-click on the header row opens the detail window too, on an empty master id.
     Grid(kDayGrid)->SetHeaderRowEvents(true);
     connect(Grid(kDayGrid), &CMSFlexGridView::DblClick, this, [this] { OnGridDblClick(); });
@@ -66,6 +69,7 @@ void CHistoryQueryDlg::BuildControls() {
     AddButton(kQueryButton, Utf8("查询"), {610, 6, 60, 16});
     AddButton(kExitButton, Utf8("退出"), {680, 6, 60, 16});
     AddButton(kRankButton, Utf8("资金排行"), {750, 6, 60, 16});
+    AddButton(kWatchButton, Utf8("自选股走势"), {820, 6, 60, 16});
 
     AddGrid(kDayGrid, {7, 28, 976, 170});  // wide enough for all nine visible columns
     CMSChartView::Add(*this, kFlowChart, {7, 204, 860, 209});
