@@ -15,6 +15,7 @@
 #include "query/CMSFlexGridView.h"
 #include "query/DatePickerFormats.h"
 #include "query/FlowCharts.h"
+#include "query/MainNetChart.h"
 #include "templates/TemplateStore.h"
 #include "app/Utf8.h"
 
@@ -38,6 +39,7 @@ constexpr int kBarChartButton = 1127;
 constexpr int kCompareButton = 1129;
 constexpr int kRankButton = 1130;
 constexpr int kWatchButton = 1131;
+constexpr int kMainNetButton = 1132;
 
 
 }  // namespace
@@ -50,6 +52,7 @@ CHistoryQueryDlg::CHistoryQueryDlg(const WindowContext& context, QWidget* parent
     OnCommand(kLineChartButton, [this] { OnLineChart(); });
     OnCommand(kBarChartButton, [this] { OnBarChart(); });
     OnCommand(kCompareButton, [this] { OnCompareChart(); });
+    OnCommand(kMainNetButton, [this] { OnMainNetChart(); });
     OnCommand(kRankButton, [this] { m_context.children.Open(kRankDlg, m_context); });
     OnCommand(kWatchButton, [this] { m_context.children.Open(kWatchListDlg, m_context); });
     // A double-click on the header row opens the detail window too, on an empty master id.
@@ -79,6 +82,7 @@ void CHistoryQueryDlg::BuildControls() {
     AddButton(kLineChartButton, Utf8("曲线图"), {878, 318, 100, 18});
     AddButton(kBarChartButton, Utf8("柱状图"), {878, 342, 100, 18});
     AddButton(kCompareButton, Utf8("柱状图对比"), {878, 366, 100, 18});
+    AddButton(kMainNetButton, Utf8("主力净额"), {878, 390, 100, 18});
 }
 
 CMSChartView* CHistoryQueryDlg::ChartView() const { return Control<CMSChartView>(kFlowChart); }
@@ -145,6 +149,7 @@ void CHistoryQueryDlg::ShowIntervalTexts() {
 
 void CHistoryQueryDlg::OnQuery() {
     EnableChartButtons(false);
+    m_bMainNetShown = false;  // the query sets the flow chart up again
     SetPickerFormat(kPickerDigitsFormat);
     CheckAllIntervals();  // also saves the pickers' eight digits and the lists' texts
     const HistoryQueryInput input{m_strStockCode.toStdString(), m_strStartDate.toStdString(),
@@ -187,9 +192,20 @@ void CHistoryQueryDlg::OnBarChart() {
 }
 
 void CHistoryQueryDlg::RedrawFlowChart() {
-    // The axis range stays as the query set it up; only the data and the chart type change.
+    // The axis range stays as the query set it up; only the data and the chart type change. After
+    // the 主力净额 chart the flow chart is set up again.
+    if (m_bMainNetShown) {
+        SetupHistoryChart(ChartView()->Chart(), DayGrid(), m_context.session.history.rowCount);
+        m_bMainNetShown = false;
+    }
     FillHistoryChart(ChartView()->Chart(), DayGrid(), m_context.session.history.rowCount,
                      HistoryChartOptions{m_nChartMode, m_bShowInterval});
+}
+
+void CHistoryQueryDlg::OnMainNetChart() {
+    FillMainNetChart(ChartView()->Chart(), DayGrid(), m_context.session.history.rowCount);
+    m_bMainNetShown = true;
+    ChartView()->Redraw();
 }
 
 void CHistoryQueryDlg::OnCompareChart() { m_context.children.Open(kCompareChartDlg, m_context); }
@@ -204,7 +220,7 @@ void CHistoryQueryDlg::OnGridDblClick() {
 }
 
 void CHistoryQueryDlg::EnableChartButtons(bool enable) {
-    for (int id : {kLineChartButton, kCompareButton, kBarChartButton}) Button(id)->setEnabled(enable);
+    for (int id : {kLineChartButton, kCompareButton, kBarChartButton, kMainNetButton}) Button(id)->setEnabled(enable);
 }
 
 void CHistoryQueryDlg::SetPickerFormat(const char* format) {
