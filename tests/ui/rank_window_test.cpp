@@ -1,6 +1,7 @@
 // The 资金排行 window: every stored stock over a range, sorted by the clicked column, the chart of
 // the top and bottom of that column, and the history of a stock on a double-click.
 #include <QDialog>
+#include <QHeaderView>
 #include <QTest>
 #include <memory>
 
@@ -73,7 +74,13 @@ class RankWindowTest : public QObject {
         QCOMPARE(w.Grid().CellForeColorAt(3, 5), kColorGreen);
         QCOMPARE(QString::fromStdString(w.Grid().TextAt(0, 11)), QString::fromUtf8("主力净占比(%)"));
 
-        w.window.SortByColumn(8);  // 中单净额: B +4, then A and C at 0 by code
+        // A click on the 中单净额 header: B +4, then A and C at 0 by code.
+        QHeaderView* header = w.window.Grid(1404)->horizontalHeader();
+        const int section = 8 - 1;  // the stock column is the fixed one
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(section) + header->sectionSize(section) / 2,
+                                 header->height() / 2));
+        QCOMPARE(w.window.SortColumn(), 8);
         QCOMPARE(Column(w.Grid(), 0), (QStringList{"B(600002)", "A(600001)", "C(600003)"}));
         const CMSChart& chart = w.window.ChartView()->Chart();
         QCOMPARE(chart.RowCount(), 3);

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QDateEdit>
+#include <QHeaderView>
 #include <QPushButton>
 
 #include "app/Utf8.h"
@@ -40,10 +41,15 @@ CRankDlg::CRankDlg(const WindowContext& context, QWidget* parent)
     AddGrid(kRankGrid, {7, 28, 976, 190});
     CMSChartView::Add(*this, kRankChart, {7, 224, 976, 189});
     OnCommand(kQueryButton, [this] { OnQuery(); });
+    // A click on the fixed row arrives when the button is released: on a header section, pressed
+    // before, it sorts by that column; on the corner (the stock column, the grid's fixed one) by code.
     Grid(kRankGrid)->SetHeaderRowEvents(true);
+    Grid(kRankGrid)->horizontalHeader()->setSectionsClickable(true);
+    connect(Grid(kRankGrid)->horizontalHeader(), &QHeaderView::sectionPressed, this,
+            [this](int section) { m_pressedColumn = section + 1; });
     connect(Grid(kRankGrid), &CMSFlexGridView::Click, this, [this] {
-        const CMSFlexGrid& grid = Grid(kRankGrid)->Grid();
-        if (grid.RowSel() == 0) SortByColumn(grid.Col());
+        if (Grid(kRankGrid)->Grid().RowSel() == 0) SortByColumn(m_pressedColumn);
+        m_pressedColumn = 0;
     });
     connect(Grid(kRankGrid), &CMSFlexGridView::DblClick, this, [this] { OnGridDblClick(); });
 }

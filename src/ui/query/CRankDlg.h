@@ -39,7 +39,8 @@ class CRankDlg : public CDialogBase {
 
     WindowContext m_context;
     std::vector<RankRow> m_rows;
-    int m_sortColumn = 5;  // 主力净额
+    int m_sortColumn = 5;     // 主力净额
+    int m_pressedColumn = 0;  // the header section pressed, until its click arrives
     QString m_from, m_to;  // the range of the rows shown (yyyymmdd)
 };
 
