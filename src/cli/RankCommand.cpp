@@ -1,4 +1,5 @@
 // moxtel-flow rank: every stored stock's flows over a date range, largest first.
+#include <algorithm>
 #include <charconv>
 #include <ostream>
 
@@ -36,6 +37,9 @@ Json RankJson(const std::string& from, const std::string& to, RankKey key, const
         .Add("by", std::string(RankKeyName(key)))
         .Add("rows", std::move(list));
 }
+
+constexpr const char* kMsgSomeDaysWithoutClasses =
+    "分类天数少于天数的股票，按金额分类的数字只含分类天数；其余日子保存时尚未按金额分类，重新导入后补全。";
 
 // CSV: the same columns with exact numbers; the terminal shows the grid's texts.
 std::string Exact(double value) {
@@ -99,6 +103,9 @@ int RunRankCommand(const CliArgs& args, CliContext& ctx) {
         WriteCsv(ctx.out, RankColumnCaptions(), RankTableRows(*rows, true));
     } else {
         WriteTable(ctx.out, RankColumnCaptions(), RankTableRows(*rows, false));
+        const bool someWithout =
+            std::any_of(rows->begin(), rows->end(), [](const RankRow& r) { return r.classDays < r.days; });
+        if (someWithout) ctx.out << kMsgSomeDaysWithoutClasses << "\n";
     }
     return kExitOk;
 }
