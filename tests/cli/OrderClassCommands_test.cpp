@@ -6,12 +6,13 @@
 namespace moxtel {
 namespace {
 
-// Stocks A, B and C with hand-worked days (columns: time, price, lots, direction): amounts in 万元 are price x lots / 100.
+// Stocks A, B and C with hand-worked days (columns: time, price, lots, direction); amounts in 万元
+// are price x lots / 100.
 //   A 20000103: in 2000 lots at 10.00 (200, 超大单), out 100 at 4.00 (4, 中单): net 196, 主力 +200
 //   A 20000104: out 500 lots at 4.00 (20, 大单): net -20, 主力 -20
 //   B 20000103 and C 20000103: in 100 lots at 4.00 (4, 中单): net 4, 主力 0
 class OrderClassCli : public test::CliTest {
-protected:
+  protected:
     std::string Day(const std::string& name, const std::string& a1, const std::vector<std::string>& rows) {
         const auto path = m_dir / name;
         std::ofstream out(path, std::ios::binary);
@@ -39,7 +40,8 @@ protected:
         const std::string sql = "delete from dayclass where masterid='" + masterId +
                                 "'; update dayflow set classday=0, totalamount=null, mainnetamount=null, "
                                 "supernetamount=null, largenetamount=null, mediumnetamount=null, smallnetamount=null "
-                                "where code='" + code + "' and datet='" + date + "'";
+                                "where code='" +
+                                code + "' and datet='" + date + "'";
         EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
         sqlite3_close(db);
     }
@@ -72,11 +74,9 @@ TEST_F(OrderClassCli, StatsAndDayGiveTheClassesByTheChosenConvention) {
     EXPECT_NE(amount.out.find("按金额分类 (amount-only)"), std::string::npos);
     // amount-only: 200 lots at 1.00 are 小单 (2万), 5000 at 1.99 大单 (99.5万), 133 at 3.00 小单 (3.99万);
     // shares of the day's 105.49万.
-    EXPECT_NE(amount.out.find("小单    200(2.0万元)  0(0.0万元)      200(2.0万元)      1.90%"),
-              std::string::npos)
+    EXPECT_NE(amount.out.find("小单    200(2.0万元)  0(0.0万元)      200(2.0万元)      1.90%"), std::string::npos)
         << amount.out;
-    EXPECT_NE(amount.out.find("大单    0(0.0万元)    5000(99.5万元)  -5000(-99.5万元)  -94.32%"),
-              std::string::npos)
+    EXPECT_NE(amount.out.find("大单    0(0.0万元)    5000(99.5万元)  -5000(-99.5万元)  -94.32%"), std::string::npos)
         << amount.out;
 
     // The stored day keeps the convention of its last run.
@@ -155,10 +155,13 @@ TEST_F(OrderClassCli, RankRefusesAnEmptyRangeAndWrongArguments) {
     EXPECT_EQ(empty.status, 1);
     EXPECT_NE(empty.err.find("所选时间段内没有保存的数据"), std::string::npos) << empty.err;
     EXPECT_TRUE(empty.out.empty());
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"rank"}, {"rank", "20000104", "20000103"}, {"rank", "20000103", "--by", "total"},
-          {"rank", "20000103", "--top", "0"}, {"rank", "20000103", "--top", "2x"}, {"rank", "20000132"},
-          {"rank", "20000103", "--json", "--csv"}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"rank"},
+                                                 {"rank", "20000104", "20000103"},
+                                                 {"rank", "20000103", "--by", "total"},
+                                                 {"rank", "20000103", "--top", "0"},
+                                                 {"rank", "20000103", "--top", "2x"},
+                                                 {"rank", "20000132"},
+                                                 {"rank", "20000103", "--json", "--csv"}}) {
         EXPECT_EQ(Run(args).status, 2) << args.back();
     }
 }

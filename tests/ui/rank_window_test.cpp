@@ -77,9 +77,9 @@ class RankWindowTest : public QObject {
         // A click on the 中单净额 header: B +4, then A and C at 0 by code.
         QHeaderView* header = w.window.Grid(1404)->horizontalHeader();
         const int section = 8 - 1;  // the stock column is the fixed one
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                          QPoint(header->sectionViewportPosition(section) + header->sectionSize(section) / 2,
-                                 header->height() / 2));
+        QTest::mouseClick(
+            header->viewport(), Qt::LeftButton, {},
+            QPoint(header->sectionViewportPosition(section) + header->sectionSize(section) / 2, header->height() / 2));
         QCOMPARE(w.window.SortColumn(), 8);
         QCOMPARE(Column(w.Grid(), 0), (QStringList{"B(600002)", "A(600001)", "C(600003)"}));
         const CMSChart& chart = w.window.ChartView()->Chart();

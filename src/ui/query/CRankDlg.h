@@ -41,7 +41,7 @@ class CRankDlg : public CDialogBase {
     std::vector<RankRow> m_rows;
     int m_sortColumn = 5;     // 主力净额
     int m_pressedColumn = 0;  // the header section pressed, until its click arrives
-    QString m_from, m_to;  // the range of the rows shown (yyyymmdd)
+    QString m_from, m_to;     // the range of the rows shown (yyyymmdd)
 };
 
 }  // namespace moxtel

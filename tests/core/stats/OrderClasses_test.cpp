@@ -85,7 +85,7 @@ TEST(OrderClassesRows, MainIsLargePlusSuperAndSharesAreOfTheWholeDay) {
 }
 
 class OrderClassesRun : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         m_dir = std::filesystem::path(m_db.Folder()) / "days";
         std::filesystem::create_directories(m_dir);
@@ -123,8 +123,8 @@ TEST_F(OrderClassesRun, ARunSumsEachDirectionByItsConventionAndStoresIt) {
         OrderClassConvention convention;
         std::array<double, 4> inflowLots, uncertainLots;
     };
-    for (const Case& c : {Case{kShares, {0, 200, 0, 2000}, {0, 0, 0, 5000}},
-                          Case{kAmount, {200, 0, 0, 2000}, {0, 0, 5000, 0}}}) {
+    for (const Case& c :
+         {Case{kShares, {0, 200, 0, 2000}, {0, 0, 0, 5000}}, Case{kAmount, {200, 0, 0, 2000}, {0, 0, 5000, 0}}}) {
         SCOPED_TRACE(std::string(ConventionName(c.convention)));
         const auto run = Run(Day("20000103"), c.convention);
         ASSERT_TRUE(run.ok());
