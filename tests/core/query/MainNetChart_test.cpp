@@ -29,6 +29,7 @@ TEST(MainNetChart, DailyBarsAndARunningSumOverDaysWithoutClasses) {
     EXPECT_FALSE(chart.IsNullAt(3, 1));
     EXPECT_EQ(chart.DataAt(2, 2), 12.5);
     EXPECT_EQ(chart.DataAt(3, 2), -7.5);
+    EXPECT_EQ(chart.TitleText(), "主力净额(万元)，其中 1 天保存时尚未按金额分类，重新导入后显示");
 }
 
 }  // namespace
