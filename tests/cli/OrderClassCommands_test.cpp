@@ -89,6 +89,14 @@ TEST_F(OrderClassCli, StatsAndDayGiveTheClassesByTheChosenConvention) {
     EXPECT_EQ(wrong.status, 2);
     EXPECT_NE(wrong.err.find("takes shares-or-amount or amount-only, not lots"), std::string::npos) << wrong.err;
     EXPECT_EQ(Run({"import", path, "--order-classes", "x"}).status, 2);
+
+    // import stores each day with the convention given, replacing the day's earlier classes.
+    ASSERT_EQ(Run({"import", path}).status, 0);
+    EXPECT_NE(Run({"day", "A(600001)20000103", "--json"}).out.find("\"convention\": \"shares-or-amount\""),
+              std::string::npos);
+    ASSERT_EQ(Run({"import", path, "--order-classes", "amount-only"}).status, 0);
+    EXPECT_NE(Run({"day", "A(600001)20000103", "--json"}).out.find("\"convention\": \"amount-only\""),
+              std::string::npos);
 }
 
 TEST_F(OrderClassCli, DayStoredWithoutClassesShowsNullAndDashesAndSaysWhy) {
