@@ -6,7 +6,7 @@
 #include <string>
 
 #include "data/CAdoDatabase.h"
-#include "stats/CExcelReader.h"
+#include "workbook/CExcelReader.h"
 #include "stats/SqliteDayStore.h"
 #include "stats/StatisticsRun.h"
 

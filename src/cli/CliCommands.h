@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/Result.h"
+#include "layout/TickLayout.h"
 
 namespace moxtel {
 
@@ -94,6 +95,10 @@ int NotConfirmed(CliContext& ctx);
 // A failed run of the workbook at path: "moxtel-flow: <path>: <message>", then its detail (the path
 // and the reader's reason) on the lines beneath; returns kExitFailure.
 int RunFailure(CliContext& ctx, const std::string& path, const Error& error);
+
+// --direction-codes BUY,SELL,NEUTRAL into codes; false (after the usage error, whose status is in
+// status) when the text is not three different whole numbers.
+bool DirectionCodesOption(const CliArgs& args, CliContext& ctx, DirectionCodes& codes, int& status);
 
 // YYYYMMDD or YYYY-MM-DD of a real calendar day as eight digits; nullopt for anything else.
 std::optional<std::string> ParseCliDate(const std::string& text);

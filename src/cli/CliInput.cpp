@@ -55,6 +55,19 @@ int RunFailure(CliContext& ctx, const std::string& path, const Error& error) {
     return status;
 }
 
+bool DirectionCodesOption(const CliArgs& args, CliContext& ctx, DirectionCodes& codes, int& status) {
+    if (!args.HasOption("--direction-codes")) return true;
+    const std::string text = args.Option("--direction-codes");
+    const std::optional<DirectionCodes> parsed = ParseDirectionCodes(text);
+    if (!parsed) {
+        status = UsageError(ctx, "--direction-codes",
+                            "takes three different whole numbers BUY,SELL,NEUTRAL such as 0,1,2, not " + text);
+        return false;
+    }
+    codes = *parsed;
+    return true;
+}
+
 std::optional<std::string> ParseCliDate(const std::string& text) {
     std::string digits;
     if (text.size() == 8) {

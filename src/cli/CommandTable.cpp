@@ -10,7 +10,8 @@ const std::vector<CliCommand>& CliCommandTable() {
     static const std::vector<CliCommand> table = {
         {"stats",
          "WORKBOOK [--previous-close P] [--turnover T] [--template NAME] [--no-store] [--json]\n"
-         "        [--date YYYYMMDD] [--stock 名称(代码)] [--order-classes shares-or-amount|amount-only]",
+         "        [--date YYYYMMDD] [--stock 名称(代码)] [--direction-codes BUY,SELL,NEUTRAL]\n"
+         "        [--order-classes shares-or-amount|amount-only]",
          "classify and bucket one day's trades and store the day",
          "  WORKBOOK              .xls, .xlsx or tab/comma-separated text: the standard layout (A1 holds\n"
          "                        the date and the stock) or a header table (see below)\n"
@@ -19,33 +20,43 @@ const std::vector<CliCommand>& CliCommandTable() {
          "  --template NAME       show the intervals of a stored template instead of the defaults\n"
          "  --no-store            compute and show only; the database is not changed\n"
          "  --json                the buckets, figures and uncertain trades as JSON\n"
-         "  --date YYYYMMDD       header tables only: the trading day, YYYYMMDD or YYYY-MM-DD\n"
+         "  --date YYYYMMDD       header tables only: the trading day, YYYYMMDD or YYYY-MM-DD; of a\n"
+         "                        table holding several dates, the day to take\n"
          "  --stock 名称(代码)    header tables only: the stock, or its six-digit code; a workbook in\n"
          "                        the standard layout keeps the date and stock of its A1\n"
+         "  --direction-codes BUY,SELL,NEUTRAL\n"
+         "                        header tables only: what the numbers of a direction column mean,\n"
+         "                        e.g. 0,1,2 (without it 1 buys, -1 sells and 0 is neutral)\n"
          "  --order-classes C     shares-or-amount (default) or amount-only: how trades fall into\n"
          "                        小单, 中单, 大单 and 超大单; the day is stored with it\n"
          "  A day stored before for the same stock and date is replaced.\n",
          "  moxtel-flow stats day.xls --previous-close 10.25 --turnover 1.8 --template 大单\n", RunStatsCommand,
-         "--previous-close --turnover --template --no-store --json --date --stock --order-classes", kStatsLayoutsHelp},
-        {"import", "PATH... [--jobs N] [--json] [--order-classes shares-or-amount|amount-only]",
+         "--previous-close --turnover --template --no-store --json --date --stock --direction-codes --order-classes",
+         kStatsLayoutsHelp},
+        {"import", "PATH... [--jobs N] [--json] [--direction-codes BUY,SELL,NEUTRAL]\n        [--order-classes shares-or-amount|amount-only]",
          "store many workbooks (files and folders) per stock in trade-date order",
          "  PATH                  files and folders (walked recursively); each file is read once.\n"
          "                        Skipped and counted: text that is no tick table, a ZIP without\n"
          "                        xl/workbook.xml (.zip, .docx), a compound file without a workbook\n"
          "                        stream (.doc), an empty file. Failed: a path that is missing or cannot\n"
          "                        be read, a pipe or device named, a damaged or encrypted workbook, a\n"
-         "                        workbook or tick table that cannot be read as a day (no tick columns,\n"
-         "                        no date in its name)\n"
+         "                        workbook or tick table that cannot be read as a day (no date in its\n"
+         "                        name, its folders or its cells). A header table of several dates\n"
+         "                        gives one day per date\n"
          "  --jobs N              read on N threads (default: the number of cores); one writer stores\n"
-         "  --json                the summary as JSON, with one entry per failed file; bytes of a file\n"
-         "                        name that are not UTF-8 become U+FFFD\n"
+         "  --json                the summary as JSON, with one entry per failed and per skipped file;\n"
+         "                        bytes of a file name that are not UTF-8 become U+FFFD\n"
+         "  --direction-codes BUY,SELL,NEUTRAL\n"
+         "                        what the numbers of header tables' direction columns mean, e.g. 0,1,2\n"
          "  --order-classes C     shares-or-amount (default) or amount-only, as for stats\n"
          "  Each day is stored in its own transaction, per stock in date order, so each day's previous\n"
          "  close comes from the stored day before it. The same stock and day twice: the later file in\n"
-         "  the order given is stored. Each failure is also written to stderr. Exit status: 0 when every\n"
-         "  file was imported or skipped, 1 when any failed or the import was interrupted (Ctrl-C keeps\n"
-         "  every day already stored), 2 on wrong usage.\n",
-         "  moxtel-flow import ~/ticks/2026 --jobs 2\n", RunImportCommand, "--jobs --json --order-classes"},
+         "  the order given is stored. Each failure is also written to stderr, and each skipped file\n"
+         "  is listed with the reason (the first 10 in text). Exit status: 0 when every file was\n"
+         "  imported or skipped and something was stored, 1 when any failed, nothing was stored or the\n"
+         "  import was interrupted (Ctrl-C keeps every day already stored), 2 on wrong usage.\n",
+         "  moxtel-flow import ~/ticks/2026 --jobs 2\n", RunImportCommand,
+         "--jobs --json --direction-codes --order-classes"},
         {"history", "CODE FROM TO [--template NAME] [--json | --csv]",
          "list the stored days of a stock between two dates",
          "  CODE                  the stock code as stored, taken from A1, e.g. 岚谷示例(600999)\n"

@@ -40,9 +40,15 @@ private:
     void (*m_previous)(int) = SIG_DFL;
 };
 
+constexpr std::size_t kSkippedListed = 10;  // skipped files named in the text summary
+
+Json PathsJson(const std::vector<ImportFailure>& list) {
+    Json array = Json::MakeArray();
+    for (const ImportFailure& f : list) array.Push(Json::MakeObject().Add("path", f.path).Add("reason", f.reason));
+    return array;
+}
+
 Json SummaryJson(const ImportSummary& s) {
-    Json failures = Json::MakeArray();
-    for (const ImportFailure& f : s.failures) failures.Push(Json::MakeObject().Add("path", f.path).Add("reason", f.reason));
     Json duplicates = Json::MakeArray();
     for (const ImportDuplicate& d : s.duplicates) {
         duplicates.Push(Json::MakeObject().Add("masterId", d.masterId).Add("kept", d.kept).Add("dropped", d.dropped));
@@ -54,7 +60,8 @@ Json SummaryJson(const ImportSummary& s) {
         .Add("skipped", s.skipped)
         .Add("interrupted", s.cancelled)
         .Add("duplicates", std::move(duplicates))
-        .Add("failures", std::move(failures));
+        .Add("failures", PathsJson(s.failures))
+        .Add("skippedFiles", PathsJson(s.skippedFiles));
 }
 
 void WriteSummary(std::ostream& out, const ImportSummary& s) {
@@ -64,6 +71,12 @@ void WriteSummary(std::ostream& out, const ImportSummary& s) {
         out << "same day twice: " << d.masterId << " from " << d.kept << " (not " << d.dropped << ")\n";
     }
     for (const ImportFailure& f : s.failures) out << "failed: " << f.path << ": " << f.reason << "\n";
+    for (std::size_t i = 0; i < s.skippedFiles.size() && i < kSkippedListed; ++i) {
+        out << "skipped: " << s.skippedFiles[i].path << ": " << s.skippedFiles[i].reason << "\n";
+    }
+    if (s.skippedFiles.size() > kSkippedListed) {
+        out << "skipped: " << s.skippedFiles.size() - kSkippedListed << " more (--json lists every one)\n";
+    }
     if (s.cancelled) out << "interrupted: the days imported so far are stored whole\n";
 }
 
@@ -73,6 +86,7 @@ int RunImportCommand(const CliArgs& args, CliContext& ctx) {
     if (args.positional.empty()) return UsageError(ctx, "needs one or more PATHs");
     ImportOptions options;
     options.paths = args.positional;
+    if (int status = 0; !DirectionCodesOption(args, ctx, options.directionCodes, status)) return status;
     if (const int status = ReadConventionOption(args, ctx, options.orderConvention); status != kExitOk) return status;
     if (args.HasOption("--jobs")) {
         const std::string jobs = args.Option("--jobs");
@@ -100,6 +114,16 @@ int RunImportCommand(const CliArgs& args, CliContext& ctx) {
         ctx.out << SummaryJson(summary).Dump();
     } else {
         WriteSummary(ctx.out, summary);
+    }
+    // Nothing stored of what was given is a failure, said in one line.
+    if (summary.imported == 0 && !summary.cancelled && summary.failures.empty()) {
+        return Failure(ctx, summary.found == 0 ? "no files found"
+                                               : "no tick table found: " + std::to_string(summary.skipped) +
+                                                     (summary.skipped == 1 ? " file skipped" : " files skipped"));
+    }
+    if (summary.imported == 0 && !summary.cancelled) {
+        return Failure(ctx, "nothing imported: " + std::to_string(summary.failures.size()) +
+                                (summary.failures.size() == 1 ? " file failed" : " files failed"));
     }
     return summary.failures.empty() && !summary.cancelled ? kExitOk : kExitFailure;
 }

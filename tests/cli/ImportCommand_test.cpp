@@ -56,6 +56,45 @@ TEST_F(ImportCommand, SummaryTextAndExitStatuses) {
     EXPECT_NE(r.out.find("failed: " + (m_dir / "missing").string() + ": "), std::string::npos) << r.out;
 }
 
+// An import that stores nothing of what was given fails and says why in one line; each skipped
+// file is listed with the reason stats gives for it, the first ten in text and all in JSON.
+TEST_F(ImportCommand, NothingStoredFailsAndEverySkippedFileHasItsReason) {
+    const auto in = m_dir / "in";
+    std::filesystem::create_directories(in);
+    for (int i = 0; i < 12; ++i) {
+        std::ofstream(in / ("n" + std::to_string(10 + i) + ".csv")) << "timestamp,price,volume,amount\n09:30:01,10,5,5000\n";
+    }
+    auto r = Run({"import", in.string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "moxtel-flow: import: no tick table found: 12 files skipped\n");
+    EXPECT_NE(r.out.find("skipped: " + (in / "n10.csv").string() + ": 无法识别文件“n10.csv”的格式：找不到列 性质。\n"),
+              std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("n19.csv"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("n20.csv"), std::string::npos) << r.out;  // the eleventh is counted, not named
+    EXPECT_NE(r.out.find("skipped: 2 more (--json lists every one)\n"), std::string::npos) << r.out;
+
+    r = Run({"import", in.string(), "--json"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("\"path\": \"" + (in / "n21.csv").string() + "\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"reason\": \"无法识别文件“n21.csv”的格式：找不到列 性质。\""), std::string::npos) << r.out;
+
+    const auto empty = m_dir / "empty";
+    std::filesystem::create_directories(empty);
+    r = Run({"import", empty.string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "moxtel-flow: import: no files found\n");
+
+    // Files that only fail: their failures, then the one line.
+    std::ofstream(in / "600001_20240102.csv") << "time,price,volume,side\n09:30:01,10.00,5,0\n09:30:02,9.99,6,2\n";
+    r = Run({"import", (in / "600001_20240102.csv").string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("moxtel-flow: import: nothing imported: 1 file failed\n"), std::string::npos) << r.err;
+    r = Run({"import", (in / "600001_20240102.csv").string(), "--direction-codes", "2,0,1"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Count("select rowid from gpmaster"), 1);
+    EXPECT_EQ(Run({"import", in.string(), "--direction-codes", "1,-1"}).status, 2);
+}
+
 // Every row of every day table, uncertain trades in their stored order per day.
 std::vector<std::string> AllRows(const std::string& file) {
     CAdoDatabase::SetDatabaseFile(file);

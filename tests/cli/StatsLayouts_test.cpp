@@ -17,7 +17,13 @@ TEST_F(StatsLayouts, HeaderTablesOfEveryContainerGiveTheStandardDaysFigures) {
           {Fixture("header-pandas-index-000001-2024-12-04.csv"), "--stock", "平安银行(000001)"},
           {Fixture("header-gbk-tab-20241204_000001.xls"), "--stock", "平安银行（000001）"},
           {Fixture("header-openpyxl-no-date.xlsx"), "--date", "20241204", "--stock", "平安银行(000001)"},
-          {Fixture("header-openpyxl-no-date.xlsx"), "--date=20241204", "--stock=平安银行(000001)"}}) {
+          {Fixture("header-openpyxl-no-date.xlsx"), "--date=20241204", "--stock=平安银行(000001)"},
+          // The English shapes: a folder gives the code, the table its date, --date one of two days.
+          {Fixture("by-folder/sz/000001/tick/2024-12-04.csv"), "--stock", "平安银行(000001)"},
+          {Fixture("header-english-shuffled-000001-20241204.csv"), "--stock", "平安银行(000001)"},
+          {Fixture("header-date-and-time-000001.csv"), "--stock", "平安银行(000001)"},
+          {Fixture("header-datetime-codes-012-000001.xlsx"), "--stock", "平安银行(000001)", "--direction-codes", "0,1,2"},
+          {Fixture("header-two-days-000001.csv"), "--date", "2024-12-04", "--stock", "平安银行(000001)"}}) {
         std::vector<std::string> args{"stats", "--no-store", "--json"};
         args.insert(args.end(), extra.begin(), extra.end());
         const auto r = Run(args);
@@ -69,6 +75,34 @@ TEST_F(StatsLayouts, RefusalsSayWhatIsMissingAndStoreNothing) {
 
     EXPECT_EQ(Run({"stats", Fixture("header-bom-sz000001_20241204.csv"), "--date"}).status, 2);
     EXPECT_EQ(Count("select rowid from gpmaster"), 0);
+}
+
+// What stats cannot settle alone it refuses, naming what it found and the option to give.
+TEST_F(StatsLayouts, OpenCodesSeveralDatesAndSortedRowsAreSaidOnce) {
+    auto r = Run({"stats", Fixture("header-datetime-codes-012-000001.xlsx"), "--stock", "000001"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(Contains(r.err, "的方向是数字代码(2、1、0)")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "--direction-codes 0,1,2")) << r.err;
+
+    r = Run({"stats", Fixture("header-two-days-000001.csv"), "--stock", "000001"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(Contains(r.err, "中有多个交易日期(20241204、20241205)，请用 --date YYYYMMDD 指定统计哪一天。")) << r.err;
+    EXPECT_EQ(Count("select rowid from gpmaster"), 0);
+
+    for (const char* bad : {"0,1", "0,1,1", "buy,sell,none"}) {
+        r = Run({"stats", Fixture("header-datetime-codes-012-000001.xlsx"), "--direction-codes", bad});
+        EXPECT_EQ(r.status, 2) << bad;
+        EXPECT_TRUE(Contains(r.err, "--direction-codes: takes three different whole numbers")) << r.err;
+    }
+
+    // The second day of the two, stored under its own date; the sorted table warns once.
+    r = Run({"stats", Fixture("header-two-days-000001.csv"), "--date", "20241205", "--stock", "000001", "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(Contains(r.out, "\"masterId\": \"000001(000001)20241205\"")) << r.out;
+    r = Run({"stats", Fixture("header-english-shuffled-000001-20241204.csv"), "--no-store"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "moxtel-flow: " + Fixture("header-english-shuffled-000001-20241204.csv") + ": " +
+                         "60 行成交不按时间先后排列，已按成交时间排序\n");
 }
 
 TEST_F(StatsLayouts, TheStandardLayoutKeepsItsOwnTitleWhateverTheOptionsSay) {

@@ -100,6 +100,64 @@ def write_xlsx(path, header, trades, words):
     book.save(path)
 
 
+def seconds_grouped_shuffle(trades):
+    """The trades in an order that is neither earliest nor latest first, as after sorting a sheet by
+    price, but with the trades of one second still in their true order: sorting by time restores the day."""
+    groups = []
+    for trade in trades:
+        if groups and groups[-1][0][0] == trade[0]:
+            groups[-1].append(trade)
+        else:
+            groups.append([trade])
+    random.Random(15).shuffle(groups)
+    return [trade for group in groups for trade in group]
+
+
+def write_english(path, header, rows):
+    with open(path, "w", encoding="utf-8", newline="") as out:
+        csv.writer(out, lineterminator="\n").writerows([header] + rows)
+
+
+def write_xlsx_datetime(path, trades, codes):
+    """pandas' to_excel of a frame with a datetime column: real date-time cells, numeric directions."""
+    import datetime
+    book = openpyxl.Workbook()
+    sheet = book.active
+    for col, text in enumerate(["", "datetime", "price", "vol", "side"], start=1):
+        sheet.cell(row=1, column=col, value=text or None)
+    for i, (time, price, lots, direction) in enumerate(trades):
+        h, m, s = (int(x) for x in time.split(":"))
+        when = datetime.datetime(2024, 12, 4, h, m, s)
+        sheet.cell(row=i + 2, column=1, value=i)
+        cell = sheet.cell(row=i + 2, column=2, value=when)
+        cell.number_format = "yyyy-mm-dd hh:mm:ss"
+        sheet.cell(row=i + 2, column=3, value=price)
+        sheet.cell(row=i + 2, column=4, value=lots)
+        sheet.cell(row=i + 2, column=5, value=codes[direction])
+    book.save(path)
+
+
+def write_new_shapes(trades):
+    """The English shapes of the data libraries, each the same 60 trades as the export."""
+    folder = os.path.join(HERE, "by-folder", "sz", "000001", "tick")
+    os.makedirs(folder, exist_ok=True)
+    numbers = {"B": "1", "S": "-1", "": "0"}
+    write_english(os.path.join(folder, "2024-12-04.csv"), ["timestamp", "price", "volume", "turnover", "direction"],
+                  [["2024-12-04 " + t, general(p), str(l), general(p * l * 100), numbers[d]] for t, p, l, d in trades])
+    words = {"B": "buy", "S": "SELL", "": "Neutral"}
+    write_english(os.path.join(HERE, "header-english-shuffled-000001-20241204.csv"),
+                  ["time", "price", "change", "volume", "amount", "type"],
+                  [[t, general(p), "0", str(l), general(p * l * 100), words[d]]
+                   for t, p, l, d in seconds_grouped_shuffle(trades)])
+    letters = {"B": "b", "S": "s", "": "n"}
+    write_english(os.path.join(HERE, "header-date-and-time-000001.csv"), ["", "date", "time", "price", "vol", "bs"],
+                  [[str(i), "2024/12/4", t, general(p), str(l), letters[d]] for i, (t, p, l, d) in enumerate(trades)])
+    write_xlsx_datetime(os.path.join(HERE, "header-datetime-codes-012-000001.xlsx"), trades, {"B": 0, "S": 1, "": 2})
+    # Two days in one table, the second one a copy of the first a trading day later.
+    rows = [["2024-12-0%d %s" % (day, t), general(p), str(l), numbers[d]] for day in (4, 5) for t, p, l, d in trades]
+    write_english(os.path.join(HERE, "header-two-days-000001.csv"), ["datetime", "price", "volume", "bs"], rows)
+
+
 def main():
     trades = make_trades()
     write_standard(os.path.join(HERE, "layout-standard-day.xls"), trades)
@@ -115,6 +173,7 @@ def main():
                   ["成交时间", "成交价", "成交量(手)", "成交额(元)", "性质"], rows_for(list(reversed(trades)), sina))
     write_xlsx(os.path.join(HERE, "header-openpyxl-no-date.xlsx"), ["时间", "价格", "成交量（手）", "类型"], trades,
                {"B": "B", "S": "S", "": "N"})
+    write_new_shapes(trades)
     write_csv(os.path.join(HERE, "header-missing-direction.csv"), ["成交时间", "成交价格", "成交量", "成交金额"],
               [row[:4] for row in rows_for(trades, sina)], bom=False, index=False)
 

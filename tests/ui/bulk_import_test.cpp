@@ -82,10 +82,12 @@ class BulkImportTest : public QObject {
         QCOMPARE(m.Text(1185), ImportPathsText(chosen));
 
         QStringList listed;
-        m.services.onChild = [&listed](QDialog& child) {
+        QString detail;
+        m.services.onChild = [&listed, &detail](QDialog& child) {
             auto* table = child.findChild<QTableWidget*>();
             for (int row = 0; table && row < table->rowCount(); ++row) {
                 listed << table->item(row, 0)->text() + QStringLiteral(" | ") + table->item(row, 1)->text();
+                if (auto* cell = qobject_cast<QLabel*>(table->cellWidget(row, 1))) detail += cell->text();
             }
             SaveScreenshot(child, QStringLiteral("import-failures"));
             return 1;
@@ -95,7 +97,9 @@ class BulkImportTest : public QObject {
         QCOMPARE(StoredDays(), 3);
         QCOMPARE(m.services.children, QStringList{QStringLiteral("moxtel::CImportFailuresDlg")});
         QCOMPARE(listed.size(), 1);
-        QVERIFY2(listed.front().startsWith(damaged + QStringLiteral(" | ")), qPrintable(listed.front()));
+        // The program's own message, the reader's English words on a smaller second line.
+        QCOMPARE(listed.front(), damaged + QString::fromUtf8(" | 文件无法读取或已损坏，不是能统计的表格"));
+        QVERIFY2(detail.contains(QStringLiteral("<small>the workbook is damaged")), qPrintable(detail));
         // The last day stored is the current one: title line, result panel and its buttons.
         QCOMPARE(m.Text(1001), QString::fromUtf8("20240103 甲 (600001)"));
         QCOMPARE(m.session.day.masterId, std::string("甲(600001)20240103"));
@@ -141,7 +145,9 @@ class BulkImportTest : public QObject {
         QCOMPARE(m.services.children, QStringList{QStringLiteral("moxtel::CImportFailuresDlg")});
         QCOMPARE(listed.size(), 3);
         QVERIFY2(listed[0].startsWith(bad + QString::fromUtf8(" | 警告：")), qPrintable(listed[0]));
-        QCOMPARE(listed[1], notes + QString::fromUtf8(" | 跳过：不是表格文件"));
+        // The reason stats gives for the file, not a blanket "not a table".
+        QCOMPARE(listed[1], notes + QString::fromUtf8(" | 跳过：无法识别文件“notes.txt”的格式：找不到列 "
+                                                      "成交时间、成交价格、成交量、性质。"));
         QCOMPARE(listed[2], first + QString::fromUtf8(" | 重复：与 ") + again + QString::fromUtf8(" 是同一天，保存的是后者"));
         QVERIFY2(label.contains(QString::fromUtf8("导入 2 天")), qPrintable(label));
         QVERIFY2(label.contains(QString::fromUtf8("上一收盘价没有使用")), qPrintable(label));

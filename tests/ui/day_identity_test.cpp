@@ -22,10 +22,12 @@ namespace {
 
 const QString kHeaderTable = QStringLiteral(MOXTEL_TEST_DATA_DIR "/header-bom-sz000001_20241204.csv");
 const QString kNoDateTable = QStringLiteral(MOXTEL_TEST_DATA_DIR "/header-openpyxl-no-date.xlsx");
+const QString kCodesTable = QStringLiteral(MOXTEL_TEST_DATA_DIR "/header-datetime-codes-012-000001.xlsx");
 const QString kWorkedDay = QStringLiteral(MOXTEL_TEST_DATA_DIR "/worked-day.xls");
 
 constexpr int kDatePicker = 1002;
 constexpr int kStockList = 1003;
+constexpr int kCodesEdit = 1004;
 
 struct MainWindow : test::MainWindowEnv {
     // What the day window showed when it came up.
@@ -133,6 +135,64 @@ class DayIdentityTest : public QObject {
         CAdoDatabase db;
         db.OpenRecordset("select count(*) from gpmaster");
         QCOMPARE(db.GetFieldText(0), std::string("0"));
+    }
+
+    // A direction column of numbers other than 1/-1/0: the window asks what they mean, refuses an
+    // answer that is not three codes, and the run takes the codes given.
+    void directionCodesAreAskedWhenTheNumbersNeedThem() {
+        MainWindow m;
+        QString shownCodes;
+        bool codesShown = false;
+        m.services.onChild = [&](QDialog& child) {
+            auto& dialog = static_cast<CDialogBase&>(child);
+            dialog.Initialize();
+            auto* codes = dialog.findChild<QLineEdit*>(QString::number(kCodesEdit));
+            codesShown = codes != nullptr;
+            if (!codes) return 0;
+            shownCodes = codes->text();
+            dialog.DropList(kStockList)->setCurrentText(QString::fromUtf8("平安银行(000001)"));
+            for (const char* wrong : {"0,1", "1,-1,0"}) {
+                codes->setText(QString::fromLatin1(wrong));
+                dialog.CommandOK();
+                if (dialog.result() == 1) return 1;
+            }
+            codes->setText(QStringLiteral("0,1,2"));
+            dialog.CommandOK();
+            return dialog.result();
+        };
+        m.Run(kCodesTable);
+        QVERIFY(codesShown);
+        QCOMPARE(shownCodes, QStringLiteral("1,-1,0"));
+        // Not three codes, then three that leave the file's 2 unexplained: the window stays both times.
+        QCOMPARE(m.services.Messages(),
+                 (QStringList{QString::fromUtf8("方向代码“0,1”无效，应为三个不同的整数，依次是买入、卖出、中性，例如 0,1,2。"),
+                              QString::fromUtf8("方向代码“1,-1,0”没有说明文件中的每一个代码(2、1、0)，"
+                                                "请依次填写买入、卖出、中性的代码。")}));
+        QCOMPARE(m.window.Edit(1001)->text(), QString::fromUtf8("20241204 平安银行 (000001)"));
+        QCOMPARE(StoredDays("平安银行(000001)20241204"), 1);
+
+        // Words need no codes: the window has no such row.
+        m.AnswerWith({QString::fromUtf8("平安银行(000001)")});
+        m.services.onChild = [&](QDialog& child) {
+            auto& dialog = static_cast<CDialogBase&>(child);
+            dialog.Initialize();
+            codesShown = dialog.findChild<QLineEdit*>(QString::number(kCodesEdit)) != nullptr;
+            dialog.CommandCancel();
+            return 0;
+        };
+        m.Run(kHeaderTable);
+        QVERIFY(!codesShown);
+    }
+
+    void windowWithCodesIsCompleteAndReadable() {
+        FakeWindowServices services;
+        DayIdentity guess{"20241204", "000001(000001)"};
+        guess.codesToExplain = {"0", "1", "2"};
+        CDayIdentityDlg dialog(services, QStringLiteral("header-datetime-codes-012-000001.xlsx"), guess);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QCOMPARE(test::LayoutProblems(dialog).join(QLatin1Char(';')), QString());
+        test::SaveScreenshot(dialog, QStringLiteral("day-identity-codes"));
     }
 
     void windowIsCompleteAndReadable() {

@@ -125,7 +125,8 @@ void ManualPagesTest::theMessagePageNamesEveryMessage() {
         QVERIFY2(text.contains(QString::fromUtf8(message)), message);
     }
     // Messages with placeholders: the page shows "…" where the file, line or word goes.
-    for (const char* message : {kMsgUnknownDirection, kMsgNeedDate, kMsgNeedStock, kMsgBadDate, kMsgBadStock}) {
+    for (const char* message : {kMsgUnknownDirection, kMsgNeedDate, kMsgNeedStock, kMsgBadDate, kMsgBadStock,
+                                kMsgDirectionCodes, kMsgTableDates}) {
         QString shown = QString::fromUtf8(message);
         shown.replace(QStringLiteral("%s"), QStringLiteral("…")).replace(QStringLiteral("%d"), QStringLiteral("…"));
         QVERIFY2(text.contains(shown), message);

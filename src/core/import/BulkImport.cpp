@@ -23,16 +23,26 @@ struct ReadSlot {
     std::optional<TickDay> day;
     std::optional<PackedTickDay> packed;  // the day while it waits for the writer
     std::string reason;
+    ImportIssue issue = ImportIssue::Refused;
     std::vector<std::string> warnings;  // each begins with the file's path
     bool nameFromCode = false;          // a header table: the stock's name was looked up by its code
+    std::string tableDate;              // the date chosen of a table of several dates
+    std::vector<ReadSlot> moreDays;     // a table of several dates: the days after the first
 };
 
-// The stock text of an earlier stored day of a code, "" when none (see DayOverrides).
-using StockLookup = std::function<std::string(const std::string& code)>;
+// How a file is read: the stored names of codes, and what the command line said of numeric directions.
+struct ReadRequest {
+    std::function<std::string(const std::string& code)> stockOf;
+    DirectionCodes directionCodes;
+    std::string tableDate;  // the date to take of a table of several dates
+};
 
-// The reason without the leading "path: " that a refusal carries, in the import's plain style.
-std::string ReasonOf(const Error& error, const std::string& path) {
+// The reason without the leading "path: " that a refusal carries, in the import's plain style, and
+// whether it is the program's message or a reader's words.
+std::string ReasonOf(const Error& error, const std::string& path, ImportIssue& issue) {
+    issue = ImportIssue::Refused;
     if (error.message == kMsgOpenFailed) {
+        issue = ImportIssue::Unreadable;
         const std::size_t line = error.detail.find('\n');
         return PlainReason(line == std::string::npos ? error.message : error.detail.substr(line + 1));
     }
@@ -40,15 +50,18 @@ std::string ReasonOf(const Error& error, const std::string& path) {
     return PlainReason(error.message.starts_with(prefix) ? error.message.substr(prefix.size()) : error.message);
 }
 
-// Reads the file at path; a header table without a stock name asks stockOf for it.
-ReadSlot ReadOne(const std::string& path, const StockLookup& stockOf) {
+// Reads the file at path; a header table without a stock name asks the request's stockOf for it.
+ReadSlot ReadOne(const std::string& path, const ReadRequest& request) {
     ReadSlot slot;
+    slot.tableDate = request.tableDate;
     StatisticsObserver observer;
     observer.warning = [&slot, &path](const std::string& message) { slot.warnings.push_back(NamedWarning(path, message)); };
     DayOverrides overrides;
-    overrides.storedStockOf = [&slot, &stockOf](const std::string& code) {
+    overrides.tradeDate = request.tableDate;
+    overrides.directionCodes = request.directionCodes;
+    overrides.storedStockOf = [&slot, &request](const std::string& code) {
         slot.nameFromCode = true;
-        return stockOf(code);
+        return request.stockOf(code);
     };
     Result<TickDay> tick = ReadTickDay(path, observer, overrides);
     if (tick) {
@@ -62,11 +75,34 @@ ReadSlot ReadOne(const std::string& path, const StockLookup& stockOf) {
     const Result<FileStart> start = SniffFileStart(path);
     if (!start) {
         slot.reason = start.error().message;
+        slot.issue = ImportIssue::Unreadable;
         return slot;
     }
     const bool workbook = *start == FileStart::Text ? IsTickTable(path) : ContainerMayHoldWorkbook(path, *start);
     slot.kind = workbook ? ReadSlot::Kind::Failed : ReadSlot::Kind::Skipped;
-    slot.reason = ReasonOf(tick.error(), path);
+    slot.reason = ReasonOf(tick.error(), path, slot.issue);
+    return slot;
+}
+
+// A header table of several dates is read once per date; a file that fails for another reason
+// keeps its failure.
+ReadSlot ReadAllDays(const std::string& path, const ReadRequest& request) {
+    ReadSlot slot = ReadOne(path, request);
+    if (slot.kind != ReadSlot::Kind::Failed || !request.tableDate.empty()) return slot;
+    DayOverrides overrides;
+    overrides.directionCodes = request.directionCodes;
+    const Result<TickTableInfo> info = InspectTickTable(path, overrides);
+    if (!info || info->dates.size() < 2) return slot;
+    ReadRequest each = request;
+    for (std::size_t i = 0; i < info->dates.size(); ++i) {
+        each.tableDate = info->dates[i];
+        ReadSlot day = ReadOne(path, each);
+        if (i == 0) {
+            slot = std::move(day);
+        } else {
+            slot.moreDays.push_back(std::move(day));
+        }
+    }
     return slot;
 }
 
@@ -90,13 +126,18 @@ std::string NewestStoredDate(const std::string& code) {
     return date;
 }
 
-// Reads a file on a worker and packs its day for the wait until it is stored.
-ReadSlot ReadAndPack(const std::string& path) {
-    ReadSlot slot = ReadOne(path, StoredStockText);
+void Pack(ReadSlot& slot) {
     if (slot.day) {
         slot.packed.emplace(std::move(*slot.day));
         slot.day.reset();
     }
+}
+
+// Reads a file on a worker and packs its days for the wait until they are stored.
+ReadSlot ReadAndPack(const std::string& path, const DirectionCodes& codes) {
+    ReadSlot slot = ReadAllDays(path, {StoredStockText, codes, ""});
+    Pack(slot);
+    for (ReadSlot& more : slot.moreDays) Pack(more);
     return slot;
 }
 
@@ -109,6 +150,7 @@ struct Entry {
     std::optional<PackedTickDay> day;
     std::vector<std::string> warnings;
     bool nameFromCode = false;  // a header table named by its code: read again, it gets stockCode
+    std::string tableDate{};    // a table of several dates: the date this entry takes of it
 };
 
 class Importer {
@@ -139,30 +181,38 @@ private:
     // Reads every file on the worker threads; keeps the keys, and the days while memory allows.
     void ReadAll() {
         const int total = static_cast<int>(m_files.size());
-        std::size_t keptBytes = 0;
+        m_summary.found = total;
         OrderedParallel<ReadSlot>(
             m_files.size(), m_jobs, static_cast<std::size_t>(m_jobs) * 4,
-            [this](std::size_t i) { return ReadAndPack(m_files[i]); },
+            [this](std::size_t i) { return ReadAndPack(m_files[i], m_options.directionCodes); },
             [&](std::size_t i, ReadSlot&& slot) {
-                if (slot.kind == ReadSlot::Kind::Skipped) {
-                    ++m_summary.skipped;
-                    m_summary.skippedFiles.push_back(m_files[i]);
-                }
-                if (slot.kind == ReadSlot::Kind::Failed) m_summary.failures.push_back({m_files[i], slot.reason});
-                if (slot.kind == ReadSlot::Kind::Day) {
-                    Entry entry{i, m_files[i], slot.packed->StockCode(), slot.packed->TradeDate(), {}, {}};
-                    entry.warnings = std::move(slot.warnings);
-                    entry.nameFromCode = slot.nameFromCode;
-                    const std::size_t bytes = slot.packed->Bytes();
-                    if (keptBytes + bytes <= m_options.keptBytes) {
-                        keptBytes += bytes;
-                        entry.day = std::move(slot.packed);
-                    }
-                    m_entries.push_back(std::move(entry));
-                }
+                Take(i, std::move(slot));
                 Report(ImportProgress::Stage::Reading, static_cast<int>(i) + 1, total);
                 return !Cancelled();
             });
+    }
+
+    // One file's slot (and the further days of a table of several dates) into the summary or the entries.
+    void Take(std::size_t i, ReadSlot&& slot) {
+        std::vector<ReadSlot> more = std::move(slot.moreDays);
+        if (slot.kind == ReadSlot::Kind::Skipped) {
+            ++m_summary.skipped;
+            m_summary.skippedFiles.push_back({m_files[i], slot.reason, slot.issue});
+        }
+        if (slot.kind == ReadSlot::Kind::Failed) m_summary.failures.push_back({m_files[i], slot.reason, slot.issue});
+        if (slot.kind == ReadSlot::Kind::Day) {
+            Entry entry{i, m_files[i], slot.packed->StockCode(), slot.packed->TradeDate(), {}, {}};
+            entry.warnings = std::move(slot.warnings);
+            entry.nameFromCode = slot.nameFromCode;
+            entry.tableDate = slot.tableDate;
+            const std::size_t bytes = slot.packed->Bytes();
+            if (m_keptBytes + bytes <= m_options.keptBytes) {
+                m_keptBytes += bytes;
+                entry.day = std::move(slot.packed);
+            }
+            m_entries.push_back(std::move(entry));
+        }
+        for (ReadSlot& day : more) Take(i, std::move(day));
     }
 
     // A header table without a stock name was named by its code from the store as it was before
@@ -220,12 +270,13 @@ private:
         bool databaseFailed = false;
         OrderedParallel<ReadSlot>(
             sorted.size(), m_jobs, static_cast<std::size_t>(m_jobs) * 2,
-            [&sorted](std::size_t j) {
+            [this, &sorted](std::size_t j) {
                 Entry& entry = *sorted[j];
                 if (!entry.day) {
                     // Named by its code: under the name given it, never one this import has stored since.
-                    if (!entry.nameFromCode) return ReadOne(entry.path, StoredStockText);
-                    return ReadOne(entry.path, [&entry](const std::string&) { return entry.stockCode; });
+                    ReadRequest request{StoredStockText, m_options.directionCodes, entry.tableDate};
+                    if (entry.nameFromCode) request.stockOf = [&entry](const std::string&) { return entry.stockCode; };
+                    return ReadOne(entry.path, request);
                 }
                 ReadSlot slot;
                 slot.kind = ReadSlot::Kind::Day;
@@ -241,21 +292,26 @@ private:
             });
         // The days after a database failure were not tried: each is reported, none is lost silently.
         for (std::size_t j = static_cast<std::size_t>(settled); databaseFailed && j < sorted.size(); ++j) {
-            m_summary.failures.push_back({sorted[j]->path, "not stored: stopped after the database failed"});
+            m_summary.failures.push_back(
+                {sorted[j]->path, "not stored: stopped after the database failed", ImportIssue::Database});
         }
     }
 
     // False when the database failed: the days after it would fail the same way.
     bool StoreOne(Entry& entry, ReadSlot&& slot, SqliteDayStore& store) {
         if (slot.kind != ReadSlot::Kind::Day) {
-            m_summary.failures.push_back({entry.path, slot.reason.empty() ? "cannot be read again" : slot.reason});
+            if (slot.reason.empty()) {
+                m_summary.failures.push_back({entry.path, "cannot be read again", ImportIssue::Unreadable});
+            } else {
+                m_summary.failures.push_back({entry.path, slot.reason, slot.issue});
+            }
             return true;
         }
         DayHeaderInfo header;
         Result<StatisticsOutcome> stored =
             StoreTickDay(std::move(*slot.day), "", "", &store, &header, m_options.orderConvention);
         if (!stored) {
-            m_summary.failures.push_back({entry.path, "not stored: the database failed"});
+            m_summary.failures.push_back({entry.path, "not stored: the database failed", ImportIssue::Database});
             return false;
         }
         ++m_summary.imported;
@@ -272,6 +328,7 @@ private:
     int m_jobs = 1;
     std::vector<std::string> m_files;
     std::vector<Entry> m_entries;
+    std::size_t m_keptBytes = 0;
     ImportSummary m_summary;
 };
 

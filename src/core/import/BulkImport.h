@@ -5,14 +5,21 @@
 #include <string>
 #include <vector>
 
+#include "layout/TickLayout.h"
 #include "stats/TickDay.h"
 
 namespace moxtel {
 
-// A file that could not be imported and why.
+// What kind of reason an ImportFailure gives: the program's own message (a refused table, in
+// Chinese), or the words of a reader, the system or the database (English) for a file that cannot
+// be read, a path that does not exist or is no file, or a day the database did not take.
+enum class ImportIssue { Refused, Unreadable, NoSuchPath, NotAFile, Database };
+
+// A file that could not be imported (or was skipped) and why.
 struct ImportFailure {
     std::string path;
     std::string reason;
+    ImportIssue issue = ImportIssue::Refused;
 };
 
 // A warning of a day stored: its file and the message (a day without trades, texts that are not numbers).
@@ -43,6 +50,8 @@ struct ImportOptions {
     std::function<bool()> cancelled;
     // Warnings of the days stored (a day without trades, texts that are not numbers), calling thread.
     std::function<void(const std::string&)> warning;
+    // What the numbers of a numeric direction column mean (--direction-codes).
+    DirectionCodes directionCodes{};
     // How every day's trades fall into 小单 .. 超大单; each day is stored with it.
     OrderClassConvention orderConvention = OrderClassConvention::SharesOrAmount;
 };
@@ -50,8 +59,9 @@ struct ImportOptions {
 struct ImportSummary {
     int imported = 0;  // days stored
     int replaced = 0;  // of those, days that replaced a copy stored before the import
-    int skipped = 0;   // files that are not workbooks
-    std::vector<std::string> skippedFiles;  // those files, in the order found
+    int found = 0;     // files found under the paths given
+    int skipped = 0;   // files that are no tick tables
+    std::vector<ImportFailure> skippedFiles;  // those files and why, in the order found
     std::vector<ImportFailure> failures;
     std::vector<ImportWarning> warnings;  // of the days stored, in the order stored
     std::vector<ImportDuplicate> duplicates;
@@ -62,8 +72,8 @@ struct ImportSummary {
 // Imports every tick workbook under paths into the database of CAdoDatabase::DatabaseFile().
 //
 // A file is a workbook when the readers recognise its content, whatever its name: a BIFF or
-// OOXML container, or a text export whose title cell gives a trade date and a stock; other files
-// are skipped. Workbooks are read and classified on `jobs` threads; one writer (the calling thread)
+// OOXML container, or a text table of either layout; other files are skipped, each with the
+// reason stats gives for it. A header table holding several dates gives one day per date. Workbooks are read and classified on `jobs` threads; one writer (the calling thread)
 // stores the days per stock in trade-date order whatever the order of the files, so every day's
 // previous close comes from the stored day before it. The same stock and day twice: the later in
 // the order given wins. Each day is its own transaction: a failure or a cancel leaves every

@@ -29,7 +29,9 @@ public:
     void AddGiven(const std::string& path) {
         struct stat info {};
         if (stat(path.c_str(), &info) != 0) {
-            m_failures.push_back({path, errno == ENOENT ? "no such file or folder" : SystemReason(errno)});
+            const int error = errno;
+            m_failures.push_back({path, error == ENOENT ? "no such file or folder" : SystemReason(error),
+                                  error == ENOENT ? ImportIssue::NoSuchPath : ImportIssue::Unreadable});
         } else if (S_ISDIR(info.st_mode)) {
             std::vector<std::string> found;
             Walk(path, found);
@@ -38,7 +40,7 @@ public:
         } else if (S_ISREG(info.st_mode)) {
             Keep(path, info);
         } else {
-            m_failures.push_back({path, "not a regular file"});
+            m_failures.push_back({path, "not a regular file", ImportIssue::NotAFile});
         }
     }
 
@@ -60,17 +62,20 @@ private:
                 found.push_back(it->path().string());
             }
         }
-        if (ec) m_failures.push_back({folder.string(), "cannot read the folder: " + SystemReason(ec.value())});
+        if (ec) {
+            m_failures.push_back(
+                {folder.string(), "cannot read the folder: " + SystemReason(ec.value()), ImportIssue::Unreadable});
+        }
     }
 
     void AddFile(const std::string& path, bool given) {
         struct stat info {};
         if (stat(path.c_str(), &info) != 0) {
-            m_failures.push_back({path, SystemReason(errno)});
+            m_failures.push_back({path, SystemReason(errno), ImportIssue::Unreadable});
         } else if (S_ISREG(info.st_mode)) {
             Keep(path, info);
         } else if (given) {
-            m_failures.push_back({path, "not a regular file"});
+            m_failures.push_back({path, "not a regular file", ImportIssue::NotAFile});
         }
     }
 

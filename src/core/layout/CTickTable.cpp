@@ -1,9 +1,11 @@
 #include "layout/CTickTable.h"
 
+#include <algorithm>
+#include <array>
 #include <filesystem>
+#include <numeric>
 
 #include "common/TextUtil.h"
-#include "stats/StatisticsRun.h"
 #include "workbook/TextLineWindow.h"
 
 namespace moxtel {
@@ -13,6 +15,19 @@ constexpr int kFirstTradeRow = 6;
 constexpr int kPresentedDirectionColumn = 5;
 // The run takes its directions from column 5 when cell (8, 4) is not empty.
 constexpr const char* kDirectionColumnMark = "-";
+
+// The standard direction texts m_directions indexes; a larger index is a numeric code.
+constexpr std::array<std::string_view, 3> kStandardDirections{"B", "S", ""};
+constexpr std::uint8_t kNeutral = 2;
+constexpr std::size_t kMaxCodes = 16;  // more different numbers are no direction codes
+constexpr std::uint16_t kNoDate = 0xFFFF;
+constexpr std::size_t kMaxDates = kNoDate;
+
+std::string JoinedList(const std::vector<std::string>& items) {
+    std::string text;
+    for (const std::string& item : items) text += (text.empty() ? "" : "、") + item;
+    return text;
+}
 
 // A refusal of one row: the file, the row and the word in the format's placeholders.
 std::string FillMessage(std::string_view format, const std::string& fileName, int row, const std::string& word) {
@@ -56,12 +71,21 @@ Status CTickTable::OpenTable(const std::string& path) {
     return opened;
 }
 
+// The direction codes and the day are settled together: the desktop asks for all of them in one window.
 Status CTickTable::ResolveIdentity(const std::string& path, const DayOverrides& overrides) {
-    DayIdentity guess = GuessDayIdentity(path, overrides);
+    const std::string fileName = std::filesystem::path(path).filename().string();
+    DayIdentity guess = GuessDayIdentity(path, overrides, m_dates);
+    if (!CodesExplain(m_codes, overrides.directionCodes)) guess.codesToExplain = m_codes;
     if (overrides.confirm) {
         std::optional<DayIdentity> confirmed = overrides.confirm(guess);
         if (!confirmed) return Error{};
         guess = std::move(*confirmed);
+    }
+    if (Status codes = ExplainCodes(guess.directionCodes, fileName); !codes) return codes;
+    if (m_dates.size() > 1) {
+        const auto chosen = std::find(m_dates.begin(), m_dates.end(), guess.tradeDate);
+        if (chosen == m_dates.end()) return Error{FillPlaceholders(kMsgTableDates, {fileName, JoinedList(m_dates)})};
+        OrderTrades(static_cast<int>(chosen - m_dates.begin()));
     }
     Result<DayIdentity> identity = CheckDayIdentity(guess, path, overrides.storedStockOf);
     if (!identity) return identity.error();
@@ -79,8 +103,8 @@ bool IsTickTable(const std::string& path) {
 Result<TickTableInfo> InspectTickTable(const std::string& path, const DayOverrides& overrides) {
     CTickTable table;
     if (Status opened = table.OpenTable(path); !opened) return opened.error();
-    TickTableInfo info{table.Kind(), table.TradeCount(), {}};
-    if (info.kind == TickLayoutKind::Header) info.guess = GuessDayIdentity(path, overrides);
+    TickTableInfo info{table.Kind(), table.TradeCount(), table.TableDates(), {}};
+    if (info.kind == TickLayoutKind::Header) info.guess = GuessDayIdentity(path, overrides, info.dates);
     return info;
 }
 
@@ -93,9 +117,11 @@ Status CTickTable::ReadHeaderTrades(const std::string& fileName) {
     std::vector<int> since;  // rows since the last trade (or the header) that are no trade; -row when not blank
     int firstUnread = 0;     // the first of them that is not blank
     std::string unreadTime;
+    std::string scratch;
     for (int row = c.headerRow + 1; HasRow(row); ++row) {
         std::string time = m_reader.GetCellText(row, c.time);
-        if (TradeTimeSeconds(time) < 0) {
+        TradeTime when = ParseTradeTime(time);
+        if (when.seconds < 0) {
             const bool blank = IsBlankRow(row);
             if (!blank && firstUnread == 0) {
                 firstUnread = row;
@@ -107,19 +133,135 @@ Status CTickTable::ReadHeaderTrades(const std::string& fileName) {
         if (firstUnread != 0) return Error{FillMessage(kMsgNotATime, fileName, firstUnread, unreadTime)};
         for (int skipped : since) m_skippedRows.push_back(skipped);
         since.clear();
-        const std::string word = m_reader.GetCellText(row, c.direction);
-        std::string standard;
-        if (!StandardDirectionOf(word, standard)) return Error{FillMessage(kMsgUnknownDirection, fileName, row, word)};
-        m_directions.push_back(std::move(standard));
+        const std::string_view word = m_reader.GetCellView(row, c.direction, scratch);
+        if (!AddDirection(word)) return Error{FillMessage(kMsgUnknownDirection, fileName, row, std::string(word))};
+        m_timesCarryDates = m_timesCarryDates || when.date != 0;
+        if (c.date != 0) when.date = ParseTradeDate(m_reader.GetCellView(row, c.date, scratch));
+        std::uint16_t date = kNoDate;
+        if (when.date != 0) {
+            const std::string text = std::to_string(when.date);
+            auto it = std::find(m_dates.begin(), m_dates.end(), text);
+            if (it == m_dates.end() && m_dates.size() < kMaxDates) it = m_dates.insert(m_dates.end(), text);
+            date = static_cast<std::uint16_t>(it - m_dates.begin());
+        }
+        m_dateOf.push_back(date);
+        m_times.push_back(when.seconds);
         m_tradeRows.push_back(row);
     }
     // Below the last trade only what holds something is worth a word.
     for (int skipped : since) {
         if (skipped < 0) m_skippedRows.push_back(-skipped);
     }
-    m_latestFirst = m_tradeRows.size() > 1 && IsLatestFirst(m_reader.GetCellText(m_tradeRows.front(), c.time),
-                                                            m_reader.GetCellText(m_tradeRows.back(), c.time));
+    OrderTrades(-1);
     return Done{};
+}
+
+bool CTickTable::AddDirection(std::string_view word) {
+    std::string standard;
+    if (StandardDirectionOf(word, standard)) {
+        const auto at = std::find(kStandardDirections.begin(), kStandardDirections.end(), standard);
+        m_directions.push_back(static_cast<std::uint8_t>(at - kStandardDirections.begin()));
+        return true;
+    }
+    std::string code = DirectionCodeOf(word);
+    if (code.empty()) return false;
+    auto it = std::find(m_codes.begin(), m_codes.end(), code);
+    if (it == m_codes.end()) {
+        if (m_codes.size() == kMaxCodes) return false;
+        it = m_codes.insert(m_codes.end(), std::move(code));
+    }
+    m_directions.push_back(static_cast<std::uint8_t>(kStandardDirections.size() + (it - m_codes.begin())));
+    return true;
+}
+
+Status CTickTable::ExplainCodes(const DirectionCodes& codes, const std::string& fileName) {
+    if (m_codes.empty()) return Done{};
+    if (!CodesExplain(m_codes, codes)) {
+        return Error{FillPlaceholders(kMsgDirectionCodes, {fileName, JoinedList(m_codes)})};
+    }
+    std::array<std::uint8_t, kMaxCodes> meaning{};
+    for (std::size_t i = 0; i < m_codes.size(); ++i) {
+        std::string_view standard;
+        StandardDirectionOfCode(m_codes[i], codes, standard);
+        const auto at = std::find(kStandardDirections.begin(), kStandardDirections.end(), standard);
+        meaning[i] = static_cast<std::uint8_t>(at - kStandardDirections.begin());
+    }
+    for (std::uint8_t& d : m_directions) {
+        if (d >= kStandardDirections.size()) d = meaning[d - kStandardDirections.size()];
+    }
+    return Done{};
+}
+
+// Rows whose times ascend are taken as they stand and rows whose times descend bottom-up, with no
+// index at all; any other order is sorted by time, stably: trades of one second keep the file's order.
+void CTickTable::OrderTrades(int date) {
+    m_order.clear();
+    m_latestFirst = false;
+    m_sortedTrades = 0;
+    std::vector<int> chosen;  // the trades of date in file order; empty for all
+    if (date >= 0) {
+        for (std::size_t i = 0; i < m_dateOf.size(); ++i) {
+            if (m_dateOf[i] == date) chosen.push_back(static_cast<int>(i));
+        }
+    }
+    const std::size_t n = date >= 0 ? chosen.size() : m_times.size();
+    const auto fileIndex = [&](std::size_t k) { return date >= 0 ? static_cast<std::size_t>(chosen[k]) : k; };
+    std::size_t ascents = 0;
+    std::size_t descents = 0;
+    for (std::size_t k = 1; k < n; ++k) {
+        const double before = m_times[fileIndex(k - 1)];
+        const double now = m_times[fileIndex(k)];
+        ascents += now > before ? 1 : 0;
+        descents += now < before ? 1 : 0;
+    }
+    if (descents == 0 || ascents == 0) {
+        // As listed or bottom-up: the whole table needs no index, the chosen day's trades only theirs.
+        if (date < 0) {
+            m_latestFirst = descents > 0;
+            return;
+        }
+        m_order = std::move(chosen);
+        if (descents > 0) std::reverse(m_order.begin(), m_order.end());
+        return;
+    }
+    std::vector<int> base = std::move(chosen);
+    if (date < 0) {
+        base.resize(n);
+        std::iota(base.begin(), base.end(), 0);
+    }
+    m_order = base;
+    std::stable_sort(m_order.begin(), m_order.end(), [this](int a, int b) {
+        return m_times[static_cast<std::size_t>(a)] < m_times[static_cast<std::size_t>(b)];
+    });
+    for (std::size_t k = 0; k < n; ++k) m_sortedTrades += m_order[k] != base[k] ? 1 : 0;
+    CopyTradeCells();
+}
+
+// A sorted table is read out of file order, and a large text export read at random would be decoded
+// again from its start for row after row: its trades' time, price and lots are copied once, reading
+// forward, and read from the copy.
+void CTickTable::CopyTradeCells() {
+    if (!m_copiedStarts.empty()) return;
+    const HeaderColumns& c = m_layout.columns;
+    m_copiedStarts.reserve(m_tradeRows.size() * 3 + 1);
+    std::string scratch;
+    for (int row : m_tradeRows) {
+        for (int column : {c.time, c.price, c.lots}) {
+            m_copiedStarts.push_back(static_cast<std::uint32_t>(m_copiedText.size()));
+            std::string_view text = m_reader.GetCellView(row, column, scratch);
+            if (column == c.time && m_timesCarryDates) text = TimeOfDayText(text, scratch);
+            m_copiedText.append(text);
+        }
+    }
+    m_copiedStarts.push_back(static_cast<std::uint32_t>(m_copiedText.size()));
+}
+
+bool CTickTable::CopiedCell(int row, int column, std::string_view& text) const {
+    const int trade = row - kFirstTradeRow;
+    if (m_copiedStarts.empty() || column < 1 || column > 3 || trade < 0 || trade >= TradeCount()) return false;
+    const std::size_t at = FileIndex(trade) * 3 + static_cast<std::size_t>(column - 1);
+    text = std::string_view(m_copiedText).substr(m_copiedStarts[at], m_copiedStarts[at + 1] - m_copiedStarts[at]);
+    return true;
 }
 
 // A text export has as many rows as lines; a workbook's rows end with its last cell.
@@ -142,7 +284,12 @@ bool CTickTable::IsBlankRow(int row) {
     return true;
 }
 
+int CTickTable::TradeCount() const {
+    return static_cast<int>(m_order.empty() ? m_tradeRows.size() : m_order.size());
+}
+
 std::size_t CTickTable::FileIndex(int tradeIndex) const {
+    if (!m_order.empty()) return static_cast<std::size_t>(m_order[static_cast<std::size_t>(tradeIndex)]);
     return static_cast<std::size_t>(m_latestFirst ? TradeCount() - 1 - tradeIndex : tradeIndex);
 }
 
@@ -179,14 +326,22 @@ std::string_view CTickTable::GetCellView(int row, int column, std::string& scrat
     if (row == 8 && column == 4) return kDirectionColumnMark;
     int sourceRow = 0;
     int sourceColumn = 0;
-    if (SourceCell(row, column, sourceRow, sourceColumn)) return m_reader.GetCellView(sourceRow, sourceColumn, scratch);
+    if (std::string_view copied; CopiedCell(row, column, copied)) return copied;
+    if (SourceCell(row, column, sourceRow, sourceColumn)) {
+        const std::string_view text = m_reader.GetCellView(sourceRow, sourceColumn, scratch);
+        // The day is in the title: a trade's time reads as the time of day, as the export has it.
+        if (column != 1 || !m_timesCarryDates) return text;
+        return TimeOfDayText(text, scratch);
+    }
     const int trade = row - kFirstTradeRow;
     if (column != kPresentedDirectionColumn || trade < 0 || trade >= TradeCount()) return {};
-    return m_directions[FileIndex(trade)];
+    const std::uint8_t direction = m_directions[FileIndex(trade)];
+    return direction < kStandardDirections.size() ? kStandardDirections[direction] : kStandardDirections[kNeutral];
 }
 
 CellNumber CTickTable::GetCellNumber(int row, int column) {
     if (m_layout.kind == TickLayoutKind::Standard) return m_reader.GetCellNumber(row, column);
+    if (std::string_view copied; CopiedCell(row, column, copied)) return CellNumber::OfText(copied);
     int sourceRow = 0;
     int sourceColumn = 0;
     if (SourceCell(row, column, sourceRow, sourceColumn)) return m_reader.GetCellNumber(sourceRow, sourceColumn);
@@ -206,9 +361,18 @@ void CTickTable::CloseWorkbook() {
     m_layout = TickLayout{};
     m_identity = DayIdentity{};
     m_title.clear();
-    m_latestFirst = false;
-    m_directions.clear();
     m_tradeRows.clear();
+    m_times.clear();
+    m_directions.clear();
+    m_dateOf.clear();
+    m_codes.clear();
+    m_dates.clear();
+    m_order.clear();
+    m_latestFirst = false;
+    m_sortedTrades = 0;
+    m_timesCarryDates = false;
+    m_copiedText.clear();
+    m_copiedStarts.clear();
     m_skippedRows.clear();
 }
 

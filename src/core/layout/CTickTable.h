@@ -7,7 +7,7 @@
 #include "common/Result.h"
 #include "layout/DayIdentity.h"
 #include "layout/TickLayout.h"
-#include "stats/CExcelReader.h"
+#include "workbook/CExcelReader.h"
 
 namespace moxtel {
 
@@ -16,7 +16,9 @@ namespace moxtel {
 // A header table reads as
 //   A1           the title "YYYYMMDD name (code)" of the resolved date and stock,
 //   rows 2..5    empty,
-//   row 6 on     one trade a row in time order (a latest-first table read from the bottom up):
+//   row 6 on     one trade a row in time order (an earliest-first table as it stands, a
+//                latest-first one from the bottom up, any other sorted by time, the file's order
+//                kept within one second; of a table of several dates, the trades of the day chosen):
 //                time, price, lots as the file shows them, and the direction as "B", "S" or ""
 //                in column 5; cell (8, 4) holds a mark so the run takes its directions from
 //                column 5, every other cell of column 4 is empty.
@@ -26,11 +28,13 @@ class CTickTable {
   public:
     // Opens path and recognises its layout. Failures: an unreadable file gives the run's own
     // kMsgOpenFailed with the reader's reason as detail; an unknown layout, an unknown direction
-    // word or a missing date or stock gives a message naming the file; a confirm hook that gives
+    // word, numeric directions the codes do not explain, several dates in the table and none
+    // chosen, or a missing date or stock give a message naming the file; a confirm hook that gives
     // up gives an empty message.
     Status Open(const std::string& path, const DayOverrides& overrides = {});
-    // Open without resolving the date and stock: the layout and the trades only. A header table's
-    // title cell then reads "".
+    // Open without resolving the date and stock: the layout and the trades only, every trade of
+    // every date in time order. A header table's title cell then reads "", and directions given
+    // as numbers read "" until Open has settled what they mean.
     Status OpenTable(const std::string& path);
 
     std::string GetCellText(int row, int column);
@@ -46,8 +50,15 @@ class CTickTable {
     TickLayoutKind Kind() const { return m_layout.kind; }
     // The resolved date and stock of a header table.
     const DayIdentity& Identity() const { return m_identity; }
-    // Trades of a header table.
-    int TradeCount() const { return static_cast<int>(m_directions.size()); }
+    // Trades of a header table presented to the run (of the day chosen).
+    int TradeCount() const;
+    // The dates a header table's time or date cells carry, YYYYMMDD, in the order met.
+    const std::vector<std::string>& TableDates() const { return m_dates; }
+    // The numbers a header table's direction column holds, in the order met; empty for words.
+    const std::vector<std::string>& DirectionCodesFound() const { return m_codes; }
+    // Trades of a header table whose rows stood out of time order and were sorted; 0 when the
+    // file ran earliest or latest first.
+    int SortedTrades() const { return m_sortedTrades; }
     // The file's own row (line of a text file) of a presented trade row: for a header table the row
     // the trade stands in, for the standard layout row itself.
     int SourceLine(int row) const;
@@ -60,6 +71,15 @@ class CTickTable {
 
   private:
     Status ReadHeaderTrades(const std::string& fileName);
+    // Reads the trade's direction cell into m_directions; false for a word no table uses.
+    bool AddDirection(std::string_view word);
+    // Makes the numeric directions words under codes; refused naming the codes found and the option.
+    Status ExplainCodes(const DirectionCodes& codes, const std::string& fileName);
+    // The presentation order of the trades of date (an index into m_dates; -1: all trades).
+    void OrderTrades(int date);
+    void CopyTradeCells();
+    // A presented time, price or lots cell of a sorted table, from the copy; false for any other.
+    bool CopiedCell(int row, int column, std::string_view& text) const;
     bool HasRow(int row);
     bool IsBlankRow(int row);
     Status ResolveIdentity(const std::string& path, const DayOverrides& overrides);
@@ -74,9 +94,23 @@ class CTickTable {
     TickLayout m_layout;
     DayIdentity m_identity;
     std::string m_title;
+    // Per trade, in file order: its row, its time of day in seconds, its direction (an index into
+    // the standard texts, or past them into m_codes) and its date (an index into m_dates).
+    std::vector<int> m_tradeRows;
+    std::vector<double> m_times;
+    std::vector<std::uint8_t> m_directions;
+    std::vector<std::uint16_t> m_dateOf;
+    std::vector<std::string> m_codes;
+    std::vector<std::string> m_dates;
+    // Presented trade -> file index: empty when the trades are shown as listed (or, with
+    // m_latestFirst, reversed); else the chosen day's trades or the trades sorted by time.
+    std::vector<int> m_order;
     bool m_latestFirst = false;
-    std::vector<std::string> m_directions;  // "B", "S" or "" per trade, in file order
-    std::vector<int> m_tradeRows;           // the row of each trade, in file order
+    int m_sortedTrades = 0;
+    bool m_timesCarryDates = false;  // some time cell holds a date before the time
+    // A sorted table's time, price and lots texts, three per trade in file order.
+    std::string m_copiedText;
+    std::vector<std::uint32_t> m_copiedStarts;
     std::vector<int> m_skippedRows;
 };
 
@@ -84,7 +118,8 @@ class CTickTable {
 // every header table of a bulk import first and then run the files with explicit overrides.
 struct TickTableInfo {
     TickLayoutKind kind = TickLayoutKind::Standard;
-    int tradeCount = 0;  // header tables only
+    int tradeCount = 0;               // header tables only
+    std::vector<std::string> dates;  // header tables: TableDates
     DayIdentity guess;   // header tables: GuessDayIdentity (what is unknown stays empty)
 };
 
@@ -95,7 +130,12 @@ Result<TickTableInfo> InspectTickTable(const std::string& path, const DayOverrid
 // refused later, e.g. for an unknown direction word or a missing date).
 bool IsTickTable(const std::string& path);
 
+// A tick table that cannot be read at all (missing, damaged, no workbook inside).
+inline constexpr const char* kMsgOpenFailed = "文件打开错误，请检查文件是否正确选择!";
 inline constexpr const char* kMsgUnknownDirection = "文件“%s”第%d行的方向“%s”无法识别，应为 买盘、卖盘 或 中性盘。";
+inline constexpr const char* kMsgDirectionCodes =
+    "文件“%s”的方向是数字代码(%s)，无法确定哪个是买盘、卖盘和中性盘：请用 --direction-codes BUY,SELL,NEUTRAL "
+    "依次指定，例如 --direction-codes 0,1,2。";
 inline constexpr const char* kMsgNotATime = "文件“%s”第%d行的成交时间“%s”不是时间，请改正或删去这一行。";
 
 }  // namespace moxtel

@@ -76,6 +76,29 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
     return out.append(text);
 }
 
+constexpr int kFolderLevels = 3;
+
+// A folder named just a date (20180115, 2018-01-15, 2018_01_15, 2018.01.15): that date, else "".
+std::string DateFolder(const std::string& name) {
+    const FileNameHints hints = HintsFromFileName(name + ".x");
+    const bool only = hints.tradeDate.size() == 8 &&
+                      (name == hints.tradeDate || (name.size() == 10 && name.substr(0, 4) == hints.tradeDate.substr(0, 4)));
+    return only && hints.codes.empty() ? hints.tradeDate : std::string();
+}
+
+// A folder named just a code, with an exchange's letters before it or after a point: the code, else "".
+std::string CodeFolder(const std::string& name) {
+    std::string lower;
+    for (char c : name) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (std::string_view exchange : {"sh", "sz", "bj"}) {
+        if (lower.size() == 8 && lower.starts_with(exchange)) return IsSixDigitCode(lower.substr(2)) ? lower.substr(2) : "";
+        if (lower.size() == 9 && lower.ends_with(std::string(".") + std::string(exchange))) {
+            return IsSixDigitCode(lower.substr(0, 6)) ? lower.substr(0, 6) : "";
+        }
+    }
+    return IsSixDigitCode(lower) ? lower : "";
+}
+
 }  // namespace
 
 bool IsTradeDate(std::string_view text) {
@@ -129,14 +152,40 @@ std::optional<std::string> NormalisedStock(std::string_view text,
     return std::string(name) + stock.substr(open);
 }
 
-DayIdentity GuessDayIdentity(const std::string& path, const DayOverrides& overrides) {
+FileNameHints HintsFromFolders(std::string_view path) {
+    FileNameHints hints;
+    std::error_code ec;
+    std::filesystem::path folder = std::filesystem::absolute(std::filesystem::path(std::string(path)), ec);
+    for (int up = 0; up < kFolderLevels && !ec && folder.has_relative_path(); ++up) {
+        folder = folder.parent_path();
+        const std::string name = folder.filename().string();
+        if (hints.tradeDate.empty()) hints.tradeDate = DateFolder(name);
+        if (hints.code.empty()) hints.code = CodeFolder(name);
+    }
+    return hints;
+}
+
+DayIdentity GuessDayIdentity(const std::string& path, const DayOverrides& overrides,
+                             const std::vector<std::string>& tableDates) {
     const FileNameHints hints = HintsFromFileName(path);
     DayIdentity day;
-    day.tradeDate = overrides.tradeDate.empty() ? hints.tradeDate : overrides.tradeDate;
+    day.directionCodes = overrides.directionCodes;
+    const bool needFolders = (overrides.tradeDate.empty() && hints.tradeDate.empty() && tableDates.empty()) ||
+                             (overrides.stock.empty() && hints.code.empty());
+    const FileNameHints folders = needFolders ? HintsFromFolders(path) : FileNameHints{};
+    if (!overrides.tradeDate.empty()) {
+        day.tradeDate = overrides.tradeDate;
+    } else if (tableDates.size() <= 1) {
+        // A name with two dates leaves the date open rather than fall back on the table's.
+        const bool nameSaysDates = !hints.tradeDates.empty();
+        day.tradeDate = nameSaysDates ? hints.tradeDate : tableDates.empty() ? folders.tradeDate : tableDates[0];
+    }
     if (!overrides.stock.empty()) {
         day.stock = overrides.stock;
     } else if (!hints.code.empty()) {
         day.stock = StockOfCode(hints.code, overrides.storedStockOf);
+    } else if (hints.codes.empty() && !folders.code.empty()) {
+        day.stock = StockOfCode(folders.code, overrides.storedStockOf);
     }
     return day;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/Result.h"
+#include "layout/TickLayout.h"
 
 namespace moxtel {
 
@@ -14,6 +15,10 @@ namespace moxtel {
 struct DayIdentity {
     std::string tradeDate;  // YYYYMMDD
     std::string stock;      // "名称(代码)"; always ends in "(code)"
+    // A direction column of numbers: what they mean, and the codes found (in the order met) when
+    // that is still open, that is when the user has to say it.
+    DirectionCodes directionCodes{};
+    std::vector<std::string> codesToExplain{};
 };
 
 // What a caller knows beyond the file. Every member is optional.
@@ -25,6 +30,8 @@ struct DayOverrides {
     // Asked once the date and stock are guessed, before anything is stored, on the thread of the
     // run: the final identity, or nullopt when the user gave up (the run then ends without a message).
     std::function<std::optional<DayIdentity>(const DayIdentity& guess)> confirm{};
+    // What a direction column of numbers means, from --direction-codes or the dialog.
+    DirectionCodes directionCodes{};
 };
 
 inline constexpr const char* kMsgNeedDate = "“%s”的文件名中没有日期，请用 --date YYYYMMDD 指定交易日期。";
@@ -32,6 +39,8 @@ inline constexpr const char* kMsgNeedStock = "“%s”的文件名中没有股�
 inline constexpr const char* kMsgManyDates = "“%s”的文件名中有多个日期(%s)，请用 --date YYYYMMDD 指定交易日期。";
 inline constexpr const char* kMsgManyStocks = "“%s”的文件名中有多个股票代码(%s)，请用 --stock 名称(代码) 指定股票。";
 inline constexpr const char* kMsgBadDate = "日期“%s”无效，应为 YYYYMMDD，例如 20241204。";
+inline constexpr const char* kMsgTableDates =
+    "文件“%s”中有多个交易日期(%s)，请用 --date YYYYMMDD 指定统计哪一天。";
 inline constexpr const char* kMsgBadStock = "股票“%s”无效，应为 名称(代码) 或六位代码，例如 平安银行(000001)。";
 
 // What the file name says: an eight-digit date (20241204, 2024-12-04, 2024_12_04, 2024.12.04) and a
@@ -45,6 +54,12 @@ struct FileNameHints {
 };
 FileNameHints HintsFromFileName(std::string_view path);
 
+// What the nearest folders above the file say (sz/300027/tick/2018-01-15.csv, 2014-09-25/x.csv),
+// looking at most three folders up: the nearest folder named just a date gives the date, the
+// nearest named just a code ("600000", "sz300397", "600000.SH") the code. A folder whose name
+// merely holds digits among other text (backup_202412) says nothing.
+FileNameHints HintsFromFolders(std::string_view path);
+
 // True for YYYYMMDD naming a calendar day of the years 1900 to 2099.
 bool IsTradeDate(std::string_view text);
 
@@ -55,9 +70,12 @@ std::optional<std::string> NormalisedStock(std::string_view text,
                                            const std::function<std::string(const std::string&)>& storedStockOf);
 
 // The date and stock of a header table at path as far as known: the overrides first, then the
-// file name (a code found there becomes its stored stock text, or "code(code)"). Never fails;
-// what is unknown stays empty. The stock is not checked yet.
-DayIdentity GuessDayIdentity(const std::string& path, const DayOverrides& overrides);
+// file name, then the dates in the table (tableDates, when it holds exactly one), then the folders
+// above the file. A code found becomes its stored stock text, or "code(code)". A table of several
+// dates takes its date from the overrides only. Never fails; what is unknown stays empty. The
+// stock is not checked yet.
+DayIdentity GuessDayIdentity(const std::string& path, const DayOverrides& overrides,
+                             const std::vector<std::string>& tableDates = {});
 
 // guess made final: a valid date and a normalised stock. A failure names the file at path and the
 // option to give; where the file name names several dates or codes, it names them too.

@@ -1,44 +1,64 @@
 #include "layout/TickLayout.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <optional>
 
 #include "common/TextUtil.h"
+#include "layout/DayIdentity.h"
 
 namespace moxtel {
 namespace {
 
 struct ColumnName {
-    std::string_view text;
+    std::string_view text;  // ASCII letters in lower case: headers are matched in any case
     int role;
 };
 
-// Spellings used by the quote sites and the data libraries that save their tables.
+// Spellings of the quote sites, and the English ones pandas and the other data libraries write
+// (to_csv, to_excel). An amount column (成交额, amount, turnover, money) is read by nobody: the run
+// takes the amount from price and lots.
 // clang-format off
-constexpr std::array<ColumnName, 10> kColumnNames{{
-    {"成交时间", 1}, {"时间", 1},
-    {"成交价格", 2}, {"成交价", 2}, {"价格", 2},
-    {"成交量", 3}, {"成交量(手)", 3},
-    {"性质", 4}, {"买卖方向", 4}, {"类型", 4},
-}};
+constexpr std::array kColumnNames{
+    ColumnName{"成交时间", kRoleTime}, ColumnName{"时间", kRoleTime}, ColumnName{"time", kRoleTime},
+    ColumnName{"timestamp", kRoleTime}, ColumnName{"datetime", kRoleTime},
+    ColumnName{"成交价格", kRolePrice}, ColumnName{"成交价", kRolePrice}, ColumnName{"价格", kRolePrice},
+    ColumnName{"price", kRolePrice},
+    ColumnName{"成交量", kRoleLots}, ColumnName{"成交量(手)", kRoleLots}, ColumnName{"volume", kRoleLots},
+    ColumnName{"vol", kRoleLots},
+    ColumnName{"性质", kRoleDirection}, ColumnName{"买卖方向", kRoleDirection}, ColumnName{"类型", kRoleDirection},
+    ColumnName{"type", kRoleDirection}, ColumnName{"direction", kRoleDirection}, ColumnName{"side", kRoleDirection},
+    ColumnName{"bs", kRoleDirection}, ColumnName{"buyorsell", kRoleDirection},
+    ColumnName{"日期", kRoleDate}, ColumnName{"date", kRoleDate},
+};
 // clang-format on
 
-// The name each required column is refused by.
-constexpr std::array<std::string_view, 4> kRoleNames{"成交时间", "成交价格", "成交量", "性质"};
+// The name each role is refused by, by role - 1.
+constexpr std::array<std::string_view, kRoleCount> kRoleNames{"成交时间", "成交价格", "成交量", "性质", "日期"};
 
 struct DirectionWord {
-    std::string_view word;
+    std::string_view word;  // ASCII letters in lower case: words are matched in any case
     std::string_view standard;
 };
 
 // clang-format off
-constexpr std::array<DirectionWord, 14> kDirectionWords{{
-    {"买盘", "B"}, {"买入", "B"}, {"B", "B"}, {"b", "B"},
-    {"卖盘", "S"}, {"卖出", "S"}, {"S", "S"}, {"s", "S"},
-    {"中性盘", ""}, {"中性", ""}, {"N", ""}, {"n", ""}, {"", ""}, {"--", ""},
-}};
+constexpr std::array kDirectionWords{
+    DirectionWord{"买盘", "B"}, DirectionWord{"买入", "B"}, DirectionWord{"b", "B"}, DirectionWord{"buy", "B"},
+    DirectionWord{"卖盘", "S"}, DirectionWord{"卖出", "S"}, DirectionWord{"s", "S"}, DirectionWord{"sell", "S"},
+    DirectionWord{"中性盘", ""}, DirectionWord{"中性", ""}, DirectionWord{"n", ""}, DirectionWord{"neutral", ""},
+    DirectionWord{"", ""}, DirectionWord{"--", ""},
+};
 // clang-format on
+
+// ASCII letters made lower case; other bytes (UTF-8 included) stay.
+std::string LowerAscii(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return lower;
+}
 
 // A header cell as the user sees it: trimmed, without the BOM a first cell may carry.
 std::string_view ShownHeader(std::string_view header) {
@@ -48,7 +68,7 @@ std::string_view ShownHeader(std::string_view header) {
 }
 
 std::string NormalisedHeader(std::string_view header) {
-    std::string text(ShownHeader(header));
+    std::string text = LowerAscii(ShownHeader(header));
     for (const auto& [wide, narrow] : {std::pair{"（", "("}, std::pair{"）", ")"}}) {
         for (std::size_t at = text.find(wide); at != std::string::npos; at = text.find(wide, at)) {
             text.replace(at, std::string_view(wide).size(), narrow);
@@ -70,9 +90,11 @@ bool EndsWithBracketedCode(std::string_view a1) {
            IsAllDigits(std::string_view(text).substr(text.size() - 7, 6));
 }
 
+using RoleColumns = std::array<int, kRoleCount>;
+
 // The columns a row names; columns[role - 1] is 0 where the role is missing.
-std::array<int, 4> RolesOfRow(const CellSource& cells, int row) {
-    std::array<int, 4> columns{};
+RoleColumns RolesOfRow(const CellSource& cells, int row) {
+    RoleColumns columns{};
     for (int c = 1; c <= kHeaderScanColumns; ++c) {
         const int role = HeaderRoleOf(cells(row, c));
         if (role > 0 && columns[role - 1] == 0) columns[role - 1] = c;
@@ -82,8 +104,8 @@ std::array<int, 4> RolesOfRow(const CellSource& cells, int row) {
 
 // A refusal when the header row names one role in two columns; nullopt when each role has one.
 std::optional<Error> DuplicateRole(const CellSource& cells, int row, const std::string& fileName) {
-    std::array<std::string, 4> named;  // "第N列“name”" of every column naming the role
-    std::array<int, 4> count{};
+    std::array<std::string, kRoleCount> named;  // "第N列“name”" of every column naming the role
+    std::array<int, kRoleCount> count{};
     for (int c = 1; c <= kHeaderScanColumns; ++c) {
         const std::string header = cells(row, c);
         const int role = HeaderRoleOf(header);
@@ -112,15 +134,16 @@ bool IsRowOfNames(const CellSource& cells, int row) {
     return names >= 2;
 }
 
-int CountFound(const std::array<int, 4>& columns) {
+// How many of the required columns a row names.
+int CountFound(const RoleColumns& columns) {
     int n = 0;
-    for (int c : columns) n += c > 0 ? 1 : 0;
+    for (int i = 0; i < kRequiredRoles; ++i) n += columns[static_cast<std::size_t>(i)] > 0 ? 1 : 0;
     return n;
 }
 
-Error Refusal(const std::string& fileName, const std::array<int, 4>& columns) {
+Error Refusal(const std::string& fileName, const RoleColumns& columns) {
     std::string missing;
-    for (std::size_t i = 0; i < columns.size(); ++i) {
+    for (std::size_t i = 0; i < kRequiredRoles; ++i) {
         if (columns[i] != 0) continue;
         if (!missing.empty()) missing += "、";
         missing += kRoleNames[i];
@@ -142,18 +165,58 @@ int HeaderRoleOf(std::string_view header) {
     for (const ColumnName& name : kColumnNames) {
         if (text == name.text) return name.role;
     }
-    return 0;
+    return kRoleNone;
 }
 
 bool StandardDirectionOf(std::string_view word, std::string& standard) {
-    const std::string_view trimmed = TrimView(word);
+    const std::string lower = LowerAscii(TrimView(word));
     for (const DirectionWord& d : kDirectionWords) {
-        if (trimmed == d.word) {
+        if (lower == d.word) {
             standard = d.standard;
             return true;
         }
     }
     return false;
+}
+
+std::string DirectionCodeOf(std::string_view cell) {
+    std::string_view text = TrimView(cell);
+    const bool negative = text.starts_with('-');
+    if (negative || text.starts_with('+')) text.remove_prefix(1);
+    // A column with gaps comes out of pandas as floats: 1.0, -1.0.
+    if (const std::size_t point = text.find('.'); point != std::string_view::npos) {
+        if (text.find_first_not_of('0', point + 1) != std::string_view::npos) return {};
+        text = text.substr(0, point);
+    }
+    if (text.empty() || text.size() > 9 || !IsAllDigits(text)) return {};
+    const std::string plain = std::to_string(ParseLeadingDigits(text));
+    return negative && plain != "0" ? "-" + plain : plain;
+}
+
+std::optional<DirectionCodes> ParseDirectionCodes(std::string_view text) {
+    const std::vector<std::string> parts = Split(text, ',');
+    if (parts.size() != 3) return std::nullopt;
+    DirectionCodes codes{DirectionCodeOf(parts[0]), DirectionCodeOf(parts[1]), DirectionCodeOf(parts[2]), true};
+    if (codes.buy.empty() || codes.sell.empty() || codes.neutral.empty()) return std::nullopt;
+    if (codes.buy == codes.sell || codes.buy == codes.neutral || codes.sell == codes.neutral) return std::nullopt;
+    return codes;
+}
+
+bool StandardDirectionOfCode(std::string_view code, const DirectionCodes& codes, std::string_view& standard) {
+    if (code == codes.buy) standard = "B";
+    else if (code == codes.sell) standard = "S";
+    else if (code == codes.neutral) standard = "";
+    else return false;
+    return true;
+}
+
+bool CodesExplain(const std::vector<std::string>& found, const DirectionCodes& codes) {
+    if (found.empty()) return true;
+    std::string_view standard;
+    for (const std::string& code : found) {
+        if (!StandardDirectionOfCode(code, codes, standard)) return false;
+    }
+    return codes.given || std::find(found.begin(), found.end(), codes.sell) != found.end();
 }
 
 double TimeOfDaySeconds(std::string_view text) {
@@ -172,7 +235,8 @@ double TimeOfDaySeconds(std::string_view text) {
         seconds = ReadNumber(text, pos);
         if (seconds < 0) return -1.0;
     }
-    return pos == text.size() ? hours * 3600 + minutes * 60 + seconds : -1.0;
+    if (pos != text.size() || hours >= 24 || minutes >= 60 || seconds >= 60) return -1.0;
+    return hours * 3600 + minutes * 60 + seconds;
 }
 
 double TradeTimeSeconds(std::string_view text) {
@@ -188,6 +252,56 @@ double TradeTimeSeconds(std::string_view text) {
     return hours * 3600.0 + minutes * 60.0 + seconds;
 }
 
+int ParseTradeDate(std::string_view text) {
+    text = TrimView(text);
+    if (const std::size_t blank = text.find_first_of(" T"); blank != std::string_view::npos) {
+        text = text.substr(0, blank);
+    }
+    std::string date;
+    if (text.size() == 8 && IsAllDigits(text)) {
+        date = text;
+    } else {
+        // 2018-01-15, 2018/1/15, 2018.01.15: one separator used twice, month and day of one or two digits.
+        const std::size_t first = text.find_first_of("-/.");
+        if (first != 4 || !IsAllDigits(text.substr(0, 4))) return 0;
+        const std::size_t second = text.find(text[first], first + 1);
+        if (second == std::string_view::npos) return 0;
+        const std::string_view month = text.substr(first + 1, second - first - 1);
+        const std::string_view day = text.substr(second + 1);
+        for (std::string_view part : {month, day}) {
+            if (part.empty() || part.size() > 2 || !IsAllDigits(part)) return 0;
+        }
+        date = std::string(text.substr(0, 4)) + (month.size() == 1 ? "0" : "") + std::string(month) +
+               (day.size() == 1 ? "0" : "") + std::string(day);
+    }
+    return IsTradeDate(date) ? ParseLeadingDigits(date) : 0;
+}
+
+std::string_view TimeOfDayText(std::string_view text, std::string& scratch) {
+    text = TrimView(text);
+    if (text.size() == 14 && IsAllDigits(text)) {
+        scratch.assign(text.substr(8, 2)).append(":").append(text.substr(10, 2)).append(":").append(text.substr(12, 2));
+        return scratch;
+    }
+    const std::size_t blank = text.find_last_of(" T");
+    return blank == std::string_view::npos ? text : TrimView(text.substr(blank + 1));
+}
+
+TradeTime ParseTradeTime(std::string_view text) {
+    text = TrimView(text);
+    if (text.size() == 14 && IsAllDigits(text)) {
+        const int date = ParseTradeDate(text.substr(0, 8));
+        const double seconds = TradeTimeSeconds(text.substr(8));
+        return date != 0 && seconds >= 0 ? TradeTime{seconds, date} : TradeTime{};
+    }
+    TradeTime time{TradeTimeSeconds(text), 0};
+    // A date and a time take more than ten characters; a bare time ("09:30:03") is not searched.
+    if (time.seconds < 0 || text.size() <= 10) return time;
+    const std::size_t blank = text.find_first_of(" T");
+    if (blank != std::string_view::npos) time.date = ParseTradeDate(text.substr(0, blank));
+    return time;
+}
+
 bool IsLatestFirst(std::string_view firstTime, std::string_view lastTime) {
     const double first = TradeTimeSeconds(firstTime);
     const double last = TradeTimeSeconds(lastTime);
@@ -197,13 +311,14 @@ bool IsLatestFirst(std::string_view firstTime, std::string_view lastTime) {
 
 Result<TickLayout> RecognizeLayout(const CellSource& cells, const std::string& fileName) {
     if (StartsWithDate(cells(1, 1))) return TickLayout{};
-    std::array<int, 4> best{};
+    RoleColumns best{};
     int bestRow = 0;
     for (int row = 1; row <= kHeaderScanRows; ++row) {
-        const std::array<int, 4> columns = RolesOfRow(cells, row);
-        if (CountFound(columns) == 4) {
+        const RoleColumns columns = RolesOfRow(cells, row);
+        if (CountFound(columns) == kRequiredRoles) {
             if (std::optional<Error> twice = DuplicateRole(cells, row, fileName)) return *twice;
-            return TickLayout{TickLayoutKind::Header, {row, columns[0], columns[1], columns[2], columns[3]}};
+            return TickLayout{TickLayoutKind::Header,
+                              {row, columns[0], columns[1], columns[2], columns[3], columns[4]}};
         }
         if (CountFound(columns) > CountFound(best)) {
             best = columns;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,12 @@ namespace moxtel {
 //            (成交时间, 成交价格, 成交量, 性质, ...), then one trade a row, earliest or latest first.
 enum class TickLayoutKind : std::uint8_t { Standard, Header };
 
+// What a header cell names. Time, price, lots and direction are required; a date column is
+// optional (the date may also stand in the time cells, or nowhere in the table).
+enum HeaderRole : int { kRoleNone = 0, kRoleTime = 1, kRolePrice = 2, kRoleLots = 3, kRoleDirection = 4, kRoleDate = 5 };
+inline constexpr int kRequiredRoles = 4;
+inline constexpr int kRoleCount = 5;
+
 // Where a header table keeps what the run needs; rows and columns count from 1.
 struct HeaderColumns {
     int headerRow = 0;
@@ -24,6 +31,7 @@ struct HeaderColumns {
     int price = 0;
     int lots = 0;  // in 手
     int direction = 0;
+    int date = 0;  // 0: no date column
 };
 
 struct TickLayout {
@@ -46,21 +54,63 @@ inline constexpr int kHeaderScanColumns = 20;
 // (成交价 and 价格) is refused naming both.
 Result<TickLayout> RecognizeLayout(const CellSource& cells, const std::string& fileName);
 
-// The column a header cell names ("成交价" -> price), after trimming and with full-width brackets
-// read as ASCII ones; 0 for none. 1 time, 2 price, 3 lots, 4 direction.
+// The column a header cell names ("成交价" -> price, "Volume" -> lots), after trimming, with
+// full-width brackets read as ASCII ones and ASCII letters in any case; kRoleNone for none.
 int HeaderRoleOf(std::string_view header);
 
-// Direction words of a header table as the standard layout writes them:
-// 买盘/买入/B -> "B", 卖盘/卖出/S -> "S", 中性盘/中性/N/empty -> "". False for any other word.
+// Direction words of a header table as the standard layout writes them: 买盘/买入/buy/B -> "B",
+// 卖盘/卖出/sell/S -> "S", 中性盘/中性/neutral/N/--/empty -> "" (ASCII words in any case).
+// False for any other word, numbers included: those are codes (see DirectionCodes).
 bool StandardDirectionOf(std::string_view word, std::string& standard);
 
+// What the numbers of a direction column mean. By default 1 buys, -1 sells and 0 is neutral; other
+// numbers (0/1/2, say) need the user's word, since guessing them would turn sells into buys.
+struct DirectionCodes {
+    std::string buy = "1";
+    std::string sell = "-1";
+    std::string neutral = "0";
+    bool given = false;  // named by the user rather than the defaults
+};
+
+// "0,1,2" (buy, sell, neutral) -> codes marked given; nullopt unless three different integers.
+std::optional<DirectionCodes> ParseDirectionCodes(std::string_view text);
+
+// A direction cell holding an integer, in its plain form ("+1" and "1.0" -> "1", "-0" -> "0");
+// "" when the cell holds no integer.
+std::string DirectionCodeOf(std::string_view cell);
+
+// True when codes say what each of found (plain codes, see DirectionCodeOf) means. The defaults
+// are trusted only when a -1 is among them: a column of 0 and 1 alone may well mean buy and sell.
+bool CodesExplain(const std::vector<std::string>& found, const DirectionCodes& codes);
+
+// The standard letter of a plain code under codes ("B", "S" or ""); false when codes do not name it.
+bool StandardDirectionOfCode(std::string_view code, const DirectionCodes& codes, std::string_view& standard);
+
 // Seconds of a time text ("09:30:01", "9:30", "2024-12-04 09:30:01.5"); a negative value when
-// the text holds no such time.
+// the text holds no such time or a clock no day has (24:00, 9:60).
 double TimeOfDaySeconds(std::string_view text);
 
 // Seconds of a trade time of a header table: a time TimeOfDaySeconds reads, or the bare digits
 // HHMMSS or HMMSS some sources write (92525 is 09:25:25); negative for anything else.
 double TradeTimeSeconds(std::string_view text);
+
+// A trade time cell: its time of day and, when the cell carries one, its date.
+struct TradeTime {
+    double seconds = -1.0;  // since midnight; negative when the cell holds no trade time
+    int date = 0;           // YYYYMMDD as a number, 0 when the cell carries no date
+};
+
+// Reads a time TradeTimeSeconds reads, with or without a date before it: "2018-01-15 09:30:03",
+// "2018/1/15 9:30:03", "2018-01-15T09:30:03.000", and the fourteen digits "20180115093003".
+TradeTime ParseTradeTime(std::string_view text);
+
+// The time of day of a time cell that carries a date, as the standard layout shows a trade's time:
+// "2018-01-15 09:30:03" -> "09:30:03", "20180115093003" -> "09:30:03" (made in scratch).
+std::string_view TimeOfDayText(std::string_view text, std::string& scratch);
+
+// A date cell: "2018-01-15", "2018/1/15", "2018.01.15", "20180115", optionally followed by a time
+// ("2018-01-15 00:00:00"). YYYYMMDD as a number, 0 when the text is no calendar day.
+int ParseTradeDate(std::string_view text);
 
 // True when a table whose first and last trade carry these times is listed latest first.
 // Times that cannot be read compare as texts.

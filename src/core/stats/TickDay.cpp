@@ -246,6 +246,7 @@ Result<TickDay> ReadTickDay(const std::string& path, const StatisticsObserver& o
     std::sort(rows.notNumberRows.begin(), rows.notNumberRows.end());
     const bool headerTable = reader.Kind() == TickLayoutKind::Header;
     const std::vector<int> skipped = reader.SkippedRows();
+    const int sorted = reader.SortedTrades();
     // A large text export is decoded as its rows are read: a file changed since it was opened fails here.
     if (Status read = reader.ReadStatus(); !read) return Error{read.error().message, path + "\n" + read.error().detail};
     reader.CloseWorkbook();
@@ -256,6 +257,9 @@ Result<TickDay> ReadTickDay(const std::string& path, const StatisticsObserver& o
     }
     if (observer.warning && !skipped.empty()) {
         observer.warning(RowsWarning(path, skipped.size(), skipped, " 行不是成交(空行、合计或说明)，已跳过"));
+    }
+    if (observer.warning && sorted > 0) {
+        observer.warning(path + ": " + std::to_string(sorted) + " 行成交不按时间先后排列，已按成交时间排序");
     }
     if (observer.warning && rows.notNumberCount > 0) {
         observer.warning(RowsWarning(path, static_cast<std::size_t>(rows.notNumberCount), rows.notNumberRows,

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/Result.h"
+#include "layout/CTickTable.h"
 #include "layout/DayIdentity.h"
 #include "stats/DayStore.h"
 #include "stats/FlowBuckets.h"
@@ -58,8 +59,6 @@ public:
     virtual void Add(UncertainTrades& trades, const UncertainTradeView& trade, bool fromFirstRow) = 0;
     virtual void End() = 0;
 };
-
-inline constexpr const char* kMsgOpenFailed = "文件打开错误，请检查文件是否正确选择!";
 
 // Opens the tick table at path (either layout; a header table takes its date and stock from
 // overrides or its file name), checks its title cell and reads every trade row into a TickDay.

@@ -14,7 +14,7 @@ namespace moxtel {
 
 inline constexpr const char* kMsgRunning = "正在统计，请稍后......";
 inline constexpr const char* kWorkbookFilter =
-    "Excel files (*.xls *.xlsx *.csv)|*.xls;*.xlsx;*.csv|All Files (*.*)|*.*||";
+    "行情表格 (*.xls *.xlsx *.csv *.txt *.tsv *.dat)|*.xls;*.xlsx;*.csv;*.txt;*.tsv;*.dat|所有文件 (*)|*||";
 
 // The main window: the statistics inputs (workbook, template, previous close, turnover), the
 // statistics run, the result panel with its template rows and dynamic rows, the buttons and menu

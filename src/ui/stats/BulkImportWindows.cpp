@@ -20,7 +20,36 @@ QString StageText(const ImportProgress& p) {
     return Utf8(stage).arg(p.done).arg(p.total);
 }
 
+// A reason cell: the message, and the detail on a second, smaller line.
+void SetReasonCell(QTableWidget& table, int row, const ImportReasonText& reason) {
+    table.setItem(row, 1, new QTableWidgetItem(reason.message));
+    if (reason.detail.isEmpty()) return;
+    table.item(row, 1)->setToolTip(reason.detail);
+    auto* cell = new QLabel(reason.message.toHtmlEscaped() + QStringLiteral("<br><small>") +
+                            reason.detail.toHtmlEscaped() + QStringLiteral("</small>"));
+    cell->setAutoFillBackground(true);
+    cell->setContentsMargins(3, 1, 3, 1);
+    table.setCellWidget(row, 1, cell);
+}
+
 }  // namespace
+
+ImportReasonText FailureReasonText(const ImportFailure& f) {
+    const QString words = QString::fromStdString(f.reason);
+    switch (f.issue) {
+        case ImportIssue::Refused: return {words, {}};
+        case ImportIssue::Unreadable: return {Utf8("文件无法读取或已损坏，不是能统计的表格"), words};
+        case ImportIssue::NoSuchPath: return {Utf8("文件或文件夹不存在"), words};
+        case ImportIssue::NotAFile: return {Utf8("不是普通文件"), words};
+        case ImportIssue::Database: return {Utf8("数据库出错，这一天没有保存"), words};
+    }
+    return {words, {}};
+}
+
+ImportReasonText SkippedReasonText(const ImportFailure& f) {
+    if (f.issue == ImportIssue::Refused) return {Utf8("跳过：") + QString::fromStdString(f.reason), {}};
+    return {Utf8("跳过：不是表格文件"), QString::fromStdString(f.reason)};
+}
 
 ImportSummary RunImportWithProgress(QWidget* owner, const QStringList& paths) {
     QProgressDialog progress(Utf8("正在导入......"), Utf8("取消"), 0, 0, owner);
@@ -80,12 +109,15 @@ CImportFailuresDlg::CImportFailuresDlg(const ImportSummary& summary, const QStri
     auto* text = new QLabel(ImportSummaryText(summary) + (note.isEmpty() ? QString() : QStringLiteral("\n") + note), this);
     text->setWordWrap(true);
     layout->addWidget(text);
-    std::vector<std::pair<std::string, QString>> rows;
-    for (const ImportFailure& f : summary.failures) rows.emplace_back(f.path, QString::fromStdString(f.reason));
-    for (const ImportWarning& w : summary.warnings) rows.emplace_back(w.path, Utf8("警告：") + QString::fromStdString(w.reason));
-    for (const std::string& path : summary.skippedFiles) rows.emplace_back(path, Utf8("跳过：不是表格文件"));
+    std::vector<std::pair<std::string, ImportReasonText>> rows;
+    for (const ImportFailure& f : summary.failures) rows.emplace_back(f.path, FailureReasonText(f));
+    for (const ImportWarning& w : summary.warnings) {
+        rows.emplace_back(w.path, ImportReasonText{Utf8("警告：") + QString::fromStdString(w.reason), {}});
+    }
+    for (const ImportFailure& f : summary.skippedFiles) rows.emplace_back(f.path, SkippedReasonText(f));
     for (const ImportDuplicate& d : summary.duplicates) {
-        rows.emplace_back(d.dropped, Utf8("重复：与 %1 是同一天，保存的是后者").arg(QString::fromStdString(d.kept)));
+        rows.emplace_back(d.dropped,
+                          ImportReasonText{Utf8("重复：与 %1 是同一天，保存的是后者").arg(QString::fromStdString(d.kept)), {}});
     }
     auto* table = new QTableWidget(static_cast<int>(rows.size()), 2, this);
     table->setHorizontalHeaderLabels({Utf8("文件"), Utf8("原因")});
@@ -94,9 +126,10 @@ CImportFailuresDlg::CImportFailuresDlg(const ImportSummary& summary, const QStri
     for (int row = 0; row < table->rowCount(); ++row) {
         const auto& [path, reason] = rows[static_cast<std::size_t>(row)];
         table->setItem(row, 0, new QTableWidgetItem(QString::fromStdString(path)));
-        table->setItem(row, 1, new QTableWidgetItem(reason));
+        SetReasonCell(*table, row, reason);
     }
     table->resizeColumnsToContents();
+    table->resizeRowsToContents();
     table->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(table);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);

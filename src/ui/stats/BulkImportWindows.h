@@ -24,6 +24,15 @@ QString ImportSummaryText(const ImportSummary& summary);
 // several files take each day's previous close from the day stored before it, and store no turnover.
 QString UnusedInputsNote(const QString& previousClose, const QString& turnover);
 
+// What the failure list says of a failed or skipped file: the program's own message, and the
+// reader's or the system's words (English) as a second line, "" when the message is the reason.
+struct ImportReasonText {
+    QString message;
+    QString detail;
+};
+ImportReasonText FailureReasonText(const ImportFailure& failure);
+ImportReasonText SkippedReasonText(const ImportFailure& skipped);
+
 // True when the import has files to list: failures, warnings, files skipped or left out as duplicates.
 bool HasImportDetails(const ImportSummary& summary);
 

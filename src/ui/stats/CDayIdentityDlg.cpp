@@ -16,10 +16,17 @@ namespace moxtel {
 namespace {
 
 constexpr DialogTemplate kDayTemplate{160, "交易日期和股票", 280, 112, 9};
+// The same window with a row for the meaning of a direction column of numbers.
+constexpr DialogTemplate kDayCodesTemplate{160, "交易日期和股票", 280, 156, 9};
 
 constexpr int kFileLine = 1001;
 constexpr int kDatePicker = 1002;
 constexpr int kStockList = 1003;
+constexpr int kCodesEdit = 1004;
+
+constexpr const char* kMsgBadCodes = "方向代码“%1”无效，应为三个不同的整数，依次是买入、卖出、中性，例如 0,1,2。";
+
+constexpr const char* kMsgCodesMissing = "方向代码“%1”没有说明文件中的每一个代码(%2)，请依次填写买入、卖出、中性的代码。";
 
 constexpr const char* kDateFormat = "yyyyMMdd";     // the stored form
 constexpr const char* kShownFormat = "yyyy-MM-dd";  // dates are shown with dashes
@@ -28,7 +35,8 @@ constexpr const char* kShownFormat = "yyyy-MM-dd";  // dates are shown with dash
 
 CDayIdentityDlg::CDayIdentityDlg(IWindowServices& services, const QString& fileName, const DayIdentity& guess,
                                  QWidget* parent)
-    : CDialogBase(kDayTemplate, services, parent), m_identity(guess) {
+    : CDialogBase(guess.codesToExplain.empty() ? kDayTemplate : kDayCodesTemplate, services, parent),
+      m_identity(guess) {
     AddStatic(Utf8("这个成交明细表没有标明日期和股票，请指定："), {10, 8, 260, 12});
     AddStatic(Utf8("数据文件"), {10, 24, 44, 12});
     AddEdit(kFileLine, {58, 23, 212, 13}, EditStyle::Normal)->setReadOnly(true);
@@ -38,8 +46,24 @@ CDayIdentityDlg::CDayIdentityDlg(IWindowServices& services, const QString& fileN
     AddStatic(Utf8("股票"), {10, 60, 44, 12});
     AddDropList(kStockList, {58, 59, 212, 14})->setEditable(true);
     AddStatic(Utf8("名称(代码)，例如 平安银行(000001)"), {58, 75, 212, 10});
-    AddButton(1, Utf8("确定"), {80, 91, 54, 16}, ButtonStyle::Default);
-    AddButton(2, Utf8("取消"), {146, 91, 54, 16});
+    const int buttonsTop = guess.codesToExplain.empty() ? 91 : 135;
+    if (!guess.codesToExplain.empty()) AddCodesRow(guess);
+    AddButton(1, Utf8("确定"), {80, buttonsTop, 54, 16}, ButtonStyle::Default);
+    AddButton(2, Utf8("取消"), {146, buttonsTop, 54, 16});
+}
+
+// The direction column holds numbers whose meaning is open: the codes found, and an edit for
+// "买入,卖出,中性" in that order.
+void CDayIdentityDlg::AddCodesRow(const DayIdentity& guess) {
+    QStringList found;
+    for (const std::string& code : guess.codesToExplain) found << QString::fromStdString(code);
+    AddStatic(Utf8("方向列是数字(%1)，请依次填写 买入,卖出,中性 的代码：").arg(found.join(Utf8("、"))),
+              {10, 92, 260, 12});
+    AddStatic(Utf8("方向代码"), {10, 107, 44, 12});
+    AddEdit(kCodesEdit, {58, 106, 212, 13}, EditStyle::Normal);
+    const DirectionCodes& codes = guess.directionCodes;
+    Edit(kCodesEdit)->setText(QString::fromStdString(codes.buy + "," + codes.sell + "," + codes.neutral));
+    AddStatic(Utf8("例如 0,1,2 表示 0 为买入、1 为卖出、2 为中性"), {58, 122, 212, 10});
 }
 
 bool CDayIdentityDlg::OnInitDialog() {
@@ -65,7 +89,23 @@ void CDayIdentityDlg::OnOK() {
         MessageBox(QString::fromUtf8(kMsgBadStock).replace(QStringLiteral("%s"), typed));
         return;
     }
-    m_identity = {date, *stock};
+    DirectionCodes codes = m_identity.directionCodes;
+    if (!m_identity.codesToExplain.empty()) {
+        const QString typedCodes = Edit(kCodesEdit)->text();
+        const std::optional<DirectionCodes> parsed = ParseDirectionCodes(typedCodes.toStdString());
+        if (!parsed) {
+            MessageBox(Utf8(kMsgBadCodes).arg(typedCodes));
+            return;
+        }
+        if (!CodesExplain(m_identity.codesToExplain, *parsed)) {
+            QStringList found;
+            for (const std::string& code : m_identity.codesToExplain) found << QString::fromStdString(code);
+            MessageBox(Utf8(kMsgCodesMissing).arg(typedCodes, found.join(Utf8("、"))));
+            return;
+        }
+        codes = *parsed;
+    }
+    m_identity = {date, *stock, codes, m_identity.codesToExplain};
     EndDialog(1);
 }
 

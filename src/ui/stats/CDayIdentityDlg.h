@@ -11,6 +11,8 @@ namespace moxtel {
 // header-layout tables of the quote sites), before the statistics run stores anything. Prefilled
 // with what the file name says; the stock list offers the stored stocks. OK checks the stock
 // ("名称(代码)" or a six-digit code) and keeps the window open with a message when it is not.
+// A table whose direction column holds numbers of open meaning also gets a row asking for the codes
+// of buy, sell and neutral (as --direction-codes takes them).
 class CDayIdentityDlg : public CDialogBase {
     Q_OBJECT
   public:
@@ -25,6 +27,8 @@ class CDayIdentityDlg : public CDialogBase {
     void OnOK() override;
 
   private:
+    void AddCodesRow(const DayIdentity& guess);
+
     DayIdentity m_identity;
 };
 

@@ -281,32 +281,110 @@ TEST_F(BulkImportTest, ContainersThatHoldNoWorkbookAreSkippedAndWorkbooksThatFai
     struct Case {
         std::string path;
         std::string reason;  // "" when skipped
+        ImportIssue issue;   // of the failure, or of the skip
+        std::string skipReason = {};  // a skipped text file: the reason stats gives
     };
     std::vector<Case> cases{
-        {write("archive.zip", ZipBytes({{"readme.txt", "hello"}})), ""},
-        {write("letter.docx", ZipBytes({{"[Content_Types].xml", "<Types/>"}, {"word/document.xml", "<w/>"}})), ""},
-        {copy("no-workbook-stream.xls", "memo.doc"), ""},
-        {write("notes.txt", "just some notes\n"), ""},
+        {write("archive.zip", ZipBytes({{"readme.txt", "hello"}})), "", ImportIssue::Unreadable},
+        {write("letter.docx", ZipBytes({{"[Content_Types].xml", "<Types/>"}, {"word/document.xml", "<w/>"}})), "",
+         ImportIssue::Unreadable},
+        {copy("no-workbook-stream.xls", "memo.doc"), "", ImportIssue::Unreadable},
+        {write("notes.txt", "just some notes\n"), "", ImportIssue::Refused,
+         "无法识别文件“notes.txt”的格式：找不到列 成交时间、成交价格、成交量、性质。"},
+        {write("no-side.csv", "time,price,volume\n09:30:00,10.00,5\n"), "", ImportIssue::Refused,
+         "无法识别文件“no-side.csv”的格式：找不到列 性质。"},
         {write("damaged.xls", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + "broken"),
-         "the workbook is damaged: its header is truncated"},
-        {copy("encrypted.xls", "locked.xls"), "the workbook is encrypted (password protected) and cannot be read"},
-        {copy("several-sheets.xls", "budget.xls"), "无法识别文件“budget.xls”的格式：找不到列 成交时间、成交价格、成交量、性质。"},
+         "the workbook is damaged: its header is truncated", ImportIssue::Unreadable},
+        {copy("encrypted.xls", "locked.xls"), "the workbook is encrypted (password protected) and cannot be read",
+         ImportIssue::Unreadable},
+        {copy("several-sheets.xls", "budget.xls"), "无法识别文件“budget.xls”的格式：找不到列 成交时间、成交价格、成交量、性质。",
+         ImportIssue::Refused},
     };
     if (geteuid() != 0) {  // root reads every file
         const std::string locked = Day("unreadable.xls", "20240101 甲 (600001)", 1);
         chmod(locked.c_str(), 0);
-        cases.push_back({locked, "cannot read the file: permission denied"});
+        cases.push_back({locked, "cannot read the file: permission denied", ImportIssue::Unreadable});
     }
     for (const Case& c : cases) {
         const ImportSummary s = Import({c.path});
         EXPECT_EQ(s.imported, 0);
         EXPECT_EQ(s.skipped, c.reason.empty() ? 1 : 0) << c.path;
-        EXPECT_EQ(s.skippedFiles, c.reason.empty() ? std::vector<std::string>{c.path} : std::vector<std::string>{});
+        ASSERT_EQ(s.skippedFiles.size(), c.reason.empty() ? 1u : 0u) << c.path;
+        if (c.reason.empty()) {
+            EXPECT_EQ(s.skippedFiles[0].path, c.path);
+            EXPECT_EQ(s.skippedFiles[0].issue, c.issue) << c.path;
+            EXPECT_FALSE(s.skippedFiles[0].reason.empty()) << c.path;
+            if (!c.skipReason.empty()) {
+                EXPECT_EQ(s.skippedFiles[0].reason, c.skipReason);
+            }
+        }
         ASSERT_EQ(s.failures.size(), c.reason.empty() ? 0u : 1u) << c.path;
         if (!c.reason.empty()) {
             EXPECT_EQ(s.failures[0].reason, c.reason) << c.path;
+            EXPECT_EQ(s.failures[0].issue, c.issue) << c.path;
         }
     }
+}
+
+// Real tick files as people keep them: English CSVs in folders by code, named by date, numbers for
+// directions, and one table of two days. Each day is stored under its folder's code and its date,
+// linked to the day before, whether kept in memory or read again before it is stored.
+class BulkImportShapes : public BulkImportTest, public ::testing::WithParamInterface<std::size_t> {};
+
+TEST_P(BulkImportShapes, FoldersDatesAndCodesGiveOneLinkedDayEach) {
+    const fs::path in = fs::path(m_db.Folder()) / "in";
+    auto write = [&in](const std::string& name, const std::string& text) {
+        fs::create_directories((in / name).parent_path());
+        std::ofstream(in / name, std::ios::binary) << text;
+    };
+    const std::string header = "timestamp,price,volume,turnover,direction\n";
+    write("sz/600001/tick/2024-01-02.csv", header + "2024-01-02 09:30:01,10.00,5,5000,1\n2024-01-02 09:30:02,9.99,6,6000,-1\n");
+    write("sz/600001/tick/2024-01-03.csv", header + "2024-01-03 09:30:02,10.01,7,7000,0\n2024-01-03 09:30:01,10.02,8,8000,1\n"
+                                                    "2024-01-03 09:30:03,10.03,9,9000,-1\n");
+    write("2024-01-02/sh600002.csv", "time,price,volume,type\n09:30:01,20.00,1,buy\n09:30:02,20.01,2,sell\n");
+    write("600003/ticks.csv", "datetime,price,vol,bs\n2024-01-03 09:30:01,30.00,1,B\n2024-01-02 09:30:01,29.00,2,S\n"
+                              "2024-01-03 09:30:02,30.01,3,N\n");
+    ImportOptions options;
+    options.paths = {in.string()};
+    options.jobs = 2;
+    options.keptBytes = GetParam();
+    const ImportSummary s = ImportWorkbooks(options);
+    for (const ImportFailure& f : s.failures) ADD_FAILURE() << f.path << ": " << f.reason;
+    EXPECT_EQ(s.imported, 5);
+    EXPECT_EQ(s.skipped, 0);
+    EXPECT_EQ(TestDatabase::Rows("select code, datet, yesid from gpmaster order by code, datet"),
+              (Rows{{"600001(600001)", "20240102", "0"},
+                    {"600001(600001)", "20240103", "600001(600001)20240102"},
+                    {"600002(600002)", "20240102", "0"},
+                    {"600003(600003)", "20240102", "0"},
+                    {"600003(600003)", "20240103", "600003(600003)20240102"}}));
+    // The sorted day's first and last price are those of its earliest and latest trade.
+    EXPECT_EQ(TestDatabase::Rows("select pricebeg, priceend from gpmaster where datet = '20240103' and code = '600001(600001)'"),
+              (Rows{{"10.01", "10.03"}}));
+    ASSERT_EQ(s.warnings.size(), 1u);
+    EXPECT_EQ(s.warnings[0].reason, "2 行成交不按时间先后排列，已按成交时间排序");
+}
+
+INSTANTIATE_TEST_SUITE_P(KeptOrReadAgain, BulkImportShapes, ::testing::Values(std::size_t{1} << 30, std::size_t{0}));
+
+// Numbers other than 1/-1/0 are a failure naming them until the codes are given.
+TEST_F(BulkImportTest, DirectionCodesAreAFailureUntilGiven) {
+    const fs::path file = fs::path(m_db.Folder()) / "in" / "600001_20240102.csv";
+    fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << "time,price,volume,side\n09:30:01,10.00,5,0\n09:30:02,9.99,6,1\n";
+    ImportSummary s = Import({file.string()});
+    EXPECT_EQ(s.imported, 0);
+    ASSERT_EQ(s.failures.size(), 1u);
+    EXPECT_NE(s.failures[0].reason.find("(0、1)"), std::string::npos) << s.failures[0].reason;
+    EXPECT_EQ(s.failures[0].issue, ImportIssue::Refused);
+
+    ImportOptions options;
+    options.paths = {file.string()};
+    options.directionCodes = *ParseDirectionCodes("1,0,2");
+    s = ImportWorkbooks(options);
+    EXPECT_EQ(s.imported, 1);
+    EXPECT_TRUE(s.failures.empty());
+    EXPECT_EQ(TestDatabase::Rows("select one from transin"), (Rows{{"6"}}));  // 1 is the buy
 }
 
 // The warnings of the days stored reach the summary with the file they belong to.

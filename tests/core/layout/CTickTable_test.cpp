@@ -2,10 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <ostream>
 
 #include "LayoutTestSupport.h"
-#include "stats/CExcelReader.h"
+#include "workbook/CExcelReader.h"
 
 namespace moxtel::test {
 namespace {
@@ -14,7 +15,8 @@ constexpr int kFixtureTrades = 60;
 
 struct ContainerCase {
     const char* file;
-    bool needsDay;  // the file name carries no date
+    bool needsDay;                // neither the file name nor the table carries one date
+    const char* codes = nullptr;  // --direction-codes, where the numbers are not 1/-1/0
 };
 void PrintTo(const ContainerCase& c, std::ostream* os) { *os << c.file; }
 
@@ -24,6 +26,7 @@ class HeaderContainers : public ::testing::TestWithParam<ContainerCase> {
         StatisticsInputs inputs{Fixture(GetParam().file), "11.49", "0.8"};
         // The date comes from the file name where it has one; the name of the stock never does.
         inputs.dayOverrides = GetParam().needsDay ? FixtureDay() : DayOverrides{"", "平安银行(000001)"};
+        if (GetParam().codes) inputs.dayOverrides.directionCodes = *ParseDirectionCodes(GetParam().codes);
         return inputs;
     }
 };
@@ -48,7 +51,17 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, HeaderContainers,
                          ::testing::Values(ContainerCase{"header-bom-sz000001_20241204.csv", false},
                                            ContainerCase{"header-pandas-index-000001-2024-12-04.csv", false},
                                            ContainerCase{"header-gbk-tab-20241204_000001.xls", false},
-                                           ContainerCase{"header-openpyxl-no-date.xlsx", true}));
+                                           ContainerCase{"header-openpyxl-no-date.xlsx", true},
+                                           // English headers; numbers 1/-1/0 and a date in the time cell.
+                                           ContainerCase{"by-folder/sz/000001/tick/2024-12-04.csv", false},
+                                           // Rows in neither order (whole seconds moved): sorted by time.
+                                           ContainerCase{"header-english-shuffled-000001-20241204.csv", false},
+                                           // The date from a date column, B/S/N in lower case.
+                                           ContainerCase{"header-date-and-time-000001.csv", false},
+                                           // Real date-time cells and the codes 0/1/2 the user explained.
+                                           ContainerCase{"header-datetime-codes-012-000001.xlsx", false, "0,1,2"},
+                                           // Two days in one table: the one asked for.
+                                           ContainerCase{"header-two-days-000001.csv", true}));
 
 TEST(CTickTable, PresentsALatestFirstTableInTimeOrderAsTheStandardLayout) {
     CExcelReader standard;
@@ -202,6 +215,14 @@ INSTANTIATE_TEST_SUITE_P(
                      "09:30:01,10.01,1,买盘\n\n\n\n\n\n\n09:30:02,10.02,2,卖盘\n",
                      {"@: 6 行不是成交(空行、合计或说明)，已跳过(第 3, 4, 5, 6, 7, ... 行)"}, 3, "10.02", "10.02"},
         OddTableCase{"TrailingBlankLinesSayNothing", "09:30:01,10.01,1,买盘\n09:30:02,10.02,2,卖盘\n\n\n\n", {}, 3, "10.02", "10.02"},
+        // Neither earliest nor latest first: sorted by time, one warning with the number of trades moved.
+        OddTableCase{"OutOfOrderIsSorted", "09:30:02,10.02,2,卖盘\n09:30:01,10.01,1,买盘\n09:30:03,10.03,4,中性盘\n",
+                     {"@: 2 行成交不按时间先后排列，已按成交时间排序"}, 7, "10.02", "10.03"},
+        // Within one second the file's order stands (10.05 before 10.06), not its reverse.
+        OddTableCase{"EqualSecondsKeepTheFilesOrder",
+                     "09:30:02,10.05,1,买盘\n09:30:01,10.01,1,买盘\n09:30:02,10.06,2,卖盘\n",
+                     {"@: 2 行成交不按时间先后排列，已按成交时间排序"}, 4, "10.05", "10.06"},
+        OddTableCase{"OneSecondOnlyIsInOrder", "09:30:01,10.01,1,买盘\n09:30:01,10.02,2,卖盘\n", {}, 3, "10.02", "10.02"},
         OddTableCase{"DigitTimesLatestFirst",
                      "104347,10.27,1,买盘\n100000,10.10,2,卖盘\n92525,10.00,4,中性盘\n",
                      {}, 7, "10.10", "10.27"},
@@ -229,6 +250,141 @@ TEST(CTickTable, ARowWithoutATimeBetweenTradesIsRefused) {
         EXPECT_EQ(stored.run.error().message, c.message);
         for (const auto& table : stored.tables) EXPECT_TRUE(table.empty()) << c.text;
     }
+}
+
+// Numbers whose meaning is open and a table of several dates without one chosen are refused
+// naming what was found and the option that settles it; nothing is stored.
+TEST(CTickTable, OpenCodesAndSeveralDatesAreRefusedNamingThem) {
+    const TestFolder folder;
+    struct Case {
+        const char* text;  // after the header line
+        DayOverrides overrides;
+        const char* message;
+    };
+    const char* codes012 = "文件“600000_20241204.csv”的方向是数字代码(0、1、2)，无法确定哪个是买盘、卖盘和中性盘："
+                           "请用 --direction-codes BUY,SELL,NEUTRAL 依次指定，例如 --direction-codes 0,1,2。";
+    DayOverrides withCodes;
+    withCodes.directionCodes = *ParseDirectionCodes("0,1,2");
+    for (const Case& c :
+         {Case{"09:30:01,10.01,1,0\n09:30:02,10.02,2,1\n09:30:03,10.03,2,2\n", {}, codes012},
+          Case{"09:30:01,10.01,1,1\n09:30:02,10.02,2,0\n", {},
+               "文件“600000_20241204.csv”的方向是数字代码(1、0)，无法确定哪个是买盘、卖盘和中性盘："
+               "请用 --direction-codes BUY,SELL,NEUTRAL 依次指定，例如 --direction-codes 0,1,2。"},
+          Case{"09:30:01,10.01,1,0\n09:30:02,10.02,2,3\n", withCodes,
+               "文件“600000_20241204.csv”的方向是数字代码(0、3)，无法确定哪个是买盘、卖盘和中性盘："
+               "请用 --direction-codes BUY,SELL,NEUTRAL 依次指定，例如 --direction-codes 0,1,2。"},
+          // The name's date does not choose among the table's own.
+          Case{"2024-12-04 09:30:01,10.01,1,1\n2024-12-05 09:30:02,10.02,2,-1\n", {},
+               "文件“600000_20241204.csv”中有多个交易日期(20241204、20241205)，请用 --date YYYYMMDD 指定统计哪一天。"},
+          Case{"2024-12-04 09:30:01,10.01,1,1\n2024-12-05 09:30:02,10.02,2,-1\n", DayOverrides{"20241206", ""},
+               "文件“600000_20241204.csv”中有多个交易日期(20241204、20241205)，请用 --date YYYYMMDD 指定统计哪一天。"}}) {
+        const std::string path = folder.Write("600000_20241204.csv", std::string("time,price,volume,type\n") + c.text);
+        StatisticsInputs inputs{path, "", ""};
+        inputs.dayOverrides = c.overrides;
+        const StoredRun stored = RunAndStore(inputs);
+        ASSERT_FALSE(stored.run.ok()) << c.text;
+        EXPECT_EQ(stored.run.error().message, c.message);
+        for (const auto& table : stored.tables) EXPECT_TRUE(table.empty()) << c.text;
+    }
+}
+
+// Of a table of several dates the day chosen is read alone, in its own time order, under its date.
+TEST(CTickTable, TheDayChosenOfSeveralIsReadAlone) {
+    const TestFolder folder;
+    const std::string path = folder.Write("600000.csv", "datetime,price,volume,bs\n"
+                                                        "2024-12-05 09:30:02,20.02,20,S\n"
+                                                        "2024-12-04 09:30:02,10.02,2,B\n"
+                                                        "2024-12-05 09:30:01,20.01,10,B\n"
+                                                        "2024-12-04 09:30:01,10.01,1,S\n");
+    CTickTable table;
+    ASSERT_TRUE(table.Open(path, DayOverrides{"20241205", ""}).ok());
+    EXPECT_EQ(table.TableDates(), (std::vector<std::string>{"20241205", "20241204"}));
+    EXPECT_EQ(table.TradeCount(), 2);
+    EXPECT_EQ(table.Identity().tradeDate, "20241205");
+    EXPECT_EQ(table.Identity().stock, "600000(600000)");
+    EXPECT_EQ(table.GetCellText(6, 1), "09:30:01");
+    EXPECT_EQ(table.GetCellText(6, 2), "20.01");
+    EXPECT_EQ(table.GetCellText(6, 5), "B");
+    EXPECT_EQ(table.GetCellText(7, 2), "20.02");
+    EXPECT_EQ(table.GetCellText(8, 2), "");
+    EXPECT_EQ(table.SourceLine(6), 4);
+    EXPECT_EQ(table.SortedTrades(), 0);  // the day's own rows ran latest first
+
+    // Open without a day: every trade of every date, and the dates to ask about.
+    const auto info = InspectTickTable(path);
+    ASSERT_TRUE(info.ok());
+    EXPECT_EQ(info->tradeCount, 4);
+    EXPECT_EQ(info->dates.size(), 2u);
+    EXPECT_EQ(info->guess.tradeDate, "");
+}
+
+// A text export larger than the reader keeps whole is read through a window of lines: sorted, its
+// trades are still read right (from a copy taken in one forward pass), giving the day in order.
+TEST(CTickTable, ALargeTextExportOutOfOrderGivesTheDayInOrder) {
+    const TestFolder folder;
+    std::vector<std::string> seconds;  // the trades of each second, in order
+    for (int i = 0; i < 60000; ++i) {
+        const int t = 9 * 3600 + 30 * 60 + i / 4;
+        if (i % 4 == 0) seconds.emplace_back();
+        char line[64];
+        std::snprintf(line, sizeof line, "%02d:%02d:%02d,%d.%02d,%d,%s\n", t / 3600, t / 60 % 60, t % 60, 10 + i % 3,
+                      i % 100, 1 + i * 7 % 1500, i % 3 == 0 ? "买盘" : i % 3 == 1 ? "卖盘" : "中性盘");
+        seconds.back() += line;
+    }
+    std::string inOrder = "成交时间,成交价格,成交量,性质\n";
+    std::string shuffled = inOrder;
+    for (const std::string& second : seconds) inOrder += second;
+    for (std::size_t k = 0; k < seconds.size(); ++k) shuffled += seconds[(k * 7919) % seconds.size()];
+    ASSERT_GT(shuffled.size(), std::size_t{1} << 20);
+    const auto ordered = RunStatistics({folder.Write("600000_20241204.csv", inOrder), "10.00", ""}, nullptr);
+    std::vector<std::string> warnings;
+    StatisticsObserver observer;
+    observer.warning = [&warnings](const std::string& w) { warnings.push_back(w); };
+    const auto sorted = RunStatistics({folder.Write("600000_20241205.csv", shuffled), "10.00", ""}, nullptr, observer);
+    ASSERT_TRUE(ordered.ok()) << ordered.error().message;
+    ASSERT_TRUE(sorted.ok()) << sorted.error().message;
+    EXPECT_EQ(sorted->uncertainTrades.size(), ordered->uncertainTrades.size());
+    EXPECT_EQ(sorted->day.firstPriceText, ordered->day.firstPriceText);
+    EXPECT_EQ(sorted->day.lastPriceText, ordered->day.lastPriceText);
+    for (int k = 1; k <= kBucketCount; ++k) {
+        EXPECT_EQ(sorted->day.uncertainUp[k].lots, ordered->day.uncertainUp[k].lots) << k;
+        EXPECT_EQ(sorted->day.inflow[k].amount, ordered->day.inflow[k].amount) << k;
+    }
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find("行成交不按时间先后排列，已按成交时间排序"), std::string::npos) << warnings[0];
+}
+
+// The dialog is shown the codes it has to ask about, and its answer decides the directions.
+TEST(CTickTable, TheConfirmHookIsAskedForOpenCodes) {
+    const TestFolder folder;
+    const std::string path = folder.Write("600000_20241204.csv", "time,price,volume,side\n09:30:01,10.01,1,0\n"
+                                                                 "09:30:02,10.02,2,1\n09:30:03,10.03,4,2\n");
+    DayOverrides overrides;
+    std::vector<std::string> asked;
+    overrides.confirm = [&asked](const DayIdentity& guess) -> std::optional<DayIdentity> {
+        asked = guess.codesToExplain;
+        DayIdentity answer = guess;
+        answer.directionCodes = *ParseDirectionCodes("2,0,1");
+        return answer;
+    };
+    CTickTable table;
+    ASSERT_TRUE(table.Open(path, overrides).ok());
+    EXPECT_EQ(asked, (std::vector<std::string>{"0", "1", "2"}));
+    EXPECT_EQ(table.GetCellText(6, 5), "S");
+    EXPECT_EQ(table.GetCellText(7, 5), "");
+    EXPECT_EQ(table.GetCellText(8, 5), "B");
+
+    // Codes the defaults explain are not asked about.
+    const std::string plain = folder.Write("600000_20241205.csv", "time,price,volume,side\n09:30:01,10.01,1,1\n"
+                                                                  "09:30:02,10.02,2,-1\n");
+    asked = {"unchanged"};
+    overrides.confirm = [&asked](const DayIdentity& guess) -> std::optional<DayIdentity> {
+        asked = guess.codesToExplain;
+        return guess;
+    };
+    ASSERT_TRUE(table.Open(plain, overrides).ok());
+    EXPECT_TRUE(asked.empty());
+    EXPECT_EQ(table.GetCellText(7, 5), "S");
 }
 
 TEST(CTickTable, TheConfirmHookSeesTheGuessAndDecides) {

@@ -134,6 +134,45 @@ TEST(ResolveDayIdentity, AnAmbiguousFileNameIsRefusedUnlessTheOptionSettlesIt) {
     EXPECT_EQ(guess.stock, "600000(600000)");
 }
 
+// Folders named just a date or a code say what the file name does not; the nearest wins, three
+// folders up at most, and a folder whose name merely holds digits says nothing.
+TEST(HintsFromFolders, NearestFolderNamedJustADateOrACode) {
+    struct Case {
+        const char* path;
+        const char* date;
+        const char* code;
+    };
+    for (const Case& c : {Case{"/d/sz/300027/tick/2018-01-15.csv", "", "300027"},
+                          Case{"/d/600000/20180115.csv", "", "600000"},
+                          Case{"/d/2014-09-25/sz300397.dat", "20140925", ""},
+                          Case{"/d/SZ300397/2014_09_25/x.csv", "20140925", "300397"},
+                          Case{"/d/600000.SH/x.csv", "", "600000"},
+                          Case{"/d/000001/600000/x.csv", "", "600000"},  // the nearest
+                          Case{"/d/600000/a/b/c/x.csv", "", ""},         // four folders up: too far
+                          Case{"/d/backup_202412/x.csv", "", ""}, Case{"/d/data-20180115/x.csv", "", ""},
+                          Case{"/d/2018-02-30/x.csv", "", ""}, Case{"/d/12345/x.csv", "", ""},
+                          Case{"/d/sh6000001/x.csv", "", ""}}) {
+        const FileNameHints hints = HintsFromFolders(c.path);
+        EXPECT_EQ(hints.tradeDate, c.date) << c.path;
+        EXPECT_EQ(hints.code, c.code) << c.path;
+    }
+}
+
+// The overrides first, then the file name, then the table's one date, then the folders.
+TEST(GuessDayIdentity, TheFileNameAndTheTableComeBeforeTheFolders) {
+    const std::vector<std::string> oneDate{"20180116"};
+    EXPECT_EQ(GuessDayIdentity("/d/2018-01-17/600000/x.csv", {}).tradeDate, "20180117");
+    EXPECT_EQ(GuessDayIdentity("/d/2018-01-17/600000/x.csv", {}, oneDate).tradeDate, "20180116");
+    EXPECT_EQ(GuessDayIdentity("/d/2018-01-17/600000/x_20180115.csv", {}, oneDate).tradeDate, "20180115");
+    EXPECT_EQ(GuessDayIdentity("/d/2018-01-17/600000/x.csv", {"20180118", ""}, oneDate).tradeDate, "20180118");
+    EXPECT_EQ(GuessDayIdentity("/d/2018-01-17/600000/x.csv", {}).stock, "600000(600000)");
+    EXPECT_EQ(GuessDayIdentity("/d/2018-01-17/600000/000001.csv", {}).stock, "000001(000001)");
+    // A table of several dates: only the overrides choose; the name's date does not.
+    EXPECT_EQ(GuessDayIdentity("/d/x_20180115.csv", {}, {"20180115", "20180116"}).tradeDate, "");
+    // A name with two codes is left to the user rather than to a folder.
+    EXPECT_EQ(GuessDayIdentity("/d/600000/000001_000002.csv", {}).stock, "");
+}
+
 TEST(TitleFor, ReadsBackAsTheSameDateAndStock) {
     for (const char* stock :
          {"平安银行(000001)", "ABC(600000)", "600000(600000)", "ST 某某(600001)", "A  B (1)", "O'Neil \"A\"(600000)"}) {

@@ -31,6 +31,17 @@ INSTANTIATE_TEST_SUITE_P(Spellings, HeaderRole,
                                            RoleCase{"成交额(元)", 0}, RoleCase{"", 0}, RoleCase{"Unnamed: 0", 0},
                                            RoleCase{"成交量(股)", 0}, RoleCase{"时 间", 0}));
 
+// The English names pandas and the data libraries write, in any case; the amount and change
+// columns name nothing the run reads.
+INSTANTIATE_TEST_SUITE_P(English, HeaderRole,
+                         ::testing::Values(RoleCase{"time", 1}, RoleCase{"Timestamp", 1}, RoleCase{"DATETIME", 1},
+                                           RoleCase{"price", 2}, RoleCase{"Volume", 3}, RoleCase{"vol", 3},
+                                           RoleCase{"type", 4}, RoleCase{"Direction", 4}, RoleCase{"side", 4},
+                                           RoleCase{"BS", 4}, RoleCase{"BuyOrSell", 4}, RoleCase{"date", 5},
+                                           RoleCase{"日期", 5}, RoleCase{"amount", 0}, RoleCase{"turnover", 0},
+                                           RoleCase{"money", 0}, RoleCase{"change", 0}, RoleCase{"times", 0},
+                                           RoleCase{"buy_or_sell", 0}));
+
 struct WordCase {
     const char* word;
     bool known;
@@ -55,9 +66,13 @@ INSTANTIATE_TEST_SUITE_P(
                       WordCase{"S", true, "S"}, WordCase{"s", true, "S"}, WordCase{"中性盘", true, ""},
                       WordCase{"中性", true, ""}, WordCase{"N", true, ""}, WordCase{"", true, ""},
                       WordCase{" ", true, ""}, WordCase{"--", true, ""},
+                      // The English words of the data libraries, in any case.
+                      WordCase{"Buy", true, "B"}, WordCase{"SELL", true, "S"}, WordCase{"neutral", true, ""},
+                      WordCase{"n", true, ""}, WordCase{"b", true, "B"},
                       // Anything else would silently count as inflow in the standard layout: refused.
-                      WordCase{"买", false, ""}, WordCase{"Buy", false, ""}, WordCase{"1", false, ""},
-                      WordCase{"买盘卖盘", false, ""}));
+                      // Numbers are codes, read through DirectionCodes, never words.
+                      WordCase{"买", false, ""}, WordCase{"1", false, ""}, WordCase{"-1", false, ""},
+                      WordCase{"buyer", false, ""}, WordCase{"买盘卖盘", false, ""}));
 
 TEST(TimeOrder, ReadsClockTimesAndComparesThemNotTheirTexts) {
     EXPECT_DOUBLE_EQ(TimeOfDaySeconds("09:30:01"), 9 * 3600 + 30 * 60 + 1);
@@ -97,6 +112,97 @@ TEST(TimeOrder, TradeTimesWithoutSeparatorsAreTimesOfTheDay) {
     EXPECT_FALSE(IsLatestFirst("92525", "104347"));
     EXPECT_TRUE(IsLatestFirst("104347", "92525"));
     EXPECT_TRUE(IsLatestFirst("150000", "09:25:00"));
+}
+
+TEST(DirectionCodes, NumbersAreReadInTheirPlainFormWhateverTheirSpelling) {
+    struct Case {
+        const char* cell;
+        const char* code;  // "" when the cell holds no integer
+    };
+    for (const Case& c : {Case{"1", "1"}, Case{" -1 ", "-1"}, Case{"+1", "1"}, Case{"1.0", "1"}, Case{"-1.00", "-1"},
+                          Case{"-0", "0"}, Case{"007", "7"}, Case{"2", "2"}, Case{"1.5", ""}, Case{"1e0", ""},
+                          Case{"", ""}, Case{"-", ""}, Case{"B", ""}, Case{"1234567890", ""}}) {
+        EXPECT_EQ(DirectionCodeOf(c.cell), c.code) << c.cell;
+    }
+}
+
+TEST(DirectionCodes, TheOptionTakesThreeDifferentWholeNumbers) {
+    const auto codes = ParseDirectionCodes("0,1,2");
+    ASSERT_TRUE(codes.has_value());
+    EXPECT_EQ(codes->buy, "0");
+    EXPECT_EQ(codes->sell, "1");
+    EXPECT_EQ(codes->neutral, "2");
+    EXPECT_TRUE(codes->given);
+    EXPECT_EQ(ParseDirectionCodes(" 1 , -1 ,0")->sell, "-1");
+    for (const char* bad : {"0,1", "0,1,2,3", "0,0,1", "1,-1,+1", "a,b,c", "0,1,", "", "0;1;2"}) {
+        EXPECT_FALSE(ParseDirectionCodes(bad).has_value()) << bad;
+    }
+}
+
+// 1/-1/0 are read without a word only where a -1 shows they are those codes: a column of 0 and 1
+// alone may mean buy and sell, and guessing would turn every sell into a buy.
+TEST(DirectionCodes, TheDefaultsExplainOnlyAColumnWithASell) {
+    using Found = std::vector<std::string>;
+    const DirectionCodes defaults;
+    EXPECT_TRUE(CodesExplain({}, defaults));
+    EXPECT_TRUE(CodesExplain(Found{"1", "-1", "0"}, defaults));
+    EXPECT_TRUE(CodesExplain(Found{"-1"}, defaults));
+    EXPECT_FALSE(CodesExplain(Found{"0", "1"}, defaults));
+    EXPECT_FALSE(CodesExplain(Found{"1"}, defaults));
+    EXPECT_FALSE(CodesExplain(Found{"0", "1", "2"}, defaults));
+    EXPECT_FALSE(CodesExplain(Found{"1", "-1", "2"}, defaults));
+    const DirectionCodes given = *ParseDirectionCodes("0,1,2");
+    EXPECT_TRUE(CodesExplain(Found{"0", "1", "2"}, given));
+    EXPECT_TRUE(CodesExplain(Found{"0", "1"}, given));
+    EXPECT_FALSE(CodesExplain(Found{"0", "1", "2", "3"}, given));
+    EXPECT_FALSE(CodesExplain(Found{"-1"}, given));
+
+    std::string_view standard = "x";
+    ASSERT_TRUE(StandardDirectionOfCode("1", given, standard));
+    EXPECT_EQ(standard, "S");
+    ASSERT_TRUE(StandardDirectionOfCode("2", given, standard));
+    EXPECT_EQ(standard, "");
+    EXPECT_FALSE(StandardDirectionOfCode("-1", given, standard));
+}
+
+TEST(TradeTime, ADateBeforeTheTimeIsTheTradeDate) {
+    struct Case {
+        const char* text;
+        double seconds;  // negative: no trade time
+        int date;
+    };
+    constexpr double k93003 = 9 * 3600 + 30 * 60 + 3;
+    for (const Case& c : {Case{"2018-01-15 09:30:03", k93003, 20180115}, Case{"2018/1/15 9:30:03", k93003, 20180115},
+                          Case{"2018-01-15T09:30:03", k93003, 20180115}, Case{"20180115093003", k93003, 20180115},
+                          Case{"2018-01-15 09:30:03.000", k93003, 20180115}, Case{"09:30:03", k93003, 0},
+                          Case{"93003", k93003, 0}, Case{"上午 09:30:03", k93003, 0},
+                          // No such day or no such clock: no trade time at all.
+                          Case{"20180230093003", -1, 0}, Case{"20180115243003", -1, 0},
+                          Case{"2018-01-15 24:00:00", -1, 0}, Case{"9:60:00", -1, 0}, Case{"09:30:60", -1, 0},
+                          Case{"2018-01-15", -1, 0}, Case{"201801150930", -1, 0}}) {
+        const TradeTime time = ParseTradeTime(c.text);
+        if (c.seconds < 0) {
+            EXPECT_LT(time.seconds, 0) << c.text;
+            continue;
+        }
+        EXPECT_DOUBLE_EQ(time.seconds, c.seconds) << c.text;
+        EXPECT_EQ(time.date, c.date) << c.text;
+    }
+    std::string scratch;
+    EXPECT_EQ(TimeOfDayText("2018-01-15 09:30:03", scratch), "09:30:03");
+    EXPECT_EQ(TimeOfDayText("20180115093003", scratch), "09:30:03");
+    EXPECT_EQ(TimeOfDayText("9:30:03", scratch), "9:30:03");
+}
+
+TEST(TradeTime, DateCellsInTheUsualSpellings) {
+    for (const char* text : {"2018-01-15", "2018/1/15", "2018.01.15", "20180115", " 2018-1-5 ", "2018-01-15 00:00:00"}) {
+        EXPECT_EQ(ParseTradeDate(text), std::string_view(text).find("1-5 ") != std::string_view::npos ? 20180105
+                                                                                                        : 20180115)
+            << text;
+    }
+    for (const char* text : {"2018-02-30", "2018/13/01", "2018-01/15", "18-01-15", "2018-001-15", "", "日期", "1516000000"}) {
+        EXPECT_EQ(ParseTradeDate(text), 0) << text;
+    }
 }
 
 // A sheet held in a map, read like a workbook.
@@ -206,12 +312,12 @@ TEST(RecognizeLayout, RefusesAnUnknownHeaderNamingTheColumnsItLooksFor) {
     english.Row(1, {"ticktime", "price", "volume", "prev_price", "kind"});
     for (int r = 2; r <= 8; ++r) english.Row(r, {"09:25:35", "9.99", "5000", "0", "D"});
     EXPECT_EQ(RecognizeLayout(english.Source(), "p8_eng.csv").error().message,
-              "无法识别文件“p8_eng.csv”的格式：找不到列 成交时间、成交价格、成交量、性质。");
+              "无法识别文件“p8_eng.csv”的格式：找不到列 成交时间、性质。");
 
     SheetCells partly;
     partly.Row(1, {"time", "成交价", "volume", "kind"}).Row(6, {"09:30:00", "10.00", "5", "B"});
     EXPECT_EQ(RecognizeLayout(partly.Source(), "q.csv").error().message,
-              "无法识别文件“q.csv”的格式：找不到列 成交时间、成交量、性质。");
+              "无法识别文件“q.csv”的格式：找不到列 性质。");
 
     // A title cell beside a number (a code, a count) is still an export with an odd title.
     for (const std::vector<std::string>& first :

@@ -1,4 +1,4 @@
-#include "stats/CExcelReader.h"
+#include "workbook/CExcelReader.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 
 #include "MemoryProbe.h"
 #include "XlsxTestPackage.h"
-#include "stats/CExcelReader.h"
+#include "workbook/CExcelReader.h"
 #include "workbook/BiffWorkbook.h"
 #include "workbook/NumberFormat.h"
 #include "workbook/WorkbookFormats.h"
