@@ -5,6 +5,7 @@
 #include "DayJson.h"
 #include "Json.h"
 #include "OrderClassOutput.h"
+#include "query/GridExport.h"
 #include "query/HistoryQuery.h"
 #include "query/QueryViews.h"
 
@@ -29,6 +30,17 @@ Json HistoryJson(const HistoryView& view) {
                       .Add("colors", std::move(colors)));
     }
     return Json::MakeObject().Add("headers", std::move(headers)).Add("rows", std::move(rows));
+}
+
+// One column per number: figures "lots(amount万元)" become a lots and an amount column.
+void WriteFigureCsv(std::ostream& out, const std::vector<std::string>& header,
+                    const std::vector<std::vector<std::string>>& rows) {
+    TextTable table{header};
+    table.insert(table.end(), rows.begin(), rows.end());
+    TextTable split = SplitFigureColumns(table, true);
+    const std::vector<std::string> head = split.front();
+    split.erase(split.begin());
+    WriteCsv(out, head, split);
 }
 
 std::vector<std::vector<std::string>> HistoryRows(const HistoryView& view) {
@@ -126,7 +138,7 @@ int RunHistoryCommand(const CliArgs& args, CliContext& ctx) {
     if (args.Has("--json")) {
         ctx.out << HistoryJson(*view).Dump();
     } else if (args.Has("--csv")) {
-        WriteCsv(ctx.out, headers, HistoryRows(*view));
+        WriteFigureCsv(ctx.out, headers, HistoryRows(*view));
     } else {
         WriteTable(ctx.out, headers, HistoryRows(*view));
     }
@@ -148,7 +160,7 @@ int RunDayCommand(const CliArgs& args, CliContext& ctx) {
     if (args.Has("--json")) {
         ctx.out << DayJson(view).Dump();
     } else if (args.Has("--csv")) {
-        WriteCsv(ctx.out, kFiguresHeader, DayFiguresRows(view));
+        WriteFigureCsv(ctx.out, kFiguresHeader, DayFiguresRows(view));
     } else {
         WriteDayText(ctx.out, view);
     }

@@ -74,7 +74,10 @@ constexpr std::uintmax_t kStoreWhileReadingFrom = 1u << 20;
 int RunStatsCommand(const CliArgs& args, CliContext& ctx) {
     if (args.positional.size() != 1) return UsageError(ctx, "needs one WORKBOOK");
     for (const char* option : {"--previous-close", "--turnover"}) {
-        if (args.HasOption(option) && !args.Option(option).empty() && !IsPlainNumber(args.Option(option))) {
+        std::string number = args.Option(option);
+        // The turnover is stored as typed and never read back as a figure: "1.8%" is as good as "1.8".
+        if (option == std::string_view("--turnover") && number.ends_with('%')) number.pop_back();
+        if (args.HasOption(option) && !args.Option(option).empty() && !IsPlainNumber(number)) {
             return UsageError(ctx, option, "takes a number such as 10.25, not " + args.Option(option));
         }
     }

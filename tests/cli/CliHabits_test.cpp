@@ -166,11 +166,26 @@ TEST_F(CliMistakes, PreviousCloseAndTurnoverTakeNumbersOnly) {
     EXPECT_NE(r.out.find("\"turnover\": \"1.5\""), std::string::npos);
 }
 
+TEST_F(CliMistakes, TurnoverTakesAPercentSignAndIsStoredAsTyped) {
+    const auto r = Run({"stats", WorkedDayText(), "--turnover", "1.23%", "--json", "--no-store"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\"turnover\": \"1.23%\""), std::string::npos) << r.out;
+    for (const auto& [option, text] : {std::pair{"--turnover", "1.2%%"}, std::pair{"--turnover", "%"},
+                                       std::pair{"--previous-close", "9.98%"}}) {
+        const auto refused = Run({"stats", WorkedDayText(), option, text});
+        EXPECT_EQ(refused.status, 2) << option << " " << text;
+    }
+}
+
 TEST_F(CliMistakes, DayAsCsvHasTotalsIntervalsAndBuckets) {
     ASSERT_EQ(Run({"stats", WorkedDayText()}).status, 0);
     const auto r = Run({"day", "ABC(600000)20000101", "--csv"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out.rfind("区间,流入,流出,流向,流向(含未知流向),总量,未知流向\r\n汇总,", 0), 0u) << r.out;
+    EXPECT_EQ(r.out.rfind("区间,流入(手),流入(万元),流出(手),流出(万元),流向(手),流向(万元),流向(含未知流向)(手),"
+                          "流向(含未知流向)(万元),总量(手),总量(万元),未知流向(手),未知流向(万元)\r\n汇总,",
+                          0),
+              0u)
+        << r.out;
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1 + 1 + 5 + 11);
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\r'), 1 + 1 + 5 + 11);
     EXPECT_NE(r.out.find("\r\n1000----,"), std::string::npos);

@@ -109,7 +109,7 @@ TEST_F(OrderClassCli, DayStoredWithoutClassesShowsNullAndDashesAndSaysWhy) {
     EXPECT_NE(text.out.find("主力    —    —    —    —"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("重新导入该日后显示"), std::string::npos);
     const auto history = Run({"history", "B(600002)", "20000101", "20000131", "--csv"});
-    EXPECT_NE(history.out.find(",100(4.0万元),100(4.0万元),—,—\r\n"), std::string::npos) << history.out;
+    EXPECT_NE(history.out.find(",100,4.0,100,4.0,—,—\r\n"), std::string::npos) << history.out;
 }
 
 TEST_F(OrderClassCli, RankSortsByTheChosenFigureWithTiesByCode) {

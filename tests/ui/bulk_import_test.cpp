@@ -153,6 +153,22 @@ class BulkImportTest : public QObject {
         QVERIFY2(label.contains(QString::fromUtf8("上一收盘价没有使用")), qPrintable(label));
     }
 
+    // A clean import says how many days it stored and how long it took.
+    void cleanImportShowsItsSummary() {
+        TestDatabase db;
+        MainWindow m;
+        m.services.fileChoices.push_back({Day(QStringLiteral("20240101")), Day(QStringLiteral("20240102"))});
+        m.window.Button(1184)->click();
+        m.window.Button(1186)->click();
+        QCOMPARE(StoredDays(), 2);
+        QCOMPARE(m.services.children, QStringList());
+        QCOMPARE(m.services.shown.size(), std::size_t{1});
+        const QString text = m.services.shown.back().text;
+        QVERIFY2(text.startsWith(QString::fromUtf8("导入 2 天（0 天替换了以前保存的数据），0 个文件失败")), qPrintable(text));
+        QVERIFY2(text.contains(QString::fromUtf8("用时 ")) && text.endsWith(QString::fromUtf8(" 秒。")), qPrintable(text));
+        QCOMPARE(m.services.shown.back().icon, MessageIcon::Information);
+    }
+
     // A run that stores nothing says so, and the result still shown keeps its buttons.
     void importThatStoresNothingSaysSoAndKeepsTheResultUsable() {
         TestDatabase db;

@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QValueAxis>
 
+#include "ChartScene.h"
 #include "query/CMSChartView.h"
 
 using namespace moxtel;
@@ -93,6 +94,63 @@ class ChartViewTest : public QObject {
         QCOMPARE(ValueAxis(view)->tickCount(), 11);
         if (const QString dir = qEnvironmentVariable("MOXTEL_SCREENSHOT_DIR"); !dir.isEmpty())
             view.grab().save(dir + QStringLiteral("/chart-view-line.png"));
+    }
+
+    // However often a chart is drawn again (its model replaced, refreshed, the window shown), its
+    // scene holds the labels of one value axis only: the one the chart's axis list names.
+    void sceneDrawsOneValueAxisAfterRedraws_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("line") << kChartType2dLine << false;
+        QTest::newRow("bar") << kChartType2dBar << false;
+        QTest::newRow("line shown") << kChartType2dLine << true;
+        QTest::newRow("bar shown") << kChartType2dBar << true;
+    }
+    // A chart too low for all its ticks gets fewer round ticks, each label whole at its tick.
+    void lowChartKeepsItsLabelsWhole() {
+        CMSChartView view;
+        view.resize(1200, 190);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        CMSChart model;
+        FillFiveSeries(model, {"01-03", "01-04", "01-05"}, kChartType2dBar);
+        model.Axis(AxisId::Value).ValueScale.Maximum = 1400;
+        model.Axis(AxisId::Value).ValueScale.Minimum = 0;
+        model.Axis(AxisId::Value).ValueScale.MajorDivision = 7;
+        view.SetChart(model);
+        VERIFY_ONE_VALUE_AXIS_DRAWN(view);
+        QVERIFY(ValueAxis(view)->tickCount() < 8);
+        QVERIFY(ValueAxis(view)->max() >= 250);  // the largest bar, 3 * 100 - 50
+        view.resize(1200, 600);  // tall enough again: the chart's own ticks
+        QCOMPARE(ValueAxis(view)->tickCount(), 8);
+        QCOMPARE(ValueAxis(view)->max(), 1400.0);
+    }
+
+    void sceneDrawsOneValueAxisAfterRedraws() {
+        QFETCH(int, type);
+        QFETCH(bool, shown);
+        CMSChartView view;
+        view.resize(700, 400);
+        if (shown) {
+            view.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&view));
+        }
+        view.Redraw();
+        VERIFY_ONE_VALUE_AXIS_DRAWN(view);
+        CMSChart model;
+        FillFiveSeries(model, {"01-03", "01-04", "01-05"}, type);
+        view.SetChart(model);
+        VERIFY_ONE_VALUE_AXIS_DRAWN(view);
+        QCOMPARE(test::ValueLabelsLeftOfPlot(view).front().value, 100.0);
+        QCOMPARE(test::ValueLabelsLeftOfPlot(view).size(), 11);
+        model.Axis(AxisId::Value).ValueScale.Maximum = 5000;
+        model.Axis(AxisId::Value).ValueScale.Minimum = -5000;
+        view.SetChart(model);
+        view.Chart().Refresh();
+        QCoreApplication::processEvents();
+        VERIFY_ONE_VALUE_AXIS_DRAWN(view);
+        QCOMPARE(test::ValueLabelsLeftOfPlot(view).front().value, 5000.0);
+        QCOMPARE(test::ValueLabelsLeftOfPlot(view).size(), 11);
     }
 
     void penWidthsBecomeVisiblyIncreasingLines() {

@@ -2,6 +2,7 @@
 // a date, and a deletion the database refuses.
 #include <QAction>
 #include <QDateEdit>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <memory>
@@ -88,6 +89,20 @@ class ClearDataTest : public QObject {
         QCOMPARE(c.window->Button(1)->text(), Utf8("退出"));
     }
 
+    // Under the choices the window says what 删除 would delete, and follows the choices.
+    void saysWhichDaysWouldBeDeleted() {
+        ClearWindow c;
+        auto* what = c.window->findChild<QLabel*>(QStringLiteral("1200"));
+        QVERIFY(what);
+        QCOMPARE(what->text(), QString());
+        CDropList* list = c.window->DropList(1114);
+        list->setCurrentIndex(list->findText(QString::fromStdString(kStock)));
+        c.window->Control<QDateEdit>(1099)->setDate(QDate(2024, 1, 3));
+        QCOMPARE(what->text(), Utf8("将删除 ") + QString::fromStdString(kStock) + Utf8(" 截至 2024-01-03 保存的 2 天数据"));
+        c.window->Control<QDateEdit>(1099)->setDate(QDate(2024, 1, 1));
+        QCOMPARE(what->text(), Utf8("将删除 ") + QString::fromStdString(kStock) + Utf8(" 截至 2024-01-01 保存的 0 天数据"));
+    }
+
     void noStockChosenDeletesNothing() {
         ClearWindow c;
         c.Delete("", QDate(2024, 1, 31));
@@ -110,7 +125,8 @@ class ClearDataTest : public QObject {
         c.services.answers = {true};
         c.Delete(kStock, QDate(2024, 1, 3));
         QCOMPARE(c.services.Messages(), QStringList({Utf8("确定要删除这些数据吗?"), Utf8("数据清除完毕!")}));
-        QCOMPARE(c.services.shown[1].kind, QStringLiteral("message"));
+        QCOMPARE(c.services.shown[1].kind, QStringLiteral("app"));
+        QCOMPARE(c.services.shown[1].icon, MessageIcon::Information);
         QCOMPARE(RowsOfDay(m_early), 0);
         QCOMPARE(RowsOfDay(m_onDate), 0);
         QCOMPARE(RowsOfDay(m_later), 6);

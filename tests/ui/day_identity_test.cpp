@@ -1,5 +1,6 @@
 // The date-and-stock window of tick tables without a title: what the main window's run asks, the
 // prefilled guess, the stored stocks offered, a refused stock, cancelling, and its layout.
+#include <QCalendarWidget>
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QPushButton>
@@ -89,7 +90,7 @@ class DayIdentityTest : public QObject {
         m.Run(kHeaderTable);
         QCOMPARE(m.services.children, QStringList{QStringLiteral("moxtel::CDayIdentityDlg")});
         QCOMPARE(m.shownDate, QDate(2024, 12, 4));
-        QCOMPARE(m.shownStock, QStringLiteral("000001(000001)"));
+        QCOMPARE(m.shownStock, QStringLiteral("(000001)"));  // the unknown name left to type
         QCOMPARE(m.shownFile, QStringLiteral("header-bom-sz000001_20241204.csv"));
         QCOMPARE(m.services.Messages(), QStringList());
         QCOMPARE(m.window.Edit(1001)->text(), QString::fromUtf8("20241204 平安银行 (000001)"));
@@ -125,6 +126,25 @@ class DayIdentityTest : public QObject {
         QCOMPARE(StoredDays("600000(600000)20241206"), 1);
     }
 
+    // An empty stock is told what to type; the prefilled "(code)" taken as it stands is the code;
+    // the calendar starts on Monday.
+    void emptyOrNamelessStocks() {
+        MainWindow m;
+        bool mondayFirst = false;
+        m.AnswerWith({QStringLiteral("  "), QStringLiteral("(000001)")});
+        auto answer = m.services.onChild;
+        m.services.onChild = [&](QDialog& child) {
+            auto* picker = child.findChild<QDateEdit*>(QString::number(kDatePicker));
+            mondayFirst = picker && picker->calendarWidget()->firstDayOfWeek() == Qt::Monday;
+            return answer(child);
+        };
+        m.Run(kHeaderTable);
+        QCOMPARE(m.services.Messages(),
+                 QStringList{QString::fromUtf8("请填写股票：名称(代码)，例如 平安银行(000001)；或只填六位代码。")});
+        QCOMPARE(StoredDays("000001(000001)20241204"), 1);
+        QVERIFY(mondayFirst);
+    }
+
     void cancellingStoresNothingAndSaysNothing() {
         MainWindow m;
         m.AnswerWith({QString()});
@@ -135,6 +155,29 @@ class DayIdentityTest : public QObject {
         CAdoDatabase db;
         db.OpenRecordset("select count(*) from gpmaster");
         QCOMPARE(db.GetFieldText(0), std::string("0"));
+    }
+
+    // Cancelling over a shown day leaves that day as it was: title, figures, buttons, buckets.
+    void cancellingKeepsTheShownDay() {
+        MainWindow m;
+        m.Run(kWorkedDay);
+        QVERIFY(m.window.HasResult());
+        const QString title = m.window.Edit(1001)->text();
+        const QString inflow = m.window.Edit(1002)->text();
+        const auto lotsOfDay = [&m] {
+            double sum = 0;
+            for (const auto& bucket : m.session.day.inflow.bucket) sum += bucket.lots;
+            return sum;
+        };
+        const double lots = lotsOfDay();
+        QVERIFY(lots > 0);
+        m.AnswerWith({QString()});
+        m.Run(kHeaderTable);
+        QCOMPARE(m.window.Edit(1001)->text(), title);
+        QCOMPARE(m.window.Edit(1002)->text(), inflow);
+        for (int id : {1098, 1099, 1100, 1135, 1142}) QVERIFY(m.window.Button(id)->isEnabled());
+        QCOMPARE(lotsOfDay(), lots);
+        QCOMPARE(m.services.Messages(), QStringList());
     }
 
     // A direction column of numbers other than 1/-1/0: the window asks what they mean, refuses an

@@ -76,8 +76,9 @@ class DesktopHabitsTest : public QObject {
     void numberEditsTakeNumbersOnly_data() {
         QTest::addColumn<int>("id");
         QTest::addColumn<QString>("name");
-        QTest::newRow("previous close") << 1159 << Utf8("上一收盘价");
-        QTest::newRow("turnover") << 1126 << Utf8("换手率");
+        QTest::addColumn<QString>("typed");  // after "1a2.,5%-" is typed
+        QTest::newRow("previous close") << 1159 << Utf8("上一收盘价") << QStringLiteral("12.5");
+        QTest::newRow("turnover") << 1126 << Utf8("换手率") << QStringLiteral("12.5%");  // a percent sign kept
     }
     void numberEditsTakeNumbersOnly() {
         QFETCH(int, id);
@@ -85,12 +86,13 @@ class DesktopHabitsTest : public QObject {
         MainWindow m;
         m.window.show();
         QLineEdit& edit = *m.window.Edit(id);
+        QFETCH(QString, typed);
         QTest::keyClicks(&edit, QStringLiteral("1a2.,5%-"));
-        QCOMPARE(edit.text(), QStringLiteral("12.5"));  // the other characters are ignored
+        QCOMPARE(edit.text(), typed);  // the other characters are ignored
         QCOMPARE(m.services.shown.size(), std::size_t{0});
 
         Paste(edit, QStringLiteral("abc"));
-        QCOMPARE(edit.text(), QStringLiteral("12.5"));
+        QCOMPARE(edit.text(), typed);
         QCOMPARE(m.services.Messages(), QStringList{name + Utf8("只能填写数字，粘贴的“abc”不是数字。")});
 
         edit.selectAll();
@@ -117,6 +119,35 @@ class DesktopHabitsTest : public QObject {
         QFETCH(QString, text);
         QFETCH(bool, number);
         QCOMPARE(NumberInputGuard::IsNumberText(text), number);
+    }
+
+    // The turnover takes one percent sign at the end of its number; the previous close none.
+    void turnoverTakesAPercentSign_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("turnover");
+        QTest::addColumn<bool>("previousClose");
+        QTest::newRow("1.23%") << "1.23%" << true << false;
+        QTest::newRow("1.23") << "1.23" << true << true;
+        QTest::newRow("%5") << "%5" << false << false;
+        QTest::newRow("5%%") << "5%%" << false << false;
+        QTest::newRow("5%1") << "5%1" << false << false;
+        QTest::newRow("abc%") << "abc%" << false << false;
+    }
+    void turnoverTakesAPercentSign() {
+        QFETCH(QString, text);
+        QFETCH(bool, turnover);
+        QFETCH(bool, previousClose);
+        QCOMPARE(NumberInputGuard::IsNumberText(text, NumberInputGuard::Percent::Allowed), turnover);
+        QCOMPARE(NumberInputGuard::IsNumberText(text), previousClose);
+        // Typed into the main window's edits, key by key.
+        MainWindow m;
+        for (const auto& [id, accepted] : {std::pair{1126, turnover}, std::pair{1159, previousClose}}) {
+            QLineEdit* edit = m.window.Edit(id);
+            QVERIFY(edit);
+            edit->clear();
+            QTest::keyClicks(edit, text);
+            QCOMPARE(edit->text() == text, accepted);
+        }
     }
 
     void firstControlHasTheFocusAtStart() {

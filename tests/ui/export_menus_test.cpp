@@ -92,7 +92,8 @@ class ExportMenusTest : public QObject {
         }
     }
 
-    void copyTakesTheSelectedBlockOnly() {
+    // A copied block comes with its column headers and its days.
+    void copyTakesTheSelectedBlockWithItsHeadersAndDays() {
         auto history = QueriedHistory();
         CMSFlexGridView* view = history->Grid(1189);
         view->selectionModel()->select(QItemSelection(view->model()->index(0, 1), view->model()->index(1, 2)),
@@ -101,8 +102,10 @@ class ExportMenusTest : public QObject {
         Trigger(*menu, QStringLiteral("copy"));
         const CMSFlexGrid& grid = view->Grid();
         QCOMPARE(QApplication::clipboard()->text(),
-                 QString::fromStdString(grid.TextAt(1, 2) + "\t" + grid.TextAt(1, 3) + "\n" + grid.TextAt(2, 2) + "\t" +
-                                        grid.TextAt(2, 3) + "\n"));
+                 QString::fromStdString(grid.TextAt(0, 0) + "\t" + grid.TextAt(0, 2) + "\t" + grid.TextAt(0, 3) + "\n" +
+                                        grid.TextAt(1, 0) + "\t" + grid.TextAt(1, 2) + "\t" + grid.TextAt(1, 3) + "\n" +
+                                        grid.TextAt(2, 0) + "\t" + grid.TextAt(2, 2) + "\t" + grid.TextAt(2, 3) + "\n"));
+        QCOMPARE(QString::fromStdString(grid.TextAt(1, 0)), QStringLiteral("2024-01-02"));
         // The hidden master ids never leave the window.
         view->selectAll();
         Trigger(*menu, QStringLiteral("copy"));
@@ -141,6 +144,14 @@ class ExportMenusTest : public QObject {
             }
         }
         QCOMPARE(charts, 7);  // the history chart, five comparison charts and the day chart
+        // Each suggested file name says which stock, which days and which chart.
+        const QString stock = QString::fromStdString(kStock);
+        for (const QString& name : {stock + Utf8("_20240101-20240131_曲线图.png"),
+                                    stock + Utf8("_20240101-20240131_柱状图对比_0-300(手).png"),
+                                    stock + Utf8("_20240101-20240131_柱状图对比_1000-1000+(手).png")})
+            QVERIFY2(m_services.saveSuggestions.contains(name), qPrintable(m_services.saveSuggestions.join(QLatin1Char(' '))));
+        QVERIFY(std::any_of(m_services.saveSuggestions.begin(), m_services.saveSuggestions.end(),
+                            [](const QString& name) { return name.endsWith(Utf8("_日流量图.png")); }));
     }
 
   private:

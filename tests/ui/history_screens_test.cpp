@@ -127,7 +127,8 @@ class HistoryScreensTest : public QObject {
         for (int button : {1098, 1099, 1100}) window.Button(button)->click();
         QTest::qWait(50);
         SaveScreenshot(window, QStringLiteral("detail-window"));
-        QCOMPARE(LayoutProblems(window), QStringList());
+        const QStringList problems = LayoutProblems(window);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QStringLiteral("; "))));
         VERIFY_FITS_SCREEN(window);
         QVERIFY(FitsAScreen(window));
 

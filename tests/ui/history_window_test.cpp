@@ -15,6 +15,7 @@
 #include <QTest>
 #include <memory>
 
+#include "ChartScene.h"
 #include "app/CDropList.h"
 #include "app/CMainStatDlg.h"
 #include "query/CDetailQueryDlg.h"
@@ -174,7 +175,9 @@ class HistoryWindowTest : public QObject {
         QCOMPARE(first->count(), 3);
         QCOMPARE(first->at(2).y(), 600.0);
         QCOMPARE(h.window->ChartView()->DrawnCategories(), QStringList({"01-02", "01-03", "01-05"}));
-        QCOMPARE(h.window->ChartView()->DrawnValueRange(), std::make_pair(-800.0, 800.0));
+        // The axis holds the -6000 lots of interval 5, not a tenth of the largest total.
+        QCOMPARE(h.window->ChartView()->DrawnValueRange(), std::make_pair(-8000.0, 8000.0));
+        VERIFY_ONE_VALUE_AXIS_DRAWN(*h.window->ChartView());
     }
 
     void emptyRangeListsNothingAndKeepsChartButtonsDisabled_data() {
@@ -238,7 +241,8 @@ class HistoryWindowTest : public QObject {
         QCOMPARE(sets[0]->label(), Utf8("0-300(手)"));
         for (int r = 0; r < 3; ++r) QCOMPARE(sets[0]->at(r), 0.0);
         QCOMPARE(sets[4]->at(2), -6000.0);
-        QCOMPARE(h.window->ChartView()->DrawnValueRange(), std::make_pair(-800.0, 800.0));  // kept
+        QCOMPARE(h.window->ChartView()->DrawnValueRange(), std::make_pair(-8000.0, 8000.0));
+        VERIFY_ONE_VALUE_AXIS_DRAWN(*h.window->ChartView());
 
         QTest::mouseClick(h.Button(1128), Qt::LeftButton);
         auto* line = qobject_cast<QLineSeries*>(chart->series().value(0));

@@ -13,6 +13,8 @@
 #include "app/CAboutDlg.h"
 #include "app/CDropList.h"
 #include "app/CMainStatDlg.h"
+#include "app/FigureEdit.h"
+#include "query/CDetailQueryDlg.h"
 #include "query/CMSFlexGridView.h"
 #include "query/SessionState.h"
 #include "templates/CTemplateDlg.h"
@@ -114,9 +116,46 @@ class LayoutTest : public QObject {
         // The picture shows the file's name, not where this machine keeps it.
         window.Edit(1185)->setText(QFileInfo(SampleWorkbook()).fileName());
         QTest::qWait(50);
+        // The manual's picture names the file as a user's would be, not this machine's folder.
+        const QString shownPath = window.Edit(1185)->text();
+        window.Edit(1185)->setText(QString::fromUtf8("~/行情/岚谷示例/20261204.xls"));
         SaveScreenshot(window, QStringLiteral("main-window"));
+        window.Edit(1185)->setText(shownPath);
         QCOMPARE(LayoutProblems(window), QStringList());
         VERIFY_FITS_SCREEN(window);
+    }
+
+    // The largest figure a day can hold, in every figure box of the windows that show figures:
+    // drawn whole (a smaller font when needed), never with its leading digits scrolled away.
+    void figureBoxesHoldTheLargestFigure_data() {
+        QTest::addColumn<bool>("detail");
+        QTest::newRow("main window") << false;
+        QTest::newRow("detail window") << true;
+    }
+    void figureBoxesHoldTheLargestFigure() {
+        QFETCH(bool, detail);
+        SessionState session;
+        ChildWindows children;
+        const WindowContext context{session, m_services, children};
+        std::unique_ptr<CDialogBase> window;
+        if (detail)
+            window = std::make_unique<CDetailQueryDlg>(context);
+        else
+            window = std::make_unique<CMainStatDlg>(context);
+        window->show();
+        QTest::qWait(20);
+        const QString largest = QString::fromUtf8("-999999999(-99999999.9万元)");
+        const QList<FigureEdit*> boxes = window->findChildren<FigureEdit*>();
+        QVERIFY(boxes.size() >= 36);  // the totals and the six groups of five intervals
+        for (FigureEdit* box : boxes) {
+            box->setText(largest);
+            QVERIFY2(box->fontMetrics().horizontalAdvance(largest) <= box->width() - (box->hasFrame() ? 8 : 4),
+                     qPrintable(box->objectName()));
+            QVERIFY2(box->font().pointSizeF() >= 5.0, qPrintable(box->objectName()));
+            box->setText(QStringLiteral("0(0.0万元)"));  // a short figure again in the window's own size
+            QCOMPARE(box->font().pointSizeF(), window->font().pointSizeF());
+        }
+        if (detail) SaveScreenshot(*window, QStringLiteral("detail-window-largest"));
     }
 
     void templateWindow() {

@@ -154,7 +154,8 @@ class MainWindowTest : public QObject {
     void orderClassSectionFollowsTheRun() {
         MainWindow m;
         const QString dash = QString::fromUtf8("—");
-        QCOMPARE(m.Text(OrderClassSection::EditId(4, 2)), dash);
+        const OrderClassSection& section = m.window.OrderClasses();
+        QCOMPARE(section.Cell(4, 2), dash);
         m.Run(kWorkedDay);
         // 150 lots at 10.04 in are 中单 (15.06万元), 1200 at 10.00 out 超大单 (120万元); shares of
         // the day's 170.12万元.
@@ -163,16 +164,15 @@ class MainWindowTest : public QObject {
             {1, 3, "8.85%"},                {3, 1, "1200(120.0万元)"}, {3, 2, "-1200(-120.0万元)"},
             {4, 0, "0(0.0万元)"},           {4, 2, "-1200(-120.0万元)"}, {4, 3, "-70.54%"}};
         for (const auto& [row, column, text] : cells) {
-            QCOMPARE(m.Text(OrderClassSection::EditId(row, column)), QString::fromUtf8(text));
+            QCOMPARE(section.Cell(row, column), QString::fromUtf8(text));
         }
-        QVERIFY(m.Text(OrderClassSection::kNoteId).contains(QStringLiteral("shares-or-amount")));
+        QVERIFY(section.Note().contains(QStringLiteral("shares-or-amount")));
 
         // A day without order classes (stored before they were kept) shows dashes and says why.
         m.session.day.hasOrderClasses = false;
         m.window.ShowDayTotals();
-        m.window.UpdateData(false);
-        QCOMPARE(m.Text(OrderClassSection::EditId(4, 3)), dash);
-        QVERIFY(m.Text(OrderClassSection::kNoteId).contains(QString::fromUtf8("重新导入")));
+        QCOMPARE(section.Cell(4, 3), dash);
+        QVERIFY(section.Note().contains(QString::fromUtf8("重新导入")));
     }
 
     void enterStartsTheRun() {
@@ -226,6 +226,30 @@ class MainWindowTest : public QObject {
         QCOMPARE(m.Text(1064), QStringLiteral("0-100"));
         QCOMPARE(m.Text(1131), QStringLiteral("300-300"));
         QCOMPARE(m.Text(1057), QString::fromUtf8("0(0.0万元)"));  // recomputed for the kept labels
+    }
+
+    // Templates added or deleted in 设置 are offered as soon as its window closes; the chosen
+    // template stays chosen while it exists.
+    void templateListFollowsTheTemplateWindow() {
+        MainWindow m;
+        RegisterWindows(m.children);
+        m.ChooseTemplate(QString::fromUtf8("b 分段"));
+        m.services.onChild = [](QDialog&) {
+            SaveTestTemplate("c 新", {{{"0", "100"}, {"100", "200"}, {"200", "300"}, {"300", "400"}, {"400", "1000+"}}});
+            return 2;
+        };
+        m.window.Control<QAction>(32771)->trigger();
+        QCOMPARE(Items(m.window.DropList(1114)), (QStringList{"a 'quoted'", QString::fromUtf8("b 分段"), QString::fromUtf8("c 新")}));
+        QCOMPARE(m.window.DropList(1114)->currentText(), QString::fromUtf8("b 分段"));
+
+        m.services.onChild = [](QDialog&) {
+            [] { QVERIFY(DeleteTemplate("b 分段").ok()); }();
+            return 2;
+        };
+        m.window.Control<QAction>(32771)->trigger();
+        QCOMPARE(Items(m.window.DropList(1114)), (QStringList{"a 'quoted'", QString::fromUtf8("c 新")}));
+        QCOMPARE(m.window.DropList(1114)->currentIndex(), -1);
+        QCOMPARE(m.Text(1064), QStringLiteral("0-100"));  // the shown intervals stay
     }
 
     void intervalSumsFollowTheShownInflowLabels() {
@@ -317,6 +341,8 @@ class MainWindowTest : public QObject {
         QCOMPARE(m.Text(1185), QStringLiteral("/data/day 1.xlsx"));
         QCOMPARE(m.Text(1159), QStringLiteral("9.99"));
         QVERIFY(m.services.fileFilters.front().contains(QStringLiteral("*.xlsx")));
+        QVERIFY(m.services.fileFilters.front().contains(QString::fromUtf8("所有文件")));  // the dialog speaks Chinese
+        QVERIFY(!m.services.fileFilters.front().contains(QStringLiteral("All Files")));
         m.window.Button(1184)->click();  // cancelled
         QCOMPARE(m.Text(1185), QStringLiteral("/data/day 1.xlsx"));
     }
@@ -374,6 +400,23 @@ class MainWindowTest : public QObject {
         QVERIFY(helpWindows.front()->Browser()->source().toLocalFile().endsWith(QStringLiteral("/index.html")));
         QCOMPARE(m.services.documents, QStringList());
         QCOMPARE(m.window.Control<QAction>(32775)->shortcut(), QKeySequence(QKeySequence::HelpContents));
+    }
+
+    // Escape that closes an open drop-down list or calendar closes only that; the next Escape in
+    // the window still ends it.
+    void escapeInAnOpenListClosesOnlyTheList() {
+        MainWindow m;
+        QVERIFY(QTest::qWaitForWindowExposed(&m.window));
+        CDropList* list = m.window.DropList(1114);
+        list->setFocus();
+        list->showPopup();
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        QTest::qWait(20);
+        QVERIFY(m.window.isVisible());
+        QTest::keyClick(list, Qt::Key_Escape);
+        QVERIFY(!m.window.isVisible());
     }
 
     void everyCloseMakesTheBackupOnce_data() {

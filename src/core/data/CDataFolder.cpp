@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -106,6 +107,38 @@ void CDataFolder::EnsureDataFolder(const std::string& programFolder) {
     if (!FolderExists(path, true)) mkdir(path.c_str(), 0777);
 }
 
+namespace {
+
+// The backup carries the database's modification time once it is complete: a database with the
+// same size and time and no pending write-ahead log has not changed since, and needs no new copy.
+// Any doubt (a file missing, a time not readable) makes the copy.
+bool BackupIsCurrent(const std::string& source, const std::string& target) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const auto walSize = fs::file_size(source + "-wal", ec);
+    if (!ec && walSize > 0) return false;
+    ec.clear();
+    const auto sourceSize = fs::file_size(source, ec);
+    if (ec) return false;
+    const auto targetSize = fs::file_size(target, ec);
+    if (ec || sourceSize != targetSize) return false;
+    const auto sourceTime = fs::last_write_time(source, ec);
+    if (ec) return false;
+    const auto targetTime = fs::last_write_time(target, ec);
+    return !ec && sourceTime == targetTime;
+}
+
+void MarkBackupCurrent(const std::string& source, const std::string& target) {
+    std::error_code ec;
+    const auto sourceTime = std::filesystem::last_write_time(source, ec);
+    // A file system keeping times in whole seconds would not tell a write in the same second from
+    // none: a database written this recently is copied again next time.
+    if (ec || std::filesystem::file_time_type::clock::now() - sourceTime < std::chrono::seconds(3)) return;
+    std::filesystem::last_write_time(target, sourceTime, ec);  // failing, the next close copies again
+}
+
+}  // namespace
+
 Status BackupDatabase() {
     CDataFolder folder;
     const std::string source = CAdoDatabase::DatabaseFile();
@@ -113,6 +146,7 @@ Status BackupDatabase() {
     if (!CDataFolder::FolderExists(source, false) || CDataFolder::FolderExists(source, true)) {
         return Error{kMsgBackupFailed, "数据库文件不存在：" + source};
     }
+    if (BackupIsCurrent(source, target)) return Done{};  // nothing changed since the last copy
     std::error_code ec;
     std::filesystem::create_directories(FolderOf(target), ec);
     if (!CDataFolder::FolderExists(FolderOf(target), true)) {
@@ -128,6 +162,7 @@ Status BackupDatabase() {
     if (copied && std::rename(temp.c_str(), target.c_str()) != 0) {
         copied = Error{"无法替换原有备份：" + target, std::strerror(errno)};
     }
+    if (copied) MarkBackupCurrent(source, target);
     if (!copied) {
         RemoveTemporaryDatabase(temp);
         const Error& failed = copied.error();

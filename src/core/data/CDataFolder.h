@@ -60,6 +60,8 @@ inline constexpr const char* kMsgBackupFailed = "备份失败!请重新启动程
 // folder BACKUP is created when missing. A missing database file is a failure (nothing is
 // created). Errors carry kMsgBackupFailed as message and the reason (a user's text naming the
 // file, such as a full disk) as detail. Like the close step it belongs to, it first constructs a CDataFolder.
+// A database unchanged since its last complete backup (same size and time, no pending log) is not
+// copied again: closing with a large database stays quick.
 Status BackupDatabase();
 
 }  // namespace moxtel

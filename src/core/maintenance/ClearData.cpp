@@ -27,6 +27,14 @@ std::vector<std::string> LoadStockCodes() {
     return codes;
 }
 
+int CountDaysToClear(const std::string& code, const std::string& date) {
+    if (code.empty() || !IsEightDigitDate(date)) return 0;
+    CAdoDatabase db;
+    if (!db.OpenRecordset("select count(*) from gpmaster where code=? and datet<=?", {code, date}) || db.IsEOF())
+        return 0;
+    return std::stoi(db.GetFieldText(0));
+}
+
 Result<int> ClearStoredDays(const std::string& code, const std::string& date) {
     if (code.empty()) return Error{kMsgNoStockChosen};
     if (!IsEightDigitDate(date)) return Error{kMsgNoDateChosen};

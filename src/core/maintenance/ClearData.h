@@ -23,4 +23,8 @@ std::vector<std::string> LoadStockCodes();
 // nothing.
 Result<int> ClearStoredDays(const std::string& code, const std::string& date);
 
+// How many days ClearStoredDays(code, date) would delete; 0 for an empty code, a date that is not
+// eight digits, or after a database error (already reported).
+int CountDaysToClear(const std::string& code, const std::string& date);
+
 }  // namespace moxtel

@@ -41,6 +41,26 @@ void LabelPointsAbove(CMSChart& chart, int seriesCount) {
 
 double CellLots(const CMSFlexGrid& grid, int row, int col) { return LotsOfFigureText(grid.TextAt(row, col)); }
 
+// The round step after step: 1, 2, 5, 10, 20, 25, 50, 100, 200, 250, 500, ... (2.5 times a power of
+// ten only from 25 on, whose ticks still print as whole lots).
+double NextRoundStep(double step) {
+    const double power = std::pow(10.0, std::floor(std::log10(step) + 1e-9));
+    const double factor = step / power;
+    if (factor < 1.5) return 2 * power;
+    if (factor < 2.25) return power >= 10.0 ? 2.5 * power : 5 * power;
+    if (factor < 4.0) return 5 * power;
+    return 10 * power;
+}
+
+// A round step not above raw, to count up from: the power of ten at or below it, at least 1.
+double FirstRoundStep(double raw) { return raw >= 1.0 ? std::pow(10.0, std::floor(std::log10(raw))) : 1.0; }
+
+constexpr double kAxisRoom = 0.05;
+// Most divisions of the value axes: the set-up's counts.
+constexpr int kHistoryDivisions = 10;
+constexpr int kCompareDivisions = 5;
+constexpr int kDayDivisions = 10;
+
 }  // namespace
 
 void SetupHistoryChart(CMSChart& chart, const CMSFlexGrid& grid, int rowCount) {
@@ -84,6 +104,7 @@ void FillHistoryChart(CMSChart& chart, const CMSFlexGrid& grid, int rowCount, co
             chart.SetData(r, k, shown ? CellLots(grid, r, k) : 0.0, 0);
         }
     }
+    FitChartValueAxis(chart, kHistoryDivisions, true);
     chart.Refresh();
 }
 
@@ -136,7 +157,10 @@ void FillCompareCharts(std::array<CMSChart, 5>& charts, const CMSFlexGrid& grid,
             chart.SetData(r, 2, v > 0 ? 0.0 : -v, 0);
         }
     }
-    for (CMSChart& chart : charts) chart.Refresh();
+    for (CMSChart& chart : charts) {
+        FitChartValueAxis(chart, kCompareDivisions, false);
+        chart.Refresh();
+    }
 }
 
 void SetupDayChart(CMSChart& chart, const DetailPanelTexts& panel) {
@@ -173,7 +197,58 @@ void FillDayChart(CMSChart& chart, const DetailPanelTexts& panel, const std::arr
         chart.SetData(r, 4, panel.intervalOutPlusDown[n], 0);
         chart.SetData(r, 5, LotsOfFigureText(panel.Text(IntervalValueId(PanelGroup::Uncertain, r))), 0);
     }
+    FitChartValueAxis(chart, kDayDivisions, false);
     chart.Refresh();
+}
+
+ValueAxisFit FitValueAxis(double low, double high, int mostDivisions, bool symmetric) {
+    low = std::isfinite(low) ? std::min(low, 0.0) : 0.0;  // nothing sensible to draw for the others
+    high = std::isfinite(high) ? std::max(high, 0.0) : 0.0;
+    const int most = std::max(symmetric ? 2 : 1, mostDivisions);
+    if (symmetric) {
+        high = std::max(-low, high);
+        low = -high;
+    }
+    const double span = high - low;
+    const int perSide = symmetric ? most / 2 : most;
+    // Room beyond the outermost values only; zero stays where it is.
+    const double room = std::max(high, -low) * kAxisRoom;
+    const double top = span == 0 ? perSide : high > 0 ? high + room : 0.0;
+    const double bottom = low < 0 ? low - room : 0.0;
+    for (double step = FirstRoundStep(span > 0 ? (top - bottom) / most : 1.0);; step = NextRoundStep(step)) {
+        if (symmetric) {
+            const int n = std::max(1, static_cast<int>(std::ceil(top / step - 1e-9)));
+            if (n <= perSide) return {-n * step, n * step, 2 * n};
+            continue;
+        }
+        const double below = std::floor(bottom / step + 1e-9);
+        const double above = std::ceil(top / step - 1e-9);
+        const int n = std::max(1, static_cast<int>(above - below));
+        if (n <= most) return {below * step, below * step + n * step, n};
+    }
+}
+
+std::pair<double, double> PlottedRange(const CMSChart& chart) {
+    double low = 0.0;
+    double high = 0.0;
+    for (int r = 1; r <= chart.RowCount(); ++r) {
+        for (int c = 1; c <= chart.ColumnCount(); ++c) {
+            if (chart.IsNullAt(r, c)) continue;
+            low = std::min(low, chart.DataAt(r, c));
+            high = std::max(high, chart.DataAt(r, c));
+        }
+    }
+    return {low, high};
+}
+
+void FitChartValueAxis(CMSChart& chart, int mostDivisions, bool symmetric) {
+    const auto [low, high] = PlottedRange(chart);
+    const ValueAxisFit fit = FitValueAxis(low, high, mostDivisions, symmetric);
+    ChartValueScale& scale = chart.Axis(AxisId::Value).ValueScale;
+    scale.Auto = false;
+    scale.Minimum = fit.minimum;
+    scale.Maximum = fit.maximum;
+    scale.MajorDivision = fit.divisions;
 }
 
 std::string MonthDayLabel(std::string_view date) {

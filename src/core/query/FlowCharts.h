@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "query/CMSChart.h"
 #include "query/CMSFlexGrid.h"
@@ -24,7 +25,8 @@ void SetupHistoryChart(CMSChart& chart, const CMSFlexGrid& grid, int rowCount);
 double FindMaxTotal(const CMSFlexGrid& grid, int rowCount);
 
 // One category per listed day (label mm-dd), the interval lots of each day; an interval whose show
-// flag is off gets zeros. Line chart for chartMode 0, bar chart for 1. Keeps the axis range.
+// flag is off gets zeros. Line chart for chartMode 0, bar chart for 1. The value axis is fitted to
+// the values drawn, symmetric around zero.
 void FillHistoryChart(CMSChart& chart, const CMSFlexGrid& grid, int rowCount, const HistoryChartOptions& options);
 
 // Comparison window start: repeats the last history query of session.history into the hidden grid
@@ -39,14 +41,32 @@ void SetupCompareCharts(std::array<CMSChart, 5>& charts, const CMSFlexGrid& grid
 double FindMaxAbsInterval(const CMSFlexGrid& grid, int k, int rowCount);
 
 // Per day and interval: a positive figure as series 1, anything else as series 2 with its sign turned.
+// Each chart's value axis is fitted to its own bars, from zero.
 void FillCompareCharts(std::array<CMSChart, 5>& charts, const CMSFlexGrid& grid, int rowCount);
 
 // Day chart of the detail window: five series (inflow, outflow, with uncertain up/down, uncertain)
 // with the value axis 0..(larger of inflow and outflow lots, cut to the hundred below).
 void SetupDayChart(CMSChart& chart, const DetailPanelTexts& panel);
 
-// One category per interval, labelled with intervalTexts.
+// One category per interval, labelled with intervalTexts; the value axis fitted to the bars, from zero.
 void FillDayChart(CMSChart& chart, const DetailPanelTexts& panel, const std::array<std::string, 5>& intervalTexts);
+
+// Ends and division count of a value axis that holds every value in [low, high] (zero always
+// included) with about 5% room beyond the outermost value, in round steps of 1, 2 or 5 (or 25) times
+// a power of ten, whole lots at least, with at most mostDivisions divisions. A symmetric axis runs
+// from -maximum to maximum with as many divisions on each side. An all-zero range gets steps of 1.
+struct ValueAxisFit {
+    double minimum = 0.0;
+    double maximum = 0.0;
+    int divisions = 1;
+};
+ValueAxisFit FitValueAxis(double low, double high, int mostDivisions, bool symmetric);
+
+// Lowest and highest value of the chart's points (missing points left out), zero included.
+std::pair<double, double> PlottedRange(const CMSChart& chart);
+
+// Sets the chart's value axis to hold every point it holds now (see FitValueAxis).
+void FitChartValueAxis(CMSChart& chart, int mostDivisions, bool symmetric);
 
 // "2000-01-01" -> "01-01": the text after the first "-", the whole text when there is none.
 std::string MonthDayLabel(std::string_view date);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "query/CMSFlexGrid.h"
 
@@ -24,9 +25,24 @@ GridRange WholeGrid(const CMSFlexGrid& grid);
 // tabs and line breaks inside a cell become blanks, so that every cell stays one field.
 std::string GridToTsv(const CMSFlexGrid& grid, const GridRange& range);
 
-// The same cells as CSV: UTF-8 with a byte order mark (spreadsheet programs then read the
+// Tab-separated text of range as GridToTsv, with the header row (row 0) above it and the row
+// labels (column 0) in front of it when range leaves them out: a copied block says what its
+// numbers are.
+std::string GridToTsvWithLabels(const CMSFlexGrid& grid, const GridRange& range);
+
+// The same cells as CSV, figure columns split into lots and amount (SplitFigureColumns; the first
+// row is the header when range starts at row 0): UTF-8 with a byte order mark (spreadsheet programs then read the
 // Chinese headers right), fields separated by commas, lines ending in CRLF, and a field quoted
 // with its quotes doubled when it holds a comma, a quote, a line break or leading or trailing blanks.
 std::string GridToCsv(const CMSFlexGrid& grid, const GridRange& range);
+
+// Rows of cell texts; with a header, row 0 holds the column names.
+using TextTable = std::vector<std::vector<std::string>>;
+
+// A figure column (every filled cell below the header a figure "lots(amount万元)", such as
+// "-6074(-724.2万元)") becomes two number columns, lots and amount, headed "<name>(手)" and
+// "<name>(万元)" (a name's own "(手)" dropped first): spreadsheets and data tools then read numbers.
+// Other columns stay as they are.
+TextTable SplitFigureColumns(const TextTable& table, bool hasHeader);
 
 }  // namespace moxtel

@@ -120,8 +120,8 @@ bool ApplyTemplateHeaders(HistoryQueryState& state, CMSFlexGrid& grid, const std
     PutCell(grid, 0, 8, "总量");
     grid.SetColWidth(kHistoryMainNetCol, kFigureColWidth);
     grid.SetColWidth(kHistoryMainShareCol, kDateColWidth);
-    PutCell(grid, 0, kHistoryMainNetCol, "主力净额");
-    PutCell(grid, 0, kHistoryMainShareCol, "主力净占比");
+    PutCell(grid, 0, kHistoryMainNetCol, "主力净额(万元)");
+    PutCell(grid, 0, kHistoryMainShareCol, "主力净占比(%)");
     return found;
 }
 
@@ -207,10 +207,10 @@ void FillMainCells(CMSFlexGrid& grid, int j, bool hasClasses, double mainNetAmou
         return;
     }
     const std::uint32_t color = mainNetAmount > 0 ? kColorRed : kColorGreen;
-    PutCell(grid, j, kHistoryMainNetCol, FormatFixed(mainNetAmount, 1) + "万元");
+    PutCell(grid, j, kHistoryMainNetCol, FormatFixed(mainNetAmount, 1));
     grid.SetCellForeColor(color);
     PutCell(grid, j, kHistoryMainShareCol,
-            totalAmount != 0.0 ? FormatFixed(mainNetAmount / totalAmount * 100.0, 2) + "%" : kNoClassFigure);
+            totalAmount != 0.0 ? FormatFixed(mainNetAmount / totalAmount * 100.0, 2) : kNoClassFigure);
     grid.SetCellForeColor(color);
 }
 

@@ -74,8 +74,8 @@ void AddDayRow(CMSFlexGrid& grid, const DayFlowResult& day, const std::string& d
 // 1..11 are ever read.
 void FillIntervalCell(CMSFlexGrid& grid, const DayFlowResult& day, int k, int j);
 
-// 主力 cells of row j from the day's per-day numbers: net amount "12.3万元" and its share of the day's
-// amount "1.23%", red/green by sign; "—" for a day stored without order classes.
+// 主力 cells of row j from the day's per-day numbers: net amount in 万元 "12.3" and its share of the
+// day's amount in % "1.23", red/green by sign; "—" for a day stored without order classes.
 void FillMainCells(CMSFlexGrid& grid, int j, bool hasClasses, double mainNetAmount, double totalAmount);
 
 // Total cells of row j: net (6), net with uncertain (7), both red/green; total (8) white.

@@ -1,6 +1,8 @@
 #include "app/CDialogBase.h"
+#include "app/FigureEdit.h"
 
 #include <QAction>
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QGroupBox>
@@ -101,7 +103,8 @@ QLabel* CDialogBase::AddStatic(const QString& text, DuRect place, Qt::Alignment 
 }
 
 QLineEdit* CDialogBase::AddEdit(int id, DuRect place, EditStyle style) {
-    auto* edit = new QLineEdit(Client());
+    // Result edits show figures that must never be cut.
+    auto* edit = style == EditStyle::ReadOnlyCentred ? new FigureEdit(Client()) : new QLineEdit(Client());
     edit->setObjectName(Id(id));
     if (style != EditStyle::Normal) {
         edit->setReadOnly(true);
@@ -144,6 +147,7 @@ QDateEdit* CDialogBase::AddDatePicker(int id, DuRect place) {
     auto* picker = new QDateEdit(QDate::currentDate(), Client());
     picker->setObjectName(Id(id));
     picker->setCalendarPopup(true);
+    picker->calendarWidget()->setFirstDayOfWeek(Qt::Monday);  // as Chinese calendars are printed
     picker->setDisplayFormat(QStringLiteral("yyyy/M/d"));  // the zh-CN short date a picker starts with
     Place(picker, place);
     return picker;
@@ -190,21 +194,117 @@ void CDialogBase::LayoutFrame() {
     m_scroll->setGeometry(0, menuHeight, width(), height() - menuHeight);
 }
 
-// Above the template size every control keeps its place in proportion to the client area, so
-// no two controls that were apart come to overlap; stretching controls grow with the window.
+namespace {
+
+// Below this share of their template size charts and grids stop giving up room; the client
+// area scrolls instead.
+constexpr double kMostShrink = 0.6;
+// The smallest scale a window is drawn at to fit its screen.
+constexpr double kLeastZoom = 0.8;
+
+// One direction of the layout: template pixels to client pixels. Above the template size every
+// position grows in proportion, so no two controls that were apart come to overlap. Below it the
+// room is taken from the stretches only charts and grids cover (no fixed-size control beside them),
+// each pixel there shrinking alike, so fixed controls keep their sizes and their distances.
+class AxisMap {
+  public:
+    // mostShrink: the share of the flexible stretches that may go.
+    AxisMap(int templateLength, int length, const std::vector<std::pair<int, int>>& flexible,
+            const std::vector<std::pair<int, int>>& rigid, double mostShrink)
+        : m_scale(std::max(1.0, double(length) / std::max(1, templateLength))) {
+        std::vector<char> free(static_cast<std::size_t>(std::max(0, templateLength)), 0);
+        for (const auto& [from, to] : flexible)
+            for (int i = std::max(0, from); i < std::min(to, templateLength); ++i) free[std::size_t(i)] = 1;
+        for (const auto& [from, to] : rigid)
+            for (int i = std::max(0, from); i < std::min(to, templateLength); ++i) free[std::size_t(i)] = 0;
+        m_freeBefore.assign(free.size() + 1, 0);
+        for (std::size_t i = 0; i < free.size(); ++i) m_freeBefore[i + 1] = m_freeBefore[i] + free[i];
+        const int shrinkable = m_freeBefore.back();
+        m_minimum = templateLength - int(shrinkable * mostShrink);
+        if (length < templateLength && shrinkable > 0)
+            m_shrink = std::min(mostShrink, double(templateLength - length) / shrinkable);
+    }
+    // The least length at which every control is still whole.
+    int Minimum() const { return m_minimum; }
+    int Map(int at) const {
+        if (m_shrink == 0.0) return int(at * m_scale);
+        const int i = std::clamp(at, 0, int(m_freeBefore.size()) - 1);
+        return at - int(m_shrink * m_freeBefore[std::size_t(i)]);
+    }
+
+  private:
+    double m_scale;
+    double m_shrink = 0.0;
+    int m_minimum = 0;
+    std::vector<int> m_freeBefore;
+};
+
+}  // namespace
+
 void CDialogBase::LayoutControls() {
-    const double sx = std::max(1.0, double(m_client->width()) / std::max(1, m_clientSize.width()));
-    const double sy = std::max(1.0, double(m_client->height()) / std::max(1, m_clientSize.height()));
+    std::vector<std::pair<int, int>> flexX, rigidX, flexY, rigidY;
+    double mostShrinkX = kMostShrink;
+    double mostShrinkY = kMostShrink;
+    for (const PlacedControl& placed : m_placed) {
+        if (!placed.control || placed.control->isHidden() || qobject_cast<QGroupBox*>(placed.control)) continue;
+        const QRect base = TemplateRect(placed.place);
+        const bool flexible = placed.stretch == Stretch::Both;
+        (flexible ? flexX : rigidX).emplace_back(base.left(), base.right() + 1);
+        (flexible ? flexY : rigidY).emplace_back(base.top(), base.bottom() + 1);
+        if (!flexible) continue;
+        // No chart or grid below the size it needs to stay readable (a chart its axis labels).
+        const QSize least = placed.control->minimumSizeHint();
+        mostShrinkX = std::clamp(1.0 - double(least.width()) / std::max(1, base.width()), 0.0, mostShrinkX);
+        mostShrinkY = std::clamp(1.0 - double(least.height()) / std::max(1, base.height()), 0.0, mostShrinkY);
+    }
+    const AxisMap mapX(Zoomed(m_clientSize.width()), m_client->width(), flexX, rigidX, mostShrinkX);
+    const AxisMap mapY(Zoomed(m_clientSize.height()), m_client->height(), flexY, rigidY, mostShrinkY);
+    m_client->setMinimumSize(mapX.Minimum(), mapY.Minimum());
     for (const PlacedControl& placed : m_placed) {
         if (!placed.control) continue;
-        const QRect base = m_units.Rect(placed.place.x, placed.place.y, placed.place.width, placed.place.height);
-        const int left = int(base.left() * sx);
-        const int top = int(base.top() * sy);
-        const int width = placed.stretch == Stretch::None ? base.width() : int(base.right() * sx) - left + 1;
-        const int height = placed.stretch == Stretch::Both ? int(base.bottom() * sy) - top + 1 : base.height();
+        const QRect base = TemplateRect(placed.place);
+        const int left = mapX.Map(base.left());
+        const int top = mapY.Map(base.top());
+        const int width = placed.stretch == Stretch::None ? base.width() : mapX.Map(base.right() + 1) - left;
+        const int height = placed.stretch == Stretch::Both ? mapY.Map(base.bottom() + 1) - top : base.height();
         placed.control->setGeometry(left, top, width, height);
     }
     OnControlsLaidOut();
+}
+
+int CDialogBase::Zoomed(int length) const { return int(length * m_zoom); }
+
+QRect CDialogBase::TemplateRect(DuRect place) const {
+    const QRect rect = m_units.Rect(place.x, place.y, place.width, place.height);
+    if (m_zoom == 1.0) return rect;
+    const int left = Zoomed(rect.left());
+    const int top = Zoomed(rect.top());
+    return QRect(left, top, Zoomed(rect.right() + 1) - left, Zoomed(rect.bottom() + 1) - top);
+}
+
+void CDialogBase::ZoomToFit(QSize room) {
+    if (m_zoom != 1.0) return;  // once, at the first show
+    const int menuHeight = m_menuBar ? m_menuBar->sizeHint().height() : 0;
+    const QFont windowFont = font();
+    // The least size follows the font only roughly (charts round their needs to lines of text):
+    // a few steps get there.
+    for (int step = 0; step < 4; ++step) {
+        LayoutControls();  // the least size for the controls' contents now loaded
+        const QSize least = m_client->minimumSize();
+        // Two pixels spare for the rounding of every control's place.
+        const double factor = std::min({1.0, double(room.width() - 2) / std::max(1, least.width()),
+                                        double(room.height() - menuHeight - 2) / std::max(1, least.height())});
+        if (factor >= 1.0) return;
+        // Far smaller text would be unreadable: on a screen that small the window scrolls instead.
+        const double zoom = m_zoom * factor * (step > 0 ? 0.99 : 1.0);
+        if (zoom < kLeastZoom) return;
+        // Everything a little smaller, text with it, rather than a window that scrolls.
+        m_zoom = zoom;
+        QFont smaller = windowFont;
+        smaller.setPointSizeF(windowFont.pointSizeF() * zoom);
+        setFont(smaller);
+    }
+    LayoutControls();
 }
 
 void CDialogBase::FitToScreen() {
@@ -218,6 +318,7 @@ void CDialogBase::FitToScreen() {
     if (decoration.isNull() && QGuiApplication::platformName() != QLatin1String("offscreen"))
         decoration = QMargins(4, 32, 4, 4);
     const QSize room = available.size().shrunkBy(decoration);
+    ZoomToFit(room);
     if (width() > room.width() || height() > room.height()) resize(size().boundedTo(room));
     QRect placed = frameGeometry();
     placed.moveLeft(std::clamp(placed.left(), available.left(),

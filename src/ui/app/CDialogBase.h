@@ -152,6 +152,12 @@ class CDialogBase : public QDialog {
     void LayoutControls();
     // Shrinks and moves the window so that its frame lies inside the screen's available area.
     void FitToScreen();
+    // When even the least client area (charts and grids at their smallest) is larger than room, the
+    // whole window, font included, is drawn at the scale that fits it.
+    void ZoomToFit(QSize room);
+    int Zoomed(int length) const;
+    // A control's template place in pixels, at the window's zoom.
+    QRect TemplateRect(DuRect place) const;
 
     IWindowServices& m_services;
     DialogUnits m_units;
@@ -162,6 +168,7 @@ class CDialogBase : public QDialog {
     std::vector<PlacedControl> m_placed;
     bool m_initialized = false;
     bool m_fitted = false;
+    double m_zoom = 1.0;
     QString m_geometryKey;
 };
 

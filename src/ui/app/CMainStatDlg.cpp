@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QKeySequence>
 #include <QMimeData>
 #include <QLineEdit>
@@ -29,7 +30,7 @@ namespace moxtel {
 
 namespace {
 
-constexpr DialogTemplate kMainTemplate{102, "岚谷股票资金流向分析", 853, 426, 9};
+constexpr DialogTemplate kMainTemplate{102, "岚谷股票资金流向分析", 853, 316, 9};
 
 constexpr int kTitleLine = 1001;
 constexpr int kWorkbookEdit = 1185;
@@ -65,8 +66,9 @@ CMainStatDlg::CMainStatDlg(const WindowContext& context, QWidget* parent)
     setWindowIcon(AppIcon());
     BuildControls();
     MapCommands();
-    GuardNumberEdit(kPreviousCloseEdit, "上一收盘价");
-    GuardNumberEdit(kTurnoverEdit, "换手率");
+    GuardNumberEdit(kPreviousCloseEdit, "上一收盘价", NumberInputGuard::Percent::Refused);
+    // The turnover is kept as typed and never read back as a figure: "1.23%" is as good as "1.23".
+    GuardNumberEdit(kTurnoverEdit, "换手率", NumberInputGuard::Percent::Allowed);
     setAcceptDrops(true);
     Edit(kWorkbookEdit)->setAcceptDrops(false);  // a dropped file's URL would land in it as text
 }
@@ -100,7 +102,7 @@ void CMainStatDlg::BuildControls() {
 
     m_panel.BuildIntervalGroups(*this, 5, 107, 843, 109, kMainPanelCaptions);
     m_dynamicRows.Build(*this, 5, 220, 843, 92);
-    m_orderClasses.Build(*this, 5, 316, 843, 106);
+    // The 按金额分类 section waits for room: the window must fit a scaled full HD screen unscrolled.
 }
 
 void CMainStatDlg::MapCommands() {
@@ -113,7 +115,10 @@ void CMainStatDlg::MapCommands() {
     OnCommand(kIntervalDetailButton, [this] { OpenChild(kIntervalDetailDlg); });
     OnCommand(kUncertainDetailButton, [this] { OpenChild(kUncertainDetailDlg); });
     OnCommand(kMenuHistoryQuery, [this] { OpenChild(kHistoryQueryDlg); });
-    OnCommand(kMenuTemplates, [this] { OpenChild(kTemplateDlg); });
+    OnCommand(kMenuTemplates, [this] {
+        OpenChild(kTemplateDlg);
+        ReloadTemplateNames();  // templates added, renamed or deleted there are offered at once
+    });
     OnCommand(kMenuClearData, [this] { OpenChild(kClearDataDlg); });
     OnCommand(kMenuAbout, [this] { OpenChild(kAboutDlg); });
     OnCommand(kMenuHelp, [this] { OnHelp(); });
@@ -137,13 +142,15 @@ void CMainStatDlg::DoDataExchange(DataExchange& dx) {
     dx.Text(kTurnoverEdit, m_strTurnover);
     m_panel.Exchange(dx);
     m_dynamicRows.Exchange(dx);
-    m_orderClasses.Exchange(dx);
 }
 
-void CMainStatDlg::GuardNumberEdit(int id, const char* name) {
-    new NumberInputGuard(*Edit(id), [this, name](const QString& pasted) {
-        MessageBox(Utf8("%1只能填写数字，粘贴的“%2”不是数字。").arg(Utf8(name), pasted.left(40)));
-    });
+void CMainStatDlg::GuardNumberEdit(int id, const char* name, NumberInputGuard::Percent percent) {
+    new NumberInputGuard(
+        *Edit(id),
+        [this, name](const QString& pasted) {
+            MessageBox(Utf8("%1只能填写数字，粘贴的“%2”不是数字。").arg(Utf8(name), pasted.left(40)));
+        },
+        percent);
 }
 
 void CMainStatDlg::SetWorkbookPath(const QString& path) {
@@ -208,7 +215,10 @@ void CMainStatDlg::OnStatistics() {
 
 void CMainStatDlg::RunImport(const QString& idleTitle) {
     EnableActionButtons(false);
+    QElapsedTimer timer;
+    timer.start();
     ImportSummary summary = RunImportWithProgress(this, m_importPaths);
+    const double seconds = timer.elapsed() / 1000.0;
     m_strTitle = idleTitle;  // nothing stored: the line goes back to what it showed
     if (summary.lastDay) {
         const bool storedUncertain = !summary.lastDay->uncertainTrades.empty();
@@ -224,6 +234,10 @@ void CMainStatDlg::RunImport(const QString& idleTitle) {
         Services().RunChild(details);
     } else if (summary.imported == 0 || !note.isEmpty()) {
         MessageBox(ImportSummaryText(summary) + note);
+    } else {
+        // A clean import says what it stored and how long that took, rather than nothing.
+        Services().ShowAppMessage(this, ImportSummaryText(summary) + Utf8("用时 %1 秒。").arg(seconds, 0, 'f', 1),
+                                  MessageIcon::Information);
     }
 }
 
@@ -254,6 +268,7 @@ void CMainStatDlg::ShowRunError(const Error& error, const QString& idleTitle) {
 void CMainStatDlg::RunStatistics(const QString& idleTitle) {
     EnableActionButtons(false);
     SessionState& session = m_context.session;
+    auto shownDay = session.day;  // what the panel and the detail buttons show until a new day replaces it
     session.day.ClearBuckets();
 
     StatisticsObserver observer;
@@ -269,6 +284,11 @@ void CMainStatDlg::RunStatistics(const QString& idleTitle) {
     SqliteDayStore store;  // the whole day is stored in one transaction, or not at all
     Result<StatisticsOutcome> outcome = moxtel::RunStatistics(inputs, &store, observer);
     if (!outcome) {
+        if (outcome.error().message.empty()) {  // cancelled by the user: the window as it was
+            session.day = std::move(shownDay);
+            m_strTitle = idleTitle;
+            if (m_bHasResult) EnableActionButtons(true);
+        }
         ShowRunError(outcome.error(), idleTitle);
         return;
     }

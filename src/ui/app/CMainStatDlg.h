@@ -4,6 +4,7 @@
 
 #include "app/CDialogBase.h"
 #include "app/ChildWindows.h"
+#include "app/NumberInput.h"
 #include "common/Result.h"
 #include "stats/TickDay.h"
 #include "stats/DynamicStatsRows.h"
@@ -37,6 +38,8 @@ class CMainStatDlg : public CDialogBase {
     // Result panel, template selection and dynamic statistics.
     void ShowDayTotals();
     void LoadTemplateNames();
+    // The list again from the database, keeping the chosen name when it is still there.
+    void ReloadTemplateNames();
     void SetDefaultIntervalLabels();
     void OnTemplateSelected();
     void ApplySelectedTemplate();
@@ -61,7 +64,7 @@ class CMainStatDlg : public CDialogBase {
   private:
     void BuildControls();
     // Numbers only in the edit; a pasted text that is no number is refused with a message.
-    void GuardNumberEdit(int id, const char* name);
+    void GuardNumberEdit(int id, const char* name, NumberInputGuard::Percent percent);
     void MapCommands();
     void RunStatistics(const QString& idleTitle);
     // Imports the several files chosen with browse; shows the last day stored and the failures.

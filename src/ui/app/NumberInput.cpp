@@ -11,9 +11,10 @@ namespace moxtel {
 
 namespace {
 
-const QRegularExpression& NumberPattern() {
-    static const QRegularExpression pattern(QStringLiteral("[+-]?[0-9]*\\.?[0-9]*"));
-    return pattern;
+const QRegularExpression& NumberPattern(NumberInputGuard::Percent percent) {
+    static const QRegularExpression plain(QStringLiteral("[+-]?[0-9]*\\.?[0-9]*"));
+    static const QRegularExpression withPercent(QStringLiteral("[+-]?[0-9]*\\.?[0-9]*%?"));
+    return percent == NumberInputGuard::Percent::Allowed ? withPercent : plain;
 }
 
 // The edit's text after text is pasted over its selection at the cursor.
@@ -29,15 +30,16 @@ QString TextAfterPaste(const QLineEdit& edit, const QString& text) {
 
 }  // namespace
 
-NumberInputGuard::NumberInputGuard(QLineEdit& edit, std::function<void(const QString&)> onBadPaste)
-    : QObject(&edit), m_edit(edit), m_onBadPaste(std::move(onBadPaste)) {
-    edit.setValidator(new QRegularExpressionValidator(NumberPattern(), &edit));
+NumberInputGuard::NumberInputGuard(QLineEdit& edit, std::function<void(const QString&)> onBadPaste,
+                                   Percent percent)
+    : QObject(&edit), m_edit(edit), m_onBadPaste(std::move(onBadPaste)), m_percent(percent) {
+    edit.setValidator(new QRegularExpressionValidator(NumberPattern(percent), &edit));
     edit.installEventFilter(this);
     connect(&edit, &QLineEdit::inputRejected, this, &NumberInputGuard::OnRejected);
 }
 
-bool NumberInputGuard::IsNumberText(const QString& text) {
-    static const QRegularExpression whole(QRegularExpression::anchoredPattern(NumberPattern().pattern()));
+bool NumberInputGuard::IsNumberText(const QString& text, Percent percent) {
+    const QRegularExpression whole(QRegularExpression::anchoredPattern(NumberPattern(percent).pattern()));
     return whole.match(text).hasMatch();
 }
 
@@ -46,7 +48,7 @@ bool NumberInputGuard::eventFilter(QObject* watched, QEvent* event) {
     m_typing = event->type() == QEvent::KeyPress;
     if (m_typing && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste)) {
         const QString pasted = QGuiApplication::clipboard()->text();
-        if (!IsNumberText(TextAfterPaste(m_edit, pasted))) {
+        if (!IsNumberText(TextAfterPaste(m_edit, pasted), m_percent)) {
             m_onBadPaste(pasted);
             return true;
         }

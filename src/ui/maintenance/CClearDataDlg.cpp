@@ -1,6 +1,7 @@
 #include "maintenance/CClearDataDlg.h"
 
 #include <QDateEdit>
+#include <QLabel>
 
 #include "app/CDropList.h"
 #include "app/WindowServices.h"
@@ -12,11 +13,12 @@ namespace moxtel {
 
 namespace {
 
-constexpr DialogTemplate kClearTemplate{141, "清除过期数据", 200, 90, 9};
+constexpr DialogTemplate kClearTemplate{141, "清除过期数据", 200, 104, 9};
 
 constexpr int kDatePicker = 1099;
 constexpr int kStockList = 1114;
 constexpr int kDeleteButton = 1098;
+constexpr int kWhatLine = 1200;  // what 删除 would delete
 
 
 }  // namespace
@@ -27,9 +29,14 @@ CClearDataDlg::CClearDataDlg(const WindowContext& context, QWidget* parent)
     AddDatePicker(kDatePicker, {52, 12, 136, 14});
     AddStatic(Utf8("选择股票"), {12, 35, 38, 12});
     AddDropList(kStockList, {52, 34, 136, 14});
-    AddButton(kDeleteButton, Utf8("删除"), {40, 64, 54, 16});
-    AddButton(1, Utf8("退出"), {106, 64, 54, 16});
+    QLabel* what = AddStatic(QString(), {12, 52, 176, 22});
+    what->setObjectName(QString::number(kWhatLine));
+    what->setWordWrap(true);  // a long stock name takes a second line
+    AddButton(kDeleteButton, Utf8("删除"), {40, 78, 54, 16});
+    AddButton(1, Utf8("退出"), {106, 78, 54, 16});
     OnCommand(kDeleteButton, [this] { OnDelete(); });
+    connect(DropList(kStockList), &QComboBox::currentIndexChanged, this, [this] { ShowWhatIsCleared(); });
+    connect(Control<QDateEdit>(kDatePicker), &QDateEdit::dateChanged, this, [this] { ShowWhatIsCleared(); });
 }
 
 bool CClearDataDlg::OnInitDialog() {
@@ -41,6 +48,22 @@ void CClearDataDlg::FillStockList() {
     CDropList* list = DropList(kStockList);
     for (const std::string& code : LoadStockCodes()) list->AddString(QString::fromStdString(code));
     list->setCurrentIndex(-1);
+    ShowWhatIsCleared();
+}
+
+QString CClearDataDlg::WhatIsCleared() const {
+    const CDropList* list = DropList(kStockList);
+    if (list->currentIndex() < 0) return {};
+    const QDate date = Control<QDateEdit>(kDatePicker)->date();
+    const int days =
+        CountDaysToClear(list->currentText().toStdString(), date.toString(QStringLiteral("yyyyMMdd")).toStdString());
+    return Utf8("将删除 %1 截至 %2 保存的 %3 天数据")
+        .arg(list->currentText(), date.toString(QStringLiteral("yyyy-MM-dd")))
+        .arg(days);
+}
+
+void CClearDataDlg::ShowWhatIsCleared() {
+    if (auto* line = Control<QLabel>(kWhatLine)) line->setText(WhatIsCleared());
 }
 
 void CClearDataDlg::OnDelete() {
@@ -65,7 +88,8 @@ void CClearDataDlg::OnDelete() {
         if (!cleared.error().message.empty()) MessageBox(QString::fromStdString(cleared.error().message));
         return;
     }
-    MessageBox(Utf8(kMsgClearDone));
+    Services().ShowAppMessage(this, Utf8(kMsgClearDone), MessageIcon::Information);
+    ShowWhatIsCleared();
 }
 
 void CClearDataDlg::SetPickerFormat(const char* format) {

@@ -19,6 +19,9 @@ class CClearDataDlg : public CDialogBase {
 
   private:
     void FillStockList();
+    // "将删除 <stock> 截至 <date> 保存的 <n> 天数据", empty while no stock is chosen.
+    QString WhatIsCleared() const;
+    void ShowWhatIsCleared();
     void SetPickerFormat(const char* format);
 };
 

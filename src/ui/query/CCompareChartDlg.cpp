@@ -2,6 +2,7 @@
 
 #include "query/CMSChartView.h"
 #include "query/CMSFlexGridView.h"
+#include "query/ExportFiles.h"
 #include "query/FlowCharts.h"
 
 namespace moxtel {
@@ -38,8 +39,12 @@ void CCompareChartDlg::LoadCompareData() {
     std::array<CMSChart, 5> charts;
     moxtel::LoadCompareData(m_context.session, Grid(kHiddenGrid)->Grid(), charts);
     QList<CMSChartView*> views;
+    const HistoryQueryState& query = m_context.session.history;
     for (int k = 1; k <= 5; ++k) {
         IntervalChart(k)->SetChart(charts[static_cast<std::size_t>(k - 1)]);
+        IntervalChart(k)->SetExportName(
+            RangeExportName(query.stockCode, query.startDate, query.endDate,
+                            QString::fromUtf8("柱状图对比_") + QString::fromStdString(Grid(kHiddenGrid)->Grid().TextAt(0, k))));
         views << IntervalChart(k);
     }
     CMSChartView::AlignPlotAreas(views);

@@ -4,6 +4,7 @@
 
 #include "query/CMSChartView.h"
 #include "query/DetailQuery.h"
+#include "query/ExportFiles.h"
 #include "stats/ResultPanel.h"
 #include "app/Utf8.h"
 
@@ -61,6 +62,8 @@ CMSChartView* CDetailQueryDlg::ChartView() const { return Control<CMSChartView>(
 bool CDetailQueryDlg::OnInitDialog() {
     EnableDetailButtons(false);
     const DetailPanelTexts panel = LoadDetailDay(m_context.session, ChartView()->Chart());
+    const DayFlowResult& day = m_context.session.day;
+    ChartView()->SetExportName(RangeExportName(day.stockCode, day.tradeDate, day.tradeDate, Utf8("日流量图")));
     PutTexts(m_texts, panel.texts);
     UpdateData(false);
     EnableDetailButtons(true);

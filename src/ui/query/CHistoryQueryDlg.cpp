@@ -14,6 +14,7 @@
 #include "query/CWatchListDlg.h"
 #include "query/CMSFlexGridView.h"
 #include "query/DatePickerFormats.h"
+#include "query/ExportFiles.h"
 #include "query/FlowCharts.h"
 #include "query/MainNetChart.h"
 #include "templates/TemplateStore.h"
@@ -158,6 +159,7 @@ void CHistoryQueryDlg::OnQuery() {
     const Result<int> listed = QueryHistory(m_context.session, input, DayGrid(), ChartView()->Chart(), options);
     ShowIntervalTexts();
     if (listed) {
+        NameChartExport();
         ChartView()->Redraw();  // a query without days sets the chart up without filling it
     } else if (!listed.error().message.empty()) {
         MessageBox(QString::fromStdString(listed.error().message));
@@ -198,6 +200,7 @@ void CHistoryQueryDlg::RedrawFlowChart() {
         SetupHistoryChart(ChartView()->Chart(), DayGrid(), m_context.session.history.rowCount);
         m_bMainNetShown = false;
     }
+    NameChartExport();
     FillHistoryChart(ChartView()->Chart(), DayGrid(), m_context.session.history.rowCount,
                      HistoryChartOptions{m_nChartMode, m_bShowInterval});
 }
@@ -206,6 +209,15 @@ void CHistoryQueryDlg::OnMainNetChart() {
     FillMainNetChart(ChartView()->Chart(), DayGrid(), m_context.session.history.rowCount);
     m_bMainNetShown = true;
     ChartView()->Redraw();
+    ChartView()->SetExportName(RangeExportName(m_context.session.history.stockCode,
+                                               m_context.session.history.startDate,
+                                               m_context.session.history.endDate, Utf8("主力净额")));
+}
+
+void CHistoryQueryDlg::NameChartExport() {
+    const HistoryQueryState& query = m_context.session.history;
+    ChartView()->SetExportName(RangeExportName(query.stockCode, query.startDate, query.endDate,
+                                               Utf8(m_nChartMode == 0 ? "曲线图" : "柱状图")));
 }
 
 void CHistoryQueryDlg::OnCompareChart() { m_context.children.Open(kCompareChartDlg, m_context); }

@@ -48,6 +48,8 @@ class CHistoryQueryDlg : public CDialogBase {
     void CheckAllIntervals();
     void ReadIntervalChecks();
     void RedrawFlowChart();
+    // The chart's file name: the queried stock and dates and the kind of chart.
+    void NameChartExport();
     void EnableChartButtons(bool enable);
     void SetPickerFormat(const char* format);
     void ShowIntervalTexts();

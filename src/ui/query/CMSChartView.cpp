@@ -15,6 +15,9 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <tuple>
+
+#include "query/FlowCharts.h"
 
 namespace moxtel {
 
@@ -26,20 +29,6 @@ QColor ToQColor(std::uint32_t color) {
 }
 
 QString ToQString(const std::string& text) { return QString::fromStdString(text); }
-
-// Lowest and highest value of all points, zero included.
-std::pair<double, double> DataRange(const CMSChart& model) {
-    double low = 0.0;
-    double high = 0.0;
-    for (int r = 1; r <= model.RowCount(); ++r) {
-        for (int c = 1; c <= model.ColumnCount(); ++c) {
-            if (model.IsNullAt(r, c)) continue;
-            low = std::min(low, model.DataAt(r, c));
-            high = std::max(high, model.DataAt(r, c));
-        }
-    }
-    return {low, high};
-}
 
 // One text per row. Only every DivisionsPerLabel-th row is labelled when the scale is not automatic.
 // The category axis keeps one category per distinct text, so a repeated text (the same month and
@@ -90,6 +79,7 @@ CMSChartView::CMSChartView(QWidget* parent) : QChartView(new QChart, parent) {
     chart()->setAnimationOptions(QChart::NoAnimation);
     chart()->setBackgroundRoundness(0);
     chart()->setMargins(QMargins(4, 4, 4, 4));
+    chart()->layout()->setContentsMargins(0, 0, 0, 0);  // the view's frame is margin enough: room for labels
     chart()->legend()->setAlignment(Qt::AlignRight);
     Redraw();
 }
@@ -148,6 +138,10 @@ void CMSChartView::Redraw() {
     QChart* c = chart();
     c->removeAllSeries();
     for (QAbstractAxis* axis : c->axes()) {
+        // Qt Charts deletes the drawing of a removed axis only when the event loop it was removed
+        // in runs again: an axis replaced while a modal window is set up stayed drawn beside the new
+        // one until the window closed. Hidden first, it is gone from the picture at once.
+        axis->hide();
         c->removeAxis(axis);
         delete axis;
     }
@@ -243,17 +237,45 @@ void CMSChartView::AddBarSeries(QAbstractAxis* xAxis, QAbstractAxis* yAxis) {
     bars->attachAxis(yAxis);
 }
 
+QSize CMSChartView::minimumSizeHint() const {
+    // Below this height Qt Charts shortens the axis labels and titles to "...".
+    const int line = QFontMetrics(Scaled(font(), 0.9)).height();
+    const int title = m_model.TitleText().empty() ? 0 : QFontMetrics(Scaled(font(), 1.1)).height() + 6;
+    return QSize(20 * line, 10 * line + title);
+}
+
+int CMSChartView::FittingDivisions() const {
+    // The plot's height: the view less the title, the category labels and the axis title. Dates
+    // turned upright take the width of a date.
+    const QFontMetrics labels(Scaled(font(), 0.9));
+    const QFontMetrics title(Scaled(font(), 1.1));
+    const bool upright = m_drawnCategories.size() * (labels.horizontalAdvance(QStringLiteral("00-00")) + 8) >
+                         width() * 3 / 4;
+    const int categoryLabels = upright ? labels.horizontalAdvance(QStringLiteral("00-00")) : labels.height();
+    const int plot = contentsRect().height() - title.height() - categoryLabels - fontMetrics().height() - 30;
+    // A tick label needs its own height and a little more, or Qt Charts draws it as "...".
+    return std::max(1, static_cast<int>(plot / (labels.height() * 1.5)));
+}
+
 void CMSChartView::ApplyValueScale(QValueAxis* axis) {
     const ChartValueScale& scale = m_model.Axis(AxisId::Value).ValueScale;
-    const int divisions = std::max(1, scale.MajorDivision);
+    int divisions = std::max(1, scale.MajorDivision);
+    double minimum = scale.Minimum;
+    double maximum = scale.Maximum;
+    const int fitting = FittingDivisions();
+    if (!scale.Auto && maximum > minimum && divisions > fitting) {
+        // Too low a chart for every tick: fewer round ticks over the same values.
+        const auto [low, high] = PlottedRange(m_model);
+        const ValueAxisFit fit = FitValueAxis(low, high, fitting, minimum == -maximum);
+        std::tie(minimum, maximum, divisions) = std::tuple{fit.minimum, fit.maximum, fit.divisions};
+    }
     axis->setTickCount(divisions + 1);
-    if (!scale.Auto && scale.Maximum > scale.Minimum) {
-        axis->setRange(scale.Minimum, scale.Maximum);
+    if (!scale.Auto && maximum > minimum) {
+        axis->setRange(minimum, maximum);
     } else {
-        // Automatic, or a set range with nothing between its ends (the history chart sets 0..0 when
-        // its largest total is under 1000 lots): the data's own range with zero, in round numbers,
-        // with room above and below for the value labels.
-        auto [low, high] = DataRange(m_model);
+        // Automatic, or a set range with nothing between its ends: the data's own range with zero,
+        // in round numbers, with room above and below for the value labels.
+        auto [low, high] = PlottedRange(m_model);
         if (high <= low) high = low + 100.0;
         const double room = (high - low) * 0.1;
         axis->setRange(low < 0 ? low - room : low, high > 0 ? high + room : high);
@@ -263,6 +285,12 @@ void CMSChartView::ApplyValueScale(QValueAxis* axis) {
     const double step = (axis->max() - axis->min()) / std::max(1, axis->tickCount() - 1);
     axis->setLabelFormat(step >= 1.0 || step == 0.0 ? QStringLiteral("%.0f") : QStringLiteral("%.2f"));
     m_drawnRange = {axis->min(), axis->max()};
+}
+
+void CMSChartView::resizeEvent(QResizeEvent* event) {
+    QChartView::resizeEvent(event);
+    // The number of ticks that fit changes with the height.
+    if (auto* axis = qobject_cast<QValueAxis*>(chart()->axes(Qt::Vertical).value(0))) ApplyValueScale(axis);
 }
 
 void CMSChartView::drawForeground(QPainter* painter, const QRectF& rect) {

@@ -39,6 +39,9 @@ class CMSChartView : public QChartView {
     // whatever the widths of their axis labels and legends. Call after the charts are drawn.
     static void AlignPlotAreas(const QList<CMSChartView*>& views);
 
+    // The least size at which the axes' labels and titles are drawn whole.
+    QSize minimumSizeHint() const override;
+
     // Takes over the state of chart (computed elsewhere) and draws it.
     void SetChart(const CMSChart& chart);
     // Draws the model's current state, whether or not Refresh was called.
@@ -49,6 +52,10 @@ class CMSChartView : public QChartView {
     std::pair<double, double> DrawnValueRange() const { return m_drawnRange; }
     QStringList DrawnCategories() const { return m_drawnCategories; }
     QStringList DrawnPointLabels(int column) const;
+
+    // The suggested file name (without extension) when the chart is saved; the chart's title
+    // when none is set.
+    void SetExportName(const QString& name) { m_exportName = name; }
 
     // The services that ask for the image file; without them the menu offers only 复制图片.
     void SetServices(IWindowServices* services) { m_services = services; }
@@ -73,6 +80,7 @@ class CMSChartView : public QChartView {
     // labels of negative bars on the zero line.
     void drawForeground(QPainter* painter, const QRectF& rect) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     bool IsLineChart() const { return m_model.ChartType() == kChartType2dLine; }
@@ -81,6 +89,8 @@ class CMSChartView : public QChartView {
     void AddLineSeries(QAbstractAxis* xAxis, QAbstractAxis* yAxis, bool onlyDrawnAsLines = false);
     void AddBarSeries(QAbstractAxis* xAxis, QAbstractAxis* yAxis);
     void ApplyValueScale(QValueAxis* axis);
+    // How many divisions of the value axis leave room for their labels at the view's height.
+    int FittingDivisions() const;
     void DrawLineLabel(QPainter& painter, QAbstractSeries& series, int row, double value) const;
     // Above a bar that rises, below one that falls; upright when it fits the bar's width.
     void DrawBarLabel(QPainter& painter, QAbstractSeries& bars, int row, int column, double value) const;
@@ -89,6 +99,7 @@ class CMSChartView : public QChartView {
     std::pair<double, double> m_drawnRange{0.0, 0.0};
     QStringList m_drawnCategories;
     IWindowServices* m_services = nullptr;
+    QString m_exportName;
 };
 
 }  // namespace moxtel

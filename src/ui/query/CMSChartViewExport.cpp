@@ -35,8 +35,8 @@ QByteArray CMSChartView::ChartSvg() {
 
 bool CMSChartView::SaveImage() {
     if (!m_services) return false;
-    const QString suggested =
-        ExportFileName(QString::fromStdString(m_model.TitleText()), QStringLiteral("chart"), "png");
+    const QString suggested = ExportFileName(
+        m_exportName.isEmpty() ? QString::fromStdString(m_model.TitleText()) : m_exportName, QStringLiteral("chart"), "png");
     std::optional<QString> path =
         m_services->ChooseSaveFile(this, Utf8("PNG 图片 (*.png)|*.png|SVG 图片 (*.svg)|*.svg||"), suggested);
     if (!path) return false;

@@ -244,14 +244,14 @@ GridRange CMSFlexGridView::CopyRange() const {
 }
 
 void CMSFlexGridView::CopyToClipboard() {
-    QGuiApplication::clipboard()->setText(QString::fromStdString(GridToTsv(m_grid, CopyRange())));
+    QGuiApplication::clipboard()->setText(QString::fromStdString(GridToTsvWithLabels(m_grid, CopyRange())));
 }
 
 bool CMSFlexGridView::ExportCsv() {
     if (!m_services) return false;
     const QString title = window() ? window()->windowTitle() : QString();
     const std::optional<QString> path =
-        m_services->ChooseSaveFile(this, Utf8("CSV 文件 (*.csv)|*.csv|All Files (*.*)|*.*||"),
+        m_services->ChooseSaveFile(this, Utf8("CSV 文件 (*.csv)|*.csv|所有文件 (*.*)|*.*||"),
                                    ExportFileName(title, QStringLiteral("grid"), "csv"));
     if (!path) return false;
     return SaveExportFile(*m_services, this, *path, QByteArray::fromStdString(GridToCsv(m_grid, WholeGrid(m_grid))));

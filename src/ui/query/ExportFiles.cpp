@@ -23,4 +23,9 @@ QString ExportFileName(const QString& title, const QString& fallback, const QStr
     return name + QLatin1Char('.') + extension;
 }
 
+QString RangeExportName(const std::string& stock, const std::string& from, const std::string& to, const QString& what) {
+    const std::string dates = from == to || to.empty() ? from : from + "-" + to;
+    return QString::fromStdString(stock + "_" + dates + "_") + what;
+}
+
 }  // namespace moxtel

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
 
 #include "app/CDropList.h"
 #include "app/Utf8.h"
@@ -30,6 +31,22 @@ constexpr const char* kMsgCodesMissing = "方向代码“%1”没有说明文件
 
 constexpr const char* kDateFormat = "yyyyMMdd";     // the stored form
 constexpr const char* kShownFormat = "yyyy-MM-dd";  // dates are shown with dashes
+
+constexpr const char* kMsgNoStock = "请填写股票：名称(代码)，例如 平安银行(000001)；或只填六位代码。";
+
+// A stock without a known name is offered as "(code)", the name left for the user to type before it.
+QString PrefilledStock(const QString& stock) {
+    static const QRegularExpression codeAsName(QStringLiteral("^([0-9]{6})\\(\\1\\)$"));
+    const QRegularExpressionMatch match = codeAsName.match(stock);
+    return match.hasMatch() ? QLatin1Char('(') + match.captured(1) + QLatin1Char(')') : stock;
+}
+
+// "(600000)" left without a name is the bare code, which the stored name (or the code) completes.
+std::string CodeOfNamelessStock(const QString& typed) {
+    static const QRegularExpression nameless(QStringLiteral("^\\s*[(（]\\s*([0-9]{6})\\s*[)）]\\s*$"));
+    const QRegularExpressionMatch match = nameless.match(typed);
+    return (match.hasMatch() ? match.captured(1) : typed).toStdString();
+}
 
 }  // namespace
 
@@ -76,7 +93,8 @@ bool CDayIdentityDlg::OnInitDialog() {
 
     CDropList* stocks = DropList(kStockList);
     for (const std::string& stock : LoadStockCodes()) stocks->AddString(QString::fromStdString(stock));
-    stocks->setCurrentText(QString::fromStdString(m_identity.stock));
+    stocks->setCurrentText(PrefilledStock(QString::fromStdString(m_identity.stock)));
+    stocks->lineEdit()->setCursorPosition(0);  // where a missing name is typed
     return true;
 }
 
@@ -84,7 +102,11 @@ void CDayIdentityDlg::OnOK() {
     const std::string date =
         Control<QDateEdit>(kDatePicker)->date().toString(QString::fromLatin1(kDateFormat)).toStdString();
     const QString typed = DropList(kStockList)->currentText();
-    const std::optional<std::string> stock = NormalisedStock(typed.toStdString(), StoredStockText);
+    if (typed.trimmed().isEmpty()) {
+        MessageBox(Utf8(kMsgNoStock));
+        return;
+    }
+    const std::optional<std::string> stock = NormalisedStock(CodeOfNamelessStock(typed), StoredStockText);
     if (!stock) {
         MessageBox(QString::fromUtf8(kMsgBadStock).replace(QStringLiteral("%s"), typed));
         return;

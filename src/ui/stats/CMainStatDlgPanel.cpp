@@ -22,6 +22,15 @@ void CMainStatDlg::LoadTemplateNames() {
     list->setCurrentIndex(-1);
 }
 
+void CMainStatDlg::ReloadTemplateNames() {
+    CDropList* list = DropList(kTemplateList);
+    const QString chosen = list->currentIndex() >= 0 ? list->currentText() : QString();
+    list->clear();
+    LoadTemplateNames();
+    // The choice stays when its template still exists; the intervals shown are not touched.
+    if (!chosen.isEmpty()) list->setCurrentIndex(list->findText(chosen));
+}
+
 void CMainStatDlg::SetDefaultIntervalLabels() { m_panel.SetDefaultIntervalLabels(); }
 
 void CMainStatDlg::OnTemplateSelected() {

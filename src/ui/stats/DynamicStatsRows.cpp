@@ -40,7 +40,7 @@ void DynamicStatsRows::Build(CDialogBase& window, int x, int y, int width, int h
     window.AddGroup(QString::fromUtf8("动态统计（如果第二列不选择数值，将统计大于第一列的总量）"),
                     {x, y, width, height});
     // Lists and button first; the six figure edits share the rest, captioned once above their column.
-    constexpr int kListWidth = 40;
+    constexpr int kListWidth = 44;  // "1000+" and the arrow, also in a window drawn smaller to fit
     constexpr int kFiguresLeft = 8 + kListWidth + 12 + kListWidth + 6 + 32 + 8;
     constexpr int kGap = 5;
     const int editWidth = (width - 8 - kFiguresLeft - kGap * (kPanelGroups - 1)) / kPanelGroups;

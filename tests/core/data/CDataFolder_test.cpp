@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -133,6 +135,48 @@ TEST(Backup, CreatesTheMissingBackupFolderAndReplacesTheOldCopy) {
     EXPECT_EQ(RowsInBackup(backup), 2);
     // Nothing but the copy is left behind in the folder.
     EXPECT_EQ(std::distance(fs::directory_iterator(t.Folder() + "/db/BACKUP"), fs::directory_iterator()), 1);
+}
+
+ino_t InodeOf(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
+}
+
+// The database's last write some time ago, as when a program is closed after a while.
+void AgeDatabase(const std::string& file) {
+    fs::last_write_time(file, fs::file_time_type::clock::now() - std::chrono::minutes(5));
+}
+
+// Closing again without a change keeps the backup as it is (no copy); any change, or a write too
+// recent to tell apart from the copy's time, makes a new copy.
+TEST(Backup, UnchangedDatabaseIsNotCopiedAgain) {
+    TestDatabase t;
+    const std::string backup = t.Folder() + "/db/BACKUP/moxtel.db";
+    TestDatabase::Raw("insert into gpmaster(rowid) values('a')");
+    ASSERT_TRUE(BackupDatabase().ok());  // just written: copied, not marked current
+    const ino_t fresh = InodeOf(backup);
+    ASSERT_TRUE(BackupDatabase().ok());
+    EXPECT_NE(InodeOf(backup), fresh);
+
+    AgeDatabase(t.File());
+    ASSERT_TRUE(BackupDatabase().ok());
+    const ino_t first = InodeOf(backup);
+    ASSERT_TRUE(BackupDatabase().ok());
+    EXPECT_EQ(InodeOf(backup), first);  // skipped
+    EXPECT_EQ(RowsInBackup(backup), 1);
+
+    TestDatabase::Raw("insert into gpmaster(rowid) values('b')");
+    AgeDatabase(t.File());  // a change with the same size would still differ in time
+    ASSERT_TRUE(BackupDatabase().ok());
+    EXPECT_NE(InodeOf(backup), first);
+    EXPECT_EQ(RowsInBackup(backup), 2);
+
+    // A backup file changed behind the program's back is replaced.
+    const ino_t second = InodeOf(backup);
+    std::ofstream(backup, std::ios::app) << "x";
+    ASSERT_TRUE(BackupDatabase().ok());
+    EXPECT_NE(InodeOf(backup), second);
+    EXPECT_EQ(RowsInBackup(backup), 2);
 }
 
 TEST(Backup, OldCopyThatIsNoDatabaseIsReplacedToo) {

@@ -39,6 +39,11 @@ protected:
 };
 
 TEST_F(ClearStoredDaysTest, DeletesTheStocksDaysUpToAndIncludingTheDate) {
+    // The count the window shows beforehand is the number deleted; other stocks never count.
+    EXPECT_EQ(CountDaysToClear("A'1", "20240102"), 3);
+    EXPECT_EQ(CountDaysToClear("A'1", "20231230"), 0);
+    EXPECT_EQ(CountDaysToClear("", "20240102"), 0);
+    EXPECT_EQ(CountDaysToClear("A'1", "2024-01-02"), 0);
     const Result<int> cleared = ClearStoredDays("A'1", "20240102");
     ASSERT_TRUE(cleared.ok());
     EXPECT_EQ(*cleared, 3);

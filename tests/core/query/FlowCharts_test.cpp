@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 #include "core/query/QueryTestDb.h"
 #include "stats/FlowFigure.h"
 
@@ -52,6 +55,65 @@ TEST(HistoryChartAxis, RangeIsHundredsOfThousandsOfTheLargestTotal) {
     }
 }
 
+// Every fitted axis holds its values with a little room, in round steps, never ten times too large.
+TEST(ValueAxisFit, HoldsEveryValueInRoundSteps) {
+    struct Case {
+        double low, high;
+        int most;
+        bool symmetric;
+        ValueAxisFit expected;
+    };
+    const Case cases[] = {
+        // The history line chart of days at 9586 and 13867 lots, once drawn on a ±8800 axis.
+        {-2000, 13867, 10, true, {-15000, 15000, 6}},
+        {-9586, 4000, 10, true, {-12500, 12500, 10}},
+        // Values up to about 1.05 million, once on ±11,603,300.
+        {-1050000, 1000000, 10, true, {-1250000, 1250000, 10}},
+        // Bars up to 145,052 lots, once on 0-441,500.
+        {0, 145052, 10, false, {0, 160000, 8}},
+        {0, 1235, 5, false, {0, 1500, 3}},
+        // A value exactly on a step still gets room above it.
+        {0, 1000, 5, false, {0, 1250, 5}},
+        {0, 100, 10, false, {0, 120, 6}},
+        // Negative bars keep zero on a tick.
+        {-30, 120, 5, false, {-50, 150, 4}},
+        // Nothing to draw: small whole steps rather than an empty axis.
+        {0, 0, 10, false, {0, 10, 10}},
+        {0, 0, 10, true, {-5, 5, 10}},
+        {0.4, 0.6, 10, false, {0, 1, 1}},
+        // Not a number to draw.
+        {0, std::numeric_limits<double>::infinity(), 10, false, {0, 10, 10}},
+    };
+    for (const Case& c : cases) {
+        const ValueAxisFit fit = FitValueAxis(c.low, c.high, c.most, c.symmetric);
+        const std::string label = std::to_string(c.low) + ".." + std::to_string(c.high);
+        EXPECT_EQ(fit.minimum, c.expected.minimum) << label;
+        EXPECT_EQ(fit.maximum, c.expected.maximum) << label;
+        EXPECT_EQ(fit.divisions, c.expected.divisions) << label;
+        if (!std::isfinite(c.high)) continue;
+        EXPECT_LE(fit.minimum, std::min(c.low, 0.0)) << label;
+        EXPECT_GT(fit.maximum, c.high) << label;
+        EXPECT_LE(fit.divisions, c.most) << label;
+    }
+}
+
+// Steps are 1, 2, 2.5 or 5 times a power of ten and every tick lands on a whole lot, across
+// magnitudes; the axis is never more than twice what it must hold.
+TEST(ValueAxisFit, StepsAreRoundAcrossMagnitudes) {
+    for (double high = 3; high < 1e9; high *= 1.37) {
+        for (const bool symmetric : {false, true}) {
+            const ValueAxisFit fit = FitValueAxis(symmetric ? -high / 3 : 0, high, 10, symmetric);
+            const double step = (fit.maximum - fit.minimum) / fit.divisions;
+            const double power = std::pow(10.0, std::floor(std::log10(step) + 1e-9));
+            const double factor = step / power;
+            EXPECT_TRUE(factor == 1 || factor == 2 || factor == 5 || (factor == 2.5 && power >= 10)) << step;
+            EXPECT_EQ(step, std::round(step)) << high;
+            EXPECT_GE(fit.maximum, high * 1.04) << high;
+            EXPECT_LE(fit.maximum, high * 2) << high;
+        }
+    }
+}
+
 TEST(HistoryChartAxis, LargestTotalLooksOnlyAtListedRows) {
     const CMSFlexGrid grid = GridOf({{"2000-01-01", {}, 1500}, {"2000-01-02", {}, 2600}, {"2000-01-03", {}, 9000}});
     EXPECT_EQ(FindMaxTotal(grid, 2), 2600);
@@ -94,7 +156,9 @@ TEST(HistoryChartFill, OneCategoryPerDayAndHiddenIntervalsGetZeros) {
     EXPECT_EQ(chart.DataAt(1, 3), 0);
     EXPECT_EQ(chart.DataAt(2, 3), 0);
     EXPECT_EQ(chart.Axis(AxisId::Category).AxisTitle, "日期");
-    EXPECT_EQ(chart.Axis(AxisId::Value).ValueScale.Maximum, 0);  // fill keeps the set-up range
+    // The fill fits the axis to the intervals drawn, not to the total.
+    EXPECT_EQ(chart.Axis(AxisId::Value).ValueScale.Maximum, 15);
+    EXPECT_EQ(chart.Axis(AxisId::Value).ValueScale.Minimum, -15);
     EXPECT_EQ(chart.RefreshCount(), 1);
 
     options.chartMode = 0;
@@ -118,10 +182,10 @@ TEST(CompareCharts, BarsBySignAndAxisUpToTheLargestAbsoluteFigure) {
     FillCompareCharts(charts, grid, 2);
 
     EXPECT_EQ(FindMaxAbsInterval(grid, 1, 2), 1235);  // the cell text is rounded to whole lots
-    EXPECT_EQ(charts[0].Axis(AxisId::Value).ValueScale.Maximum, 1235);
+    EXPECT_EQ(charts[0].Axis(AxisId::Value).ValueScale.Maximum, 1500);
     EXPECT_EQ(charts[0].Axis(AxisId::Value).ValueScale.Minimum, 0);
-    EXPECT_EQ(charts[0].Axis(AxisId::Value).ValueScale.MajorDivision, 5);
-    EXPECT_EQ(charts[1].Axis(AxisId::Value).ValueScale.Maximum, 0);
+    EXPECT_EQ(charts[0].Axis(AxisId::Value).ValueScale.MajorDivision, 3);
+    EXPECT_EQ(charts[1].Axis(AxisId::Value).ValueScale.Maximum, 5);
     EXPECT_EQ(charts[0].ColumnLabelAt(1), "0-300(手)入");
     EXPECT_EQ(charts[0].ColumnLabelAt(2), "0-300(手)出");
     EXPECT_EQ(charts[4].SeriesAt(1).PenColor, RgbColor(255, 0, 0));
@@ -169,7 +233,7 @@ TEST(CompareCharts, RepeatTheLastHistoryQueryIntoTheHiddenGrid) {
     EXPECT_EQ(charts[0].DataAt(1, 1), 40);
     EXPECT_EQ(charts[1].DataAt(2, 2), 150);
     EXPECT_EQ(charts[4].DataAt(2, 1), 5000);
-    EXPECT_EQ(charts[4].Axis(AxisId::Value).ValueScale.Maximum, 5000);
+    EXPECT_EQ(charts[4].Axis(AxisId::Value).ValueScale.Maximum, 6000);
     EXPECT_TRUE(t.messages.empty());
 
     // Nothing listed: charts with zero rows.

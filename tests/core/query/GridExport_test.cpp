@@ -73,3 +73,55 @@ INSTANTIATE_TEST_SUITE_P(Rfc4180, GridCsvField,
 
 }  // namespace
 }  // namespace moxtel
+
+namespace moxtel {
+namespace {
+
+// Figure columns become a lots and an amount column; columns holding anything else stay whole.
+TEST(SplitFigureColumns, OneColumnPerNumberWithHeaders) {
+    const TextTable table{{"日期", "0-300(手)", "流向", "备注"},
+                          {"2026-12-01", "-6074(-724.2万元)", "5(12.4万元)", "-6074(-724.2万元)"},
+                          {"2026-12-02", "", "0(0.0万元)", "另有说明"},
+                          {"2026-12-03", "1234567890(123456789.1万元)", "-0(-0.0万元)", ""}};
+    const TextTable expected{
+        {"日期", "0-300(手)", "0-300(万元)", "流向(手)", "流向(万元)", "备注"},
+        {"2026-12-01", "-6074", "-724.2", "5", "12.4", "-6074(-724.2万元)"},
+        {"2026-12-02", "", "", "0", "0.0", "另有说明"},
+        {"2026-12-03", "1234567890", "123456789.1", "-0", "-0.0", ""}};
+    EXPECT_EQ(SplitFigureColumns(table, true), expected);
+    // Without a header row the first row is data too; ragged rows read as empty cells.
+    EXPECT_EQ(SplitFigureColumns({{"1(0.1万元)"}, {}}, false), (TextTable{{"1", "0.1"}, {"", ""}}));
+    // Texts that only look like figures stay whole.
+    for (const char* text : {"12(3万元", "(3.0万元)", "1(2.0元)", "1 (2.0万元)", "1(2.0万元) "})
+        EXPECT_EQ(SplitFigureColumns({{"h"}, {text}}, true), (TextTable{{"h"}, {text}})) << text;
+}
+
+// A block copied from inside the grid gets its headers and row labels; a block that includes
+// them, or the whole grid, is copied as it is.
+TEST(GridExport, CopiedBlockCarriesItsHeadersAndRowLabels) {
+    CMSFlexGrid grid(3, 3);
+    const char* cells[3][3] = {{"日期", "a", "b"}, {"d1", "1", "2"}, {"d2", "3", "4"}};
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) grid.SetTextAt(r, c, cells[r][c]);
+    EXPECT_EQ(GridToTsvWithLabels(grid, {2, 2, 2, 2}), "日期\tb\nd2\t4\n");
+    EXPECT_EQ(GridToTsvWithLabels(grid, {1, 1, 2, 1}), "日期\ta\nd1\t1\nd2\t3\n");
+    EXPECT_EQ(GridToTsvWithLabels(grid, {0, 1, 1, 2}), "日期\ta\tb\nd1\t1\t2\n");
+    EXPECT_EQ(GridToTsvWithLabels(grid, WholeGrid(grid)), GridToTsv(grid, WholeGrid(grid)));
+    grid.SetColWidth(0, 0);  // a hidden label column stays hidden
+    EXPECT_EQ(GridToTsvWithLabels(grid, {1, 1, 1, 1}), "a\n1\n");
+}
+
+TEST(SplitFigureColumns, GridCsvHasNumbersUnderHeaders) {
+    CMSFlexGrid grid(3, 3);
+    grid.SetTextAt(0, 0, "日期");
+    grid.SetTextAt(0, 1, "总量");
+    grid.SetTextAt(0, 2, "id");
+    grid.SetColWidth(2, 0);  // hidden: left out
+    grid.SetTextAt(1, 0, "2026-12-01");
+    grid.SetTextAt(1, 1, "840072(100025.1万元)");
+    EXPECT_EQ(GridToCsv(grid, WholeGrid(grid)),
+              "\xEF\xBB\xBF日期,总量(手),总量(万元)\r\n2026-12-01,840072,100025.1\r\n");
+}
+
+}  // namespace
+}  // namespace moxtel

@@ -10,7 +10,7 @@ namespace {
 // Days with and without class figures: the bars miss the latter, the running sum carries over them.
 TEST(MainNetChart, DailyBarsAndARunningSumOverDaysWithoutClasses) {
     CMSFlexGrid grid(5, kHistoryGridCols);
-    const char* days[][2] = {{"2000-01-03", "12.5万元"}, {"2000-01-04", "—"}, {"2000-01-05", "-20.0万元"}};
+    const char* days[][2] = {{"2000-01-03", "12.5"}, {"2000-01-04", "—"}, {"2000-01-05", "-20.0"}};
     for (int r = 1; r <= 3; ++r) {
         grid.SetTextAt(r, 0, days[r - 1][0]);
         grid.SetTextAt(r, kHistoryMainNetCol, days[r - 1][1]);
