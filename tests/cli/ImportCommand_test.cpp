@@ -67,7 +67,7 @@ TEST_F(ImportCommand, NothingStoredFailsAndEverySkippedFileHasItsReason) {
     auto r = Run({"import", in.string()});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "moxtel-flow: import: no tick table found: 12 files skipped\n");
-    EXPECT_NE(r.out.find("skipped: " + (in / "n10.csv").string() + ": 无法识别文件“n10.csv”的格式：找不到列 性质。\n"),
+    EXPECT_NE(r.out.find("skipped: " + (in / "n10.csv").string() + ": 无法识别文件“n10.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 性质(买盘/卖盘) 列的逐笔成交。\n"),
               std::string::npos) << r.out;
     EXPECT_NE(r.out.find("n19.csv"), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("n20.csv"), std::string::npos) << r.out;  // the eleventh is counted, not named
@@ -76,7 +76,7 @@ TEST_F(ImportCommand, NothingStoredFailsAndEverySkippedFileHasItsReason) {
     r = Run({"import", in.string(), "--json"});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("\"path\": \"" + (in / "n21.csv").string() + "\""), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("\"reason\": \"无法识别文件“n21.csv”的格式：找不到列 性质。\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"reason\": \"无法识别文件“n21.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 性质(买盘/卖盘) 列的逐笔成交。\""), std::string::npos) << r.out;
 
     const auto empty = m_dir / "empty";
     std::filesystem::create_directories(empty);
@@ -110,6 +110,26 @@ std::vector<std::string> AllRows(const std::string& file) {
         }
     }
     return rows;
+}
+
+// A folder of every shape: each file is stored, refused or skipped with its reason, a table of two
+// stocks as two days.
+TEST_F(ImportCommand, AFolderMixingEveryShapeSaysPerFileWhatItDid) {
+    const auto in = m_dir / "mixed";
+    std::filesystem::create_directories(in);
+    for (const char* name : {"1000001.xls", "frame-20241204.csv", "level2-two-stocks.csv", "snapshot-000001-20241204.csv",
+                             "no-direction-000001-20241204.csv", "layout-standard-day.xls"}) {
+        std::filesystem::copy_file(std::string(MOXTEL_TEST_DATA_DIR) + "/" + name, in / name);
+    }
+    const auto r = Run({"import", in.string(), "--json"});
+    EXPECT_EQ(r.status, 1) << r.err;
+    // The frame, the Level-2 table's first stock and the export are one day of 000001; the second stock its own.
+    EXPECT_EQ(Count("select rowid from gpmaster where code like '%(600000)'"), 1);
+    EXPECT_GE(Count("select rowid from gpmaster where code like '%(000001)'"), 1);
+    EXPECT_NE(r.out.find("\"imported\": 3,"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("“1000001.xls”的文件名中没有日期"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("这是行情快照，不是逐笔成交"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("“no-direction-000001-20241204.csv”的格式：找不到列 性质。"), std::string::npos) << r.out;
 }
 
 TEST_F(ImportCommand, OutOfOrderStocksGiveTheDatabaseOfStatsRunInDateOrder) {

@@ -23,7 +23,11 @@ TEST_F(StatsLayouts, HeaderTablesOfEveryContainerGiveTheStandardDaysFigures) {
           {Fixture("header-english-shuffled-000001-20241204.csv"), "--stock", "平安银行(000001)"},
           {Fixture("header-date-and-time-000001.csv"), "--stock", "平安银行(000001)"},
           {Fixture("header-datetime-codes-012-000001.xlsx"), "--stock", "平安银行(000001)", "--direction-codes", "0,1,2"},
-          {Fixture("header-two-days-000001.csv"), "--date", "2024-12-04", "--stock", "平安银行(000001)"}}) {
+          {Fixture("header-two-days-000001.csv"), "--date", "2024-12-04", "--stock", "平安银行(000001)"},
+          // A quote site's download, a data library's frame, Level-2 records of two stocks.
+          {Fixture("1000001.xls"), "--date", "20241204", "--stock", "平安银行(000001)"},
+          {Fixture("frame-20241204.csv"), "--stock", "平安银行(000001)"},
+          {Fixture("level2-two-stocks.csv"), "--stock", "平安银行(000001)"}}) {
         std::vector<std::string> args{"stats", "--no-store", "--json"};
         args.insert(args.end(), extra.begin(), extra.end());
         const auto r = Run(args);
@@ -71,10 +75,35 @@ TEST_F(StatsLayouts, RefusalsSayWhatIsMissingAndStoreNothing) {
 
     r = Run({"stats", Fixture("header-missing-direction.csv"), "--date", "20241204", "--stock", "000001"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(Contains(r.err, "无法识别文件“header-missing-direction.csv”的格式：找不到列 性质。")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "无法识别文件“header-missing-direction.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 性质(买盘/卖盘) 列的逐笔成交。")) << r.err;
 
     EXPECT_EQ(Run({"stats", Fixture("header-bom-sz000001_20241204.csv"), "--date"}).status, 2);
     EXPECT_EQ(Count("select rowid from gpmaster"), 0);
+}
+
+// Codes where such files keep them: seven digits in the name, a code column; a table of two stocks
+// asks which; what is no trade list is refused saying why.
+TEST_F(StatsLayouts, FeedShapesFindTheirCodeOrSayWhatIsMissing) {
+    auto r = Run({"stats", Fixture("1000001.xls"), "--date", "20241204", "--no-store", "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(Contains(r.out, "\"masterId\": \"000001(000001)20241204\"")) << r.out;
+    r = Run({"stats", Fixture("frame-20241204.csv"), "--no-store", "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(Contains(r.out, "\"masterId\": \"000001(000001)20241204\"")) << r.out;
+
+    r = Run({"stats", Fixture("level2-two-stocks.csv")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(Contains(r.err, "中有多只股票(000001、600000)，请用 --stock 代码 指定统计哪一只。")) << r.err;
+    for (const char* file : {"snapshot-000001-20241204.csv", "no-direction-000001-20241204.csv"}) {
+        r = Run({"stats", Fixture(file)});
+        EXPECT_EQ(r.status, 1) << file;
+        EXPECT_TRUE(Contains(r.err, std::string("无法识别文件“") + file + "”的格式：")) << r.err;
+    }
+    EXPECT_EQ(Count("select rowid from gpmaster"), 0);
+
+    r = Run({"stats", Fixture("level2-two-stocks.csv"), "--stock", "600000", "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(Contains(r.out, "\"masterId\": \"600000(600000)20241204\"")) << r.out;
 }
 
 // What stats cannot settle alone it refuses, naming what it found and the option to give.

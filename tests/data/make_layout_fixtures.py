@@ -158,6 +158,38 @@ def write_new_shapes(trades):
     write_english(os.path.join(HERE, "header-two-days-000001.csv"), ["datetime", "price", "volume", "bs"], rows)
 
 
+def write_feed_shapes(trades):
+    """A quote site's download, a data library's frame and exchange Level-2 trade records, each
+    holding the same 60 trades of 000001 as the export."""
+    sina = {"B": "买盘", "S": "卖盘", "": "中性盘"}
+    # Seven-digit code of the site (1 for Shenzhen), full-width brackets, tab text under .xls.
+    rows = [[t, general(p), "0", str(l), general(p * l * 100), sina[d]] for t, p, l, d in trades]
+    write_gbk_tab(os.path.join(HERE, "1000001.xls"), ["成交时间", "成交价", "价格变动", "成交量（手）", "成交额（元）", "性质"],
+                  rows)
+    # The frame: a code column, and the time the data was fetched on another day.
+    write_csv(os.path.join(HERE, "frame-20241204.csv"),
+              ["时间", "成交价", "价格变动", "成交量", "成交额", "买卖盘性质", "股票代码", "采集时间"],
+              [[t, general(p), "0", str(l), general(p * l * 100), sina[d], "000001", "2024-12-05 16:00:01"]
+               for t, p, l, d in trades], bom=True, index=False)
+    # Level-2: shares, milliseconds, B/S/N, and a second security interleaved.
+    flags = {"B": "B", "S": "S", "": "N"}
+    rows = []
+    for i, (t, p, l, d) in enumerate(trades):
+        when = "2024.12.04T%s.%03d" % (t, 100 + i)
+        rows.append(["000001", when, general(p), str(l * 100), general(p * l * 100), str(i), str(i + 1), flags[d]])
+        if i % 3 == 0:
+            rows.append(["600000", when, "8.5", str(150 + i), "0", str(i), str(i + 1), "S" if i % 2 else "B"])
+    write_english(os.path.join(HERE, "level2-two-stocks.csv"),
+                  ["SecurityID", "TradeTime", "TradePrice", "TradeQty", "TradeAmount", "BuyNo", "SellNo",
+                   "TradeBSFlag"], rows)
+    # Not trades: a 3-second snapshot, and a trade list with no direction.
+    write_english(os.path.join(HERE, "snapshot-000001-20241204.csv"),
+                  ["时间", "最新价", "成交笔数", "成交额", "成交量", "方向", "买一价", "卖一价"],
+                  [["09:30:03", "11.5", "12", "138000", "120", "B", "11.49", "11.5"]])
+    write_english(os.path.join(HERE, "no-direction-000001-20241204.csv"), ["Symbol", "Datetime", "Price", "Volume"],
+                  [["000001", "2024-12-04 " + t, general(p), str(l)] for t, p, l, d in trades])
+
+
 def main():
     trades = make_trades()
     write_standard(os.path.join(HERE, "layout-standard-day.xls"), trades)
@@ -174,6 +206,7 @@ def main():
     write_xlsx(os.path.join(HERE, "header-openpyxl-no-date.xlsx"), ["时间", "价格", "成交量（手）", "类型"], trades,
                {"B": "B", "S": "S", "": "N"})
     write_new_shapes(trades)
+    write_feed_shapes(trades)
     write_csv(os.path.join(HERE, "header-missing-direction.csv"), ["成交时间", "成交价格", "成交量", "成交金额"],
               [row[:4] for row in rows_for(trades, sina)], bom=False, index=False)
 

@@ -27,6 +27,7 @@ struct ReadSlot {
     std::vector<std::string> warnings;  // each begins with the file's path
     bool nameFromCode = false;          // a header table: the stock's name was looked up by its code
     std::string tableDate;              // the date chosen of a table of several dates
+    std::string tableStock;             // the code chosen of a table of several stocks
     std::vector<ReadSlot> moreDays;     // a table of several dates: the days after the first
 };
 
@@ -34,7 +35,8 @@ struct ReadSlot {
 struct ReadRequest {
     std::function<std::string(const std::string& code)> stockOf;
     DirectionCodes directionCodes;
-    std::string tableDate;  // the date to take of a table of several dates
+    std::string tableDate;   // the date to take of a table of several dates
+    std::string tableStock;  // the code to take of a table of several stocks
 };
 
 // The reason without the leading "path: " that a refusal carries, in the import's plain style, and
@@ -54,10 +56,12 @@ std::string ReasonOf(const Error& error, const std::string& path, ImportIssue& i
 ReadSlot ReadOne(const std::string& path, const ReadRequest& request) {
     ReadSlot slot;
     slot.tableDate = request.tableDate;
+    slot.tableStock = request.tableStock;
     StatisticsObserver observer;
     observer.warning = [&slot, &path](const std::string& message) { slot.warnings.push_back(NamedWarning(path, message)); };
     DayOverrides overrides;
     overrides.tradeDate = request.tableDate;
+    overrides.stock = request.tableStock;
     overrides.directionCodes = request.directionCodes;
     overrides.storedStockOf = [&slot, &request](const std::string& code) {
         slot.nameFromCode = true;
@@ -84,19 +88,33 @@ ReadSlot ReadOne(const std::string& path, const ReadRequest& request) {
     return slot;
 }
 
-// A header table of several dates is read once per date; a file that fails for another reason
-// keeps its failure.
+// The (code, date) requests of a table of several stocks or dates: one per day its trades hold.
+std::vector<ReadRequest> RequestsOfDays(const TickTableInfo& info, const ReadRequest& request) {
+    std::vector<ReadRequest> requests;
+    for (const auto& [code, date] : info.days) {
+        ReadRequest each = request;
+        if (info.codes.size() > 1) each.tableStock = code;
+        if (info.dates.size() > 1) each.tableDate = date;
+        const bool known = std::any_of(requests.begin(), requests.end(), [&each](const ReadRequest& r) {
+            return r.tableStock == each.tableStock && r.tableDate == each.tableDate;
+        });
+        if (!known) requests.push_back(std::move(each));
+    }
+    return requests;
+}
+
+// A header table of several dates or stocks is read once per stock and date; a file that fails for
+// another reason keeps its failure.
 ReadSlot ReadAllDays(const std::string& path, const ReadRequest& request) {
     ReadSlot slot = ReadOne(path, request);
-    if (slot.kind != ReadSlot::Kind::Failed || !request.tableDate.empty()) return slot;
+    if (slot.kind != ReadSlot::Kind::Failed || !request.tableDate.empty() || !request.tableStock.empty()) return slot;
     DayOverrides overrides;
     overrides.directionCodes = request.directionCodes;
     const Result<TickTableInfo> info = InspectTickTable(path, overrides);
-    if (!info || info->dates.size() < 2) return slot;
-    ReadRequest each = request;
-    for (std::size_t i = 0; i < info->dates.size(); ++i) {
-        each.tableDate = info->dates[i];
-        ReadSlot day = ReadOne(path, each);
+    if (!info || (info->dates.size() < 2 && info->codes.size() < 2)) return slot;
+    const std::vector<ReadRequest> requests = RequestsOfDays(*info, request);
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+        ReadSlot day = ReadOne(path, requests[i]);
         if (i == 0) {
             slot = std::move(day);
         } else {
@@ -135,7 +153,7 @@ void Pack(ReadSlot& slot) {
 
 // Reads a file on a worker and packs its days for the wait until they are stored.
 ReadSlot ReadAndPack(const std::string& path, const DirectionCodes& codes) {
-    ReadSlot slot = ReadAllDays(path, {StoredStockText, codes, ""});
+    ReadSlot slot = ReadAllDays(path, {StoredStockText, codes, "", ""});
     Pack(slot);
     for (ReadSlot& more : slot.moreDays) Pack(more);
     return slot;
@@ -151,6 +169,7 @@ struct Entry {
     std::vector<std::string> warnings;
     bool nameFromCode = false;  // a header table named by its code: read again, it gets stockCode
     std::string tableDate{};    // a table of several dates: the date this entry takes of it
+    std::string tableStock{};   // a table of several stocks: the code this entry takes of it
 };
 
 class Importer {
@@ -205,6 +224,7 @@ private:
             entry.warnings = std::move(slot.warnings);
             entry.nameFromCode = slot.nameFromCode;
             entry.tableDate = slot.tableDate;
+            entry.tableStock = slot.tableStock;
             const std::size_t bytes = slot.packed->Bytes();
             if (m_keptBytes + bytes <= m_options.keptBytes) {
                 m_keptBytes += bytes;
@@ -274,7 +294,7 @@ private:
                 Entry& entry = *sorted[j];
                 if (!entry.day) {
                     // Named by its code: under the name given it, never one this import has stored since.
-                    ReadRequest request{StoredStockText, m_options.directionCodes, entry.tableDate};
+                    ReadRequest request{StoredStockText, m_options.directionCodes, entry.tableDate, entry.tableStock};
                     if (entry.nameFromCode) request.stockOf = [&entry](const std::string&) { return entry.stockCode; };
                     return ReadOne(entry.path, request);
                 }

@@ -29,6 +29,25 @@ std::string JoinedList(const std::vector<std::string>& items) {
     return text;
 }
 
+// The index of text in list, added when new; kNoDate for "" and past kMaxDates different texts.
+std::uint16_t IndexOf(std::vector<std::string>& list, const std::string& text) {
+    if (text.empty()) return kNoDate;
+    auto it = std::find(list.begin(), list.end(), text);
+    if (it == list.end()) {
+        if (list.size() >= kMaxDates) return kNoDate;
+        it = list.insert(list.end(), text);
+    }
+    return static_cast<std::uint16_t>(it - list.begin());
+}
+
+// The code in a stock text's closing "(code)", or the text itself (a bare code).
+std::string CodeOfStock(const std::string& stock) {
+    const std::size_t open = stock.rfind('(');
+    const std::size_t close = stock.rfind(')');
+    if (open == std::string::npos || close == std::string::npos || close < open) return StockCodeOf(stock);
+    return StockCodeOf(stock.substr(open + 1, close - open - 1));
+}
+
 // A refusal of one row: the file, the row and the word in the format's placeholders.
 std::string FillMessage(std::string_view format, const std::string& fileName, int row, const std::string& word) {
     return FillPlaceholders(format, {fileName, std::to_string(row), word});
@@ -74,7 +93,7 @@ Status CTickTable::OpenTable(const std::string& path) {
 // The direction codes and the day are settled together: the desktop asks for all of them in one window.
 Status CTickTable::ResolveIdentity(const std::string& path, const DayOverrides& overrides) {
     const std::string fileName = std::filesystem::path(path).filename().string();
-    DayIdentity guess = GuessDayIdentity(path, overrides, m_dates);
+    DayIdentity guess = GuessDayIdentity(path, overrides, m_dates, m_securities);
     if (!CodesExplain(m_codes, overrides.directionCodes)) guess.codesToExplain = m_codes;
     if (overrides.confirm) {
         std::optional<DayIdentity> confirmed = overrides.confirm(guess);
@@ -82,11 +101,21 @@ Status CTickTable::ResolveIdentity(const std::string& path, const DayOverrides& 
         guess = std::move(*confirmed);
     }
     if (Status codes = ExplainCodes(guess.directionCodes, fileName); !codes) return codes;
+    int date = -1;
     if (m_dates.size() > 1) {
         const auto chosen = std::find(m_dates.begin(), m_dates.end(), guess.tradeDate);
         if (chosen == m_dates.end()) return Error{FillPlaceholders(kMsgTableDates, {fileName, JoinedList(m_dates)})};
-        OrderTrades(static_cast<int>(chosen - m_dates.begin()));
+        date = static_cast<int>(chosen - m_dates.begin());
     }
+    int security = -1;
+    if (m_securities.size() > 1) {
+        const auto chosen = std::find(m_securities.begin(), m_securities.end(), CodeOfStock(guess.stock));
+        if (chosen == m_securities.end()) {
+            return Error{FillPlaceholders(kMsgTableStocks, {fileName, JoinedList(m_securities)})};
+        }
+        security = static_cast<int>(chosen - m_securities.begin());
+    }
+    if (date >= 0 || security >= 0) OrderTrades(date, security);
     Result<DayIdentity> identity = CheckDayIdentity(guess, path, overrides.storedStockOf);
     if (!identity) return identity.error();
     m_identity = std::move(*identity);
@@ -103,8 +132,8 @@ bool IsTickTable(const std::string& path) {
 Result<TickTableInfo> InspectTickTable(const std::string& path, const DayOverrides& overrides) {
     CTickTable table;
     if (Status opened = table.OpenTable(path); !opened) return opened.error();
-    TickTableInfo info{table.Kind(), table.TradeCount(), table.TableDates(), {}};
-    if (info.kind == TickLayoutKind::Header) info.guess = GuessDayIdentity(path, overrides, info.dates);
+    TickTableInfo info{table.Kind(), table.TradeCount(), table.TableDates(), table.TableCodes(), table.TableDays(), {}};
+    if (info.kind == TickLayoutKind::Header) info.guess = GuessDayIdentity(path, overrides, info.dates, info.codes);
     return info;
 }
 
@@ -137,14 +166,9 @@ Status CTickTable::ReadHeaderTrades(const std::string& fileName) {
         if (!AddDirection(word)) return Error{FillMessage(kMsgUnknownDirection, fileName, row, std::string(word))};
         m_timesCarryDates = m_timesCarryDates || when.date != 0;
         if (c.date != 0) when.date = ParseTradeDate(m_reader.GetCellView(row, c.date, scratch));
-        std::uint16_t date = kNoDate;
-        if (when.date != 0) {
-            const std::string text = std::to_string(when.date);
-            auto it = std::find(m_dates.begin(), m_dates.end(), text);
-            if (it == m_dates.end() && m_dates.size() < kMaxDates) it = m_dates.insert(m_dates.end(), text);
-            date = static_cast<std::uint16_t>(it - m_dates.begin());
-        }
+        const std::uint16_t date = when.date != 0 ? IndexOf(m_dates, std::to_string(when.date)) : kNoDate;
         m_dateOf.push_back(date);
+        m_securityOf.push_back(c.code == 0 ? kNoDate : IndexOf(m_securities, StockCodeOf(m_reader.GetCellView(row, c.code, scratch))));
         m_times.push_back(when.seconds);
         m_tradeRows.push_back(row);
     }
@@ -194,18 +218,21 @@ Status CTickTable::ExplainCodes(const DirectionCodes& codes, const std::string& 
 
 // Rows whose times ascend are taken as they stand and rows whose times descend bottom-up, with no
 // index at all; any other order is sorted by time, stably: trades of one second keep the file's order.
-void CTickTable::OrderTrades(int date) {
+void CTickTable::OrderTrades(int date, int security) {
     m_order.clear();
     m_latestFirst = false;
     m_sortedTrades = 0;
-    std::vector<int> chosen;  // the trades of date in file order; empty for all
-    if (date >= 0) {
+    const bool filtered = date >= 0 || security >= 0;
+    std::vector<int> chosen;  // the trades of date and security in file order; empty for all
+    if (filtered) {
         for (std::size_t i = 0; i < m_dateOf.size(); ++i) {
-            if (m_dateOf[i] == date) chosen.push_back(static_cast<int>(i));
+            if ((date < 0 || m_dateOf[i] == date) && (security < 0 || m_securityOf[i] == security)) {
+                chosen.push_back(static_cast<int>(i));
+            }
         }
     }
-    const std::size_t n = date >= 0 ? chosen.size() : m_times.size();
-    const auto fileIndex = [&](std::size_t k) { return date >= 0 ? static_cast<std::size_t>(chosen[k]) : k; };
+    const std::size_t n = filtered ? chosen.size() : m_times.size();
+    const auto fileIndex = [&](std::size_t k) { return filtered ? static_cast<std::size_t>(chosen[k]) : k; };
     std::size_t ascents = 0;
     std::size_t descents = 0;
     for (std::size_t k = 1; k < n; ++k) {
@@ -216,7 +243,7 @@ void CTickTable::OrderTrades(int date) {
     }
     if (descents == 0 || ascents == 0) {
         // As listed or bottom-up: the whole table needs no index, the chosen day's trades only theirs.
-        if (date < 0) {
+        if (!filtered) {
             m_latestFirst = descents > 0;
             return;
         }
@@ -225,7 +252,7 @@ void CTickTable::OrderTrades(int date) {
         return;
     }
     std::vector<int> base = std::move(chosen);
-    if (date < 0) {
+    if (!filtered) {
         base.resize(n);
         std::iota(base.begin(), base.end(), 0);
     }
@@ -245,11 +272,13 @@ void CTickTable::CopyTradeCells() {
     const HeaderColumns& c = m_layout.columns;
     m_copiedStarts.reserve(m_tradeRows.size() * 3 + 1);
     std::string scratch;
+    std::string lots;
     for (int row : m_tradeRows) {
         for (int column : {c.time, c.price, c.lots}) {
             m_copiedStarts.push_back(static_cast<std::uint32_t>(m_copiedText.size()));
             std::string_view text = m_reader.GetCellView(row, column, scratch);
             if (column == c.time && m_timesCarryDates) text = TimeOfDayText(text, scratch);
+            if (column == c.lots && c.lotsInShares) text = LotsOfShares(text, lots);
             m_copiedText.append(text);
         }
     }
@@ -282,6 +311,16 @@ bool CTickTable::IsBlankRow(int row) {
         if (!TrimView(m_reader.GetCellView(row, column, scratch)).empty()) return false;
     }
     return true;
+}
+
+std::vector<std::pair<std::string, std::string>> CTickTable::TableDays() const {
+    std::vector<std::pair<std::string, std::string>> days;
+    for (std::size_t i = 0; i < m_dateOf.size(); ++i) {
+        std::pair<std::string, std::string> day{m_securityOf[i] == kNoDate ? "" : m_securities[m_securityOf[i]],
+                                                m_dateOf[i] == kNoDate ? "" : m_dates[m_dateOf[i]]};
+        if (std::find(days.begin(), days.end(), day) == days.end()) days.push_back(std::move(day));
+    }
+    return days;
 }
 
 int CTickTable::TradeCount() const {
@@ -329,6 +368,10 @@ std::string_view CTickTable::GetCellView(int row, int column, std::string& scrat
     if (std::string_view copied; CopiedCell(row, column, copied)) return copied;
     if (SourceCell(row, column, sourceRow, sourceColumn)) {
         const std::string_view text = m_reader.GetCellView(sourceRow, sourceColumn, scratch);
+        if (column == 3 && m_layout.columns.lotsInShares) {
+            std::string lots;
+            return scratch = std::string(LotsOfShares(text, lots));
+        }
         // The day is in the title: a trade's time reads as the time of day, as the export has it.
         if (column != 1 || !m_timesCarryDates) return text;
         return TimeOfDayText(text, scratch);
@@ -344,8 +387,12 @@ CellNumber CTickTable::GetCellNumber(int row, int column) {
     if (std::string_view copied; CopiedCell(row, column, copied)) return CellNumber::OfText(copied);
     int sourceRow = 0;
     int sourceColumn = 0;
-    if (SourceCell(row, column, sourceRow, sourceColumn)) return m_reader.GetCellNumber(sourceRow, sourceColumn);
     std::string scratch;
+    // A time shown without its date and a quantity shown in lots are read as they are shown.
+    const bool shownOtherwise = (column == 1 && m_timesCarryDates) || (column == 3 && m_layout.columns.lotsInShares);
+    if (SourceCell(row, column, sourceRow, sourceColumn) && !shownOtherwise) {
+        return m_reader.GetCellNumber(sourceRow, sourceColumn);
+    }
     const std::string_view text = GetCellView(row, column, scratch);
     return CellNumber::OfText(text);
 }
@@ -365,6 +412,8 @@ void CTickTable::CloseWorkbook() {
     m_times.clear();
     m_directions.clear();
     m_dateOf.clear();
+    m_securityOf.clear();
+    m_securities.clear();
     m_codes.clear();
     m_dates.clear();
     m_order.clear();

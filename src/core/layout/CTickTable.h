@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/Result.h"
@@ -54,6 +55,10 @@ class CTickTable {
     int TradeCount() const;
     // The dates a header table's time or date cells carry, YYYYMMDD, in the order met.
     const std::vector<std::string>& TableDates() const { return m_dates; }
+    // The six-digit codes a header table's code column holds, in the order met.
+    const std::vector<std::string>& TableCodes() const { return m_securities; }
+    // Every (code, date) a header table's trades carry, in the order met; "" where a trade has none.
+    std::vector<std::pair<std::string, std::string>> TableDays() const;
     // The numbers a header table's direction column holds, in the order met; empty for words.
     const std::vector<std::string>& DirectionCodesFound() const { return m_codes; }
     // Trades of a header table whose rows stood out of time order and were sorted; 0 when the
@@ -75,8 +80,9 @@ class CTickTable {
     bool AddDirection(std::string_view word);
     // Makes the numeric directions words under codes; refused naming the codes found and the option.
     Status ExplainCodes(const DirectionCodes& codes, const std::string& fileName);
-    // The presentation order of the trades of date (an index into m_dates; -1: all trades).
-    void OrderTrades(int date);
+    // The presentation order of the trades of date and security (indexes into m_dates and
+    // m_securities; -1: any).
+    void OrderTrades(int date, int security = -1);
     void CopyTradeCells();
     // A presented time, price or lots cell of a sorted table, from the copy; false for any other.
     bool CopiedCell(int row, int column, std::string_view& text) const;
@@ -100,6 +106,8 @@ class CTickTable {
     std::vector<double> m_times;
     std::vector<std::uint8_t> m_directions;
     std::vector<std::uint16_t> m_dateOf;
+    std::vector<std::uint16_t> m_securityOf;  // per trade an index into m_securities
+    std::vector<std::string> m_securities;
     std::vector<std::string> m_codes;
     std::vector<std::string> m_dates;
     // Presented trade -> file index: empty when the trades are shown as listed (or, with
@@ -120,6 +128,8 @@ struct TickTableInfo {
     TickLayoutKind kind = TickLayoutKind::Standard;
     int tradeCount = 0;               // header tables only
     std::vector<std::string> dates;  // header tables: TableDates
+    std::vector<std::string> codes;  // header tables: TableCodes
+    std::vector<std::pair<std::string, std::string>> days;  // header tables: TableDays
     DayIdentity guess;   // header tables: GuessDayIdentity (what is unknown stays empty)
 };
 
@@ -136,6 +146,8 @@ inline constexpr const char* kMsgUnknownDirection = "文件“%s”第%d行的�
 inline constexpr const char* kMsgDirectionCodes =
     "文件“%s”的方向是数字代码(%s)，无法确定哪个是买盘、卖盘和中性盘：请用 --direction-codes BUY,SELL,NEUTRAL "
     "依次指定，例如 --direction-codes 0,1,2。";
+inline constexpr const char* kMsgTableStocks =
+    "文件“%s”中有多只股票(%s)，请用 --stock 代码 指定统计哪一只。";
 inline constexpr const char* kMsgNotATime = "文件“%s”第%d行的成交时间“%s”不是时间，请改正或删去这一行。";
 
 }  // namespace moxtel

@@ -101,6 +101,17 @@ std::string CodeFolder(const std::string& name) {
 
 }  // namespace
 
+// Some quote sites put the exchange before the code: 0 for Shanghai, 1 for Shenzhen (0600000,
+// 1000001). Only codes that exchange lists its stocks and funds under count (Shanghai 5, 6, 9;
+// Shenzhen 0 to 3), so that seven digits of something else ("0000012") are not taken for a code.
+std::string ExchangePrefixedCode(std::string_view digits) {
+    if (digits.size() != 7 || !IsAllDigits(digits)) return {};
+    const char first = digits[1];
+    const bool shanghai = digits[0] == '0' && (first == '5' || first == '6' || first == '9');
+    const bool shenzhen = digits[0] == '1' && first >= '0' && first <= '3';
+    return shanghai || shenzhen ? std::string(digits.substr(1)) : std::string();
+}
+
 bool IsTradeDate(std::string_view text) {
     if (text.size() != 8 || !IsAllDigits(text)) return false;
     const int year = ParseLeadingDigits(text.substr(0, 4));
@@ -132,7 +143,12 @@ FileNameHints HintsFromFileName(std::string_view path) {
         }
     }
     for (std::size_t i = 0; i < runs.size(); ++i) {
-        if (!used[i] && Length(runs[i]) == 6) AddCandidate(hints.codes, stem.substr(runs[i].begin, 6));
+        if (used[i]) continue;
+        if (Length(runs[i]) == 6) AddCandidate(hints.codes, stem.substr(runs[i].begin, 6));
+        if (Length(runs[i]) == 7) {
+            const std::string code = ExchangePrefixedCode(std::string_view(stem).substr(runs[i].begin, 7));
+            if (!code.empty()) AddCandidate(hints.codes, code);
+        }
     }
     if (hints.tradeDates.size() == 1) hints.tradeDate = hints.tradeDates[0];
     if (hints.codes.size() == 1) hints.code = hints.codes[0];
@@ -166,12 +182,12 @@ FileNameHints HintsFromFolders(std::string_view path) {
 }
 
 DayIdentity GuessDayIdentity(const std::string& path, const DayOverrides& overrides,
-                             const std::vector<std::string>& tableDates) {
+                             const std::vector<std::string>& tableDates, const std::vector<std::string>& tableCodes) {
     const FileNameHints hints = HintsFromFileName(path);
     DayIdentity day;
     day.directionCodes = overrides.directionCodes;
     const bool needFolders = (overrides.tradeDate.empty() && hints.tradeDate.empty() && tableDates.empty()) ||
-                             (overrides.stock.empty() && hints.code.empty());
+                             (overrides.stock.empty() && hints.code.empty() && tableCodes.empty());
     const FileNameHints folders = needFolders ? HintsFromFolders(path) : FileNameHints{};
     if (!overrides.tradeDate.empty()) {
         day.tradeDate = overrides.tradeDate;
@@ -184,7 +200,9 @@ DayIdentity GuessDayIdentity(const std::string& path, const DayOverrides& overri
         day.stock = overrides.stock;
     } else if (!hints.code.empty()) {
         day.stock = StockOfCode(hints.code, overrides.storedStockOf);
-    } else if (hints.codes.empty() && !folders.code.empty()) {
+    } else if (hints.codes.empty() && tableCodes.size() == 1) {
+        day.stock = StockOfCode(tableCodes[0], overrides.storedStockOf);
+    } else if (hints.codes.empty() && tableCodes.empty() && !folders.code.empty()) {
         day.stock = StockOfCode(folders.code, overrides.storedStockOf);
     }
     return day;

@@ -44,7 +44,8 @@ inline constexpr const char* kMsgTableDates =
 inline constexpr const char* kMsgBadStock = "股票“%s”无效，应为 名称(代码) 或六位代码，例如 平安银行(000001)。";
 
 // What the file name says: an eight-digit date (20241204, 2024-12-04, 2024_12_04, 2024.12.04) and a
-// six-digit code standing alone among the digits ("sz000001_20241204.csv"). Empty where it says nothing,
+// six-digit code standing alone among the digits ("sz000001_20241204.csv"), or seven digits of an
+// exchange's 0 or 1 and the code ("0600000.xls" is 600000). Empty where it says nothing,
 // and also where it names two different dates or codes: those are left to the candidates.
 struct FileNameHints {
     std::string tradeDate;
@@ -60,6 +61,10 @@ FileNameHints HintsFromFileName(std::string_view path);
 // merely holds digits among other text (backup_202412) says nothing.
 FileNameHints HintsFromFolders(std::string_view path);
 
+// The six-digit code of seven digits an exchange's 0 (Shanghai: codes from 5, 6, 9) or 1
+// (Shenzhen: codes from 0 to 3) leads ("0600000" -> "600000"), or "".
+std::string ExchangePrefixedCode(std::string_view digits);
+
 // True for YYYYMMDD naming a calendar day of the years 1900 to 2099.
 bool IsTradeDate(std::string_view text);
 
@@ -70,12 +75,13 @@ std::optional<std::string> NormalisedStock(std::string_view text,
                                            const std::function<std::string(const std::string&)>& storedStockOf);
 
 // The date and stock of a header table at path as far as known: the overrides first, then the
-// file name, then the dates in the table (tableDates, when it holds exactly one), then the folders
-// above the file. A code found becomes its stored stock text, or "code(code)". A table of several
+// file name, then the dates and codes in the table (tableDates and tableCodes, when each holds
+// exactly one), then the folders above the file. A code found becomes its stored stock text, or "code(code)". A table of several
 // dates takes its date from the overrides only. Never fails; what is unknown stays empty. The
 // stock is not checked yet.
 DayIdentity GuessDayIdentity(const std::string& path, const DayOverrides& overrides,
-                             const std::vector<std::string>& tableDates = {});
+                             const std::vector<std::string>& tableDates = {},
+                             const std::vector<std::string>& tableCodes = {});
 
 // guess made final: a valid date and a normalised stock. A failure names the file at path and the
 // option to give; where the file name names several dates or codes, it names them too.

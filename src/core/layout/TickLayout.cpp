@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <charconv>
 #include <optional>
 
 #include "common/TextUtil.h"
@@ -25,17 +26,28 @@ constexpr std::array kColumnNames{
     ColumnName{"timestamp", kRoleTime}, ColumnName{"datetime", kRoleTime},
     ColumnName{"成交价格", kRolePrice}, ColumnName{"成交价", kRolePrice}, ColumnName{"价格", kRolePrice},
     ColumnName{"price", kRolePrice},
-    ColumnName{"成交量", kRoleLots}, ColumnName{"成交量(手)", kRoleLots}, ColumnName{"volume", kRoleLots},
+    ColumnName{"成交量", kRoleLots}, ColumnName{"tradeqty", kRoleLots},
+    ColumnName{"tradetime", kRoleTime}, ColumnName{"tradeprice", kRolePrice}, ColumnName{"成交量(手)", kRoleLots}, ColumnName{"volume", kRoleLots},
     ColumnName{"vol", kRoleLots},
     ColumnName{"性质", kRoleDirection}, ColumnName{"买卖方向", kRoleDirection}, ColumnName{"类型", kRoleDirection},
+    ColumnName{"买卖盘性质", kRoleDirection}, ColumnName{"内外盘", kRoleDirection}, ColumnName{"bsflag", kRoleDirection},
+    ColumnName{"tradebsflag", kRoleDirection},
     ColumnName{"type", kRoleDirection}, ColumnName{"direction", kRoleDirection}, ColumnName{"side", kRoleDirection},
     ColumnName{"bs", kRoleDirection}, ColumnName{"buyorsell", kRoleDirection},
     ColumnName{"日期", kRoleDate}, ColumnName{"date", kRoleDate},
+    ColumnName{"股票代码", kRoleCode}, ColumnName{"代码", kRoleCode}, ColumnName{"证券代码", kRoleCode},
+    ColumnName{"symbol", kRoleCode}, ColumnName{"code", kRoleCode}, ColumnName{"securityid", kRoleCode},
 };
+
+// Quantity columns counted in shares rather than lots (the exchanges' Level-2 trade records).
+constexpr std::array<std::string_view, 1> kShareColumns{"tradeqty"};
+
+// Columns only a quote snapshot has: its price is the latest one, not a trade's.
+constexpr std::array<std::string_view, 3> kSnapshotColumns{"最新价", "买一价", "卖一价"};
 // clang-format on
 
 // The name each role is refused by, by role - 1.
-constexpr std::array<std::string_view, kRoleCount> kRoleNames{"成交时间", "成交价格", "成交量", "性质", "日期"};
+constexpr std::array<std::string_view, kRoleCount> kRoleNames{"成交时间", "成交价格", "成交量", "性质", "日期", "股票代码"};
 
 struct DirectionWord {
     std::string_view word;  // ASCII letters in lower case: words are matched in any case
@@ -45,7 +57,9 @@ struct DirectionWord {
 // clang-format off
 constexpr std::array kDirectionWords{
     DirectionWord{"买盘", "B"}, DirectionWord{"买入", "B"}, DirectionWord{"b", "B"}, DirectionWord{"buy", "B"},
+    DirectionWord{"外盘", "B"},
     DirectionWord{"卖盘", "S"}, DirectionWord{"卖出", "S"}, DirectionWord{"s", "S"}, DirectionWord{"sell", "S"},
+    DirectionWord{"内盘", "S"},
     DirectionWord{"中性盘", ""}, DirectionWord{"中性", ""}, DirectionWord{"n", ""}, DirectionWord{"neutral", ""},
     DirectionWord{"", ""}, DirectionWord{"--", ""},
 };
@@ -141,7 +155,18 @@ int CountFound(const RoleColumns& columns) {
     return n;
 }
 
+bool IsSnapshotRow(const CellSource& cells, int row) {
+    for (int c = 1; c <= kHeaderScanColumns; ++c) {
+        const std::string text = NormalisedHeader(cells(row, c));
+        if (std::find(kSnapshotColumns.begin(), kSnapshotColumns.end(), text) != kSnapshotColumns.end()) return true;
+    }
+    return false;
+}
+
 Error Refusal(const std::string& fileName, const RoleColumns& columns) {
+    if (CountFound(columns) == kRequiredRoles - 1 && columns[kRoleDirection - 1] == 0) {
+        return Error{FillPlaceholders(kMsgNoDirection, {fileName})};
+    }
     std::string missing;
     for (std::size_t i = 0; i < kRequiredRoles; ++i) {
         if (columns[i] != 0) continue;
@@ -219,6 +244,23 @@ bool CodesExplain(const std::vector<std::string>& found, const DirectionCodes& c
     return codes.given || std::find(found.begin(), found.end(), codes.sell) != found.end();
 }
 
+std::string StockCodeOf(std::string_view cell) {
+    std::string text = LowerAscii(TrimView(cell));
+    for (std::string_view exchange : {"sh", "sz", "bj"}) {
+        if (text.starts_with(exchange)) text.erase(0, 2);
+        else if (text.ends_with("." + std::string(exchange))) text.resize(text.size() - 3);
+    }
+    // A code column read back as floats: 600000.0.
+    if (const std::size_t point = text.find('.'); point != std::string::npos) {
+        if (text.find_first_not_of('0', point + 1) != std::string::npos) return {};
+        text.resize(point);
+    }
+    if (text.empty() || !IsAllDigits(text)) return {};
+    if (text.size() == 7) return ExchangePrefixedCode(text);
+    if (text.size() > 6) return {};
+    return std::string(6 - text.size(), '0') + text;
+}
+
 double TimeOfDaySeconds(std::string_view text) {
     text = TrimView(text);
     const std::size_t blank = text.find_last_of(" T");
@@ -284,7 +326,19 @@ std::string_view TimeOfDayText(std::string_view text, std::string& scratch) {
         return scratch;
     }
     const std::size_t blank = text.find_last_of(" T");
-    return blank == std::string_view::npos ? text : TrimView(text.substr(blank + 1));
+    if (blank == std::string_view::npos) return text;
+    text = TrimView(text.substr(blank + 1));
+    return text.substr(0, text.find('.'));
+}
+
+std::string_view LotsOfShares(std::string_view shares, std::string& scratch) {
+    const std::string_view text = TrimView(shares);
+    if (text.empty() || !HasLeadingNumber(text)) return shares;
+    char buffer[32];
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, ParseLeadingDouble(text) / 100.0);
+    if (ec != std::errc{}) return shares;
+    scratch.assign(buffer, end);
+    return scratch;
 }
 
 TradeTime ParseTradeTime(std::string_view text) {
@@ -317,9 +371,12 @@ Result<TickLayout> RecognizeLayout(const CellSource& cells, const std::string& f
         const RoleColumns columns = RolesOfRow(cells, row);
         if (CountFound(columns) == kRequiredRoles) {
             if (std::optional<Error> twice = DuplicateRole(cells, row, fileName)) return *twice;
+            const std::string lots = NormalisedHeader(cells(row, columns[2]));
+            const bool shares = std::find(kShareColumns.begin(), kShareColumns.end(), lots) != kShareColumns.end();
             return TickLayout{TickLayoutKind::Header,
-                              {row, columns[0], columns[1], columns[2], columns[3], columns[4]}};
+                              {row, columns[0], columns[1], columns[2], columns[3], columns[4], columns[5], shares}};
         }
+        if (IsSnapshotRow(cells, row)) return Error{FillPlaceholders(kMsgSnapshot, {fileName})};
         if (CountFound(columns) > CountFound(best)) {
             best = columns;
             bestRow = row;

@@ -19,19 +19,30 @@ namespace moxtel {
 enum class TickLayoutKind : std::uint8_t { Standard, Header };
 
 // What a header cell names. Time, price, lots and direction are required; a date column is
-// optional (the date may also stand in the time cells, or nowhere in the table).
-enum HeaderRole : int { kRoleNone = 0, kRoleTime = 1, kRolePrice = 2, kRoleLots = 3, kRoleDirection = 4, kRoleDate = 5 };
+// optional (the date may also stand in the time cells, or nowhere in the table), and so is a
+// column of stock codes.
+enum HeaderRole : int {
+    kRoleNone = 0,
+    kRoleTime = 1,
+    kRolePrice = 2,
+    kRoleLots = 3,
+    kRoleDirection = 4,
+    kRoleDate = 5,
+    kRoleCode = 6
+};
 inline constexpr int kRequiredRoles = 4;
-inline constexpr int kRoleCount = 5;
+inline constexpr int kRoleCount = 6;
 
 // Where a header table keeps what the run needs; rows and columns count from 1.
 struct HeaderColumns {
     int headerRow = 0;
     int time = 0;
     int price = 0;
-    int lots = 0;  // in 手
+    int lots = 0;  // in 手, or in shares when lotsInShares
     int direction = 0;
     int date = 0;  // 0: no date column
+    int code = 0;  // 0: no column of stock codes
+    bool lotsInShares = false;  // a quantity in shares (TradeQty of exchange feeds): 100 shares a lot
 };
 
 struct TickLayout {
@@ -51,15 +62,17 @@ inline constexpr int kHeaderScanColumns = 20;
 // among the first kHeaderScanRows naming time, price, lots and direction. Anything else is refused
 // with a message naming the file (fileName) and the columns that were not found; a first row of
 // names only is such a refusal even over a time in row 6. A header row naming one column twice
-// (成交价 and 价格) is refused naming both.
+// (成交价 and 价格) is refused naming both. A quote snapshot (最新价, 买一价 ...) is refused as such
+// (kMsgSnapshot), and a trade list lacking only the direction says why the direction is needed.
 Result<TickLayout> RecognizeLayout(const CellSource& cells, const std::string& fileName);
 
 // The column a header cell names ("成交价" -> price, "Volume" -> lots), after trimming, with
 // full-width brackets read as ASCII ones and ASCII letters in any case; kRoleNone for none.
 int HeaderRoleOf(std::string_view header);
 
-// Direction words of a header table as the standard layout writes them: 买盘/买入/buy/B -> "B",
-// 卖盘/卖出/sell/S -> "S", 中性盘/中性/neutral/N/--/empty -> "" (ASCII words in any case).
+// Direction words of a header table as the standard layout writes them: 买盘/买入/外盘/buy/B -> "B",
+// 卖盘/卖出/内盘/sell/S -> "S", 中性盘/中性/neutral/N (the call auction)/--/empty -> "" (ASCII words in
+// any case).
 // False for any other word, numbers included: those are codes (see DirectionCodes).
 bool StandardDirectionOf(std::string_view word, std::string& standard);
 
@@ -86,6 +99,20 @@ bool CodesExplain(const std::vector<std::string>& found, const DirectionCodes& c
 // The standard letter of a plain code under codes ("B", "S" or ""); false when codes do not name it.
 bool StandardDirectionOfCode(std::string_view code, const DirectionCodes& codes, std::string_view& standard);
 
+// The six-digit code a code cell names: "600000", "600000.SH", "sh600000", the seven digits of
+// some quote sites ("0600000", "1000001") and a code a data library wrote as a number ("1" for
+// 000001). "" for anything else.
+std::string StockCodeOf(std::string_view cell);
+
+inline constexpr const char* kMsgSnapshot =
+    "无法识别文件“%s”的格式：这是行情快照，不是逐笔成交。请导出该股票当天的逐笔成交明细(成交时间、成交价格、成交量、性质)。";
+inline constexpr const char* kMsgNoDirection =
+    "无法识别文件“%s”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 性质(买盘/卖盘) 列的逐笔成交。";
+
+// A quantity in shares as lots, 100 shares a lot, a fraction where shares are no multiple of 100
+// ("150" -> "1.5", "1" -> "0.01"); the text as it stands when it holds no number.
+std::string_view LotsOfShares(std::string_view shares, std::string& scratch);
+
 // Seconds of a time text ("09:30:01", "9:30", "2024-12-04 09:30:01.5"); a negative value when
 // the text holds no such time or a clock no day has (24:00, 9:60).
 double TimeOfDaySeconds(std::string_view text);
@@ -105,7 +132,8 @@ struct TradeTime {
 TradeTime ParseTradeTime(std::string_view text);
 
 // The time of day of a time cell that carries a date, as the standard layout shows a trade's time:
-// "2018-01-15 09:30:03" -> "09:30:03", "20180115093003" -> "09:30:03" (made in scratch).
+// "2018-01-15 09:30:03" -> "09:30:03", "20180115093003" -> "09:30:03" (made in scratch). Parts of a
+// second are left out ("2021.01.04T09:25:00.630" -> "09:25:00"): the export shows whole seconds.
 std::string_view TimeOfDayText(std::string_view text, std::string& scratch);
 
 // A date cell: "2018-01-15", "2018/1/15", "2018.01.15", "20180115", optionally followed by a time

@@ -61,7 +61,13 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, HeaderContainers,
                                            // Real date-time cells and the codes 0/1/2 the user explained.
                                            ContainerCase{"header-datetime-codes-012-000001.xlsx", false, "0,1,2"},
                                            // Two days in one table: the one asked for.
-                                           ContainerCase{"header-two-days-000001.csv", true}));
+                                           ContainerCase{"header-two-days-000001.csv", true},
+                                           // A quote site's download named by its seven-digit code.
+                                           ContainerCase{"1000001.xls", true},
+                                           // A data library's frame: 买卖盘性质, a code and a fetch time.
+                                           ContainerCase{"frame-20241204.csv", false},
+                                           // Level-2 records: shares, milliseconds, N, and a second stock.
+                                           ContainerCase{"level2-two-stocks.csv", false}));
 
 TEST(CTickTable, PresentsALatestFirstTableInTimeOrderAsTheStandardLayout) {
     CExcelReader standard;
@@ -117,7 +123,7 @@ TEST(CTickTable, RefusalsNameTheFileAndStoreNothing) {
     const TestFolder folder;
     const StoredRun missing = RunAndStore({Fixture("header-missing-direction.csv"), "", ""});
     ASSERT_FALSE(missing.run.ok());
-    EXPECT_EQ(missing.run.error().message, "无法识别文件“header-missing-direction.csv”的格式：找不到列 性质。");
+    EXPECT_EQ(missing.run.error().message, "无法识别文件“header-missing-direction.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 性质(买盘/卖盘) 列的逐笔成交。");
     EXPECT_TRUE(missing.tables[0].empty());
 
     const std::string odd = folder.Write("600000_20241204.csv",
@@ -318,6 +324,58 @@ TEST(CTickTable, TheDayChosenOfSeveralIsReadAlone) {
     EXPECT_EQ(info->guess.tradeDate, "");
 }
 
+// A table of two stocks is read one stock at a time: the stock must be named, and a quantity in
+// shares that is no whole lot reads as its fraction of a lot.
+TEST(CTickTable, ALevel2TableOfTwoStocksIsReadOneStockAtATime) {
+    const std::string path = Fixture("level2-two-stocks.csv");
+    const StoredRun none = RunAndStore({path, "", ""});
+    ASSERT_FALSE(none.run.ok());
+    EXPECT_EQ(none.run.error().message,
+              "文件“level2-two-stocks.csv”中有多只股票(000001、600000)，请用 --stock 代码 指定统计哪一只。");
+    for (const auto& table : none.tables) EXPECT_TRUE(table.empty());
+    StatisticsInputs other{path, "", ""};
+    other.dayOverrides.stock = "万科A(000002)";  // a stock the table does not hold
+    const StoredRun absent = RunAndStore(other);
+    ASSERT_FALSE(absent.run.ok());
+    EXPECT_EQ(absent.run.error().message, none.run.error().message);
+
+    CTickTable table;
+    ASSERT_TRUE(table.Open(path, DayOverrides{"", "600000"}).ok());
+    EXPECT_EQ(table.TableCodes(), (std::vector<std::string>{"000001", "600000"}));
+    EXPECT_EQ(table.Identity().stock, "600000(600000)");
+    EXPECT_EQ(table.Identity().tradeDate, "20241204");
+    EXPECT_EQ(table.TradeCount(), 20);
+    EXPECT_EQ(table.GetCellText(6, 1), "09:30:01");
+    EXPECT_EQ(table.GetCellText(6, 3), "1.5");
+    EXPECT_EQ(table.GetCellNumber(6, 3).value, 1.5);
+    EXPECT_EQ(table.GetCellText(6, 5), "B");
+    EXPECT_EQ(table.SourceLine(6), 3);
+    EXPECT_EQ(table.GetCellText(7, 3), "1.53");
+
+    const auto info = InspectTickTable(path);
+    ASSERT_TRUE(info.ok());
+    EXPECT_EQ(info->days, (std::vector<std::pair<std::string, std::string>>{{"000001", "20241204"},
+                                                                             {"600000", "20241204"}}));
+    EXPECT_EQ(info->guess.stock, "");
+}
+
+// An uncertain trade of a fraction of a lot is counted and shown as that fraction.
+TEST(CTickTable, AFractionOfALotIsCountedAsSuch) {
+    const TestFolder folder;
+    const std::string path = folder.Write("l2-600000.csv", "TradeTime,TradePrice,TradeQty,BSFlag\n"
+                                                           "2021.01.04T09:25:00.630,10.00,150,N\n"
+                                                           "2021.01.04T09:30:00.010,10.00,9950,B\n");
+    StatisticsInputs inputs{path, "", ""};
+    const StoredRun stored = RunAndStore(inputs);
+    ASSERT_TRUE(stored.run.ok()) << stored.run.error().message;
+    EXPECT_EQ(stored.run->day.uncertain[1].lots, 1.5);
+    EXPECT_EQ(stored.run->day.inflow[1].lots, 99.5);
+    ASSERT_EQ(stored.run->uncertainTrades.size(), 1u);
+    EXPECT_EQ(stored.run->uncertainTrades[0].transunknow, "1.5");
+    EXPECT_EQ(stored.run->uncertainTrades[0].transend, "99.5");
+    EXPECT_EQ(stored.run->uncertainTrades[0].datet, "09:25:00");
+}
+
 // A text export larger than the reader keeps whole is read through a window of lines: sorted, its
 // trades are still read right (from a copy taken in one forward pass), giving the day in order.
 TEST(CTickTable, ALargeTextExportOutOfOrderGivesTheDayInOrder) {
@@ -453,7 +511,7 @@ TEST(InspectTickTable, TellsTheLayoutAndTheGuessWithoutAsking) {
     EXPECT_EQ(info->kind, TickLayoutKind::Standard);
 
     EXPECT_EQ(InspectTickTable(Fixture("header-missing-direction.csv")).error().message,
-              "无法识别文件“header-missing-direction.csv”的格式：找不到列 性质。");
+              "无法识别文件“header-missing-direction.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 性质(买盘/卖盘) 列的逐笔成交。");
     EXPECT_EQ(InspectTickTable(Fixture("missing.csv")).error().message, kMsgOpenFailed);
 }
 

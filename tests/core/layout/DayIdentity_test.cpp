@@ -43,7 +43,11 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"20241204-20241205_600000.csv", "", "600000"},
                       NameCase{"20241204_000001_600000.csv", "20241204", ""},
                       NameCase{"2024-12-04_600000_20241204.csv", "20241204", "600000"},
-                      NameCase{"600000_20241204_600000.csv", "20241204", "600000"}));
+                      NameCase{"600000_20241204_600000.csv", "20241204", "600000"},
+                      // A quote site's seven digits: the exchange (0 Shanghai, 1 Shenzhen), then the code.
+                      NameCase{"0600000.xls", "", "600000"}, NameCase{"1000001.xls", "", "000001"},
+                      NameCase{"1300750_20241204.xls", "20241204", "300750"},
+                      NameCase{"2600000.xls", "", ""}, NameCase{"0000001.xls", "", ""}));
 
 TEST(TradeDate, AcceptsCalendarDaysOnly) {
     for (const char* good : {"20241204", "20240229", "20000229", "19000101", "20991231"}) {

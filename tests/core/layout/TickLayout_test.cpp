@@ -42,6 +42,17 @@ INSTANTIATE_TEST_SUITE_P(English, HeaderRole,
                                            RoleCase{"money", 0}, RoleCase{"change", 0}, RoleCase{"times", 0},
                                            RoleCase{"buy_or_sell", 0}));
 
+// The frames of the data libraries, the exchanges' Level-2 records and their code columns.
+INSTANTIATE_TEST_SUITE_P(Feeds, HeaderRole,
+                         ::testing::Values(RoleCase{"买卖盘性质", 4}, RoleCase{"内外盘", 4}, RoleCase{"BSFlag", 4},
+                                           RoleCase{"TradeBSFlag", 4}, RoleCase{"bsflag", 4},
+                                           RoleCase{"TradeTime", 1}, RoleCase{"TradePrice", 2},
+                                           RoleCase{"TradeQty", 3}, RoleCase{"股票代码", 6}, RoleCase{"代码", 6},
+                                           RoleCase{"证券代码", 6}, RoleCase{"Symbol", 6}, RoleCase{"code", 6},
+                                           RoleCase{"SecurityID", 6},
+                                           // When the data was fetched is no trade date; nor is an order number.
+                                           RoleCase{"采集时间", 0}, RoleCase{"TradeAmount", 0}, RoleCase{"BuyNo", 0}));
+
 struct WordCase {
     const char* word;
     bool known;
@@ -69,6 +80,8 @@ INSTANTIATE_TEST_SUITE_P(
                       // The English words of the data libraries, in any case.
                       WordCase{"Buy", true, "B"}, WordCase{"SELL", true, "S"}, WordCase{"neutral", true, ""},
                       WordCase{"n", true, ""}, WordCase{"b", true, "B"},
+                      // 外盘 is bought at the ask, 内盘 sold at the bid.
+                      WordCase{"外盘", true, "B"}, WordCase{"内盘", true, "S"},
                       // Anything else would silently count as inflow in the standard layout: refused.
                       // Numbers are codes, read through DirectionCodes, never words.
                       WordCase{"买", false, ""}, WordCase{"1", false, ""}, WordCase{"-1", false, ""},
@@ -259,7 +272,7 @@ TEST(RecognizeLayout, RefusesAHeaderRowThatLacksColumnsNamingThemAndTheFile) {
     for (int r = 2; r <= 9; ++r) sheet.Row(r, {"09:30:00", "10.00", "5", "5000"});
     const auto layout = RecognizeLayout(sheet.Source(), "tick.csv");
     ASSERT_FALSE(layout.ok());
-    EXPECT_EQ(layout.error().message, "无法识别文件“tick.csv”的格式：找不到列 性质。");
+    EXPECT_EQ(layout.error().message, "无法识别文件“tick.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 性质(买盘/卖盘) 列的逐笔成交。");
 
     SheetCells two;
     two.Row(1, {"时间", "性质"}).Row(6, {"09:30:00"});
@@ -317,7 +330,7 @@ TEST(RecognizeLayout, RefusesAnUnknownHeaderNamingTheColumnsItLooksFor) {
     SheetCells partly;
     partly.Row(1, {"time", "成交价", "volume", "kind"}).Row(6, {"09:30:00", "10.00", "5", "B"});
     EXPECT_EQ(RecognizeLayout(partly.Source(), "q.csv").error().message,
-              "无法识别文件“q.csv”的格式：找不到列 性质。");
+              "无法识别文件“q.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 性质(买盘/卖盘) 列的逐笔成交。");
 
     // A title cell beside a number (a code, a count) is still an export with an odd title.
     for (const std::vector<std::string>& first :
@@ -354,6 +367,71 @@ TEST(RecognizeLayout, TheExportWithADamagedDateIsStillTheExport) {
             EXPECT_EQ(layout.error().message, "无法识别文件“day.xls”的格式：找不到列 成交量。") << c.a1;
         }
     }
+}
+
+// A snapshot or a list without directions cannot give money flow; the refusal says what is needed.
+TEST(RecognizeLayout, RefusesWhatIsNoTradeListSayingWhy) {
+    struct Case {
+        std::vector<std::string> header;
+        const char* message;
+    };
+    for (const Case& c :
+         {Case{{"时间", "最新价", "成交笔数", "成交额", "成交量", "方向", "买一价", "卖一价"},
+               "无法识别文件“x.csv”的格式：这是行情快照，不是逐笔成交。请导出该股票当天的逐笔成交明细(成交时间、成交价格、成交量、性质)。"},
+          Case{{"时间", "买一价", "买一量", "卖一价", "卖一量"},
+               "无法识别文件“x.csv”的格式：这是行情快照，不是逐笔成交。请导出该股票当天的逐笔成交明细(成交时间、成交价格、成交量、性质)。"},
+          Case{{"Symbol", "Datetime", "Price", "Volume"},
+               "无法识别文件“x.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 性质(买盘/卖盘) 列的逐笔成交。"}}) {
+        SheetCells sheet;
+        sheet.Row(1, c.header).Row(2, {"09:30:03", "11.50", "12", "138000", "120", "B", "11.49", "11.50"});
+        const auto layout = RecognizeLayout(sheet.Source(), "x.csv");
+        ASSERT_FALSE(layout.ok()) << c.header[1];
+        EXPECT_EQ(layout.error().message, c.message);
+    }
+    // A trade table that also keeps the best bid beside each trade is still a trade table.
+    SheetCells trades;
+    trades.Row(1, {"成交时间", "成交价格", "成交量", "性质", "买一价"}).Row(2, {"09:30:03", "11.50", "5", "B", "11.49"});
+    ASSERT_TRUE(RecognizeLayout(trades.Source(), "t.csv").ok());
+}
+
+TEST(RecognizeLayout, ALevel2TableCountsSharesAndNamesItsCodeColumn) {
+    SheetCells sheet;
+    sheet.Row(1, {"SecurityID", "TradeTime", "TradePrice", "TradeQty", "TradeAmount", "TradeBSFlag"})
+        .Row(2, {"000001", "2021.01.04T09:25:00.630", "11.50", "150", "1725", "N"});
+    const auto layout = RecognizeLayout(sheet.Source(), "l2.csv");
+    ASSERT_TRUE(layout.ok()) << layout.error().message;
+    EXPECT_EQ(layout->columns.code, 1);
+    EXPECT_EQ(layout->columns.lots, 4);
+    EXPECT_TRUE(layout->columns.lotsInShares);
+    SheetCells lots;
+    lots.Row(1, {"时间", "价格", "成交量", "性质", "代码"}).Row(2, {"09:30:03", "11.50", "5", "B", "000001"});
+    EXPECT_FALSE(RecognizeLayout(lots.Source(), "t.csv")->columns.lotsInShares);
+}
+
+TEST(StockCode, TheSpellingsOfCodeColumns) {
+    for (const auto& [cell, code] : std::map<std::string, std::string>{
+             {"600000", "600000"}, {" 000001 ", "000001"}, {"600000.SH", "600000"}, {"sz000001", "000001"},
+             {"SH600000", "600000"}, {"0600000", "600000"}, {"1000001", "000001"}, {"1", "000001"},
+             {"600000.0", "600000"}, {"2600000", ""}, {"0000012", ""}, {"12345678", ""}, {"600000.5", ""},
+             {"平安银行", ""}, {"", ""}}) {
+        EXPECT_EQ(StockCodeOf(cell), code) << cell;
+    }
+}
+
+TEST(LotsOfShares, HundredSharesALotAndTheFractionKept) {
+    std::string scratch;
+    for (const auto& [shares, lots] : std::map<std::string, std::string>{
+             {"100", "1"}, {"150", "1.5"}, {"1", "0.01"}, {"99", "0.99"}, {"100000", "1000"}, {"99990", "999.9"},
+             {" 250000 ", "2500"}, {"250.0", "2.5"}, {"", ""}, {"--", "--"}}) {
+        EXPECT_EQ(LotsOfShares(shares, scratch), lots) << shares;
+    }
+}
+
+TEST(TradeTime, PartsOfASecondAreLeftOutOfTheShownTime) {
+    std::string scratch;
+    EXPECT_EQ(TimeOfDayText("2021.01.04T09:25:00.630", scratch), "09:25:00");
+    EXPECT_EQ(ParseTradeTime("2021.01.04T09:25:00.630").date, 20210104);
+    EXPECT_DOUBLE_EQ(ParseTradeTime("2021.01.04T09:25:00.630").seconds, 9 * 3600 + 25 * 60 + 0.63);
 }
 
 }  // namespace
