@@ -32,12 +32,13 @@ TEST_F(HistoryCommand, ListsStoredDaysInTheRangeAsJsonCsvAndText) {
     // One column per number: lots and 万元 apart, a spreadsheet reads them as numbers.
     EXPECT_EQ(r.out.rfind("日期,0-300(手),0-300(万元),300-500(手),300-500(万元),500-800(手),500-800(万元),"
                           "800-1000(手),800-1000(万元),1000-1000+(手),1000-1000+(万元),流向(手),流向(万元),"
-                          "流向(加未知流向)(手),流向(加未知流向)(万元),总量(手),总量(万元)\r\n",
+                          "流向(加未知流向)(手),流向(加未知流向)(万元),总量(手),总量(万元),主力净额(万元),主力净占比(%)\r\n",
                           0),
               0u)
         << r.out;
     EXPECT_NE(r.out.find("\r\n2000-01-03,"), std::string::npos);
-    EXPECT_NE(r.out.find(",1350,135.1\r\n"), std::string::npos) << r.out;  // the last day's total
+    // The last day's total, then 主力: the 1200 lots at 10.00 out (120万元, 超大单) of the day's 170.12万元.
+    EXPECT_NE(r.out.find(",1350,135.1,-120.0,-70.54\r\n"), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("万元", r.out.find("\r\n")), std::string::npos);  // numbers only below the header
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 4);
 }

@@ -5,6 +5,8 @@
 #include <QSettings>
 #include <QWidget>
 
+#include "stats/OrderClasses.h"
+
 namespace moxtel {
 
 namespace {
@@ -14,6 +16,7 @@ QSettings Settings() {
 }
 
 const QString kBrowseFolderKey = QStringLiteral("browse/lastFolder");
+const QString kOrderClassesKey = QStringLiteral("statistics/orderClasses");
 
 QString GeometryKey(const QString& key) { return QStringLiteral("windows/") + key + QStringLiteral("/geometry"); }
 
@@ -35,6 +38,16 @@ bool RestoreWindowGeometry(QWidget& window, const QString& key) {
 
 void SaveWindowGeometry(const QWidget& window, const QString& key) {
     Settings().setValue(GeometryKey(key), window.saveGeometry());
+}
+
+OrderClassConvention ChosenOrderConvention() {
+    const std::string name = Settings().value(kOrderClassesKey).toString().toStdString();
+    return ParseConvention(name).value_or(OrderClassConvention::SharesOrAmount);
+}
+
+void ChooseOrderConvention(OrderClassConvention convention) {
+    const std::string_view name = ConventionName(convention);
+    Settings().setValue(kOrderClassesKey, QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
 }
 
 }  // namespace moxtel
