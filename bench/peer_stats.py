@@ -51,9 +51,29 @@ def bucket_of(lots):
     return 11
 
 
+CLASS_SIDES = ("inflow", "outflow", "uncertain")
+# Per convention, from the largest class down: (class index, shares from, amount in yuan from).
+THRESHOLDS = {
+    "shares-or-amount": ((3, 500000, 1000000), (2, 100000, 200000), (1, 20000, 40000)),
+    "amount-only": ((3, None, 1000000), (2, None, 200000), (1, None, 50000)),
+}
+
+
+def order_class(lots_text, price_text, convention):
+    """小单 0, 中单 1, 大单 2, 超大单 3, decided in exact decimals from the cells' texts."""
+    shares = Decimal(lots_text or "0") * 100
+    price = Decimal(price_text or "0")
+    amount = shares * price if shares > 0 and price > 0 else Decimal(0)
+    for index, shares_from, amount_from in THRESHOLDS[convention]:
+        if (shares_from is not None and shares >= shares_from) or amount >= amount_from:
+            return index
+    return 0
+
+
 def run(path, previous_close):
     sheet = xlrd.open_workbook(path, formatting_info=True).sheet_by_index(0)
     sums = {name: [[0.0, 0.0] for _ in range(12)] for name in ("inflow", "outflow", "uncertain", "up", "down")}
+    sums["classes"] = {c: {side: [[0.0, 0.0] for _ in range(4)] for side in CLASS_SIDES} for c in THRESHOLDS}
     direction_col = 5 if cell_text(sheet, 8, 4) else 4
     reference = float(previous_close or 0)
     before = {"price": previous_close, "lots": "0", "word": "未知"}
@@ -71,6 +91,10 @@ def run(path, previous_close):
         for name in targets:
             sums[name][k][0] += lots
             sums[name][k][1] += amount
+        for convention, classes in sums["classes"].items():
+            index = order_class(cell_text(sheet, row, 3), cell_text(sheet, row, 2), convention)
+            classes[targets[0]][index][0] += lots
+            classes[targets[0]][index][1] += amount
         if not direction:
             after = [cell_text(sheet, row + 1, c) for c in (2, 3, direction_col)]
             trades.append({
@@ -79,6 +103,9 @@ def run(path, previous_close):
                 "flagbef": before["word"], "flagend": {"B": "入", "S": "出"}.get(after[2], "未知"),
                 "transunknow": cell_text(sheet, row, 3), "price": cell_text(sheet, row, 2),
                 "datet": cell_text(sheet, row, 1)})
+            # The neighbours' lots as the uncertain-direction window shows them: "-" after an outflow.
+            for key, lots_key, word_key in (("before", "transbef", "flagbef"), ("after", "transend", "flagend")):
+                trades[-1][key] = ("-" if trades[-1][word_key] == "出" else "") + trades[-1][lots_key]
         before = {"price": cell_text(sheet, row, 2), "lots": cell_text(sheet, row, 3),
                   "word": "出" if direction == "S" else "入" if direction else "未知"}
         reference = price
@@ -123,6 +150,13 @@ def check(result, document):
             mine = document["buckets"][key][k - 1]
             if [mine["lots"], mine["amount"]] != sums[name][k]:
                 problems.append("%s bucket %d: peer %s, moxtel %s" % (key, k, sums[name][k], mine))
+    shown = document.get("orderClasses")
+    if shown is not None:
+        for side in CLASS_SIDES:
+            mine = [[c["lots"], c["amount"]] for c in shown[side]]
+            if mine != sums["classes"][shown["convention"]][side]:
+                problems.append("orderClasses %s %s: peer %s, moxtel %s" % (
+                    shown["convention"], side, sums["classes"][shown["convention"]][side], mine))
     return problems
 
 

@@ -79,6 +79,7 @@ int RunTemplatesCommand(const CliArgs& args, CliContext& ctx);
 int RunHistoryCommand(const CliArgs& args, CliContext& ctx);
 int RunDayCommand(const CliArgs& args, CliContext& ctx);
 int RunImportCommand(const CliArgs& args, CliContext& ctx);
+int RunRankCommand(const CliArgs& args, CliContext& ctx);
 
 // Write "moxtel-flow: <what>: <why>" on err and return kExitUsage or kExitFailure. The short forms
 // name the current command as <what>. An empty why writes nothing: the failure was already reported
@@ -116,5 +117,8 @@ std::string PadRight(const std::string& text, std::size_t width);
 // Writes rows under a header as columns aligned by display width, two blanks apart.
 void WriteTable(std::ostream& out, const std::vector<std::string>& header,
                 const std::vector<std::vector<std::string>>& rows);
+// The same as CSV: UTF-8, CRLF line ends, fields quoted per RFC 4180 where they need it.
+void WriteCsv(std::ostream& out, const std::vector<std::string>& header,
+              const std::vector<std::vector<std::string>>& rows);
 
 }  // namespace moxtel

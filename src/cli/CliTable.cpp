@@ -49,4 +49,30 @@ void WriteTable(std::ostream& out, const std::vector<std::string>& header,
     for (const auto& row : rows) writeRow(row);
 }
 
+namespace {
+
+// RFC 4180 field: quoted when it holds a comma, a quote or a line break.
+std::string CsvField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string quoted = "\"";
+    for (const char c : text) {
+        quoted += c;
+        if (c == '"') quoted += '"';
+    }
+    return quoted + "\"";
+}
+
+void WriteCsvRow(std::ostream& out, const std::vector<std::string>& fields) {
+    for (std::size_t i = 0; i < fields.size(); ++i) out << (i ? "," : "") << CsvField(fields[i]);
+    out << "\r\n";
+}
+
+}  // namespace
+
+void WriteCsv(std::ostream& out, const std::vector<std::string>& header,
+              const std::vector<std::vector<std::string>>& rows) {
+    WriteCsvRow(out, header);
+    for (const auto& row : rows) WriteCsvRow(out, row);
+}
+
 }  // namespace moxtel

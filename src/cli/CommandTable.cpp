@@ -10,7 +10,8 @@ const std::vector<CliCommand>& CliCommandTable() {
     static const std::vector<CliCommand> table = {
         {"stats",
          "WORKBOOK [--previous-close P] [--turnover T] [--template NAME] [--no-store] [--json]\n"
-         "        [--date YYYYMMDD] [--stock 名称(代码)] [--direction-codes BUY,SELL,NEUTRAL]",
+         "        [--date YYYYMMDD] [--stock 名称(代码)] [--direction-codes BUY,SELL,NEUTRAL]\n"
+         "        [--order-classes shares-or-amount|amount-only]",
          "classify and bucket one day's trades and store the day",
          "  WORKBOOK              .xls, .xlsx or tab/comma-separated text: the standard layout (A1 holds\n"
          "                        the date and the stock) or a header table (see below)\n"
@@ -26,10 +27,13 @@ const std::vector<CliCommand>& CliCommandTable() {
          "  --direction-codes BUY,SELL,NEUTRAL\n"
          "                        header tables only: what the numbers of a direction column mean,\n"
          "                        e.g. 0,1,2 (without it 1 buys, -1 sells and 0 is neutral)\n"
+         "  --order-classes C     shares-or-amount (default) or amount-only: how trades fall into\n"
+         "                        小单, 中单, 大单 and 超大单; the day is stored with it\n"
          "  A day stored before for the same stock and date is replaced.\n",
          "  moxtel-flow stats day.xls --previous-close 10.25 --turnover 1.8 --template 大单\n", RunStatsCommand,
-         "--previous-close --turnover --template --no-store --json --date --stock --direction-codes", kStatsLayoutsHelp},
-        {"import", "PATH... [--jobs N] [--json] [--direction-codes BUY,SELL,NEUTRAL]",
+         "--previous-close --turnover --template --no-store --json --date --stock --direction-codes --order-classes",
+         kStatsLayoutsHelp},
+        {"import", "PATH... [--jobs N] [--json] [--direction-codes BUY,SELL,NEUTRAL]\n        [--order-classes shares-or-amount|amount-only]",
          "store many workbooks (files and folders) per stock in trade-date order",
          "  PATH                  files and folders (walked recursively); each file is read once.\n"
          "                        Skipped and counted: text that is no tick table, a ZIP without\n"
@@ -44,13 +48,15 @@ const std::vector<CliCommand>& CliCommandTable() {
          "                        bytes of a file name that are not UTF-8 become U+FFFD\n"
          "  --direction-codes BUY,SELL,NEUTRAL\n"
          "                        what the numbers of header tables' direction columns mean, e.g. 0,1,2\n"
+         "  --order-classes C     shares-or-amount (default) or amount-only, as for stats\n"
          "  Each day is stored in its own transaction, per stock in date order, so each day's previous\n"
          "  close comes from the stored day before it. The same stock and day twice: the later file in\n"
          "  the order given is stored. Each failure is also written to stderr, and each skipped file\n"
          "  is listed with the reason (the first 10 in text). Exit status: 0 when every file was\n"
          "  imported or skipped and something was stored, 1 when any failed, nothing was stored or the\n"
          "  import was interrupted (Ctrl-C keeps every day already stored), 2 on wrong usage.\n",
-         "  moxtel-flow import ~/ticks/2026 --jobs 2\n", RunImportCommand, "--jobs --json --direction-codes"},
+         "  moxtel-flow import ~/ticks/2026 --jobs 2\n", RunImportCommand,
+         "--jobs --json --direction-codes --order-classes"},
         {"history", "CODE FROM TO [--template NAME] [--json | --csv]",
          "list the stored days of a stock between two dates",
          "  CODE                  the stock code as stored, taken from A1, e.g. 岚谷示例(600999)\n"
@@ -66,6 +72,17 @@ const std::vector<CliCommand>& CliCommandTable() {
          "  --json                figures, buckets and uncertain trades as JSON\n"
          "  --csv                 the totals, interval and bucket rows as CSV (UTF-8, CRLF line ends)\n",
          "  moxtel-flow day '岚谷示例(600999)20261204' --template 大单\n", RunDayCommand, "--template --json --csv"},
+        {"rank", "FROM [TO] [--by KEY] [--top N] [--json | --csv]",
+         "rank the stored stocks by their flows over a date range",
+         "  FROM [TO]             dates YYYYMMDD or YYYY-MM-DD, both included (TO defaults to FROM)\n"
+         "  --by KEY              net (default), netWithUncertain, main, super, large, medium or small:\n"
+         "                        the sum of 流向, 流向(加未知流向), or the net amount of 主力 (大单 +\n"
+         "                        超大单), 超大单, 大单, 中单 or 小单; largest first, ties by stock code\n"
+         "  --top N               keep the first N stocks\n"
+         "  --json | --csv        machine-readable rows, amounts in 万元 (CSV: UTF-8, CRLF line ends)\n"
+         "  Class figures sum over the days stored with order classes (classDays); a day stored before\n"
+         "  they were kept counts in days and the net flows only. A range without stored days fails.\n",
+         "  moxtel-flow rank 20261201 20261231 --by main --top 20\n", RunRankCommand, "--by --top --json --csv"},
         {"clear", "CODE DATE [--yes]", "delete the stored days of a stock up to and including DATE",
          "  CODE                  the stock code as stored, e.g. 岚谷示例(600999)\n"
          "  DATE                  YYYYMMDD or YYYY-MM-DD; every stored day up to it is deleted\n"

@@ -26,6 +26,39 @@ Json IntervalsJson(const DayFlowResult& day, const std::array<std::string, 5>& l
     return array;
 }
 
+Json UncertainTradeJson(const UncertainTradeView& t) {
+    return Json::MakeObject()
+        .Add("pricebefor", std::string(t.pricebefor))
+        .Add("priceend", std::string(t.priceend))
+        .Add("transbef", std::string(t.transbef))
+        .Add("transend", std::string(t.transend))
+        .Add("flagbef", std::string(t.flagbef))
+        .Add("flagend", std::string(t.flagend))
+        .Add("masterid", std::string(t.masterid))
+        .Add("gpcode", std::string(t.gpcode))
+        .Add("transunknow", std::string(t.transunknow))
+        .Add("price", std::string(t.price))
+        .Add("datet", std::string(t.datet))
+        .Add("before", SignedNeighbourLots(t.flagbef, t.transbef))
+        .Add("after", SignedNeighbourLots(t.flagend, t.transend));
+}
+
+UncertainTradeView StoredTradeOf(const UncertainDetailRow& row, const std::string& masterId) {
+    UncertainTradeView t;
+    t.pricebefor = row.beforePrice;
+    t.priceend = row.afterPrice;
+    t.transbef = row.lotsBefore;
+    t.transend = row.lotsAfter;
+    t.flagbef = row.flagBefore;
+    t.flagend = row.flagAfter;
+    t.masterid = masterId;
+    t.gpcode = row.stockCode;
+    t.transunknow = row.lots;
+    t.price = row.price;
+    t.datet = row.time;
+    return t;
+}
+
 std::vector<std::string> FiguresRow(const std::string& label, const RangeTexts& t) {
     return {label, t.inflow, t.outflow, t.net, t.netWithUncertain, t.total, t.uncertain};
 }

@@ -10,6 +10,7 @@
 #include "stats/FlowBuckets.h"
 #include "query/QueryViews.h"
 #include "stats/IntervalRules.h"
+#include "stats/UncertainTrade.h"
 
 namespace moxtel {
 
@@ -19,6 +20,12 @@ Json FigureTextsJson(const RangeTexts& texts, const std::optional<std::string>& 
                      bool uncertainLast = false);
 // The five interval rows of a day: label and the six display texts each.
 Json IntervalsJson(const DayFlowResult& day, const std::array<std::string, 5>& labels);
+// One trade of uncertain direction, the same fields wherever a command writes one: the eleven
+// stored transun columns, then "before" and "after", the neighbours' lots signed as the
+// uncertain-direction window shows them ("-1200" after an outflow).
+Json UncertainTradeJson(const UncertainTradeView& trade);
+// A stored trade as listed for a day, viewed as the row it was stored as.
+UncertainTradeView StoredTradeOf(const UncertainDetailRow& row, const std::string& masterId);
 // Captions of the main window's totals row; interval and bucket rows sit under the same columns.
 inline const std::vector<std::string> kFiguresHeader = {"区间", "流入", "流出", "流向",
                                                         "流向(含未知流向)", "总量", "未知流向"};

@@ -11,7 +11,7 @@ namespace {
 
 const std::set<std::string> kValueOptions = {"--db",   "--previous-close", "--turnover", "--template",
                                              "--from", "--date",           "--stock",    "--jobs",
-                                             "--direction-codes"};
+                                             "--direction-codes", "--order-classes", "--by", "--top"};
 const std::set<std::string> kFlags = {"--no-store", "--json", "--csv", "--yes", "--help", "-h", "--version"};
 // Taken whatever the command; the command table declares the others per command.
 const std::set<std::string> kGlobalOptions = {"--db", "--help", "-h", "--version"};

@@ -8,6 +8,7 @@
 #include <ostream>
 
 #include "CliCommands.h"
+#include "OrderClassOutput.h"
 #include "ImportProgressBar.h"
 #include "Json.h"
 #include "common/TextUtil.h"
@@ -86,6 +87,7 @@ int RunImportCommand(const CliArgs& args, CliContext& ctx) {
     ImportOptions options;
     options.paths = args.positional;
     if (int status = 0; !DirectionCodesOption(args, ctx, options.directionCodes, status)) return status;
+    if (const int status = ReadConventionOption(args, ctx, options.orderConvention); status != kExitOk) return status;
     if (args.HasOption("--jobs")) {
         const std::string jobs = args.Option("--jobs");
         options.jobs = ParseLeadingDigits(jobs);

@@ -2,17 +2,17 @@
 
 #include <cstddef>
 #include <functional>
-#include <memory>
+#include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
 #include <utility>
-#include <variant>
 #include <vector>
 
 namespace moxtel {
 
-// A small ordered JSON document for the command line's --json output. Object keys keep the order
-// in which they were added, so the output reads the way the contract lists the fields.
+// A small ordered JSON document for the command line's --json output, kept as an nlohmann
+// ordered_json. Object keys keep the order in which they were added, so the output reads the way
+// the contract lists the fields.
 class Json {
 public:
     using Object = std::vector<std::pair<std::string, Json>>;
@@ -24,33 +24,39 @@ public:
         std::function<Json(std::size_t)> element;
     };
 
-    Json() : m_value(nullptr) {}
-    Json(std::nullptr_t) : m_value(nullptr) {}                     // NOLINT(google-explicit-constructor)
-    Json(bool b) : m_value(b) {}                                   // NOLINT(google-explicit-constructor)
-    Json(double d) : m_value(d) {}                                 // NOLINT(google-explicit-constructor)
-    Json(int i) : m_value(static_cast<double>(i)) {}               // NOLINT(google-explicit-constructor)
-    Json(std::string s) : m_value(std::move(s)) {}                 // NOLINT(google-explicit-constructor)
-    Json(const char* s) : m_value(std::string(s)) {}               // NOLINT(google-explicit-constructor)
-    Json(Array a) : m_value(std::move(a)) {}                       // NOLINT(google-explicit-constructor)
-    Json(Object o) : m_value(std::move(o)) {}                      // NOLINT(google-explicit-constructor)
-    Json(Generated g) : m_value(std::move(g)) {}                   // NOLINT(google-explicit-constructor)
+    Json();
+    Json(std::nullptr_t);  // NOLINT(google-explicit-constructor)
+    Json(bool b);          // NOLINT(google-explicit-constructor)
+    Json(double d);        // NOLINT(google-explicit-constructor)
+    Json(int i);           // NOLINT(google-explicit-constructor)
+    Json(std::string s);   // NOLINT(google-explicit-constructor)
+    Json(const char* s);   // NOLINT(google-explicit-constructor)
+    Json(Array a);         // NOLINT(google-explicit-constructor)
+    Json(Object o);        // NOLINT(google-explicit-constructor)
+    Json(Generated g);     // NOLINT(google-explicit-constructor)
 
-    static Json MakeObject() { return Json(Object{}); }
-    static Json MakeArray() { return Json(Array{}); }
+    static Json MakeObject();
+    static Json MakeArray();
 
     // Adds a member to an object or an element to an array; returns *this for chaining.
     Json& Add(std::string key, Json value);
     Json& Push(Json value);
 
-    // Pretty-printed with two-space indentation; numbers in their shortest exact form, non-finite as null.
+    // Pretty-printed with two-space indentation; numbers in their shortest exact form (std::to_chars),
+    // non-finite as null; a byte that starts no well-formed UTF-8 character is written as U+FFFD.
     std::string Dump() const;
     // The same text written to out as it is made, a piece at a time.
     void Dump(std::ostream& out) const;
 
 private:
     struct Sink;
-    void Write(Sink& out, int indent) const;
-    std::variant<std::nullptr_t, bool, double, std::string, Array, Object, Generated> m_value;
+    void Write(Sink& out, const nlohmann::ordered_json& value, int indent) const;
+    // Takes over other's generated arrays, renumbering the placeholders that stand for them.
+    void Adopt(Json& other);
+
+    nlohmann::ordered_json m_value;
+    // A generated array stands in m_value as a binary value whose subtype is its index here.
+    std::vector<Generated> m_generated;
 };
 
 }  // namespace moxtel

@@ -4,6 +4,7 @@
 #include "CliCommands.h"
 #include "DayJson.h"
 #include "Json.h"
+#include "OrderClassOutput.h"
 #include "query/GridExport.h"
 #include "query/HistoryQuery.h"
 #include "query/QueryViews.h"
@@ -31,28 +32,15 @@ Json HistoryJson(const HistoryView& view) {
     return Json::MakeObject().Add("headers", std::move(headers)).Add("rows", std::move(rows));
 }
 
-// RFC 4180 field: quoted when it holds a comma, a quote or a line break.
-std::string CsvField(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-    std::string quoted = "\"";
-    for (const char c : text) {
-        quoted += c;
-        if (c == '"') quoted += '"';
-    }
-    return quoted + "\"";
-}
-
-void WriteCsvRow(std::ostream& out, const std::vector<std::string>& fields) {
-    for (std::size_t i = 0; i < fields.size(); ++i) out << (i ? "," : "") << CsvField(fields[i]);
-    out << "\r\n";
-}
-
 // One column per number: figures "lots(amount万元)" become a lots and an amount column.
-void WriteCsv(std::ostream& out, const std::vector<std::string>& header,
-              const std::vector<std::vector<std::string>>& rows) {
+void WriteFigureCsv(std::ostream& out, const std::vector<std::string>& header,
+                    const std::vector<std::vector<std::string>>& rows) {
     TextTable table{header};
     table.insert(table.end(), rows.begin(), rows.end());
-    for (const auto& row : SplitFigureColumns(table, true)) WriteCsvRow(out, row);
+    TextTable split = SplitFigureColumns(table, true);
+    const std::vector<std::string> head = split.front();
+    split.erase(split.begin());
+    WriteCsv(out, head, split);
 }
 
 std::vector<std::vector<std::string>> HistoryRows(const HistoryView& view) {
@@ -70,23 +58,17 @@ Json DayJson(const DayView& view) {
     for (const auto& interval : view.intervals) intervals.Push(FigureTextsJson(interval.figures.texts, interval.label));
     Json buckets = Json::MakeArray();
     for (const auto& bucket : view.buckets) buckets.Push(FigureTextsJson(bucket.figures.texts, bucket.label, true));
-    Json trades = Json::MakeArray();
-    for (const auto& t : view.uncertainTrades) {
-        trades.Push(Json::MakeObject()
-                        .Add("datet", t.time)
-                        .Add("price", t.price)
-                        .Add("transunknow", t.lots)
-                        .Add("before", t.before)
-                        .Add("pricebefor", t.beforePrice)
-                        .Add("after", t.after)
-                        .Add("priceend", t.afterPrice));
-    }
+    // Made as they are written, like the trades of a statistics run.
+    Json trades(Json::Generated{view.uncertainTrades.size(), [&view](std::size_t i) {
+        return UncertainTradeJson(StoredTradeOf(view.uncertainTrades[i], view.masterId));
+    }});
     return Json::MakeObject()
         .Add("masterId", view.masterId)
         .Add("title", view.title)
         .Add("totals", FigureTextsJson(view.totals.texts))
         .Add("intervals", std::move(intervals))
         .Add("buckets", std::move(buckets))
+        .Add("orderClasses", OrderClassesJson(view.orderClasses))
         .Add("uncertainTrades", std::move(trades));
 }
 
@@ -115,6 +97,8 @@ void WriteDayText(std::ostream& out, const DayView& view) {
     WriteTable(out, kFiguresHeader, DayIntervalRows(view));
     out << "\n";
     WriteTable(out, kFiguresHeader, DayBucketRows(view));
+    out << "\n";
+    WriteOrderClassTable(out, view.orderClasses);
     if (view.uncertainTrades.empty()) return;
     out << "\n";
     std::vector<std::vector<std::string>> rows;
@@ -147,7 +131,7 @@ int RunHistoryCommand(const CliArgs& args, CliContext& ctx) {
     if (args.Has("--json")) {
         ctx.out << HistoryJson(*view).Dump();
     } else if (args.Has("--csv")) {
-        WriteCsv(ctx.out, headers, HistoryRows(*view));
+        WriteFigureCsv(ctx.out, headers, HistoryRows(*view));
     } else {
         WriteTable(ctx.out, headers, HistoryRows(*view));
     }
@@ -169,7 +153,7 @@ int RunDayCommand(const CliArgs& args, CliContext& ctx) {
     if (args.Has("--json")) {
         ctx.out << DayJson(view).Dump();
     } else if (args.Has("--csv")) {
-        WriteCsv(ctx.out, kFiguresHeader, DayFiguresRows(view));
+        WriteFigureCsv(ctx.out, kFiguresHeader, DayFiguresRows(view));
     } else {
         WriteDayText(ctx.out, view);
     }

@@ -7,6 +7,7 @@
 #include "CliCommands.h"
 #include "DayJson.h"
 #include "Json.h"
+#include "OrderClassOutput.h"
 #include "data/CAdoDatabase.h"
 #include "stats/IntervalRules.h"
 #include "stats/SqliteDayStore.h"
@@ -15,21 +16,6 @@
 
 namespace moxtel {
 namespace {
-
-Json TradeJson(const UncertainTradeView& t) {
-    return Json::MakeObject()
-        .Add("pricebefor", std::string(t.pricebefor))
-        .Add("priceend", std::string(t.priceend))
-        .Add("transbef", std::string(t.transbef))
-        .Add("transend", std::string(t.transend))
-        .Add("flagbef", std::string(t.flagbef))
-        .Add("flagend", std::string(t.flagend))
-        .Add("masterid", std::string(t.masterid))
-        .Add("gpcode", std::string(t.gpcode))
-        .Add("transunknow", std::string(t.transunknow))
-        .Add("price", std::string(t.price))
-        .Add("datet", std::string(t.datet));
-}
 
 Json BucketsJson(const FlowBuckets& buckets) {
     Json array = Json::MakeArray();
@@ -43,7 +29,7 @@ Json StatsJson(const StatisticsOutcome& run, const std::array<std::string, 5>& l
     const DayFlowResult& day = run.day;
     // Made as they are written: a day of a million trades is not held as a document.
     const UncertainTrades& list = run.uncertainTrades;
-    Json trades(Json::Generated{list.size(), [&list](std::size_t i) { return TradeJson(list.View(i)); }});
+    Json trades(Json::Generated{list.size(), [&list](std::size_t i) { return UncertainTradeJson(list.View(i)); }});
     return Json::MakeObject()
         .Add("title", day.titleText)
         .Add("tradeDate", day.tradeDate)
@@ -62,6 +48,7 @@ Json StatsJson(const StatisticsOutcome& run, const std::array<std::string, 5>& l
                             .Add("uncertainDown", BucketsJson(day.uncertainDown)))
         .Add("totals", FigureTextsJson(TextsOf(SumBucketRange(day, 0, kBucketCount))))
         .Add("intervals", IntervalsJson(day, labels))
+        .Add("orderClasses", OrderClassesJson(StoredOrderClasses{day.orderConvention, day.orderClasses}))
         .Add("uncertainTrades", std::move(trades));
 }
 
@@ -88,6 +75,8 @@ int RunStatsCommand(const CliArgs& args, CliContext& ctx) {
     }
     DirectionCodes codes;
     if (int status = 0; !DirectionCodesOption(args, ctx, codes, status)) return status;
+    OrderClassConvention convention{};
+    if (const int status = ReadConventionOption(args, ctx, convention); status != kExitOk) return status;
     std::array<std::string, 5> labels;
     for (std::size_t i = 0; i < labels.size(); ++i) labels[i] = std::string(kDefaultIntervalTexts[i]);
     if (args.HasOption("--template")) {
@@ -109,6 +98,7 @@ int RunStatsCommand(const CliArgs& args, CliContext& ctx) {
     // the first store of a 20,000-trade .xls (1.5 MB), and 3-8% more on days of 240 and 390 KB.
     // Only the JSON shows the uncertain trades; a stored run stores them whatever this says.
     inputs.keepUncertainTrades = args.Has("--json");
+    inputs.orderConvention = convention;
     std::error_code sizeError;
     inputs.storeWhileReading =
         !args.Has("--no-store") && std::filesystem::file_size(inputs.workbookPath, sizeError) >= kStoreWhileReadingFrom;
@@ -125,6 +115,8 @@ int RunStatsCommand(const CliArgs& args, CliContext& ctx) {
     } else {
         ctx.out << run->day.titleText << "\n\n";
         WriteFiguresTable(ctx.out, run->day, labels);
+        ctx.out << "\n";
+        WriteOrderClassTable(ctx.out, StoredOrderClasses{run->day.orderConvention, run->day.orderClasses});
     }
     return kExitOk;
 }

@@ -141,7 +141,7 @@ TEST_P(CliExamples, RunAsWritten) {
 INSTANTIATE_TEST_SUITE_P(Sources, CliExamples,
                          ::testing::Values(ExampleSource{"help", HelpExamples}, ExampleSource{"man", ManExamples},
                                            ExampleSource{"manual", ManualExamples}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& tested) { return std::string(tested.param.name); });
 
 using IntervalForms = CliTest;
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -13,7 +14,8 @@
 
 namespace moxtel::test {
 
-// Runs moxtel-flow in-process against a database of its own in a fresh temporary folder.
+// Runs moxtel-flow in-process against a database of its own in a fresh temporary folder (named with
+// the process id, so two checkouts testing at once never share one).
 class CliTest : public ::testing::Test {
 protected:
     struct Outcome {
@@ -25,7 +27,7 @@ protected:
     void SetUp() override {
         m_dir = std::filesystem::temp_directory_path() /
                 ("moxtel-cli-" + std::string(::testing::UnitTest::GetInstance()->current_test_suite()->name()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-" + std::to_string(::getpid()));
         std::filesystem::remove_all(m_dir);
         std::filesystem::create_directories(m_dir);
         m_db = (m_dir / "moxtel.db").string();

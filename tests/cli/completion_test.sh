@@ -33,7 +33,11 @@ expect() {
 
 expect "moxtel-flow import " "FILES"
 expect "moxtel-flow import a.xls " "FILES"
-expect "moxtel-flow import --" "--jobs --json --direction-codes --help"
+expect "moxtel-flow import --" "--jobs --json --direction-codes --order-classes --help"
+expect "moxtel-flow import --order-classes " "shares-or-amount amount-only"
+expect "moxtel-flow rank 20261204 --by m" "main medium"
+expect "moxtel-flow rank 20261204 --top " ""
+expect "moxtel-flow rank 20261204 --" "--by --top --json --csv --help"
 expect "moxtel-flow import --jobs " ""
 expect "moxtel-flow restore --from " "FILES"
 expect "moxtel-flow restore --" "--from --yes --help"

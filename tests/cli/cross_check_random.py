@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """Random tick workbooks through moxtel-flow and the independent Python peer (bench/peer_stats.py):
-every figure, bucket double and uncertain trade must agree, and the rows stored in the database must be
+every figure, bucket double, order-class double and uncertain trade must agree, and the rows stored in the database must be
 the peer's rounded texts. Deterministic seeds, so a failure can be repeated.
 
 usage: cross_check_random.py MOXTEL_FLOW SOURCE_DIR [COUNT]"""
@@ -18,7 +18,8 @@ COUNT = int(sys.argv[3]) if len(sys.argv) > 3 else 25
 sys.path.insert(0, os.path.join(ROOT, "bench"))
 import peer_stats  # noqa: E402
 
-LOTS = [1, 5, 50, 99, 99.9, 100, 150, 199, 200, 250, 300, 499, 500, 999, 1000, 1001, 2500, 0, 37.5, 10000]
+LOTS = [1, 5, 50, 99, 99.9, 100, 150, 199, 200, 250, 300, 400, 499, 500, 999, 1000, 1001, 2000, 2500, 0, 37.5,
+        5000, 10000]
 
 
 def make_workbook(path, rng):
@@ -70,6 +71,16 @@ def check_database(db_path, document, trades):
                                    "transunknow", "price", "datet")) for t in trades]
     if stored != wanted:
         problems.append("transun rows differ: %d stored, %d expected" % (len(stored), len(wanted)))
+    classes = document["orderClasses"]
+    columns = ",".join("%s%s%s" % (c, side, figure) for c in ("small", "medium", "large", "super")
+                       for side in ("in", "out", "un") for figure in ("lots", "amount"))
+    stored = con.execute("select convention," + columns + " from dayclass where masterid=?", (master,)).fetchall()
+    wanted = [classes["convention"]]
+    for c in range(4):
+        for side in ("inflow", "outflow", "uncertain"):
+            wanted += [classes[side][c]["lots"], classes[side][c]["amount"]]
+    if [list(r) for r in stored] != [wanted]:
+        problems.append("dayclass %s, expected %s" % (stored, wanted))
     con.close()
     return problems
 
@@ -83,7 +94,9 @@ def main():
             db = os.path.join(tmp, "day%d.db" % seed)
             make_workbook(book, rng)
             close = rng.choice(["", "10.00", "5", "99.99"])
-            out = subprocess.run([FLOW, "--db", db, "stats", book, "--json", "--previous-close", close],
+            convention = rng.choice(["shares-or-amount", "amount-only"])
+            out = subprocess.run([FLOW, "--db", db, "stats", book, "--json", "--previous-close", close,
+                                  "--order-classes", convention],
                                  capture_output=True, check=True, text=True).stdout
             document = peer_stats.json.loads(out)
             result = peer_stats.run(book, document["previousClose"])

@@ -13,7 +13,10 @@
 #include "query/CDetailQueryDlg.h"
 #include "query/CHistoryQueryDlg.h"
 #include "query/CIntervalDetailDlg.h"
+#include "query/CMSChartView.h"
 #include "query/CMSFlexGridView.h"
+#include "query/CRankDlg.h"
+#include "query/CWatchListDlg.h"
 #include "query/CUncertainDetailDlg.h"
 #include "query/SessionState.h"
 #include "stats/SqliteDayStore.h"
@@ -66,6 +69,7 @@ class HistoryScreensTest : public QObject {
         Result<StatisticsOutcome> run = RunStatistics({SampleWorkbook().toStdString(), "10.00", ""}, &store);
         QVERIFY(run.ok());
         const DayFlowResult& sample = run->day;
+        m_sampleDay = sample;
         m_stock = sample.stockCode;
         m_sampleId = sample.masterId;
         m_last = QDate::fromString(QString::fromStdString(sample.tradeDate), QStringLiteral("yyyyMMdd"));
@@ -142,6 +146,65 @@ class HistoryScreensTest : public QObject {
         VERIFY_FITS_SCREEN(uncertain);
     }
 
+    // Six more stocks stored with order classes over the same ten dates: the ranking, the watch list
+    // and the 主力净额 chart of one of them.
+    void rankWatchListAndMainNetCharts() {
+        const QString format = QStringLiteral("yyyyMMdd");
+        for (int s = 1; s <= 6; ++s) {
+            const std::string code = "示例" + std::to_string(s) + "(60100" + std::to_string(s) + ")";
+            int i = 0;
+            for (QDate date = m_first; date <= m_last; date = date.addDays(1)) {
+                if (date.dayOfWeek() > 5) continue;
+                DayFlowResult day = VariantOf(m_sampleDay, s * 11 + i++);
+                day.hasOrderClasses = true;
+                day.orderClasses = m_sampleDay.orderClasses;
+                for (std::size_t c = 0; c < kOrderClassCount; ++c) {
+                    day.orderClasses.inflow[c].amount *= 0.6 + ((s * 5 + i * 3 + static_cast<int>(c)) % 9) / 10.0;
+                    day.orderClasses.outflow[c].amount *= 0.6 + ((s * 3 + i * 7 + static_cast<int>(c)) % 9) / 10.0;
+                }
+                const std::string tradeDate = date.toString(format).toStdString();
+                SqliteDayStore store;
+                DayHeaderInfo info;
+                QVERIFY(store.StoreDayHeader(code, tradeDate, code + tradeDate, "", "", info));
+                QVERIFY(store.StoreDayBuckets(day, code + tradeDate, "10.00", "10.00"));
+                QVERIFY(store.Commit());
+            }
+        }
+        CRankDlg rank(m_context);
+        Show(rank);
+        rank.SetRange(m_first.toString(format), m_last.toString(format));
+        rank.OnQuery();
+        QCOMPARE(m_services.Messages(), QStringList());
+        QCOMPARE(static_cast<int>(rank.Rows().size()), 7);
+        QTest::qWait(50);
+        SaveScreenshot(rank, QStringLiteral("rank-window"));
+        QCOMPARE(LayoutProblems(rank), QStringList());
+        VERIFY_FITS_SCREEN(rank);
+
+        CWatchListDlg watch(m_context);
+        Show(watch);
+        watch.SetRange(m_first.toString(format), m_last.toString(format));
+        watch.Tick({QString::fromUtf8("示例1(601001)"), QString::fromUtf8("示例2(601002)"),
+                    QString::fromUtf8("示例3(601003)"), QString::fromStdString(m_stock)});
+        watch.OnShow();
+        QCOMPARE(watch.ChartView()->Chart().ColumnCount(), 4);
+        QTest::qWait(50);
+        SaveScreenshot(watch, QStringLiteral("watch-list"));
+        QCOMPARE(LayoutProblems(watch), QStringList());
+        VERIFY_FITS_SCREEN(watch);
+
+        CHistoryQueryDlg history(m_context);
+        history.Initialize();
+        CDropList* stocks = history.DropList(1114);
+        stocks->setCurrentIndex(stocks->findText(QString::fromUtf8("示例1(601001)")));
+        history.Control<QDateEdit>(1099)->setDate(m_first);
+        history.Control<QDateEdit>(1100)->setDate(m_last);
+        history.OnQuery();
+        history.OnMainNetChart();
+        Show(history);
+        SaveScreenshot(history, QStringLiteral("history-main-net"));
+    }
+
     void clearDataWindow() {
         CClearDataDlg window(m_context);
         Show(window);
@@ -172,6 +235,7 @@ class HistoryScreensTest : public QObject {
     WindowContext m_context{m_session, m_services, m_children};
     std::string m_stock;
     std::string m_sampleId;
+    DayFlowResult m_sampleDay;
     QDate m_first;
     QDate m_last;
 };

@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <memory>
+#include <tuple>
 
 #include "app/CDropList.h"
 #include "app/CHelpWindow.h"
@@ -148,6 +149,30 @@ class MainWindowTest : public QObject {
         CAdoDatabase db;
         db.OpenRecordset("select count(*) from transun where masterid=?", {"ABC(600000)20000101"});
         QCOMPARE(db.GetFieldText(0), std::string("2"));
+    }
+
+    void orderClassSectionFollowsTheRun() {
+        MainWindow m;
+        const QString dash = QString::fromUtf8("—");
+        const OrderClassSection& section = m.window.OrderClasses();
+        QCOMPARE(section.Cell(4, 2), dash);
+        m.Run(kWorkedDay);
+        // 150 lots at 10.04 in are 中单 (15.06万元), 1200 at 10.00 out 超大单 (120万元); shares of
+        // the day's 170.12万元.
+        const std::tuple<int, int, const char*> cells[] = {
+            {0, 2, "0(0.0万元)"},           {0, 3, "0.00%"},           {1, 0, "150(15.1万元)"},
+            {1, 3, "8.85%"},                {3, 1, "1200(120.0万元)"}, {3, 2, "-1200(-120.0万元)"},
+            {4, 0, "0(0.0万元)"},           {4, 2, "-1200(-120.0万元)"}, {4, 3, "-70.54%"}};
+        for (const auto& [row, column, text] : cells) {
+            QCOMPARE(section.Cell(row, column), QString::fromUtf8(text));
+        }
+        QVERIFY(section.Note().contains(QStringLiteral("shares-or-amount")));
+
+        // A day without order classes (stored before they were kept) shows dashes and says why.
+        m.session.day.hasOrderClasses = false;
+        m.window.ShowDayTotals();
+        QCOMPARE(section.Cell(4, 3), dash);
+        QVERIFY(section.Note().contains(QString::fromUtf8("重新导入")));
     }
 
     void enterStartsTheRun() {

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/CDropList.h"
+#include "app/UserSettings.h"
 #include "query/CMSFlexGridView.h"
 #include "templates/CTemplateDlg.h"
 #include "templates/TemplateStore.h"
@@ -59,6 +60,22 @@ class TemplateWindowTest : public QObject {
   private slots:
     void init() { m_database = std::make_unique<TestDatabase>(); }
     void cleanup() { m_database.reset(); }
+
+    void orderClassConventionIsRememberedForTheNextRun() {
+        {
+            TemplateWindow t;
+            CDropList* list = t.window.DropList(1190);
+            QCOMPARE(list->count(), 2);
+            QCOMPARE(list->currentIndex(), static_cast<int>(ChosenOrderConvention()));
+            list->setCurrentIndex(1);
+            emit list->activated(1);
+            QCOMPARE(ChosenOrderConvention(), OrderClassConvention::AmountOnly);
+        }
+        TemplateWindow again;
+        QCOMPARE(again.window.DropList(1190)->currentIndex(), 1);
+        ChooseOrderConvention(OrderClassConvention::SharesOrAmount);
+        QCOMPARE(ChosenOrderConvention(), OrderClassConvention::SharesOrAmount);
+    }
 
     void opensWithHeadersOnly() {
         TemplateWindow t;

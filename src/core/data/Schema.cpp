@@ -52,6 +52,43 @@ PRAGMA user_version = 1;
 
 static_assert(kSchemaVersion == 1, "update the PRAGMA in kCreateTables");
 
+// The per-day numbers tables, and the first filling of dayflow from the days stored before it: the
+// The per-day numbers tables, and the first filling of dayflow from the days stored before it: the
+// net flows from the stored bucket texts (read by their leading number, as every query reads them),
+// no class figures. Only days with all four bucket rows have a row, as only those are listed.
+std::string DayFlowDdl() {
+    std::string ddl =
+        "CREATE TABLE IF NOT EXISTS dayflow(code TEXT, datet TEXT, netamount REAL, netunamount REAL, "
+        "classday INTEGER, totalamount REAL, mainnetamount REAL, supernetamount REAL, largenetamount REAL, "
+        "mediumnetamount REAL, smallnetamount REAL, PRIMARY KEY(code, datet)) WITHOUT ROWID;\n"
+        // The date index holds every figure: a few dates are summed from it alone.
+        "CREATE INDEX IF NOT EXISTS dayflow_datet ON dayflow(datet, code, netamount, netunamount, classday, "
+        "totalamount, mainnetamount, supernetamount, largenetamount, mediumnetamount, smallnetamount);\n"
+        "CREATE TABLE IF NOT EXISTS dayclass(masterid TEXT PRIMARY KEY, convention TEXT";
+    for (const char* c : kDayFlowClassPrefixes) {
+        for (const char* side : kDayFlowSidePrefixes) {
+            ddl += std::string(", ") + c + side + "lots REAL, " + c + side + "amount REAL";
+        }
+    }
+    ddl += ");\n";
+    auto sum = [](const char* alias) {
+        std::string text = "(";
+        for (const char* column :
+             {"onep", "twop", "threep", "fourp", "fivep", "sixp", "sevenp", "eightp", "ninep", "tenp", "morep"}) {
+            text += std::string(text.size() > 1 ? "+" : "") + "cast(" + alias + "." + column + " as real)";
+        }
+        return text + ")";
+    };
+    ddl += "INSERT OR IGNORE INTO dayflow(code,datet,netamount,netunamount,classday) select a.code,a.datet," +
+           sum("c") + "-" + sum("b") + "," + sum("c") + "-" + sum("b") + "+" + sum("d") + "-" + sum("e") +
+           ",0 from gpmaster a join transin c on c.masterid=a.rowid join transout b on b.masterid=a.rowid"
+           " join transinun d on d.masterid=a.rowid join transoutun e on e.masterid=a.rowid"
+           " where a.code is not null and a.datet is not null;\n"
+           "PRAGMA user_version = " +
+           std::to_string(kDayFlowVersion) + ";\n";
+    return ddl;
+}
+
 bool Run(sqlite3* db, const char* sql, std::string& error) {
     char* message = nullptr;
     if (sqlite3_exec(db, sql, nullptr, nullptr, &message) == SQLITE_OK) return true;
@@ -78,8 +115,8 @@ int UserVersion(sqlite3* db, std::string& error, int* code = nullptr) {
 
 using ColumnList = std::vector<std::string>;
 
-constexpr std::array<const char*, 7> kTableNames{"gpmaster",  "transin", "transout",   "transinun",
-                                                  "transoutun", "transun", "queryconfig"};
+constexpr std::array<const char*, 7> kTableNames{"gpmaster",   "transin", "transout",   "transinun",
+                                                 "transoutun", "transun", "queryconfig"};
 
 // Column names of a table in their order; empty when the table does not exist.
 bool ReadColumns(sqlite3* db, const char* table, ColumnList& columns) {
@@ -143,8 +180,8 @@ SchemaCheck CheckShape(sqlite3* db, bool allowMissing) {
         if (found.empty()) return {SQLITE_CORRUPT, std::string("表 ") + kTableNames[i] + " 不存在"};
         if (std::string(kTableNames[i]) == "queryconfig") found[0] = expected[i][0];
         if (found != expected[i]) {
-            return {SQLITE_CORRUPT, std::string("表 ") + kTableNames[i] + " 的列是 " + Joined(found) + "，应为 " +
-                                        Joined(expected[i])};
+            return {SQLITE_CORRUPT,
+                    std::string("表 ") + kTableNames[i] + " 的列是 " + Joined(found) + "，应为 " + Joined(expected[i])};
         }
     }
     return {};
@@ -195,9 +232,10 @@ SchemaCheck ForeignCheck(const TableInventory& tables) {
 
 // Two programs may meet a new file at once; IMMEDIATE serialises them and IF NOT EXISTS makes the
 // second one a no-op. Returns SQLite's code of the failure (SQLITE_OK on success).
-int CreateTables(sqlite3* db, std::string& error) {
+int CreateTables(sqlite3* db, std::string& error, bool dayFlowOnly = false) {
     int code = SQLITE_OK;
-    for (const char* sql : {"BEGIN IMMEDIATE", kCreateTables, "COMMIT"}) {
+    static const std::string dayFlow = DayFlowDdl();
+    for (const char* sql : {"BEGIN IMMEDIATE", dayFlowOnly ? "" : kCreateTables, dayFlow.c_str(), "COMMIT"}) {
         if (Run(db, sql, error)) continue;
         code = sqlite3_extended_errcode(db);
         if (sqlite3_get_autocommit(db) == 0) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -219,6 +257,10 @@ SchemaCheck OpenSchema(sqlite3* db, bool mayCreate) {
         SchemaCheck shape = CheckShape(db, false);
         if (!shape.ok()) {
             if (SchemaCheck foreign = ForeignCheck(ReadTables(db)); !foreign.ok()) return foreign;
+        }
+        // A database of an earlier version gains the per-day numbers; one opened read-only goes without.
+        if (shape.ok() && version < kDayFlowVersion && mayCreate) {
+            if (int added = CreateTables(db, error, true); added != SQLITE_OK) return {added, error};
         }
         return shape;
     }
@@ -248,7 +290,7 @@ SchemaCheck CheckWholeSchema(sqlite3* db) {
 bool EnsureSchema(sqlite3* db, std::string& error) {
     const int version = UserVersion(db, error);
     if (version < 0) return false;
-    return version >= kSchemaVersion || CreateTables(db, error) == SQLITE_OK;
+    return version >= kDayFlowVersion || CreateTables(db, error, version >= kSchemaVersion) == SQLITE_OK;
 }
 
 }  // namespace moxtel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 
 struct sqlite3;
@@ -8,6 +9,20 @@ namespace moxtel {
 
 // Version written to PRAGMA user_version once the tables below exist.
 inline constexpr int kSchemaVersion = 1;
+// Version once the table of per-day numbers (dayflow) exists too. A database of version 1 gains it
+// when opened with the right to write, filled from the stored bucket rows.
+inline constexpr int kDayFlowVersion = 2;
+
+// Two tables of per-day numbers (REAL), one row per stored day with all four bucket rows, written
+// and deleted in the same transaction as the day's other rows:
+// - dayflow, keyed and ordered by (code, datet) and indexed by datet, for questions across stocks:
+//   the net flow and net flow with uncertain trades in 万元 as the history grid sums them from the
+//   stored buckets; classday 1 for a day stored with order classes (0 for one stored before they
+//   were kept, whose class columns are NULL), the amount of all its trades and the net amount
+//   (inflow - outflow) of 主力, 超大单, 大单, 中单 and 小单.
+// - dayclass, by masterid: the convention and lots and amount per class and direction.
+inline constexpr std::array<const char*, 4> kDayFlowClassPrefixes{"small", "medium", "large", "super"};
+inline constexpr std::array<const char*, 3> kDayFlowSidePrefixes{"in", "out", "un"};
 
 // gpmaster and queryconfig are read with "select *" and then by column position, so the
 // order of their columns is fixed. gpmaster:

@@ -328,7 +328,8 @@ private:
             return true;
         }
         DayHeaderInfo header;
-        Result<StatisticsOutcome> stored = StoreTickDay(std::move(*slot.day), "", "", &store, &header);
+        Result<StatisticsOutcome> stored =
+            StoreTickDay(std::move(*slot.day), "", "", &store, &header, m_options.orderConvention);
         if (!stored) {
             m_summary.failures.push_back({entry.path, "not stored: the database failed", ImportIssue::Database});
             return false;

@@ -49,6 +49,8 @@ Result<int> ClearStoredDays(const std::string& code, const std::string& date) {
     for (const std::string& id : ids) {
         if (!DeleteStoredDay(db, id)) return Error{};  // the destructor rolls back
     }
+    // Per-day numbers of a day whose id is not its code and date, should a database hold one.
+    if (!db.Execute("delete from dayflow where code=? and datet<=?", {code, date})) return Error{};
     if (!db.Commit()) return Error{};
     db.Close();
     return static_cast<int>(ids.size());

@@ -45,6 +45,7 @@ struct ChartSeries {
     bool HasPenColor = false;    // false: the view picks a colour
     int PenWidth = 0;            // 0: the view's default width; larger values draw wider lines
     int LabelLocationType = 0;   // 0: no labels, kLabelLocationAbove: value above each point
+    bool DrawAsLine = false;     // in a bar chart: drawn as a line over the bars (a running sum)
 };
 
 // A toolkit-free chart: rows are categories (days or intervals), columns are series, both counted

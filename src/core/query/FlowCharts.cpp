@@ -81,6 +81,7 @@ void SetupHistoryChart(CMSChart& chart, const CMSFlexGrid& grid, int rowCount) {
         const Rgb& pen = kHistoryPens[static_cast<std::size_t>(k - 1)];
         chart.SetPenColor(k, pen.r, pen.g, pen.b);
         chart.Series(k).PenWidth = kHistoryPenWidths[static_cast<std::size_t>(k - 1)];
+        chart.Series(k).DrawAsLine = false;  // as the 主力净额 chart may have left it
     }
     LabelPointsAbove(chart, 5);
 }

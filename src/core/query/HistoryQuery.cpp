@@ -23,11 +23,15 @@ constexpr const char* kHistorySql =
     "d.one,d.two,d.three,d.four,d.five,d.six,d.seven,d.eight,d.nine,d.ten,d.more,d.onep,d.twop,d.threep,d.fourp,"
     "d.fivep,d.sixp,d.sevenp,d.eightp,d.ninep,d.tenp,d.morep ,"
     "e.one,e.two,e.three,e.four,e.five,e.six,e.seven,e.eight,e.nine,e.ten,e.more,e.onep,e.twop,e.threep,e.fourp,"
-    "e.fivep,e.sixp,e.sevenp,e.eightp,e.ninep,e.tenp,e.morep  "
+    "e.fivep,e.sixp,e.sevenp,e.eightp,e.ninep,e.tenp,e.morep, f.classday,f.mainnetamount,f.totalamount "
     "from gpmaster a inner join "
     "((transin c inner join (transinun d inner join transoutun e on d.masterid=e.masterid) on c.masterid=d.masterid) "
-    "inner join  transout b on b.masterid=c.masterid) on a.rowid=b.masterid where datet>=?"
-    " and datet<=? and code=? order by datet";
+    "inner join  transout b on b.masterid=c.masterid) on a.rowid=b.masterid "
+    "left join dayflow f on f.code=a.code and f.datet=a.datet where a.datet>=?"
+    " and a.datet<=? and a.code=? order by a.datet";
+// Columns of the per-day numbers after the buckets: classday, 主力 net amount, the day's amount
+// (SQLite's text of a number keeps 15 digits, plenty for a figure shown to 0.1 万元 and 0.01%).
+constexpr int kClassDayColumn = 91;
 
 constexpr int kDateColWidth = 1500;
 constexpr int kFigureColWidth = 2500;
@@ -114,6 +118,10 @@ bool ApplyTemplateHeaders(HistoryQueryState& state, CMSFlexGrid& grid, const std
     PutCell(grid, 0, 6, "流向");
     PutCell(grid, 0, 7, "流向(加未知流向)");
     PutCell(grid, 0, 8, "总量");
+    grid.SetColWidth(kHistoryMainNetCol, kFigureColWidth);
+    grid.SetColWidth(kHistoryMainShareCol, kDateColWidth);
+    PutCell(grid, 0, kHistoryMainNetCol, "主力净额(万元)");
+    PutCell(grid, 0, kHistoryMainShareCol, "主力净占比(%)");
     return found;
 }
 
@@ -159,6 +167,9 @@ int LoadHistoryRows(SessionState& session, CMSFlexGrid& grid) {
             session.currentMasterId = db.GetFieldText(0);
             AddDayRow(grid, session.day, db.GetFieldText(2), j, session.currentMasterId);
             FillTotalCells(grid, session.day, j);
+            FillMainCells(grid, j, ParseLeadingInt(db.GetFieldText(kClassDayColumn)) == 1,
+                          ParseLeadingDouble(db.GetFieldText(kClassDayColumn + 1)),
+                          ParseLeadingDouble(db.GetFieldText(kClassDayColumn + 2)));
             db.MoveNext();
         }
     }
@@ -187,6 +198,20 @@ void FillTotalCells(CMSFlexGrid& grid, const DayFlowResult& day, int j) {
     PutFigure(grid, j, 6, all.net, SignColor(all.net.lots));
     PutFigure(grid, j, 7, all.netWithUncertain, SignColor(all.netWithUncertain.lots));
     PutFigure(grid, j, 8, all.total, kColorWhite);
+}
+
+void FillMainCells(CMSFlexGrid& grid, int j, bool hasClasses, double mainNetAmount, double totalAmount) {
+    if (!hasClasses) {
+        PutCell(grid, j, kHistoryMainNetCol, kNoClassFigure);
+        PutCell(grid, j, kHistoryMainShareCol, kNoClassFigure);
+        return;
+    }
+    const std::uint32_t color = mainNetAmount > 0 ? kColorRed : kColorGreen;
+    PutCell(grid, j, kHistoryMainNetCol, FormatFixed(mainNetAmount, 1));
+    grid.SetCellForeColor(color);
+    PutCell(grid, j, kHistoryMainShareCol,
+            totalAmount != 0.0 ? FormatFixed(mainNetAmount / totalAmount * 100.0, 2) : kNoClassFigure);
+    grid.SetCellForeColor(color);
 }
 
 std::pair<int, int> HeaderBucketBounds(std::string_view header) {

@@ -19,10 +19,14 @@ inline constexpr const char* kMsgChoosePeriod = "请选择要查询的时间段!
 inline constexpr std::array<std::string_view, 5> kHistoryDefaultIntervalTexts = {"0-300", "300-500", "500-800",
                                                                                  "800-1000", "1000-1000+"};
 
-// History grid: column 0 the date, 1..5 the interval cells, 6..8 the totals, 9 the hidden master id.
-inline constexpr int kHistoryGridCols = 10;
+// History grid: column 0 the date, 1..5 the interval cells, 6..8 the totals, 9 the hidden master id,
+// 10 主力净额 and 11 主力净占比 (of days stored with order classes; "—" for the others).
+inline constexpr int kHistoryGridCols = 12;
 inline constexpr int kHistoryMasterIdCol = 9;
 inline constexpr int kHistoryTotalCol = 8;
+inline constexpr int kHistoryMainNetCol = 10;
+inline constexpr int kHistoryMainShareCol = 11;
+inline constexpr const char* kNoClassFigure = "—";
 
 // What the history window hands to a query: the texts of its combos and date pickers (dates as yyyymmdd).
 struct HistoryQueryInput {
@@ -69,6 +73,10 @@ void AddDayRow(CMSFlexGrid& grid, const DayFlowResult& day, const std::string& d
 // bucket bounds 0..11; any other bound is taken as its hundreds, clamped to 0..11, so only buckets
 // 1..11 are ever read.
 void FillIntervalCell(CMSFlexGrid& grid, const DayFlowResult& day, int k, int j);
+
+// 主力 cells of row j from the day's per-day numbers: net amount in 万元 "12.3" and its share of the
+// day's amount in % "1.23", red/green by sign; "—" for a day stored without order classes.
+void FillMainCells(CMSFlexGrid& grid, int j, bool hasClasses, double mainNetAmount, double totalAmount);
 
 // Total cells of row j: net (6), net with uncertain (7), both red/green; total (8) white.
 void FillTotalCells(CMSFlexGrid& grid, const DayFlowResult& day, int j);

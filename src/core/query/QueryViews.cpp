@@ -1,5 +1,6 @@
 #include "query/QueryViews.h"
 
+#include "data/CAdoDatabase.h"
 #include "query/DetailQuery.h"
 #include "query/HistoryQuery.h"
 #include "query/IntervalDetail.h"
@@ -36,14 +37,19 @@ Result<HistoryView> LoadHistoryView(const std::string& code, const std::string& 
     session.history.startDate = StoredDateText(from);
     session.history.endDate = StoredDateText(to);
     const int n = LoadHistoryRows(session, grid);
-    for (int c = 0; c <= kHistoryTotalCol; ++c) view.headers[static_cast<std::size_t>(c)] = grid.TextAt(0, c);
+    // Every column but the hidden master id.
+    std::vector<int> shown;
+    for (int c = 0; c < kHistoryGridCols; ++c) {
+        if (c != kHistoryMasterIdCol) shown.push_back(c);
+    }
+    for (std::size_t i = 0; i < shown.size(); ++i) view.headers[i] = grid.TextAt(0, shown[i]);
     for (int r = 1; r <= n; ++r) {
         HistoryRowView row;
         row.date = grid.TextAt(r, 0);
         row.masterId = MasterIdOfGridRow(grid, r);
-        for (int c = 1; c <= kHistoryTotalCol; ++c) {
-            row.cells[static_cast<std::size_t>(c - 1)] = grid.TextAt(r, c);
-            row.colors[static_cast<std::size_t>(c - 1)] = grid.CellForeColorAt(r, c);
+        for (std::size_t i = 1; i < shown.size(); ++i) {
+            row.cells[i - 1] = grid.TextAt(r, shown[i]);
+            row.colors[i - 1] = grid.CellForeColorAt(r, shown[i]);
         }
         view.rows.push_back(std::move(row));
     }
@@ -75,6 +81,8 @@ DayView LoadDayView(const std::string& masterId, const std::string& templateName
         view.buckets[index] = {std::string(kBucketLabels[index]), ViewOf(SumBucketRange(day, k - 1, k))};
     }
     view.uncertainTrades = LoadUncertainDetail(masterId);
+    CAdoDatabase db;
+    view.orderClasses = LoadStoredOrderClasses(db, masterId);
     return view;
 }
 

@@ -2,11 +2,13 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "common/Result.h"
 #include "query/UncertainDetail.h"
+#include "stats/DayFlowTable.h"
 #include "stats/IntervalRules.h"
 
 namespace moxtel {
@@ -14,17 +16,17 @@ namespace moxtel {
 // Read-only views of stored days for the command line: the same rows, texts and figures the history
 // and detail windows show, as plain structs. Nothing here touches a session.
 
-// One listed day: grid columns 1..8 of its history row with their text colours.
+// One listed day: grid columns 1..8, 10 and 11 of its history row with their text colours.
 struct HistoryRowView {
     std::string date;  // yyyy-mm-dd
     std::string masterId;
-    std::array<std::string, 8> cells;  // 5 intervals, net, net with uncertain, total
-    std::array<std::uint32_t, 8> colors{};
+    std::array<std::string, 10> cells;  // 5 intervals, net, net with uncertain, total, 主力净额, 主力净占比
+    std::array<std::uint32_t, 10> colors{};
 };
 
 struct HistoryView {
-    bool templateFound = true;           // false: the named template does not exist, default headers used
-    std::array<std::string, 9> headers;  // grid header row, columns 0..8
+    bool templateFound = true;            // false: the named template does not exist, default headers used
+    std::array<std::string, 11> headers;  // grid header row, columns 0..8, 10 and 11
     std::vector<HistoryRowView> rows;    // ascending date
 };
 
@@ -64,6 +66,7 @@ struct DayView {
     std::array<DayIntervalView, 5> intervals;
     std::array<DayBucketView, 11> buckets;
     std::vector<UncertainDetailRow> uncertainTrades;  // newest time first
+    std::optional<StoredOrderClasses> orderClasses;   // none for a day stored before they were kept
 };
 
 // The stored day of masterId as the detail windows show it, with the intervals of the named template

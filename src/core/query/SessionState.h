@@ -17,12 +17,22 @@ struct HistoryQueryState {
     std::array<std::string, 5> intervalTexts{"0-300", "300-500", "500-800", "800-1000", "1000-1000+"};
 };
 
+// A history query asked for by another window (the ranking's double-click): the history window
+// opens on it and runs it at once.
+struct HistoryRequest {
+    std::string stockCode;
+    std::string startDate;  // yyyymmdd
+    std::string endDate;    // yyyymmdd
+    bool pending = false;
+};
+
 // The records that live for the whole desktop session and connect its windows. The application
 // owns one and hands it to every window; nothing in the core keeps it as a global.
 struct SessionState {
     DayFlowResult day;            // the current day: last run, last listed day, or last opened day
     std::string currentMasterId;  // key of the current stored day
     HistoryQueryState history;
+    HistoryRequest historyRequest;
 };
 
 }  // namespace moxtel

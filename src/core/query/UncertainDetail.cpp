@@ -9,20 +9,15 @@ namespace moxtel {
 namespace {
 
 constexpr const char* kUncertainSql =
-    "select datet,price,transunknow,pricebefor,priceend,transbef,transend,flagbef,flagend from transun "
-    "where masterid=? order by datet desc";
+    "select datet,price,transunknow,pricebefor,priceend,transbef,transend,flagbef,flagend,gpcode "
+    "from transun where masterid=? order by datet desc";
 
 constexpr std::array<const char*, 7> kHeaders = {"时间",       "价格",       "成交量量",  "前一笔流向",
                                                  "前一笔价格", "后一笔流向", "后一笔价格"};
 
 void SignByDirection(const std::string& flag, const std::string& lots, std::string& text, std::uint32_t& color) {
-    if (flag == kWordOut) {
-        text = "-" + lots;
-        color = kColorNeighbourOut;
-    } else {
-        text = lots;
-        color = kColorNeighbourOther;
-    }
+    text = SignedNeighbourLots(flag, lots);
+    color = flag == kWordOut ? kColorNeighbourOut : kColorNeighbourOther;
 }
 
 void PutCell(CMSFlexGrid& grid, int col, const std::string& text) {
@@ -31,6 +26,10 @@ void PutCell(CMSFlexGrid& grid, int col, const std::string& text) {
 }
 
 }  // namespace
+
+std::string SignedNeighbourLots(std::string_view flag, std::string_view lots) {
+    return flag == kWordOut ? "-" + std::string(lots) : std::string(lots);
+}
 
 std::vector<UncertainDetailRow> LoadUncertainDetail(const std::string& masterId) {
     std::vector<UncertainDetailRow> rows;
@@ -48,6 +47,11 @@ std::vector<UncertainDetailRow> LoadUncertainDetail(const std::string& masterId)
             row.afterPrice = db.GetFieldText(4);
             SignByDirection(db.GetFieldText(7), db.GetFieldText(5), row.before, row.beforeColor);
             SignByDirection(db.GetFieldText(8), db.GetFieldText(6), row.after, row.afterColor);
+            row.lotsBefore = db.GetFieldText(5);
+            row.lotsAfter = db.GetFieldText(6);
+            row.flagBefore = db.GetFieldText(7);
+            row.flagAfter = db.GetFieldText(8);
+            row.stockCode = db.GetFieldText(9);
             rows.push_back(std::move(row));
             db.MoveNext();
         }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "query/CMSFlexGrid.h"
@@ -24,7 +25,14 @@ struct UncertainDetailRow {
     std::string after;        // transend, signed by flagend
     std::uint32_t afterColor = kColorNeighbourOther;
     std::string afterPrice;  // priceend
+    // The rest of the stored row, for output that gives every stored field.
+    std::string lotsBefore, lotsAfter;  // transbef, transend unsigned
+    std::string flagBefore, flagAfter;  // flagbef, flagend: "入", "出" or "未知"
+    std::string stockCode;              // gpcode
 };
+
+// A neighbour's lots as shown beside an uncertain trade: "-" in front for an outflow neighbour.
+std::string SignedNeighbourLots(std::string_view flag, std::string_view lots);
 
 // The day's uncertain trades, newest time text first; none for an empty master id.
 std::vector<UncertainDetailRow> LoadUncertainDetail(const std::string& masterId);

@@ -28,6 +28,8 @@ void DayFlowResult::ClearBuckets() {
     uncertain.Clear();
     uncertainUp.Clear();
     uncertainDown.Clear();
+    hasOrderClasses = false;
+    orderClasses = OrderClassFlows{};
 }
 
 }  // namespace moxtel

@@ -31,6 +31,19 @@ struct FlowBuckets {
 // strictly below gives bound/100; otherwise 11. Zero and negative lots fall into bucket 1.
 int bucketOf(double lots);
 
+// Order classes by size, in this order everywhere: 小单, 中单, 大单, 超大单 (see stats/OrderClasses.h).
+inline constexpr int kOrderClassCount = 4;
+
+// Lots (手) and amount (万元) of a day's trades per order class and direction.
+struct OrderClassFlows {
+    std::array<BucketSum, kOrderClassCount> inflow{};
+    std::array<BucketSum, kOrderClassCount> outflow{};
+    std::array<BucketSum, kOrderClassCount> uncertain{};
+};
+
+// The two ways of drawing the order-class lines; the values are stored with each day.
+enum class OrderClassConvention { SharesOrAmount = 0, AmountOnly = 1 };
+
 // The current day: five bucket sets and the day's texts.
 struct DayFlowResult {
     FlowBuckets inflow;         // direction text non-empty and not "S" (table transin)
@@ -48,6 +61,11 @@ struct DayFlowResult {
     std::string turnoverText;    // turnover as typed, " " when nothing was typed
     std::string firstPriceText;  // price text of workbook row 7
     std::string lastPriceText;   // price text of the last trade row
+
+    // Order classes of the day; false for a day stored before they were kept.
+    bool hasOrderClasses = false;
+    OrderClassConvention orderConvention = OrderClassConvention::SharesOrAmount;
+    OrderClassFlows orderClasses;
 
     void ClearBuckets();
 };

@@ -6,6 +6,7 @@
 
 #include "data/CDataFolder.h"
 #include "data/Schema.h"
+#include "stats/DayFlowTable.h"
 #include "stats/FlowFigure.h"
 
 namespace moxtel {
@@ -66,7 +67,7 @@ bool DeleteDayButTrades(CAdoDatabase& db, const std::string& id) {
     };
     bool ok = true;
     for (const char* sql : kDeletes) ok = db.Execute(sql, {id}) && ok;
-    return ok;
+    return DeleteDayFlowRow(db, id) && ok;
 }
 
 }  // namespace
@@ -155,6 +156,8 @@ bool SqliteDayStore::StoreDayHeader(const std::string& stockCode, const std::str
                                     const std::string& masterId, const std::string& previousCloseText,
                                     const std::string& turnoverText, DayHeaderInfo& info) {
     info = HeaderWithoutStore(previousCloseText, turnoverText);
+    m_stockCode = stockCode;
+    m_tradeDate = tradeDate;
     if (m_readOnly && !CDataFolder::FolderExists(CAdoDatabase::DatabaseFile(), false)) {
         return true;
     }
@@ -221,6 +224,7 @@ bool SqliteDayStore::StoreDayBuckets(const DayFlowResult& day, const std::string
         const std::string sql = std::string("insert into ") + table.name + kBucketColumns + kBucketValues;
         if (!m_db.Execute(sql, BucketRow(day.*table.buckets, masterId + table.suffix, masterId))) return false;
     }
+    if (!StoreDayFlowRow(m_db, day, masterId, m_stockCode, m_tradeDate)) return false;
     return m_db.Execute(
         "update gpmaster set transindr=?,transoutdr=?,pricebeg=?,priceend=?,transoutundr=?,transinundr=? "
         "where rowid=?",

@@ -60,6 +60,7 @@ private:
 
     CAdoDatabase m_db;
     bool m_readOnly;
+    std::string m_stockCode, m_tradeDate;  // of the day whose header was stored
     bool m_keepConnection = false;
     int m_uncertainCount = 0;
     // Uncertain trades not yet inserted: their texts back to back, and where each one ends.
@@ -74,8 +75,8 @@ private:
     std::size_t m_kept = 0;
 };
 
-// Removes the master row with rowid id and every child row with masterid id (six statements; each
-// runs even after an earlier one failed). False when any failed (already reported).
+// Removes the master row with rowid id, every child row with masterid id and the day's per-day
+// numbers (seven statements; each runs even after an earlier one failed). False when any failed (already reported).
 bool DeleteStoredDay(CAdoDatabase& db, const std::string& id);
 
 }  // namespace moxtel

@@ -152,7 +152,7 @@ Result<StatisticsOutcome> FinishStoredDay(StatisticsOutcome&& outcome, IDayStore
 
 Result<StatisticsOutcome> StoreTickDay(TickDay&& tick, const std::string& previousCloseText,
                                        const std::string& turnoverText, IDayStore* store,
-                                       DayHeaderInfo* headerOut) {
+                                       DayHeaderInfo* headerOut, OrderClassConvention convention) {
     RunGuard guard(store);
     DayHeaderInfo header = HeaderWithoutStore(previousCloseText, turnoverText);
     const DayFlowResult& read = tick.day;
@@ -161,7 +161,7 @@ Result<StatisticsOutcome> StoreTickDay(TickDay&& tick, const std::string& previo
         return Error{};
     }
     if (headerOut) *headerOut = header;
-    StatisticsOutcome outcome = ResolveTickDay(std::move(tick), header);
+    StatisticsOutcome outcome = ResolveTickDay(std::move(tick), header, convention);
     if (store) {
         const UncertainTrades& trades = outcome.uncertainTrades;
         for (std::size_t i = 0; i < trades.size(); ++i) {
@@ -178,7 +178,8 @@ Result<StatisticsOutcome> RunStatistics(const StatisticsInputs& inputs, IDayStor
         const bool keepTrades = inputs.keepUncertainTrades || (store && store->KeepsTrades());
         Result<TickDay> tick = ReadTickDay(inputs.workbookPath, observer, inputs.dayOverrides, nullptr, keepTrades);
         if (!tick) return tick.error();
-        return StoreTickDay(std::move(*tick), inputs.previousCloseText, inputs.turnoverText, store);
+        return StoreTickDay(std::move(*tick), inputs.previousCloseText, inputs.turnoverText, store, nullptr,
+                            inputs.orderConvention);
     }
 
     // Warnings wait for the store's thread to end, so that they never meet its failure reports.
@@ -192,7 +193,7 @@ Result<StatisticsOutcome> RunStatistics(const StatisticsInputs& inputs, IDayStor
     for (const std::string& message : warnings) observer.warning(message);
     if (!tick) return tick.error();
     if (!writer.Stored()) return Error{};
-    return FinishStoredDay(ResolveTickDay(std::move(*tick), writer.Header()), store, guard);
+    return FinishStoredDay(ResolveTickDay(std::move(*tick), writer.Header(), inputs.orderConvention), store, guard);
 }
 
 }  // namespace moxtel

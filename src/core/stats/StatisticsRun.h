@@ -25,6 +25,8 @@ struct StatisticsInputs {
     // False when the caller does not show the uncertain trades: unless the store keeps them, they
     // are then summed as ever but their texts are not made, and the outcome holds none.
     bool keepUncertainTrades = true;
+    // How the day's trades fall into 小单 .. 超大单; the day is stored with it.
+    OrderClassConvention orderConvention = OrderClassConvention::SharesOrAmount;
 };
 
 inline constexpr const char* kMsgNoWorkbook = "请选择需要统计的文件（Excel文件）!";
@@ -39,6 +41,7 @@ Result<StatisticsOutcome> RunStatistics(const StatisticsInputs& inputs, IDayStor
 // header (optional) receives what the store found out about the day's previous and earlier copy.
 Result<StatisticsOutcome> StoreTickDay(TickDay&& tick, const std::string& previousCloseText,
                                        const std::string& turnoverText, IDayStore* store,
-                                       DayHeaderInfo* header = nullptr);
+                                       DayHeaderInfo* header = nullptr,
+                                       OrderClassConvention convention = OrderClassConvention::SharesOrAmount);
 
 }  // namespace moxtel

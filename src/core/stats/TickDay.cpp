@@ -4,6 +4,7 @@
 
 #include "common/TextUtil.h"
 #include "layout/CTickTable.h"
+#include "stats/OrderClasses.h"
 #include "stats/TitleCell.h"
 
 namespace moxtel {
@@ -92,6 +93,7 @@ private:
         if (!lots.numeric || !price.numeric) NoteNotNumber(row);
         const double amount = lots.value * (price.value / 100.0);
         const int k = bucketOf(lots.value);
+        AddOrderClasses(direction, lots.value, price.value, amount);
 
         DayFlowResult& day = m_tick.day;
         if (direction == Direction::Out) {
@@ -107,6 +109,19 @@ private:
         m_referencePrice = price.value;
         ++m_tick.tradeRows;
         return true;
+    }
+
+    // The trade's class by both conventions; its lots and amount are the buckets' own.
+    void AddOrderClasses(Direction direction, double lots, double price, double amount) {
+        const ExactTrade exact = ToExactTrade(lots, price);
+        for (const OrderClassConvention convention :
+             {OrderClassConvention::SharesOrAmount, OrderClassConvention::AmountOnly}) {
+            OrderClassFlows& flows = m_tick.orderClasses[static_cast<std::size_t>(convention)];
+            auto& side = direction == Direction::Out  ? flows.outflow
+                         : direction == Direction::In ? flows.inflow
+                                                      : flows.uncertain;
+            Add(side[static_cast<std::size_t>(ClassifyTrade(exact, convention))], lots, amount);
+        }
     }
 
     // Row 6 is compared with the previous close, which is not known yet: its share is kept aside.
@@ -258,9 +273,12 @@ std::string NamedWarning(const std::string& path, const std::string& message) {
     return message.starts_with(path + ": ") ? message : path + ": " + message;
 }
 
-StatisticsOutcome ResolveTickDay(TickDay&& tick, const DayHeaderInfo& header) {
+StatisticsOutcome ResolveTickDay(TickDay&& tick, const DayHeaderInfo& header, OrderClassConvention convention) {
     StatisticsOutcome outcome{std::move(tick.day), std::move(tick.uncertainTrades)};
     DayFlowResult& day = outcome.day;
+    day.hasOrderClasses = true;
+    day.orderConvention = convention;
+    day.orderClasses = tick.orderClasses[static_cast<std::size_t>(convention)];
     day.yesId = header.yesId;
     day.previousClose = header.previousClose;
     day.turnoverText = header.turnoverText;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <functional>
 #include <string>
 #include <vector>
@@ -35,6 +36,9 @@ struct TickDay {
     int firstBucket = 1;
     BucketSum upWithFirst;
     BucketSum downWithFirst;
+
+    // The order classes by either convention, indexed by OrderClassConvention: the run keeps one.
+    std::array<OrderClassFlows, 2> orderClasses{};
 };
 
 // The filled day and its uncertain trades in workbook order.
@@ -70,7 +74,9 @@ Result<TickDay> ReadTickDay(const std::string& path, const StatisticsObserver& o
 // already, the reader's do not.
 std::string NamedWarning(const std::string& path, const std::string& message);
 
-// Completes a read day with the header's yesId, previous close and turnover text.
-StatisticsOutcome ResolveTickDay(TickDay&& tick, const DayHeaderInfo& header);
+// Completes a read day with the header's yesId, previous close and turnover text, and the order
+// classes of the given convention.
+StatisticsOutcome ResolveTickDay(TickDay&& tick, const DayHeaderInfo& header,
+                                 OrderClassConvention convention = OrderClassConvention::SharesOrAmount);
 
 }  // namespace moxtel

@@ -173,7 +173,8 @@ bool CHelpWindow::FindText(bool backward) {
 
 void CHelpWindow::ShowMissingManual(const QStringList& searchedFolders) {
     QString html = Utf8("<h2>未找到使用手册</h2><p>程序在下列位置查找了手册的 index.html，但都没有找到：</p><ul>");
-    for (const QString& folder : searchedFolders) html += QStringLiteral("<li>") + folder.toHtmlEscaped() + "</li>";
+    for (const QString& folder : searchedFolders)
+        html += QStringLiteral("<li>") + folder.toHtmlEscaped() + QStringLiteral("</li>");
     html += Utf8("</ul><p>请重新安装本程序，手册会安装在程序旁边的 share/moxtel/help 文件夹中。</p>");
     m_browser->setHtml(html);
 }

@@ -102,6 +102,7 @@ void CMainStatDlg::BuildControls() {
 
     m_panel.BuildIntervalGroups(*this, 5, 107, 843, 109, kMainPanelCaptions);
     m_dynamicRows.Build(*this, 5, 220, 843, 92);
+    // The 按金额分类 section waits for room: the window must fit a scaled full HD screen unscrolled.
 }
 
 void CMainStatDlg::MapCommands() {
@@ -279,6 +280,7 @@ void CMainStatDlg::RunStatistics(const QString& idleTitle) {
     StatisticsInputs inputs{m_strWorkbookPath.toStdString(), m_strPreviousClose.toStdString(),
                             m_strTurnover.toStdString()};
     inputs.dayOverrides = DesktopDayOverrides(Services(), this, m_strWorkbookPath);
+    inputs.orderConvention = ChosenOrderConvention();
     SqliteDayStore store;  // the whole day is stored in one transaction, or not at all
     Result<StatisticsOutcome> outcome = moxtel::RunStatistics(inputs, &store, observer);
     if (!outcome) {

@@ -8,6 +8,7 @@
 #include "common/Result.h"
 #include "stats/TickDay.h"
 #include "stats/DynamicStatsRows.h"
+#include "stats/OrderClassSection.h"
 #include "stats/ResultPanel.h"
 
 namespace moxtel {
@@ -49,6 +50,7 @@ class CMainStatDlg : public CDialogBase {
     bool HasResult() const { return m_bHasResult; }
     const ResultPanel& Panel() const { return m_panel; }
     const DynamicStatsRows& DynamicRows() const { return m_dynamicRows; }
+    const OrderClassSection& OrderClasses() const { return m_orderClasses; }
 
   protected:
     bool OnInitDialog() override;
@@ -85,6 +87,7 @@ class CMainStatDlg : public CDialogBase {
     QStringList m_importPaths;   // several files chosen with browse
     ResultPanel m_panel;
     DynamicStatsRows m_dynamicRows;
+    OrderClassSection m_orderClasses;
     bool m_bHasResult = false;
     bool m_bBackupDone = false;
     qint64 m_lastProgressPaint = 0;

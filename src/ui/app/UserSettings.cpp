@@ -5,13 +5,18 @@
 #include <QSettings>
 #include <QWidget>
 
+#include "stats/OrderClasses.h"
+
 namespace moxtel {
 
 namespace {
 
-QSettings Settings() { return QSettings(QSettings::IniFormat, QSettings::UserScope, "moxtel", "moxtel"); }
+QSettings Settings() {
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("moxtel"), QStringLiteral("moxtel"));
+}
 
 const QString kBrowseFolderKey = QStringLiteral("browse/lastFolder");
+const QString kOrderClassesKey = QStringLiteral("statistics/orderClasses");
 
 QString SaveFolderKey(const QString& kind) { return QStringLiteral("save/") + kind + QStringLiteral("Folder"); }
 
@@ -43,6 +48,16 @@ bool RestoreWindowGeometry(QWidget& window, const QString& key) {
 
 void SaveWindowGeometry(const QWidget& window, const QString& key) {
     Settings().setValue(GeometryKey(key), window.saveGeometry());
+}
+
+OrderClassConvention ChosenOrderConvention() {
+    const std::string name = Settings().value(kOrderClassesKey).toString().toStdString();
+    return ParseConvention(name).value_or(OrderClassConvention::SharesOrAmount);
+}
+
+void ChooseOrderConvention(OrderClassConvention convention) {
+    const std::string_view name = ConventionName(convention);
+    Settings().setValue(kOrderClassesKey, QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
 }
 
 }  // namespace moxtel

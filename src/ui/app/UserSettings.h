@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "stats/FlowBuckets.h"
+
 class QWidget;
 
 namespace moxtel {
@@ -22,5 +24,9 @@ void RememberSaveFolder(const QString& kind, const QString& savedFile);
 // Puts the window where it was when it closed last; false when nothing is stored for key.
 bool RestoreWindowGeometry(QWidget& window, const QString& key);
 void SaveWindowGeometry(const QWidget& window, const QString& key);
+
+// How runs and imports sort trades into 小单 .. 超大单 (chosen under 设置); the default until chosen.
+OrderClassConvention ChosenOrderConvention();
+void ChooseOrderConvention(OrderClassConvention convention);
 
 }  // namespace moxtel

@@ -5,6 +5,8 @@
 #include "query/CDetailQueryDlg.h"
 #include "query/CHistoryQueryDlg.h"
 #include "query/CIntervalDetailDlg.h"
+#include "query/CRankDlg.h"
+#include "query/CWatchListDlg.h"
 #include "query/CUncertainDetailDlg.h"
 #include "templates/CTemplateDlg.h"
 
@@ -21,6 +23,8 @@ void RegisterWindows(ChildWindows& children) {
     children.Register(kIntervalDetailDlg, [](const WindowContext& c) { return std::make_unique<CIntervalDetailDlg>(c); });
     children.Register(kUncertainDetailDlg,
                       [](const WindowContext& c) { return std::make_unique<CUncertainDetailDlg>(c); });
+    children.Register(kRankDlg, [](const WindowContext& c) { return std::make_unique<CRankDlg>(c); });
+    children.Register(kWatchListDlg, [](const WindowContext& c) { return std::make_unique<CWatchListDlg>(c); });
     children.Register(kClearDataDlg, [](const WindowContext& c) { return std::make_unique<CClearDataDlg>(c); });
 }
 

@@ -1,6 +1,7 @@
 #include "query/CHistoryQueryDlg.h"
 
 #include <QCheckBox>
+#include <QDate>
 #include <QDateEdit>
 #include <QPushButton>
 
@@ -9,10 +10,13 @@
 #include "maintenance/ClearData.h"
 #include "query/CCompareChartDlg.h"
 #include "query/CMSChartView.h"
+#include "query/CRankDlg.h"
+#include "query/CWatchListDlg.h"
 #include "query/CMSFlexGridView.h"
 #include "query/DatePickerFormats.h"
 #include "query/ExportFiles.h"
 #include "query/FlowCharts.h"
+#include "query/MainNetChart.h"
 #include "templates/TemplateStore.h"
 #include "app/Utf8.h"
 
@@ -34,6 +38,9 @@ constexpr int kFirstIntervalCheck = 1205;
 constexpr int kLineChartButton = 1128;
 constexpr int kBarChartButton = 1127;
 constexpr int kCompareButton = 1129;
+constexpr int kRankButton = 1130;
+constexpr int kWatchButton = 1131;
+constexpr int kMainNetButton = 1132;
 
 
 }  // namespace
@@ -46,6 +53,9 @@ CHistoryQueryDlg::CHistoryQueryDlg(const WindowContext& context, QWidget* parent
     OnCommand(kLineChartButton, [this] { OnLineChart(); });
     OnCommand(kBarChartButton, [this] { OnBarChart(); });
     OnCommand(kCompareButton, [this] { OnCompareChart(); });
+    OnCommand(kMainNetButton, [this] { OnMainNetChart(); });
+    OnCommand(kRankButton, [this] { m_context.children.Open(kRankDlg, m_context); });
+    OnCommand(kWatchButton, [this] { m_context.children.Open(kWatchListDlg, m_context); });
     // A double-click on the header row opens the detail window too, on an empty master id.
     Grid(kDayGrid)->SetHeaderRowEvents(true);
     connect(Grid(kDayGrid), &CMSFlexGridView::DblClick, this, [this] { OnGridDblClick(); });
@@ -62,6 +72,8 @@ void CHistoryQueryDlg::BuildControls() {
     AddDropList(kTemplateList, {471, 7, 120, 14});
     AddButton(kQueryButton, Utf8("查询"), {610, 6, 60, 16});
     AddButton(kExitButton, Utf8("退出"), {680, 6, 60, 16});
+    AddButton(kRankButton, Utf8("资金排行"), {750, 6, 60, 16});
+    AddButton(kWatchButton, Utf8("自选股走势"), {820, 6, 60, 16});
 
     AddGrid(kDayGrid, {7, 28, 976, 170});  // wide enough for all nine visible columns
     CMSChartView::Add(*this, kFlowChart, {7, 204, 860, 209});
@@ -71,6 +83,7 @@ void CHistoryQueryDlg::BuildControls() {
     AddButton(kLineChartButton, Utf8("曲线图"), {878, 318, 100, 18});
     AddButton(kBarChartButton, Utf8("柱状图"), {878, 342, 100, 18});
     AddButton(kCompareButton, Utf8("柱状图对比"), {878, 366, 100, 18});
+    AddButton(kMainNetButton, Utf8("主力净额"), {878, 390, 100, 18});
 }
 
 CMSChartView* CHistoryQueryDlg::ChartView() const { return Control<CMSChartView>(kFlowChart); }
@@ -86,7 +99,20 @@ bool CHistoryQueryDlg::OnInitDialog() {
     m_nChartMode = 0;
     UpdateData(false);
     EnableChartButtons(false);
+    RunRequestedQuery();
     return true;
+}
+
+void CHistoryQueryDlg::RunRequestedQuery() {
+    HistoryRequest& request = m_context.session.historyRequest;
+    if (!request.pending) return;
+    request.pending = false;
+    CDropList* list = DropList(kStockList);
+    list->setCurrentIndex(list->findText(QString::fromStdString(request.stockCode)));
+    const QString format = QStringLiteral("yyyyMMdd");
+    Control<QDateEdit>(kStartPicker)->setDate(QDate::fromString(QString::fromStdString(request.startDate), format));
+    Control<QDateEdit>(kEndPicker)->setDate(QDate::fromString(QString::fromStdString(request.endDate), format));
+    OnQuery();
 }
 
 void CHistoryQueryDlg::DoDataExchange(DataExchange& dx) {
@@ -124,6 +150,7 @@ void CHistoryQueryDlg::ShowIntervalTexts() {
 
 void CHistoryQueryDlg::OnQuery() {
     EnableChartButtons(false);
+    m_bMainNetShown = false;  // the query sets the flow chart up again
     SetPickerFormat(kPickerDigitsFormat);
     CheckAllIntervals();  // also saves the pickers' eight digits and the lists' texts
     const HistoryQueryInput input{m_strStockCode.toStdString(), m_strStartDate.toStdString(),
@@ -167,10 +194,24 @@ void CHistoryQueryDlg::OnBarChart() {
 }
 
 void CHistoryQueryDlg::RedrawFlowChart() {
-    // The data and the chart type change, and the value axis with the intervals shown.
+    // The axis range stays as the query set it up; only the data and the chart type change. After
+    // the 主力净额 chart the flow chart is set up again.
+    if (m_bMainNetShown) {
+        SetupHistoryChart(ChartView()->Chart(), DayGrid(), m_context.session.history.rowCount);
+        m_bMainNetShown = false;
+    }
     NameChartExport();
     FillHistoryChart(ChartView()->Chart(), DayGrid(), m_context.session.history.rowCount,
                      HistoryChartOptions{m_nChartMode, m_bShowInterval});
+}
+
+void CHistoryQueryDlg::OnMainNetChart() {
+    FillMainNetChart(ChartView()->Chart(), DayGrid(), m_context.session.history.rowCount);
+    m_bMainNetShown = true;
+    ChartView()->Redraw();
+    ChartView()->SetExportName(RangeExportName(m_context.session.history.stockCode,
+                                               m_context.session.history.startDate,
+                                               m_context.session.history.endDate, Utf8("主力净额")));
 }
 
 void CHistoryQueryDlg::NameChartExport() {
@@ -191,7 +232,7 @@ void CHistoryQueryDlg::OnGridDblClick() {
 }
 
 void CHistoryQueryDlg::EnableChartButtons(bool enable) {
-    for (int id : {kLineChartButton, kCompareButton, kBarChartButton}) Button(id)->setEnabled(enable);
+    for (int id : {kLineChartButton, kCompareButton, kBarChartButton, kMainNetButton}) Button(id)->setEnabled(enable);
 }
 
 void CHistoryQueryDlg::SetPickerFormat(const char* format) {

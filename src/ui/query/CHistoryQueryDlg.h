@@ -25,6 +25,8 @@ class CHistoryQueryDlg : public CDialogBase {
     void OnLineChart();
     void OnBarChart();
     void OnCompareChart();
+    // The 主力净额 chart in place of the flow chart: the day's as bars, the running sum as a line.
+    void OnMainNetChart();
     void OnGridDblClick();
 
     CMSChartView* ChartView() const;
@@ -37,6 +39,8 @@ class CHistoryQueryDlg : public CDialogBase {
 
   private:
     void BuildControls();
+    // The query another window asked for (the session's history request), run once when opened.
+    void RunRequestedQuery();
     void FillStockList();
     void FillTemplateList();
     // Grid headers and check box texts of the chosen template (the defaults for none).
@@ -59,6 +63,7 @@ class CHistoryQueryDlg : public CDialogBase {
     std::array<int, 5> m_nIntervalCheck{};  // 1205..1209
     std::array<bool, 5> m_bShowInterval{true, true, true, true, true};
     int m_nChartMode = 0;  // 0 line chart, 1 bar chart
+    bool m_bMainNetShown = false;  // the chart shows 主力净额, not the flow
 };
 
 }  // namespace moxtel

@@ -163,10 +163,12 @@ void CMSChartView::Redraw() {
     c->addAxis(xAxis, Qt::AlignBottom);
     c->addAxis(yAxis, Qt::AlignLeft);
 
-    if (IsLineChart())
+    if (IsLineChart()) {
         AddLineSeries(xAxis, yAxis);
-    else
+    } else {
         AddBarSeries(xAxis, yAxis);
+        AddLineSeries(xAxis, yAxis, /*onlyDrawnAsLines=*/true);
+    }
     ApplyValueScale(yAxis);
     viewport()->update();
 }
@@ -185,8 +187,9 @@ void CMSChartView::ApplyLook() {
     c->legend()->setFont(Scaled(font(), 0.9));
 }
 
-void CMSChartView::AddLineSeries(QAbstractAxis* xAxis, QAbstractAxis* yAxis) {
+void CMSChartView::AddLineSeries(QAbstractAxis* xAxis, QAbstractAxis* yAxis, bool onlyDrawnAsLines) {
     for (int k = 1; k <= m_model.ColumnCount(); ++k) {
+        if (onlyDrawnAsLines && !m_model.SeriesAt(k).DrawAsLine) continue;
         auto* series = new QLineSeries;
         series->setName(ToQString(m_model.ColumnLabelAt(k)));
         for (int r = 1; r <= m_model.RowCount(); ++r) {
@@ -215,17 +218,20 @@ void CMSChartView::AddBarSeries(QAbstractAxis* xAxis, QAbstractAxis* yAxis) {
                                                   : static_cast<QAbstractBarSeries*>(new QBarSeries);
     bars->setBarWidth(kBarWidth);
     for (int k = 1; k <= m_model.ColumnCount(); ++k) {
+        if (m_model.SeriesAt(k).DrawAsLine) continue;
         auto* set = new QBarSet(ToQString(m_model.ColumnLabelAt(k)));
         for (int r = 1; r <= m_model.RowCount(); ++r) set->append(m_model.IsNullAt(r, k) ? 0.0 : m_model.DataAt(r, k));
         bars->append(set);
     }
     chart()->addSeries(bars);  // the theme's colours first, then the series' own
     const QList<QBarSet*> sets = bars->barSets();
-    for (int k = 1; k <= sets.size(); ++k) {
+    for (int k = 1, set = 0; k <= m_model.ColumnCount(); ++k) {
         const ChartSeries look = m_model.SeriesAt(k);
+        if (look.DrawAsLine) continue;
+        QBarSet* drawn = sets[set++];
         if (!look.HasPenColor) continue;
-        sets[k - 1]->setColor(ToQColor(look.PenColor));
-        sets[k - 1]->setBorderColor(ToQColor(look.PenColor).darker(130));
+        drawn->setColor(ToQColor(look.PenColor));
+        drawn->setBorderColor(ToQColor(look.PenColor).darker(130));
     }
     bars->attachAxis(xAxis);
     bars->attachAxis(yAxis);

@@ -85,7 +85,8 @@ class CMSChartView : public QChartView {
   private:
     bool IsLineChart() const { return m_model.ChartType() == kChartType2dLine; }
     void ApplyLook();
-    void AddLineSeries(QAbstractAxis* xAxis, QAbstractAxis* yAxis);
+    // Every series as a line, or in a bar chart only those drawn as lines over the bars.
+    void AddLineSeries(QAbstractAxis* xAxis, QAbstractAxis* yAxis, bool onlyDrawnAsLines = false);
     void AddBarSeries(QAbstractAxis* xAxis, QAbstractAxis* yAxis);
     void ApplyValueScale(QValueAxis* axis);
     // How many divisions of the value axis leave room for their labels at the view's height.

@@ -35,8 +35,9 @@ QByteArray CMSChartView::ChartSvg() {
 
 bool CMSChartView::SaveImage() {
     if (!m_services) return false;
-    const QString suggested = ExportFileName(
-        m_exportName.isEmpty() ? QString::fromStdString(m_model.TitleText()) : m_exportName, QStringLiteral("chart"), "png");
+    const QString suggested =
+        ExportFileName(m_exportName.isEmpty() ? QString::fromStdString(m_model.TitleText()) : m_exportName,
+                       QStringLiteral("chart"), QStringLiteral("png"));
     std::optional<QString> path =
         ChooseExportPath(*m_services, this, QStringLiteral("image"), Utf8("PNG 图片 (*.png)|*.png|SVG 图片 (*.svg)|*.svg||"),
                          suggested);

@@ -252,7 +252,7 @@ bool CMSFlexGridView::ExportCsv() {
     const QString title = window() ? window()->windowTitle() : QString();
     const std::optional<QString> path =
         ChooseExportPath(*m_services, this, QStringLiteral("csv"), Utf8("CSV 文件 (*.csv)|*.csv|所有文件 (*.*)|*.*||"),
-                         ExportFileName(title, QStringLiteral("grid"), "csv"));
+                         ExportFileName(title, QStringLiteral("grid"), QStringLiteral("csv")));
     if (!path) return false;
     return SaveExportFile(*m_services, this, *path, QByteArray::fromStdString(GridToCsv(m_grid, WholeGrid(m_grid))));
 }

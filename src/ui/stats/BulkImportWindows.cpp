@@ -9,6 +9,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "app/UserSettings.h"
 #include "app/Utf8.h"
 
 namespace moxtel {
@@ -73,6 +74,7 @@ ImportSummary RunImportWithProgress(QWidget* owner, const QStringList& paths) {
 
     ImportOptions options;
     for (const QString& path : paths) options.paths.push_back(path.toStdString());
+    options.orderConvention = ChosenOrderConvention();
     options.progress = [&progress](const ImportProgress& p) {
         progress.setLabelText(StageText(p));  // before setValue, which may already paint
         progress.setValue(BarValue(p));

@@ -12,6 +12,7 @@ constexpr int kTemplateList = 1114;
 
 void CMainStatDlg::ShowDayTotals() {
     m_panel.ShowDayTotals(m_context.session.day);
+    m_orderClasses.Show(m_context.session.day);
     UpdateData(false);
 }
 

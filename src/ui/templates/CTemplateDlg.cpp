@@ -4,6 +4,7 @@
 
 #include "app/CDropList.h"
 #include "app/DataExchange.h"
+#include "app/UserSettings.h"
 #include "query/CMSFlexGridView.h"
 #include "templates/TemplateStore.h"
 
@@ -11,7 +12,11 @@ namespace moxtel {
 
 namespace {
 
-constexpr DialogTemplate kTemplateTemplate{131, "自定义设置", 424, 257, 9};
+constexpr DialogTemplate kTemplateTemplate{131, "自定义设置", 424, 285, 9};
+constexpr int kConventionList = 1190;
+// The conventions in the list's order (OrderClassConvention's values).
+constexpr std::array<const char*, 2> kConventionItems{"按股数或金额（默认）：超大单 50万股或100万元起",
+                                                      "只按金额：超大单 100万元、大单 20万元、中单 5万元起"};
 constexpr int kNameEdit = 1000;
 constexpr int kGrid = 1189;
 constexpr int kUpdateButton = 1099;
@@ -44,6 +49,14 @@ CTemplateDlg::CTemplateDlg(IWindowServices& services, QWidget* parent)
     AddButton(kDeleteButton, QString::fromUtf8("删除"), {280, 82, 50, 14});
     AddButton(2, QString::fromUtf8("退出"), {334, 82, 50, 14});
     CMSFlexGridView* grid = AddGrid(kGrid, {7, 106, 410, 144});
+    AddGroup(QString::fromUtf8("按金额分类"), {7, 253, 410, 28});
+    AddStatic(QString::fromUtf8("分类标准"), {16, 264, 44, 13});
+    CDropList* conventions = AddDropList(kConventionList, {62, 264, 346, 13}, {kConventionItems[0], kConventionItems[1]},
+                                         /*sorted=*/false);
+    conventions->setCurrentIndex(static_cast<int>(ChosenOrderConvention()));
+    // Applies at once to the next run and import; days stored before keep the convention they had.
+    connect(conventions, &QComboBox::activated, this,
+            [](int index) { ChooseOrderConvention(static_cast<OrderClassConvention>(index)); });
     grid->Grid().SetCols(6);
     grid->Grid().SetRows(2);
 

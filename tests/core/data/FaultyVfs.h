@@ -88,13 +88,13 @@ class FaultyVfs {
             return Real(f)->pMethods->xRead(Real(f), buf, n, at);
         };
         self->m_methods.xWrite = [](sqlite3_file* f, const void* buf, int n, sqlite3_int64 at) {
-            const int rc = reinterpret_cast<File*>(f)->owner->OnWrite();
-            return rc != SQLITE_OK ? rc : Real(f)->pMethods->xWrite(Real(f), buf, n, at);
+            const int fault = reinterpret_cast<File*>(f)->owner->OnWrite();
+            return fault != SQLITE_OK ? fault : Real(f)->pMethods->xWrite(Real(f), buf, n, at);
         };
         self->m_methods.xTruncate = [](sqlite3_file* f, sqlite3_int64 size) {
             return Real(f)->pMethods->xTruncate(Real(f), size);
         };
-        self->m_methods.xSync = [](sqlite3_file* f, int flags) { return Real(f)->pMethods->xSync(Real(f), flags); };
+        self->m_methods.xSync = [](sqlite3_file* f, int mode) { return Real(f)->pMethods->xSync(Real(f), mode); };
         self->m_methods.xFileSize = [](sqlite3_file* f, sqlite3_int64* size) {
             return Real(f)->pMethods->xFileSize(Real(f), size);
         };
@@ -118,8 +118,8 @@ class FaultyVfs {
         self->m_methods.xShmMap = [](sqlite3_file* f, int page, int size, int extend, void volatile** out) {
             return Real(f)->pMethods->xShmMap(Real(f), page, size, extend, out);
         };
-        self->m_methods.xShmLock = [](sqlite3_file* f, int offset, int n, int flags) {
-            return Real(f)->pMethods->xShmLock(Real(f), offset, n, flags);
+        self->m_methods.xShmLock = [](sqlite3_file* f, int offset, int n, int lockFlags) {
+            return Real(f)->pMethods->xShmLock(Real(f), offset, n, lockFlags);
         };
         self->m_methods.xShmBarrier = [](sqlite3_file* f) { Real(f)->pMethods->xShmBarrier(Real(f)); };
         self->m_methods.xShmUnmap = [](sqlite3_file* f, int del) { return Real(f)->pMethods->xShmUnmap(Real(f), del); };

@@ -87,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Damage{"TableMissing", [](const std::string&) { TestDatabase::Raw("drop table transout"); }},
                       Damage{"Truncated",
                              [](const std::string& file) { fs::resize_file(file, fs::file_size(file) / 3); }}),
-    [](const ::testing::TestParamInfo<Damage>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<Damage>& tested) { return std::string(tested.param.name); });
 
 TEST(RestoreName, DamagedFileIsKeptUnderTheDateAndTime) {
     const char* old = std::getenv("TZ");

@@ -204,7 +204,7 @@ TEST_P(RestoreWhileInUse, IsRefusedAndTheOtherProcessesCommitStays) {
 
 INSTANTIATE_TEST_SUITE_P(Holders, RestoreWhileInUse,
                          ::testing::Values(Holder{"WriteTransaction", true}, Holder{"OpenConnection", false}),
-                         [](const ::testing::TestParamInfo<Holder>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<Holder>& tested) { return std::string(tested.param.name); });
 
 // A lock held briefly: the restore waits for it and then puts the backup back; the other
 // process's commit, made before the swap, is in the file kept aside.

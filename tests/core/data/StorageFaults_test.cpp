@@ -143,7 +143,7 @@ TEST_P(StorageFault, BackupKeepsTheEarlierBackup) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, StorageFault, ::testing::ValuesIn(kFaults),
-                         [](const ::testing::TestParamInfo<Fault>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<Fault>& tested) { return std::string(tested.param.name); });
 
 }  // namespace
 }  // namespace moxtel

@@ -1,0 +1,89 @@
+// The 自选股走势 window: ticked stocks as lines of their cumulative 主力净额 over the range, 流向
+// standing in on days stored without order classes.
+#include <QDialog>
+#include <QListWidget>
+#include <QTest>
+#include <memory>
+
+#include "query/CMSChartView.h"
+#include "query/CWatchListDlg.h"
+#include "stats/OrderClasses.h"
+#include "stats/SqliteDayStore.h"
+#include "ui/TestDatabase.h"
+#include "ui/WindowEnv.h"
+
+using namespace moxtel;
+
+namespace {
+
+// A stored day whose trades are all inflow of one class; without classes like a day stored before them.
+void StoreDay(const std::string& code, const std::string& date, double amount, OrderClass orderClass,
+              bool withClasses = true) {
+    DayFlowResult day;
+    day.inflow[1] = {10, amount};
+    day.hasOrderClasses = withClasses;
+    day.orderClasses.inflow[static_cast<std::size_t>(orderClass)] = {10, amount};
+    SqliteDayStore store;
+    DayHeaderInfo info;
+    QVERIFY(store.StoreDayHeader(code, date, code + date, "", "", info));
+    QVERIFY(store.StoreDayBuckets(day, code + date, "10.00", "10.00"));
+    QVERIFY(store.Commit());
+}
+
+struct WatchWindow : test::WindowEnv {
+    CWatchListDlg window{context};
+    WatchWindow() {
+        window.show();
+        window.SetRange(QStringLiteral("20000101"), QStringLiteral("20000131"));
+    }
+};
+
+}  // namespace
+
+class WatchListTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init() {
+        m_database = std::make_unique<TestDatabase>();
+        StoreDay("A(600001)", "20000103", 200.0, kSuperOrder);
+        StoreDay("A(600001)", "20000105", 30.0, kLargeOrder);
+        StoreDay("B(600002)", "20000104", 4.0, kMediumOrder);
+        StoreDay("B(600002)", "20000105", 7.5, kSmallOrder, false);
+        StoreDay("C(600003)", "20000104", 1.0, kSuperOrder);
+    }
+    void cleanup() { m_database.reset(); }
+
+    void linesOfTheTickedStocksOverTheirDates() {
+        WatchWindow w;
+        QCOMPARE(w.window.StockList()->count(), 3);
+        w.window.Tick({QStringLiteral("A(600001)"), QStringLiteral("B(600002)")});
+        w.window.OnShow();
+        QCOMPARE(w.services.Messages(), QStringList());
+        const CMSChart& chart = w.window.ChartView()->Chart();
+        QVERIFY(chart.ShowLegend());
+        QCOMPARE(chart.ColumnCount(), 2);
+        // The dates of either stock; a line carries its sum over a date without a day.
+        QCOMPARE(chart.RowCount(), 3);
+        QCOMPARE(chart.RowLabelAt(1), std::string("01-03"));
+        QCOMPARE(chart.ColumnLabelAt(1), std::string("A(600001)"));
+        QCOMPARE(chart.DataAt(2, 1), 200.0);
+        QCOMPARE(chart.DataAt(3, 1), 230.0);
+        // B: 中单 is no 主力 (0), then 流向 7.5 on the day without classes.
+        QCOMPARE(chart.ColumnLabelAt(2), std::string("B(600002)(含1天流向)"));
+        QCOMPARE(chart.DataAt(1, 2), 0.0);
+        QCOMPARE(chart.DataAt(3, 2), 7.5);
+    }
+
+    void nothingTickedSaysSo() {
+        WatchWindow w;
+        w.window.OnShow();
+        QCOMPARE(w.services.Messages(), QStringList{QString::fromUtf8("请勾选需要查看的股票!")});
+    }
+
+  private:
+    std::unique_ptr<TestDatabase> m_database;
+};
+
+QTEST_MAIN(WatchListTest)
+#include "watch_list_test.moc"
