@@ -88,10 +88,10 @@ void CWatchListDlg::OnShow() {
     std::vector<std::string> codes;
     for (const QString& code : ticked) codes.push_back(code.toStdString());
     const QString format = QStringLiteral("yyyyMMdd");
-    const WatchListData data =
+    const WatchListData watched =
         LoadWatchList(codes, Control<QDateEdit>(kStartPicker)->date().toString(format).toStdString(),
                       Control<QDateEdit>(kEndPicker)->date().toString(format).toStdString());
-    FillWatchListChart(ChartView()->Chart(), data);
+    FillWatchListChart(ChartView()->Chart(), watched);
     ChartView()->Redraw();
 }
 
