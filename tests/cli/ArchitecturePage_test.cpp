@@ -122,6 +122,7 @@ TEST_F(ArchitecturePage, JsonListsEveryFieldOfEveryCommand) {
         {"history", {"history", "ABC(600000)", "20000101", "20000101", "--json"}},
         {"import", {"import", (m_dir / "in").string(), "--json"}},
         {"templates", {"templates", "list", "--json"}},
+        {"rank", {"rank", "20000101", "--json"}},
     };
     const auto documented = DocumentedNames("JSON of each command");
     for (const auto& [name, args] : commands) {
