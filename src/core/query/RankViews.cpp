@@ -84,7 +84,7 @@ void FillRankGrid(CMSFlexGrid& grid, const std::vector<RankRow>& rows) {
     const auto& captions = RankColumnCaptions();
     for (int c = 0; c < kRankColumns; ++c) {
         grid.SetTextAt(0, c, captions[static_cast<std::size_t>(c)]);
-        grid.SetColWidth(c, c == 0 ? 2600 : 1500);
+        grid.SetColWidth(c, c == 0 || c == 3 ? 2600 : 1500);  // the stock and 流向(加未知流向)(万元) need room
     }
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const int r = static_cast<int>(i) + 1;
