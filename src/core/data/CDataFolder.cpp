@@ -139,7 +139,7 @@ void MarkBackupCurrent(const std::string& source, const std::string& target) {
 
 }  // namespace
 
-Status BackupDatabase() {
+Status BackupDatabase(const CopyProgress& progress) {
     CDataFolder folder;
     const std::string source = CAdoDatabase::DatabaseFile();
     const std::string target = BackupFileOf(source);
@@ -156,7 +156,7 @@ Status BackupDatabase() {
     // and has passed the checks: a damaged database never pushes out a sound backup.
     const std::string temp = TemporaryFileBeside(target);
     if (temp.empty()) return Error{kMsgBackupFailed, "无法在备份文件夹中建立文件：" + FolderOf(target)};
-    Status copied = CopyDatabaseSnapshot(source, temp);
+    Status copied = CopyDatabaseSnapshot(source, temp, progress);
     if (copied) copied = KeepsTheStoredDays(source, temp, target);
     if (copied) copied = VerifyDatabaseFile(temp, true);
     if (copied && std::rename(temp.c_str(), target.c_str()) != 0) {

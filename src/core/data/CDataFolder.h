@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/Result.h"
+#include "data/DatabaseCheck.h"
 
 namespace moxtel {
 
@@ -62,6 +63,7 @@ inline constexpr const char* kMsgBackupFailed = "备份失败!请重新启动程
 // file, such as a full disk) as detail. Like the close step it belongs to, it first constructs a CDataFolder.
 // A database unchanged since its last complete backup (same size and time, no pending log) is not
 // copied again: closing with a large database stays quick.
-Status BackupDatabase();
+// progress is told the bytes copied of the whole size while a copy is taken (not when skipped).
+Status BackupDatabase(const CopyProgress& progress = {});
 
 }  // namespace moxtel

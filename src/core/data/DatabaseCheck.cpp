@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -46,6 +47,17 @@ std::string IntegrityReport(sqlite3* db, int& code) {
 
 // Opens an existing file without creating it. A hot journal left by a killed program is rolled
 // back by SQLite on the first read when the file may be written.
+// The page size of db's main database; SQLite's default when it cannot be read.
+std::int64_t PageSizeOf(sqlite3* db) {
+    std::int64_t size = 4096;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, "PRAGMA page_size", -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW) {
+        size = sqlite3_column_int64(stmt, 0);
+    }
+    sqlite3_finalize(stmt);
+    return size > 0 ? size : 4096;
+}
+
 sqlite3* OpenExisting(const std::string& path, int flags, int& code, std::string& reason) {
     sqlite3* db = nullptr;
     code = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
@@ -115,7 +127,7 @@ DatabaseInspection InspectDatabaseFile(const std::string& path) {
             DescribeDatabaseFailure(check.code, check.reason, path)};
 }
 
-Status CopyDatabaseSnapshot(const std::string& source, const std::string& target) {
+Status CopyDatabaseSnapshot(const std::string& source, const std::string& target, const CopyProgress& progress) {
     int code = SQLITE_OK;
     std::string reason;
     // Opened for writing (never created): a journal a killed program left is rolled back first,
@@ -132,7 +144,20 @@ Status CopyDatabaseSnapshot(const std::string& source, const std::string& target
         code = sqlite3_extended_errcode(dst);
         reason = sqlite3_errmsg(dst);
     } else {
-        code = sqlite3_backup_step(backup, -1);
+        // Copied in parts of a few MB, so a caller can show how far a large copy has come.
+        constexpr int kPagesPerStep = 1024;
+        const std::int64_t pageSize = PageSizeOf(src);
+        std::int64_t shown = 0;
+        do {
+            code = sqlite3_backup_step(backup, progress ? kPagesPerStep : -1);
+            if (progress && (code == SQLITE_OK || code == SQLITE_DONE)) {
+                const std::int64_t total = std::int64_t{sqlite3_backup_pagecount(backup)} * pageSize;
+                const std::int64_t copied = code == SQLITE_DONE ? total : total - std::int64_t{sqlite3_backup_remaining(backup)} * pageSize;
+                // A source written meanwhile restarts the copy: the bar never goes back.
+                shown = std::min(std::max(shown, copied), total);
+                progress(code == SQLITE_DONE ? total : shown, total);
+            }
+        } while (code == SQLITE_OK);
         const int finished = sqlite3_backup_finish(backup);
         if (code == SQLITE_DONE) code = finished;
         // The copy of a database in WAL mode would be one too; a copy is kept as one

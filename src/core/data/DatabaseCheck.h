@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "common/Result.h"
@@ -42,7 +44,11 @@ DatabaseInspection InspectDatabaseFile(const std::string& path);
 // program writes. The copy is in rollback-journal mode whatever the source's mode, one file
 // without companions. On failure the Error's detail holds the reason and message the user's
 // text about the failing file; target may then hold a partial copy that the caller removes.
-Status CopyDatabaseSnapshot(const std::string& source, const std::string& target);
+// progress, when given, is told the bytes copied so far and the whole size after each part of the
+// copy, never going back, and last with copied == total.
+using CopyProgress = std::function<void(std::int64_t copied, std::int64_t total)>;
+Status CopyDatabaseSnapshot(const std::string& source, const std::string& target,
+                            const CopyProgress& progress = {});
 
 // A new empty file beside path (path + ".XXXXXX", made unique); "" when it cannot be made.
 std::string TemporaryFileBeside(const std::string& path);

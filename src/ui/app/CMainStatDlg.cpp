@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QKeySequence>
 #include <QMimeData>
+#include <QProgressDialog>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -324,7 +325,18 @@ void CMainStatDlg::OpenChild(const char* name) { m_context.children.Open(name, m
 void CMainStatDlg::BackupDatabase() {
     if (m_bBackupDone) return;
     m_bBackupDone = true;
-    const Status copied = ::moxtel::BackupDatabase();
+    // A large changed database takes a while to copy: a bar shows how far, only after a second,
+    // so the usual quick close shows nothing. The copy cannot be cancelled halfway.
+    QProgressDialog dialog(Utf8("正在备份数据库，请稍候…"), QString(), 0, 1000, this);
+    dialog.setWindowTitle(windowTitle());
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.setMinimumDuration(1000);
+    dialog.setAutoReset(false);
+    dialog.setValue(0);
+    const Status copied = ::moxtel::BackupDatabase([&dialog](std::int64_t done, std::int64_t total) {
+        if (total > 0) dialog.setValue(static_cast<int>(done * 1000 / total));
+    });
+    dialog.close();
     // The fixed text, and why (a full disk, a damaged database, a folder in the way) in the box's detail.
     if (!copied) {
         Services().ShowMessageWithDetail(this, Utf8(kMsgBackupFailed), QString::fromStdString(copied.error().detail));

@@ -10,6 +10,8 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "core/data/TestDatabase.h"
 
@@ -177,6 +179,35 @@ TEST(Backup, UnchangedDatabaseIsNotCopiedAgain) {
     ASSERT_TRUE(BackupDatabase().ok());
     EXPECT_NE(InodeOf(backup), second);
     EXPECT_EQ(RowsInBackup(backup), 2);
+}
+
+// A copy of several MB is reported in parts, never going back, ending at the database's size;
+// the copy is checked and complete as without a listener, and a skipped copy reports nothing.
+TEST(Backup, ReportsProgressUpToTheWholeSize) {
+    TestDatabase t;
+    TestDatabase::Raw("insert into gpmaster(rowid) values('a')");
+    TestDatabase::Raw("create table filler(b blob)");
+    TestDatabase::Raw(
+        "with recursive n(i) as (select 1 union all select i + 1 from n where i < 120) "
+        "insert into filler select randomblob(100000) from n");
+    AgeDatabase(t.File());
+    std::vector<std::pair<std::int64_t, std::int64_t>> calls;
+    ASSERT_TRUE(BackupDatabase([&](std::int64_t done, std::int64_t total) { calls.emplace_back(done, total); }).ok());
+    ASSERT_GT(calls.size(), 2u);
+    const std::int64_t size = static_cast<std::int64_t>(fs::file_size(t.File()));
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        EXPECT_EQ(calls[i].second, size) << i;
+        EXPECT_LE(calls[i].first, calls[i].second) << i;
+        if (i > 0) {
+            EXPECT_GE(calls[i].first, calls[i - 1].first) << i;
+        }
+    }
+    EXPECT_EQ(calls.back().first, size);
+    EXPECT_EQ(RowsInBackup(t.Folder() + "/db/BACKUP/moxtel.db"), 1);
+
+    calls.clear();
+    ASSERT_TRUE(BackupDatabase([&](std::int64_t done, std::int64_t total) { calls.emplace_back(done, total); }).ok());
+    EXPECT_TRUE(calls.empty());  // unchanged: not copied again
 }
 
 TEST(Backup, OldCopyThatIsNoDatabaseIsReplacedToo) {
