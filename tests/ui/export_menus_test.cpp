@@ -233,14 +233,28 @@ class ExportMenusTest : public QObject {
         m_services.saveFiles << m_out.filePath(name);  // no extension: PNG
         Trigger(*menu, QStringLiteral("saveImage"));
         QVERIFY(m_services.saveSuggestions.back().endsWith(QStringLiteral(".png")));
-        QCOMPARE(QImage(m_out.filePath(name + QStringLiteral(".png"))).size(), pixels);
+        // The saved image carries a caption above the chart: taller by it, as wide.
+        const QStringList caption = chart.ImageCaption();
+        QVERIFY(caption.size() >= 1);
+        QVERIFY(chart.CaptionHeight() > 0);
+        const QImage saved(m_out.filePath(name + QStringLiteral(".png")));
+        QCOMPARE(saved.width(), pixels.width());
+        QCOMPARE(saved.height(), pixels.height() + qRound(chart.CaptionHeight() * chart.devicePixelRatio()));
 
         m_services.saveFiles << m_out.filePath(name + QStringLiteral(".SVG"));
         QVERIFY(chart.SaveImage());
         const QByteArray svg = ReadAll(m_out.filePath(name + QStringLiteral(".SVG")));
         QVERIFY(svg.startsWith("<?xml"));
         QVERIFY(svg.contains("<svg"));
-        QVERIFY(svg.contains(QStringLiteral("viewBox=\"0 0 %1 %2\"").arg(chart.width()).arg(chart.height()).toUtf8()));
+        QVERIFY(svg.contains(QStringLiteral("viewBox=\"0 0 %1 %2\"")
+                                 .arg(chart.width())
+                                 .arg(chart.height() + chart.CaptionHeight())
+                                 .toUtf8()));
+        for (const QString& line : caption) {
+            for (const QString& word : line.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+                QVERIFY2(QString::fromUtf8(svg).contains(word.toHtmlEscaped()), qPrintable(word));
+            }
+        }
     }
 
     QTemporaryDir m_config;

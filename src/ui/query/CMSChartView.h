@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QChartView>
+#include <QPainter>
 #include <QString>
 #include <QStringList>
 #include <utility>
@@ -67,8 +68,13 @@ class CMSChartView : public QChartView {
     // Asks for a file and saves the chart there: SVG for a name ending in .svg, PNG otherwise
     // (".png" is added to a name without an extension). False when cancelled or failed.
     bool SaveImage();
-    // The chart as an SVG document.
+    // The chart as an SVG document, under its caption.
     QByteArray ChartSvg();
+    // The saved image: the chart under a caption with its title, the stock and the range.
+    QImage SavedImage();
+    // The caption's lines (the title; the export name with spaces) and its height in pixels.
+    QStringList ImageCaption() const;
+    int CaptionHeight() const;
 
     // Pixel width of a series line for a pen width in the chart's units.
     static int LineWidthPixels(int penWidth);
@@ -100,6 +106,7 @@ class CMSChartView : public QChartView {
     QStringList m_drawnCategories;
     IWindowServices* m_services = nullptr;
     QString m_exportName;
+    void DrawCaption(QPainter& painter) const;
 };
 
 }  // namespace moxtel

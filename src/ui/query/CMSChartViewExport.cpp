@@ -17,6 +17,46 @@ namespace moxtel {
 
 QImage CMSChartView::ChartImage() { return grab().toImage(); }
 
+QStringList CMSChartView::ImageCaption() const {
+    QStringList lines;
+    const QString title = QString::fromStdString(m_model.TitleText()).trimmed();
+    if (!title.isEmpty()) lines << title;
+    // The export name is "stock_dates_what": shown with spaces, it names the stock and the range.
+    QString range = m_exportName;
+    range.replace(QLatin1Char('_'), QStringLiteral("  "));
+    if (!range.trimmed().isEmpty() && range != title) lines << range;
+    return lines;
+}
+
+int CMSChartView::CaptionHeight() const {
+    const QStringList lines = ImageCaption();
+    return lines.isEmpty() ? 0 : static_cast<int>(lines.size()) * fontMetrics().height() + 8;
+}
+
+// The caption lines, centred in the band of CaptionHeight() at the top of painter's page.
+void CMSChartView::DrawCaption(QPainter& painter) const {
+    const int height = CaptionHeight();
+    if (height == 0) return;
+    painter.fillRect(QRect(0, 0, width(), height), palette().window());
+    painter.setPen(palette().windowText().color());
+    painter.setFont(font());
+    painter.drawText(QRect(0, 4, width(), height - 8), Qt::AlignCenter, ImageCaption().join(QLatin1Char('\n')));
+}
+
+QImage CMSChartView::SavedImage() {
+    const QImage chart = ChartImage();
+    const qreal ratio = chart.devicePixelRatio();
+    const int caption = CaptionHeight();
+    QImage image(chart.width(), chart.height() + qRound(caption * ratio), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(palette().window().color());
+    QPainter painter(&image);
+    DrawCaption(painter);
+    painter.drawImage(QPointF(0, caption), chart);
+    painter.end();
+    return image;
+}
+
 void CMSChartView::CopyImage() { QGuiApplication::clipboard()->setImage(ChartImage()); }
 
 QByteArray CMSChartView::ChartSvg() {
@@ -24,11 +64,13 @@ QByteArray CMSChartView::ChartSvg() {
     buffer.open(QIODevice::WriteOnly);
     QSvgGenerator svg;
     svg.setOutputDevice(&buffer);
-    svg.setSize(size());
-    svg.setViewBox(rect());
+    const int caption = CaptionHeight();
+    svg.setSize(QSize(width(), height() + caption));
+    svg.setViewBox(QRect(0, 0, width(), height() + caption));
     svg.setTitle(QString::fromStdString(m_model.TitleText()));
     QPainter painter(&svg);
-    QWidget::render(&painter);  // the widget as shown, value labels included
+    DrawCaption(painter);
+    QWidget::render(&painter, QPoint(0, caption));  // the widget as shown, value labels included
     painter.end();
     return buffer.data();
 }
@@ -50,7 +92,7 @@ bool CMSChartView::SaveImage() {
     } else {
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
-        ChartImage().save(&buffer, "PNG");
+        SavedImage().save(&buffer, "PNG");
     }
     return SaveExportFile(*m_services, this, *path, bytes);
 }
