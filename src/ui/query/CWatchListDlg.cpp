@@ -38,7 +38,7 @@ CWatchListDlg::CWatchListDlg(const WindowContext& context, QWidget* parent)
     AddGroup(Utf8("勾选股票"), {7, 28, 170, 385});
     m_stocks = new QListWidget(this);
     m_stocks->setObjectName(QString::number(kStockList));
-    AddControl(m_stocks, {12, 40, 160, 368}, Stretch::None);
+    AddControl(m_stocks, {12, 40, 160, 368}, Stretch::Both);
     CMSChartView::Add(*this, kWatchChart, {183, 28, 800, 385});
     OnCommand(kShowButton, [this] { OnShow(); });
 }
