@@ -99,6 +99,9 @@ int RunFailure(CliContext& ctx, const std::string& path, const Error& error);
 // --direction-codes BUY,SELL,NEUTRAL into codes; false (after the usage error, whose status is in
 // status) when the text is not three different whole numbers.
 bool DirectionCodesOption(const CliArgs& args, CliContext& ctx, DirectionCodes& codes, int& status);
+// --infer-direction tick-rule into infer; false (after the usage error, whose status is in status)
+// for any other rule.
+bool InferDirectionOption(const CliArgs& args, CliContext& ctx, bool& infer, int& status);
 
 // YYYYMMDD or YYYY-MM-DD of a real calendar day as eight digits; nullopt for anything else.
 std::optional<std::string> ParseCliDate(const std::string& text);

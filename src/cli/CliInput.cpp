@@ -3,6 +3,7 @@
 
 #include "CliCommands.h"
 #include "maintenance/ClearData.h"
+#include "stats/DayFlowTable.h"
 
 namespace moxtel {
 namespace {
@@ -65,6 +66,17 @@ bool DirectionCodesOption(const CliArgs& args, CliContext& ctx, DirectionCodes& 
         return false;
     }
     codes = *parsed;
+    return true;
+}
+
+bool InferDirectionOption(const CliArgs& args, CliContext& ctx, bool& infer, int& status) {
+    infer = false;
+    if (!args.HasOption("--infer-direction")) return true;
+    if (args.Option("--infer-direction") != kTickRule) {
+        status = UsageError(ctx, "--infer-direction", "takes tick-rule, not " + args.Option("--infer-direction"));
+        return false;
+    }
+    infer = true;
     return true;
 }
 

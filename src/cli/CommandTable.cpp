@@ -11,7 +11,7 @@ const std::vector<CliCommand>& CliCommandTable() {
         {"stats",
          "WORKBOOK [--previous-close P] [--turnover T] [--template NAME] [--no-store] [--json]\n"
          "        [--date YYYYMMDD] [--stock 名称(代码)] [--direction-codes BUY,SELL,NEUTRAL]\n"
-         "        [--order-classes shares-or-amount|amount-only]",
+         "        [--order-classes shares-or-amount|amount-only] [--infer-direction tick-rule]",
          "classify and bucket one day's trades and store the day",
          "  WORKBOOK              .xls, .xlsx or tab/comma-separated text: the standard layout (A1 holds\n"
          "                        the date and the stock) or a header table (see below)\n"
@@ -29,11 +29,18 @@ const std::vector<CliCommand>& CliCommandTable() {
          "                        e.g. 0,1,2 (without it 1 buys, -1 sells and 0 is neutral)\n"
          "  --order-classes C     shares-or-amount (default) or amount-only: how trades fall into\n"
          "                        小单, 中单, 大单 and 超大单; the day is stored with it\n"
+         "  --infer-direction tick-rule\n"
+         "                        trade lists without a direction column only: a trade above the\n"
+         "                        trade before is a buy, below it a sell, at its price the direction\n"
+         "                        before, the first trade neutral; the day is stored marked 推断方向\n"
          "  A day stored before for the same stock and date is replaced.\n",
          "  moxtel-flow stats day.xls --previous-close 10.25 --turnover 1.8 --template 大单\n", RunStatsCommand,
-         "--previous-close --turnover --template --no-store --json --date --stock --direction-codes --order-classes",
+         "--previous-close --turnover --template --no-store --json --date --stock --direction-codes --order-classes "
+         "--infer-direction",
          kStatsLayoutsHelp},
-        {"import", "PATH... [--jobs N] [--json] [--direction-codes BUY,SELL,NEUTRAL]\n        [--order-classes shares-or-amount|amount-only]",
+        {"import",
+         "PATH... [--jobs N] [--json] [--direction-codes BUY,SELL,NEUTRAL]\n"
+         "        [--order-classes shares-or-amount|amount-only] [--infer-direction tick-rule]",
          "store many workbooks (files and folders) per stock in trade-date order",
          "  PATH                  files and folders (walked recursively); each file is read once.\n"
          "                        Skipped and counted: text that is no tick table, a ZIP without\n"
@@ -49,6 +56,8 @@ const std::vector<CliCommand>& CliCommandTable() {
          "  --direction-codes BUY,SELL,NEUTRAL\n"
          "                        what the numbers of header tables' direction columns mean, e.g. 0,1,2\n"
          "  --order-classes C     shares-or-amount (default) or amount-only, as for stats\n"
+         "  --infer-direction tick-rule\n"
+         "                        infer the directions of trade lists without them, as for stats\n"
          "  Each day is stored in its own transaction, per stock in date order, so each day's previous\n"
          "  close comes from the stored day before it. The same stock and day twice: the later file in\n"
          "  the order given is stored. Each failure is also written to stderr, and each skipped file\n"
@@ -56,7 +65,7 @@ const std::vector<CliCommand>& CliCommandTable() {
          "  imported or skipped and something was stored, 1 when any failed, nothing was stored or the\n"
          "  import was interrupted (Ctrl-C keeps every day already stored), 2 on wrong usage.\n",
          "  moxtel-flow import ~/ticks/2026 --jobs 2\n", RunImportCommand,
-         "--jobs --json --direction-codes --order-classes"},
+         "--jobs --json --direction-codes --order-classes --infer-direction"},
         {"history", "CODE FROM TO [--template NAME] [--json | --csv]",
          "list the stored days of a stock between two dates",
          "  CODE                  the stock code as stored, taken from A1, e.g. 岚谷示例(600999)\n"

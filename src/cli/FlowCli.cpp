@@ -11,7 +11,8 @@ namespace {
 
 const std::set<std::string> kValueOptions = {"--db",   "--previous-close", "--turnover", "--template",
                                              "--from", "--date",           "--stock",    "--jobs",
-                                             "--direction-codes", "--order-classes", "--by", "--top"};
+                                             "--direction-codes", "--order-classes", "--by", "--top",
+                                             "--infer-direction"};
 const std::set<std::string> kFlags = {"--no-store", "--json", "--csv", "--yes", "--help", "-h", "--version"};
 // Taken whatever the command; the command table declares the others per command.
 const std::set<std::string> kGlobalOptions = {"--db", "--help", "-h", "--version"};

@@ -87,6 +87,7 @@ int RunImportCommand(const CliArgs& args, CliContext& ctx) {
     ImportOptions options;
     options.paths = args.positional;
     if (int status = 0; !DirectionCodesOption(args, ctx, options.directionCodes, status)) return status;
+    if (int status = 0; !InferDirectionOption(args, ctx, options.inferDirection, status)) return status;
     if (const int status = ReadConventionOption(args, ctx, options.orderConvention); status != kExitOk) return status;
     if (args.HasOption("--jobs")) {
         const std::string jobs = args.Option("--jobs");

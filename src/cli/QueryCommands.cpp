@@ -8,6 +8,7 @@
 #include "query/GridExport.h"
 #include "query/HistoryQuery.h"
 #include "query/QueryViews.h"
+#include "stats/DayFlowTable.h"
 
 namespace moxtel {
 namespace {
@@ -25,6 +26,7 @@ Json HistoryJson(const HistoryView& view) {
         }
         rows.Push(Json::MakeObject()
                       .Add("date", row.date)
+                      .Add("inferredDirection", row.inferredDirection)
                       .Add("masterId", row.masterId)
                       .Add("cells", std::move(cells))
                       .Add("colors", std::move(colors)));
@@ -46,7 +48,7 @@ void WriteFigureCsv(std::ostream& out, const std::vector<std::string>& header,
 std::vector<std::vector<std::string>> HistoryRows(const HistoryView& view) {
     std::vector<std::vector<std::string>> rows;
     for (const auto& row : view.rows) {
-        std::vector<std::string> fields{row.date};
+        std::vector<std::string> fields{row.inferredDirection ? row.date + " " + kInferredDirectionText : row.date};
         fields.insert(fields.end(), row.cells.begin(), row.cells.end());
         rows.push_back(std::move(fields));
     }
@@ -65,6 +67,7 @@ Json DayJson(const DayView& view) {
     return Json::MakeObject()
         .Add("masterId", view.masterId)
         .Add("title", view.title)
+        .Add("inferredDirection", view.inferredDirection)
         .Add("totals", FigureTextsJson(view.totals.texts))
         .Add("intervals", std::move(intervals))
         .Add("buckets", std::move(buckets))
@@ -93,7 +96,9 @@ std::vector<std::vector<std::string>> DayFiguresRows(const DayView& view) {
 }
 
 void WriteDayText(std::ostream& out, const DayView& view) {
-    out << (view.title.empty() ? view.masterId : view.title) << "\n\n";
+    out << (view.title.empty() ? view.masterId : view.title);
+    if (view.inferredDirection) out << "  " << kInferredDirectionNote;
+    out << "\n\n";
     WriteTable(out, kFiguresHeader, DayIntervalRows(view));
     out << "\n";
     WriteTable(out, kFiguresHeader, DayBucketRows(view));

@@ -75,7 +75,7 @@ TEST_F(StatsLayouts, RefusalsSayWhatIsMissingAndStoreNothing) {
 
     r = Run({"stats", Fixture("header-missing-direction.csv"), "--date", "20241204", "--stock", "000001"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(Contains(r.err, "无法识别文件“header-missing-direction.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 性质(买盘/卖盘) 列的逐笔成交。")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "无法识别文件“header-missing-direction.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 性质(买盘/卖盘) 列的逐笔成交，或用 --infer-direction tick-rule 按价格涨跌推断方向。")) << r.err;
 
     EXPECT_EQ(Run({"stats", Fixture("header-bom-sz000001_20241204.csv"), "--date"}).status, 2);
     EXPECT_EQ(Count("select rowid from gpmaster"), 0);
@@ -104,6 +104,34 @@ TEST_F(StatsLayouts, FeedShapesFindTheirCodeOrSayWhatIsMissing) {
     r = Run({"stats", Fixture("level2-two-stocks.csv"), "--stock", "600000", "--json"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(Contains(r.out, "\"masterId\": \"600000(600000)20241204\"")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "\"inferredDirection\": false")) << r.out;
+}
+
+// A list without directions by the tick rule, on request: stored marked, and day and history say so.
+TEST_F(StatsLayouts, InferredDirectionsAreStoredMarkedAndShownSo) {
+    const std::string list = Fixture("no-direction-000001-20241204.csv");
+    EXPECT_EQ(Run({"stats", list, "--infer-direction", "lee-ready"}).status, 2);
+    auto r = Run({"stats", list, "--infer-direction", "tick-rule"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(Contains(r.out, "20241204 000001 (000001)  (推断方向：")) << r.out;
+    // The same 60 trades with their true directions: equal volumes, other sides.
+    const auto standard = Run({"stats", Fixture("layout-standard-day.xls"), "--no-store", "--json"});
+    const auto inferred = Run({"stats", list, "--infer-direction", "tick-rule", "--no-store", "--json"});
+    EXPECT_TRUE(Contains(inferred.out, "\"inferredDirection\": true")) << inferred.out;
+    EXPECT_NE(inferred.out, standard.out);
+
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"day", "000001(000001)20241204"}, {"day", "000001(000001)20241204", "--json"},
+          {"history", "000001(000001)", "20241204", "20241204"}, {"history", "000001(000001)", "20241204", "20241204", "--json"}}) {
+        r = Run(command);
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_TRUE(Contains(r.out, "推断方向") || Contains(r.out, "\"inferredDirection\": true")) << r.out;
+    }
+    // Read again with its directions, the day loses the mark.
+    ASSERT_EQ(Run({"stats", Fixture("header-bom-sz000001_20241204.csv")}).status, 0);
+    r = Run({"day", "000001(000001)20241204", "--json"});
+    EXPECT_TRUE(Contains(r.out, "\"inferredDirection\": false")) << r.out;
+    EXPECT_EQ(Count("select masterid from dayinferred"), 0);
 }
 
 // What stats cannot settle alone it refuses, naming what it found and the option to give.

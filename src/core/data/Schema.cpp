@@ -89,6 +89,11 @@ std::string DayFlowDdl() {
     return ddl;
 }
 
+constexpr const char* kInferredDdl =
+    "CREATE TABLE IF NOT EXISTS dayinferred(masterid TEXT PRIMARY KEY, method TEXT);\n"
+    "PRAGMA user_version = 3;\n";
+static_assert(kInferredVersion == 3, "update the PRAGMA in kInferredDdl");
+
 bool Run(sqlite3* db, const char* sql, std::string& error) {
     char* message = nullptr;
     if (sqlite3_exec(db, sql, nullptr, nullptr, &message) == SQLITE_OK) return true;
@@ -231,11 +236,13 @@ SchemaCheck ForeignCheck(const TableInventory& tables) {
 }
 
 // Two programs may meet a new file at once; IMMEDIATE serialises them and IF NOT EXISTS makes the
-// second one a no-op. Returns SQLite's code of the failure (SQLITE_OK on success).
-int CreateTables(sqlite3* db, std::string& error, bool dayFlowOnly = false) {
+// second one a no-op. Adds what a database of version lacks. Returns SQLite's code of the failure
+// (SQLITE_OK on success).
+int CreateTables(sqlite3* db, std::string& error, int version = 0) {
     int code = SQLITE_OK;
     static const std::string dayFlow = DayFlowDdl();
-    for (const char* sql : {"BEGIN IMMEDIATE", dayFlowOnly ? "" : kCreateTables, dayFlow.c_str(), "COMMIT"}) {
+    for (const char* sql : {"BEGIN IMMEDIATE", version < kSchemaVersion ? kCreateTables : "",
+                            version < kDayFlowVersion ? dayFlow.c_str() : "", kInferredDdl, "COMMIT"}) {
         if (Run(db, sql, error)) continue;
         code = sqlite3_extended_errcode(db);
         if (sqlite3_get_autocommit(db) == 0) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -258,9 +265,10 @@ SchemaCheck OpenSchema(sqlite3* db, bool mayCreate) {
         if (!shape.ok()) {
             if (SchemaCheck foreign = ForeignCheck(ReadTables(db)); !foreign.ok()) return foreign;
         }
-        // A database of an earlier version gains the per-day numbers; one opened read-only goes without.
-        if (shape.ok() && version < kDayFlowVersion && mayCreate) {
-            if (int added = CreateTables(db, error, true); added != SQLITE_OK) return {added, error};
+        // A database of an earlier version gains the per-day numbers and the inferred-direction
+        // marks; one opened read-only goes without.
+        if (shape.ok() && version < kInferredVersion && mayCreate) {
+            if (int added = CreateTables(db, error, version); added != SQLITE_OK) return {added, error};
         }
         return shape;
     }
@@ -290,7 +298,7 @@ SchemaCheck CheckWholeSchema(sqlite3* db) {
 bool EnsureSchema(sqlite3* db, std::string& error) {
     const int version = UserVersion(db, error);
     if (version < 0) return false;
-    return version >= kDayFlowVersion || CreateTables(db, error, version >= kSchemaVersion) == SQLITE_OK;
+    return version >= kInferredVersion || CreateTables(db, error, version) == SQLITE_OK;
 }
 
 }  // namespace moxtel

@@ -12,6 +12,11 @@ inline constexpr int kSchemaVersion = 1;
 // Version once the table of per-day numbers (dayflow) exists too. A database of version 1 gains it
 // when opened with the right to write, filled from the stored bucket rows.
 inline constexpr int kDayFlowVersion = 2;
+// Version once the table of days whose directions were inferred (dayinferred) exists too: masterid,
+// and the rule the directions were inferred by ("tick-rule"). A day without a row there was read
+// with the directions of its file. Added, empty, to a database of an earlier version when opened
+// with the right to write; written and deleted with the day's other rows.
+inline constexpr int kInferredVersion = 3;
 
 // Two tables of per-day numbers (REAL), one row per stored day with all four bucket rows, written
 // and deleted in the same transaction as the day's other rows:

@@ -37,6 +37,7 @@ struct ReadRequest {
     DirectionCodes directionCodes;
     std::string tableDate;   // the date to take of a table of several dates
     std::string tableStock;  // the code to take of a table of several stocks
+    bool inferDirection = false;  // --infer-direction: lists without directions by the tick rule
 };
 
 // The reason without the leading "path: " that a refusal carries, in the import's plain style, and
@@ -63,6 +64,7 @@ ReadSlot ReadOne(const std::string& path, const ReadRequest& request) {
     overrides.tradeDate = request.tableDate;
     overrides.stock = request.tableStock;
     overrides.directionCodes = request.directionCodes;
+    overrides.inferDirection = request.inferDirection;
     overrides.storedStockOf = [&slot, &request](const std::string& code) {
         slot.nameFromCode = true;
         return request.stockOf(code);
@@ -110,6 +112,7 @@ ReadSlot ReadAllDays(const std::string& path, const ReadRequest& request) {
     if (slot.kind != ReadSlot::Kind::Failed || !request.tableDate.empty() || !request.tableStock.empty()) return slot;
     DayOverrides overrides;
     overrides.directionCodes = request.directionCodes;
+    overrides.inferDirection = request.inferDirection;
     const Result<TickTableInfo> info = InspectTickTable(path, overrides);
     if (!info || (info->dates.size() < 2 && info->codes.size() < 2)) return slot;
     const std::vector<ReadRequest> requests = RequestsOfDays(*info, request);
@@ -152,8 +155,8 @@ void Pack(ReadSlot& slot) {
 }
 
 // Reads a file on a worker and packs its days for the wait until they are stored.
-ReadSlot ReadAndPack(const std::string& path, const DirectionCodes& codes) {
-    ReadSlot slot = ReadAllDays(path, {StoredStockText, codes, "", ""});
+ReadSlot ReadAndPack(const std::string& path, const ImportOptions& options) {
+    ReadSlot slot = ReadAllDays(path, {StoredStockText, options.directionCodes, "", "", options.inferDirection});
     Pack(slot);
     for (ReadSlot& more : slot.moreDays) Pack(more);
     return slot;
@@ -203,7 +206,7 @@ private:
         m_summary.found = total;
         OrderedParallel<ReadSlot>(
             m_files.size(), m_jobs, static_cast<std::size_t>(m_jobs) * 4,
-            [this](std::size_t i) { return ReadAndPack(m_files[i], m_options.directionCodes); },
+            [this](std::size_t i) { return ReadAndPack(m_files[i], m_options); },
             [&](std::size_t i, ReadSlot&& slot) {
                 Take(i, std::move(slot));
                 Report(ImportProgress::Stage::Reading, static_cast<int>(i) + 1, total);
@@ -294,7 +297,8 @@ private:
                 Entry& entry = *sorted[j];
                 if (!entry.day) {
                     // Named by its code: under the name given it, never one this import has stored since.
-                    ReadRequest request{StoredStockText, m_options.directionCodes, entry.tableDate, entry.tableStock};
+                    ReadRequest request{StoredStockText, m_options.directionCodes, entry.tableDate, entry.tableStock,
+                                        m_options.inferDirection};
                     if (entry.nameFromCode) request.stockOf = [&entry](const std::string&) { return entry.stockCode; };
                     return ReadOne(entry.path, request);
                 }

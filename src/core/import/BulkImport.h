@@ -52,6 +52,8 @@ struct ImportOptions {
     std::function<void(const std::string&)> warning;
     // What the numbers of a numeric direction column mean (--direction-codes).
     DirectionCodes directionCodes{};
+    // Infer the directions of trade lists without them by the tick rule (--infer-direction tick-rule).
+    bool inferDirection = false;
     // How every day's trades fall into 小单 .. 超大单; each day is stored with it.
     OrderClassConvention orderConvention = OrderClassConvention::SharesOrAmount;
 };

@@ -18,6 +18,8 @@ constexpr const char* kDirectionColumnMark = "-";
 
 // The standard direction texts m_directions indexes; a larger index is a numeric code.
 constexpr std::array<std::string_view, 3> kStandardDirections{"B", "S", ""};
+constexpr std::uint8_t kBuy = 0;
+constexpr std::uint8_t kSell = 1;
 constexpr std::uint8_t kNeutral = 2;
 constexpr std::size_t kMaxCodes = 16;  // more different numbers are no direction codes
 constexpr std::uint16_t kNoDate = 0xFFFF;
@@ -67,19 +69,20 @@ CellSource CellsInside(CExcelReader& reader) {
 }  // namespace
 
 Status CTickTable::Open(const std::string& path, const DayOverrides& overrides) {
-    Status table = OpenTable(path);
+    // The desktop asks whether to infer the directions in its window: it opens such a list too.
+    Status table = OpenTable(path, overrides.inferDirection || overrides.confirm);
     if (!table || m_layout.kind == TickLayoutKind::Standard) return table;
     Status day = ResolveIdentity(path, overrides);
     if (!day) CloseWorkbook();
     return day;
 }
 
-Status CTickTable::OpenTable(const std::string& path) {
+Status CTickTable::OpenTable(const std::string& path, bool withoutDirection) {
     CloseWorkbook();
     if (!m_reader.OpenWorkbook(path)) return Error{kMsgOpenFailed, m_reader.LastError()};
     const CellSource cells = CellsInside(m_reader);
     const std::string fileName = std::filesystem::path(path).filename().string();
-    Result<TickLayout> layout = RecognizeLayout(cells, fileName);
+    Result<TickLayout> layout = RecognizeLayout(cells, fileName, withoutDirection);
     Status opened = layout ? Status(Done{}) : Status(layout.error());
     if (layout) {
         m_layout = *layout;
@@ -95,11 +98,15 @@ Status CTickTable::ResolveIdentity(const std::string& path, const DayOverrides& 
     const std::string fileName = std::filesystem::path(path).filename().string();
     DayIdentity guess = GuessDayIdentity(path, overrides, m_dates, m_securities);
     if (!CodesExplain(m_codes, overrides.directionCodes)) guess.codesToExplain = m_codes;
+    guess.directionMissing = m_layout.columns.direction == 0;
+    guess.inferDirection = guess.directionMissing && overrides.inferDirection;
+    if (m_securities.size() > 1) guess.tableCodes = m_securities;
     if (overrides.confirm) {
         std::optional<DayIdentity> confirmed = overrides.confirm(guess);
         if (!confirmed) return Error{};
         guess = std::move(*confirmed);
     }
+    if (guess.directionMissing && !guess.inferDirection) return Error{FillPlaceholders(kMsgNoDirection, {fileName})};
     if (Status codes = ExplainCodes(guess.directionCodes, fileName); !codes) return codes;
     int date = -1;
     if (m_dates.size() > 1) {
@@ -118,6 +125,7 @@ Status CTickTable::ResolveIdentity(const std::string& path, const DayOverrides& 
     if (date >= 0 || security >= 0) OrderTrades(date, security);
     Result<DayIdentity> identity = CheckDayIdentity(guess, path, overrides.storedStockOf);
     if (!identity) return identity.error();
+    if (guess.directionMissing) InferDirections();
     m_identity = std::move(*identity);
     m_title = TitleFor(m_identity);
     return Done{};
@@ -131,7 +139,7 @@ bool IsTickTable(const std::string& path) {
 
 Result<TickTableInfo> InspectTickTable(const std::string& path, const DayOverrides& overrides) {
     CTickTable table;
-    if (Status opened = table.OpenTable(path); !opened) return opened.error();
+    if (Status opened = table.OpenTable(path, overrides.inferDirection); !opened) return opened.error();
     TickTableInfo info{table.Kind(), table.TradeCount(), table.TableDates(), table.TableCodes(), table.TableDays(), {}};
     if (info.kind == TickLayoutKind::Header) info.guess = GuessDayIdentity(path, overrides, info.dates, info.codes);
     return info;
@@ -162,8 +170,11 @@ Status CTickTable::ReadHeaderTrades(const std::string& fileName) {
         if (firstUnread != 0) return Error{FillMessage(kMsgNotATime, fileName, firstUnread, unreadTime)};
         for (int skipped : since) m_skippedRows.push_back(skipped);
         since.clear();
-        const std::string_view word = m_reader.GetCellView(row, c.direction, scratch);
-        if (!AddDirection(word)) return Error{FillMessage(kMsgUnknownDirection, fileName, row, std::string(word))};
+        if (c.direction == 0) {
+            m_directions.push_back(kNeutral);  // inferred once the trades are in order
+        } else if (const std::string_view word = m_reader.GetCellView(row, c.direction, scratch); !AddDirection(word)) {
+            return Error{FillMessage(kMsgUnknownDirection, fileName, row, std::string(word))};
+        }
         m_timesCarryDates = m_timesCarryDates || when.date != 0;
         if (c.date != 0) when.date = ParseTradeDate(m_reader.GetCellView(row, c.date, scratch));
         const std::uint16_t date = when.date != 0 ? IndexOf(m_dates, std::to_string(when.date)) : kNoDate;
@@ -214,6 +225,20 @@ Status CTickTable::ExplainCodes(const DirectionCodes& codes, const std::string& 
         if (d >= kStandardDirections.size()) d = meaning[d - kStandardDirections.size()];
     }
     return Done{};
+}
+
+void CTickTable::InferDirections() {
+    std::uint8_t previous = kNeutral;
+    double previousPrice = 0.0;
+    std::string scratch;
+    for (int trade = 0; trade < TradeCount(); ++trade) {
+        const double price = ParseLeadingDouble(GetCellView(kFirstTradeRow + trade, 2, scratch));
+        if (trade > 0 && price > previousPrice) previous = kBuy;
+        if (trade > 0 && price < previousPrice) previous = kSell;
+        m_directions[FileIndex(trade)] = previous;
+        previousPrice = price;
+    }
+    m_inferred = true;
 }
 
 // Rows whose times ascend are taken as they stand and rows whose times descend bottom-up, with no
@@ -423,6 +448,7 @@ void CTickTable::CloseWorkbook() {
     m_copiedText.clear();
     m_copiedStarts.clear();
     m_skippedRows.clear();
+    m_inferred = false;
 }
 
 }  // namespace moxtel

@@ -35,8 +35,10 @@ class CTickTable {
     Status Open(const std::string& path, const DayOverrides& overrides = {});
     // Open without resolving the date and stock: the layout and the trades only, every trade of
     // every date in time order. A header table's title cell then reads "", and directions given
-    // as numbers read "" until Open has settled what they mean.
-    Status OpenTable(const std::string& path);
+    // as numbers read "" until Open has settled what they mean. withoutDirection takes a trade list
+    // lacking only its direction column (refused otherwise); its directions read "" until Open has
+    // inferred them.
+    Status OpenTable(const std::string& path, bool withoutDirection = false);
 
     std::string GetCellText(int row, int column);
     // The same cell read as a number, or as a view valid until the next read (see CExcelReader).
@@ -73,6 +75,8 @@ class CTickTable {
     // rows below the last trade whose time cell holds no time (合计, 数据来源：…). Blank rows
     // below the last trade hold nothing and are left out.
     const std::vector<int>& SkippedRows() const { return m_skippedRows; }
+    // True when the directions were inferred from the prices by the tick rule (a list without them).
+    bool InferredDirection() const { return m_inferred; }
 
   private:
     Status ReadHeaderTrades(const std::string& fileName);
@@ -80,6 +84,9 @@ class CTickTable {
     bool AddDirection(std::string_view word);
     // Makes the numeric directions words under codes; refused naming the codes found and the option.
     Status ExplainCodes(const DirectionCodes& codes, const std::string& fileName);
+    // The tick rule over the presented trades: above the trade before a buy, below it a sell, at its
+    // price the direction before, the first trade neutral.
+    void InferDirections();
     // The presentation order of the trades of date and security (indexes into m_dates and
     // m_securities; -1: any).
     void OrderTrades(int date, int security = -1);
@@ -120,6 +127,7 @@ class CTickTable {
     std::string m_copiedText;
     std::vector<std::uint32_t> m_copiedStarts;
     std::vector<int> m_skippedRows;
+    bool m_inferred = false;
 };
 
 // What a caller learns of a file before running it, for instance to ask for the date and stock of

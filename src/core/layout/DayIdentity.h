@@ -19,6 +19,12 @@ struct DayIdentity {
     // that is still open, that is when the user has to say it.
     DirectionCodes directionCodes{};
     std::vector<std::string> codesToExplain{};
+    // A trade list without a direction column, and whether its directions are to be inferred from
+    // the prices by the tick rule (--infer-direction tick-rule, or the window's checkbox).
+    bool directionMissing = false;
+    bool inferDirection = false;
+    // A table of several stocks: their six-digit codes in the order met, one of which is to be chosen.
+    std::vector<std::string> tableCodes{};
 };
 
 // What a caller knows beyond the file. Every member is optional.
@@ -32,6 +38,8 @@ struct DayOverrides {
     std::function<std::optional<DayIdentity>(const DayIdentity& guess)> confirm{};
     // What a direction column of numbers means, from --direction-codes or the dialog.
     DirectionCodes directionCodes{};
+    // Infer the directions of a trade list without a direction column by the tick rule.
+    bool inferDirection = false;
 };
 
 inline constexpr const char* kMsgNeedDate = "“%s”的文件名中没有日期，请用 --date YYYYMMDD 指定交易日期。";

@@ -363,20 +363,22 @@ bool IsLatestFirst(std::string_view firstTime, std::string_view lastTime) {
     return TrimView(firstTime) > TrimView(lastTime);
 }
 
-Result<TickLayout> RecognizeLayout(const CellSource& cells, const std::string& fileName) {
+Result<TickLayout> RecognizeLayout(const CellSource& cells, const std::string& fileName, bool withoutDirection) {
     if (StartsWithDate(cells(1, 1))) return TickLayout{};
     RoleColumns best{};
     int bestRow = 0;
     for (int row = 1; row <= kHeaderScanRows; ++row) {
         const RoleColumns columns = RolesOfRow(cells, row);
-        if (CountFound(columns) == kRequiredRoles) {
+        const bool lacksDirectionOnly = CountFound(columns) == kRequiredRoles - 1 && columns[kRoleDirection - 1] == 0;
+        const bool snapshot = IsSnapshotRow(cells, row);
+        if (CountFound(columns) == kRequiredRoles || (withoutDirection && lacksDirectionOnly && !snapshot)) {
             if (std::optional<Error> twice = DuplicateRole(cells, row, fileName)) return *twice;
             const std::string lots = NormalisedHeader(cells(row, columns[2]));
             const bool shares = std::find(kShareColumns.begin(), kShareColumns.end(), lots) != kShareColumns.end();
             return TickLayout{TickLayoutKind::Header,
                               {row, columns[0], columns[1], columns[2], columns[3], columns[4], columns[5], shares}};
         }
-        if (IsSnapshotRow(cells, row)) return Error{FillPlaceholders(kMsgSnapshot, {fileName})};
+        if (snapshot) return Error{FillPlaceholders(kMsgSnapshot, {fileName})};
         if (CountFound(columns) > CountFound(best)) {
             best = columns;
             bestRow = row;

@@ -39,7 +39,7 @@ struct HeaderColumns {
     int time = 0;
     int price = 0;
     int lots = 0;  // in 手, or in shares when lotsInShares
-    int direction = 0;
+    int direction = 0;  // 0: none, the directions are inferred from the prices
     int date = 0;  // 0: no date column
     int code = 0;  // 0: no column of stock codes
     bool lotsInShares = false;  // a quantity in shares (TradeQty of exchange feeds): 100 shares a lot
@@ -63,8 +63,11 @@ inline constexpr int kHeaderScanColumns = 20;
 // with a message naming the file (fileName) and the columns that were not found; a first row of
 // names only is such a refusal even over a time in row 6. A header row naming one column twice
 // (成交价 and 价格) is refused naming both. A quote snapshot (最新价, 买一价 ...) is refused as such
-// (kMsgSnapshot), and a trade list lacking only the direction says why the direction is needed.
-Result<TickLayout> RecognizeLayout(const CellSource& cells, const std::string& fileName);
+// (kMsgSnapshot), and a trade list lacking only the direction says why the direction is needed,
+// unless withoutDirection: it is then a header table whose direction column is 0 (the directions
+// are to be inferred from the prices).
+Result<TickLayout> RecognizeLayout(const CellSource& cells, const std::string& fileName,
+                                   bool withoutDirection = false);
 
 // The column a header cell names ("成交价" -> price, "Volume" -> lots), after trimming, with
 // full-width brackets read as ASCII ones and ASCII letters in any case; kRoleNone for none.
@@ -107,7 +110,8 @@ std::string StockCodeOf(std::string_view cell);
 inline constexpr const char* kMsgSnapshot =
     "无法识别文件“%s”的格式：这是行情快照，不是逐笔成交。请导出该股票当天的逐笔成交明细(成交时间、成交价格、成交量、性质)。";
 inline constexpr const char* kMsgNoDirection =
-    "无法识别文件“%s”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 性质(买盘/卖盘) 列的逐笔成交。";
+    "无法识别文件“%s”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 性质(买盘/卖盘) 列的逐笔成交，"
+    "或用 --infer-direction tick-rule 按价格涨跌推断方向。";
 
 // A quantity in shares as lots, 100 shares a lot, a fraction where shares are no multiple of 100
 // ("150" -> "1.5", "1" -> "0.01"); the text as it stands when it holds no number.

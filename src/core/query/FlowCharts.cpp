@@ -252,6 +252,7 @@ void FitChartValueAxis(CMSChart& chart, int mostDivisions, bool symmetric) {
 }
 
 std::string MonthDayLabel(std::string_view date) {
+    date = date.substr(0, date.find(' '));  // without the mark of a day whose directions were inferred
     const std::size_t dash = date.find('-');
     return std::string(dash == std::string_view::npos ? date : date.substr(dash + 1));
 }

@@ -6,6 +6,7 @@
 #include "common/TextUtil.h"
 #include "data/CAdoDatabase.h"
 #include "query/FlowCharts.h"
+#include "stats/DayFlowTable.h"
 #include "stats/FlowFigure.h"
 #include "stats/IntervalRules.h"
 
@@ -23,15 +24,18 @@ constexpr const char* kHistorySql =
     "d.one,d.two,d.three,d.four,d.five,d.six,d.seven,d.eight,d.nine,d.ten,d.more,d.onep,d.twop,d.threep,d.fourp,"
     "d.fivep,d.sixp,d.sevenp,d.eightp,d.ninep,d.tenp,d.morep ,"
     "e.one,e.two,e.three,e.four,e.five,e.six,e.seven,e.eight,e.nine,e.ten,e.more,e.onep,e.twop,e.threep,e.fourp,"
-    "e.fivep,e.sixp,e.sevenp,e.eightp,e.ninep,e.tenp,e.morep, f.classday,f.mainnetamount,f.totalamount "
+    "e.fivep,e.sixp,e.sevenp,e.eightp,e.ninep,e.tenp,e.morep, f.classday,f.mainnetamount,f.totalamount,i.method "
     "from gpmaster a inner join "
     "((transin c inner join (transinun d inner join transoutun e on d.masterid=e.masterid) on c.masterid=d.masterid) "
     "inner join  transout b on b.masterid=c.masterid) on a.rowid=b.masterid "
-    "left join dayflow f on f.code=a.code and f.datet=a.datet where a.datet>=?"
+    "left join dayflow f on f.code=a.code and f.datet=a.datet left join dayinferred i on i.masterid=a.rowid "
+    "where a.datet>=?"
     " and a.datet<=? and a.code=? order by a.datet";
 // Columns of the per-day numbers after the buckets: classday, 主力 net amount, the day's amount
 // (SQLite's text of a number keeps 15 digits, plenty for a figure shown to 0.1 万元 and 0.01%).
 constexpr int kClassDayColumn = 91;
+// The rule a day's directions were inferred by; NULL for a day read with its file's directions.
+constexpr int kInferredColumn = 94;
 
 constexpr int kDateColWidth = 1500;
 constexpr int kFigureColWidth = 2500;
@@ -170,11 +174,25 @@ int LoadHistoryRows(SessionState& session, CMSFlexGrid& grid) {
             FillMainCells(grid, j, ParseLeadingInt(db.GetFieldText(kClassDayColumn)) == 1,
                           ParseLeadingDouble(db.GetFieldText(kClassDayColumn + 1)),
                           ParseLeadingDouble(db.GetFieldText(kClassDayColumn + 2)));
+            if (!db.GetFieldText(kInferredColumn).empty()) MarkInferredDate(grid, j);
             db.MoveNext();
         }
     }
     db.Close();
     return j;
+}
+
+// The mark after the date of a day whose directions were inferred: "2016-05-23 推断方向".
+const std::string& InferredDateMark() {
+    static const std::string mark = std::string(" ") + kInferredDirectionText;
+    return mark;
+}
+
+void MarkInferredDate(CMSFlexGrid& grid, int j) { PutCell(grid, j, 0, grid.TextAt(j, 0) + InferredDateMark()); }
+
+std::string_view DateOfDateCell(std::string_view cell, bool& inferred) {
+    inferred = cell.ends_with(InferredDateMark());
+    return inferred ? cell.substr(0, cell.size() - InferredDateMark().size()) : cell;
 }
 
 void AddDayRow(CMSFlexGrid& grid, const DayFlowResult& day, const std::string& dateText, int j,

@@ -63,6 +63,11 @@ Result<int> RunHistoryQuery(SessionState& session, const HistoryQueryInput& inpu
 // no chart. A day is listed only when all four of its bucket rows exist.
 int LoadHistoryRows(SessionState& session, CMSFlexGrid& grid);
 
+// Marks the date cell of day row j as a day whose directions were inferred ("2016-05-23 推断方向").
+void MarkInferredDate(CMSFlexGrid& grid, int j);
+// The date of a history date cell without its mark; inferred tells whether it had one.
+std::string_view DateOfDateCell(std::string_view cell, bool& inferred);
+
 // Writes day row j: date as yyyy-mm-dd, the hidden master id, the five interval cells; the grid then
 // has j + 2 rows (one empty row after the last day).
 void AddDayRow(CMSFlexGrid& grid, const DayFlowResult& day, const std::string& dateText, int j,

@@ -45,7 +45,8 @@ Result<HistoryView> LoadHistoryView(const std::string& code, const std::string& 
     for (std::size_t i = 0; i < shown.size(); ++i) view.headers[i] = grid.TextAt(0, shown[i]);
     for (int r = 1; r <= n; ++r) {
         HistoryRowView row;
-        row.date = grid.TextAt(r, 0);
+        const std::string dateCell = grid.TextAt(r, 0);
+        row.date = DateOfDateCell(dateCell, row.inferredDirection);
         row.masterId = MasterIdOfGridRow(grid, r);
         for (std::size_t i = 1; i < shown.size(); ++i) {
             row.cells[i - 1] = grid.TextAt(r, shown[i]);
@@ -83,6 +84,7 @@ DayView LoadDayView(const std::string& masterId, const std::string& templateName
     view.uncertainTrades = LoadUncertainDetail(masterId);
     CAdoDatabase db;
     view.orderClasses = LoadStoredOrderClasses(db, masterId);
+    view.inferredDirection = LoadInferredDirection(db, masterId);
     return view;
 }
 

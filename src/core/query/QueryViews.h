@@ -19,6 +19,7 @@ namespace moxtel {
 // One listed day: grid columns 1..8, 10 and 11 of its history row with their text colours.
 struct HistoryRowView {
     std::string date;  // yyyy-mm-dd
+    bool inferredDirection = false;  // the day's directions were inferred from its prices
     std::string masterId;
     std::array<std::string, 10> cells;  // 5 intervals, net, net with uncertain, total, 主力净额, 主力净占比
     std::array<std::uint32_t, 10> colors{};
@@ -67,6 +68,7 @@ struct DayView {
     std::array<DayBucketView, 11> buckets;
     std::vector<UncertainDetailRow> uncertainTrades;  // newest time first
     std::optional<StoredOrderClasses> orderClasses;   // none for a day stored before they were kept
+    bool inferredDirection = false;                   // its directions were inferred from its prices
 };
 
 // The stored day of masterId as the detail windows show it, with the intervals of the named template

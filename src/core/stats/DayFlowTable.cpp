@@ -85,6 +85,10 @@ bool StoreDayFlowRow(CAdoDatabase& db, const DayFlowResult& day, const std::stri
                   "insert or replace into dayflow(code,datet,netamount,netunamount,classday) "
                   "values(?,?,?,?,?)",
                   FlowRow(day, stockCode, tradeDate));
+    if (stored && day.inferredDirection &&
+        !db.Execute("insert or replace into dayinferred(masterid,method) values(?,?)", {masterId, kTickRule})) {
+        return false;
+    }
     if (!stored || !day.hasOrderClasses) return stored;
     SqlParams row{masterId, std::string(ConventionName(day.orderConvention))};
     std::string values = "?,?";
@@ -104,6 +108,7 @@ bool StoreDayFlowRow(CAdoDatabase& db, const DayFlowResult& day, const std::stri
 // A day's id is its stock code followed by its 8-digit date.
 bool DeleteDayFlowRow(CAdoDatabase& db, const std::string& id) {
     bool ok = db.Execute("delete from dayclass where masterid=?", {id});
+    ok = db.Execute("delete from dayinferred where masterid=?", {id}) && ok;
     if (id.size() > kDateLength) {
         const std::size_t split = id.size() - kDateLength;
         ok = db.Execute("delete from dayflow where code=? and datet=?", {id.substr(0, split), id.substr(split)}) && ok;
@@ -120,6 +125,10 @@ std::string ExactColumns(const std::string& columns) {
         at = end + 1;
     }
     return text;
+}
+
+bool LoadInferredDirection(CAdoDatabase& db, const std::string& masterId) {
+    return db.OpenRecordset("select method from dayinferred where masterid=?", {masterId}) && !db.IsEOF();
 }
 
 std::optional<StoredOrderClasses> LoadStoredOrderClasses(CAdoDatabase& db, const std::string& masterId) {

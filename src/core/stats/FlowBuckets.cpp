@@ -30,6 +30,7 @@ void DayFlowResult::ClearBuckets() {
     uncertainDown.Clear();
     hasOrderClasses = false;
     orderClasses = OrderClassFlows{};
+    inferredDirection = false;
 }
 
 }  // namespace moxtel

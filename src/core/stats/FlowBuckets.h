@@ -66,6 +66,8 @@ struct DayFlowResult {
     bool hasOrderClasses = false;
     OrderClassConvention orderConvention = OrderClassConvention::SharesOrAmount;
     OrderClassFlows orderClasses;
+    // The directions were inferred from the prices (tick rule), the list having none (推断方向).
+    bool inferredDirection = false;
 
     void ClearBuckets();
 };

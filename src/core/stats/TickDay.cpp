@@ -247,6 +247,7 @@ Result<TickDay> ReadTickDay(const std::string& path, const StatisticsObserver& o
     const bool headerTable = reader.Kind() == TickLayoutKind::Header;
     const std::vector<int> skipped = reader.SkippedRows();
     const int sorted = reader.SortedTrades();
+    day.inferredDirection = reader.InferredDirection();
     // A large text export is decoded as its rows are read: a file changed since it was opened fails here.
     if (Status read = reader.ReadStatus(); !read) return Error{read.error().message, path + "\n" + read.error().detail};
     reader.CloseWorkbook();

@@ -23,6 +23,7 @@
 #include "query/SessionState.h"
 #include "stats/BulkImportWindows.h"
 #include "stats/CDayIdentityDlg.h"
+#include "stats/DayFlowTable.h"
 #include "stats/SqliteDayStore.h"
 #include "stats/StatisticsRun.h"
 #include "app/Utf8.h"
@@ -247,6 +248,7 @@ void CMainStatDlg::ShowRunResult(StatisticsOutcome&& outcome, bool storedUncerta
     session.day = std::move(outcome.day);
     if (storedUncertain) session.currentMasterId = session.day.masterId;
     m_strTitle = QString::fromStdString(session.day.titleText);
+    if (session.day.inferredDirection) m_strTitle += QStringLiteral("  (") + Utf8(kInferredDirectionText) + QLatin1Char(')');
     ShowDayTotals();
     ComputeTemplateSums();
     m_bHasResult = true;

@@ -12,7 +12,9 @@ namespace moxtel {
 // with what the file name says; the stock list offers the stored stocks. OK checks the stock
 // ("名称(代码)" or a six-digit code) and keeps the window open with a message when it is not.
 // A table whose direction column holds numbers of open meaning also gets a row asking for the codes
-// of buy, sell and neutral (as --direction-codes takes them).
+// of buy, sell and neutral (as --direction-codes takes them); a trade list without a direction column
+// a checkbox to infer them by the tick rule (as --infer-direction tick-rule), which OK requires. A
+// table of several stocks offers its codes first in the stock list.
 class CDayIdentityDlg : public CDialogBase {
     Q_OBJECT
   public:
@@ -27,7 +29,8 @@ class CDayIdentityDlg : public CDialogBase {
     void OnOK() override;
 
   private:
-    void AddCodesRow(const DayIdentity& guess);
+    void AddCodesRow(const DayIdentity& guess, int top);
+    void AddInferRow(const DayIdentity& guess, int top);
 
     DayIdentity m_identity;
 };

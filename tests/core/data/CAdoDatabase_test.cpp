@@ -212,8 +212,8 @@ TEST(CAdoDatabaseFile, NewOrEmptyFileIsMadeInWalModeWithItsTables) {
         }
         TestDatabase::Touch();
         EXPECT_EQ(TestDatabase::Scalar("PRAGMA journal_mode"), "wal");
-        EXPECT_EQ(TestDatabase::Scalar("PRAGMA user_version"), "2");
-        EXPECT_EQ(TestDatabase::Scalar("select count(*) from sqlite_master where type='table'"), "9");
+        EXPECT_EQ(TestDatabase::Scalar("PRAGMA user_version"), "3");
+        EXPECT_EQ(TestDatabase::Scalar("select count(*) from sqlite_master where type='table'"), "10");  // the seven, dayflow, dayclass and dayinferred
         // The last connection closed: the log is written back and the file stands alone.
         EXPECT_FALSE(std::filesystem::exists(t.File() + "-wal"));
         EXPECT_TRUE(t.messages.empty());
@@ -227,7 +227,7 @@ TEST(CAdoDatabaseFile, MissingDatabaseIsCreatedWithItsFolderAndTables) {
     EXPECT_EQ(CAdoDatabase::DatabaseFile(), file);
     EXPECT_EQ(TestDatabase::Count("gpmaster"), 0);
     EXPECT_TRUE(std::filesystem::is_regular_file(file));
-    EXPECT_EQ(TestDatabase::Scalar("PRAGMA user_version"), "2");
+    EXPECT_EQ(TestDatabase::Scalar("PRAGMA user_version"), "3");
     EXPECT_EQ(
         TestDatabase::Scalar("select count(*) from sqlite_master where type='table' and name in "
                              "('gpmaster','transin','transout','transinun','transoutun','transun','queryconfig')"),
@@ -276,7 +276,7 @@ TEST(CAdoDatabaseFile, ExistingDatabaseKeepsItsDataAndGainsOnlyTheMissingTables)
     EXPECT_EQ(TestDatabase::Scalar("select rowid from gpmaster"), "kept");
     EXPECT_EQ(TestDatabase::Count("extra"), 1);
     EXPECT_EQ(TestDatabase::Count("transun"), 0);
-    EXPECT_EQ(TestDatabase::Scalar("PRAGMA user_version"), "2");
+    EXPECT_EQ(TestDatabase::Scalar("PRAGMA user_version"), "3");
     EXPECT_TRUE(t.messages.empty());
 }
 

@@ -168,7 +168,7 @@ TEST(DamagedDatabaseAtOpen, UnstampedFileWithoutTablesOrWithOneOfOursGainsTheRes
         Exec(t.File(), c.sql);
         EXPECT_EQ(InspectDatabaseFile(t.File()).state, DatabaseState::Good);
         EXPECT_EQ(TestDatabase::Count("gpmaster"), 0);
-        EXPECT_EQ(TestDatabase::Scalar("PRAGMA user_version"), "2");
+        EXPECT_EQ(TestDatabase::Scalar("PRAGMA user_version"), "3");
         EXPECT_TRUE(t.messages.empty());
     }
 }

@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "LayoutTestSupport.h"
+#include "common/TextUtil.h"
 #include "workbook/CExcelReader.h"
 
 namespace moxtel::test {
@@ -123,7 +124,9 @@ TEST(CTickTable, RefusalsNameTheFileAndStoreNothing) {
     const TestFolder folder;
     const StoredRun missing = RunAndStore({Fixture("header-missing-direction.csv"), "", ""});
     ASSERT_FALSE(missing.run.ok());
-    EXPECT_EQ(missing.run.error().message, "无法识别文件“header-missing-direction.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 性质(买盘/卖盘) 列的逐笔成交。");
+    EXPECT_EQ(missing.run.error().message,
+              "无法识别文件“header-missing-direction.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 "
+              "性质(买盘/卖盘) 列的逐笔成交，或用 --infer-direction tick-rule 按价格涨跌推断方向。");
     EXPECT_TRUE(missing.tables[0].empty());
 
     const std::string odd = folder.Write("600000_20241204.csv",
@@ -473,6 +476,75 @@ TEST(CTickTable, TheConfirmHookSeesTheGuessAndDecides) {
     EXPECT_EQ(RunStatistics(inputs, nullptr).error().message, "日期“20241232”无效，应为 YYYYMMDD，例如 20241204。");
 }
 
+// The tick rule in the order the trades are presented (time order), within the stock chosen.
+struct TickRuleCase {
+    const char* name;
+    const char* text;  // a list without a direction column, named 600000_20241204.csv
+    const char* stock;
+    std::vector<std::string> directions;  // presented column 5, earliest first
+};
+void PrintTo(const TickRuleCase& c, std::ostream* os) { *os << c.name; }
+
+class TickRule : public ::testing::TestWithParam<TickRuleCase> {};
+
+TEST_P(TickRule, InfersTheDirectionsOfAListWithoutThem) {
+    const TestFolder folder;
+    const std::string path = folder.Write("600000_20241204.csv", GetParam().text);
+    DayOverrides overrides{"", GetParam().stock};
+    CTickTable refused;
+    EXPECT_EQ(refused.Open(path, overrides).error().message,
+              FillPlaceholders(kMsgNoDirection, {std::string("600000_20241204.csv")}));
+    overrides.inferDirection = true;
+    CTickTable table;
+    ASSERT_TRUE(table.Open(path, overrides).ok());
+    EXPECT_TRUE(table.InferredDirection());
+    std::vector<std::string> directions;
+    for (int row = 6; row < 6 + table.TradeCount(); ++row) directions.push_back(table.GetCellText(row, 5));
+    EXPECT_EQ(directions, GetParam().directions);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lists, TickRule,
+    ::testing::Values(
+        TickRuleCase{"UpDownAndEqual",
+                     "Time,Price,Volume\n09:30:00,10.00,1\n09:30:01,10.01,1\n09:30:02,10.01,1\n09:30:03,10.00,1\n"
+                     "09:30:04,10.00,1\n09:30:05,10.02,1\n",
+                     "", {"", "B", "B", "S", "S", "B"}},
+        // Equal prices before the first change stay neutral.
+        TickRuleCase{"EqualAtTheStart", "Time,Price,Volume\n09:30:00,10.00,1\n09:30:01,10.00,1\n09:30:02,9.99,1\n",
+                     "", {"", "", "S"}},
+        // Latest first: the rule runs in time order, not in the file's.
+        TickRuleCase{"LatestFirst",
+                     "Time,Price,Volume\n09:30:03,10.00,1\n09:30:02,10.02,1\n09:30:01,10.01,1\n09:30:00,10.01,1\n",
+                     "", {"", "", "B", "S"}},
+        // Two stocks interleaved: each stock's trades compared with its own.
+        TickRuleCase{"OneStockOfTwo",
+                     "Symbol,Time,Price,Volume\n600000,09:30:00,10.00,1\n000001,09:30:00,20.00,1\n"
+                     "600000,09:30:01,10.01,1\n000001,09:30:01,5.00,1\n600000,09:30:02,10.01,1\n",
+                     "600000", {"", "B", "B"}}));
+
+TEST(CTickTable, TheConfirmHookDecidesWhetherToInferDirections) {
+    const std::string path = Fixture("no-direction-000001-20241204.csv");
+    StatisticsInputs inputs{path, "", ""};
+    bool asked = false;
+    inputs.dayOverrides.confirm = [&asked](const DayIdentity& guess) -> std::optional<DayIdentity> {
+        asked = guess.directionMissing && !guess.inferDirection;
+        return guess;
+    };
+    EXPECT_EQ(RunStatistics(inputs, nullptr).error().message,
+              FillPlaceholders(kMsgNoDirection, {std::string("no-direction-000001-20241204.csv")}));
+    EXPECT_TRUE(asked);
+    inputs.dayOverrides.confirm = [](const DayIdentity& guess) -> std::optional<DayIdentity> {
+        DayIdentity chosen = guess;
+        chosen.inferDirection = true;
+        return chosen;
+    };
+    const auto run = RunStatistics(inputs, nullptr);
+    ASSERT_TRUE(run.ok()) << run.error().message;
+    EXPECT_TRUE(run->day.inferredDirection);
+    EXPECT_EQ(run->day.masterId, "000001(000001)20241204");
+}
+
 TEST(CTickTable, TheStandardLayoutPassesThroughUntouched) {
     CExcelReader reader;
     CTickTable table;
@@ -511,7 +583,7 @@ TEST(InspectTickTable, TellsTheLayoutAndTheGuessWithoutAsking) {
     EXPECT_EQ(info->kind, TickLayoutKind::Standard);
 
     EXPECT_EQ(InspectTickTable(Fixture("header-missing-direction.csv")).error().message,
-              "无法识别文件“header-missing-direction.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 性质(买盘/卖盘) 列的逐笔成交。");
+              "无法识别文件“header-missing-direction.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 性质(买盘/卖盘) 列的逐笔成交，或用 --infer-direction tick-rule 按价格涨跌推断方向。");
     EXPECT_EQ(InspectTickTable(Fixture("missing.csv")).error().message, kMsgOpenFailed);
 }
 

@@ -180,6 +180,39 @@ TEST_F(OrderClassesRun, PerDayRowFollowsTheDayThroughRerunFailureAndClearing) {
     EXPECT_EQ(TestDatabase::Scalar("select group_concat(masterid) from dayclass"), "ABC(600000)20000104");
 }
 
+// A day whose directions were inferred keeps its mark while it is stored, and only then.
+TEST_F(OrderClassesRun, TheInferredMarkFollowsTheDayThroughRerunAndClearing) {
+    const auto list = (m_dir / "600000_20000105.csv").string();
+    std::ofstream(list, std::ios::binary) << "Time,Price,Volume\n09:30:01,1.00,200\n09:30:02,1.01,2000\n";
+    const auto inferred = [&list] {
+        SqliteDayStore store;
+        StatisticsInputs inputs{list, "1.00", ""};
+        inputs.dayOverrides = {"", "ABC(600000)"};
+        inputs.dayOverrides.inferDirection = true;
+        return RunStatistics(inputs, &store);
+    };
+    const auto marked = [] {
+        CAdoDatabase db;
+        return LoadInferredDirection(db, "ABC(600000)20000105");
+    };
+    ASSERT_TRUE(Run(Day("20000104"), kShares).ok());
+    const auto run = inferred();
+    ASSERT_TRUE(run.ok()) << run.error().message;
+    EXPECT_EQ(run->day.inflow[11].lots, 2000);  // up from the trade before: a buy
+    EXPECT_EQ(run->day.uncertain[3].lots, 200);  // the first trade: neutral
+    EXPECT_TRUE(marked());
+    EXPECT_EQ(TestDatabase::Scalar("select method from dayinferred"), "tick-rule");
+
+    // Read again from a file with directions, the day loses its mark; inferred again, it has it back.
+    ASSERT_TRUE(Run(Day("20000105", "e.xls"), kShares).ok());
+    EXPECT_FALSE(marked());
+    ASSERT_TRUE(inferred().ok());
+    EXPECT_TRUE(marked());
+    ASSERT_TRUE(ClearStoredDays("ABC(600000)", "20000105").ok());
+    EXPECT_EQ(TestDatabase::Count("dayinferred"), 0);
+    EXPECT_TRUE(m_db.messages.empty());
+}
+
 TEST_F(OrderClassesRun, DatabaseOfTheEarlierVersionGainsTheTableWithoutClasses) {
     ASSERT_TRUE(Run(Day("20000103"), kShares).ok());
     {
@@ -190,7 +223,8 @@ TEST_F(OrderClassesRun, DatabaseOfTheEarlierVersionGainsTheTableWithoutClasses) 
                   SQLITE_OK);
         sqlite3_close(raw);
     }
-    EXPECT_EQ(TestDatabase::Scalar("PRAGMA user_version"), "2");
+    EXPECT_EQ(TestDatabase::Scalar("PRAGMA user_version"), "3");
+    EXPECT_EQ(TestDatabase::Count("dayinferred"), 0);  // the table of marks is there, empty
     EXPECT_EQ(TestDatabase::Scalar("select netamount||' '||netunamount||' '||classday||' '||ifnull(mainnetamount,'-') "
                                    "from dayflow"),
               "182.0 82.5 0 -");
