@@ -33,8 +33,9 @@ expect() {
 
 expect "moxtel-flow import " "FILES"
 expect "moxtel-flow import a.xls " "FILES"
-expect "moxtel-flow import --" "--jobs --json --direction-codes --order-classes --help"
+expect "moxtel-flow import --" "--jobs --json --direction-codes --order-classes --infer-direction --help"
 expect "moxtel-flow import --order-classes " "shares-or-amount amount-only"
+expect "moxtel-flow stats day.csv --infer-direction " "tick-rule"
 expect "moxtel-flow rank 20261204 --by m" "main medium"
 expect "moxtel-flow rank 20261204 --top " ""
 expect "moxtel-flow rank 20261204 --" "--by --top --json --csv --help"
