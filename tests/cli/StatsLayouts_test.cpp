@@ -87,6 +87,12 @@ TEST_F(StatsLayouts, FeedShapesFindTheirCodeOrSayWhatIsMissing) {
     auto r = Run({"stats", Fixture("1000001.xls"), "--date", "20241204", "--no-store", "--json"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(Contains(r.out, "\"masterId\": \"000001(000001)20241204\"")) << r.out;
+    // The site's workbook names neither in the file's name, both in its sheet's; --date still comes first.
+    r = Run({"stats", Fixture("quote-download.xls"), "--no-store", "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(Contains(r.out, "\"masterId\": \"000001(000001)20241204\"")) << r.out;
+    r = Run({"stats", Fixture("quote-download.xls"), "--date", "20241205", "--no-store", "--json"});
+    EXPECT_TRUE(Contains(r.out, "\"masterId\": \"000001(000001)20241205\"")) << r.out;
     r = Run({"stats", Fixture("frame-20241204.csv"), "--no-store", "--json"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(Contains(r.out, "\"masterId\": \"000001(000001)20241204\"")) << r.out;

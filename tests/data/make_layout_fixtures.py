@@ -2,7 +2,7 @@
 """Writes the tick tables of the layout tests: one trading day in the standard export layout and
 the same trades as the quote sites' tick-detail tables, the way the data libraries save them.
 
-Run with the system Python (python3-openpyxl):  /usr/bin/python3 tests/data/make_layout_fixtures.py
+Run with the system Python (python3-openpyxl, python3-xlwt):  /usr/bin/python3 tests/data/make_layout_fixtures.py
 pandas itself is not needed: its files are written as it writes them (to_csv puts the index in a
 leading column with an empty header; to_excel does the same with an empty header cell).
 """
@@ -12,6 +12,7 @@ import os
 import random
 
 import openpyxl
+import xlwt
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -166,6 +167,15 @@ def write_feed_shapes(trades):
     rows = [[t, general(p), "0", str(l), general(p * l * 100), sina[d]] for t, p, l, d in trades]
     write_gbk_tab(os.path.join(HERE, "1000001.xls"), ["成交时间", "成交价", "价格变动", "成交量（手）", "成交额（元）", "性质"],
                   rows)
+    # The site's real workbook: General numbers, times as text, the code and date in the sheet's name only.
+    book = xlwt.Workbook(encoding="utf-8")
+    sheet = book.add_sheet("1000001_成交明细_2024-12-04")
+    for c, head in enumerate(["成交时间", "成交价", "价格变动", "成交量（手）", "成交额（元）", "性质"]):
+        sheet.write(0, c, head)
+    for r, (t, p, l, d) in enumerate(trades, start=1):
+        for c, value in enumerate([t, p, 0, l, round(p * l * 100, 2), sina[d]]):
+            sheet.write(r, c, value)
+    book.save(os.path.join(HERE, "quote-download.xls"))
     # The frame: a code column, and the time the data was fetched on another day.
     write_csv(os.path.join(HERE, "frame-20241204.csv"),
               ["时间", "成交价", "价格变动", "成交量", "成交额", "买卖盘性质", "股票代码", "采集时间"],

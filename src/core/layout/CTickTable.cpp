@@ -96,7 +96,7 @@ Status CTickTable::OpenTable(const std::string& path, bool withoutDirection) {
 // The direction codes and the day are settled together: the desktop asks for all of them in one window.
 Status CTickTable::ResolveIdentity(const std::string& path, const DayOverrides& overrides) {
     const std::string fileName = std::filesystem::path(path).filename().string();
-    DayIdentity guess = GuessDayIdentity(path, overrides, m_dates, m_securities);
+    DayIdentity guess = GuessDayIdentity(path, overrides, m_dates, m_securities, m_reader.SheetName());
     if (!CodesExplain(m_codes, overrides.directionCodes)) guess.codesToExplain = m_codes;
     guess.directionMissing = m_layout.columns.direction == 0;
     guess.inferDirection = guess.directionMissing && overrides.inferDirection;
@@ -141,7 +141,9 @@ Result<TickTableInfo> InspectTickTable(const std::string& path, const DayOverrid
     CTickTable table;
     if (Status opened = table.OpenTable(path, overrides.inferDirection); !opened) return opened.error();
     TickTableInfo info{table.Kind(), table.TradeCount(), table.TableDates(), table.TableCodes(), table.TableDays(), {}};
-    if (info.kind == TickLayoutKind::Header) info.guess = GuessDayIdentity(path, overrides, info.dates, info.codes);
+    if (info.kind == TickLayoutKind::Header) {
+        info.guess = GuessDayIdentity(path, overrides, info.dates, info.codes, table.SheetName());
+    }
     return info;
 }
 

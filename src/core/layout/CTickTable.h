@@ -53,6 +53,8 @@ class CTickTable {
     TickLayoutKind Kind() const { return m_layout.kind; }
     // The resolved date and stock of a header table.
     const DayIdentity& Identity() const { return m_identity; }
+    // The open workbook's sheet name, which may carry the date and code; "" for a text table.
+    std::string SheetName() const { return m_reader.SheetName(); }
     // Trades of a header table presented to the run (of the day chosen).
     int TradeCount() const;
     // The dates a header table's time or date cells carry, YYYYMMDD, in the order met.

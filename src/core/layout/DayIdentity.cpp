@@ -182,8 +182,21 @@ FileNameHints HintsFromFolders(std::string_view path) {
 }
 
 DayIdentity GuessDayIdentity(const std::string& path, const DayOverrides& overrides,
-                             const std::vector<std::string>& tableDates, const std::vector<std::string>& tableCodes) {
-    const FileNameHints hints = HintsFromFileName(path);
+                             const std::vector<std::string>& tableDates, const std::vector<std::string>& tableCodes,
+                             const std::string& sheetName) {
+    FileNameHints hints = HintsFromFileName(path);
+    // The sheet's name speaks where the file's name says nothing: its own slashes are no folders.
+    if (!sheetName.empty() && sheetName.find('/') == std::string::npos) {
+        const FileNameHints sheet = HintsFromFileName(sheetName + ".");  // a dot in it is no extension
+        if (hints.tradeDates.empty()) {
+            hints.tradeDate = sheet.tradeDate;
+            hints.tradeDates = sheet.tradeDates;
+        }
+        if (hints.codes.empty()) {
+            hints.code = sheet.code;
+            hints.codes = sheet.codes;
+        }
+    }
     DayIdentity day;
     day.directionCodes = overrides.directionCodes;
     const bool needFolders = (overrides.tradeDate.empty() && hints.tradeDate.empty() && tableDates.empty()) ||

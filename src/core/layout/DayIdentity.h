@@ -83,13 +83,14 @@ std::optional<std::string> NormalisedStock(std::string_view text,
                                            const std::function<std::string(const std::string&)>& storedStockOf);
 
 // The date and stock of a header table at path as far as known: the overrides first, then the
-// file name, then the dates and codes in the table (tableDates and tableCodes, when each holds
-// exactly one), then the folders above the file. A code found becomes its stored stock text, or "code(code)". A table of several
+// file name, then the name of the workbook's sheet (sheetName, read as a file name is:
+// "0600000_成交明细_2016-05-23"), then the dates and codes in the table (tableDates and tableCodes,
+// when each holds exactly one), then the folders above the file. A code found becomes its stored stock text, or "code(code)". A table of several
 // dates takes its date from the overrides only. Never fails; what is unknown stays empty. The
 // stock is not checked yet.
 DayIdentity GuessDayIdentity(const std::string& path, const DayOverrides& overrides,
                              const std::vector<std::string>& tableDates = {},
-                             const std::vector<std::string>& tableCodes = {});
+                             const std::vector<std::string>& tableCodes = {}, const std::string& sheetName = {});
 
 // guess made final: a valid date and a normalised stock. A failure names the file at path and the
 // option to give; where the file name names several dates or codes, it names them too.

@@ -44,6 +44,11 @@ void ReadBoundSheet(RecordCursor& cursor, WorkbookGlobals& globals) {
     sheet.offset = cursor.U32();
     cursor.U8();  // visibility
     sheet.type = cursor.U8();
+    // The name only says where a table may carry its date and code: a damaged one is left empty
+    // rather than refusing the workbook. BIFF5 names are decoded once CODEPAGE is known.
+    RecordCursor name = cursor;
+    sheet.name = globals.biff8 ? name.UnicodeString(1) : name.ByteString(1);
+    if (!name.ok()) sheet.name.clear();
     globals.sheets.push_back(sheet);
 }
 
@@ -79,6 +84,9 @@ Result<WorkbookGlobals> ReadGlobals(std::span<const std::uint8_t> stream, bool b
             case kEof: {
                 CodePageDecoder decoder(globals.codePage);
                 for (auto& [id, bytes] : byteFormats) globals.formats[id] = decoder.Decode(bytes);
+                if (!globals.biff8) {
+                    for (auto& sheet : globals.sheets) sheet.name = decoder.Decode(sheet.name);
+                }
                 return globals;
             }
             case kFilePass:

@@ -242,6 +242,7 @@ Result<SheetModel> ReadActiveSheet(std::span<const std::uint8_t> stream, const W
     model.maxRows = globals.biff8 ? 65536 : 16384;
     model.maxColumns = 256;
     model.date1904 = globals.date1904;
+    model.name = globals.sheets[*tab].name;
 
     const std::size_t offset = globals.sheets[*tab].offset;
     // Room for the cells up front: a cell record takes at least 14 bytes (a MULRK entry 6).

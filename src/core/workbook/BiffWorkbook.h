@@ -24,6 +24,7 @@ struct WorkbookGlobals {
     struct Sheet {
         std::uint32_t offset = 0;  // stream offset of the sheet's BOF record
         std::uint8_t type = 0;     // 0 worksheet, 2 chart, 6 VBA module, ...
+        std::string name;          // the tab's name, UTF-8; "" when it cannot be read
     };
     std::vector<Sheet> sheets;  // BOUNDSHEET records in tab order
     std::size_t activeTab = 0;  // WINDOW1's selected tab

@@ -58,6 +58,8 @@ public:
     std::string_view ReadError() const;
     // The loaded sheet, or nullptr when nothing is open.
     const SheetModel* Sheet() const { return m_sheet.get(); }
+    // The open sheet's tab name ("" for a text export, or when nothing is open).
+    std::string SheetName() const { return m_sheet ? m_sheet->name : std::string(); }
 
 private:
     std::string CellText(const CellValue& cell) const;

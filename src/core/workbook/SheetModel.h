@@ -90,6 +90,7 @@ class SheetModel {
     std::uint32_t maxRows = 65536;  // the file format's grid: BIFF8 65536 x 256, xlsx 1048576 x 16384
     std::uint32_t maxColumns = 256;
     bool date1904 = false;  // the workbook's date system
+    std::string name;       // the sheet's tab name; "" for a text export
     // Number format codes, deduplicated; index 0 is always "General".
     std::vector<std::string> formatCodes{"General"};
     std::vector<StoredCell> cells;

@@ -213,6 +213,7 @@ const Relationship* FindByType(const std::vector<Relationship>& rels, std::strin
 
 struct WorkbookInfo {
     bool date1904 = false;
+    std::string sheetName;  // the active sheet's tab name
     std::string sheetPart;
     std::string sharedStringsPart;  // empty when the workbook has none
     std::string stylesPart;
@@ -236,13 +237,17 @@ Result<WorkbookInfo> ReadWorkbookInfo(const Package& package) {
         if (!ParseUnsigned(tab, activeTab)) activeTab = 0;
     }
     std::vector<std::string> sheetIds;
+    std::vector<std::string> sheetNames;
     for (pugi::xml_node s = Child(root, "sheets").first_child(); s; s = s.next_sibling()) {
         if (!IsElement(s, "sheet")) continue;
         const char* id = Attr(s, "id");
+        const char* name = Attr(s, "name");
         sheetIds.emplace_back(id ? id : "");
+        sheetNames.emplace_back(name ? name : "");
     }
     if (sheetIds.empty()) return Fail("workbook without sheets");
     if (activeTab >= sheetIds.size()) activeTab = 0;
+    info.sheetName = sheetNames[activeTab];
 
     const std::vector<Relationship> rels = ReadRelationships(package, workbookPart);
     for (const Relationship& r : rels) {
@@ -327,6 +332,7 @@ Result<SheetModel> ReadXlsxWorkbook(const std::string& path) {
     sheet.maxRows = kMaxRows;
     sheet.maxColumns = kMaxColumns;
     sheet.date1904 = info->date1904;
+    sheet.name = info->sheetName;
 
     Result<std::vector<std::string_view>> strings = ReadSharedStrings(package, info->sharedStringsPart, sheet.texts);
     if (!strings) return strings.error();

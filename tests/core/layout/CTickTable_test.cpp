@@ -65,6 +65,8 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, HeaderContainers,
                                            ContainerCase{"header-two-days-000001.csv", true},
                                            // A quote site's download named by its seven-digit code.
                                            ContainerCase{"1000001.xls", true},
+                                           // The site's workbook: code and date in its sheet's name.
+                                           ContainerCase{"quote-download.xls", false},
                                            // A data library's frame: 买卖盘性质, a code and a fetch time.
                                            ContainerCase{"frame-20241204.csv", false},
                                            // Level-2 records: shares, milliseconds, N, and a second stock.

@@ -175,6 +175,14 @@ TEST(GuessDayIdentity, TheFileNameAndTheTableComeBeforeTheFolders) {
     EXPECT_EQ(GuessDayIdentity("/d/x_20180115.csv", {}, {"20180115", "20180116"}).tradeDate, "");
     // A name with two codes is left to the user rather than to a folder.
     EXPECT_EQ(GuessDayIdentity("/d/600000/000001_000002.csv", {}).stock, "");
+    // The sheet's name after the file's, before the table and the folders; a dot in it is no extension.
+    const std::string sheet = "0600000_成交明细_2016.05.23";
+    EXPECT_EQ(GuessDayIdentity("/d/2018-01-17/000001/x.xls", {}, oneDate, {}, sheet).tradeDate, "20160523");
+    EXPECT_EQ(GuessDayIdentity("/d/2018-01-17/000001/x.xls", {}, oneDate, {}, sheet).stock, "600000(600000)");
+    EXPECT_EQ(GuessDayIdentity("/d/x_20180115_000001.xls", {}, {}, {}, sheet).tradeDate, "20180115");
+    EXPECT_EQ(GuessDayIdentity("/d/x_20180115_000001.xls", {}, {}, {}, sheet).stock, "000001(000001)");
+    EXPECT_EQ(GuessDayIdentity("/d/x.xls", {"20180118", "000002"}, {}, {}, sheet).tradeDate, "20180118");
+    EXPECT_EQ(GuessDayIdentity("/d/600000/x.xls", {}, {}, {}, "Sheet1").stock, "600000(600000)");
 }
 
 TEST(TitleFor, ReadsBackAsTheSameDateAndStock) {

@@ -158,6 +158,7 @@ TEST_F(XlsxReaderTest, ReadsTheActiveSheetThroughItsRelationship) {
     const auto sheet = Read(parts);
     ASSERT_TRUE(sheet.ok()) << sheet.error().message;
     EXPECT_EQ(At(*sheet, 1, 1).text, "third");
+    EXPECT_EQ(sheet->name, "c");
     EXPECT_TRUE(sheet->date1904);
 }
 
