@@ -239,32 +239,24 @@ private:
     }
 
     // A header table without a stock name was named by its code from the store as it was before
-    // this import. Run file by file in date order, it takes the name of its code's newest day stored
-    // before it, which may be a day of this import: that name, when such a day is newer than the
-    // store's. A renamed day is read again under its name.
+    // this import. A code keeps one stock text within an import: where a file of the import names
+    // the stock (a title cell, --stock), the unnamed days of its code take the name of the newest
+    // such day, so that no day is stored under both 000001(000001) and 平安银行(000001), unless the
+    // store holds a newer day of the code, whose name then stays. A renamed day is read again under
+    // its name.
     void NameUnnamedDays() {
-        std::map<std::string, std::vector<Entry*>> byCode;
-        for (Entry& entry : m_entries) {
-            if (entry.nameFromCode) byCode[CodeOf(entry.stockCode)];
+        std::map<std::string, const Entry*> namedByCode;  // the newest day of each code named by its file
+        for (const Entry& entry : m_entries) {
+            if (entry.nameFromCode) continue;
+            const Entry*& named = namedByCode[CodeOf(entry.stockCode)];
+            if (!named || named->tradeDate <= entry.tradeDate) named = &entry;
         }
-        if (byCode.empty()) return;
         for (Entry& entry : m_entries) {
-            auto it = byCode.find(CodeOf(entry.stockCode));
-            if (it != byCode.end()) it->second.push_back(&entry);
-        }
-        for (auto& [code, entries] : byCode) {
-            std::stable_sort(entries.begin(), entries.end(),
-                             [](const Entry* a, const Entry* b) { return a->tradeDate < b->tradeDate; });
-            const std::string storedDate = NewestStoredDate(code);
-            const Entry* before = nullptr;
-            for (Entry* entry : entries) {
-                if (entry->nameFromCode && before && before->tradeDate >= storedDate &&
-                    entry->stockCode != before->stockCode) {
-                    entry->stockCode = before->stockCode;
-                    entry->day.reset();
-                }
-                before = entry;
-            }
+            const auto it = namedByCode.find(CodeOf(entry.stockCode));
+            if (!entry.nameFromCode || it == namedByCode.end() || it->second->stockCode == entry.stockCode) continue;
+            if (it->second->tradeDate < NewestStoredDate(it->first)) continue;
+            entry.stockCode = it->second->stockCode;
+            entry.day.reset();
         }
     }
 

@@ -51,11 +51,13 @@ protected:
 
     // The same files run one at a time in date order, as a user would by hand, into a database of
     // their own. Afterwards no test database is current: call it before opening the one to compare.
-    Rows ByHand(const std::vector<std::string>& inDateOrder) {
+    // stock: as --stock gives it to every header table (the standard layout keeps its A1).
+    Rows ByHand(const std::vector<std::string>& inDateOrder, const std::string& stock = "") {
         TestDatabase other;
         for (const std::string& path : inDateOrder) {
             SqliteDayStore store;
             StatisticsInputs inputs{path, "", ""};
+            inputs.dayOverrides.stock = stock;
             inputs.dayOverrides.storedStockOf = StoredStockText;  // as the command line's stats does
             EXPECT_TRUE(RunStatistics(inputs, &store).ok()) << path;
         }
@@ -193,8 +195,9 @@ TEST_F(BulkImportTest, CancelKeepsTheDaysStoredWholeAndStoresNoMore) {
     EXPECT_EQ(TestDatabase::Scalar("select max(datet) from gpmaster"), "20240102");
 }
 
-// A header table names no stock: it takes the name of its code's newest day stored before it, as
-// stats run file by file in date order gives it, whether that day comes from this import or the store.
+// A header table names no stock: it takes the name of its code's newest day named by a file of this
+// import (one stock text per code within an import, even for a day before that one), unless the store
+// holds a newer day of the code, whose name it then takes, as stats gives it.
 TEST_F(BulkImportTest, UnnamedHeaderDayTakesTheNameOfTheNewestNamedDayBeforeIt) {
     const fs::path in = fs::path(m_db.Folder()) / "in";
     fs::create_directories(in);
@@ -211,16 +214,18 @@ TEST_F(BulkImportTest, UnnamedHeaderDayTakesTheNameOfTheNewestNamedDayBeforeIt) 
         std::vector<std::string> storedBefore;
         std::vector<std::string> given;
         std::vector<std::string> inDateOrder;
+        const char* stock = "";  // the stock text every header table takes
     };
     const std::vector<Case> cases{
         {{}, {n03, h04}, {n03, h04}},
         {{}, {h04, n03}, {n03, h04}},
-        {{}, {h05, h04, h02, n03}, {h02, n03, h04, h05}},
+        // h02, the day before n03, named as n03 names it.
+        {{}, {h05, h04, h02, n03}, {h02, n03, h04, h05}, "平安银行(000001)"},
         {{n03}, {h04}, {n03, h04}},
         {{n10}, {n03, h04}, {n10, n03, h04}},  // the store's newest day is later still: its name wins
     };
     for (const Case& c : cases) {
-        const Rows byHand = ByHand(c.inDateOrder);
+        const Rows byHand = ByHand(c.inDateOrder, c.stock);
         for (const std::size_t kept : {std::size_t{1} << 30, std::size_t{0}}) {
             TestDatabase t;
             for (const std::string& path : c.storedBefore) {
