@@ -13,6 +13,7 @@
 #include "Json.h"
 #include "common/TextUtil.h"
 #include "import/BulkImport.h"
+#include "stats/DayFlowTable.h"
 
 namespace moxtel {
 namespace {
@@ -40,7 +41,7 @@ private:
     void (*m_previous)(int) = SIG_DFL;
 };
 
-constexpr std::size_t kSkippedListed = 10;  // skipped files named in the text summary
+constexpr std::size_t kSkippedListed = 10;  // skipped files, and stored days, named in the text summary
 
 Json PathsJson(const std::vector<ImportFailure>& list) {
     Json array = Json::MakeArray();
@@ -53,12 +54,20 @@ Json SummaryJson(const ImportSummary& s) {
     for (const ImportDuplicate& d : s.duplicates) {
         duplicates.Push(Json::MakeObject().Add("masterId", d.masterId).Add("kept", d.kept).Add("dropped", d.dropped));
     }
+    Json stored = Json::MakeArray();
+    for (const ImportStored& d : s.storedDays) {
+        stored.Push(Json::MakeObject()
+                        .Add("path", d.path)
+                        .Add("masterId", d.masterId)
+                        .Add("inferredDirection", d.inferredDirection));
+    }
     return Json::MakeObject()
         .Add("imported", s.imported)
         .Add("replaced", s.replaced)
         .Add("failed", static_cast<int>(s.failures.size()))
         .Add("skipped", s.skipped)
         .Add("interrupted", s.cancelled)
+        .Add("storedDays", std::move(stored))
         .Add("duplicates", std::move(duplicates))
         .Add("failures", PathsJson(s.failures))
         .Add("skippedFiles", PathsJson(s.skippedFiles));
@@ -67,6 +76,15 @@ Json SummaryJson(const ImportSummary& s) {
 void WriteSummary(std::ostream& out, const ImportSummary& s) {
     out << "imported " << s.imported << (s.imported == 1 ? " day (" : " days (") << s.replaced << " replaced an earlier copy), " << s.failures.size()
         << " failed, " << s.skipped << " skipped (not workbooks)\n";
+    for (std::size_t i = 0; i < s.storedDays.size() && i < kSkippedListed; ++i) {
+        const ImportStored& d = s.storedDays[i];
+        out << "stored: " << d.path << ": " << d.masterId;
+        if (d.inferredDirection) out << " " << kInferredDirectionText;
+        out << "\n";
+    }
+    if (s.storedDays.size() > kSkippedListed) {
+        out << "stored: " << s.storedDays.size() - kSkippedListed << " more days (--json lists every one)\n";
+    }
     for (const ImportDuplicate& d : s.duplicates) {
         out << "same day twice: " << d.masterId << " from " << d.kept << " (not " << d.dropped << ")\n";
     }

@@ -132,10 +132,14 @@ TEST_F(ImportCommand, AFolderMixingEveryShapeSaysPerFileWhatItDid) {
     EXPECT_NE(r.out.find("“1000001.xls”的文件名中没有日期"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("这是行情快照，不是逐笔成交"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("“no-direction-000001-20241204.csv”的格式：找不到列 性质。"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"path\": \"" + (in / "level2-two-stocks.csv").string() + "\",\n      \"masterId\": \"600000(600000)20241204\""),
+              std::string::npos) << r.out;
 
     // Asked to infer directions, the list without them is stored too, marked.
     const auto inferred = Run({"import", (in / "no-direction-000001-20241204.csv").string(), "--infer-direction", "tick-rule"});
     EXPECT_EQ(inferred.status, 0) << inferred.err;
+    EXPECT_NE(inferred.out.find("no-direction-000001-20241204.csv: 平安银行(000001)20241204 推断方向\n"), std::string::npos)
+        << inferred.out;
     EXPECT_EQ(Count("select masterid from dayinferred where masterid like '%(000001)20241204'"), 1);
 }
 
@@ -217,6 +221,7 @@ TEST_F(ImportCommand, SummaryTextNamesTheFileKeptForEveryDuplicate) {
     const auto r = Run({"import", x1, x2, x3, (m_dir / "in").string()});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "imported 1 day (0 replaced an earlier copy), 0 failed, 0 skipped (not workbooks)\n"
+                     "stored: " + x3 + ": 甲(600001)20240101\n"
                      "same day twice: 甲(600001)20240101 from " + x3 + " (not " + x1 + ")\n"
                      "same day twice: 甲(600001)20240101 from " + x3 + " (not " + x2 + ")\n");
 }

@@ -97,7 +97,8 @@ class BulkImportTest : public QObject {
 
         QCOMPARE(StoredDays(), 3);
         QCOMPARE(m.services.children, QStringList{QStringLiteral("moxtel::CImportFailuresDlg")});
-        QCOMPARE(listed.size(), 1);
+        QCOMPARE(listed.size(), 4);  // the damaged file, then the three days stored in date order
+        QCOMPARE(listed[1], chosen[2] + QString::fromUtf8(" | 已保存：甲(600001)20240101"));
         // The program's own message, the reader's English words on a smaller second line.
         QCOMPARE(listed.front(), damaged + QString::fromUtf8(" | 文件无法读取或已损坏，不是能统计的表格"));
         QVERIFY2(detail.contains(QStringLiteral("<small>the workbook is damaged")), qPrintable(detail));
@@ -144,7 +145,7 @@ class BulkImportTest : public QObject {
         m.window.Button(1186)->click();
         QCOMPARE(StoredDays(), 2);
         QCOMPARE(m.services.children, QStringList{QStringLiteral("moxtel::CImportFailuresDlg")});
-        QCOMPARE(listed.size(), 3);
+        QCOMPARE(listed.size(), 5);  // then the two days stored
         QVERIFY2(listed[0].startsWith(bad + QString::fromUtf8(" | 警告：")), qPrintable(listed[0]));
         // The reason stats gives for the file, not a blanket "not a table".
         QCOMPARE(listed[1], notes + QString::fromUtf8(" | 跳过：无法识别文件“notes.txt”的格式：找不到列 "

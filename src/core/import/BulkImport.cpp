@@ -332,6 +332,7 @@ private:
         }
         ++m_summary.imported;
         if (header.replaced) ++m_summary.replaced;
+        m_summary.storedDays.push_back({entry.path, stored->day.masterId, stored->day.inferredDirection});
         for (const std::string& warning : entry.warnings) {
             m_summary.warnings.push_back({entry.path, warning.substr(entry.path.size() + 2)});  // without "path: "
             if (m_options.warning) m_options.warning(warning);

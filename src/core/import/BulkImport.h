@@ -32,6 +32,13 @@ struct ImportDuplicate {
     std::string kept;
 };
 
+// A day stored: its file and key, and whether its directions were inferred (推断方向).
+struct ImportStored {
+    std::string path;
+    std::string masterId;
+    bool inferredDirection = false;
+};
+
 // Progress of one of the two stages: reading every file found, then storing every day read.
 struct ImportProgress {
     enum class Stage { Reading, Storing } stage = Stage::Reading;
@@ -63,6 +70,7 @@ struct ImportSummary {
     int replaced = 0;  // of those, days that replaced a copy stored before the import
     int found = 0;     // files found under the paths given
     int skipped = 0;   // files that are no tick tables
+    std::vector<ImportStored> storedDays;  // the days stored and their files, in the order stored
     std::vector<ImportFailure> skippedFiles;  // those files and why, in the order found
     std::vector<ImportFailure> failures;
     std::vector<ImportWarning> warnings;  // of the days stored, in the order stored

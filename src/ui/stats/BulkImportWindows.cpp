@@ -11,6 +11,7 @@
 
 #include "app/UserSettings.h"
 #include "app/Utf8.h"
+#include "stats/DayFlowTable.h"
 
 namespace moxtel {
 namespace {
@@ -127,6 +128,11 @@ CImportFailuresDlg::CImportFailuresDlg(const ImportSummary& summary, const QStri
     for (const ImportDuplicate& d : summary.duplicates) {
         rows.emplace_back(d.dropped,
                           ImportReasonText{Utf8("重复：与 %1 是同一天，保存的是后者").arg(QString::fromStdString(d.kept)), {}});
+    }
+    // Then what each other file gave: the day stored.
+    for (const ImportStored& d : summary.storedDays) {
+        const QString inferred = d.inferredDirection ? Utf8("（%1）").arg(Utf8(kInferredDirectionText)) : QString();
+        rows.emplace_back(d.path, ImportReasonText{Utf8("已保存：%1").arg(QString::fromStdString(d.masterId)) + inferred, {}});
     }
     auto* table = new QTableWidget(static_cast<int>(rows.size()), 2, this);
     table->setHorizontalHeaderLabels({Utf8("文件"), Utf8("原因")});
