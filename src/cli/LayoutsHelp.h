@@ -30,6 +30,10 @@ inline constexpr const char* kStatsLayoutsHelp =
     "     sz000001_20241204.csv or 600000-2024-12-04.xlsx, or let the table's cells give the date and\n"
     "     the nearest folders named just a date or a code (sz/300027/tick/2018-01-15.csv) the rest;\n"
     "     the name is then taken from a stored day of that code, else the code stands for it\n"
-    "     (000001(000001)). A table of several dates needs --date to choose one.\n";
+    "     (000001(000001)). A workbook's sheet name counts as its file name does\n"
+    "     (0600000_成交明细_2016-05-23). A table of several dates needs --date to choose one.\n"
+    "     A trade list without a direction column is refused unless --infer-direction tick-rule: then a\n"
+    "     trade above the one before is a buy, below it a sell, at its price as the one before, the\n"
+    "     first neutral, and the day is stored marked 推断方向.\n";
 
 }  // namespace moxtel
