@@ -1,6 +1,7 @@
 // The date-and-stock window of tick tables without a title: what the main window's run asks, the
 // prefilled guess, the stored stocks offered, a refused stock, cancelling, and its layout.
 #include <QCalendarWidget>
+#include <QCheckBox>
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QPushButton>
@@ -25,10 +26,13 @@ const QString kHeaderTable = QStringLiteral(MOXTEL_TEST_DATA_DIR "/header-bom-sz
 const QString kNoDateTable = QStringLiteral(MOXTEL_TEST_DATA_DIR "/header-openpyxl-no-date.xlsx");
 const QString kCodesTable = QStringLiteral(MOXTEL_TEST_DATA_DIR "/header-datetime-codes-012-000001.xlsx");
 const QString kWorkedDay = QStringLiteral(MOXTEL_TEST_DATA_DIR "/worked-day.xls");
+const QString kNoDirectionTable = QStringLiteral(MOXTEL_TEST_DATA_DIR "/no-direction-000001-20241204.csv");
+const QString kTwoStocksTable = QStringLiteral(MOXTEL_TEST_DATA_DIR "/level2-two-stocks.csv");
 
 constexpr int kDatePicker = 1002;
 constexpr int kStockList = 1003;
 constexpr int kCodesEdit = 1004;
+constexpr int kInferCheck = 1005;
 
 struct MainWindow : test::MainWindowEnv {
     // What the day window showed when it came up.
@@ -227,10 +231,44 @@ class DayIdentityTest : public QObject {
         QVERIFY(!codesShown);
     }
 
+    // A list without directions: OK needs the box ticked; the day is then stored and shown as inferred.
+    void aListWithoutDirectionsIsRunOnlyWithTheBoxTicked() {
+        MainWindow m;
+        bool ticked = true;
+        m.services.onChild = [&](QDialog& child) {
+            auto& dialog = static_cast<CDialogBase&>(child);
+            dialog.Initialize();
+            auto* box = dialog.findChild<QCheckBox*>(QString::number(kInferCheck));
+            if (!box) return 0;
+            ticked = box->isChecked();
+            dialog.CommandOK();
+            if (dialog.result() == 1) return 1;
+            box->setChecked(true);
+            dialog.CommandOK();
+            return dialog.result();
+        };
+        m.Run(kNoDirectionTable);
+        QVERIFY(!ticked);
+        QCOMPARE(m.services.Messages().size(), 1);
+        QVERIFY2(m.services.Messages().front().contains(QString::fromUtf8("请勾选“按成交价涨跌推断方向”")),
+                 qPrintable(m.services.Messages().front()));
+        QCOMPARE(m.window.Edit(1001)->text(), QString::fromUtf8("20241204 000001 (000001)  (推断方向)"));
+        QCOMPARE(StoredDays("000001(000001)20241204"), 1);
+        QVERIFY(m.session.day.inferredDirection);
+
+        // A table of two stocks offers its codes first.
+        m.AnswerWith({QStringLiteral("600000")});
+        m.Run(kTwoStocksTable);
+        QCOMPARE(m.offeredStocks.mid(0, 2), (QStringList{QString::fromUtf8("000001(000001)"),
+                                                          QString::fromUtf8("600000(600000)")}));
+        QCOMPARE(StoredDays("600000(600000)20241204"), 1);
+    }
+
     void windowWithCodesIsCompleteAndReadable() {
         FakeWindowServices services;
         DayIdentity guess{"20241204", "000001(000001)"};
         guess.codesToExplain = {"0", "1", "2"};
+        guess.directionMissing = true;  // not both at once in a file, but the window must hold both rows
         CDayIdentityDlg dialog(services, QStringLiteral("header-datetime-codes-012-000001.xlsx"), guess);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
