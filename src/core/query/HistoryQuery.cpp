@@ -38,6 +38,7 @@ constexpr int kClassDayColumn = 91;
 constexpr int kInferredColumn = 94;
 
 constexpr int kDateColWidth = 1500;
+constexpr int kMarkedDateColWidth = 2500;
 constexpr int kFigureColWidth = 2500;
 
 void PutCell(CMSFlexGrid& grid, int row, int col, const std::string& text) {
@@ -188,7 +189,10 @@ const std::string& InferredDateMark() {
     return mark;
 }
 
-void MarkInferredDate(CMSFlexGrid& grid, int j) { PutCell(grid, j, 0, grid.TextAt(j, 0) + InferredDateMark()); }
+void MarkInferredDate(CMSFlexGrid& grid, int j) {
+    PutCell(grid, j, 0, grid.TextAt(j, 0) + InferredDateMark());
+    grid.SetColWidth(0, std::max(grid.ColWidth(0), kMarkedDateColWidth));  // room for the mark
+}
 
 std::string_view DateOfDateCell(std::string_view cell, bool& inferred) {
     inferred = cell.ends_with(InferredDateMark());
