@@ -363,22 +363,34 @@ bool IsLatestFirst(std::string_view firstTime, std::string_view lastTime) {
     return TrimView(firstTime) > TrimView(lastTime);
 }
 
+namespace {
+
+// The header table whose header row is row and whose columns are columns.
+Result<TickLayout> HeaderLayout(const CellSource& cells, const std::string& fileName, int row,
+                                const RoleColumns& columns) {
+    if (std::optional<Error> twice = DuplicateRole(cells, row, fileName)) return *twice;
+    const std::string lots = NormalisedHeader(cells(row, columns[2]));
+    const bool shares = std::find(kShareColumns.begin(), kShareColumns.end(), lots) != kShareColumns.end();
+    return TickLayout{TickLayoutKind::Header,
+                      {row, columns[0], columns[1], columns[2], columns[3], columns[4], columns[5], shares}};
+}
+
+}  // namespace
+
 Result<TickLayout> RecognizeLayout(const CellSource& cells, const std::string& fileName, bool withoutDirection) {
     if (StartsWithDate(cells(1, 1))) return TickLayout{};
     RoleColumns best{};
     int bestRow = 0;
+    RoleColumns directionless{};  // the first row naming time, price and lots but no direction
+    int directionlessRow = 0;
     for (int row = 1; row <= kHeaderScanRows; ++row) {
         const RoleColumns columns = RolesOfRow(cells, row);
-        const bool lacksDirectionOnly = CountFound(columns) == kRequiredRoles - 1 && columns[kRoleDirection - 1] == 0;
-        const bool snapshot = IsSnapshotRow(cells, row);
-        if (CountFound(columns) == kRequiredRoles || (withoutDirection && lacksDirectionOnly && !snapshot)) {
-            if (std::optional<Error> twice = DuplicateRole(cells, row, fileName)) return *twice;
-            const std::string lots = NormalisedHeader(cells(row, columns[2]));
-            const bool shares = std::find(kShareColumns.begin(), kShareColumns.end(), lots) != kShareColumns.end();
-            return TickLayout{TickLayoutKind::Header,
-                              {row, columns[0], columns[1], columns[2], columns[3], columns[4], columns[5], shares}};
+        if (CountFound(columns) == kRequiredRoles) return HeaderLayout(cells, fileName, row, columns);
+        if (IsSnapshotRow(cells, row)) return Error{FillPlaceholders(kMsgSnapshot, {fileName})};
+        if (directionlessRow == 0 && CountFound(columns) == kRequiredRoles - 1 && columns[kRoleDirection - 1] == 0) {
+            directionless = columns;
+            directionlessRow = row;
         }
-        if (snapshot) return Error{FillPlaceholders(kMsgSnapshot, {fileName})};
         if (CountFound(columns) > CountFound(best)) {
             best = columns;
             bestRow = row;
@@ -395,6 +407,7 @@ Result<TickLayout> RecognizeLayout(const CellSource& cells, const std::string& f
     if ((CountFound(best) < 2 || exportShape) && TimeOfDaySeconds(cells(6, 1)) >= 0 && !IsRowOfNames(cells, 1)) {
         return TickLayout{};
     }
+    if (withoutDirection && directionlessRow != 0) return HeaderLayout(cells, fileName, directionlessRow, directionless);
     return Refusal(fileName, best);
 }
 

@@ -387,7 +387,20 @@ TEST(RecognizeLayout, RefusesWhatIsNoTradeListSayingWhy) {
         const auto layout = RecognizeLayout(sheet.Source(), "x.csv");
         ASSERT_FALSE(layout.ok()) << c.header[1];
         EXPECT_EQ(layout.error().message, c.message);
+        // Asked to do without directions, only the list without them is taken: a snapshot stays refused.
+        const auto without = RecognizeLayout(sheet.Source(), "x.csv", true);
+        EXPECT_EQ(without.ok(), c.header[0] == "Symbol") << c.header[1];
+        if (without.ok()) {
+            EXPECT_EQ(without->columns.direction, 0);
+        }
     }
+    // An export with a damaged date keeps the export's layout, though its row 5 names no direction.
+    SheetCells export5;
+    export5.Row(1, {"2024120 平安银行 (000001)"}).Row(5, {"时间", "价格", "成交量", "笔数"});
+    export5.Row(6, {"09:30:01", "11.50", "25", "3"});
+    const auto damaged = RecognizeLayout(export5.Source(), "day.xls", true);
+    ASSERT_TRUE(damaged.ok()) << damaged.error().message;
+    EXPECT_EQ(damaged->kind, TickLayoutKind::Standard);
     // A trade table that also keeps the best bid beside each trade is still a trade table.
     SheetCells trades;
     trades.Row(1, {"成交时间", "成交价格", "成交量", "性质", "买一价"}).Row(2, {"09:30:03", "11.50", "5", "B", "11.49"});
