@@ -4,6 +4,7 @@
 #include "data/CAdoDatabase.h"
 #include "query/FlowCharts.h"
 #include "query/HistoryQuery.h"
+#include "stats/DayFlowTable.h"
 #include "stats/IntervalRules.h"
 
 namespace moxtel {
@@ -80,6 +81,7 @@ bool LoadStoredDay(DayFlowResult& day, const std::string& masterId) {
     }
     db.OpenRecordset("select transunknow,price from transun where masterid=?", {masterId});
     ReadUncertainTrades(db, day.uncertain);
+    day.inferredDirection = LoadInferredDirection(db, masterId);
     db.Close();
     return found;
 }
@@ -121,6 +123,7 @@ DetailPanelTexts LoadDetailDay(SessionState& session, CMSChart& chart) {
     DetailPanelTexts panel;
     panel.texts[kIdDayTitle] = MasterIdTitle(session.currentMasterId);
     LoadStoredDay(session.day, session.currentMasterId);
+    if (session.day.inferredDirection) panel.texts[kIdDayTitle] += std::string("  (") + kInferredDirectionText + ")";
     FillDaySummary(panel, session.day);
     FillDayIntervals(panel, session.day, session.history.intervalTexts);
     SetupDayChart(chart, panel);

@@ -84,7 +84,7 @@ DayView LoadDayView(const std::string& masterId, const std::string& templateName
     view.uncertainTrades = LoadUncertainDetail(masterId);
     CAdoDatabase db;
     view.orderClasses = LoadStoredOrderClasses(db, masterId);
-    view.inferredDirection = LoadInferredDirection(db, masterId);
+    view.inferredDirection = day.inferredDirection;
     return view;
 }
 

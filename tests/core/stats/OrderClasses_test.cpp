@@ -7,6 +7,7 @@
 
 #include "core/data/TestDatabase.h"
 #include "maintenance/ClearData.h"
+#include "query/DetailQuery.h"
 #include "stats/DayFlowTable.h"
 #include "stats/SqliteDayStore.h"
 #include "stats/StatisticsRun.h"
@@ -192,8 +193,9 @@ TEST_F(OrderClassesRun, TheInferredMarkFollowsTheDayThroughRerunAndClearing) {
         return RunStatistics(inputs, &store);
     };
     const auto marked = [] {
-        CAdoDatabase db;
-        return LoadInferredDirection(db, "ABC(600000)20000105");
+        DayFlowResult day;  // as the detail window and the day command load it
+        EXPECT_TRUE(LoadStoredDay(day, "ABC(600000)20000105"));
+        return day.inferredDirection;
     };
     ASSERT_TRUE(Run(Day("20000104"), kShares).ok());
     const auto run = inferred();
