@@ -98,15 +98,17 @@ Status CTickTable::ResolveIdentity(const std::string& path, const DayOverrides& 
     const std::string fileName = std::filesystem::path(path).filename().string();
     DayIdentity guess = GuessDayIdentity(path, overrides, m_dates, m_securities, m_reader.SheetName());
     if (!CodesExplain(m_codes, overrides.directionCodes)) guess.codesToExplain = m_codes;
-    guess.directionMissing = m_layout.columns.direction == 0;
-    guess.inferDirection = guess.directionMissing && overrides.inferDirection;
+    // Whatever the confirm hook answers, a list without directions is inferred or refused.
+    const bool directionMissing = m_layout.columns.direction == 0;
+    guess.directionMissing = directionMissing;
+    guess.inferDirection = directionMissing && overrides.inferDirection;
     if (m_securities.size() > 1) guess.tableCodes = m_securities;
     if (overrides.confirm) {
         std::optional<DayIdentity> confirmed = overrides.confirm(guess);
         if (!confirmed) return Error{};
         guess = std::move(*confirmed);
     }
-    if (guess.directionMissing && !guess.inferDirection) return Error{FillPlaceholders(kMsgNoDirection, {fileName})};
+    if (directionMissing && !guess.inferDirection) return Error{FillPlaceholders(kMsgNoDirection, {fileName})};
     if (Status codes = ExplainCodes(guess.directionCodes, fileName); !codes) return codes;
     int date = -1;
     if (m_dates.size() > 1) {
@@ -125,7 +127,7 @@ Status CTickTable::ResolveIdentity(const std::string& path, const DayOverrides& 
     if (date >= 0 || security >= 0) OrderTrades(date, security);
     Result<DayIdentity> identity = CheckDayIdentity(guess, path, overrides.storedStockOf);
     if (!identity) return identity.error();
-    if (guess.directionMissing) InferDirections();
+    if (directionMissing) InferDirections();
     m_identity = std::move(*identity);
     m_title = TitleFor(m_identity);
     return Done{};

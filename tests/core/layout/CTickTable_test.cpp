@@ -536,6 +536,11 @@ TEST(CTickTable, TheConfirmHookDecidesWhetherToInferDirections) {
     EXPECT_EQ(RunStatistics(inputs, nullptr).error().message,
               FillPlaceholders(kMsgNoDirection, {std::string("no-direction-000001-20241204.csv")}));
     EXPECT_TRUE(asked);
+    // An answer that knows nothing of the missing column still leaves the list refused, not all neutral.
+    inputs.dayOverrides.confirm = [](const DayIdentity&) -> std::optional<DayIdentity> {
+        return DayIdentity{"20241204", "000001"};
+    };
+    EXPECT_FALSE(RunStatistics(inputs, nullptr).ok());
     inputs.dayOverrides.confirm = [](const DayIdentity& guess) -> std::optional<DayIdentity> {
         DayIdentity chosen = guess;
         chosen.inferDirection = true;
