@@ -251,10 +251,13 @@ private:
             const Entry*& named = namedByCode[CodeOf(entry.stockCode)];
             if (!named || named->tradeDate <= entry.tradeDate) named = &entry;
         }
+        std::map<std::string, bool> storeIsNewer;  // per code, asked of the store once
         for (Entry& entry : m_entries) {
             const auto it = namedByCode.find(CodeOf(entry.stockCode));
             if (!entry.nameFromCode || it == namedByCode.end() || it->second->stockCode == entry.stockCode) continue;
-            if (it->second->tradeDate < NewestStoredDate(it->first)) continue;
+            const auto [newer, first] = storeIsNewer.try_emplace(it->first, false);
+            if (first) newer->second = it->second->tradeDate < NewestStoredDate(it->first);
+            if (newer->second) continue;
             entry.stockCode = it->second->stockCode;
             entry.day.reset();
         }
