@@ -9,10 +9,9 @@
 namespace moxtel {
 namespace {
 
-const std::set<std::string> kValueOptions = {"--db",   "--previous-close", "--turnover", "--template",
-                                             "--from", "--date",           "--stock",    "--jobs",
-                                             "--direction-codes", "--order-classes", "--by", "--top",
-                                             "--infer-direction"};
+const std::set<std::string> kValueOptions = {
+    "--db",   "--previous-close",  "--turnover",      "--template", "--from", "--date",           "--stock",
+    "--jobs", "--direction-codes", "--order-classes", "--by",       "--top",  "--infer-direction"};
 const std::set<std::string> kFlags = {"--no-store", "--json", "--csv", "--yes", "--help", "-h", "--version"};
 // Taken whatever the command; the command table declares the others per command.
 const std::set<std::string> kGlobalOptions = {"--db", "--help", "-h", "--version"};

@@ -8,9 +8,9 @@
 #include <ostream>
 
 #include "CliCommands.h"
-#include "OrderClassOutput.h"
 #include "ImportProgressBar.h"
 #include "Json.h"
+#include "OrderClassOutput.h"
 #include "common/TextUtil.h"
 #include "import/BulkImport.h"
 #include "stats/DayFlowTable.h"

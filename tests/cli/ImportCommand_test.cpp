@@ -67,8 +67,11 @@ TEST_F(ImportCommand, NothingStoredFailsAndEverySkippedFileHasItsReason) {
     auto r = Run({"import", in.string()});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "moxtel-flow: import: no tick table found: 12 files skipped\n");
-    EXPECT_NE(r.out.find("skipped: " + (in / "n10.csv").string() + ": 无法识别文件“n10.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 性质(买盘/卖盘) 列的逐笔成交，或用 --infer-direction tick-rule 按价格涨跌推断方向。\n"),
-              std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("skipped: " + (in / "n10.csv").string() +
+                         ": 无法识别文件“n10.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 "
+                         "性质(买盘/卖盘) 列的逐笔成交，或用 --infer-direction tick-rule 按价格涨跌推断方向。\n"),
+              std::string::npos)
+        << r.out;
     EXPECT_NE(r.out.find("n19.csv"), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("n20.csv"), std::string::npos) << r.out;  // the eleventh is counted, not named
     EXPECT_NE(r.out.find("skipped: 2 more (--json lists every one)\n"), std::string::npos) << r.out;
@@ -76,7 +79,11 @@ TEST_F(ImportCommand, NothingStoredFailsAndEverySkippedFileHasItsReason) {
     r = Run({"import", in.string(), "--json"});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("\"path\": \"" + (in / "n21.csv").string() + "\""), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("\"reason\": \"无法识别文件“n21.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 性质(买盘/卖盘) 列的逐笔成交，或用 --infer-direction tick-rule 按价格涨跌推断方向。\""), std::string::npos) << r.out;
+    EXPECT_NE(
+        r.out.find("\"reason\": \"无法识别文件“n21.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 "
+                   "性质(买盘/卖盘) 列的逐笔成交，或用 --infer-direction tick-rule 按价格涨跌推断方向。\""),
+        std::string::npos)
+        << r.out;
 
     const auto empty = m_dir / "empty";
     std::filesystem::create_directories(empty);
@@ -132,13 +139,17 @@ TEST_F(ImportCommand, AFolderMixingEveryShapeSaysPerFileWhatItDid) {
     EXPECT_NE(r.out.find("“1000001.xls”的文件名中没有日期"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("这是行情快照，不是逐笔成交"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("“no-direction-000001-20241204.csv”的格式：找不到列 性质。"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("\"path\": \"" + (in / "level2-two-stocks.csv").string() + "\",\n      \"masterId\": \"600000(600000)20241204\""),
-              std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"path\": \"" + (in / "level2-two-stocks.csv").string() +
+                         "\",\n      \"masterId\": \"600000(600000)20241204\""),
+              std::string::npos)
+        << r.out;
 
     // Asked to infer directions, the list without them is stored too, marked.
-    const auto inferred = Run({"import", (in / "no-direction-000001-20241204.csv").string(), "--infer-direction", "tick-rule"});
+    const auto inferred =
+        Run({"import", (in / "no-direction-000001-20241204.csv").string(), "--infer-direction", "tick-rule"});
     EXPECT_EQ(inferred.status, 0) << inferred.err;
-    EXPECT_NE(inferred.out.find("no-direction-000001-20241204.csv: 平安银行(000001)20241204 推断方向\n"), std::string::npos)
+    EXPECT_NE(inferred.out.find("no-direction-000001-20241204.csv: 平安银行(000001)20241204 推断方向\n"),
+              std::string::npos)
         << inferred.out;
     EXPECT_EQ(Count("select masterid from dayinferred where masterid like '%(000001)20241204'"), 1);
 }
@@ -220,10 +231,16 @@ TEST_F(ImportCommand, SummaryTextNamesTheFileKeptForEveryDuplicate) {
     const std::string x1 = Day("x1.xls", "20240101"), x2 = Day("x2.xls", "20240101"), x3 = Day("x3.xls", "20240101");
     const auto r = Run({"import", x1, x2, x3, (m_dir / "in").string()});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "imported 1 day (0 replaced an earlier copy), 0 failed, 0 skipped (not workbooks)\n"
-                     "stored: " + x3 + ": 甲(600001)20240101\n"
-                     "same day twice: 甲(600001)20240101 from " + x3 + " (not " + x1 + ")\n"
-                     "same day twice: 甲(600001)20240101 from " + x3 + " (not " + x2 + ")\n");
+    EXPECT_EQ(r.out,
+              "imported 1 day (0 replaced an earlier copy), 0 failed, 0 skipped (not workbooks)\n"
+              "stored: " +
+                  x3 +
+                  ": 甲(600001)20240101\n"
+                  "same day twice: 甲(600001)20240101 from " +
+                  x3 + " (not " + x1 +
+                  ")\n"
+                  "same day twice: 甲(600001)20240101 from " +
+                  x3 + " (not " + x2 + ")\n");
 }
 
 // A file name that is not UTF-8 (GBK, from a Windows archive) still gives JSON that is valid UTF-8.

@@ -75,7 +75,11 @@ TEST_F(StatsLayouts, RefusalsSayWhatIsMissingAndStoreNothing) {
 
     r = Run({"stats", Fixture("header-missing-direction.csv"), "--date", "20241204", "--stock", "000001"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(Contains(r.err, "无法识别文件“header-missing-direction.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 性质(买盘/卖盘) 列的逐笔成交，或用 --infer-direction tick-rule 按价格涨跌推断方向。")) << r.err;
+    EXPECT_TRUE(Contains(
+        r.err,
+        "无法识别文件“header-missing-direction.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 "
+        "性质(买盘/卖盘) 列的逐笔成交，或用 --infer-direction tick-rule 按价格涨跌推断方向。"))
+        << r.err;
 
     EXPECT_EQ(Run({"stats", Fixture("header-bom-sz000001_20241204.csv"), "--date"}).status, 2);
     EXPECT_EQ(Count("select rowid from gpmaster"), 0);
@@ -126,9 +130,10 @@ TEST_F(StatsLayouts, InferredDirectionsAreStoredMarkedAndShownSo) {
     EXPECT_TRUE(Contains(inferred.out, "\"inferredDirection\": true")) << inferred.out;
     EXPECT_NE(inferred.out, standard.out);
 
-    for (const std::vector<std::string>& command :
-         {std::vector<std::string>{"day", "000001(000001)20241204"}, {"day", "000001(000001)20241204", "--json"},
-          {"history", "000001(000001)", "20241204", "20241204"}, {"history", "000001(000001)", "20241204", "20241204", "--json"}}) {
+    for (const std::vector<std::string>& command : {std::vector<std::string>{"day", "000001(000001)20241204"},
+                                                    {"day", "000001(000001)20241204", "--json"},
+                                                    {"history", "000001(000001)", "20241204", "20241204"},
+                                                    {"history", "000001(000001)", "20241204", "20241204", "--json"}}) {
         r = Run(command);
         ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_TRUE(Contains(r.out, "推断方向") || Contains(r.out, "\"inferredDirection\": true")) << r.out;

@@ -259,8 +259,8 @@ class DayIdentityTest : public QObject {
         // A table of two stocks offers its codes first.
         m.AnswerWith({QStringLiteral("600000")});
         m.Run(kTwoStocksTable);
-        QCOMPARE(m.offeredStocks.mid(0, 2), (QStringList{QString::fromUtf8("000001(000001)"),
-                                                          QString::fromUtf8("600000(600000)")}));
+        QCOMPARE(m.offeredStocks.mid(0, 2),
+                 (QStringList{QString::fromUtf8("000001(000001)"), QString::fromUtf8("600000(600000)")}));
         QCOMPARE(StoredDays("600000(600000)20241204"), 1);
     }
 

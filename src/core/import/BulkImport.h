@@ -70,7 +70,7 @@ struct ImportSummary {
     int replaced = 0;  // of those, days that replaced a copy stored before the import
     int found = 0;     // files found under the paths given
     int skipped = 0;   // files that are no tick tables
-    std::vector<ImportStored> storedDays;  // the days stored and their files, in the order stored
+    std::vector<ImportStored> storedDays;     // the days stored and their files, in the order stored
     std::vector<ImportFailure> skippedFiles;  // those files and why, in the order found
     std::vector<ImportFailure> failures;
     std::vector<ImportWarning> warnings;  // of the days stored, in the order stored

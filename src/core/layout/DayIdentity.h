@@ -85,9 +85,9 @@ std::optional<std::string> NormalisedStock(std::string_view text,
 // The date and stock of a header table at path as far as known: the overrides first, then the
 // file name, then the name of the workbook's sheet (sheetName, read as a file name is:
 // "0600000_成交明细_2016-05-23"), then the dates and codes in the table (tableDates and tableCodes,
-// when each holds exactly one), then the folders above the file. A code found becomes its stored stock text, or "code(code)". A table of several
-// dates takes its date from the overrides only. Never fails; what is unknown stays empty. The
-// stock is not checked yet.
+// when each holds exactly one), then the folders above the file. A code found becomes its stored stock text, or
+// "code(code)". A table of several dates takes its date from the overrides only. Never fails; what is unknown stays
+// empty. The stock is not checked yet.
 DayIdentity GuessDayIdentity(const std::string& path, const DayOverrides& overrides,
                              const std::vector<std::string>& tableDates = {},
                              const std::vector<std::string>& tableCodes = {}, const std::string& sheetName = {});

@@ -407,7 +407,9 @@ Result<TickLayout> RecognizeLayout(const CellSource& cells, const std::string& f
     if ((CountFound(best) < 2 || exportShape) && TimeOfDaySeconds(cells(6, 1)) >= 0 && !IsRowOfNames(cells, 1)) {
         return TickLayout{};
     }
-    if (withoutDirection && directionlessRow != 0) return HeaderLayout(cells, fileName, directionlessRow, directionless);
+    if (withoutDirection && directionlessRow != 0) {
+        return HeaderLayout(cells, fileName, directionlessRow, directionless);
+    }
     return Refusal(fileName, best);
 }
 

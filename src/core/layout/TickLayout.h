@@ -66,8 +66,7 @@ inline constexpr int kHeaderScanColumns = 20;
 // (kMsgSnapshot), and a trade list lacking only the direction says why the direction is needed,
 // unless withoutDirection: it is then a header table whose direction column is 0 (the directions
 // are to be inferred from the prices).
-Result<TickLayout> RecognizeLayout(const CellSource& cells, const std::string& fileName,
-                                   bool withoutDirection = false);
+Result<TickLayout> RecognizeLayout(const CellSource& cells, const std::string& fileName, bool withoutDirection = false);
 
 // The column a header cell names ("成交价" -> price, "Volume" -> lots), after trimming, with
 // full-width brackets read as ASCII ones and ASCII letters in any case; kRoleNone for none.

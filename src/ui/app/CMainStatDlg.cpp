@@ -6,9 +6,9 @@
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QKeySequence>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QProgressDialog>
-#include <QLineEdit>
 #include <QPushButton>
 
 #include "app/AppIcon.h"
@@ -18,6 +18,7 @@
 #include "app/DataExchange.h"
 #include "app/NumberInput.h"
 #include "app/UserSettings.h"
+#include "app/Utf8.h"
 #include "app/WindowServices.h"
 #include "data/CDataFolder.h"
 #include "query/SessionState.h"
@@ -26,7 +27,6 @@
 #include "stats/DayFlowTable.h"
 #include "stats/SqliteDayStore.h"
 #include "stats/StatisticsRun.h"
-#include "app/Utf8.h"
 
 namespace moxtel {
 
@@ -248,7 +248,8 @@ void CMainStatDlg::ShowRunResult(StatisticsOutcome&& outcome, bool storedUncerta
     session.day = std::move(outcome.day);
     if (storedUncertain) session.currentMasterId = session.day.masterId;
     m_strTitle = QString::fromStdString(session.day.titleText);
-    if (session.day.inferredDirection) m_strTitle += QStringLiteral("  (") + Utf8(kInferredDirectionText) + QLatin1Char(')');
+    if (session.day.inferredDirection)
+        m_strTitle += QStringLiteral("  (") + Utf8(kInferredDirectionText) + QLatin1Char(')');
     ShowDayTotals();
     ComputeTemplateSums();
     m_bHasResult = true;

@@ -132,7 +132,8 @@ CImportFailuresDlg::CImportFailuresDlg(const ImportSummary& summary, const QStri
     // Then what each other file gave: the day stored.
     for (const ImportStored& d : summary.storedDays) {
         const QString inferred = d.inferredDirection ? Utf8("（%1）").arg(Utf8(kInferredDirectionText)) : QString();
-        rows.emplace_back(d.path, ImportReasonText{Utf8("已保存：%1").arg(QString::fromStdString(d.masterId)) + inferred, {}});
+        rows.emplace_back(d.path,
+                          ImportReasonText{Utf8("已保存：%1").arg(QString::fromStdString(d.masterId)) + inferred, {}});
     }
     auto* table = new QTableWidget(static_cast<int>(rows.size()), 2, this);
     table->setHorizontalHeaderLabels({Utf8("文件"), Utf8("原因")});

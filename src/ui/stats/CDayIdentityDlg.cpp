@@ -68,8 +68,7 @@ DialogTemplate TemplateFor(const DayIdentity& guess) {
 
 CDayIdentityDlg::CDayIdentityDlg(IWindowServices& services, const QString& fileName, const DayIdentity& guess,
                                  QWidget* parent)
-    : CDialogBase(TemplateFor(guess), services, parent),
-      m_identity(guess) {
+    : CDialogBase(TemplateFor(guess), services, parent), m_identity(guess) {
     AddStatic(Utf8("这个成交明细表没有标明日期和股票，请指定："), {10, 8, 260, 12});
     AddStatic(Utf8("数据文件"), {10, 24, 44, 12});
     AddEdit(kFileLine, {58, 23, 212, 13}, EditStyle::Normal)->setReadOnly(true);
@@ -128,7 +127,8 @@ bool CDayIdentityDlg::OnInitDialog() {
     for (std::size_t i = 0; i < m_identity.tableCodes.size(); ++i) {
         const std::string& code = m_identity.tableCodes[i];
         const std::string stored = StoredStockText(code);
-        stocks->insertItem(static_cast<int>(i), QString::fromStdString(stored.empty() ? code + "(" + code + ")" : stored));
+        stocks->insertItem(static_cast<int>(i),
+                           QString::fromStdString(stored.empty() ? code + "(" + code + ")" : stored));
     }
     stocks->setCurrentText(PrefilledStock(QString::fromStdString(m_identity.stock)));
     stocks->lineEdit()->setCursorPosition(0);  // where a missing name is typed

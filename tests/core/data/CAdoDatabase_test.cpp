@@ -213,7 +213,8 @@ TEST(CAdoDatabaseFile, NewOrEmptyFileIsMadeInWalModeWithItsTables) {
         TestDatabase::Touch();
         EXPECT_EQ(TestDatabase::Scalar("PRAGMA journal_mode"), "wal");
         EXPECT_EQ(TestDatabase::Scalar("PRAGMA user_version"), "3");
-        EXPECT_EQ(TestDatabase::Scalar("select count(*) from sqlite_master where type='table'"), "10");  // the seven, dayflow, dayclass and dayinferred
+        EXPECT_EQ(TestDatabase::Scalar("select count(*) from sqlite_master where type='table'"),
+                  "10");  // the seven, dayflow, dayclass and dayinferred
         // The last connection closed: the log is written back and the file stands alone.
         EXPECT_FALSE(std::filesystem::exists(t.File() + "-wal"));
         EXPECT_TRUE(t.messages.empty());

@@ -298,13 +298,14 @@ TEST_F(BulkImportTest, ContainersThatHoldNoWorkbookAreSkippedAndWorkbooksThatFai
         {write("notes.txt", "just some notes\n"), "", ImportIssue::Refused,
          "无法识别文件“notes.txt”的格式：找不到列 成交时间、成交价格、成交量、性质。"},
         {write("no-side.csv", "time,price,volume\n09:30:00,10.00,5\n"), "", ImportIssue::Refused,
-         "无法识别文件“no-side.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 性质(买盘/卖盘) 列的逐笔成交，或用 --infer-direction tick-rule 按价格涨跌推断方向。"},
+         "无法识别文件“no-side.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 性质(买盘/卖盘) "
+         "列的逐笔成交，或用 --infer-direction tick-rule 按价格涨跌推断方向。"},
         {write("damaged.xls", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + "broken"),
          "the workbook is damaged: its header is truncated", ImportIssue::Unreadable},
         {copy("encrypted.xls", "locked.xls"), "the workbook is encrypted (password protected) and cannot be read",
          ImportIssue::Unreadable},
-        {copy("several-sheets.xls", "budget.xls"), "无法识别文件“budget.xls”的格式：找不到列 成交时间、成交价格、成交量、性质。",
-         ImportIssue::Refused},
+        {copy("several-sheets.xls", "budget.xls"),
+         "无法识别文件“budget.xls”的格式：找不到列 成交时间、成交价格、成交量、性质。", ImportIssue::Refused},
     };
     const test::FilePermissionsApply permissions;  // root too meets the file's mode
     if (permissions.Hold()) {

@@ -126,9 +126,10 @@ TEST(CTickTable, RefusalsNameTheFileAndStoreNothing) {
     const TestFolder folder;
     const StoredRun missing = RunAndStore({Fixture("header-missing-direction.csv"), "", ""});
     ASSERT_FALSE(missing.run.ok());
-    EXPECT_EQ(missing.run.error().message,
-              "无法识别文件“header-missing-direction.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 "
-              "性质(买盘/卖盘) 列的逐笔成交，或用 --infer-direction tick-rule 按价格涨跌推断方向。");
+    EXPECT_EQ(
+        missing.run.error().message,
+        "无法识别文件“header-missing-direction.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 "
+        "性质(买盘/卖盘) 列的逐笔成交，或用 --infer-direction tick-rule 按价格涨跌推断方向。");
     EXPECT_TRUE(missing.tables[0].empty());
 
     const std::string odd = folder.Write("600000_20241204.csv",
@@ -511,19 +512,24 @@ INSTANTIATE_TEST_SUITE_P(
         TickRuleCase{"UpDownAndEqual",
                      "Time,Price,Volume\n09:30:00,10.00,1\n09:30:01,10.01,1\n09:30:02,10.01,1\n09:30:03,10.00,1\n"
                      "09:30:04,10.00,1\n09:30:05,10.02,1\n",
-                     "", {"", "B", "B", "S", "S", "B"}},
+                     "",
+                     {"", "B", "B", "S", "S", "B"}},
         // Equal prices before the first change stay neutral.
-        TickRuleCase{"EqualAtTheStart", "Time,Price,Volume\n09:30:00,10.00,1\n09:30:01,10.00,1\n09:30:02,9.99,1\n",
-                     "", {"", "", "S"}},
+        TickRuleCase{"EqualAtTheStart",
+                     "Time,Price,Volume\n09:30:00,10.00,1\n09:30:01,10.00,1\n09:30:02,9.99,1\n",
+                     "",
+                     {"", "", "S"}},
         // Latest first: the rule runs in time order, not in the file's.
         TickRuleCase{"LatestFirst",
                      "Time,Price,Volume\n09:30:03,10.00,1\n09:30:02,10.02,1\n09:30:01,10.01,1\n09:30:00,10.01,1\n",
-                     "", {"", "", "B", "S"}},
+                     "",
+                     {"", "", "B", "S"}},
         // Two stocks interleaved: each stock's trades compared with its own.
         TickRuleCase{"OneStockOfTwo",
                      "Symbol,Time,Price,Volume\n600000,09:30:00,10.00,1\n000001,09:30:00,20.00,1\n"
                      "600000,09:30:01,10.01,1\n000001,09:30:01,5.00,1\n600000,09:30:02,10.01,1\n",
-                     "600000", {"", "B", "B"}}));
+                     "600000",
+                     {"", "B", "B"}}));
 
 TEST(CTickTable, TheConfirmHookDecidesWhetherToInferDirections) {
     const std::string path = Fixture("no-direction-000001-20241204.csv");
@@ -589,8 +595,10 @@ TEST(InspectTickTable, TellsTheLayoutAndTheGuessWithoutAsking) {
     ASSERT_TRUE(info.ok());
     EXPECT_EQ(info->kind, TickLayoutKind::Standard);
 
-    EXPECT_EQ(InspectTickTable(Fixture("header-missing-direction.csv")).error().message,
-              "无法识别文件“header-missing-direction.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 性质(买盘/卖盘) 列的逐笔成交，或用 --infer-direction tick-rule 按价格涨跌推断方向。");
+    EXPECT_EQ(
+        InspectTickTable(Fixture("header-missing-direction.csv")).error().message,
+        "无法识别文件“header-missing-direction.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 "
+        "性质(买盘/卖盘) 列的逐笔成交，或用 --infer-direction tick-rule 按价格涨跌推断方向。");
     EXPECT_EQ(InspectTickTable(Fixture("missing.csv")).error().message, kMsgOpenFailed);
 }
 

@@ -272,7 +272,9 @@ TEST(RecognizeLayout, RefusesAHeaderRowThatLacksColumnsNamingThemAndTheFile) {
     for (int r = 2; r <= 9; ++r) sheet.Row(r, {"09:30:00", "10.00", "5", "5000"});
     const auto layout = RecognizeLayout(sheet.Source(), "tick.csv");
     ASSERT_FALSE(layout.ok());
-    EXPECT_EQ(layout.error().message, "无法识别文件“tick.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 性质(买盘/卖盘) 列的逐笔成交，或用 --infer-direction tick-rule 按价格涨跌推断方向。");
+    EXPECT_EQ(layout.error().message,
+              "无法识别文件“tick.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 性质(买盘/卖盘) "
+              "列的逐笔成交，或用 --infer-direction tick-rule 按价格涨跌推断方向。");
 
     SheetCells two;
     two.Row(1, {"时间", "性质"}).Row(6, {"09:30:00"});
@@ -330,7 +332,8 @@ TEST(RecognizeLayout, RefusesAnUnknownHeaderNamingTheColumnsItLooksFor) {
     SheetCells partly;
     partly.Row(1, {"time", "成交价", "volume", "kind"}).Row(6, {"09:30:00", "10.00", "5", "B"});
     EXPECT_EQ(RecognizeLayout(partly.Source(), "q.csv").error().message,
-              "无法识别文件“q.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 性质(买盘/卖盘) 列的逐笔成交，或用 --infer-direction tick-rule 按价格涨跌推断方向。");
+              "无法识别文件“q.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 性质(买盘/卖盘) "
+              "列的逐笔成交，或用 --infer-direction tick-rule 按价格涨跌推断方向。");
 
     // A title cell beside a number (a code, a count) is still an export with an odd title.
     for (const std::vector<std::string>& first :
@@ -377,11 +380,14 @@ TEST(RecognizeLayout, RefusesWhatIsNoTradeListSayingWhy) {
     };
     for (const Case& c :
          {Case{{"时间", "最新价", "成交笔数", "成交额", "成交量", "方向", "买一价", "卖一价"},
-               "无法识别文件“x.csv”的格式：这是行情快照，不是逐笔成交。请导出该股票当天的逐笔成交明细(成交时间、成交价格、成交量、性质)。"},
+               "无法识别文件“x.csv”的格式：这是行情快照，不是逐笔成交。请导出该股票当天的逐笔成交明细("
+               "成交时间、成交价格、成交量、性质)。"},
           Case{{"时间", "买一价", "买一量", "卖一价", "卖一量"},
-               "无法识别文件“x.csv”的格式：这是行情快照，不是逐笔成交。请导出该股票当天的逐笔成交明细(成交时间、成交价格、成交量、性质)。"},
+               "无法识别文件“x.csv”的格式：这是行情快照，不是逐笔成交。请导出该股票当天的逐笔成交明细("
+               "成交时间、成交价格、成交量、性质)。"},
           Case{{"Symbol", "Datetime", "Price", "Volume"},
-               "无法识别文件“x.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 性质(买盘/卖盘) 列的逐笔成交，或用 --infer-direction tick-rule 按价格涨跌推断方向。"}}) {
+               "无法识别文件“x.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 性质(买盘/卖盘) "
+               "列的逐笔成交，或用 --infer-direction tick-rule 按价格涨跌推断方向。"}}) {
         SheetCells sheet;
         sheet.Row(1, c.header).Row(2, {"09:30:03", "11.50", "12", "138000", "120", "B", "11.49", "11.50"});
         const auto layout = RecognizeLayout(sheet.Source(), "x.csv");

@@ -200,7 +200,7 @@ TEST_F(OrderClassesRun, TheInferredMarkFollowsTheDayThroughRerunAndClearing) {
     ASSERT_TRUE(Run(Day("20000104"), kShares).ok());
     const auto run = inferred();
     ASSERT_TRUE(run.ok()) << run.error().message;
-    EXPECT_EQ(run->day.inflow[11].lots, 2000);  // up from the trade before: a buy
+    EXPECT_EQ(run->day.inflow[11].lots, 2000);   // up from the trade before: a buy
     EXPECT_EQ(run->day.uncertain[3].lots, 200);  // the first trade: neutral
     EXPECT_TRUE(marked());
     EXPECT_EQ(TestDatabase::Scalar("select method from dayinferred"), "tick-rule");

@@ -190,8 +190,10 @@ TEST(XlsReader, ActiveSheetFromWindow1) {
 
 // The active sheet's tab name, which may carry a table's date and code: BIFF8 8- and 16-bit, BIFF5 in its code page.
 TEST(XlsReader, TheSheetNameIsTheActiveTabs) {
-    for (const auto& [file, name] : {std::pair{"several-sheets.xls", "two"}, {"worked-day.xls", "Ticks"},
-                                     {"chinese-text.xls", "文本"}, {"biff5-gbk.xls", "数据"}}) {
+    for (const auto& [file, name] : {std::pair{"several-sheets.xls", "two"},
+                                     {"worked-day.xls", "Ticks"},
+                                     {"chinese-text.xls", "文本"},
+                                     {"biff5-gbk.xls", "数据"}}) {
         EXPECT_EQ(Load(file).name, name) << file;
     }
 }
