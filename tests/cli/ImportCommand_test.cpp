@@ -152,6 +152,13 @@ TEST_F(ImportCommand, AFolderMixingEveryShapeSaysPerFileWhatItDid) {
               std::string::npos)
         << inferred.out;
     EXPECT_EQ(Count("select masterid from dayinferred where masterid like '%(000001)20241204'"), 1);
+    // A Level-2 table of two stocks without directions: one day per stock, each by its own trades.
+    const auto twoStocks = m_dir / "l2-no-flag.csv";
+    std::ofstream(twoStocks) << "SecurityID,TradeTime,TradePrice,TradeQty\n"
+                                "000002,2021.01.04T09:30:00.100,10.00,100\n600002,2021.01.04T09:30:00.200,5.00,200\n"
+                                "000002,2021.01.04T09:30:01.100,10.01,300\n600002,2021.01.04T09:30:01.200,4.99,400\n";
+    EXPECT_EQ(Run({"import", twoStocks.string(), "--infer-direction", "tick-rule"}).status, 0);
+    EXPECT_EQ(Count("select masterid from dayinferred where masterid like '%20210104'"), 2);
 }
 
 TEST_F(ImportCommand, OutOfOrderStocksGiveTheDatabaseOfStatsRunInDateOrder) {

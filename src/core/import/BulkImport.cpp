@@ -84,7 +84,8 @@ ReadSlot ReadOne(const std::string& path, const ReadRequest& request) {
         slot.issue = ImportIssue::Unreadable;
         return slot;
     }
-    const bool workbook = *start == FileStart::Text ? IsTickTable(path) : ContainerMayHoldWorkbook(path, *start);
+    const bool workbook =
+        *start == FileStart::Text ? IsTickTable(path, request.inferDirection) : ContainerMayHoldWorkbook(path, *start);
     slot.kind = workbook ? ReadSlot::Kind::Failed : ReadSlot::Kind::Skipped;
     slot.reason = ReasonOf(tick.error(), path, slot.issue);
     return slot;

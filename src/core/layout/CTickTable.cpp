@@ -133,10 +133,10 @@ Status CTickTable::ResolveIdentity(const std::string& path, const DayOverrides& 
     return Done{};
 }
 
-bool IsTickTable(const std::string& path) {
+bool IsTickTable(const std::string& path, bool withoutDirection) {
     CExcelReader reader;
     if (!reader.OpenWorkbook(path)) return false;
-    return RecognizeLayout(CellsInside(reader), std::filesystem::path(path).filename().string()).ok();
+    return RecognizeLayout(CellsInside(reader), std::filesystem::path(path).filename().string(), withoutDirection).ok();
 }
 
 Result<TickTableInfo> InspectTickTable(const std::string& path, const DayOverrides& overrides) {

@@ -147,8 +147,9 @@ struct TickTableInfo {
 Result<TickTableInfo> InspectTickTable(const std::string& path, const DayOverrides& overrides = {});
 
 // True when path opens and its content is a tick table of either layout (its trades may still be
-// refused later, e.g. for an unknown direction word or a missing date).
-bool IsTickTable(const std::string& path);
+// refused later, e.g. for an unknown direction word or a missing date). withoutDirection counts a
+// trade list without a direction column too (its directions are to be inferred).
+bool IsTickTable(const std::string& path, bool withoutDirection = false);
 
 // A tick table that cannot be read at all (missing, damaged, no workbook inside).
 inline constexpr const char* kMsgOpenFailed = "文件打开错误，请检查文件是否正确选择!";
