@@ -23,6 +23,7 @@
 #include "query/CMSChartView.h"
 #include "query/CMSFlexGridView.h"
 #include "query/SessionState.h"
+#include "data/CAdoDatabase.h"
 #include "templates/TemplateStore.h"
 #include "ui/FakeWindowServices.h"
 #include "ui/StoredDayFixtures.h"
@@ -178,6 +179,14 @@ class HistoryWindowTest : public QObject {
         // The axis holds the -6000 lots of interval 5, not a tenth of the largest total.
         QCOMPARE(h.window->ChartView()->DrawnValueRange(), std::make_pair(-8000.0, 8000.0));
         VERIFY_ONE_VALUE_AXIS_DRAWN(*h.window->ChartView());
+
+        // A day whose directions were inferred says so after its date, in a date column wide enough;
+        // the chart's labels stay dates.
+        QVERIFY(CAdoDatabase().Execute("insert into dayinferred(masterid,method) values(?,'tick-rule')", {m_ids[2]}));
+        h.Query(kStock, QDate(2024, 1, 2), QDate(2024, 1, 5));
+        QCOMPARE(h.Column(0), QStringList({Utf8("日期"), "2024-01-02", Utf8("2024-01-03 推断方向"), "2024-01-05", ""}));
+        QCOMPARE(h.Grid().ColWidth(0), 2500);
+        QCOMPARE(h.window->ChartView()->DrawnCategories(), QStringList({"01-02", "01-03", "01-05"}));
     }
 
     void emptyRangeListsNothingAndKeepsChartButtonsDisabled_data() {
