@@ -19,6 +19,7 @@
 
 #include "app/CDropList.h"
 #include "app/DataExchange.h"
+#include "app/PopupEscapeGuard.h"
 #include "app/UserSettings.h"
 #include "app/WindowServices.h"
 #include "query/CMSFlexGridView.h"
@@ -39,6 +40,7 @@ CDialogBase::CDialogBase(const DialogTemplate& dialogTemplate, IWindowServices& 
     setWindowTitle(QString::fromUtf8(dialogTemplate.caption));
     setFont(DialogFont(dialogTemplate.fontPoints));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    PopupEscapeGuard::Install();  // Escape closing a drop-down list must not close the window too
     m_clientSize = QSize(m_units.X(dialogTemplate.width), m_units.Y(dialogTemplate.height));
     m_client->setObjectName(QStringLiteral("client"));
     m_client->setMinimumSize(m_clientSize);
