@@ -99,6 +99,7 @@ class DesktopHabitsTest : public QObject {
         file.close();
         QMap<QString, QStringList> rows;  // name -> size, type, date as shown
         QStringList headers;
+        QStringList cut;  // texts wider than their column
         QTimer::singleShot(0, [&] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             if (!dialog) return;
@@ -109,7 +110,11 @@ class DesktopHabitsTest : public QObject {
                 for (int row = 0; row < list.rowCount(view->rootIndex()); ++row) {
                     const QModelIndex name = list.index(row, 0, view->rootIndex());
                     QStringList shown;
-                    for (int column = 1; column < 4; ++column) shown << name.siblingAtColumn(column).data().toString();
+                    for (int column = 1; column < 4; ++column) {
+                        shown << name.siblingAtColumn(column).data().toString();
+                        if (view->fontMetrics().horizontalAdvance(shown.back()) + 8 > view->header()->sectionSize(column))
+                            cut << shown.back();
+                    }
                     rows.insert(name.data().toString(), shown);
                 }
                 for (int column = 0; column < 4; ++column) headers << list.headerData(column, Qt::Horizontal).toString();
@@ -127,6 +132,7 @@ class DesktopHabitsTest : public QObject {
                            .toString(QFileInfo(file).lastModified(), QLocale::ShortFormat));
         static const QRegularExpression latin(QStringLiteral("[A-Za-z]"));
         QVERIFY2(!date.contains(latin), qPrintable(date));
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral(" / "))));
     }
 
     void numberEditsTakeNumbersOnly_data() {

@@ -327,7 +327,7 @@ void CMainStatDlg::BackupDatabase() {
     m_bBackupDone = true;
     // A large changed database takes a while to copy: a bar shows how far, only after a second,
     // so the usual quick close shows nothing. The copy cannot be cancelled halfway.
-    QProgressDialog dialog(Utf8("正在备份数据库，请稍候…"), QString(), 0, 1000, this);
+    QProgressDialog dialog(Utf8("正在备份数据库，请稍后......"), QString(), 0, 1000, this);
     dialog.setWindowTitle(windowTitle());
     dialog.setWindowModality(Qt::WindowModal);
     dialog.setMinimumDuration(1000);
