@@ -100,6 +100,8 @@ class DesktopHabitsTest : public QObject {
         QMap<QString, QStringList> rows;  // name -> size, type, date as shown
         QStringList headers;
         QStringList cut;  // texts wider than their column
+        int columnsWidth = 0;
+        int listWidth = 0;
         QTimer::singleShot(0, [&] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             if (!dialog) return;
@@ -118,6 +120,8 @@ class DesktopHabitsTest : public QObject {
                     rows.insert(name.data().toString(), shown);
                 }
                 for (int column = 0; column < 4; ++column) headers << list.headerData(column, Qt::Horizontal).toString();
+                columnsWidth = view->header()->length();
+                listWidth = view->viewport()->width();
             }
             dialog->reject();
         });
@@ -133,6 +137,8 @@ class DesktopHabitsTest : public QObject {
         static const QRegularExpression latin(QStringLiteral("[A-Za-z]"));
         QVERIFY2(!date.contains(latin), qPrintable(date));
         QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral(" / "))));
+        // Every column in view without scrolling sideways.
+        QVERIFY2(columnsWidth <= listWidth, qPrintable(QStringLiteral("%1 > %2").arg(columnsWidth).arg(listWidth)));
     }
 
     void numberEditsTakeNumbersOnly_data() {

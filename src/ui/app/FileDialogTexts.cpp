@@ -5,6 +5,8 @@
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QLocale>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTreeView>
 
 namespace moxtel {
@@ -48,6 +50,13 @@ void SpeakChinese(QFileDialog& dialog) {
     widenFor(kSizeColumn, QStringLiteral("9999.99 KiB"));
     widenFor(kTypeColumn, QString::fromUtf8("Excel 2007 电子表格"));
     widenFor(kDateColumn, QLocale().toString(QDateTime(QDate(2088, 12, 28), QTime(23, 58)), QLocale::ShortFormat));
+    // Qt's dialog opens too narrow for its own columns: wide enough to show all four without
+    // scrolling sideways, as far as the screen allows.
+    int wanted = list->header()->length() + list->verticalScrollBar()->sizeHint().width() + 60;
+    if (const auto* places = dialog.findChild<QWidget*>(QStringLiteral("sidebar"))) wanted += places->width();
+    QSize size = dialog.size().expandedTo(QSize(wanted, 480));
+    if (const QScreen* screen = dialog.screen()) size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
+    dialog.resize(size);
 }
 
 }  // namespace moxtel
