@@ -153,7 +153,8 @@ class LayoutTest : public QObject {
                      qPrintable(box->objectName()));
             QVERIFY2(box->font().pointSizeF() >= 5.0, qPrintable(box->objectName()));
         }
-        SaveScreenshot(*window, detail ? QStringLiteral("detail-window-largest") : QStringLiteral("main-window-largest"));
+        SaveScreenshot(*window,
+                       detail ? QStringLiteral("detail-window-largest") : QStringLiteral("main-window-largest"));
         for (FigureEdit* box : boxes) {
             box->setText(QStringLiteral("0(0.0万元)"));  // a short figure again in the window's own size
             QCOMPARE(box->font().pointSizeF(), window->font().pointSizeF());

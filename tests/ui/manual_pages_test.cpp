@@ -126,7 +126,8 @@ void ManualPagesTest::everyContentsEntryHasItsNumber() {
     int entries = 0;
     for (auto it = entry.globalMatch(html); it.hasNext(); ++entries) {
         const QRegularExpressionMatch row = it.next();
-        QVERIFY2(number.match(row.captured(1)).hasMatch(), qPrintable(row.captured(2) + QStringLiteral(" has no number")));
+        QVERIFY2(number.match(row.captured(1)).hasMatch(),
+                 qPrintable(row.captured(2) + QStringLiteral(" has no number")));
     }
     QVERIFY(entries >= 10);
 }
