@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <optional>
 
 namespace moxtel {
 
@@ -19,7 +20,9 @@ class PopupEscapeGuard : public QObject {
 
   private:
     using QObject::QObject;
-    bool m_closedByThisKey = false;  // an Escape offered while a popup was open, its press not yet seen
+    // When an Escape was offered as a shortcut while a popup was open: the key stroke's time, which
+    // its press carries too.
+    std::optional<quint64> m_popupEscapeTime;
 };
 
 }  // namespace moxtel
