@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTest>
 #include <QTextBrowser>
 #include <memory>
@@ -165,8 +166,22 @@ class MainWindowTest : public QObject {
             {4, 0, "0(0.0万元)"},           {4, 2, "-1200(-120.0万元)"}, {4, 3, "-70.54%"}};
         for (const auto& [row, column, text] : cells) {
             QCOMPARE(section.Cell(row, column), QString::fromUtf8(text));
+            QCOMPARE(m.Text(OrderClassSection::EditId(row, column)), QString::fromUtf8(text));
         }
         QVERIFY(section.Note().contains(QStringLiteral("shares-or-amount")));
+        QCOMPARE(m.Text(OrderClassSection::kNoteId), section.Note());
+
+        // The section shares its area with the interval groups: one tab shows, the other hides.
+        auto* tabs = m.window.Control<QTabBar>(1530);
+        QCOMPARE(tabs->tabText(CMainStatDlg::kClassPage), QString::fromUtf8("按金额分类"));
+        const std::tuple<int, bool> pages[] = {{CMainStatDlg::kClassPage, true},
+                                               {CMainStatDlg::kIntervalPage, false}};
+        for (const auto& [page, classes] : pages) {
+            tabs->setCurrentIndex(page);
+            for (int id : {OrderClassSection::EditId(0, 0), OrderClassSection::EditId(4, 3), OrderClassSection::kNoteId})
+                QCOMPARE(m.window.Edit(id)->isHidden(), !classes);
+            for (int id : {1059, 1113, DynamicStatsRows::kButtons[0]}) QCOMPARE(m.window.Control(id)->isHidden(), classes);
+        }
 
         // A day without order classes (stored before they were kept) shows dashes and says why.
         m.session.day.hasOrderClasses = false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QPointer>
 
 #include "app/CDialogBase.h"
@@ -10,6 +11,8 @@
 #include "stats/DynamicStatsRows.h"
 #include "stats/OrderClassSection.h"
 #include "stats/ResultPanel.h"
+
+class QTabBar;
 
 namespace moxtel {
 
@@ -51,6 +54,10 @@ class CMainStatDlg : public CDialogBase {
     const ResultPanel& Panel() const { return m_panel; }
     const DynamicStatsRows& DynamicRows() const { return m_dynamicRows; }
     const OrderClassSection& OrderClasses() const { return m_orderClasses; }
+    // The tabs over the area under the totals: 按区间 and 按金额分类.
+    static constexpr int kIntervalPage = 0;
+    static constexpr int kClassPage = 1;
+    QTabBar* PageTabs() const { return m_pageTabs; }
 
   protected:
     bool OnInitDialog() override;
@@ -63,6 +70,9 @@ class CMainStatDlg : public CDialogBase {
 
   private:
     void BuildControls();
+    // The controls directly on the client area, to tell which page built which.
+    QList<QWidget*> ClientControls() const;
+    void ShowPage(int page);
     // Numbers only in the edit; a pasted text that is no number is refused with a message.
     void GuardNumberEdit(int id, const char* name, NumberInputGuard::Percent percent);
     void MapCommands();
@@ -88,6 +98,9 @@ class CMainStatDlg : public CDialogBase {
     ResultPanel m_panel;
     DynamicStatsRows m_dynamicRows;
     OrderClassSection m_orderClasses;
+    QTabBar* m_pageTabs = nullptr;
+    QList<QWidget*> m_intervalPage;  // children of the window, living as long as it
+    QList<QWidget*> m_classPage;
     bool m_bHasResult = false;
     bool m_bBackupDone = false;
     qint64 m_lastProgressPaint = 0;
