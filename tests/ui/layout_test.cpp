@@ -121,16 +121,18 @@ class LayoutTest : public QObject {
         // The manual's picture names the file as a user's would be, not this machine's folder.
         const QString shownPath = window.Edit(1185)->text();
         window.Edit(1185)->setText(QString::fromUtf8("~/行情/岚谷示例/20261204.xls"));
-        SaveScreenshot(window, QStringLiteral("main-window"));
+        // Each page of the area under the totals in the same room, every figure whole.
+        const std::pair<int, const char*> pages[] = {{CMainStatDlg::kIntervalPage, "main-window"},
+                                                     {CMainStatDlg::kClassPage, "main-window-order-classes"}};
+        for (const auto& [page, picture] : pages) {
+            window.PageTabs()->setCurrentIndex(page);
+            QTest::qWait(20);
+            SaveScreenshot(window, QString::fromLatin1(picture));
+            QCOMPARE(LayoutProblems(window), QStringList());
+            VERIFY_FITS_SCREEN(window);
+        }
         window.Edit(1185)->setText(shownPath);
         QCOMPARE(LayoutProblems(window), QStringList());
-        VERIFY_FITS_SCREEN(window);
-        // The 按金额分类 page in the same room, every figure whole.
-        window.PageTabs()->setCurrentIndex(CMainStatDlg::kClassPage);
-        QTest::qWait(20);
-        SaveScreenshot(window, QStringLiteral("main-window-order-classes"));
-        QCOMPARE(LayoutProblems(window), QStringList());
-        VERIFY_FITS_SCREEN(window);
     }
 
     // The largest figure a day can hold, in every figure box of the windows that show figures:

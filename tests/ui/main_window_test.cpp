@@ -109,7 +109,8 @@ class MainWindowTest : public QObject {
         const QList<QAction*> commands = m.window.findChild<QMenuBar*>()->actions();
         QStringList menu;
         for (const QAction* action : commands) menu << action->objectName() + QLatin1Char(' ') + action->text();
-        QCOMPARE(menu, (QStringList{QString::fromUtf8("32776 历史查询"), QString::fromUtf8("32771 设置"),
+        QCOMPARE(menu, (QStringList{QString::fromUtf8("32776 历史查询"), QString::fromUtf8("32777 资金排行"),
+                                    QString::fromUtf8("32778 自选股走势"), QString::fromUtf8("32771 设置"),
                                     QString::fromUtf8("32772 清除历史数据"), QString::fromUtf8("32774 产品信息"),
                                     QString::fromUtf8("32775 帮助")}));
         for (const QAction* action : commands) QVERIFY(!action->menu());
@@ -386,7 +387,8 @@ class MainWindowTest : public QObject {
         MainWindow m;
         QStringList opened;
         RegisterWindows(m.children);  // the real catalog; stand-ins replace the windows not tested here
-        for (const char* name : {kHistoryQueryDlg, kClearDataDlg, kIntervalDetailDlg, kUncertainDetailDlg}) {
+        for (const char* name :
+             {kHistoryQueryDlg, kRankDlg, kWatchListDlg, kClearDataDlg, kIntervalDetailDlg, kUncertainDetailDlg}) {
             m.children.Register(name, [name](const WindowContext&) {
                 auto dialog = std::make_unique<QDialog>();
                 dialog->setObjectName(QString::fromLatin1(name));
@@ -399,12 +401,12 @@ class MainWindowTest : public QObject {
                            : QString::fromLatin1(child.metaObject()->className()));
             return 2;
         };
-        for (int id : {32776, 32771, 32772, 32774}) m.window.Control<QAction>(id)->trigger();
+        for (int id : {32776, 32777, 32778, 32771, 32772, 32774}) m.window.Control<QAction>(id)->trigger();
         m.window.Button(1135)->click();  // disabled before a run
         m.Run(kWorkedDay);
         m.window.Button(1135)->click();
         m.window.Button(1142)->click();
-        QCOMPARE(opened, (QStringList{"CHistoryQueryDlg", "moxtel::CTemplateDlg", "CClearDataDlg", "moxtel::CAboutDlg",
+        QCOMPARE(opened, (QStringList{"CHistoryQueryDlg", "CRankDlg", "CWatchListDlg", "moxtel::CTemplateDlg", "CClearDataDlg", "moxtel::CAboutDlg",
                                       "CIntervalDetailDlg", "CUncertainDetailDlg"}));
         // Help opens the manual in the program's help window, once however often it is asked for.
         m.window.Control<QAction>(32775)->trigger();

@@ -47,6 +47,8 @@ constexpr int kUncertainDetailButton = 1142;
 constexpr int kPageTabs = 1530;
 
 constexpr int kMenuHistoryQuery = 32776;
+constexpr int kMenuRank = 32777;
+constexpr int kMenuWatchList = 32778;
 constexpr int kMenuTemplates = 32771;
 constexpr int kMenuClearData = 32772;
 constexpr int kMenuAbout = 32774;
@@ -78,6 +80,9 @@ CMainStatDlg::CMainStatDlg(const WindowContext& context, QWidget* parent)
 
 void CMainStatDlg::BuildControls() {
     AddMenuCommand(kMenuHistoryQuery, Utf8("历史查询"));
+    // The queries across stored stocks, beside the one stock's history (its window opens them too).
+    AddMenuCommand(kMenuRank, Utf8("资金排行"));
+    AddMenuCommand(kMenuWatchList, Utf8("自选股走势"));
     AddMenuCommand(kMenuTemplates, Utf8("设置"));
     AddMenuCommand(kMenuClearData, Utf8("清除历史数据"));
     AddMenuCommand(kMenuAbout, Utf8("产品信息"));
@@ -144,6 +149,8 @@ void CMainStatDlg::MapCommands() {
     OnCommand(kIntervalDetailButton, [this] { OpenChild(kIntervalDetailDlg); });
     OnCommand(kUncertainDetailButton, [this] { OpenChild(kUncertainDetailDlg); });
     OnCommand(kMenuHistoryQuery, [this] { OpenChild(kHistoryQueryDlg); });
+    OnCommand(kMenuRank, [this] { OpenChild(kRankDlg); });
+    OnCommand(kMenuWatchList, [this] { OpenChild(kWatchListDlg); });
     OnCommand(kMenuTemplates, [this] {
         OpenChild(kTemplateDlg);
         ReloadTemplateNames();  // templates added, renamed or deleted there are offered at once

@@ -10,8 +10,6 @@ namespace moxtel {
 
 class CMSChartView;
 
-inline constexpr const char* kRankDlg = "CRankDlg";
-
 // "资金排行": every stored stock's flows over a date range, one grid row per stock, sorted by the
 // column whose header was clicked (主力净额 first), and a bar chart of the top and bottom 10 of that
 // column. A double-click on a stock opens its history over the same range.

@@ -11,8 +11,6 @@ namespace moxtel {
 
 class CMSChartView;
 
-inline constexpr const char* kWatchListDlg = "CWatchListDlg";
-
 // "自选股走势": the user ticks several stored stocks and a range; one line chart shows each stock's
 // cumulative 主力净额 (its 流向 on days stored without order classes) with a legend. The chart has
 // 复制图片 and 保存图片 like every chart.
