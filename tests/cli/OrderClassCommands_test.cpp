@@ -170,9 +170,9 @@ TEST_F(OrderClassCli, RankSumsAreExactWhereDoublesAddNoise) {
     }
     const auto json = Run({"rank", "20000110", "20000111", "--json"});
     ASSERT_EQ(json.status, 0) << json.err;
-    for (const char* figure : {"\"netAmount\": 0.3,", "\"netWithUncertainAmount\": 0.3,",
-                               "\"smallNetAmount\": 0.3,", "\"totalAmount\": 0.3,", "\"netAmount\": -0.3,",
-                               "\"smallNetAmount\": -0.303,", "\"totalAmount\": 0.303,"}) {
+    for (const char* figure :
+         {"\"netAmount\": 0.3,", "\"netWithUncertainAmount\": 0.3,", "\"smallNetAmount\": 0.3,",
+          "\"totalAmount\": 0.3,", "\"netAmount\": -0.3,", "\"smallNetAmount\": -0.303,", "\"totalAmount\": 0.303,"}) {
         EXPECT_NE(json.out.find(figure), std::string::npos) << figure << "\n" << json.out;
     }
     const auto csv = Run({"rank", "20000110", "20000111", "--csv"});

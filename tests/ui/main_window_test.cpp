@@ -175,13 +175,14 @@ class MainWindowTest : public QObject {
         // The section shares its area with the interval groups: one tab shows, the other hides.
         auto* tabs = m.window.Control<QTabBar>(1530);
         QCOMPARE(tabs->tabText(CMainStatDlg::kClassPage), QString::fromUtf8("按金额分类"));
-        const std::tuple<int, bool> pages[] = {{CMainStatDlg::kClassPage, true},
-                                               {CMainStatDlg::kIntervalPage, false}};
+        const std::tuple<int, bool> pages[] = {{CMainStatDlg::kClassPage, true}, {CMainStatDlg::kIntervalPage, false}};
         for (const auto& [page, classes] : pages) {
             tabs->setCurrentIndex(page);
-            for (int id : {OrderClassSection::EditId(0, 0), OrderClassSection::EditId(4, 3), OrderClassSection::kNoteId})
+            for (int id :
+                 {OrderClassSection::EditId(0, 0), OrderClassSection::EditId(4, 3), OrderClassSection::kNoteId})
                 QCOMPARE(m.window.Edit(id)->isHidden(), !classes);
-            for (int id : {1059, 1113, DynamicStatsRows::kButtons[0]}) QCOMPARE(m.window.Control(id)->isHidden(), classes);
+            for (int id : {1059, 1113, DynamicStatsRows::kButtons[0]})
+                QCOMPARE(m.window.Control(id)->isHidden(), classes);
         }
 
         // A day without order classes (stored before they were kept) shows dashes and says why.
@@ -406,8 +407,9 @@ class MainWindowTest : public QObject {
         m.Run(kWorkedDay);
         m.window.Button(1135)->click();
         m.window.Button(1142)->click();
-        QCOMPARE(opened, (QStringList{"CHistoryQueryDlg", "CRankDlg", "CWatchListDlg", "moxtel::CTemplateDlg", "CClearDataDlg", "moxtel::CAboutDlg",
-                                      "CIntervalDetailDlg", "CUncertainDetailDlg"}));
+        QCOMPARE(opened,
+                 (QStringList{"CHistoryQueryDlg", "CRankDlg", "CWatchListDlg", "moxtel::CTemplateDlg", "CClearDataDlg",
+                              "moxtel::CAboutDlg", "CIntervalDetailDlg", "CUncertainDetailDlg"}));
         // Help opens the manual in the program's help window, once however often it is asked for.
         m.window.Control<QAction>(32775)->trigger();
         m.window.Control<QAction>(32775)->trigger();
