@@ -10,7 +10,6 @@
 #include <QProgressDialog>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTabBar>
 
 #include "app/AppIcon.h"
 #include "app/BusyCursor.h"
@@ -108,35 +107,14 @@ void CMainStatDlg::BuildControls() {
     AddButton(kIntervalDetailButton, Utf8("查看区间明细"), {764, 66, 84, 16});
     AddButton(kUncertainDetailButton, Utf8("查看不确定流向明细"), {764, 86, 84, 16});
 
-    // Two pages share the area under the totals, so the window still fits a scaled full HD screen:
-    // 按区间 holds the interval groups and dynamic rows, 按金额分类 the order classes.
-    m_pageTabs = new QTabBar;
-    m_pageTabs->setObjectName(QString::number(kPageTabs));
-    m_pageTabs->addTab(Utf8("按区间"));
-    m_pageTabs->addTab(Utf8("按金额分类"));
-    m_pageTabs->setExpanding(false);
-    m_pageTabs->setDrawBase(false);
-    AddControl(m_pageTabs, {5, 106, 843, 13}, Stretch::Width);
-    const QList<QWidget*> beforePages = ClientControls();
-    m_panel.BuildIntervalGroups(*this, 5, 121, 843, 109, kMainPanelCaptions);
-    m_dynamicRows.Build(*this, 5, 234, 843, 92);
-    m_intervalPage = ClientControls();
-    m_orderClasses.Build(*this, 5, 121, 843, 106);
-    m_classPage = ClientControls();
-    for (QWidget* control : m_intervalPage) m_classPage.removeOne(control);
-    for (QWidget* control : beforePages) m_intervalPage.removeOne(control);
-    connect(m_pageTabs, &QTabBar::currentChanged, this, [this](int page) { ShowPage(page); });
-    ShowPage(kIntervalPage);
-}
-
-QList<QWidget*> CMainStatDlg::ClientControls() const {
-    return m_pageTabs->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-}
-
-void CMainStatDlg::ShowPage(int page) {
-    // Hidden before the other page shows, so two pages never show at once.
-    for (QWidget* control : page == kIntervalPage ? m_classPage : m_intervalPage) control->hide();
-    for (QWidget* control : page == kIntervalPage ? m_intervalPage : m_classPage) control->show();
+    // Two pages share the area under the totals, so the window still fits a scaled full HD screen.
+    m_pages.Build(*this, kPageTabs, {5, 106, 843, 13},
+                  {{"按区间",
+                    [this] {
+                        m_panel.BuildIntervalGroups(*this, 5, 121, 843, 109, kMainPanelCaptions);
+                        m_dynamicRows.Build(*this, 5, 234, 843, 92);
+                    }},
+                   {"按金额分类", [this] { m_orderClasses.Build(*this, 5, 121, 843, 106); }}});
 }
 
 void CMainStatDlg::MapCommands() {

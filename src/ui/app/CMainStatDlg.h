@@ -1,18 +1,16 @@
 #pragma once
 
-#include <QList>
 #include <QPointer>
 
 #include "app/CDialogBase.h"
 #include "app/ChildWindows.h"
+#include "app/ControlPages.h"
 #include "app/NumberInput.h"
 #include "common/Result.h"
 #include "stats/TickDay.h"
 #include "stats/DynamicStatsRows.h"
 #include "stats/OrderClassSection.h"
 #include "stats/ResultPanel.h"
-
-class QTabBar;
 
 namespace moxtel {
 
@@ -57,7 +55,7 @@ class CMainStatDlg : public CDialogBase {
     // The tabs over the area under the totals: 按区间 and 按金额分类.
     static constexpr int kIntervalPage = 0;
     static constexpr int kClassPage = 1;
-    QTabBar* PageTabs() const { return m_pageTabs; }
+    QTabBar* PageTabs() const { return m_pages.Tabs(); }
 
   protected:
     bool OnInitDialog() override;
@@ -70,9 +68,6 @@ class CMainStatDlg : public CDialogBase {
 
   private:
     void BuildControls();
-    // The controls directly on the client area, to tell which page built which.
-    QList<QWidget*> ClientControls() const;
-    void ShowPage(int page);
     // Numbers only in the edit; a pasted text that is no number is refused with a message.
     void GuardNumberEdit(int id, const char* name, NumberInputGuard::Percent percent);
     void MapCommands();
@@ -98,9 +93,7 @@ class CMainStatDlg : public CDialogBase {
     ResultPanel m_panel;
     DynamicStatsRows m_dynamicRows;
     OrderClassSection m_orderClasses;
-    QTabBar* m_pageTabs = nullptr;
-    QList<QWidget*> m_intervalPage;  // children of the window, living as long as it
-    QList<QWidget*> m_classPage;
+    ControlPages m_pages;
     bool m_bHasResult = false;
     bool m_bBackupDone = false;
     qint64 m_lastProgressPaint = 0;
