@@ -81,6 +81,11 @@ bool LoadStoredDay(DayFlowResult& day, const std::string& masterId) {
     }
     db.OpenRecordset("select transunknow,price from transun where masterid=?", {masterId});
     ReadUncertainTrades(db, day.uncertain);
+    if (const auto classes = LoadStoredOrderClasses(db, masterId)) {
+        day.hasOrderClasses = true;
+        day.orderConvention = classes->convention;
+        day.orderClasses = classes->flows;
+    }
     day.inferredDirection = LoadInferredDirection(db, masterId);
     db.Close();
     return found;

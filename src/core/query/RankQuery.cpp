@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cmath>
 
 #include "common/TextUtil.h"
 #include "data/CAdoDatabase.h"
@@ -40,6 +41,18 @@ int DaysBetween(const std::string& from, const std::string& to) {
     const auto a = day(from);
     const auto b = day(to);
     return a && b ? static_cast<int>((*b - *a).count()) : kShortRangeDays + 1;
+}
+
+// total() adds the days' figures as doubles, which leaves noise in the last digits
+// (-2109.600000000006 for days of -2109.5 and -0.1). Every day's figure is a whole number of
+// some unit, and so is the sum: rounding to that unit gives the exact sum back. The net flows
+// are sums of stored bucket amounts of 0.1万元; the class figures are kept unrounded, in the
+// 1/10000 yuan the trades are classified in (1e-8万元).
+constexpr double kBucketUnitsPerWan = 10.0;
+constexpr double kClassUnitsPerWan = 1e8;
+
+double SumOfUnits(std::string_view text, double unitsPerWan) {
+    return std::round(ParseLeadingDouble(text) * unitsPerWan) / unitsPerWan;
 }
 
 }  // namespace
@@ -92,15 +105,15 @@ Result<std::vector<RankRow>> LoadRankRows(const std::string& from, const std::st
         RankRow row;
         row.stockCode = std::string(c[0]);
         row.days = ParseLeadingInt(c[1]);
-        row.netAmount = ParseLeadingDouble(c[2]);
-        row.netWithUncertainAmount = ParseLeadingDouble(c[3]);
+        row.netAmount = SumOfUnits(c[2], kBucketUnitsPerWan);
+        row.netWithUncertainAmount = SumOfUnits(c[3], kBucketUnitsPerWan);
         row.classDays = static_cast<int>(ParseLeadingDouble(c[4]));
-        row.mainNetAmount = ParseLeadingDouble(c[5]);
-        row.superNetAmount = ParseLeadingDouble(c[6]);
-        row.largeNetAmount = ParseLeadingDouble(c[7]);
-        row.mediumNetAmount = ParseLeadingDouble(c[8]);
-        row.smallNetAmount = ParseLeadingDouble(c[9]);
-        row.totalAmount = ParseLeadingDouble(c[10]);
+        row.mainNetAmount = SumOfUnits(c[5], kClassUnitsPerWan);
+        row.superNetAmount = SumOfUnits(c[6], kClassUnitsPerWan);
+        row.largeNetAmount = SumOfUnits(c[7], kClassUnitsPerWan);
+        row.mediumNetAmount = SumOfUnits(c[8], kClassUnitsPerWan);
+        row.smallNetAmount = SumOfUnits(c[9], kClassUnitsPerWan);
+        row.totalAmount = SumOfUnits(c[10], kClassUnitsPerWan);
         if (row.classDays > 0 && row.totalAmount != 0.0) row.mainNetShare = row.mainNetAmount / row.totalAmount * 100.0;
         rows.push_back(std::move(row));
     });
