@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,68 +21,43 @@ struct SumsCase {
     std::vector<std::vector<Value>> rows;  // three columns: a REAL, b REAL, c INTEGER
 };
 
-class ColumnSumsTest : public ::testing::TestWithParam<SumsCase> {
-protected:
-    void SetUp() override {
-        ASSERT_EQ(sqlite3_open(":memory:", &m_db), SQLITE_OK);
-        ASSERT_EQ(RegisterColumnSums(m_db), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(m_db, "create table t(g TEXT, a REAL, b REAL, c INTEGER)", nullptr, nullptr, nullptr),
-                  SQLITE_OK);
-    }
-    void TearDown() override { sqlite3_close(m_db); }
+void PrintTo(const SumsCase& c, std::ostream* os) { *os << c.name; }
 
-    // Each statement's rows, every column as text (sums) or as the double it reads (the rest).
-    std::vector<std::vector<std::string>> Rows(const char* sql) {
-        std::vector<std::vector<std::string>> rows;
-        sqlite3_stmt* stmt = nullptr;
-        EXPECT_EQ(sqlite3_prepare_v2(m_db, sql, -1, &stmt, nullptr), SQLITE_OK) << sqlite3_errmsg(m_db);
-        while (stmt != nullptr && sqlite3_step(stmt) == SQLITE_ROW) {
-            rows.emplace_back();
-            for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
-                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
-                rows.back().emplace_back(text != nullptr ? text : "NULL");
-            }
-        }
-        sqlite3_finalize(stmt);
-        return rows;
-    }
-
-    sqlite3* m_db = nullptr;
-};
+class ColumnSumsTest : public ::testing::TestWithParam<SumsCase> {};
 
 TEST_P(ColumnSumsTest, EqualsTotalToTheBitPerGroup) {
-    sqlite3_stmt* insert = nullptr;
-    ASSERT_EQ(sqlite3_prepare_v2(m_db, "insert into t values(?,?,?,?)", -1, &insert, nullptr), SQLITE_OK);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(":memory:", &db), SQLITE_OK);
+    ASSERT_EQ(RegisterColumnSums(db), SQLITE_OK);
+    std::string sql = "create table t(g TEXT, a REAL, b REAL, c INTEGER);";
+    char number[32];
     int i = 0;
     for (const auto& row : GetParam().rows) {
-        sqlite3_bind_text(insert, 1, i++ % 3 == 2 ? "y" : "x", -1, SQLITE_STATIC);  // two groups, rows interleaved
-        for (int c = 0; c < 3; ++c) {
-            if (!row[static_cast<std::size_t>(c)])
-                sqlite3_bind_null(insert, c + 2);
-            else if (c == 2)
-                sqlite3_bind_int64(insert, c + 2, static_cast<sqlite3_int64>(*row[static_cast<std::size_t>(c)]));
-            else
-                sqlite3_bind_double(insert, c + 2, *row[static_cast<std::size_t>(c)]);
+        sql += std::string("insert into t values('") + (i++ % 3 == 2 ? "y" : "x") + "'";  // two groups, interleaved
+        for (const Value& v : row) {
+            std::snprintf(number, sizeof number, "%.17g", v.value_or(0.0));
+            sql += std::string(",") + (v ? number : "NULL");
         }
-        ASSERT_EQ(sqlite3_step(insert), SQLITE_DONE);
-        sqlite3_reset(insert);
+        sql += ");";
     }
-    sqlite3_finalize(insert);
-    // total() read as the exact double its 17 digits give; sums() parsed from its own text.
-    const auto expected = Rows(
-        "select g,count(*),printf('%!.17g',total(a)),printf('%!.17g',total(b)),total(c) from t group by g order by g");
-    const auto found = Rows("select g,sums(a,b,c) from t group by g order by g");
-    ASSERT_EQ(found.size(), expected.size());
-    for (std::size_t r = 0; r < found.size(); ++r) {
-        const std::vector<double> sums = ParseColumnSums(found[r][1]);
-        ASSERT_EQ(sums.size(), 4u) << found[r][1];
-        for (std::size_t k = 0; k < 4; ++k) {
-            double want = 0.0;
-            const std::string& text = expected[r][k + 1];
-            std::sscanf(text.c_str(), "%lf", &want);
-            EXPECT_EQ(sums[k], want) << GetParam().name << " group " << found[r][0] << " column " << k << ": " << found[r][1];
-        }
-    }
+    ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    // Per group: sums() parsed from its own text against count(*) and total() read as the exact
+    // doubles their 17 digits give.
+    std::vector<std::pair<std::string, std::vector<double>>> groups;
+    const auto collect = [](void* out, int columns, char** values, char**) {
+        std::vector<double> expected;
+        for (int c = 2; c < columns; ++c) expected.push_back(std::strtod(values[c], nullptr));
+        static_cast<decltype(groups)*>(out)->emplace_back(values[1], expected);
+        return 0;
+    };
+    ASSERT_EQ(sqlite3_exec(db,
+                           "select g,sums(a,b,c),count(*),printf('%!.17g',total(a)),printf('%!.17g',total(b)),"
+                           "printf('%!.17g',total(c)) from t group by g order by g",
+                           collect, &groups, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    ASSERT_EQ(groups.size(), 2u);
+    for (const auto& [sums, expected] : groups) EXPECT_EQ(ParseColumnSums(sums), expected) << GetParam().name << ": " << sums;
 }
 
 constexpr double kBig = 1e16;
