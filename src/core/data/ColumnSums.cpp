@@ -28,7 +28,9 @@ void StepSums(sqlite3_context* context, int argc, sqlite3_value** argv) {
     sums->columns = argc;
     sums->rows += 1.0;
     for (int i = 0; i < argc; ++i) {
-        if (sqlite3_value_type(argv[i]) != SQLITE_NULL) sums->sums[static_cast<std::size_t>(i)] += sqlite3_value_double(argv[i]);
+        if (sqlite3_value_type(argv[i]) != SQLITE_NULL) {
+            sums->sums[static_cast<std::size_t>(i)] += sqlite3_value_double(argv[i]);
+        }
     }
 }
 

@@ -175,7 +175,8 @@ const std::array<std::string, kTableNames.size()>& WrittenTableTexts() {
         for (std::size_t i = 0; i < kTableNames.size(); ++i) {
             const std::string head = std::string("CREATE TABLE IF NOT EXISTS ") + kTableNames[i] + "(";
             const std::size_t at = ddl.find(head) + head.size();
-            written[i] = std::string("CREATE TABLE ") + kTableNames[i] + "(" + std::string(ddl.substr(at, ddl.find(");", at) - at)) + ")";
+            const std::string_view columns = ddl.substr(at, ddl.find(");", at) - at);
+            written[i] = std::string("CREATE TABLE ") + kTableNames[i] + "(" + std::string(columns) + ")";
         }
         return written;
     }();
@@ -189,8 +190,8 @@ const std::array<std::string, kTableNames.size()>& WrittenTableTexts() {
 // the column by column check.
 bool TablesAsWritten(sqlite3* db) {
     sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, "select name,sql from sqlite_master where type='table'", -1, &stmt, nullptr) != SQLITE_OK)
-        return false;
+    constexpr const char* kSql = "select name,sql from sqlite_master where type='table'";
+    if (sqlite3_prepare_v2(db, kSql, -1, &stmt, nullptr) != SQLITE_OK) return false;
     std::size_t matched = 0;
     while (sqlite3_step(stmt) == SQLITE_ROW) {
         const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));

@@ -169,7 +169,9 @@ Status CTickTable::ReadHeaderTrades(const std::string& fileName) {
         m_timesCarryDates = m_timesCarryDates || when.date != 0;
         if (c.date != 0) when.date = ParseTradeDate(m_reader.GetCellView(row, c.date, scratch));
         // The rows of a day and of a security mostly repeat the row before: looked up only when they change.
-        if (when.date != lastDate.first) lastDate = {when.date, when.date != 0 ? IndexOf(m_dates, std::to_string(when.date)) : kNoDate};
+        if (when.date != lastDate.first) {
+            lastDate = {when.date, when.date != 0 ? IndexOf(m_dates, std::to_string(when.date)) : kNoDate};
+        }
         m_dateOf.push_back(lastDate.second);
         if (c.code != 0) {
             const std::string_view code = m_reader.GetCellView(row, c.code, scratch);

@@ -263,7 +263,8 @@ std::string StockCodeOf(std::string_view cell) {
     std::string text = LowerAscii(TrimView(cell));
     for (std::string_view exchange : {"sh", "sz", "bj"}) {
         if (text.starts_with(exchange)) text.erase(0, 2);
-        else if (text.size() >= 3 && text[text.size() - 3] == '.' && text.ends_with(exchange)) text.resize(text.size() - 3);
+        else if (text.size() >= 3 && text[text.size() - 3] == '.' && text.ends_with(exchange))
+            text.resize(text.size() - 3);
     }
     // A code column read back as floats: 600000.0.
     if (const std::size_t point = text.find('.'); point != std::string::npos) {

@@ -57,7 +57,8 @@ TEST_P(ColumnSumsTest, EqualsTotalToTheBitPerGroup) {
               SQLITE_OK);
     sqlite3_close(db);
     ASSERT_EQ(groups.size(), 2u);
-    for (const auto& [sums, expected] : groups) EXPECT_EQ(ParseColumnSums(sums), expected) << GetParam().name << ": " << sums;
+    for (const auto& [sums, expected] : groups)
+        EXPECT_EQ(ParseColumnSums(sums), expected) << GetParam().name << ": " << sums;
 }
 
 constexpr double kBig = 1e16;
@@ -65,14 +66,21 @@ INSTANTIATE_TEST_SUITE_P(
     Groups, ColumnSumsTest,
     ::testing::Values(
         // 0.1 + 0.2 + 0.3 is not 0.6: a sum kept in more precision or rounded to 15 digits differs.
-        SumsCase{"inexact", {{0.1, 0.7, 1}, {0.2, -0.35, 0}, {0.1, 1.1, 1}, {0.3, 2.2, 1}, {0.2, 3.3, 1}, {0.7, 1e-9, 0}}},
+        SumsCase{"inexact",
+                 {{0.1, 0.7, 1}, {0.2, -0.35, 0}, {0.1, 1.1, 1}, {0.3, 2.2, 1}, {0.2, 3.3, 1}, {0.7, 1e-9, 0}}},
         // Order matters: 1e16 + 1 - 1e16 is 0 in doubles, 1 in a compensated or reordered sum.
-        SumsCase{"cancelling", {{kBig, -kBig, 1}, {1.0, 1.0, 1}, {-kBig, kBig, 1}, {kBig, 3.0, 1}, {1.0, -kBig, 1}, {-kBig, kBig, 1}}},
+        SumsCase{
+            "cancelling",
+            {{kBig, -kBig, 1}, {1.0, 1.0, 1}, {-kBig, kBig, 1}, {kBig, 3.0, 1}, {1.0, -kBig, 1}, {-kBig, kBig, 1}}},
         // Days without class figures: NULLs skipped; a column of NULLs sums to 0, not NULL.
-        SumsCase{"nulls", {{std::nullopt, 5.5, std::nullopt}, {1.25, std::nullopt, 1}, {std::nullopt, std::nullopt, std::nullopt},
-                           {std::nullopt, -2.5, std::nullopt}}},
+        SumsCase{"nulls",
+                 {{std::nullopt, 5.5, std::nullopt},
+                  {1.25, std::nullopt, 1},
+                  {std::nullopt, std::nullopt, std::nullopt},
+                  {std::nullopt, -2.5, std::nullopt}}},
         // Negative amounts and amounts of 17 significant digits.
-        SumsCase{"negative", {{-123456.78901234567, -0.0, 0}, {-1e-7, 98765.432109876543, 1}, {-3.3333333333333335, 2.0, 1}}}),
+        SumsCase{"negative",
+                 {{-123456.78901234567, -0.0, 0}, {-1e-7, 98765.432109876543, 1}, {-3.3333333333333335, 2.0, 1}}}),
     [](const ::testing::TestParamInfo<SumsCase>& param) { return std::string(param.param.name); });
 
 TEST(ColumnSums, TooManyColumnsFailAndTextsParseInOrder) {

@@ -14,7 +14,7 @@ namespace {
 
 // What a sink saw, as text: fields in [], "|" ends a line, "@n" a next line starting at n.
 class Recorder {
-public:
+  public:
     void Field(std::string_view text) { m_seen += "[" + std::string(text) + "]"; }
     void Line(std::string_view text) {
         Field(text);
@@ -33,7 +33,7 @@ public:
     bool Full() const { return false; }
     const std::string& Seen() const { return m_seen; }
 
-private:
+  private:
     std::string m_seen;
     std::string m_field;
 };
@@ -60,8 +60,10 @@ std::string ByteByByte(std::string_view text) {
             atStart = true;
             i += std::max<std::size_t>(breakLength, 1);
         } else {
-            if (c == '"' && atStart) quoted = true;
-            else field += c;
+            if (c == '"' && atStart)
+                quoted = true;
+            else
+                field += c;
             atStart = false;
             ++i;
         }
@@ -78,11 +80,11 @@ void ExpectSameSplit(const std::string& text) {
 TEST(TextSplit, CommaFieldsWholeReadAsByteByByte) {
     for (const std::string text : {
              "600000,2021.01.04T09:25:00.000,10.00,9800,98000.00,1,2,N\n",
-             "a,b\r\nc,d\re,f\n\ng",   // every line break, a last line without one
-             ",,\n,",                  // empty fields only
+             "a,b\r\nc,d\re,f\n\ng",          // every line break, a last line without one
+             ",,\n,",                         // empty fields only
              "x\"y\"z,\"q,\"\"r\"\"\",tail",  // a quote inside a field; a quoted field with commas
-             "\"joined\"tail,end",     // text after a closing quote joins the field
-             "last,",                  // a comma at the very end
+             "\"joined\"tail,end",            // text after a closing quote joins the field
+             "last,",                         // a comma at the very end
              "\"open to the end\nstill",
              "",
              "a",
