@@ -123,7 +123,11 @@ TEST_F(OrderClassCli, RankSortsByTheChosenFigureWithTiesByCode) {
                           Case{{"20000103", "--by", "medium"}, {"B(600002)", "C(600003)", "A(600001)"}},
                           Case{{"2000-01-04", "--by", "net"}, {"A(600001)"}},
                           Case{{"20000103", "20000104", "--by", "large"}, {"B(600002)", "C(600003)", "A(600001)"}},
-                          Case{{"20000103", "20000104", "--top", "2"}, {"A(600001)", "B(600002)"}}}) {
+                          Case{{"20000103", "20000104", "--top", "2"}, {"A(600001)", "B(600002)"}},
+                          // A long range is read in two halves of the stocks, split at B: the same rows.
+                          Case{{"19991201", "20001231"}, {"A(600001)", "B(600002)", "C(600003)"}},
+                          Case{{"19991201", "20001231", "--by", "medium"}, {"B(600002)", "C(600003)", "A(600001)"}},
+                          Case{{"20000104", "20001231"}, {"A(600001)"}}}) {
         std::vector<std::string> args{"rank"};
         args.insert(args.end(), c.args.begin(), c.args.end());
         const auto out = Run(args);
@@ -145,6 +149,10 @@ TEST_F(OrderClassCli, RankSumsTheDaysAndTheClassFiguresOfTheClassDaysOnly) {
               "      \"classDays\": 1,\n      \"mainNetAmount\": 200,\n      \"superNetAmount\": 200,\n"
               "      \"largeNetAmount\": 0,\n      \"mediumNetAmount\": -4,\n      \"smallNetAmount\": 0,\n"
               "      \"totalAmount\": 204,\n      \"mainNetShare\": 98.0392156862745\n    ");
+    // A long range (two halves of the stocks on two connections) gives the same rows to the bit.
+    const auto year = Run({"rank", "19990101", "20001231", "--json"});
+    ASSERT_EQ(year.status, 0) << year.err;
+    EXPECT_EQ(year.out.substr(year.out.find("\"rows\"")), out.out.substr(out.out.find("\"rows\"")));
     const std::string c = out.out.substr(out.out.find("\"C(600003)\""));
     EXPECT_NE(c.find("\"classDays\": 0"), std::string::npos);
     EXPECT_NE(c.find("\"mainNetShare\": null"), std::string::npos);
