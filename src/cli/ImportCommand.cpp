@@ -85,6 +85,7 @@ void WriteSummary(std::ostream& out, const ImportSummary& s) {
 int RunImportCommand(const CliArgs& args, CliContext& ctx) {
     if (args.positional.empty()) return UsageError(ctx, "needs one or more PATHs");
     ImportOptions options;
+    options.store = &ctx.store;
     options.paths = args.positional;
     if (int status = 0; !DirectionCodesOption(args, ctx, options.directionCodes, status)) return status;
     if (const int status = ReadConventionOption(args, ctx, options.orderConvention); status != kExitOk) return status;

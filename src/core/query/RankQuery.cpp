@@ -104,7 +104,7 @@ Result<std::vector<RankRow>> LoadRankRows(const std::string& from, const std::st
         if (row.classDays > 0 && row.totalAmount != 0.0) row.mainNetShare = row.mainNetAmount / row.totalAmount * 100.0;
         rows.push_back(std::move(row));
     });
-    if (!ok) return Error{};
+    if (!ok) return Error::Reported();
     if (rows.empty()) return Error{kMsgNoDaysInRange};
     return rows;
 }

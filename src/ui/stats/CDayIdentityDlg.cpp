@@ -11,6 +11,7 @@
 #include "app/Utf8.h"
 #include "app/WindowServices.h"
 #include "maintenance/ClearData.h"
+#include "stats/StoredDays.h"
 
 namespace moxtel {
 
@@ -106,7 +107,7 @@ void CDayIdentityDlg::OnOK() {
         MessageBox(Utf8(kMsgNoStock));
         return;
     }
-    const std::optional<std::string> stock = NormalisedStock(CodeOfNamelessStock(typed), StoredStockText);
+    const std::optional<std::string> stock = NormalisedStock(CodeOfNamelessStock(typed), StoredDays(ProgramStore()).StockTextHook());
     if (!stock) {
         MessageBox(QString::fromUtf8(kMsgBadStock).replace(QStringLiteral("%s"), typed));
         return;
@@ -131,9 +132,10 @@ void CDayIdentityDlg::OnOK() {
     EndDialog(1);
 }
 
-DayOverrides DesktopDayOverrides(IWindowServices& services, QWidget* owner, const QString& path) {
+DayOverrides DesktopDayOverrides(IWindowServices& services, QWidget* owner, const QString& path,
+                                 const StoreContext& store) {
     DayOverrides overrides;
-    overrides.storedStockOf = StoredStockText;
+    overrides.storedStockOf = StoredDays(store).StockTextHook();
     overrides.confirm = [&services, owner, path](const DayIdentity& guess) -> std::optional<DayIdentity> {
         CDayIdentityDlg dialog(services, QFileInfo(path).fileName(), guess, owner);
         QApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));  // the run's busy cursor waits meanwhile

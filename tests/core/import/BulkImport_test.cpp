@@ -12,6 +12,7 @@
 #include "core/workbook/XlsxTestPackage.h"
 #include "stats/SqliteDayStore.h"
 #include "stats/StatisticsRun.h"
+#include "stats/StoredDays.h"
 #include "support/FilePermissions.h"
 
 namespace moxtel {
@@ -56,7 +57,7 @@ protected:
         for (const std::string& path : inDateOrder) {
             SqliteDayStore store;
             StatisticsInputs inputs{path, "", ""};
-            inputs.dayOverrides.storedStockOf = StoredStockText;  // as the command line's stats does
+            inputs.dayOverrides.storedStockOf = StoredDays(ProgramStore()).StockTextHook();  // as the command line's stats does
             EXPECT_TRUE(RunStatistics(inputs, &store).ok()) << path;
         }
         return AllRows();
