@@ -307,8 +307,6 @@ void CAdoDatabase::ReportFailure() const {
                                    sqlite3_db_filename(m_connection, "main"), SystemErrorOf(m_connection)));
 }
 
-void CAdoDatabase::Report(const std::string& description) const {
-    m_store.Report(description);
-}
+void CAdoDatabase::Report(const std::string& description) const { m_store.Report(description); }
 
 }  // namespace moxtel

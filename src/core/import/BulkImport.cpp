@@ -65,7 +65,9 @@ ReadSlot ReadOne(const std::string& path, const ReadRequest& request) {
     slot.tableDate = request.tableDate;
     slot.tableStock = request.tableStock;
     StatisticsObserver observer;
-    observer.warning = [&slot, &path](const std::string& message) { slot.warnings.push_back(WithoutPath(message, path)); };
+    observer.warning = [&slot, &path](const std::string& message) {
+        slot.warnings.push_back(WithoutPath(message, path));
+    };
     DayOverrides overrides;
     overrides.tradeDate = request.tableDate;
     overrides.stock = request.tableStock;
@@ -288,7 +290,8 @@ private:
                 Entry& entry = *sorted[j];
                 if (!entry.day) {
                     // Named by its code: under the name given it, never one this import has stored since.
-                    ReadRequest request{m_stored.StockTextHook(), m_options.directionCodes, entry.tableDate, entry.tableStock};
+                    ReadRequest request{m_stored.StockTextHook(), m_options.directionCodes, entry.tableDate,
+                                        entry.tableStock};
                     if (entry.nameFromCode) request.stockOf = [&entry](const std::string&) { return entry.stockCode; };
                     return ReadOne(entry.path, request);
                 }

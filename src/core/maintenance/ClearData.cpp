@@ -40,7 +40,9 @@ Result<int> ClearStoredDays(const std::string& code, const std::string& date) {
     if (!IsEightDigitDate(date)) return Error{kMsgNoDateChosen};
     CAdoDatabase db;
     if (!db.BeginTransaction()) return Error::Reported();
-    if (!db.OpenRecordset("select rowid from gpmaster where  code=? and datet<=?", {code, date})) return Error::Reported();
+    if (!db.OpenRecordset("select rowid from gpmaster where  code=? and datet<=?", {code, date})) {
+        return Error::Reported();
+    }
     std::vector<std::string> ids;
     if (!db.IsEOF()) {
         db.MoveFirst();

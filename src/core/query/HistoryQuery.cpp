@@ -77,9 +77,9 @@ int BucketBound(std::string_view text) {
 // a later row of the same name overwrites an earlier one.
 Result<std::optional<std::array<std::string, 5>>> LoadHeaderTexts(const std::string& templateName) {
     CAdoDatabase db;
-    if (!db.OpenRecordset(
-            "select flagonevalue,flagtwovalue,flagthreevalue,flagfourvalue,flagfivevalue from queryconfig where flagdesc=?",
-            {templateName})) {
+    constexpr const char* kSql =
+        "select flagonevalue,flagtwovalue,flagthreevalue,flagfourvalue,flagfivevalue from queryconfig where flagdesc=?";
+    if (!db.OpenRecordset(kSql, {templateName})) {
         return Error::Reported();
     }
     std::optional<std::array<std::string, 5>> texts;

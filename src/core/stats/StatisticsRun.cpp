@@ -143,7 +143,9 @@ private:
 // The rest of a stored run once the header and the trades are stored: the buckets, then commit.
 Result<StatisticsOutcome> FinishStoredDay(StatisticsOutcome&& outcome, IDayStore* store, RunGuard& guard) {
     const DayFlowResult& day = outcome.day;
-    if (store && !store->StoreDayBuckets(day, day.masterId, day.firstPriceText, day.lastPriceText)) return Error::Reported();
+    if (store && !store->StoreDayBuckets(day, day.masterId, day.firstPriceText, day.lastPriceText)) {
+        return Error::Reported();
+    }
     if (!guard.Commit()) return Error::Reported();
     return outcome;
 }

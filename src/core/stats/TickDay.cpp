@@ -248,7 +248,9 @@ Result<TickDay> ReadTickDay(const std::string& path, const StatisticsObserver& o
     const std::vector<int> skipped = reader.SkippedRows();
     const int sorted = reader.SortedTrades();
     // A large text export is decoded as its rows are read: a file changed since it was opened fails here.
-    if (Status read = reader.ReadStatus(); !read) return Error{read.error().message, path + "\n" + read.error().detail, read.error().kind};
+    if (Status read = reader.ReadStatus(); !read) {
+        return Error{read.error().message, path + "\n" + read.error().detail, read.error().kind};
+    }
     reader.CloseWorkbook();
     tick.uncertainTrades.ShrinkToFit();
 

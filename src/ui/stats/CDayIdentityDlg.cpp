@@ -107,7 +107,8 @@ void CDayIdentityDlg::OnOK() {
         MessageBox(Utf8(kMsgNoStock));
         return;
     }
-    const std::optional<std::string> stock = NormalisedStock(CodeOfNamelessStock(typed), StoredDays(ProgramStore()).StockTextHook());
+    const std::optional<std::string> stock =
+        NormalisedStock(CodeOfNamelessStock(typed), StoredDays(ProgramStore()).StockTextHook());
     if (!stock) {
         MessageBox(QString::fromUtf8(kMsgBadStock).replace(QStringLiteral("%s"), typed));
         return;

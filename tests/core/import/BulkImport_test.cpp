@@ -57,7 +57,8 @@ protected:
         for (const std::string& path : inDateOrder) {
             SqliteDayStore store;
             StatisticsInputs inputs{path, "", ""};
-            inputs.dayOverrides.storedStockOf = StoredDays(ProgramStore()).StockTextHook();  // as the command line's stats does
+            // As the command line's stats does.
+            inputs.dayOverrides.storedStockOf = StoredDays(ProgramStore()).StockTextHook();
             EXPECT_TRUE(RunStatistics(inputs, &store).ok()) << path;
         }
         return AllRows();
