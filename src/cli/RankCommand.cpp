@@ -93,7 +93,8 @@ int RunRankCommand(const CliArgs& args, CliContext& ctx) {
             return UsageError(ctx, "--top", "takes a whole number from 1, not " + text);
         top = static_cast<std::size_t>(n);
     }
-    auto rows = LoadRankRows(*from, *to);
+    // The command line's error reporter may be called from any thread.
+    auto rows = LoadRankRows(*from, *to, /*twoConnections=*/true);
     if (ctx.databaseFailed) return kExitFailure;
     if (!rows) return Failure(ctx, rows.error().message + " (" + *from + " - " + *to + ")");
     SortRankRows(*rows, *key, top);

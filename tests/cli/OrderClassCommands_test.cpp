@@ -123,7 +123,11 @@ TEST_F(OrderClassCli, RankSortsByTheChosenFigureWithTiesByCode) {
                           Case{{"20000103", "--by", "medium"}, {"B(600002)", "C(600003)", "A(600001)"}},
                           Case{{"2000-01-04", "--by", "net"}, {"A(600001)"}},
                           Case{{"20000103", "20000104", "--by", "large"}, {"B(600002)", "C(600003)", "A(600001)"}},
-                          Case{{"20000103", "20000104", "--top", "2"}, {"A(600001)", "B(600002)"}}}) {
+                          Case{{"20000103", "20000104", "--top", "2"}, {"A(600001)", "B(600002)"}},
+                          // A long range is read in two halves of the stocks, split at B: the same rows.
+                          Case{{"19991201", "20001231"}, {"A(600001)", "B(600002)", "C(600003)"}},
+                          Case{{"19991201", "20001231", "--by", "medium"}, {"B(600002)", "C(600003)", "A(600001)"}},
+                          Case{{"20000104", "20001231"}, {"A(600001)"}}}) {
         std::vector<std::string> args{"rank"};
         args.insert(args.end(), c.args.begin(), c.args.end());
         const auto out = Run(args);
@@ -145,6 +149,10 @@ TEST_F(OrderClassCli, RankSumsTheDaysAndTheClassFiguresOfTheClassDaysOnly) {
               "      \"classDays\": 1,\n      \"mainNetAmount\": 200,\n      \"superNetAmount\": 200,\n"
               "      \"largeNetAmount\": 0,\n      \"mediumNetAmount\": -4,\n      \"smallNetAmount\": 0,\n"
               "      \"totalAmount\": 204,\n      \"mainNetShare\": 98.0392156862745\n    ");
+    // A long range (two halves of the stocks on two connections) gives the same rows to the bit.
+    const auto year = Run({"rank", "19990101", "20001231", "--json"});
+    ASSERT_EQ(year.status, 0) << year.err;
+    EXPECT_EQ(year.out.substr(year.out.find("\"rows\"")), out.out.substr(out.out.find("\"rows\"")));
     const std::string c = out.out.substr(out.out.find("\"C(600003)\""));
     EXPECT_NE(c.find("\"classDays\": 0"), std::string::npos);
     EXPECT_NE(c.find("\"mainNetShare\": null"), std::string::npos);
@@ -155,6 +163,30 @@ TEST_F(OrderClassCli, RankSumsTheDaysAndTheClassFiguresOfTheClassDaysOnly) {
     const auto csv = Run({"rank", "20000103", "--csv"});
     ASSERT_EQ(csv.status, 0);
     EXPECT_NE(csv.out.find("C(600003),1,4,4,0,—,—,—,—,—,—,—\r\n"), std::string::npos) << csv.out;
+}
+
+// Days whose figures add up with noise in doubles (0.1 + 0.2 is 0.30000000000000004): the sums
+// are exact in every output. D buys 10 and 20 lots at 1.00 (0.1 and 0.2万元, 小单); E sells them at
+// 1.01 (0.101 and 0.202万元), stored in the buckets as 0.1 and 0.2, in the classes as they are.
+TEST_F(OrderClassCli, RankSumsAreExactWhereDoublesAddNoise) {
+    for (const auto& [name, a1, row] : std::vector<std::tuple<std::string, std::string, std::string>>{
+             {"d1.xls", "20000110 D (600004)", "09:30:01\t1.00\t10\tB"},
+             {"d2.xls", "20000111 D (600004)", "09:30:01\t1.00\t20\tB"},
+             {"e1.xls", "20000110 E (600005)", "09:30:01\t1.01\t10\tS"},
+             {"e2.xls", "20000111 E (600005)", "09:30:01\t1.01\t20\tS"}}) {
+        ASSERT_EQ(Run({"stats", Day(name, a1, {row})}).status, 0) << name;
+    }
+    const auto json = Run({"rank", "20000110", "20000111", "--json"});
+    ASSERT_EQ(json.status, 0) << json.err;
+    for (const char* figure :
+         {"\"netAmount\": 0.3,", "\"netWithUncertainAmount\": 0.3,", "\"smallNetAmount\": 0.3,",
+          "\"totalAmount\": 0.3,", "\"netAmount\": -0.3,", "\"smallNetAmount\": -0.303,", "\"totalAmount\": 0.303,"}) {
+        EXPECT_NE(json.out.find(figure), std::string::npos) << figure << "\n" << json.out;
+    }
+    const auto csv = Run({"rank", "20000110", "20000111", "--csv"});
+    ASSERT_EQ(csv.status, 0) << csv.err;
+    EXPECT_NE(csv.out.find("D(600004),2,0.3,0.3,2,0,0,0,0,0.3,0.3,0\r\n"), std::string::npos) << csv.out;
+    EXPECT_NE(csv.out.find("E(600005),2,-0.3,-0.3,2,0,0,0,0,-0.303,0.303,0\r\n"), std::string::npos) << csv.out;
 }
 
 TEST_F(OrderClassCli, RankRefusesAnEmptyRangeAndWrongArguments) {

@@ -26,8 +26,10 @@
 #include <memory>
 #include <utility>
 
+#include "app/CHelpWindow.h"
 #include "app/CMainStatDlg.h"
 #include "app/NumberInput.h"
+#include "app/ScreenPlacement.h"
 #include "app/StartOptions.h"
 #include "app/WindowServices.h"
 #include "query/CHistoryQueryDlg.h"
@@ -48,6 +50,10 @@ namespace {
 QString Utf8(const char* text) { return QString::fromUtf8(text); }
 
 using MainWindow = test::MainWindowEnv;
+
+QString Describe(const QRect& r) {
+    return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
 
 void Paste(QLineEdit& edit, const QString& text) {
     QApplication::clipboard()->setText(text);
@@ -93,6 +99,9 @@ class DesktopHabitsTest : public QObject {
         file.close();
         QMap<QString, QStringList> rows;  // name -> size, type, date as shown
         QStringList headers;
+        QStringList cut;  // texts wider than their column
+        int columnsWidth = 0;
+        int listWidth = 0;
         QTimer::singleShot(0, [&] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             if (!dialog) return;
@@ -103,10 +112,18 @@ class DesktopHabitsTest : public QObject {
                 for (int row = 0; row < list.rowCount(view->rootIndex()); ++row) {
                     const QModelIndex name = list.index(row, 0, view->rootIndex());
                     QStringList shown;
-                    for (int column = 1; column < 4; ++column) shown << name.siblingAtColumn(column).data().toString();
+                    for (int column = 1; column < 4; ++column) {
+                        shown << name.siblingAtColumn(column).data().toString();
+                        if (view->fontMetrics().horizontalAdvance(shown.back()) + 8 >
+                            view->header()->sectionSize(column))
+                            cut << shown.back();
+                    }
                     rows.insert(name.data().toString(), shown);
                 }
-                for (int column = 0; column < 4; ++column) headers << list.headerData(column, Qt::Horizontal).toString();
+                for (int column = 0; column < 4; ++column)
+                    headers << list.headerData(column, Qt::Horizontal).toString();
+                columnsWidth = view->header()->length();
+                listWidth = view->viewport()->width();
             }
             dialog->reject();
         });
@@ -121,6 +138,9 @@ class DesktopHabitsTest : public QObject {
                            .toString(QFileInfo(file).lastModified(), QLocale::ShortFormat));
         static const QRegularExpression latin(QStringLiteral("[A-Za-z]"));
         QVERIFY2(!date.contains(latin), qPrintable(date));
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral(" / "))));
+        // Every column in view without scrolling sideways.
+        QVERIFY2(columnsWidth <= listWidth, qPrintable(QStringLiteral("%1 > %2").arg(columnsWidth).arg(listWidth)));
     }
 
     void numberEditsTakeNumbersOnly_data() {
@@ -250,6 +270,42 @@ class DesktopHabitsTest : public QObject {
         CHistoryQueryDlg history(env.context);
         history.show();
         QCOMPARE(history.size(), QSize(640, 480));
+    }
+
+    // A window's frame, title bar first, goes inside the available area (a panel above it here).
+    void frameGoesInsideTheAvailableArea_data() {
+        QTest::addColumn<QRect>("frame");
+        QTest::addColumn<QRect>("expected");
+        QTest::newRow("inside stays") << QRect(100, 80, 600, 400) << QRect(100, 80, 600, 400);
+        QTest::newRow("title bar above the screen") << QRect(30, -20, 600, 400) << QRect(30, 27, 600, 400);
+        QTest::newRow("off the bottom right") << QRect(1200, 700, 600, 400) << QRect(766, 368, 600, 400);
+        QTest::newRow("larger both ways") << QRect(-5, -5, 2000, 1000) << QRect(0, 27, 1366, 741);
+    }
+    void frameGoesInsideTheAvailableArea() {
+        QFETCH(QRect, frame);
+        QFETCH(QRect, expected);
+        QCOMPARE(FrameInside(frame, QRect(0, 27, 1366, 741)), expected);
+    }
+
+    // A restored place off the screen, and the help window larger than the screen, open whole on it.
+    void windowsOpenInsideTheScreen() {
+        {
+            MainWindow m;
+            m.window.show();
+            m.window.setGeometry(-400, -300, 5000, 4000);
+            m.window.OnExit();
+        }
+        MainWindow m;
+        m.window.show();
+        const QRect available = m.window.screen()->availableGeometry();
+        QVERIFY2(available.contains(m.window.frameGeometry()), qPrintable(Describe(m.window.frameGeometry())));
+        m.window.OnExit();
+
+        CHelpWindow help(QString(), {});
+        help.move(available.left() - 300, available.top() - 200);
+        help.resize(available.size() + QSize(200, 100));
+        help.show();
+        QVERIFY2(available.contains(help.frameGeometry()), qPrintable(Describe(help.frameGeometry())));
     }
 
     void gridsAndChartsFollowTheWindow() {

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTest>
 #include <memory>
 
@@ -19,6 +20,8 @@
 #include "query/CUncertainDetailDlg.h"
 #include "query/SessionState.h"
 #include "query/UncertainDetail.h"
+#include "stats/DayFlowTable.h"
+#include "stats/OrderClassSection.h"
 #include "ui/FakeWindowServices.h"
 #include "ui/StoredDayFixtures.h"
 #include "ui/TestDatabase.h"
@@ -121,6 +124,40 @@ class DetailWindowTest : public QObject {
         QCOMPARE(window.Button(1135)->text(), Utf8("查看区间明细"));
         QCOMPARE(window.Button(1142)->text(), Utf8("查看不确定流向明细"));
         QCOMPARE(window.Button(1)->text(), Utf8("退出"));
+    }
+
+    // The 按金额分类 tab: the stored classes and their convention, or dashes and a note for a day
+    // stored before classes were kept (the worked day is stored without them).
+    void orderClassTabShowsTheStoredClassesOrSaysWhyNot() {
+        DayFlowResult day;
+        Put(day.inflow, 2, 150, 15.06);
+        Put(day.outflow, 11, 1200, 120);
+        day.hasOrderClasses = true;
+        day.orderConvention = OrderClassConvention::AmountOnly;
+        day.orderClasses.inflow[kMediumOrder] = {150, 15.06};
+        day.orderClasses.outflow[kSuperOrder] = {1200, 120};
+        const std::string withClasses = StoreDay(kStock, "20240104", day);
+        CAdoDatabase db;
+        QVERIFY(StoreDayFlowRow(db, day, withClasses, kStock, "20240104"));
+
+        const QString dash = Utf8("—");
+        const std::tuple<std::string, int, int, QString, const char*> cases[] = {
+            {withClasses, 1, 0, Utf8("150(15.1万元)"), "amount-only"},
+            {withClasses, 4, 2, Utf8("-1200(-120.0万元)"), "amount-only"},
+            {withClasses, 4, 3, Utf8("-88.85%"), "amount-only"},
+            {m_id, 1, 0, dash, "重新导入"},
+            {m_id, 4, 3, dash, "重新导入"}};
+        for (const auto& [id, row, column, text, note] : cases) {
+            Windows w;
+            w.session.currentMasterId = id;
+            CDetailQueryDlg window(w.context);
+            window.show();
+            window.PageTabs()->setCurrentIndex(1);
+            QCOMPARE(window.PageTabs()->tabText(1), Utf8("按金额分类"));
+            QCOMPARE(window.Edit(OrderClassSection::EditId(row, column))->text(), text);
+            QVERIFY(!window.Edit(OrderClassSection::EditId(row, column))->isHidden());
+            QVERIFY2(window.Edit(OrderClassSection::kNoteId)->text().contains(Utf8(note)), note);
+        }
     }
 
     void unknownDayShowsZerosAndNoTitle() {

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QPushButton>
 #include <QScreen>
+#include <QTabBar>
 #include <QTest>
 
 #include "app/CDropList.h"
@@ -126,11 +127,17 @@ class HistoryScreensTest : public QObject {
             window.DropList(list)->setCurrentIndex(window.DropList(list)->findText(item));
         for (int button : {1098, 1099, 1100}) window.Button(button)->click();
         QTest::qWait(50);
-        SaveScreenshot(window, QStringLiteral("detail-window"));
-        const QStringList problems = LayoutProblems(window);
-        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QStringLiteral("; "))));
-        VERIFY_FITS_SCREEN(window);
-        QVERIFY(FitsAScreen(window));
+        // Each tab's page in the same room: the intervals, then the sample day's order classes.
+        for (const char* picture : {"detail-window", "detail-window-order-classes"}) {
+            SaveScreenshot(window, QString::fromLatin1(picture));
+            const QStringList problems = LayoutProblems(window);
+            QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QStringLiteral("; "))));
+            VERIFY_FITS_SCREEN(window);
+            QVERIFY(FitsAScreen(window));
+            window.PageTabs()->setCurrentIndex(1);
+            QTest::qWait(20);
+        }
+        QCOMPARE(window.OrderClasses().Cell(4, 3).right(1), QStringLiteral("%"));  // stored with classes
 
         CIntervalDetailDlg interval(m_context);
         Show(interval);

@@ -2,6 +2,7 @@
 // buttons, the double-click into the detail window, and the main window's menu command.
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
@@ -25,6 +26,7 @@
 #include "query/SessionState.h"
 #include "templates/TemplateStore.h"
 #include "ui/FakeWindowServices.h"
+#include "ui/PopupEscape.h"
 #include "ui/StoredDayFixtures.h"
 #include "ui/TestDatabase.h"
 
@@ -331,6 +333,26 @@ class HistoryWindowTest : public QObject {
         QCOMPARE(clicks.count(), 0);
         QCOMPARE(doubleClicks.count(), 0);
         QCOMPARE(view.Grid().RowSel(), 1);
+    }
+
+    // Escape in an open calendar or list of the window closes only that popup; the window stays.
+    void escapeInAnOpenPopupClosesOnlyThePopup_data() {
+        QTest::addColumn<int>("id");
+        QTest::newRow("start date") << 1099;
+        QTest::newRow("end date") << 1100;
+        QTest::newRow("stock list") << 1114;
+    }
+    void escapeInAnOpenPopupClosesOnlyThePopup() {
+        QFETCH(int, id);
+        HistoryWindow h;
+        QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
+        QVERIFY(OpenPopup(*h.window, *h.window->Control(id)));
+        PressEscape(*h.window);
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        QTest::qWait(20);
+        QVERIFY(h.window->isVisible());
+        PressEscape(*h.window);
+        QVERIFY(!h.window->isVisible());
     }
 
     void mainWindowMenuOpensTheHistoryWindow() {

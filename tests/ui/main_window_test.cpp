@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTest>
 #include <QTextBrowser>
 #include <memory>
@@ -23,6 +24,7 @@
 #include "query/SessionState.h"
 #include "templates/TemplateStore.h"
 #include "ui/FakeWindowServices.h"
+#include "ui/PopupEscape.h"
 #include "ui/TestDatabase.h"
 #include "ui/WindowEnv.h"
 
@@ -108,7 +110,8 @@ class MainWindowTest : public QObject {
         const QList<QAction*> commands = m.window.findChild<QMenuBar*>()->actions();
         QStringList menu;
         for (const QAction* action : commands) menu << action->objectName() + QLatin1Char(' ') + action->text();
-        QCOMPARE(menu, (QStringList{QString::fromUtf8("32776 历史查询"), QString::fromUtf8("32771 设置"),
+        QCOMPARE(menu, (QStringList{QString::fromUtf8("32776 历史查询"), QString::fromUtf8("32777 资金排行"),
+                                    QString::fromUtf8("32778 自选股走势"), QString::fromUtf8("32771 设置"),
                                     QString::fromUtf8("32772 清除历史数据"), QString::fromUtf8("32774 产品信息"),
                                     QString::fromUtf8("32775 帮助")}));
         for (const QAction* action : commands) QVERIFY(!action->menu());
@@ -165,8 +168,23 @@ class MainWindowTest : public QObject {
             {4, 0, "0(0.0万元)"},           {4, 2, "-1200(-120.0万元)"}, {4, 3, "-70.54%"}};
         for (const auto& [row, column, text] : cells) {
             QCOMPARE(section.Cell(row, column), QString::fromUtf8(text));
+            QCOMPARE(m.Text(OrderClassSection::EditId(row, column)), QString::fromUtf8(text));
         }
         QVERIFY(section.Note().contains(QStringLiteral("shares-or-amount")));
+        QCOMPARE(m.Text(OrderClassSection::kNoteId), section.Note());
+
+        // The section shares its area with the interval groups: one tab shows, the other hides.
+        auto* tabs = m.window.Control<QTabBar>(1530);
+        QCOMPARE(tabs->tabText(CMainStatDlg::kClassPage), QString::fromUtf8("按金额分类"));
+        const std::tuple<int, bool> pages[] = {{CMainStatDlg::kClassPage, true}, {CMainStatDlg::kIntervalPage, false}};
+        for (const auto& [page, classes] : pages) {
+            tabs->setCurrentIndex(page);
+            for (int id :
+                 {OrderClassSection::EditId(0, 0), OrderClassSection::EditId(4, 3), OrderClassSection::kNoteId})
+                QCOMPARE(m.window.Edit(id)->isHidden(), !classes);
+            for (int id : {1059, 1113, DynamicStatsRows::kButtons[0]})
+                QCOMPARE(m.window.Control(id)->isHidden(), classes);
+        }
 
         // A day without order classes (stored before they were kept) shows dashes and says why.
         m.session.day.hasOrderClasses = false;
@@ -371,7 +389,8 @@ class MainWindowTest : public QObject {
         MainWindow m;
         QStringList opened;
         RegisterWindows(m.children);  // the real catalog; stand-ins replace the windows not tested here
-        for (const char* name : {kHistoryQueryDlg, kClearDataDlg, kIntervalDetailDlg, kUncertainDetailDlg}) {
+        for (const char* name :
+             {kHistoryQueryDlg, kRankDlg, kWatchListDlg, kClearDataDlg, kIntervalDetailDlg, kUncertainDetailDlg}) {
             m.children.Register(name, [name](const WindowContext&) {
                 auto dialog = std::make_unique<QDialog>();
                 dialog->setObjectName(QString::fromLatin1(name));
@@ -384,13 +403,14 @@ class MainWindowTest : public QObject {
                            : QString::fromLatin1(child.metaObject()->className()));
             return 2;
         };
-        for (int id : {32776, 32771, 32772, 32774}) m.window.Control<QAction>(id)->trigger();
+        for (int id : {32776, 32777, 32778, 32771, 32772, 32774}) m.window.Control<QAction>(id)->trigger();
         m.window.Button(1135)->click();  // disabled before a run
         m.Run(kWorkedDay);
         m.window.Button(1135)->click();
         m.window.Button(1142)->click();
-        QCOMPARE(opened, (QStringList{"CHistoryQueryDlg", "moxtel::CTemplateDlg", "CClearDataDlg", "moxtel::CAboutDlg",
-                                      "CIntervalDetailDlg", "CUncertainDetailDlg"}));
+        QCOMPARE(opened,
+                 (QStringList{"CHistoryQueryDlg", "CRankDlg", "CWatchListDlg", "moxtel::CTemplateDlg", "CClearDataDlg",
+                              "moxtel::CAboutDlg", "CIntervalDetailDlg", "CUncertainDetailDlg"}));
         // Help opens the manual in the program's help window, once however often it is asked for.
         m.window.Control<QAction>(32775)->trigger();
         m.window.Control<QAction>(32775)->trigger();
@@ -402,20 +422,17 @@ class MainWindowTest : public QObject {
         QCOMPARE(m.window.Control<QAction>(32775)->shortcut(), QKeySequence(QKeySequence::HelpContents));
     }
 
-    // Escape that closes an open drop-down list or calendar closes only that; the next Escape in
-    // the window still ends it.
+    // Escape that closes an open drop-down list closes only that, also when it reaches the window
+    // first as it does from a display server; the next Escape in the window still ends it.
     void escapeInAnOpenListClosesOnlyTheList() {
         MainWindow m;
         QVERIFY(QTest::qWaitForWindowExposed(&m.window));
-        CDropList* list = m.window.DropList(1114);
-        list->setFocus();
-        list->showPopup();
-        QTRY_VERIFY(QApplication::activePopupWidget());
-        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+        QVERIFY(test::OpenPopup(m.window, *m.window.DropList(1114)));
+        test::PressEscape(m.window);
         QTRY_VERIFY(!QApplication::activePopupWidget());
         QTest::qWait(20);
         QVERIFY(m.window.isVisible());
-        QTest::keyClick(list, Qt::Key_Escape);
+        test::PressEscape(m.window);
         QVERIFY(!m.window.isVisible());
     }
 

@@ -3,8 +3,10 @@
 // message page names each message the program can show. With MOXTEL_SCREENSHOT_DIR set, each page
 // is also saved as manual-<page>.png, drawn as the help window draws it.
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTest>
 #include <QTextBlock>
@@ -59,6 +61,7 @@ class ManualPagesTest : public QObject {
   private slots:
     void everyPageLoadsWithItsLinksAndPictures();
     void everyPageIsReachableFromTheContents();
+    void everyContentsEntryHasItsNumber();
     void theMessagePageNamesEveryMessage();
 };
 
@@ -111,6 +114,22 @@ void ManualPagesTest::everyPageIsReachableFromTheContents() {
     for (const QString& page : dir.entryList({QStringLiteral("*.html")}, QDir::Files)) {
         QVERIFY2(seen.contains(page), qPrintable(page + QStringLiteral(" is linked from nowhere")));
     }
+}
+
+// Each row of the contents starts with its chapter's number (1., 1.1, 2. ...), pages added later too.
+void ManualPagesTest::everyContentsEntryHasItsNumber() {
+    QFile index(ManualDir().absoluteFilePath(QStringLiteral("index.html")));
+    QVERIFY(index.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(index.readAll());
+    static const QRegularExpression entry(QStringLiteral("<tr><td>([^<]*)</td><td><a href=\"([^\"]+)\""));
+    static const QRegularExpression number(QStringLiteral("^\\d+\\.(\\d+)?$"));
+    int entries = 0;
+    for (auto it = entry.globalMatch(html); it.hasNext(); ++entries) {
+        const QRegularExpressionMatch row = it.next();
+        QVERIFY2(number.match(row.captured(1)).hasMatch(),
+                 qPrintable(row.captured(2) + QStringLiteral(" has no number")));
+    }
+    QVERIFY(entries >= 10);
 }
 
 void ManualPagesTest::theMessagePageNamesEveryMessage() {

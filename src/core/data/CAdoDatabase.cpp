@@ -7,6 +7,7 @@
 
 #include "common/TextUtil.h"
 #include "data/CDataFolder.h"
+#include "data/ColumnSums.h"
 #include "data/DatabaseMessages.h"
 #include "data/Schema.h"
 
@@ -81,6 +82,7 @@ bool CAdoDatabase::Connect(int attempt) {
         return false;
     }
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    RegisterColumnSums(db);
     // Write-ahead log with NORMAL sync: a commit is one append to the log, synced at checkpoints
     // (the last connection to close makes one). A killed process keeps every committed day whole;
     // a power cut may lose the last commits but never corrupts the file. An empty file is ours to

@@ -147,6 +147,8 @@ Status CTickTable::ReadHeaderTrades(const std::string& fileName) {
     int firstUnread = 0;     // the first of them that is not blank
     std::string unreadTime;
     std::string scratch;
+    std::pair<int, std::uint16_t> lastDate{0, kNoDate};
+    std::pair<std::string, std::uint16_t> lastCode{"", kNoDate};
     for (int row = c.headerRow + 1; HasRow(row); ++row) {
         std::string time = m_reader.GetCellText(row, c.time);
         TradeTime when = ParseTradeTime(time);
@@ -166,9 +168,16 @@ Status CTickTable::ReadHeaderTrades(const std::string& fileName) {
         if (!AddDirection(word)) return Error{FillMessage(kMsgUnknownDirection, fileName, row, std::string(word))};
         m_timesCarryDates = m_timesCarryDates || when.date != 0;
         if (c.date != 0) when.date = ParseTradeDate(m_reader.GetCellView(row, c.date, scratch));
-        const std::uint16_t date = when.date != 0 ? IndexOf(m_dates, std::to_string(when.date)) : kNoDate;
-        m_dateOf.push_back(date);
-        m_securityOf.push_back(c.code == 0 ? kNoDate : IndexOf(m_securities, StockCodeOf(m_reader.GetCellView(row, c.code, scratch))));
+        // The rows of a day and of a security mostly repeat the row before: looked up only when they change.
+        if (when.date != lastDate.first) {
+            lastDate = {when.date, when.date != 0 ? IndexOf(m_dates, std::to_string(when.date)) : kNoDate};
+        }
+        m_dateOf.push_back(lastDate.second);
+        if (c.code != 0) {
+            const std::string_view code = m_reader.GetCellView(row, c.code, scratch);
+            if (code != lastCode.first) lastCode = {std::string(code), IndexOf(m_securities, StockCodeOf(code))};
+        }
+        m_securityOf.push_back(c.code == 0 ? kNoDate : lastCode.second);
         m_times.push_back(when.seconds);
         m_tradeRows.push_back(row);
     }

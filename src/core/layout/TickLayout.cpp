@@ -244,11 +244,27 @@ bool CodesExplain(const std::vector<std::string>& found, const DirectionCodes& c
     return codes.given || std::find(found.begin(), found.end(), codes.sell) != found.end();
 }
 
+namespace {
+
+// Where a date and a time of one cell meet (a blank or the T of 2021.01.04T09:25:00.630): the
+// first or last such character, npos when none. find_first_of would call memchr per character,
+// and this runs for every trade of a large table.
+std::size_t DateTimeBreak(std::string_view text, bool last) {
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        const std::size_t i = last ? text.size() - 1 - k : k;
+        if (text[i] == ' ' || text[i] == 'T') return i;
+    }
+    return std::string_view::npos;
+}
+
+}  // namespace
+
 std::string StockCodeOf(std::string_view cell) {
     std::string text = LowerAscii(TrimView(cell));
     for (std::string_view exchange : {"sh", "sz", "bj"}) {
         if (text.starts_with(exchange)) text.erase(0, 2);
-        else if (text.ends_with("." + std::string(exchange))) text.resize(text.size() - 3);
+        else if (text.size() >= 3 && text[text.size() - 3] == '.' && text.ends_with(exchange))
+            text.resize(text.size() - 3);
     }
     // A code column read back as floats: 600000.0.
     if (const std::size_t point = text.find('.'); point != std::string::npos) {
@@ -263,7 +279,7 @@ std::string StockCodeOf(std::string_view cell) {
 
 double TimeOfDaySeconds(std::string_view text) {
     text = TrimView(text);
-    const std::size_t blank = text.find_last_of(" T");
+    const std::size_t blank = DateTimeBreak(text, true);
     if (blank != std::string_view::npos) text.remove_prefix(blank + 1);
     std::size_t pos = 0;
     const double hours = ReadNumber(text, pos);
@@ -296,7 +312,7 @@ double TradeTimeSeconds(std::string_view text) {
 
 int ParseTradeDate(std::string_view text) {
     text = TrimView(text);
-    if (const std::size_t blank = text.find_first_of(" T"); blank != std::string_view::npos) {
+    if (const std::size_t blank = DateTimeBreak(text, false); blank != std::string_view::npos) {
         text = text.substr(0, blank);
     }
     std::string date;
@@ -325,7 +341,7 @@ std::string_view TimeOfDayText(std::string_view text, std::string& scratch) {
         scratch.assign(text.substr(8, 2)).append(":").append(text.substr(10, 2)).append(":").append(text.substr(12, 2));
         return scratch;
     }
-    const std::size_t blank = text.find_last_of(" T");
+    const std::size_t blank = DateTimeBreak(text, true);
     if (blank == std::string_view::npos) return text;
     text = TrimView(text.substr(blank + 1));
     return text.substr(0, text.find('.'));
@@ -351,7 +367,7 @@ TradeTime ParseTradeTime(std::string_view text) {
     TradeTime time{TradeTimeSeconds(text), 0};
     // A date and a time take more than ten characters; a bare time ("09:30:03") is not searched.
     if (time.seconds < 0 || text.size() <= 10) return time;
-    const std::size_t blank = text.find_first_of(" T");
+    const std::size_t blank = DateTimeBreak(text, false);
     if (blank != std::string_view::npos) time.date = ParseTradeDate(text.substr(0, blank));
     return time;
 }

@@ -6,6 +6,7 @@
 #include "data/CAdoDatabase.h"
 #include "query/FlowCharts.h"
 #include "query/HistoryQuery.h"
+#include "stats/DayFlowTable.h"
 #include "stats/IntervalRules.h"
 
 namespace moxtel {
@@ -82,6 +83,11 @@ bool LoadStoredDay(DayFlowResult& day, const std::string& masterId) {
     }
     db.OpenRecordset("select transunknow,price from transun where masterid=?", {masterId});
     ReadUncertainTrades(db, day.uncertain);
+    if (const auto classes = LoadStoredOrderClasses(db, masterId)) {
+        day.hasOrderClasses = true;
+        day.orderConvention = classes->convention;
+        day.orderClasses = classes->flows;
+    }
     db.Close();
     return found;
 }

@@ -36,8 +36,9 @@ struct DetailPanelTexts {
 std::string MasterIdTitle(const std::string& masterId);
 
 // Rebuilds day's buckets from the stored day: inflow, outflow, uncertainUp, uncertainDown from their
-// tables and uncertain from the day's uncertain trades (lots, and lots × price / 100 万元). The day's
-// texts are left alone. An unknown or empty id gives all zeros. Returns whether any bucket row was found.
+// tables, uncertain from the day's uncertain trades (lots, and lots × price / 100 万元), and its order
+// classes when they were stored with it. The day's texts are left alone. An unknown or empty id gives all
+// zeros and no classes. Returns whether any bucket row was found.
 bool LoadStoredDay(DayFlowResult& day, const std::string& masterId);
 
 // Summary edits 1002..1007 from buckets 1..11 of day.

@@ -42,6 +42,10 @@ inline constexpr const char* kMsgNoDaysInRange = "所选时间段内没有保存
 // Every stored stock's figures over from..to (yyyymmdd, both inclusive), unsorted. Fails with
 // kMsgNoDaysInRange when no day of the range is stored, and with an empty message when the
 // database failed (already reported).
-Result<std::vector<RankRow>> LoadRankRows(const std::string& from, const std::string& to);
+// With twoConnections a long range is read as two halves of the stocks on two threads, each
+// through its own connection (a year of a market: half the wall time on two cores); database
+// failures are then reported from either thread, so only for reporters that allow that (the
+// command line's, not the windows' message boxes). The rows and figures are the same either way.
+Result<std::vector<RankRow>> LoadRankRows(const std::string& from, const std::string& to, bool twoConnections = false);
 
 }  // namespace moxtel

@@ -52,9 +52,12 @@ std::string Utf16ToUtf8(std::u16string_view units) {
     return out;
 }
 
-CodePageDecoder::CodePageDecoder(int codePage) {
-    iconv_t cd = OpenToUtf8(IconvName(codePage));
-    if (cd == reinterpret_cast<iconv_t>(-1) && codePage == 936) cd = OpenToUtf8("GBK");
+CodePageDecoder::CodePageDecoder(int codePage) : m_codePage(codePage) {}
+
+void CodePageDecoder::Open() {
+    m_opened = true;
+    iconv_t cd = OpenToUtf8(IconvName(m_codePage));
+    if (cd == reinterpret_cast<iconv_t>(-1) && m_codePage == 936) cd = OpenToUtf8("GBK");
     if (cd == reinterpret_cast<iconv_t>(-1)) cd = OpenToUtf8("CP1252");
     if (cd != reinterpret_cast<iconv_t>(-1)) m_iconv = cd;
 }
@@ -64,6 +67,7 @@ CodePageDecoder::~CodePageDecoder() {
 }
 
 std::string CodePageDecoder::Decode(std::string_view bytes) {
+    if (!m_opened) Open();
     std::string out;
     if (!m_iconv) {  // no converter at all: keep ASCII, mark the rest
         for (const char c : bytes) AppendUtf8(out, static_cast<unsigned char>(c) < 0x80 ? char32_t(c) : kReplacement);

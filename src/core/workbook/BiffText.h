@@ -21,7 +21,12 @@ class CodePageDecoder {
     std::string Decode(std::string_view bytes);
 
   private:
-    void* m_iconv = nullptr;  // iconv_t, opened once per workbook
+    void Open();
+    int m_codePage;
+    bool m_opened = false;
+    // iconv_t, opened at the first text decoded: a BIFF8 sheet's texts are UTF-16 and need none,
+    // and opening one loads a converter module (a tenth of a millisecond).
+    void* m_iconv = nullptr;
 };
 
 }  // namespace moxtel::biff

@@ -71,6 +71,25 @@ void SplitCommas(std::string_view text, Sink& table) {
             fieldStart = true;
             continue;
         }
+        if (fieldStart && c != '"' && c != ',') {
+            // A field that does not start with a quote runs to the next comma or line break as it
+            // stands (a quote inside it is an ordinary character): handed over whole, not byte by byte.
+            std::size_t end = i + 1;
+            while (end < text.size() && text[end] != ',' && text[end] != '\n' && text[end] != '\r') ++end;
+            if (end == text.size()) {
+                table.Line(text.substr(i));
+                return;
+            }
+            if (text[end] == ',') {
+                table.Field(text.substr(i, end - i));
+                i = end + 1;
+            } else {
+                table.Line(text.substr(i, end - i));
+                i = end + LineBreakAt(text, end);
+                table.NextLine(i);
+            }
+            continue;
+        }
         if (c == ',') {
             table.EndField();
             fieldStart = true;

@@ -6,7 +6,6 @@
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +18,8 @@
 
 #include "app/CDropList.h"
 #include "app/DataExchange.h"
+#include "app/PopupEscapeGuard.h"
+#include "app/ScreenPlacement.h"
 #include "app/UserSettings.h"
 #include "app/WindowServices.h"
 #include "query/CMSFlexGridView.h"
@@ -39,6 +40,7 @@ CDialogBase::CDialogBase(const DialogTemplate& dialogTemplate, IWindowServices& 
     setWindowTitle(QString::fromUtf8(dialogTemplate.caption));
     setFont(DialogFont(dialogTemplate.fontPoints));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    PopupEscapeGuard::Install();  // Escape closing a drop-down list must not close the window too
     m_clientSize = QSize(m_units.X(dialogTemplate.width), m_units.Y(dialogTemplate.height));
     m_client->setObjectName(QStringLiteral("client"));
     m_client->setMinimumSize(m_clientSize);
@@ -310,22 +312,8 @@ void CDialogBase::ZoomToFit(QSize room) {
 void CDialogBase::FitToScreen() {
     QScreen* where = screen();
     if (!where) return;
-    const QRect available = where->availableGeometry();
-    const QRect frame = frameGeometry();
-    QMargins decoration(geometry().left() - frame.left(), geometry().top() - frame.top(),
-                        frame.right() - geometry().right(), frame.bottom() - geometry().bottom());
-    // A window manager adds its title bar after the first show: until then leave room for one.
-    if (decoration.isNull() && QGuiApplication::platformName() != QLatin1String("offscreen"))
-        decoration = QMargins(4, 32, 4, 4);
-    const QSize room = available.size().shrunkBy(decoration);
-    ZoomToFit(room);
-    if (width() > room.width() || height() > room.height()) resize(size().boundedTo(room));
-    QRect placed = frameGeometry();
-    placed.moveLeft(std::clamp(placed.left(), available.left(),
-                               std::max(available.left(), available.right() - placed.width() + 1)));
-    placed.moveTop(
-        std::clamp(placed.top(), available.top(), std::max(available.top(), available.bottom() - placed.height() + 1)));
-    if (placed.topLeft() != frameGeometry().topLeft()) move(placed.topLeft());
+    ZoomToFit(where->availableGeometry().size().shrunkBy(WindowDecoration(*this)));
+    PlaceInsideScreen(*this);
 }
 
 bool CDialogBase::OnInitDialog() {

@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include "app/AppIcon.h"
+#include "app/ScreenPlacement.h"
 #include "app/Utf8.h"
 
 namespace moxtel {
@@ -93,6 +94,11 @@ CHelpWindow::CHelpWindow(const QString& indexFile, const QStringList& searchedFo
 bool CHelpWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_browser->viewport() && event->type() == QEvent::Resize) FitImages();
     return QDialog::eventFilter(watched, event);
+}
+
+void CHelpWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    PlaceInsideScreen(*this);  // beside its parent, but never with its title bar off the screen
 }
 
 void CHelpWindow::FitImages() {

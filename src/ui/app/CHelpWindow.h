@@ -29,6 +29,7 @@ class CHelpWindow : public QDialog {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     void BuildFindBar(QWidget* bar);

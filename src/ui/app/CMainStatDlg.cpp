@@ -31,7 +31,7 @@ namespace moxtel {
 
 namespace {
 
-constexpr DialogTemplate kMainTemplate{102, "岚谷股票资金流向分析", 853, 316, 9};
+constexpr DialogTemplate kMainTemplate{102, "岚谷股票资金流向分析", 853, 330, 9};
 
 constexpr int kTitleLine = 1001;
 constexpr int kWorkbookEdit = 1185;
@@ -43,8 +43,11 @@ constexpr int kStatisticsButton = 1186;
 constexpr int kExitButton = 1143;
 constexpr int kIntervalDetailButton = 1135;
 constexpr int kUncertainDetailButton = 1142;
+constexpr int kPageTabs = 1530;
 
 constexpr int kMenuHistoryQuery = 32776;
+constexpr int kMenuRank = 32777;
+constexpr int kMenuWatchList = 32778;
 constexpr int kMenuTemplates = 32771;
 constexpr int kMenuClearData = 32772;
 constexpr int kMenuAbout = 32774;
@@ -76,6 +79,9 @@ CMainStatDlg::CMainStatDlg(const WindowContext& context, QWidget* parent)
 
 void CMainStatDlg::BuildControls() {
     AddMenuCommand(kMenuHistoryQuery, Utf8("历史查询"));
+    // The queries across stored stocks, beside the one stock's history (its window opens them too).
+    AddMenuCommand(kMenuRank, Utf8("资金排行"));
+    AddMenuCommand(kMenuWatchList, Utf8("自选股走势"));
     AddMenuCommand(kMenuTemplates, Utf8("设置"));
     AddMenuCommand(kMenuClearData, Utf8("清除历史数据"));
     AddMenuCommand(kMenuAbout, Utf8("产品信息"));
@@ -101,9 +107,14 @@ void CMainStatDlg::BuildControls() {
     AddButton(kIntervalDetailButton, Utf8("查看区间明细"), {764, 66, 84, 16});
     AddButton(kUncertainDetailButton, Utf8("查看不确定流向明细"), {764, 86, 84, 16});
 
-    m_panel.BuildIntervalGroups(*this, 5, 107, 843, 109, kMainPanelCaptions);
-    m_dynamicRows.Build(*this, 5, 220, 843, 92);
-    // The 按金额分类 section waits for room: the window must fit a scaled full HD screen unscrolled.
+    // Two pages share the area under the totals, so the window still fits a scaled full HD screen.
+    m_pages.Build(*this, kPageTabs, {5, 106, 843, 13},
+                  {{"按区间",
+                    [this] {
+                        m_panel.BuildIntervalGroups(*this, 5, 121, 843, 109, kMainPanelCaptions);
+                        m_dynamicRows.Build(*this, 5, 234, 843, 92);
+                    }},
+                   {"按金额分类", [this] { m_orderClasses.Build(*this, 5, 121, 843, 106); }}});
 }
 
 void CMainStatDlg::MapCommands() {
@@ -116,6 +127,8 @@ void CMainStatDlg::MapCommands() {
     OnCommand(kIntervalDetailButton, [this] { OpenChild(kIntervalDetailDlg); });
     OnCommand(kUncertainDetailButton, [this] { OpenChild(kUncertainDetailDlg); });
     OnCommand(kMenuHistoryQuery, [this] { OpenChild(kHistoryQueryDlg); });
+    OnCommand(kMenuRank, [this] { OpenChild(kRankDlg); });
+    OnCommand(kMenuWatchList, [this] { OpenChild(kWatchListDlg); });
     OnCommand(kMenuTemplates, [this] {
         OpenChild(kTemplateDlg);
         ReloadTemplateNames();  // templates added, renamed or deleted there are offered at once
@@ -143,6 +156,7 @@ void CMainStatDlg::DoDataExchange(DataExchange& dx) {
     dx.Text(kTurnoverEdit, m_strTurnover);
     m_panel.Exchange(dx);
     m_dynamicRows.Exchange(dx);
+    m_orderClasses.Exchange(dx);
 }
 
 void CMainStatDlg::GuardNumberEdit(int id, const char* name, NumberInputGuard::Percent percent) {
@@ -327,7 +341,7 @@ void CMainStatDlg::BackupDatabase() {
     m_bBackupDone = true;
     // A large changed database takes a while to copy: a bar shows how far, only after a second,
     // so the usual quick close shows nothing. The copy cannot be cancelled halfway.
-    QProgressDialog dialog(Utf8("正在备份数据库，请稍候…"), QString(), 0, 1000, this);
+    QProgressDialog dialog(Utf8("正在备份数据库，请稍后......"), QString(), 0, 1000, this);
     dialog.setWindowTitle(windowTitle());
     dialog.setWindowModality(Qt::WindowModal);
     dialog.setMinimumDuration(1000);

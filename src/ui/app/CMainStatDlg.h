@@ -4,6 +4,7 @@
 
 #include "app/CDialogBase.h"
 #include "app/ChildWindows.h"
+#include "app/ControlPages.h"
 #include "app/NumberInput.h"
 #include "common/Result.h"
 #include "stats/TickDay.h"
@@ -51,6 +52,10 @@ class CMainStatDlg : public CDialogBase {
     const ResultPanel& Panel() const { return m_panel; }
     const DynamicStatsRows& DynamicRows() const { return m_dynamicRows; }
     const OrderClassSection& OrderClasses() const { return m_orderClasses; }
+    // The tabs over the area under the totals: 按区间 and 按金额分类.
+    static constexpr int kIntervalPage = 0;
+    static constexpr int kClassPage = 1;
+    QTabBar* PageTabs() const { return m_pages.Tabs(); }
 
   protected:
     bool OnInitDialog() override;
@@ -88,6 +93,7 @@ class CMainStatDlg : public CDialogBase {
     ResultPanel m_panel;
     DynamicStatsRows m_dynamicRows;
     OrderClassSection m_orderClasses;
+    ControlPages m_pages;
     bool m_bHasResult = false;
     bool m_bBackupDone = false;
     qint64 m_lastProgressPaint = 0;

@@ -32,6 +32,8 @@ inline constexpr const char* kClearDataDlg = "CClearDataDlg";
 inline constexpr const char* kIntervalDetailDlg = "CIntervalDetailDlg";
 inline constexpr const char* kUncertainDetailDlg = "CUncertainDetailDlg";
 inline constexpr const char* kDetailQueryDlg = "CDetailQueryDlg";
+inline constexpr const char* kRankDlg = "CRankDlg";
+inline constexpr const char* kWatchListDlg = "CWatchListDlg";
 
 // The windows a window can open, by class name. Opening builds the window without a parent,
 // runs it modally through the services and destroys it; the opener gets its result. A name that

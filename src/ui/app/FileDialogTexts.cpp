@@ -1,9 +1,12 @@
 #include "app/FileDialogTexts.h"
 
+#include <QDateTime>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QLocale>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTreeView>
 
 namespace moxtel {
@@ -37,11 +40,23 @@ QVariant ChineseFileListModel::data(const QModelIndex& index, int role) const {
 void SpeakChinese(QFileDialog& dialog) {
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setProxyModel(new ChineseFileListModel(&dialog));
-    // The size column is cut to fit the English texts: wide enough for a size in any unit.
-    if (auto* list = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
-        list->header()->resizeSection(kSizeColumn,
-                                      list->fontMetrics().horizontalAdvance(QStringLiteral("9999.99 KiB")) + 16);
-    }
+    auto* list = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    if (!list) return;
+    // Qt sizes the columns for English texts: the size, the kind of a workbook and the date would be cut.
+    const auto widenFor = [list](int column, const QString& widest) {
+        const int needed = list->fontMetrics().horizontalAdvance(widest) + 16;
+        if (list->header()->sectionSize(column) < needed) list->header()->resizeSection(column, needed);
+    };
+    widenFor(kSizeColumn, QStringLiteral("9999.99 KiB"));
+    widenFor(kTypeColumn, QString::fromUtf8("Excel 2007 电子表格"));
+    widenFor(kDateColumn, QLocale().toString(QDateTime(QDate(2088, 12, 28), QTime(23, 58)), QLocale::ShortFormat));
+    // Qt's dialog opens too narrow for its own columns: wide enough to show all four without
+    // scrolling sideways, as far as the screen allows.
+    int wanted = list->header()->length() + list->verticalScrollBar()->sizeHint().width() + 60;
+    if (const auto* places = dialog.findChild<QWidget*>(QStringLiteral("sidebar"))) wanted += places->width();
+    QSize size = dialog.size().expandedTo(QSize(wanted, 480));
+    if (const QScreen* screen = dialog.screen()) size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
+    dialog.resize(size);
 }
 
 }  // namespace moxtel

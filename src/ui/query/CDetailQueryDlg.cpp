@@ -17,6 +17,7 @@ constexpr DialogTemplate kDetailTemplate{146, "明细查询", 853, 430, 9};
 constexpr int kIntervalDetailButton = 1135;
 constexpr int kUncertainDetailButton = 1142;
 constexpr int kDayChart = 1196;
+constexpr int kPageTabs = 1530;
 
 constexpr PanelGroupCaptions kDetailPanelCaptions{"流入[手(万元)]", "流出[手(万元)]",
                                                   "流向[手(万元)]", "流向(加未知流向)[手(万元)]",
@@ -52,9 +53,15 @@ void CDetailQueryDlg::BuildControls() {
     AddButton(kUncertainDetailButton, Utf8("查看不确定流向明细"), {691, 47, 84, 16});
     AddButton(1, Utf8("退出"), {782, 27, 66, 16});
 
-    layout.BuildIntervalGroups(*this, 5, 68, 843, 104, kDetailPanelCaptions);
-    m_dynamicRows.Build(*this, 5, 176, 843, 84);
-    CMSChartView::Add(*this, kDayChart, {5, 264, 843, 161});
+    // As in the main window: the intervals and the order classes share the area under the totals.
+    m_pages.Build(*this, kPageTabs, {5, 67, 843, 13},
+                  {{"按区间",
+                    [this, &layout] {
+                        layout.BuildIntervalGroups(*this, 5, 82, 843, 104, kDetailPanelCaptions);
+                        m_dynamicRows.Build(*this, 5, 190, 843, 84);
+                    }},
+                   {"按金额分类", [this] { m_orderClasses.Build(*this, 5, 82, 843, 106); }}});
+    CMSChartView::Add(*this, kDayChart, {5, 278, 843, 147});
 }
 
 CMSChartView* CDetailQueryDlg::ChartView() const { return Control<CMSChartView>(kDayChart); }
@@ -65,6 +72,7 @@ bool CDetailQueryDlg::OnInitDialog() {
     const DayFlowResult& day = m_context.session.day;
     ChartView()->SetExportName(RangeExportName(day.stockCode, day.tradeDate, day.tradeDate, Utf8("日流量图")));
     PutTexts(m_texts, panel.texts);
+    m_orderClasses.Show(day);
     UpdateData(false);
     EnableDetailButtons(true);
     return true;
@@ -73,6 +81,7 @@ bool CDetailQueryDlg::OnInitDialog() {
 void CDetailQueryDlg::DoDataExchange(DataExchange& dx) {
     ExchangeTexts(dx, m_texts);
     m_dynamicRows.Exchange(dx);
+    m_orderClasses.Exchange(dx);
 }
 
 void CDetailQueryDlg::EnableDetailButtons(bool enable) {

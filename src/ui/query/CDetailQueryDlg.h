@@ -2,8 +2,10 @@
 
 #include "app/CDialogBase.h"
 #include "app/ChildWindows.h"
+#include "app/ControlPages.h"
 #include "query/ControlTexts.h"
 #include "stats/DynamicStatsRows.h"
+#include "stats/OrderClassSection.h"
 
 namespace moxtel {
 
@@ -11,7 +13,8 @@ class CMSChartView;
 
 // "明细查询": one stored day, the session's current master id, shown as the main window shows a
 // fresh result: title, summary, the intervals of the last history query in six groups, the dynamic
-// rows and a chart of the intervals. Opening it reloads the session's current day from the
+// rows, the day's order classes on a second tab (dashes and a note for a day stored without them)
+// and a chart of the intervals. Opening it reloads the session's current day from the
 // database (uncertain trades included), so the detail windows opened from here show that day.
 // Nothing is written.
 class CDetailQueryDlg : public CDialogBase {
@@ -25,6 +28,8 @@ class CDetailQueryDlg : public CDialogBase {
 
     CMSChartView* ChartView() const;
     const ControlTexts& Texts() const { return m_texts; }
+    const OrderClassSection& OrderClasses() const { return m_orderClasses; }
+    QTabBar* PageTabs() const { return m_pages.Tabs(); }
 
   protected:
     bool OnInitDialog() override;
@@ -37,6 +42,8 @@ class CDetailQueryDlg : public CDialogBase {
     WindowContext m_context;
     ControlTexts m_texts;  // title, summary, interval labels and values
     DynamicStatsRows m_dynamicRows;
+    OrderClassSection m_orderClasses;
+    ControlPages m_pages;
 };
 
 }  // namespace moxtel

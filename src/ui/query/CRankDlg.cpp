@@ -1,7 +1,5 @@
 #include "query/CRankDlg.h"
 
-#include <QDate>
-#include <QDateEdit>
 #include <QHeaderView>
 #include <QPushButton>
 
@@ -17,26 +15,17 @@ namespace {
 
 constexpr DialogTemplate kRankTemplate{140, "资金排行", 990, 420, 9};
 
-constexpr int kStartPicker = 1401;
-constexpr int kEndPicker = 1402;
 constexpr int kQueryButton = 1403;
-constexpr int kExitButton = 2;
 constexpr int kRankGrid = 1404;
 constexpr int kRankChart = 1405;
+constexpr RangeQueryFrame kRankFrame{"rank", 1401, 1402, kQueryButton, "查询", kRankChart};
 
 constexpr const char* kMsgSortHint = "点击列标题按该列排序，双击股票查看其历史";
 
 }  // namespace
 
 CRankDlg::CRankDlg(const WindowContext& context, QWidget* parent)
-    : CDialogBase(kRankTemplate, context.services, parent), m_context(context) {
-    SetGeometryKey(QStringLiteral("rank"));
-    AddStatic(Utf8("开始日期"), {7, 8, 36, 12});
-    AddDatePicker(kStartPicker, {44, 7, 78, 14});
-    AddStatic(Utf8("结束日期"), {132, 8, 36, 12});
-    AddDatePicker(kEndPicker, {169, 7, 78, 14});
-    AddButton(kQueryButton, Utf8("查询"), {260, 6, 60, 16}, ButtonStyle::Default);
-    AddButton(kExitButton, Utf8("退出"), {330, 6, 60, 16});
+    : CRangeQueryDlg(kRankTemplate, kRankFrame, context, parent) {
     AddStatic(Utf8(kMsgSortHint), {400, 8, 300, 12});
     AddGrid(kRankGrid, {7, 28, 976, 190});
     CMSChartView::Add(*this, kRankChart, {7, 224, 976, 189});
@@ -54,28 +43,9 @@ CRankDlg::CRankDlg(const WindowContext& context, QWidget* parent)
     connect(Grid(kRankGrid), &CMSFlexGridView::DblClick, this, [this] { OnGridDblClick(); });
 }
 
-bool CRankDlg::OnInitDialog() {
-    CDialogBase::OnInitDialog();
-    const QDate today = QDate::currentDate();
-    Control<QDateEdit>(kStartPicker)->setDate(today.addMonths(-1));
-    Control<QDateEdit>(kEndPicker)->setDate(today);
-    return true;
-}
-
-CMSChartView* CRankDlg::ChartView() const { return Control<CMSChartView>(kRankChart); }
-
-QString CRankDlg::PickerDate(int id) const {
-    return Control<QDateEdit>(id)->date().toString(QStringLiteral("yyyyMMdd"));
-}
-
-void CRankDlg::SetRange(const QString& from, const QString& to) {
-    Control<QDateEdit>(kStartPicker)->setDate(QDate::fromString(from, QStringLiteral("yyyyMMdd")));
-    Control<QDateEdit>(kEndPicker)->setDate(QDate::fromString(to, QStringLiteral("yyyyMMdd")));
-}
-
 void CRankDlg::OnQuery() {
-    const QString from = PickerDate(kStartPicker);
-    const QString to = PickerDate(kEndPicker);
+    const QString from = StartDate();
+    const QString to = EndDate();
     if (from > to) {
         MessageBox(Utf8("开始日期不能晚于结束日期!"));
         return;

@@ -2,20 +2,15 @@
 
 #include <vector>
 
-#include "app/CDialogBase.h"
-#include "app/ChildWindows.h"
+#include "query/CRangeQueryDlg.h"
 #include "query/RankQuery.h"
 
 namespace moxtel {
 
-class CMSChartView;
-
-inline constexpr const char* kRankDlg = "CRankDlg";
-
 // "资金排行": every stored stock's flows over a date range, one grid row per stock, sorted by the
 // column whose header was clicked (主力净额 first), and a bar chart of the top and bottom 10 of that
 // column. A double-click on a stock opens its history over the same range.
-class CRankDlg : public CDialogBase {
+class CRankDlg : public CRangeQueryDlg {
     Q_OBJECT
   public:
     explicit CRankDlg(const WindowContext& context, QWidget* parent = nullptr);
@@ -24,20 +19,12 @@ class CRankDlg : public CDialogBase {
     void SortByColumn(int column);
     void OnGridDblClick();
 
-    // Sets the range shown in the pickers (yyyymmdd).
-    void SetRange(const QString& from, const QString& to);
     const std::vector<RankRow>& Rows() const { return m_rows; }
     int SortColumn() const { return m_sortColumn; }
-    CMSChartView* ChartView() const;
-
-  protected:
-    bool OnInitDialog() override;
 
   private:
-    QString PickerDate(int id) const;
     void ShowRows();
 
-    WindowContext m_context;
     std::vector<RankRow> m_rows;
     int m_sortColumn = 5;     // 主力净额
     int m_pressedColumn = 0;  // the header section pressed, until its click arrives

@@ -1,7 +1,5 @@
 #include "query/CWatchListDlg.h"
 
-#include <QDate>
-#include <QDateEdit>
 #include <QListWidget>
 
 #include "app/Utf8.h"
@@ -15,26 +13,17 @@ namespace {
 
 constexpr DialogTemplate kWatchTemplate{141, "自选股走势", 990, 420, 9};
 
-constexpr int kStartPicker = 1411;
-constexpr int kEndPicker = 1412;
 constexpr int kShowButton = 1413;
-constexpr int kExitButton = 2;
 constexpr int kStockList = 1414;
 constexpr int kWatchChart = 1415;
+constexpr RangeQueryFrame kWatchFrame{"watchList", 1411, 1412, kShowButton, "显示", kWatchChart};
 
 constexpr const char* kMsgNoStockTicked = "请勾选需要查看的股票!";
 
 }  // namespace
 
 CWatchListDlg::CWatchListDlg(const WindowContext& context, QWidget* parent)
-    : CDialogBase(kWatchTemplate, context.services, parent), m_context(context) {
-    SetGeometryKey(QStringLiteral("watchList"));
-    AddStatic(Utf8("开始日期"), {7, 8, 36, 12});
-    AddDatePicker(kStartPicker, {44, 7, 78, 14});
-    AddStatic(Utf8("结束日期"), {132, 8, 36, 12});
-    AddDatePicker(kEndPicker, {169, 7, 78, 14});
-    AddButton(kShowButton, Utf8("显示"), {260, 6, 60, 16}, ButtonStyle::Default);
-    AddButton(kExitButton, Utf8("退出"), {330, 6, 60, 16});
+    : CRangeQueryDlg(kWatchTemplate, kWatchFrame, context, parent) {
     AddGroup(Utf8("勾选股票"), {7, 28, 170, 385});
     m_stocks = new QListWidget(this);
     m_stocks->setObjectName(QString::number(kStockList));
@@ -44,24 +33,14 @@ CWatchListDlg::CWatchListDlg(const WindowContext& context, QWidget* parent)
 }
 
 bool CWatchListDlg::OnInitDialog() {
-    CDialogBase::OnInitDialog();
+    CRangeQueryDlg::OnInitDialog();
     for (const std::string& code : LoadStockCodes()) {
         auto* item = new QListWidgetItem(QString::fromStdString(code), m_stocks);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
     }
     m_stocks->sortItems();
-    const QDate today = QDate::currentDate();
-    Control<QDateEdit>(kStartPicker)->setDate(today.addMonths(-1));
-    Control<QDateEdit>(kEndPicker)->setDate(today);
     return true;
-}
-
-CMSChartView* CWatchListDlg::ChartView() const { return Control<CMSChartView>(kWatchChart); }
-
-void CWatchListDlg::SetRange(const QString& from, const QString& to) {
-    Control<QDateEdit>(kStartPicker)->setDate(QDate::fromString(from, QStringLiteral("yyyyMMdd")));
-    Control<QDateEdit>(kEndPicker)->setDate(QDate::fromString(to, QStringLiteral("yyyyMMdd")));
 }
 
 void CWatchListDlg::Tick(const QStringList& codes) {
@@ -87,10 +66,7 @@ void CWatchListDlg::OnShow() {
     }
     std::vector<std::string> codes;
     for (const QString& code : ticked) codes.push_back(code.toStdString());
-    const QString format = QStringLiteral("yyyyMMdd");
-    const WatchListData watched =
-        LoadWatchList(codes, Control<QDateEdit>(kStartPicker)->date().toString(format).toStdString(),
-                      Control<QDateEdit>(kEndPicker)->date().toString(format).toStdString());
+    const WatchListData watched = LoadWatchList(codes, StartDate().toStdString(), EndDate().toStdString());
     FillWatchListChart(ChartView()->Chart(), watched);
     ChartView()->Redraw();
 }

@@ -6,8 +6,11 @@
 #include <QLabel>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/UserSettings.h"
 #include "app/Utf8.h"
@@ -146,7 +149,11 @@ CImportFailuresDlg::CImportFailuresDlg(const ImportSummary& summary, const QStri
     buttons->button(QDialogButtonBox::Ok)->setText(Utf8("确定"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     layout->addWidget(buttons);
-    resize(760, 320);
+    // Wide enough for the longest path and reason, as far as the screen allows.
+    const int contents = table->horizontalHeader()->length() + table->verticalScrollBar()->sizeHint().width() +
+                         2 * table->frameWidth() + layout->contentsMargins().left() + layout->contentsMargins().right();
+    const int room = screen() ? screen()->availableGeometry().width() * 9 / 10 : 760;
+    resize(std::clamp(contents, 760, std::max(760, room)), 320);
 }
 
 QString ImportPathsText(const QStringList& paths) {

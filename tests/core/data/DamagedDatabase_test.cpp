@@ -137,6 +137,33 @@ TEST(DamagedDatabaseAtOpen, TableOfAnotherShapeNamesTheDefinedColumns) {
     }
 }
 
+// A stamped file whose tables read as written is opened from one look at their texts: a table
+// changed in place (a column added, renamed or dropped) must still be refused, and a key column
+// of queryconfig under another name, or a table re-created with the same columns, still accepted.
+TEST(DamagedDatabaseAtOpen, TablesChangedInPlaceAreRefusedAndRespelledOnesAccepted) {
+    struct Case {
+        const char* change;
+        bool refused;
+    };
+    for (const Case& c : {Case{"alter table transun add column extra TEXT", true},
+                          Case{"alter table gpmaster rename column yesid to yes", true},
+                          Case{"alter table transin drop column morep", true},
+                          Case{"drop table queryconfig; create table queryconfig(key INTEGER PRIMARY KEY, flagonecode, "
+                               "flagonevalue, flagtwocode, flagtwovalue, flagthreecode, flagthreevalue, flagfourcode, "
+                               "flagfourvalue, flagfivecode, flagfivevalue, flagdesc)",
+                               false},
+                          Case{"drop table transun; create table transun(pricebefor, priceend, transbef, transend, "
+                               "flagbef, flagend, masterid, gpcode, transunknow, price, datet)",
+                               false}}) {
+        TestDatabase t;
+        TestDatabase::Touch();
+        Exec(t.File(), c.change);
+        CAdoDatabase db;
+        EXPECT_EQ(db.OpenRecordset("select 1"), !c.refused) << c.change;
+        EXPECT_EQ(t.messages.size(), c.refused ? 1u : 0u) << c.change;
+    }
+}
+
 TEST(DamagedDatabaseAtOpen, MissingFileIsCreatedAndAnEmptyFileTakenAsNew) {
     TestDatabase t;
     EXPECT_EQ(InspectDatabaseFile(t.File()).state, DatabaseState::Missing);

@@ -182,6 +182,7 @@ TEST(TextTableLines, ReadTheSameAsCells) {
         "\"20000101 A, B\",x\n\"a \"\"q\"\" b\",\"two\r\nlines\",,end\nplain,\"x\"y,\"\"\n\"open",
         "one line, no break",
         "\t\t\n\n\t",
+        "a,b,,d\r\n,x\ny,z,\r\rlast,",  // commas without quotes: each line is split once and kept
     };
     for (const std::string& text : texts) {
         const auto cells = ReadTextTable(text);
@@ -191,6 +192,11 @@ TEST(TextTableLines, ReadTheSameAsCells) {
         EXPECT_EQ(cells->lines, nullptr);
         for (std::uint32_t row = 0; row <= 8; ++row) {
             for (std::uint32_t column = 0; column <= 7; ++column)
+                EXPECT_EQ(Cell(*lines, row, column), Cell(*cells, row, column)) << text << " " << row << "," << column;
+        }
+        // Column by column too: every cell from another row than the one read before.
+        for (std::uint32_t column = 0; column <= 7; ++column) {
+            for (std::uint32_t row = 0; row <= 8; ++row)
                 EXPECT_EQ(Cell(*lines, row, column), Cell(*cells, row, column)) << text << " " << row << "," << column;
         }
     }
