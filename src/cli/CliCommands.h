@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/Result.h"
+#include "data/StoreContext.h"
 #include "layout/TickLayout.h"
 
 namespace moxtel {
@@ -41,6 +42,8 @@ struct CliContext {
     // Set by the database door's reporter, which has already said why (once). A command that
     // finds nothing after a database failure stops there rather than report "not found".
     std::atomic<bool> databaseFailed{false};
+    // The database of --db (else the user's own) and its reporter, set up before a command runs.
+    StoreContext& store = ProgramStore();
 };
 
 using CliCommandFunction = int (*)(const CliArgs& args, CliContext& ctx);

@@ -74,18 +74,18 @@ int CheckOptions(const CliCommand& command, const std::vector<std::string>& give
 int RunWithDatabase(const CliCommand& command, const CliArgs& args, CliContext& ctx) {
     if (args.HasOption("--db")) {
         if (args.Option("--db").empty()) return UsageError(ctx, "--db", "needs a file name");
-        CAdoDatabase::SetDatabaseFile(args.Option("--db"));
+        ctx.store.SetDatabaseFile(args.Option("--db"));
     }
     // A command that met a database failure does not end with success, even where it goes on
     // with an empty result as the windows do. The first failure is reported; those after it
     // (every later query of a damaged file fails the same way) would only repeat it. A stats run
     // that stores while it reads may report from its storing thread.
-    CAdoDatabase::SetErrorReporter([&ctx](const std::string& description) {
+    ctx.store.SetErrorReporter([&ctx](const std::string& description) {
         if (ctx.databaseFailed.exchange(true)) return;
-        ctx.err << "moxtel-flow: " << CAdoDatabase::DatabaseFile() << ": " << description << "\n";
+        ctx.err << "moxtel-flow: " << ctx.store.DatabaseFile() << ": " << description << "\n";
     });
     const int status = command.run(args, ctx);
-    CAdoDatabase::SetErrorReporter(nullptr);
+    ctx.store.SetErrorReporter(nullptr);
     return status == kExitOk && ctx.databaseFailed ? kExitFailure : status;
 }
 

@@ -103,6 +103,7 @@ void WriteSummary(std::ostream& out, const ImportSummary& s) {
 int RunImportCommand(const CliArgs& args, CliContext& ctx) {
     if (args.positional.empty()) return UsageError(ctx, "needs one or more PATHs");
     ImportOptions options;
+    options.store = &ctx.store;
     options.paths = args.positional;
     if (int status = 0; !DirectionCodesOption(args, ctx, options.directionCodes, status)) return status;
     if (int status = 0; !InferDirectionOption(args, ctx, options.inferDirection, status)) return status;

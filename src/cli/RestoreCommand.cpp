@@ -4,7 +4,6 @@
 
 #include "CliCommands.h"
 #include "common/TextUtil.h"
-#include "data/CAdoDatabase.h"
 #include "data/CDataFolder.h"
 #include "data/Restore.h"
 
@@ -26,7 +25,7 @@ int RunRestoreCommand(const CliArgs& args, CliContext& ctx) {
     if (!args.positional.empty()) return UsageError(ctx, "takes no arguments");
     if (args.HasOption("--from") && args.Option("--from").empty())
         return UsageError(ctx, "--from", "needs a file name");
-    const std::string target = CAdoDatabase::DatabaseFile();
+    const std::string target = ctx.store.DatabaseFile();
     const std::string source = args.HasOption("--from") ? args.Option("--from") : BackupFileOf(target);
     if (!args.Has("--yes")) {
         if (!ctx.interactive) return UsageError(ctx, "not on a terminal: confirm the restore with --yes");

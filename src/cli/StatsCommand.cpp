@@ -13,6 +13,7 @@
 #include "stats/IntervalRules.h"
 #include "stats/SqliteDayStore.h"
 #include "stats/StatisticsRun.h"
+#include "stats/StoredDays.h"
 #include "templates/TemplateStore.h"
 
 namespace moxtel {
@@ -85,7 +86,7 @@ int RunStatsCommand(const CliArgs& args, CliContext& ctx) {
     for (std::size_t i = 0; i < labels.size(); ++i) labels[i] = std::string(kDefaultIntervalTexts[i]);
     if (args.HasOption("--template")) {
         // Without storing, a missing database stays missing: it has no templates anyway.
-        const bool noDatabase = args.Has("--no-store") && !std::filesystem::exists(CAdoDatabase::DatabaseFile());
+        const bool noDatabase = args.Has("--no-store") && !std::filesystem::exists(ctx.store.DatabaseFile());
         const auto values = noDatabase ? std::nullopt : LoadTemplateValues(args.Option("--template"));
         if (ctx.databaseFailed) return kExitFailure;
         if (!values) return Failure(ctx, "no template named " + args.Option("--template"));
@@ -94,7 +95,7 @@ int RunStatsCommand(const CliArgs& args, CliContext& ctx) {
 
     StatisticsInputs inputs{args.positional[0], args.Option("--previous-close"), args.Option("--turnover")};
     // Only a header-layout tick table uses these; it carries no date and stock of its own.
-    inputs.dayOverrides = {tradeDate, args.Option("--stock"), StoredStockText};
+    inputs.dayOverrides = {tradeDate, args.Option("--stock"), StoredDays(ctx.store).StockTextHook()};
     inputs.dayOverrides.directionCodes = codes;
     inputs.dayOverrides.inferDirection = inferDirection;
     // A large day is stored while it is read (database failures then go to stderr from whichever
@@ -111,7 +112,7 @@ int RunStatsCommand(const CliArgs& args, CliContext& ctx) {
     observer.warning = [&ctx, &args](const std::string& message) {
         ctx.err << "moxtel-flow: " << NamedWarning(args.positional[0], message) << "\n";
     };
-    SqliteDayStore store(/*readOnly=*/args.Has("--no-store"));
+    SqliteDayStore store(ctx.store, /*readOnly=*/args.Has("--no-store"));
     const auto run = RunStatistics(inputs, &store, observer);
     if (!run) return RunFailure(ctx, inputs.workbookPath, run.error());
 

@@ -7,7 +7,6 @@
 #include "CliCommands.h"
 #include "Json.h"
 #include "common/TextUtil.h"
-#include "data/CAdoDatabase.h"
 #include "data/CDataFolder.h"
 #include "maintenance/ClearData.h"
 #include "templates/TemplateStore.h"
@@ -140,7 +139,7 @@ int RunBackupCommand(const CliArgs& args, CliContext& ctx) {
     if (!args.positional.empty()) return UsageError(ctx, "backup takes no arguments");
     const Status done = BackupDatabase();
     if (!done) return Failure(ctx, done.error().message + "\n" + done.error().detail);
-    ctx.out << BackupFileOf(CAdoDatabase::DatabaseFile()) << "\n";
+    ctx.out << BackupFileOf(ctx.store.DatabaseFile()) << "\n";
     return kExitOk;
 }
 

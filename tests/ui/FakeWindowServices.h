@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QStringList>
+#include <QThread>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -32,6 +34,7 @@ class FakeWindowServices : public IWindowServices {
     QStringList documents;
     QStringList children;                  // class names of the windows run
     std::function<int(QDialog&)> onChild;  // drives a child window; default closes it with 2
+    int shownOffGuiThread = 0;             // application messages shown from another thread (a fault)
 
     void ShowMessage(QWidget*, const QString& text) override {
         shown.push_back({QStringLiteral("message"), text, MessageIcon::Exclamation});
@@ -40,6 +43,7 @@ class FakeWindowServices : public IWindowServices {
         shown.push_back({QStringLiteral("message"), text, MessageIcon::Exclamation, detail});
     }
     void ShowAppMessage(QWidget*, const QString& text, MessageIcon icon) override {
+        if (QThread::currentThread() != QCoreApplication::instance()->thread()) ++shownOffGuiThread;
         shown.push_back({QStringLiteral("app"), text, icon});
     }
     bool Ask(QWidget* owner, const QString& text) override { return AskWithDetail(owner, text, {}); }

@@ -12,7 +12,11 @@
 #include <QTest>
 #include <QTimer>
 
+#include <atomic>
+
 #include "app/CMainStatDlg.h"
+#include "app/DatabaseFailureBox.h"
+#include "core/data/FaultyVfs.h"
 #include "data/CAdoDatabase.h"
 #include "query/SessionState.h"
 #include "stats/BulkImportWindows.h"
@@ -72,6 +76,50 @@ class BulkImportTest : public QObject {
     }
 
   private slots:
+    // A database that fails while an import reads: the readers meet it on their own threads
+    // (looking up the stored names of tables named by their code), yet the failure is shown on
+    // the GUI thread, as the application reports it, and every day not stored is listed.
+    void databaseFailingWhileReadingIsShownOnTheGuiThread() {
+        TestDatabase db;
+        MainWindow m;
+        DatabaseFailureBox box(m.services);
+        std::atomic<int> offGuiThread{0};
+        CAdoDatabase::SetErrorReporter([&box, &offGuiThread](const std::string& description) {
+            if (QThread::currentThread() != QCoreApplication::instance()->thread()) ++offGuiThread;
+            box(description);
+        });
+        CAdoDatabase().Execute("select 1");  // the file exists: the readers look names up in it
+        QStringList chosen;
+        for (int day = 1; day <= 6; ++day) {
+            const QString name = QStringLiteral("2024-01-0%1/sh60000%1.csv").arg(day);
+            QDir().mkpath(m_files.path() + QStringLiteral("/2024-01-0%1").arg(day));
+            chosen << WriteFile(name, "time,price,volume,type\n09:30:01,20.00,1,buy\n09:30:02,20.01,2,sell\n");
+        }
+        m.services.fileChoices.push_back(chosen);
+        m.window.Button(1184)->click();
+        QStringList listed;
+        m.services.onChild = [&listed](QDialog& child) {
+            auto* table = child.findChild<QTableWidget*>();
+            for (int row = 0; table && row < table->rowCount(); ++row) listed << table->item(row, 1)->text();
+            return 1;
+        };
+        {
+            test::FaultyVfs vfs;
+            vfs.FailReads();
+            m.window.Button(1186)->click();
+            QCoreApplication::processEvents();  // reports queued by the readers after the last click
+        }
+        CAdoDatabase::SetErrorReporter({});
+
+        QVERIFY(offGuiThread > 0);
+        QCOMPARE(m.services.shownOffGuiThread, 0);
+        QVERIFY(!m.services.shown.empty());
+        QVERIFY2(m.services.shown.front().text.contains(db.File()), qPrintable(m.services.shown.front().text));
+        QCOMPARE(listed.size(), chosen.size());
+        QCOMPARE(listed.front(), QString::fromUtf8("数据库出错，这一天没有保存"));
+        QCOMPARE(StoredDays(), 0);
+    }
+
     void severalFilesAreImportedAndFailuresListed() {
         TestDatabase db;
         MainWindow m;

@@ -6,17 +6,31 @@
 
 namespace moxtel {
 
-// The failure side of a Result: a message meant for the user, in UTF-8.
-// An empty message means the failure was already shown to the user (for instance by the
-// database door's error reporter) and the caller only has to stop.
+// What kind of failure an Error is. Callers branch on the kind, never on the message text.
+enum class ErrorKind {
+    Failed,           // the message says what is wrong (a refused table, a bad name, ...)
+    OpenFailed,       // the file cannot be opened or read as a workbook; detail: the reader's reason
+    NoWorkbook,       // no workbook was chosen
+    Cancelled,        // the user stopped it: nothing to show
+    AlreadyReported,  // shown to the user already (by the database's reporter): the caller only stops
+};
+
+// The failure side of a Result: a message meant for the user, in UTF-8, and its kind.
 struct Error {
     std::string message;
     std::string detail{};  // optional technical reason (for logs and the command line), not shown in windows
+    ErrorKind kind = ErrorKind::Failed;
+
+    // A failure the database's reporter has shown already.
+    static Error Reported() { return {{}, {}, ErrorKind::AlreadyReported}; }
+    static Error Cancelled() { return {{}, {}, ErrorKind::Cancelled}; }
+    // Nothing is left to tell the user: they cancelled, or saw the failure already.
+    bool Shown() const { return kind == ErrorKind::Cancelled || kind == ErrorKind::AlreadyReported; }
 };
 
 // A value or an Error; the core returns these instead of throwing across its API.
 template <typename T>
-class Result {
+class [[nodiscard]] Result {
 public:
     Result(T value) : m_state(std::move(value)) {}  // NOLINT(google-explicit-constructor)
     Result(Error error) : m_state(std::move(error)) {}  // NOLINT(google-explicit-constructor)

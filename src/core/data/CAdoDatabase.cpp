@@ -14,16 +14,6 @@
 namespace moxtel {
 namespace {
 
-std::string& DatabaseFileSetting() {
-    static std::string path;
-    return path;
-}
-
-CAdoDatabase::ErrorReporter& Reporter() {
-    static CAdoDatabase::ErrorReporter reporter;
-    return reporter;
-}
-
 // Creates the folder of a database file that does not exist yet. A failure shows up when SQLite
 // then cannot open the file, with its own message.
 void PrepareFolderOf(const std::string& path) {
@@ -59,9 +49,11 @@ std::vector<std::string_view> ViewsOf(const SqlParams& params) { return {params.
 
 }  // namespace
 
-CAdoDatabase::CAdoDatabase() = default;
+CAdoDatabase::CAdoDatabase() : m_store(ProgramStore()) {}
 
-CAdoDatabase::CAdoDatabase(OpenMode mode) : m_mode(mode) {}
+CAdoDatabase::CAdoDatabase(OpenMode mode) : m_store(ProgramStore()), m_mode(mode) {}
+
+CAdoDatabase::CAdoDatabase(const StoreContext& store, OpenMode mode) : m_store(store), m_mode(mode) {}
 
 CAdoDatabase::~CAdoDatabase() {
     FinalizeStatements();
@@ -70,7 +62,7 @@ CAdoDatabase::~CAdoDatabase() {
 }
 
 bool CAdoDatabase::Connect(int attempt) {
-    const std::string path = DatabaseFile();
+    const std::string path = m_store.DatabaseFile();
     // One object is used by one thread at a time, so SQLite's lock around every call on the
     // connection is not needed (other connections may still be used on other threads).
     int flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX;
@@ -306,15 +298,6 @@ bool CAdoDatabase::InTransaction() const {
 
 std::string CAdoDatabase::GetProgramFolder() { return CDataFolder::GetProgramFolder(); }
 
-std::string CAdoDatabase::DatabaseFile() {
-    const std::string& set = DatabaseFileSetting();
-    return set.empty() ? DefaultDatabaseFile() : set;
-}
-
-void CAdoDatabase::SetDatabaseFile(std::string path) { DatabaseFileSetting() = std::move(path); }
-
-void CAdoDatabase::SetErrorReporter(ErrorReporter reporter) { Reporter() = std::move(reporter); }
-
 void CAdoDatabase::ReportFailure() const {
     // A write through a connection opened read-only is the caller's mistake, not the file's.
     const int code = sqlite3_extended_errcode(m_connection);
@@ -326,8 +309,6 @@ void CAdoDatabase::ReportFailure() const {
                                    sqlite3_db_filename(m_connection, "main"), SystemErrorOf(m_connection)));
 }
 
-void CAdoDatabase::Report(const std::string& description) const {
-    if (Reporter()) Reporter()(description);
-}
+void CAdoDatabase::Report(const std::string& description) const { m_store.Report(description); }
 
 }  // namespace moxtel

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "data/StoreContext.h"
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -21,7 +23,8 @@ using SqlTexts = std::span<const std::string_view>;
 
 // The one door to the database (SQLite). Short-lived: an operation constructs one on the stack,
 // runs its statements (the first one connects), reads result columns by position as text and lets
-// it go. Failures are shown through the database error reporter: a damaged file, a full disk, an
+// it go. It works on the database of the store context it is given (the program's store when
+// none is), which must outlive it. Failures are shown through the store's reporter: a damaged file, a full disk, an
 // I/O error and a lock held too long in a user's words with the file's path and what to do next
 // (DescribeDatabaseFailure), any other failure with SQLite's own description; the operation then
 // returns false, and a failed query reads as no rows (IsEOF true). Every connection first checks
@@ -35,6 +38,7 @@ public:
 
     CAdoDatabase();
     explicit CAdoDatabase(OpenMode mode);
+    explicit CAdoDatabase(const StoreContext& store, OpenMode mode = OpenMode::ReadWrite);
     virtual ~CAdoDatabase();
     CAdoDatabase(const CAdoDatabase&) = delete;
     CAdoDatabase& operator=(const CAdoDatabase&) = delete;
@@ -73,20 +77,16 @@ public:
     // Folder of the running program file without a trailing '/'; "" when it lies in "/".
     static std::string GetProgramFolder();
 
-    // The database file every new object opens: SetDatabaseFile's value, else
-    // $XDG_DATA_HOME/moxtel/data/moxtel.db (default ~/.local/share/moxtel/data/moxtel.db).
-    static std::string DatabaseFile();
-    // An empty path returns to the default.
-    static void SetDatabaseFile(std::string path);
+    // The program's store (ProgramStore()): its database file, by default
+    // $XDG_DATA_HOME/moxtel/data/moxtel.db (~/.local/share/moxtel/data/moxtel.db); an empty path
+    // returns to the default. Where its failures are shown: the desktop program shows a message
+    // box, the command line writes to stderr; without a reporter nothing is shown.
+    static std::string DatabaseFile() { return ProgramStore().DatabaseFile(); }
+    static void SetDatabaseFile(std::string path) { ProgramStore().SetDatabaseFile(std::move(path)); }
+    using ErrorReporter = StoreContext::ErrorReporter;
+    static void SetErrorReporter(ErrorReporter reporter) { ProgramStore().SetErrorReporter(std::move(reporter)); }
 
-    // How long a statement waits for a lock held by another connection before it fails with
-    // SQLite's "database is locked".
-    static constexpr int kBusyTimeoutMs = 2000;
-
-    // Where failures are shown; the desktop program shows a message box, the command line
-    // writes to stderr. Without a reporter nothing is shown.
-    using ErrorReporter = std::function<void(const std::string& description)>;
-    static void SetErrorReporter(ErrorReporter reporter);
+    static constexpr int kBusyTimeoutMs = StoreContext::kBusyTimeoutMs;
 
 private:
     bool Connect(int attempt = 0);
@@ -103,6 +103,7 @@ private:
     // A transaction begun here was ended by SQLite itself, not by Commit or Rollback.
     bool TransactionLost() const;
 
+    const StoreContext& m_store;
     OpenMode m_mode = OpenMode::ReadWrite;
     sqlite3* m_connection = nullptr;
     bool m_closed = false;

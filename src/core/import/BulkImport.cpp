@@ -13,6 +13,7 @@
 #include "layout/CTickTable.h"
 #include "stats/SqliteDayStore.h"
 #include "stats/StatisticsRun.h"
+#include "stats/StoredDays.h"
 
 namespace moxtel {
 namespace {
@@ -24,7 +25,7 @@ struct ReadSlot {
     std::optional<PackedTickDay> packed;  // the day while it waits for the writer
     std::string reason;
     ImportIssue issue = ImportIssue::Refused;
-    std::vector<std::string> warnings;  // each begins with the file's path
+    std::vector<std::string> warnings;  // the reader's words, without the file's path
     bool nameFromCode = false;          // a header table: the stock's name was looked up by its code
     std::string tableDate;              // the date chosen of a table of several dates
     std::string tableStock;             // the code chosen of a table of several stocks
@@ -40,17 +41,23 @@ struct ReadRequest {
     bool inferDirection = false;  // --infer-direction: lists without directions by the tick rule
 };
 
-// The reason without the leading "path: " that a refusal carries, in the import's plain style, and
-// whether it is the program's message or a reader's words.
+// A message without the leading "path: " that refusals and some warnings carry; the import lists
+// the file beside it.
+std::string WithoutPath(const std::string& message, const std::string& path) {
+    const std::string prefix = path + ": ";
+    return message.starts_with(prefix) ? message.substr(prefix.size()) : message;
+}
+
+// The reason of a refusal in the import's plain style, and whether it is the program's message or
+// a reader's words.
 std::string ReasonOf(const Error& error, const std::string& path, ImportIssue& issue) {
     issue = ImportIssue::Refused;
-    if (error.message == kMsgOpenFailed) {
+    if (error.kind == ErrorKind::OpenFailed) {
         issue = ImportIssue::Unreadable;
         const std::size_t line = error.detail.find('\n');
         return PlainReason(line == std::string::npos ? error.message : error.detail.substr(line + 1));
     }
-    const std::string prefix = path + ": ";
-    return PlainReason(error.message.starts_with(prefix) ? error.message.substr(prefix.size()) : error.message);
+    return PlainReason(WithoutPath(error.message, path));
 }
 
 // Reads the file at path; a header table without a stock name asks the request's stockOf for it.
@@ -59,7 +66,9 @@ ReadSlot ReadOne(const std::string& path, const ReadRequest& request) {
     slot.tableDate = request.tableDate;
     slot.tableStock = request.tableStock;
     StatisticsObserver observer;
-    observer.warning = [&slot, &path](const std::string& message) { slot.warnings.push_back(NamedWarning(path, message)); };
+    observer.warning = [&slot, &path](const std::string& message) {
+        slot.warnings.push_back(WithoutPath(message, path));
+    };
     DayOverrides overrides;
     overrides.tradeDate = request.tableDate;
     overrides.stock = request.tableStock;
@@ -134,20 +143,6 @@ std::string CodeOf(const std::string& stock) {
     return open == std::string::npos || stock.size() < open + 2 ? stock : stock.substr(open + 1, stock.size() - open - 2);
 }
 
-// The trade date of the newest stored day of a code, "" when none (also without a database).
-std::string NewestStoredDate(const std::string& code) {
-    std::error_code ec;
-    if (!std::filesystem::exists(CAdoDatabase::DatabaseFile(), ec)) return {};
-    CAdoDatabase db(CAdoDatabase::OpenMode::ReadOnly);
-    std::string date;
-    if (db.OpenRecordset("select max(datet) from gpmaster where code like ?", {"%(" + code + ")"}) && !db.IsEOF()) {
-        db.MoveFirst();
-        date = db.GetFieldText(0);
-    }
-    db.Close();
-    return date;
-}
-
 void Pack(ReadSlot& slot) {
     if (slot.day) {
         slot.packed.emplace(std::move(*slot.day));
@@ -156,8 +151,8 @@ void Pack(ReadSlot& slot) {
 }
 
 // Reads a file on a worker and packs its days for the wait until they are stored.
-ReadSlot ReadAndPack(const std::string& path, const ImportOptions& options) {
-    ReadSlot slot = ReadAllDays(path, {StoredStockText, options.directionCodes, "", "", options.inferDirection});
+ReadSlot ReadAndPack(const std::string& path, const StoredDays& stored, const ImportOptions& options) {
+    ReadSlot slot = ReadAllDays(path, {stored.StockTextHook(), options.directionCodes, "", "", options.inferDirection});
     Pack(slot);
     for (ReadSlot& more : slot.moreDays) Pack(more);
     return slot;
@@ -178,7 +173,8 @@ struct Entry {
 
 class Importer {
 public:
-    explicit Importer(const ImportOptions& options) : m_options(options) {
+    explicit Importer(const ImportOptions& options)
+        : m_options(options), m_store(options.store != nullptr ? *options.store : ProgramStore()), m_stored(m_store) {
         m_jobs = options.jobs > 0 ? options.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     }
 
@@ -207,7 +203,7 @@ private:
         m_summary.found = total;
         OrderedParallel<ReadSlot>(
             m_files.size(), m_jobs, static_cast<std::size_t>(m_jobs) * 4,
-            [this](std::size_t i) { return ReadAndPack(m_files[i], m_options); },
+            [this](std::size_t i) { return ReadAndPack(m_files[i], m_stored, m_options); },
             [&](std::size_t i, ReadSlot&& slot) {
                 Take(i, std::move(slot));
                 Report(ImportProgress::Stage::Reading, static_cast<int>(i) + 1, total);
@@ -257,7 +253,7 @@ private:
             const auto it = namedByCode.find(CodeOf(entry.stockCode));
             if (!entry.nameFromCode || it == namedByCode.end() || it->second->stockCode == entry.stockCode) continue;
             const auto [newer, first] = storeIsNewer.try_emplace(it->first, false);
-            if (first) newer->second = it->second->tradeDate < NewestStoredDate(it->first);
+            if (first) newer->second = it->second->tradeDate < m_stored.NewestDate(it->first);
             if (newer->second) continue;
             entry.stockCode = it->second->stockCode;
             entry.day.reset();
@@ -282,7 +278,7 @@ private:
 
     // Stores the days in order on this thread; days not kept are read again ahead of the writer.
     void StoreAll(const std::vector<Entry*>& sorted) {
-        SqliteDayStore store;
+        SqliteDayStore store(m_store);
         store.KeepConnection();
         const int total = static_cast<int>(sorted.size());
         int settled = 0;
@@ -293,8 +289,8 @@ private:
                 Entry& entry = *sorted[j];
                 if (!entry.day) {
                     // Named by its code: under the name given it, never one this import has stored since.
-                    ReadRequest request{StoredStockText, m_options.directionCodes, entry.tableDate, entry.tableStock,
-                                        m_options.inferDirection};
+                    ReadRequest request{m_stored.StockTextHook(), m_options.directionCodes, entry.tableDate,
+                                        entry.tableStock, m_options.inferDirection};
                     if (entry.nameFromCode) request.stockOf = [&entry](const std::string&) { return entry.stockCode; };
                     return ReadOne(entry.path, request);
                 }
@@ -338,14 +334,16 @@ private:
         if (header.replaced) ++m_summary.replaced;
         m_summary.storedDays.push_back({entry.path, stored->day.masterId, stored->day.inferredDirection});
         for (const std::string& warning : entry.warnings) {
-            m_summary.warnings.push_back({entry.path, warning.substr(entry.path.size() + 2)});  // without "path: "
-            if (m_options.warning) m_options.warning(warning);
+            m_summary.warnings.push_back({entry.path, warning});
+            if (m_options.warning) m_options.warning(NamedWarning(entry.path, warning));
         }
         m_summary.lastDay = std::move(*stored);
         return true;
     }
 
     const ImportOptions& m_options;
+    const StoreContext& m_store;
+    const StoredDays m_stored;
     int m_jobs = 1;
     std::vector<std::string> m_files;
     std::vector<Entry> m_entries;

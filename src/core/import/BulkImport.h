@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "data/StoreContext.h"
 #include "layout/TickLayout.h"
 #include "stats/TickDay.h"
 
@@ -47,6 +48,9 @@ struct ImportProgress {
 };
 
 struct ImportOptions {
+    // The database the days go to, and whose failures its reporter shows (also from the reading
+    // threads, which look up stored names); none: the program's store.
+    const StoreContext* store = nullptr;
     std::vector<std::string> paths;  // files and folders (walked recursively), in the order given
     int jobs = 0;                    // reading threads; 0: one per core
     // Read days held in memory between reading and storing; a day beyond it is read again when stored.
@@ -79,7 +83,7 @@ struct ImportSummary {
     std::optional<StatisticsOutcome> lastDay;  // the last day stored
 };
 
-// Imports every tick workbook under paths into the database of CAdoDatabase::DatabaseFile().
+// Imports every tick workbook under paths into the database of options.store.
 //
 // A file is a workbook when the readers recognise its content, whatever its name: a BIFF or
 // OOXML container, or a text table of either layout; other files are skipped, each with the

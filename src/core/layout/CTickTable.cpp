@@ -79,7 +79,7 @@ Status CTickTable::Open(const std::string& path, const DayOverrides& overrides) 
 
 Status CTickTable::OpenTable(const std::string& path, bool withoutDirection) {
     CloseWorkbook();
-    if (!m_reader.OpenWorkbook(path)) return Error{kMsgOpenFailed, m_reader.LastError()};
+    if (!m_reader.OpenWorkbook(path)) return Error{kMsgOpenFailed, m_reader.LastError(), ErrorKind::OpenFailed};
     const CellSource cells = CellsInside(m_reader);
     const std::string fileName = std::filesystem::path(path).filename().string();
     Result<TickLayout> layout = RecognizeLayout(cells, fileName, withoutDirection);
@@ -105,7 +105,7 @@ Status CTickTable::ResolveIdentity(const std::string& path, const DayOverrides& 
     if (m_securities.size() > 1) guess.tableCodes = m_securities;
     if (overrides.confirm) {
         std::optional<DayIdentity> confirmed = overrides.confirm(guess);
-        if (!confirmed) return Error{};
+        if (!confirmed) return Error::Cancelled();
         guess = std::move(*confirmed);
     }
     if (directionMissing && !guess.inferDirection) return Error{FillPlaceholders(kMsgNoDirection, {fileName})};
@@ -438,7 +438,7 @@ CellNumber CTickTable::GetCellNumber(int row, int column) {
 Status CTickTable::ReadStatus() const {
     const std::string_view failure = m_reader.ReadError();
     if (failure.empty()) return Done{};
-    return Error{kMsgOpenFailed, std::string(failure)};
+    return Error{kMsgOpenFailed, std::string(failure), ErrorKind::OpenFailed};
 }
 
 void CTickTable::CloseWorkbook() {

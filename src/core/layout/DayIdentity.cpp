@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "common/TextUtil.h"
-#include "data/CAdoDatabase.h"
 
 namespace moxtel {
 namespace {
@@ -255,21 +254,6 @@ std::string TitleFor(const DayIdentity& day) {
     if (at == std::string::npos) at = day.stock.rfind('(');
     if (at == std::string::npos) at = day.stock.size();
     return day.tradeDate + " " + day.stock.substr(0, at) + " " + day.stock.substr(at);
-}
-
-std::string StoredStockText(const std::string& code) {
-    std::error_code ec;
-    if (!std::filesystem::exists(CAdoDatabase::DatabaseFile(), ec)) return {};
-    CAdoDatabase db(CAdoDatabase::OpenMode::ReadOnly);
-    std::string stock;
-    if (db.OpenRecordset("select code from gpmaster where code like ? order by datet desc limit 1",
-                         {"%(" + code + ")"}) &&
-        !db.IsEOF()) {
-        db.MoveFirst();
-        stock = db.GetFieldText(0);
-    }
-    db.Close();
-    return stock;
 }
 
 }  // namespace moxtel

@@ -104,7 +104,4 @@ Result<DayIdentity> ResolveDayIdentity(const std::string& path, const DayOverrid
 // "20241204 平安银行 (000001)".
 std::string TitleFor(const DayIdentity& day);
 
-// The stock text of the newest stored day whose code ends in "(code)", or "" (also without a database).
-std::string StoredStockText(const std::string& code);
-
 }  // namespace moxtel

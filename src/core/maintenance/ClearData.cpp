@@ -39,19 +39,21 @@ Result<int> ClearStoredDays(const std::string& code, const std::string& date) {
     if (code.empty()) return Error{kMsgNoStockChosen};
     if (!IsEightDigitDate(date)) return Error{kMsgNoDateChosen};
     CAdoDatabase db;
-    if (!db.BeginTransaction()) return Error{};
-    if (!db.OpenRecordset("select rowid from gpmaster where  code=? and datet<=?", {code, date})) return Error{};
+    if (!db.BeginTransaction()) return Error::Reported();
+    if (!db.OpenRecordset("select rowid from gpmaster where  code=? and datet<=?", {code, date})) {
+        return Error::Reported();
+    }
     std::vector<std::string> ids;
     if (!db.IsEOF()) {
         db.MoveFirst();
         for (; !db.IsEOF(); db.MoveNext()) ids.push_back(db.GetFieldText(0));
     }
     for (const std::string& id : ids) {
-        if (!DeleteStoredDay(db, id)) return Error{};  // the destructor rolls back
+        if (!DeleteStoredDay(db, id)) return Error::Reported();  // the destructor rolls back
     }
     // Per-day numbers of a day whose id is not its code and date, should a database hold one.
-    if (!db.Execute("delete from dayflow where code=? and datet<=?", {code, date})) return Error{};
-    if (!db.Commit()) return Error{};
+    if (!db.Execute("delete from dayflow where code=? and datet<=?", {code, date})) return Error::Reported();
+    if (!db.Commit()) return Error::Reported();
     db.Close();
     return static_cast<int>(ids.size());
 }

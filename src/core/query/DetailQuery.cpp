@@ -1,5 +1,7 @@
 #include "query/DetailQuery.h"
 
+#include <cmath>
+
 #include "common/TextUtil.h"
 #include "data/CAdoDatabase.h"
 #include "query/FlowCharts.h"
@@ -99,6 +101,8 @@ void FillDaySummary(DetailPanelTexts& panel, const DayFlowResult& day) {
     panel.texts[kIdSumNet] = r.net.Text();
     panel.texts[kIdSumNetWithUncertain] = r.netWithUncertain.Text();
     panel.texts[kIdSumTotal] = r.total.Text();
+    panel.sumInflowLots = std::round(r.inflow.lots);
+    panel.sumOutflowLots = std::round(r.outflow.lots);
 }
 
 void FillDayIntervals(DetailPanelTexts& panel, const DayFlowResult& day,
@@ -119,6 +123,9 @@ void FillDayIntervals(DetailPanelTexts& panel, const DayFlowResult& day,
         panel.texts[IntervalValueId(PanelGroup::Total, n)] = r.total.Text();
         panel.texts[IntervalValueId(PanelGroup::Uncertain, n)] = r.uncertain.Text();
 
+        panel.intervalInflowLots[index] = std::round(r.inflow.lots);
+        panel.intervalOutflowLots[index] = std::round(r.outflow.lots);
+        panel.intervalUncertainLots[index] = std::round(r.uncertain.lots);
         panel.intervalInPlusUp[index] = day.inflow.Sum(a + 1, b).lots + day.uncertainUp.Sum(a + 1, b).lots;
         panel.intervalOutPlusDown[index] = day.outflow.Sum(a + 1, b).lots + day.uncertainDown.Sum(a + 1, b).lots;
     }

@@ -14,12 +14,19 @@ class CMSChart;
 
 
 // The texts of the detail window's edits keyed by control id (title, summary, interval labels and
-// values), and the per-interval lots the day chart needs besides them. The window copies the texts
-// into its controls; the dynamic rows are computed by the result panel's rule on session.day.
+// values), and the lots the day chart draws. The window copies the texts into its controls; the
+// dynamic rows are computed by the result panel's rule on session.day.
 struct DetailPanelTexts {
     std::map<int, std::string> texts;
     std::array<double, 5> intervalInPlusUp{};     // inflow + uncertainUp lots per interval
     std::array<double, 5> intervalOutPlusDown{};  // outflow + uncertainDown lots per interval
+    // Lots as the texts show them (whole lots, half-way away from zero): the day's inflow and
+    // outflow, and per interval inflow, outflow and uncertain.
+    double sumInflowLots = 0;
+    double sumOutflowLots = 0;
+    std::array<double, 5> intervalInflowLots{};
+    std::array<double, 5> intervalOutflowLots{};
+    std::array<double, 5> intervalUncertainLots{};
 
     std::string Text(int id) const;  // "" for an id never set
 };

@@ -164,9 +164,7 @@ void FillCompareCharts(std::array<CMSChart, 5>& charts, const CMSFlexGrid& grid,
 }
 
 void SetupDayChart(CMSChart& chart, const DetailPanelTexts& panel) {
-    const double a = LotsOfFigureText(panel.Text(kIdSumInflow));
-    const double b = LotsOfFigureText(panel.Text(kIdSumOutflow));
-    const double m = a > b ? a : b;
+    const double m = std::max(panel.sumInflowLots, panel.sumOutflowLots);
     chart.SetTitleText("日流量图（单位：手）");
     SetWhiteBackdrop(chart);
     chart.SetShowLegend(true);
@@ -191,11 +189,11 @@ void FillDayChart(CMSChart& chart, const DetailPanelTexts& panel, const std::arr
         const auto n = static_cast<std::size_t>(r - 1);
         chart.SetRow(r);
         chart.SetRowLabel(intervalTexts[n]);
-        chart.SetData(r, 1, LotsOfFigureText(panel.Text(IntervalValueId(PanelGroup::Inflow, r))), 0);
-        chart.SetData(r, 2, LotsOfFigureText(panel.Text(IntervalValueId(PanelGroup::Outflow, r))), 0);
+        chart.SetData(r, 1, panel.intervalInflowLots[n], 0);
+        chart.SetData(r, 2, panel.intervalOutflowLots[n], 0);
         chart.SetData(r, 3, panel.intervalInPlusUp[n], 0);
         chart.SetData(r, 4, panel.intervalOutPlusDown[n], 0);
-        chart.SetData(r, 5, LotsOfFigureText(panel.Text(IntervalValueId(PanelGroup::Uncertain, r))), 0);
+        chart.SetData(r, 5, panel.intervalUncertainLots[n], 0);
     }
     FitChartValueAxis(chart, kDayDivisions, false);
     chart.Refresh();

@@ -77,13 +77,16 @@ int BucketBound(std::string_view text) {
     return n == 1001 ? kBucketCount : std::clamp(n / 100, 0, kBucketCount);
 }
 
-// The five interval texts of the named template, nullopt when there is none. Names are not unique
-// in the table: a later row of the same name overwrites an earlier one.
-std::optional<std::array<std::string, 5>> LoadHeaderTexts(const std::string& templateName) {
+// The five interval texts of the named template, nullopt when there is none; a database that
+// fails is an error already reported, not a missing template. Names are not unique in the table:
+// a later row of the same name overwrites an earlier one.
+Result<std::optional<std::array<std::string, 5>>> LoadHeaderTexts(const std::string& templateName) {
     CAdoDatabase db;
-    db.OpenRecordset(
-        "select flagonevalue,flagtwovalue,flagthreevalue,flagfourvalue,flagfivevalue from queryconfig where flagdesc=?",
-        {templateName});
+    constexpr const char* kSql =
+        "select flagonevalue,flagtwovalue,flagthreevalue,flagfourvalue,flagfivevalue from queryconfig where flagdesc=?";
+    if (!db.OpenRecordset(kSql, {templateName})) {
+        return Error::Reported();
+    }
     std::optional<std::array<std::string, 5>> texts;
     if (!db.IsEOF()) {
         db.MoveFirst();
@@ -110,8 +113,10 @@ bool ApplyTemplateHeaders(HistoryQueryState& state, CMSFlexGrid& grid, const std
     bool found = true;
     if (templateName.empty()) {
         for (std::size_t k = 0; k < texts.size(); ++k) texts[k] = std::string(kHistoryDefaultIntervalTexts[k]);
-    } else if (auto values = LoadHeaderTexts(templateName)) {
-        texts = *values;
+    } else if (auto values = LoadHeaderTexts(templateName); !values) {
+        // The database failed (reported): the previous texts stay, and the name is not called unknown.
+    } else if (*values) {
+        texts = **values;
     } else {
         found = false;
     }

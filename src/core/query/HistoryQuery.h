@@ -44,7 +44,8 @@ struct HistoryChartOptions {
 
 // Grid columns, widths and header row for the named template ("" for the defaults); records the
 // template name and its interval texts in state. A name without a stored template keeps the interval
-// texts of state (the previous headers). Returns false only for such an unknown name.
+// texts of state (the previous headers), and so does a database that fails (reported, and not
+// taken for a missing template). Returns false only for an unknown name.
 bool ApplyTemplateHeaders(HistoryQueryState& state, CMSFlexGrid& grid, const std::string& templateName);
 
 // One query as the query button runs it: clears the previous filters and rows, applies the template

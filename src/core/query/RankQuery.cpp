@@ -162,7 +162,7 @@ Result<std::vector<RankRow>> LoadRankRows(const std::string& from, const std::st
         ok = ok && upperOk;
         rows.insert(rows.end(), std::make_move_iterator(upper.begin()), std::make_move_iterator(upper.end()));
     }
-    if (!ok) return Error{};
+    if (!ok) return Error::Reported();
     if (rows.empty()) return Error{kMsgNoDaysInRange};
     return rows;
 }

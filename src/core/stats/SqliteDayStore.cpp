@@ -112,8 +112,12 @@ bool SqliteDayStore::DropEarlierTrades() {
     return ok;
 }
 
-SqliteDayStore::SqliteDayStore(bool readOnly)
-    : m_db(readOnly ? CAdoDatabase::OpenMode::ReadOnly : CAdoDatabase::OpenMode::ReadWrite), m_readOnly(readOnly) {}
+SqliteDayStore::SqliteDayStore(bool readOnly) : SqliteDayStore(ProgramStore(), readOnly) {}
+
+SqliteDayStore::SqliteDayStore(const StoreContext& store, bool readOnly)
+    : m_store(store),
+      m_db(store, readOnly ? CAdoDatabase::OpenMode::ReadOnly : CAdoDatabase::OpenMode::ReadWrite),
+      m_readOnly(readOnly) {}
 
 SqliteDayStore::~SqliteDayStore() { m_db.Rollback(); }
 
@@ -148,7 +152,7 @@ bool SqliteDayStore::FindHeader(const std::string& stockCode, const std::string&
 // has proved to be a day.
 bool SqliteDayStore::OpenEarly() {
     std::error_code ec;
-    if (!std::filesystem::exists(CAdoDatabase::DatabaseFile(), ec)) return true;
+    if (!std::filesystem::exists(m_store.DatabaseFile(), ec)) return true;
     return m_readOnly ? m_db.OpenRecordset("select 1") : (m_db.InTransaction() || m_db.BeginTransaction());
 }
 
@@ -158,7 +162,7 @@ bool SqliteDayStore::StoreDayHeader(const std::string& stockCode, const std::str
     info = HeaderWithoutStore(previousCloseText, turnoverText);
     m_stockCode = stockCode;
     m_tradeDate = tradeDate;
-    if (m_readOnly && !CDataFolder::FolderExists(CAdoDatabase::DatabaseFile(), false)) {
+    if (m_readOnly && !CDataFolder::FolderExists(m_store.DatabaseFile(), false)) {
         return true;
     }
     if (!m_readOnly && !m_db.InTransaction() && !m_db.BeginTransaction()) return false;

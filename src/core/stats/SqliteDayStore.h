@@ -9,7 +9,8 @@
 
 namespace moxtel {
 
-// The day store on the database of CAdoDatabase::DatabaseFile(). One object serves one
+// The day store on the database of a store context (the program's store unless given; it must
+// outlive the object). One object serves one
 // statistics run: it holds one connection, and its statements form one transaction that begins
 // before the header's queries and ends with Commit. Rollback, or destruction without Commit,
 // leaves the database exactly as before the run, the earlier copy of a re-run day included.
@@ -20,6 +21,7 @@ namespace moxtel {
 class SqliteDayStore : public IDayStore {
 public:
     explicit SqliteDayStore(bool readOnly = false);
+    explicit SqliteDayStore(const StoreContext& store, bool readOnly = false);
     ~SqliteDayStore() override;
     SqliteDayStore(const SqliteDayStore&) = delete;
     SqliteDayStore& operator=(const SqliteDayStore&) = delete;
@@ -58,6 +60,7 @@ private:
     // Deletes the earlier copy's trades from the kept-th on and stops comparing.
     bool DropEarlierTrades();
 
+    const StoreContext& m_store;
     CAdoDatabase m_db;
     bool m_readOnly;
     std::string m_stockCode, m_tradeDate;  // of the day whose header was stored

@@ -143,8 +143,10 @@ private:
 // The rest of a stored run once the header and the trades are stored: the buckets, then commit.
 Result<StatisticsOutcome> FinishStoredDay(StatisticsOutcome&& outcome, IDayStore* store, RunGuard& guard) {
     const DayFlowResult& day = outcome.day;
-    if (store && !store->StoreDayBuckets(day, day.masterId, day.firstPriceText, day.lastPriceText)) return Error{};
-    if (!guard.Commit()) return Error{};
+    if (store && !store->StoreDayBuckets(day, day.masterId, day.firstPriceText, day.lastPriceText)) {
+        return Error::Reported();
+    }
+    if (!guard.Commit()) return Error::Reported();
     return outcome;
 }
 
@@ -158,14 +160,14 @@ Result<StatisticsOutcome> StoreTickDay(TickDay&& tick, const std::string& previo
     const DayFlowResult& read = tick.day;
     if (store && !store->StoreDayHeader(read.stockCode, read.tradeDate, read.masterId, previousCloseText,
                                         turnoverText, header)) {
-        return Error{};
+        return Error::Reported();
     }
     if (headerOut) *headerOut = header;
     StatisticsOutcome outcome = ResolveTickDay(std::move(tick), header, convention);
     if (store) {
         const UncertainTrades& trades = outcome.uncertainTrades;
         for (std::size_t i = 0; i < trades.size(); ++i) {
-            if (!store->StoreUncertainTrade(trades.View(i))) return Error{};
+            if (!store->StoreUncertainTrade(trades.View(i))) return Error::Reported();
         }
     }
     return FinishStoredDay(std::move(outcome), store, guard);
@@ -173,7 +175,7 @@ Result<StatisticsOutcome> StoreTickDay(TickDay&& tick, const std::string& previo
 
 Result<StatisticsOutcome> RunStatistics(const StatisticsInputs& inputs, IDayStore* store,
                                         const StatisticsObserver& observer) {
-    if (inputs.workbookPath.empty()) return Error{kMsgNoWorkbook};
+    if (inputs.workbookPath.empty()) return Error{kMsgNoWorkbook, {}, ErrorKind::NoWorkbook};
     if (!store || !inputs.storeWhileReading) {
         const bool keepTrades = inputs.keepUncertainTrades || (store && store->KeepsTrades());
         Result<TickDay> tick = ReadTickDay(inputs.workbookPath, observer, inputs.dayOverrides, nullptr, keepTrades);
@@ -192,7 +194,7 @@ Result<StatisticsOutcome> RunStatistics(const StatisticsInputs& inputs, IDayStor
     writer.End();
     for (const std::string& message : warnings) observer.warning(message);
     if (!tick) return tick.error();
-    if (!writer.Stored()) return Error{};
+    if (!writer.Stored()) return Error::Reported();
     return FinishStoredDay(ResolveTickDay(std::move(*tick), writer.Header(), inputs.orderConvention), store, guard);
 }
 

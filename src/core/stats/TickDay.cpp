@@ -217,7 +217,7 @@ Result<TickDay> ReadTickDay(const std::string& path, const StatisticsObserver& o
     if (observer.warning) reader.SetWarningSink(observer.warning);
     if (Status opened = reader.Open(path, overrides); !opened) {
         Error error = opened.error();
-        if (error.message == kMsgOpenFailed) error.detail = path + "\n" + error.detail;
+        if (error.kind == ErrorKind::OpenFailed) error.detail = path + "\n" + error.detail;
         return error;
     }
 
@@ -249,7 +249,9 @@ Result<TickDay> ReadTickDay(const std::string& path, const StatisticsObserver& o
     const int sorted = reader.SortedTrades();
     day.inferredDirection = reader.InferredDirection();
     // A large text export is decoded as its rows are read: a file changed since it was opened fails here.
-    if (Status read = reader.ReadStatus(); !read) return Error{read.error().message, path + "\n" + read.error().detail};
+    if (Status read = reader.ReadStatus(); !read) {
+        return Error{read.error().message, path + "\n" + read.error().detail, read.error().kind};
+    }
     reader.CloseWorkbook();
     tick.uncertainTrades.ShrinkToFit();
 

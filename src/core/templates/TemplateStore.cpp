@@ -72,13 +72,13 @@ SqlParams TemplateParams(const std::array<EncodedInterval, 5>& encoded, const st
 // add the same name.
 Status WriteTemplate(SaveMode mode, const std::string& name, const SqlParams& params) {
     CAdoDatabase db;
-    if (!db.BeginTransaction()) return Error{};
-    if (!db.OpenRecordset("select * from queryconfig where flagdesc=?", {name})) return Error{};
+    if (!db.BeginTransaction()) return Error::Reported();
+    if (!db.OpenRecordset("select * from queryconfig where flagdesc=?", {name})) return Error::Reported();
     const bool exists = !db.IsEOF();
     if (mode == SaveMode::Insert && exists) return Error{kMsgTemplateExists};
     if (mode == SaveMode::Update && !exists) return Error{kMsgTemplateMissing};
     const char* sql = mode == SaveMode::Insert ? kInsertTemplate : kUpdateTemplate;
-    if (!db.Execute(sql, params) || !db.Commit()) return Error{};
+    if (!db.Execute(sql, params) || !db.Commit()) return Error::Reported();
     db.Close();
     return Done{};
 }
@@ -158,7 +158,7 @@ Status DeleteTemplate(const std::string& name) {
     CAdoDatabase db;
     const bool ok = db.Execute("delete from queryconfig where flagdesc=?", {name});
     db.Close();
-    if (!ok) return Error{};
+    if (!ok) return Error::Reported();
     return Done{};
 }
 

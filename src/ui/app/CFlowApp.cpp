@@ -5,27 +5,29 @@
 #include "app/DatabaseFailureBox.h"
 #include "app/StartupCheck.h"
 #include "app/WindowServices.h"
-#include "data/CAdoDatabase.h"
+#include "data/StoreContext.h"
 #include "query/SessionState.h"
 
 namespace moxtel {
 
 bool CFlowApp::InitInstance() {
     QtWindowServices services;
-    // Database failures show their description in the application's message box, once a click.
+    // Database failures show their description in the application's message box, once a click;
+    // those met on other threads are queued to this one.
     DatabaseFailureBox failureBox(services);
-    CAdoDatabase::SetErrorReporter([&failureBox](const std::string& description) { failureBox(description); });
+    StoreContext& store = ProgramStore();
+    store.SetErrorReporter([&failureBox](const std::string& description) { failureBox(description); });
     CheckDatabaseAtStartup(services, nullptr);
     SessionState session;
     ChildWindows children;
     RegisterWindows(children);
-    const WindowContext context{session, services, children};
+    const WindowContext context{session, services, children, store};
     {
         CMainStatDlg mainWindow(context);
         if (!m_startWorkbook.isEmpty()) mainWindow.SetWorkbookPath(m_startWorkbook);
         mainWindow.DoModal();
     }
-    CAdoDatabase::SetErrorReporter({});
+    store.SetErrorReporter({});
     return false;
 }
 

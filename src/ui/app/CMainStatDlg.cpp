@@ -233,7 +233,7 @@ void CMainStatDlg::RunImport(const QString& idleTitle) {
     EnableActionButtons(false);
     QElapsedTimer timer;
     timer.start();
-    ImportSummary summary = RunImportWithProgress(this, m_importPaths);
+    ImportSummary summary = RunImportWithProgress(this, m_importPaths, m_context.store);
     const double seconds = timer.elapsed() / 1000.0;
     m_strTitle = idleTitle;  // nothing stored: the line goes back to what it showed
     if (summary.lastDay) {
@@ -273,9 +273,9 @@ void CMainStatDlg::ShowRunResult(StatisticsOutcome&& outcome, bool storedUncerta
 void CMainStatDlg::ShowRunError(const Error& error, const QString& idleTitle) {
     const std::string& message = error.message;
     // A refused workbook (no trade date or stock in its title) stored nothing: the line goes back.
-    if (!message.empty() && message != kMsgOpenFailed && message != kMsgNoWorkbook) m_strTitle = idleTitle;
+    if (error.kind == ErrorKind::Failed) m_strTitle = idleTitle;
     UpdateData(false);  // drops the progress text; otherwise the line keeps the running text
-    if (message.empty()) return;
+    if (error.Shown()) return;
     if (error.detail.empty()) {
         MessageBox(QString::fromStdString(message));
     } else {
@@ -297,12 +297,12 @@ void CMainStatDlg::RunStatistics(const QString& idleTitle) {
     };
     StatisticsInputs inputs{m_strWorkbookPath.toStdString(), m_strPreviousClose.toStdString(),
                             m_strTurnover.toStdString()};
-    inputs.dayOverrides = DesktopDayOverrides(Services(), this, m_strWorkbookPath);
+    inputs.dayOverrides = DesktopDayOverrides(Services(), this, m_strWorkbookPath, m_context.store);
     inputs.orderConvention = ChosenOrderConvention();
-    SqliteDayStore store;  // the whole day is stored in one transaction, or not at all
+    SqliteDayStore store(m_context.store);  // the whole day is stored in one transaction, or not at all
     Result<StatisticsOutcome> outcome = moxtel::RunStatistics(inputs, &store, observer);
     if (!outcome) {
-        if (outcome.error().message.empty()) {  // cancelled by the user: the window as it was
+        if (outcome.error().Shown()) {  // cancelled, or the database failed: the window as it was
             session.day = std::move(shownDay);
             m_strTitle = idleTitle;
             if (m_bHasResult) EnableActionButtons(true);

@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "data/StoreContext.h"
+
 namespace moxtel {
 
 class ChildWindows;
@@ -13,11 +15,13 @@ class IWindowServices;
 struct SessionState;
 
 // What every window of the desktop program is handed by its opener: the session's shared
-// records, the services that show messages and run windows, and the windows it may open.
+// records, the services that show messages and run windows, the windows it may open, and the
+// database (the program's store; a statistics run and an import work on this one).
 struct WindowContext {
     SessionState& session;
     IWindowServices& services;
     const ChildWindows& children;
+    StoreContext& store = ProgramStore();
 };
 
 // Names of the windows opened from other windows (the keys of ChildWindows).

@@ -1,6 +1,7 @@
 #include "app/DatabaseFailureBox.h"
 
 #include <QApplication>
+#include <QThread>
 #include <QTimer>
 
 #include "app/WindowServices.h"
@@ -8,6 +9,14 @@
 namespace moxtel {
 
 void DatabaseFailureBox::operator()(const std::string& description) {
+    if (QThread::currentThread() != m_clearer.thread()) {
+        QMetaObject::invokeMethod(&m_clearer, [this, description] { Show(description); }, Qt::QueuedConnection);
+        return;
+    }
+    Show(description);
+}
+
+void DatabaseFailureBox::Show(const std::string& description) {
     if (description == m_shown) return;
     m_shown = description;
     m_services.ShowAppMessage(QApplication::activeWindow(), QString::fromStdString(description),

@@ -85,7 +85,7 @@ void CClearDataDlg::OnDelete() {
     SetPickerFormat(kPickerDashedFormat);
     if (!cleared) {
         // Nothing was deleted: say why (a database failure has already been shown), not "done".
-        if (!cleared.error().message.empty()) MessageBox(QString::fromStdString(cleared.error().message));
+        if (!cleared.error().Shown()) MessageBox(QString::fromStdString(cleared.error().message));
         return;
     }
     Services().ShowAppMessage(this, Utf8(kMsgClearDone), MessageIcon::Information);

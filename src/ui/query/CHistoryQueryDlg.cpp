@@ -161,7 +161,7 @@ void CHistoryQueryDlg::OnQuery() {
     if (listed) {
         NameChartExport();
         ChartView()->Redraw();  // a query without days sets the chart up without filling it
-    } else if (!listed.error().message.empty()) {
+    } else if (!listed.error().Shown()) {
         MessageBox(QString::fromStdString(listed.error().message));
     }
     SetPickerFormat(kPickerDashedFormat);

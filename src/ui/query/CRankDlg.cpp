@@ -56,7 +56,7 @@ void CRankDlg::OnQuery() {
         m_rows = std::move(*rows);
         m_from = from;
         m_to = to;
-    } else if (!rows.error().message.empty()) {
+    } else if (!rows.error().Shown()) {
         MessageBox(QString::fromStdString(rows.error().message));
     }
     SortByColumn(m_sortColumn);

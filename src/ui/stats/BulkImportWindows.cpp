@@ -65,7 +65,7 @@ ImportReasonText SkippedReasonText(const ImportFailure& f) {
     return {Utf8("跳过：不是表格文件"), QString::fromStdString(f.reason)};
 }
 
-ImportSummary RunImportWithProgress(QWidget* owner, const QStringList& paths) {
+ImportSummary RunImportWithProgress(QWidget* owner, const QStringList& paths, const StoreContext& store) {
     QProgressDialog progress(Utf8("正在导入......"), Utf8("取消"), 0, kBarSteps, owner);
     progress.setObjectName(QString::fromLatin1(kImportProgressName));
     progress.setWindowTitle(Utf8("导入"));
@@ -77,6 +77,7 @@ ImportSummary RunImportWithProgress(QWidget* owner, const QStringList& paths) {
     progress.show();
 
     ImportOptions options;
+    options.store = &store;
     for (const QString& path : paths) options.paths.push_back(path.toStdString());
     options.orderConvention = ChosenOrderConvention();
     options.progress = [&progress](const ImportProgress& p) {

@@ -15,7 +15,7 @@ inline constexpr const char* kImportFailuresName = "importFailures";
 // Imports several workbooks under a progress dialog with 取消. The import's writer runs on the
 // calling (user-interface) thread, which keeps the dialog painted and its button answered between
 // days; a cancel keeps every day already stored.
-ImportSummary RunImportWithProgress(QWidget* owner, const QStringList& paths);
+ImportSummary RunImportWithProgress(QWidget* owner, const QStringList& paths, const StoreContext& store);
 
 // The import's counts in one sentence, and whether it was cancelled.
 QString ImportSummaryText(const ImportSummary& summary);

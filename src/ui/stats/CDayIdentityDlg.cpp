@@ -12,6 +12,7 @@
 #include "app/Utf8.h"
 #include "app/WindowServices.h"
 #include "maintenance/ClearData.h"
+#include "stats/StoredDays.h"
 
 namespace moxtel {
 
@@ -126,7 +127,7 @@ bool CDayIdentityDlg::OnInitDialog() {
     // A table of several stocks offers its own codes first, in its order: one of them is to be chosen.
     for (std::size_t i = 0; i < m_identity.tableCodes.size(); ++i) {
         const std::string& code = m_identity.tableCodes[i];
-        const std::string stored = StoredStockText(code);
+        const std::string stored = StoredDays(ProgramStore()).StockText(code);
         stocks->insertItem(static_cast<int>(i),
                            QString::fromStdString(stored.empty() ? code + "(" + code + ")" : stored));
     }
@@ -143,7 +144,8 @@ void CDayIdentityDlg::OnOK() {
         MessageBox(Utf8(kMsgNoStock));
         return;
     }
-    const std::optional<std::string> stock = NormalisedStock(CodeOfNamelessStock(typed), StoredStockText);
+    const std::optional<std::string> stock =
+        NormalisedStock(CodeOfNamelessStock(typed), StoredDays(ProgramStore()).StockTextHook());
     if (!stock) {
         MessageBox(QString::fromUtf8(kMsgBadStock).replace(QStringLiteral("%s"), typed));
         return;
@@ -176,9 +178,10 @@ void CDayIdentityDlg::OnOK() {
     EndDialog(1);
 }
 
-DayOverrides DesktopDayOverrides(IWindowServices& services, QWidget* owner, const QString& path) {
+DayOverrides DesktopDayOverrides(IWindowServices& services, QWidget* owner, const QString& path,
+                                 const StoreContext& store) {
     DayOverrides overrides;
-    overrides.storedStockOf = StoredStockText;
+    overrides.storedStockOf = StoredDays(store).StockTextHook();
     overrides.confirm = [&services, owner, path](const DayIdentity& guess) -> std::optional<DayIdentity> {
         CDayIdentityDlg dialog(services, QFileInfo(path).fileName(), guess, owner);
         QApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));  // the run's busy cursor waits meanwhile

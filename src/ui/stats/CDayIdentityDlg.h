@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "app/CDialogBase.h"
+#include "data/StoreContext.h"
 #include "layout/DayIdentity.h"
 
 namespace moxtel {
@@ -37,6 +38,7 @@ class CDayIdentityDlg : public CDialogBase {
 
 // The day overrides of a desktop run: stored stock names, and the window above whenever the file
 // turns out to be a header-layout table. Cancelling it ends the run without a message.
-DayOverrides DesktopDayOverrides(IWindowServices& services, QWidget* owner, const QString& path);
+DayOverrides DesktopDayOverrides(IWindowServices& services, QWidget* owner, const QString& path,
+                                 const StoreContext& store);
 
 }  // namespace moxtel

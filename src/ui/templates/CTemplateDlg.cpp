@@ -99,7 +99,7 @@ void CTemplateDlg::SaveTemplateOfMode(bool insert) {
     }
     const Status saved =
         SaveTemplate(insert ? SaveMode::Insert : SaveMode::Update, m_strTemplateName.toStdString(), IntervalChoices());
-    if (!saved && !saved.error().message.empty()) MessageBox(QString::fromStdString(saved.error().message));
+    if (!saved && !saved.error().Shown()) MessageBox(QString::fromStdString(saved.error().message));
     FillTemplateGrid();
 }
 
@@ -113,7 +113,8 @@ void CTemplateDlg::OnDeleteTemplate() {
         MessageBox(QString::fromUtf8(kMsgTemplateNameEmpty));
         return;
     }
-    DeleteTemplate(m_strTemplateName.toStdString());  // a failure was shown by the database door
+    const Status deleted = DeleteTemplate(m_strTemplateName.toStdString());
+    if (!deleted && !deleted.error().Shown()) MessageBox(QString::fromStdString(deleted.error().message));
     FillTemplateGrid();
 }
 

@@ -2,7 +2,9 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
 #include <cstring>
+#include <mutex>
 
 namespace moxtel::test {
 
@@ -10,7 +12,9 @@ namespace moxtel::test {
 // device would. While an object lives it is the default VFS, so every connection the program
 // opens goes through it. Writes are counted over all files (database, journal, copies); from
 // the chosen write on, every write fails with the chosen code until Disarm (a full disk stays
-// full), or only that one write when once is set. Only one object may live at a time.
+// full), or only that one write when once is set. Reads fail on demand too (FailReads), as a
+// failing device does; connections may be opened and used from several threads at once. Only
+// one object may live at a time.
 class FaultyVfs {
   public:
     FaultyVfs() {
@@ -42,7 +46,12 @@ class FaultyVfs {
         m_once = once;
         m_failures = 0;
     }
-    void Disarm() { m_failFrom = 0; }
+    void Disarm() {
+        m_failFrom = 0;
+        m_failReads = false;
+    }
+    // Every read of any file fails with SQLITE_IOERR_READ from now until Disarm.
+    void FailReads() { m_failReads = true; }
     // Counts writes without failing any.
     void Count() {
         m_writes = 0;
@@ -82,9 +91,18 @@ class FaultyVfs {
         wrapped->real = reinterpret_cast<sqlite3_file*>(wrapped + 1);
         const int rc = self->m_real->xOpen(self->m_real, name, wrapped->real, flags, outFlags);
         if (wrapped->real->pMethods == nullptr) return rc;
-        self->m_methods = *wrapped->real->pMethods;
+        // The methods are the same for every file; built once, as other threads may use them already.
+        std::call_once(self->m_built, [self, wrapped] { self->BuildMethods(*wrapped->real->pMethods); });
+        file->pMethods = &self->m_methods;
+        return rc;
+    }
+
+    void BuildMethods(const sqlite3_io_methods& real) {
+        m_methods = real;
+        FaultyVfs* self = this;
         self->m_methods.xClose = [](sqlite3_file* f) { return Real(f)->pMethods->xClose(Real(f)); };
         self->m_methods.xRead = [](sqlite3_file* f, void* buf, int n, sqlite3_int64 at) {
+            if (reinterpret_cast<File*>(f)->owner->m_failReads) return SQLITE_IOERR_READ;
             return Real(f)->pMethods->xRead(Real(f), buf, n, at);
         };
         self->m_methods.xWrite = [](sqlite3_file* f, const void* buf, int n, sqlite3_int64 at) {
@@ -129,13 +147,13 @@ class FaultyVfs {
             return SQLITE_OK;
         };
         self->m_methods.xUnfetch = [](sqlite3_file*, sqlite3_int64, void*) { return SQLITE_OK; };
-        file->pMethods = &self->m_methods;
-        return rc;
     }
 
     sqlite3_vfs* m_real = nullptr;
     sqlite3_vfs m_vfs{};
     sqlite3_io_methods m_methods{};
+    std::once_flag m_built;
+    std::atomic<bool> m_failReads{false};
     int m_writes = 0;
     int m_failFrom = 0;
     int m_code = SQLITE_FULL;

@@ -12,6 +12,7 @@
 #include "core/workbook/XlsxTestPackage.h"
 #include "stats/SqliteDayStore.h"
 #include "stats/StatisticsRun.h"
+#include "stats/StoredDays.h"
 #include "support/FilePermissions.h"
 
 namespace moxtel {
@@ -58,7 +59,8 @@ protected:
             SqliteDayStore store;
             StatisticsInputs inputs{path, "", ""};
             inputs.dayOverrides.stock = stock;
-            inputs.dayOverrides.storedStockOf = StoredStockText;  // as the command line's stats does
+            // As the command line's stats does.
+            inputs.dayOverrides.storedStockOf = StoredDays(ProgramStore()).StockTextHook();
             EXPECT_TRUE(RunStatistics(inputs, &store).ok()) << path;
         }
         return AllRows();

@@ -463,6 +463,7 @@ TEST(CTickTable, TheConfirmHookSeesTheGuessAndDecides) {
     const auto cancelled = RunStatistics(inputs, nullptr);
     ASSERT_FALSE(cancelled.ok());
     EXPECT_EQ(cancelled.error().message, "");
+    EXPECT_EQ(cancelled.error().kind, ErrorKind::Cancelled);
     EXPECT_EQ(seen.tradeDate, "20241204");
     EXPECT_EQ(seen.stock, "平安银行(000001)");
 

@@ -4,8 +4,6 @@
 
 #include <ostream>
 
-#include "core/data/TestDatabase.h"
-#include "stats/SqliteDayStore.h"
 #include "stats/TitleCell.h"
 
 namespace moxtel {
@@ -194,25 +192,6 @@ TEST(TitleFor, ReadsBackAsTheSameDateAndStock) {
         EXPECT_EQ(parts.stockCode, stock) << title;
     }
     EXPECT_EQ(TitleFor({"20241204", "平安银行(000001)"}), "20241204 平安银行 (000001)");
-}
-
-TEST(StoredStockText, TakesTheNewestStoredNameOfTheCode) {
-    test::TestDatabase db;
-    EXPECT_EQ(StoredStockText("000001"), "");  // no database file yet: nothing, and nothing created
-    EXPECT_FALSE(std::filesystem::exists(db.File()));
-    for (const auto& [code, date] :
-         {std::pair{"深发展A(000001)", "20100101"}, std::pair{"平安银行(000001)", "20241203"},
-          std::pair{"万科A(000002)", "20241204"}}) {
-        SqliteDayStore store;
-        DayHeaderInfo info;
-        ASSERT_TRUE(store.StoreDayHeader(code, date, std::string(code) + date, "", "", info));
-        ASSERT_TRUE(store.Commit());
-    }
-    EXPECT_EQ(StoredStockText("000001"), "平安银行(000001)");
-    EXPECT_EQ(StoredStockText("000002"), "万科A(000002)");
-    EXPECT_EQ(StoredStockText("600000"), "");
-    EXPECT_EQ(StoredStockText("00000"), "");  // a part of a code is no code
-    EXPECT_TRUE(db.messages.empty());
 }
 
 }  // namespace

@@ -77,6 +77,7 @@ TEST_F(ClearStoredDaysTest, FailureMidwayDeletesNothing) {
     const Result<int> cleared = ClearStoredDays("A'1", "20240103");
     ASSERT_FALSE(cleared.ok());
     EXPECT_EQ(cleared.error().message, "");
+    EXPECT_EQ(cleared.error().kind, ErrorKind::AlreadyReported);
     EXPECT_EQ(t.messages, std::vector<std::string>{"disk gone"});
     EXPECT_EQ(TestDatabase::Count("gpmaster"), 5);
     EXPECT_EQ(TestDatabase::Count("transun"), 5);
@@ -84,7 +85,7 @@ TEST_F(ClearStoredDaysTest, FailureMidwayDeletesNothing) {
 
 TEST_F(ClearStoredDaysTest, StockCodesAreListedOnce) {
     EXPECT_EQ(LoadStockCodes(), (std::vector<std::string>{"A'1", "B"}));
-    ClearStoredDays("B", "20240101");
+    ASSERT_TRUE(ClearStoredDays("B", "20240101").ok());
     EXPECT_EQ(LoadStockCodes(), std::vector<std::string>{"A'1"});
 }
 

@@ -245,9 +245,11 @@ TEST(CompareCharts, RepeatTheLastHistoryQueryIntoTheHiddenGrid) {
 }
 
 DetailPanelTexts PanelOf(double inflowLots, double outflowLots) {
+    DayFlowResult day;
+    day.inflow[1] = {inflowLots, 1.0};
+    day.outflow[1] = {outflowLots, 1.0};
     DetailPanelTexts panel;
-    panel.texts[kIdSumInflow] = FlowFigure{inflowLots, 1.0}.Text();
-    panel.texts[kIdSumOutflow] = FlowFigure{outflowLots, 1.0}.Text();
+    FillDaySummary(panel, day);
     return panel;
 }
 
@@ -268,6 +270,9 @@ TEST(DayChart, SetupAndFillFromThePanel) {
     panel.texts[IntervalValueId(PanelGroup::Inflow, 2)] = "300(30.0万元)";
     panel.texts[IntervalValueId(PanelGroup::Outflow, 2)] = "120(12.0万元)";
     panel.texts[IntervalValueId(PanelGroup::Uncertain, 5)] = "77(7.7万元)";
+    panel.intervalInflowLots[1] = 300;
+    panel.intervalOutflowLots[1] = 120;
+    panel.intervalUncertainLots[4] = 77;
     panel.intervalInPlusUp[1] = 350;
     panel.intervalOutPlusDown[1] = 125;
     CMSChart chart;
@@ -289,6 +294,29 @@ TEST(DayChart, SetupAndFillFromThePanel) {
     EXPECT_EQ(chart.DataAt(2, 4), 125);
     EXPECT_EQ(chart.DataAt(5, 5), 77);
     EXPECT_EQ(chart.DataAt(1, 1), 0);
+}
+
+// The chart draws the lots the panel shows: whole lots, a half rounded away from zero (header
+// tables in shares give fractions of a lot).
+TEST(DayChart, DrawsTheLotsThePanelShows) {
+    for (const double lots : {150.4, 150.5, 0.5, 2.5, 1299.6}) {
+        DayFlowResult day;
+        day.inflow[1] = {lots, 1.0};
+        day.outflow[2] = {lots, 1.0};
+        day.uncertain[3] = {lots, 1.0};
+        DetailPanelTexts panel;
+        FillDaySummary(panel, day);
+        FillDayIntervals(panel, day, {"0-300", "300-500", "500-800", "800-1000", "1000-1000+"});
+        const std::string shown = panel.Text(IntervalValueId(PanelGroup::Inflow, 1));
+        const double shownLots = std::stod(shown.substr(0, shown.find('(')));
+        CMSChart chart;
+        SetupDayChart(chart, panel);
+        EXPECT_EQ(chart.Axis(AxisId::Value).ValueScale.Maximum, std::trunc(shownLots / 100) * 100) << shown;
+        FillDayChart(chart, panel, {"0-300", "300-500", "500-800", "800-1000", "1000-1000+"});
+        EXPECT_EQ(chart.DataAt(1, 1), shownLots) << shown;
+        EXPECT_EQ(chart.DataAt(1, 2), shownLots) << shown;
+        EXPECT_EQ(chart.DataAt(1, 5), shownLots) << shown;
+    }
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "core/query/QueryTestDb.h"
 
 namespace moxtel {
@@ -143,6 +145,21 @@ TEST(HistoryHeaders, DefaultsTemplateAndUnknownTemplate) {
     EXPECT_EQ(grid.TextAt(0, 1), "0-500(手)");
     EXPECT_EQ(state.intervalTexts[0], "0-500");
     EXPECT_TRUE(t.messages.empty());
+}
+
+// A database that fails is reported once and is no missing template: the headers keep the
+// previous texts, as for a deleted template, but the name is not called unknown.
+TEST(HistoryHeaders, AFailingDatabaseIsNoMissingTemplate) {
+    QueryTestDb t;
+    QueryTestDb::InsertTemplate("大单", {"0-500", "500-1000", "1000-1000+", "0-0", "100-0"});
+    HistoryQueryState state;
+    CMSFlexGrid grid(1, kHistoryGridCols);
+    ASSERT_TRUE(ApplyTemplateHeaders(state, grid, "大单"));
+    std::ofstream(t.File(), std::ios::binary | std::ios::trunc) << std::string(4096, '#');
+    EXPECT_TRUE(ApplyTemplateHeaders(state, grid, "大单"));
+    EXPECT_EQ(grid.TextAt(0, 1), "0-500(手)");
+    EXPECT_EQ(state.intervalTexts[4], "100-0");
+    EXPECT_EQ(t.messages.size(), 1u);
 }
 
 TEST(HistoryHeaders, ALaterTemplateRowOfTheSameNameWins) {

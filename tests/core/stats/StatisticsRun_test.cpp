@@ -215,10 +215,13 @@ TEST_F(StatisticsRunTest, NonNumericCellsCountAsZero) {
 
 TEST_F(StatisticsRunTest, MissingOrUnreadableWorkbookFailsWithTheRunMessages) {
     RecordingStore store;
-    EXPECT_EQ(RunStatistics({"", "", ""}, &store).error().message, kMsgNoWorkbook);
+    const auto none = RunStatistics({"", "", ""}, &store);
+    EXPECT_EQ(none.error().message, kMsgNoWorkbook);
+    EXPECT_EQ(none.error().kind, ErrorKind::NoWorkbook);
     const std::string missing = (m_dir / "missing.xls").string();
     const auto run = RunStatistics({missing, "", ""}, &store);
     EXPECT_EQ(run.error().message, kMsgOpenFailed);
+    EXPECT_EQ(run.error().kind, ErrorKind::OpenFailed);
     // The path and the reader's reason stand beneath the message.
     EXPECT_EQ(run.error().detail.rfind(missing + "\n", 0), 0u) << run.error().detail;
     EXPECT_GT(run.error().detail.size(), missing.size() + 1);

@@ -218,6 +218,7 @@ TEST_F(TextFileChange, FailsTheRunAsAnUnreadableFile) {
     const Status status = table.ReadStatus();
     ASSERT_FALSE(status.ok());
     EXPECT_EQ(status.error().message, kMsgOpenFailed);
+    EXPECT_EQ(status.error().kind, ErrorKind::OpenFailed);
     EXPECT_NE(status.error().detail.find("changed"), std::string::npos) << status.error().detail;
 }
 
