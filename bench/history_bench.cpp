@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <string>
 
-#include "data/CAdoDatabase.h"
-#include "query/FlowCharts.h"
-#include "query/HistoryQuery.h"
+#include "core/data/CAdoDatabase.h"
+#include "core/query/FlowCharts.h"
+#include "core/query/HistoryQuery.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <string>
 
-#include "data/CAdoDatabase.h"
-#include "workbook/CExcelReader.h"
-#include "stats/SqliteDayStore.h"
-#include "stats/StatisticsRun.h"
+#include "core/data/CAdoDatabase.h"
+#include "core/stats/SqliteDayStore.h"
+#include "core/stats/StatisticsRun.h"
+#include "core/workbook/CExcelReader.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "workbook/SheetModel.h"
+#include "core/workbook/SheetModel.h"
 
 namespace moxtel::fuzz {
 

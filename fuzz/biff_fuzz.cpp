@@ -4,7 +4,7 @@
 #include <span>
 
 #include "FuzzSheet.h"
-#include "workbook/BiffWorkbook.h"
+#include "core/workbook/BiffWorkbook.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::span<const std::uint8_t> stream(data, size);

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "workbook/NumberFormat.h"
+#include "core/workbook/NumberFormat.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < sizeof(double)) return 0;

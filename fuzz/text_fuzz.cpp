@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "workbook/WorkbookFormats.h"
+#include "core/workbook/WorkbookFormats.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);

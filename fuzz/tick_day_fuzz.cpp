@@ -9,9 +9,9 @@
 #include <string>
 
 #include "FuzzSheet.h"
-#include "stats/FlowFigure.h"
-#include "stats/IntervalRules.h"
-#include "stats/TickDay.h"
+#include "core/stats/FlowFigure.h"
+#include "core/stats/IntervalRules.h"
+#include "core/stats/TickDay.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "stats/TitleCell.h"
+#include "core/stats/TitleCell.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view a1(reinterpret_cast<const char*>(data), size);

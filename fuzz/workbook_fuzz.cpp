@@ -6,7 +6,7 @@
 #include <string>
 
 #include "FuzzSheet.h"
-#include "workbook/CExcelReader.h"
+#include "core/workbook/CExcelReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string& path = moxtel::fuzz::WriteTempFile(data, size);

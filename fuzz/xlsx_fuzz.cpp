@@ -5,7 +5,7 @@
 #include <string>
 
 #include "FuzzSheet.h"
-#include "workbook/WorkbookFormats.h"
+#include "core/workbook/WorkbookFormats.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string& path = moxtel::fuzz::WriteTempFile(data, size);

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "workbook/XlsxCells.h"
-#include "workbook/XmlPull.h"
+#include "core/workbook/XlsxCells.h"
+#include "core/workbook/XmlPull.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "common/Result.h"
-#include "data/StoreContext.h"
-#include "layout/TickLayout.h"
+#include "core/common/Result.h"
+#include "core/data/StoreContext.h"
+#include "core/layout/TickLayout.h"
 
 namespace moxtel {
 

@@ -1,9 +1,9 @@
 // What moxtel-flow's commands share in checking their input and reporting errors.
 #include <ostream>
 
-#include "CliCommands.h"
-#include "maintenance/ClearData.h"
-#include "stats/DayFlowTable.h"
+#include "cli/CliCommands.h"
+#include "core/maintenance/ClearData.h"
+#include "core/stats/DayFlowTable.h"
 
 namespace moxtel {
 namespace {

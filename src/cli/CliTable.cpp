@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <ostream>
 
-#include "CliCommands.h"
+#include "cli/CliCommands.h"
 
 namespace moxtel {
 

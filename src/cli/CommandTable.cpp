@@ -1,8 +1,8 @@
 // The commands of moxtel-flow and their help texts, in the order the usage lists them.
 #include <ostream>
 
-#include "CliCommands.h"
-#include "LayoutsHelp.h"
+#include "cli/CliCommands.h"
+#include "cli/LayoutsHelp.h"
 
 namespace moxtel {
 

@@ -1,9 +1,9 @@
-#include "DayJson.h"
+#include "cli/DayJson.h"
 
 #include <ostream>
 #include <vector>
 
-#include "CliCommands.h"
+#include "cli/CliCommands.h"
 
 namespace moxtel {
 

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "Json.h"
-#include "stats/FlowBuckets.h"
-#include "query/QueryViews.h"
-#include "stats/IntervalRules.h"
-#include "stats/UncertainTrade.h"
+#include "cli/Json.h"
+#include "core/query/QueryViews.h"
+#include "core/stats/FlowBuckets.h"
+#include "core/stats/IntervalRules.h"
+#include "core/stats/UncertainTrade.h"
 
 namespace moxtel {
 

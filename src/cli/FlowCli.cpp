@@ -1,10 +1,10 @@
-#include "FlowCli.h"
+#include "cli/FlowCli.h"
 
 #include <istream>
 #include <ostream>
 
-#include "CliCommands.h"
-#include "data/CAdoDatabase.h"
+#include "cli/CliCommands.h"
+#include "core/data/CAdoDatabase.h"
 
 namespace moxtel {
 namespace {

@@ -7,13 +7,13 @@
 #include <memory>
 #include <ostream>
 
-#include "CliCommands.h"
-#include "ImportProgressBar.h"
-#include "Json.h"
-#include "OrderClassOutput.h"
-#include "common/TextUtil.h"
-#include "import/BulkImport.h"
-#include "stats/DayFlowTable.h"
+#include "cli/CliCommands.h"
+#include "cli/ImportProgressBar.h"
+#include "cli/Json.h"
+#include "cli/OrderClassOutput.h"
+#include "core/common/TextUtil.h"
+#include "core/import/BulkImport.h"
+#include "core/stats/DayFlowTable.h"
 
 namespace moxtel {
 namespace {

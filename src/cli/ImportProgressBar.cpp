@@ -1,4 +1,4 @@
-#include "ImportProgressBar.h"
+#include "cli/ImportProgressBar.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <iosfwd>
 
-#include "import/BulkImport.h"
+#include "core/import/BulkImport.h"
 
 namespace moxtel {
 

@@ -1,10 +1,10 @@
-#include "Json.h"
+#include "cli/Json.h"
 
 #include <charconv>
 #include <cmath>
 #include <string_view>
 
-#include "workbook/Utf8Check.h"
+#include "core/workbook/Utf8Check.h"
 
 namespace moxtel {
 

@@ -1,12 +1,12 @@
-#include "OrderClassOutput.h"
+#include "cli/OrderClassOutput.h"
 
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "CliCommands.h"
-#include "stats/FlowFigure.h"
-#include "stats/OrderClasses.h"
+#include "cli/CliCommands.h"
+#include "core/stats/FlowFigure.h"
+#include "core/stats/OrderClasses.h"
 
 namespace moxtel {
 namespace {

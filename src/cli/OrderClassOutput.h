@@ -3,8 +3,8 @@
 #include <iosfwd>
 #include <optional>
 
-#include "Json.h"
-#include "stats/DayFlowTable.h"
+#include "cli/Json.h"
+#include "core/stats/DayFlowTable.h"
 
 namespace moxtel {
 

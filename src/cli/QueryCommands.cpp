@@ -1,14 +1,14 @@
 // moxtel-flow history and day: the stored days without a window.
 #include <ostream>
 
-#include "CliCommands.h"
-#include "DayJson.h"
-#include "Json.h"
-#include "OrderClassOutput.h"
-#include "query/GridExport.h"
-#include "query/HistoryQuery.h"
-#include "query/QueryViews.h"
-#include "stats/DayFlowTable.h"
+#include "cli/CliCommands.h"
+#include "cli/DayJson.h"
+#include "cli/Json.h"
+#include "cli/OrderClassOutput.h"
+#include "core/query/GridExport.h"
+#include "core/query/HistoryQuery.h"
+#include "core/query/QueryViews.h"
+#include "core/stats/DayFlowTable.h"
 
 namespace moxtel {
 namespace {

@@ -3,11 +3,11 @@
 #include <charconv>
 #include <ostream>
 
-#include "CliCommands.h"
-#include "Json.h"
-#include "common/TextUtil.h"
-#include "query/RankQuery.h"
-#include "query/RankViews.h"
+#include "cli/CliCommands.h"
+#include "cli/Json.h"
+#include "core/common/TextUtil.h"
+#include "core/query/RankQuery.h"
+#include "core/query/RankViews.h"
 
 namespace moxtel {
 namespace {

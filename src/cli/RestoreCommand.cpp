@@ -2,10 +2,10 @@
 #include <istream>
 #include <ostream>
 
-#include "CliCommands.h"
-#include "common/TextUtil.h"
-#include "data/CDataFolder.h"
-#include "data/Restore.h"
+#include "cli/CliCommands.h"
+#include "core/common/TextUtil.h"
+#include "core/data/CDataFolder.h"
+#include "core/data/Restore.h"
 
 namespace moxtel {
 namespace {

@@ -4,17 +4,17 @@
 #include <optional>
 #include <ostream>
 
-#include "CliCommands.h"
-#include "DayJson.h"
-#include "Json.h"
-#include "OrderClassOutput.h"
-#include "data/CAdoDatabase.h"
-#include "stats/DayFlowTable.h"
-#include "stats/IntervalRules.h"
-#include "stats/SqliteDayStore.h"
-#include "stats/StatisticsRun.h"
-#include "stats/StoredDays.h"
-#include "templates/TemplateStore.h"
+#include "cli/CliCommands.h"
+#include "cli/DayJson.h"
+#include "cli/Json.h"
+#include "cli/OrderClassOutput.h"
+#include "core/data/CAdoDatabase.h"
+#include "core/stats/DayFlowTable.h"
+#include "core/stats/IntervalRules.h"
+#include "core/stats/SqliteDayStore.h"
+#include "core/stats/StatisticsRun.h"
+#include "core/stats/StoredDays.h"
+#include "core/templates/TemplateStore.h"
 
 namespace moxtel {
 namespace {

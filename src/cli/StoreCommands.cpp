@@ -4,12 +4,12 @@
 #include <istream>
 #include <ostream>
 
-#include "CliCommands.h"
-#include "Json.h"
-#include "common/TextUtil.h"
-#include "data/CDataFolder.h"
-#include "maintenance/ClearData.h"
-#include "templates/TemplateStore.h"
+#include "cli/CliCommands.h"
+#include "cli/Json.h"
+#include "core/common/TextUtil.h"
+#include "core/data/CDataFolder.h"
+#include "core/maintenance/ClearData.h"
+#include "core/templates/TemplateStore.h"
 
 namespace moxtel {
 namespace {

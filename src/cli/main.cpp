@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "FlowCli.h"
+#include "cli/FlowCli.h"
 
 namespace {
 

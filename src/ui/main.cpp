@@ -2,8 +2,8 @@
 #include <clocale>
 #include <cstdio>
 
-#include "app/CFlowApp.h"
-#include "app/StartOptions.h"
+#include "ui/app/CFlowApp.h"
+#include "ui/app/StartOptions.h"
 
 int main(int argc, char* argv[]) {
     if (moxtel::AsksForVersion(argc, argv)) {

@@ -1,8 +1,8 @@
 // The examples of --help, the man page and the manual's command-line page, run as written.
 #include <algorithm>
 
-#include "CliCommands.h"
 #include "CliTestSupport.h"
+#include "cli/CliCommands.h"
 
 namespace moxtel::test {
 namespace {

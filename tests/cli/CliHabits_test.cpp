@@ -1,7 +1,7 @@
 #include <algorithm>
 
-#include "CliCommands.h"
 #include "CliTestSupport.h"
+#include "cli/CliCommands.h"
 
 namespace moxtel::test {
 namespace {

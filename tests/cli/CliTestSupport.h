@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "FlowCli.h"
-#include "data/CAdoDatabase.h"
+#include "cli/FlowCli.h"
+#include "core/data/CAdoDatabase.h"
 
 namespace moxtel::test {
 

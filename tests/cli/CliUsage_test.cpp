@@ -1,8 +1,8 @@
 #include <regex>
 #include <set>
 
-#include "CliCommands.h"
 #include "CliTestSupport.h"
+#include "cli/CliCommands.h"
 
 namespace moxtel::test {
 namespace {

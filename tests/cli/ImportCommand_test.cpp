@@ -7,8 +7,8 @@
 #include <thread>
 
 #include "CliTestSupport.h"
-#include "ImportProgressBar.h"
-#include "workbook/Utf8Check.h"
+#include "cli/ImportProgressBar.h"
+#include "core/workbook/Utf8Check.h"
 
 namespace moxtel::test {
 namespace {

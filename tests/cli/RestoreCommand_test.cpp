@@ -2,7 +2,7 @@
 #include <iterator>
 
 #include "CliTestSupport.h"
-#include "data/CDataFolder.h"
+#include "core/data/CDataFolder.h"
 
 namespace moxtel::test {
 namespace {

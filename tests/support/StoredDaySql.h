@@ -6,8 +6,8 @@
 #include <sstream>
 #include <string>
 
-#include "data/CAdoDatabase.h"
-#include "stats/FlowBuckets.h"
+#include "core/data/CAdoDatabase.h"
+#include "core/stats/FlowBuckets.h"
 
 namespace moxtel::test {
 

@@ -13,7 +13,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "query/CMSChartView.h"
+#include "ui/query/CMSChartView.h"
 
 namespace moxtel::test {
 

@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/WindowServices.h"
+#include "ui/app/WindowServices.h"
 
 namespace moxtel {
 

@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/data/CAdoDatabase.h"
+#include "core/stats/FlowBuckets.h"
 #include "support/StoredDaySql.h"
-#include "data/CAdoDatabase.h"
-#include "stats/FlowBuckets.h"
 
 namespace moxtel::test {
 

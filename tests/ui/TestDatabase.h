@@ -3,7 +3,7 @@
 #include <QTemporaryDir>
 #include <QtGlobal>
 
-#include "data/CAdoDatabase.h"
+#include "core/data/CAdoDatabase.h"
 
 namespace moxtel {
 

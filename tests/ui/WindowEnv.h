@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/CMainStatDlg.h"
-#include "app/ChildWindows.h"
-#include "query/SessionState.h"
+#include "core/query/SessionState.h"
 #include "ui/FakeWindowServices.h"
+#include "ui/app/CMainStatDlg.h"
+#include "ui/app/ChildWindows.h"
 
 namespace moxtel::test {
 

@@ -14,15 +14,15 @@
 
 #include <atomic>
 
-#include "app/CMainStatDlg.h"
-#include "app/DatabaseFailureBox.h"
+#include "core/data/CAdoDatabase.h"
 #include "core/data/FaultyVfs.h"
-#include "data/CAdoDatabase.h"
-#include "query/SessionState.h"
-#include "stats/BulkImportWindows.h"
+#include "core/query/SessionState.h"
 #include "ui/FakeWindowServices.h"
 #include "ui/TestDatabase.h"
 #include "ui/WindowEnv.h"
+#include "ui/app/CMainStatDlg.h"
+#include "ui/app/DatabaseFailureBox.h"
+#include "ui/stats/BulkImportWindows.h"
 
 using namespace moxtel;
 

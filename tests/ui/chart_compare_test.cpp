@@ -9,15 +9,15 @@
 #include <memory>
 
 #include "ChartScene.h"
-#include "app/CDropList.h"
-#include "query/CCompareChartDlg.h"
-#include "query/CHistoryQueryDlg.h"
-#include "query/CMSChartView.h"
-#include "query/CMSFlexGridView.h"
-#include "query/SessionState.h"
+#include "core/query/SessionState.h"
 #include "ui/FakeWindowServices.h"
 #include "ui/StoredDayFixtures.h"
 #include "ui/TestDatabase.h"
+#include "ui/app/CDropList.h"
+#include "ui/query/CCompareChartDlg.h"
+#include "ui/query/CHistoryQueryDlg.h"
+#include "ui/query/CMSChartView.h"
+#include "ui/query/CMSFlexGridView.h"
 
 using namespace moxtel;
 using namespace moxtel::test;

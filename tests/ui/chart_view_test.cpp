@@ -10,7 +10,7 @@
 #include <QValueAxis>
 
 #include "ChartScene.h"
-#include "query/CMSChartView.h"
+#include "ui/query/CMSChartView.h"
 
 using namespace moxtel;
 

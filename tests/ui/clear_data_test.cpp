@@ -7,13 +7,13 @@
 #include <QTest>
 #include <memory>
 
-#include "app/CDropList.h"
-#include "app/CMainStatDlg.h"
-#include "maintenance/CClearDataDlg.h"
-#include "query/SessionState.h"
+#include "core/query/SessionState.h"
 #include "ui/FakeWindowServices.h"
 #include "ui/StoredDayFixtures.h"
 #include "ui/TestDatabase.h"
+#include "ui/app/CDropList.h"
+#include "ui/app/CMainStatDlg.h"
+#include "ui/maintenance/CClearDataDlg.h"
 
 using namespace moxtel;
 using namespace moxtel::test;

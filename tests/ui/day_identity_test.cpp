@@ -8,15 +8,15 @@
 #include <QTest>
 #include <memory>
 
-#include "app/CDropList.h"
-#include "app/CMainStatDlg.h"
-#include "data/CAdoDatabase.h"
-#include "query/SessionState.h"
-#include "stats/CDayIdentityDlg.h"
+#include "core/data/CAdoDatabase.h"
+#include "core/query/SessionState.h"
 #include "ui/FakeWindowServices.h"
 #include "ui/LayoutCheck.h"
 #include "ui/TestDatabase.h"
 #include "ui/WindowEnv.h"
+#include "ui/app/CDropList.h"
+#include "ui/app/CMainStatDlg.h"
+#include "ui/stats/CDayIdentityDlg.h"
 
 using namespace moxtel;
 

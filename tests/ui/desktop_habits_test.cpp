@@ -26,22 +26,22 @@
 #include <memory>
 #include <utility>
 
-#include "app/CHelpWindow.h"
-#include "app/CMainStatDlg.h"
-#include "app/NumberInput.h"
-#include "app/ScreenPlacement.h"
-#include "app/StartOptions.h"
-#include "app/WindowServices.h"
-#include "query/CHistoryQueryDlg.h"
-#include "query/CMSChartView.h"
-#include "query/CMSFlexGridView.h"
-#include "query/CUncertainDetailDlg.h"
-#include "query/SessionState.h"
+#include "core/query/SessionState.h"
 #include "ui/FakeWindowServices.h"
 #include "ui/LayoutCheck.h"
 #include "ui/StoredDayFixtures.h"
 #include "ui/TestDatabase.h"
 #include "ui/WindowEnv.h"
+#include "ui/app/CHelpWindow.h"
+#include "ui/app/CMainStatDlg.h"
+#include "ui/app/NumberInput.h"
+#include "ui/app/ScreenPlacement.h"
+#include "ui/app/StartOptions.h"
+#include "ui/app/WindowServices.h"
+#include "ui/query/CHistoryQueryDlg.h"
+#include "ui/query/CMSChartView.h"
+#include "ui/query/CMSFlexGridView.h"
+#include "ui/query/CUncertainDetailDlg.h"
 
 using namespace moxtel;
 

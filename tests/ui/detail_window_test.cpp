@@ -11,20 +11,20 @@
 #include <memory>
 
 #include "ChartScene.h"
-#include "app/CDropList.h"
-#include "app/CMainStatDlg.h"
-#include "query/CDetailQueryDlg.h"
-#include "query/CIntervalDetailDlg.h"
-#include "query/CMSChartView.h"
-#include "query/CMSFlexGridView.h"
-#include "query/CUncertainDetailDlg.h"
-#include "query/SessionState.h"
-#include "query/UncertainDetail.h"
-#include "stats/DayFlowTable.h"
-#include "stats/OrderClassSection.h"
+#include "core/query/SessionState.h"
+#include "core/query/UncertainDetail.h"
+#include "core/stats/DayFlowTable.h"
 #include "ui/FakeWindowServices.h"
 #include "ui/StoredDayFixtures.h"
 #include "ui/TestDatabase.h"
+#include "ui/app/CDropList.h"
+#include "ui/app/CMainStatDlg.h"
+#include "ui/query/CDetailQueryDlg.h"
+#include "ui/query/CIntervalDetailDlg.h"
+#include "ui/query/CMSChartView.h"
+#include "ui/query/CMSFlexGridView.h"
+#include "ui/query/CUncertainDetailDlg.h"
+#include "ui/stats/OrderClassSection.h"
 
 using namespace moxtel;
 using namespace moxtel::test;

@@ -12,21 +12,21 @@
 #include <QTest>
 #include <memory>
 
-#include "app/CDropList.h"
-#include "query/CCompareChartDlg.h"
-#include "query/CDetailQueryDlg.h"
-#include "query/CHistoryQueryDlg.h"
-#include "query/CMSChartView.h"
-#include "query/CMSFlexGridView.h"
-#include "query/CUncertainDetailDlg.h"
-#include "query/GridExport.h"
-#include "query/SessionState.h"
-#include "templates/CTemplateDlg.h"
-#include "templates/TemplateStore.h"
+#include "core/query/GridExport.h"
+#include "core/query/SessionState.h"
+#include "core/templates/TemplateStore.h"
 #include "ui/FakeWindowServices.h"
 #include "ui/LayoutCheck.h"
 #include "ui/StoredDayFixtures.h"
 #include "ui/TestDatabase.h"
+#include "ui/app/CDropList.h"
+#include "ui/query/CCompareChartDlg.h"
+#include "ui/query/CDetailQueryDlg.h"
+#include "ui/query/CHistoryQueryDlg.h"
+#include "ui/query/CMSChartView.h"
+#include "ui/query/CMSFlexGridView.h"
+#include "ui/query/CUncertainDetailDlg.h"
+#include "ui/templates/CTemplateDlg.h"
 
 using namespace moxtel;
 using namespace moxtel::test;

@@ -12,13 +12,13 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/CDialogBase.h"
-#include "app/CDropList.h"
-#include "app/ChildWindows.h"
-#include "app/DataExchange.h"
-#include "query/CMSFlexGridView.h"
-#include "query/SessionState.h"
+#include "core/query/SessionState.h"
 #include "ui/FakeWindowServices.h"
+#include "ui/app/CDialogBase.h"
+#include "ui/app/CDropList.h"
+#include "ui/app/ChildWindows.h"
+#include "ui/app/DataExchange.h"
+#include "ui/query/CMSFlexGridView.h"
 
 using namespace moxtel;
 

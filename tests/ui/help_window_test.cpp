@@ -12,8 +12,8 @@
 #include <QTextDocument>
 #include <QToolButton>
 
-#include "app/CHelpWindow.h"
 #include "ui/LayoutCheck.h"
+#include "ui/app/CHelpWindow.h"
 
 using namespace moxtel;
 

@@ -17,19 +17,19 @@
 #include <memory>
 
 #include "ChartScene.h"
-#include "app/CDropList.h"
-#include "app/CMainStatDlg.h"
-#include "query/CDetailQueryDlg.h"
-#include "query/CHistoryQueryDlg.h"
-#include "query/CMSChartView.h"
-#include "query/CMSFlexGridView.h"
-#include "query/SessionState.h"
-#include "data/CAdoDatabase.h"
-#include "templates/TemplateStore.h"
+#include "core/data/CAdoDatabase.h"
+#include "core/query/SessionState.h"
+#include "core/templates/TemplateStore.h"
 #include "ui/FakeWindowServices.h"
 #include "ui/PopupEscape.h"
 #include "ui/StoredDayFixtures.h"
 #include "ui/TestDatabase.h"
+#include "ui/app/CDropList.h"
+#include "ui/app/CMainStatDlg.h"
+#include "ui/query/CDetailQueryDlg.h"
+#include "ui/query/CHistoryQueryDlg.h"
+#include "ui/query/CMSChartView.h"
+#include "ui/query/CMSFlexGridView.h"
 
 using namespace moxtel;
 using namespace moxtel::test;

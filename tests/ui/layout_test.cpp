@@ -10,18 +10,18 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/CAboutDlg.h"
-#include "app/CDropList.h"
-#include "app/CMainStatDlg.h"
-#include "app/FigureEdit.h"
-#include "query/CDetailQueryDlg.h"
-#include "query/CMSFlexGridView.h"
-#include "query/SessionState.h"
-#include "templates/CTemplateDlg.h"
-#include "templates/TemplateStore.h"
+#include "core/query/SessionState.h"
+#include "core/templates/TemplateStore.h"
 #include "ui/FakeWindowServices.h"
 #include "ui/LayoutCheck.h"
 #include "ui/TestDatabase.h"
+#include "ui/app/CAboutDlg.h"
+#include "ui/app/CDropList.h"
+#include "ui/app/CMainStatDlg.h"
+#include "ui/app/FigureEdit.h"
+#include "ui/query/CDetailQueryDlg.h"
+#include "ui/query/CMSFlexGridView.h"
+#include "ui/templates/CTemplateDlg.h"
 
 using namespace moxtel;
 

@@ -16,17 +16,17 @@
 #include <memory>
 #include <tuple>
 
-#include "app/CDropList.h"
-#include "app/CHelpWindow.h"
-#include "app/CMainStatDlg.h"
-#include "data/CAdoDatabase.h"
-#include "data/CDataFolder.h"
-#include "query/SessionState.h"
-#include "templates/TemplateStore.h"
+#include "core/data/CAdoDatabase.h"
+#include "core/data/CDataFolder.h"
+#include "core/query/SessionState.h"
+#include "core/templates/TemplateStore.h"
 #include "ui/FakeWindowServices.h"
 #include "ui/PopupEscape.h"
 #include "ui/TestDatabase.h"
 #include "ui/WindowEnv.h"
+#include "ui/app/CDropList.h"
+#include "ui/app/CHelpWindow.h"
+#include "ui/app/CMainStatDlg.h"
 
 using namespace moxtel;
 

@@ -14,15 +14,15 @@
 #include <QTextDocument>
 #include <QTextFragment>
 
-#include "app/CMainStatDlg.h"
-#include "data/CDataFolder.h"
-#include "layout/CTickTable.h"
-#include "layout/DayIdentity.h"
-#include "maintenance/ClearData.h"
-#include "query/HistoryQuery.h"
-#include "stats/DynamicStatsRows.h"
-#include "stats/StatisticsRun.h"
-#include "templates/TemplateStore.h"
+#include "core/data/CDataFolder.h"
+#include "core/layout/CTickTable.h"
+#include "core/layout/DayIdentity.h"
+#include "core/maintenance/ClearData.h"
+#include "core/query/HistoryQuery.h"
+#include "core/stats/StatisticsRun.h"
+#include "core/templates/TemplateStore.h"
+#include "ui/app/CMainStatDlg.h"
+#include "ui/stats/DynamicStatsRows.h"
 
 using namespace moxtel;
 

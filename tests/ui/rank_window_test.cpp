@@ -5,14 +5,14 @@
 #include <QTest>
 #include <memory>
 
-#include "app/ChildWindows.h"
-#include "query/CMSChartView.h"
-#include "query/CMSFlexGridView.h"
-#include "query/CRankDlg.h"
-#include "stats/OrderClasses.h"
-#include "stats/SqliteDayStore.h"
+#include "core/stats/OrderClasses.h"
+#include "core/stats/SqliteDayStore.h"
 #include "ui/TestDatabase.h"
 #include "ui/WindowEnv.h"
+#include "ui/app/ChildWindows.h"
+#include "ui/query/CMSChartView.h"
+#include "ui/query/CMSFlexGridView.h"
+#include "ui/query/CRankDlg.h"
 
 using namespace moxtel;
 

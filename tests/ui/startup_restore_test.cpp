@@ -7,15 +7,15 @@
 #include <QTest>
 #include <memory>
 
-#include "app/CDropList.h"
-#include "app/CMainStatDlg.h"
-#include "app/DatabaseFailureBox.h"
-#include "app/StartupCheck.h"
-#include "data/CAdoDatabase.h"
-#include "data/CDataFolder.h"
-#include "query/SessionState.h"
+#include "core/data/CAdoDatabase.h"
+#include "core/data/CDataFolder.h"
+#include "core/query/SessionState.h"
 #include "ui/FakeWindowServices.h"
 #include "ui/TestDatabase.h"
+#include "ui/app/CDropList.h"
+#include "ui/app/CMainStatDlg.h"
+#include "ui/app/DatabaseFailureBox.h"
+#include "ui/app/StartupCheck.h"
 
 using namespace moxtel;
 

@@ -4,13 +4,13 @@
 #include <QTest>
 #include <memory>
 
-#include "app/CDropList.h"
-#include "app/UserSettings.h"
-#include "query/CMSFlexGridView.h"
-#include "templates/CTemplateDlg.h"
-#include "templates/TemplateStore.h"
+#include "core/templates/TemplateStore.h"
 #include "ui/FakeWindowServices.h"
 #include "ui/TestDatabase.h"
+#include "ui/app/CDropList.h"
+#include "ui/app/UserSettings.h"
+#include "ui/query/CMSFlexGridView.h"
+#include "ui/templates/CTemplateDlg.h"
 
 using namespace moxtel;
 

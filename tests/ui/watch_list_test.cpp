@@ -5,12 +5,12 @@
 #include <QTest>
 #include <memory>
 
-#include "query/CMSChartView.h"
-#include "query/CWatchListDlg.h"
-#include "stats/OrderClasses.h"
-#include "stats/SqliteDayStore.h"
+#include "core/stats/OrderClasses.h"
+#include "core/stats/SqliteDayStore.h"
 #include "ui/TestDatabase.h"
 #include "ui/WindowEnv.h"
+#include "ui/query/CMSChartView.h"
+#include "ui/query/CWatchListDlg.h"
 
 using namespace moxtel;
 

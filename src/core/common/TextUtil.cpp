@@ -1,4 +1,4 @@
-#include "common/TextUtil.h"
+#include "core/common/TextUtil.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,15 +1,15 @@
-#include "data/CAdoDatabase.h"
+#include "core/data/CAdoDatabase.h"
 
 #include <sqlite3.h>
 
 #include <filesystem>
 #include <system_error>
 
-#include "common/TextUtil.h"
-#include "data/CDataFolder.h"
-#include "data/ColumnSums.h"
-#include "data/DatabaseMessages.h"
-#include "data/Schema.h"
+#include "core/common/TextUtil.h"
+#include "core/data/CDataFolder.h"
+#include "core/data/ColumnSums.h"
+#include "core/data/DatabaseMessages.h"
+#include "core/data/Schema.h"
 
 namespace moxtel {
 namespace {

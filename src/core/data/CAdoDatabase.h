@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "data/StoreContext.h"
+#include "core/data/StoreContext.h"
 
 struct sqlite3;
 struct sqlite3_stmt;

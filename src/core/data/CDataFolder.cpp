@@ -1,4 +1,4 @@
-#include "data/CDataFolder.h"
+#include "core/data/CDataFolder.h"
 
 #include <pwd.h>
 #include <sqlite3.h>
@@ -14,8 +14,8 @@
 #include <system_error>
 #include <vector>
 
-#include "data/CAdoDatabase.h"
-#include "data/DatabaseCheck.h"
+#include "core/data/CAdoDatabase.h"
+#include "core/data/DatabaseCheck.h"
 
 namespace moxtel {
 namespace {

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "common/Result.h"
-#include "data/DatabaseCheck.h"
+#include "core/common/Result.h"
+#include "core/data/DatabaseCheck.h"
 
 namespace moxtel {
 

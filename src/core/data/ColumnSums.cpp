@@ -1,4 +1,4 @@
-#include "data/ColumnSums.h"
+#include "core/data/ColumnSums.h"
 
 #include <sqlite3.h>
 

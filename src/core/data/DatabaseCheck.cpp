@@ -1,4 +1,4 @@
-#include "data/DatabaseCheck.h"
+#include "core/data/DatabaseCheck.h"
 
 #include <sqlite3.h>
 #include <stdlib.h>
@@ -10,8 +10,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "data/DatabaseMessages.h"
-#include "data/Schema.h"
+#include "core/data/DatabaseMessages.h"
+#include "core/data/Schema.h"
 
 namespace moxtel {
 namespace {

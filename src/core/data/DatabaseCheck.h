@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "common/Result.h"
+#include "core/common/Result.h"
 
 namespace moxtel {
 

@@ -1,4 +1,4 @@
-#include "data/DatabaseMessages.h"
+#include "core/data/DatabaseMessages.h"
 
 #include <sqlite3.h>
 
@@ -6,8 +6,8 @@
 
 #include <string_view>
 
-#include "data/CAdoDatabase.h"
-#include "data/CDataFolder.h"
+#include "core/data/CAdoDatabase.h"
+#include "core/data/CDataFolder.h"
 
 namespace moxtel {
 namespace {

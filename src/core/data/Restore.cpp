@@ -1,4 +1,4 @@
-#include "data/Restore.h"
+#include "core/data/Restore.h"
 
 #include <fcntl.h>
 #include <sqlite3.h>
@@ -13,9 +13,9 @@
 #include <thread>
 #include <utility>
 
-#include "data/CAdoDatabase.h"
-#include "data/DatabaseCheck.h"
-#include "data/DatabaseMessages.h"
+#include "core/data/CAdoDatabase.h"
+#include "core/data/DatabaseCheck.h"
+#include "core/data/DatabaseMessages.h"
 
 namespace moxtel {
 namespace {

@@ -3,7 +3,7 @@
 #include <ctime>
 #include <string>
 
-#include "common/Result.h"
+#include "core/common/Result.h"
 
 namespace moxtel {
 

@@ -1,8 +1,8 @@
-#include "data/StoreContext.h"
+#include "core/data/StoreContext.h"
 
 #include <utility>
 
-#include "data/CDataFolder.h"
+#include "core/data/CDataFolder.h"
 
 namespace moxtel {
 

@@ -1,4 +1,4 @@
-#include "import/BulkImport.h"
+#include "core/import/BulkImport.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -6,14 +6,14 @@
 #include <thread>
 #include <tuple>
 
-#include "import/ImportFiles.h"
-#include "import/OrderedParallel.h"
-#include "import/PackedTickDay.h"
-#include "data/CAdoDatabase.h"
-#include "layout/CTickTable.h"
-#include "stats/SqliteDayStore.h"
-#include "stats/StatisticsRun.h"
-#include "stats/StoredDays.h"
+#include "core/data/CAdoDatabase.h"
+#include "core/import/ImportFiles.h"
+#include "core/import/OrderedParallel.h"
+#include "core/import/PackedTickDay.h"
+#include "core/layout/CTickTable.h"
+#include "core/stats/SqliteDayStore.h"
+#include "core/stats/StatisticsRun.h"
+#include "core/stats/StoredDays.h"
 
 namespace moxtel {
 namespace {

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "data/StoreContext.h"
-#include "layout/TickLayout.h"
-#include "stats/TickDay.h"
+#include "core/data/StoreContext.h"
+#include "core/layout/TickLayout.h"
+#include "core/stats/TickDay.h"
 
 namespace moxtel {
 

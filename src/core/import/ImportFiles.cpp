@@ -1,4 +1,4 @@
-#include "import/ImportFiles.h"
+#include "core/import/ImportFiles.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,8 +12,8 @@
 #include <string_view>
 #include <utility>
 
-#include "workbook/CompoundFile.h"
-#include "workbook/ZipArchive.h"
+#include "core/workbook/CompoundFile.h"
+#include "core/workbook/ZipArchive.h"
 
 namespace moxtel {
 namespace fs = std::filesystem;

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "import/BulkImport.h"
+#include "core/import/BulkImport.h"
 
 namespace moxtel {
 

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <string>
 
-#include "stats/TickDay.h"
+#include "core/stats/TickDay.h"
 
 namespace moxtel {
 

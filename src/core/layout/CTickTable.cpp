@@ -1,12 +1,12 @@
-#include "layout/CTickTable.h"
+#include "core/layout/CTickTable.h"
 
 #include <algorithm>
 #include <array>
 #include <filesystem>
 #include <numeric>
 
-#include "common/TextUtil.h"
-#include "workbook/TextLineWindow.h"
+#include "core/common/TextUtil.h"
+#include "core/workbook/TextLineWindow.h"
 
 namespace moxtel {
 namespace {

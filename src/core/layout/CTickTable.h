@@ -5,10 +5,10 @@
 #include <utility>
 #include <vector>
 
-#include "common/Result.h"
-#include "layout/DayIdentity.h"
-#include "layout/TickLayout.h"
-#include "workbook/CExcelReader.h"
+#include "core/common/Result.h"
+#include "core/layout/DayIdentity.h"
+#include "core/layout/TickLayout.h"
+#include "core/workbook/CExcelReader.h"
 
 namespace moxtel {
 

@@ -1,11 +1,11 @@
-#include "layout/DayIdentity.h"
+#include "core/layout/DayIdentity.h"
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <vector>
 
-#include "common/TextUtil.h"
+#include "core/common/TextUtil.h"
 
 namespace moxtel {
 namespace {

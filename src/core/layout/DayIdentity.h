@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "common/Result.h"
-#include "layout/TickLayout.h"
+#include "core/common/Result.h"
+#include "core/layout/TickLayout.h"
 
 namespace moxtel {
 

@@ -1,4 +1,4 @@
-#include "layout/TickLayout.h"
+#include "core/layout/TickLayout.h"
 
 #include <algorithm>
 #include <array>
@@ -6,8 +6,8 @@
 #include <charconv>
 #include <optional>
 
-#include "common/TextUtil.h"
-#include "layout/DayIdentity.h"
+#include "core/common/TextUtil.h"
+#include "core/layout/DayIdentity.h"
 
 namespace moxtel {
 namespace {

@@ -1,9 +1,9 @@
-#include "maintenance/ClearData.h"
+#include "core/maintenance/ClearData.h"
 
 #include <algorithm>
 
-#include "data/CAdoDatabase.h"
-#include "stats/SqliteDayStore.h"
+#include "core/data/CAdoDatabase.h"
+#include "core/stats/SqliteDayStore.h"
 
 namespace moxtel {
 namespace {

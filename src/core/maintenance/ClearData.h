@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "common/Result.h"
+#include "core/common/Result.h"
 
 namespace moxtel {
 

@@ -1,8 +1,8 @@
-#include "query/CMSChart.h"
+#include "core/query/CMSChart.h"
 
 #include <algorithm>
 
-#include "query/CMSFlexGrid.h"
+#include "core/query/CMSFlexGrid.h"
 
 namespace moxtel {
 namespace {

@@ -1,4 +1,4 @@
-#include "query/CMSFlexGrid.h"
+#include "core/query/CMSFlexGrid.h"
 
 #include <algorithm>
 

@@ -1,13 +1,13 @@
-#include "query/DetailQuery.h"
+#include "core/query/DetailQuery.h"
 
 #include <cmath>
 
-#include "common/TextUtil.h"
-#include "data/CAdoDatabase.h"
-#include "query/FlowCharts.h"
-#include "query/HistoryQuery.h"
-#include "stats/DayFlowTable.h"
-#include "stats/IntervalRules.h"
+#include "core/common/TextUtil.h"
+#include "core/data/CAdoDatabase.h"
+#include "core/query/FlowCharts.h"
+#include "core/query/HistoryQuery.h"
+#include "core/stats/DayFlowTable.h"
+#include "core/stats/IntervalRules.h"
 
 namespace moxtel {
 namespace {

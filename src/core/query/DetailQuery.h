@@ -4,9 +4,9 @@
 #include <map>
 #include <string>
 
-#include "query/SessionState.h"
-#include "stats/FlowBuckets.h"
-#include "stats/ResultPanelIds.h"
+#include "core/query/SessionState.h"
+#include "core/stats/FlowBuckets.h"
+#include "core/stats/ResultPanelIds.h"
 
 namespace moxtel {
 

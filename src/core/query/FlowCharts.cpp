@@ -1,4 +1,4 @@
-#include "query/FlowCharts.h"
+#include "core/query/FlowCharts.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,11 +5,11 @@
 #include <string_view>
 #include <utility>
 
-#include "query/CMSChart.h"
-#include "query/CMSFlexGrid.h"
-#include "query/DetailQuery.h"
-#include "query/HistoryQuery.h"
-#include "query/SessionState.h"
+#include "core/query/CMSChart.h"
+#include "core/query/CMSFlexGrid.h"
+#include "core/query/DetailQuery.h"
+#include "core/query/HistoryQuery.h"
+#include "core/query/SessionState.h"
 
 namespace moxtel {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "query/CMSFlexGrid.h"
+#include "core/query/CMSFlexGrid.h"
 
 namespace moxtel {
 

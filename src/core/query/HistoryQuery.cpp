@@ -1,14 +1,14 @@
-#include "query/HistoryQuery.h"
+#include "core/query/HistoryQuery.h"
 
 #include <algorithm>
 #include <optional>
 
-#include "common/TextUtil.h"
-#include "data/CAdoDatabase.h"
-#include "query/FlowCharts.h"
-#include "stats/DayFlowTable.h"
-#include "stats/FlowFigure.h"
-#include "stats/IntervalRules.h"
+#include "core/common/TextUtil.h"
+#include "core/data/CAdoDatabase.h"
+#include "core/query/FlowCharts.h"
+#include "core/stats/DayFlowTable.h"
+#include "core/stats/FlowFigure.h"
+#include "core/stats/IntervalRules.h"
 
 namespace moxtel {
 namespace {

@@ -4,11 +4,11 @@
 #include <string>
 #include <string_view>
 
-#include "common/Result.h"
-#include "query/CMSChart.h"
-#include "query/CMSFlexGrid.h"
-#include "query/SessionState.h"
-#include "stats/FlowBuckets.h"
+#include "core/common/Result.h"
+#include "core/query/CMSChart.h"
+#include "core/query/CMSFlexGrid.h"
+#include "core/query/SessionState.h"
+#include "core/stats/FlowBuckets.h"
 
 namespace moxtel {
 

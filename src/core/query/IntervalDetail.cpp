@@ -1,6 +1,6 @@
-#include "query/IntervalDetail.h"
+#include "core/query/IntervalDetail.h"
 
-#include "stats/IntervalRules.h"
+#include "core/stats/IntervalRules.h"
 
 namespace moxtel {
 

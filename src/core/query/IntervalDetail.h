@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "stats/FlowBuckets.h"
+#include "core/stats/FlowBuckets.h"
 
 namespace moxtel {
 

@@ -1,8 +1,8 @@
-#include "query/MainNetChart.h"
+#include "core/query/MainNetChart.h"
 
-#include "common/TextUtil.h"
-#include "query/FlowCharts.h"
-#include "query/HistoryQuery.h"
+#include "core/common/TextUtil.h"
+#include "core/query/FlowCharts.h"
+#include "core/query/HistoryQuery.h"
 
 namespace moxtel {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "query/CMSChart.h"
-#include "query/CMSFlexGrid.h"
+#include "core/query/CMSChart.h"
+#include "core/query/CMSFlexGrid.h"
 
 namespace moxtel {
 

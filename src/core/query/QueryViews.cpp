@@ -1,10 +1,10 @@
-#include "query/QueryViews.h"
+#include "core/query/QueryViews.h"
 
-#include "data/CAdoDatabase.h"
-#include "query/DetailQuery.h"
-#include "query/HistoryQuery.h"
-#include "query/IntervalDetail.h"
-#include "templates/TemplateStore.h"
+#include "core/data/CAdoDatabase.h"
+#include "core/query/DetailQuery.h"
+#include "core/query/HistoryQuery.h"
+#include "core/query/IntervalDetail.h"
+#include "core/templates/TemplateStore.h"
 
 namespace moxtel {
 namespace {

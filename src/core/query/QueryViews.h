@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "common/Result.h"
-#include "query/UncertainDetail.h"
-#include "stats/DayFlowTable.h"
-#include "stats/IntervalRules.h"
+#include "core/common/Result.h"
+#include "core/query/UncertainDetail.h"
+#include "core/stats/DayFlowTable.h"
+#include "core/stats/IntervalRules.h"
 
 namespace moxtel {
 

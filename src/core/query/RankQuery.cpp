@@ -1,4 +1,4 @@
-#include "query/RankQuery.h"
+#include "core/query/RankQuery.h"
 
 #include <algorithm>
 #include <array>
@@ -7,9 +7,9 @@
 #include <iterator>
 #include <thread>
 
-#include "common/TextUtil.h"
-#include "data/CAdoDatabase.h"
-#include "data/ColumnSums.h"
+#include "core/common/TextUtil.h"
+#include "core/data/CAdoDatabase.h"
+#include "core/data/ColumnSums.h"
 
 namespace moxtel {
 namespace {

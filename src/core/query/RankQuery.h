@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "common/Result.h"
+#include "core/common/Result.h"
 
 namespace moxtel {
 

@@ -1,8 +1,8 @@
-#include "query/RankViews.h"
+#include "core/query/RankViews.h"
 
 #include <algorithm>
 
-#include "stats/FlowFigure.h"
+#include "core/stats/FlowFigure.h"
 
 namespace moxtel {
 namespace {

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "query/CMSChart.h"
-#include "query/CMSFlexGrid.h"
-#include "query/RankQuery.h"
+#include "core/query/CMSChart.h"
+#include "core/query/CMSFlexGrid.h"
+#include "core/query/RankQuery.h"
 
 namespace moxtel {
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "stats/FlowBuckets.h"
+#include "core/stats/FlowBuckets.h"
 
 namespace moxtel {
 

@@ -1,9 +1,9 @@
-#include "query/UncertainDetail.h"
+#include "core/query/UncertainDetail.h"
 
 #include <array>
 
-#include "data/CAdoDatabase.h"
-#include "stats/UncertainTrade.h"
+#include "core/data/CAdoDatabase.h"
+#include "core/stats/UncertainTrade.h"
 
 namespace moxtel {
 namespace {

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "query/CMSFlexGrid.h"
+#include "core/query/CMSFlexGrid.h"
 
 namespace moxtel {
 

@@ -1,12 +1,12 @@
-#include "query/WatchListChart.h"
+#include "core/query/WatchListChart.h"
 
 #include <algorithm>
 #include <map>
 
-#include "common/TextUtil.h"
-#include "data/CAdoDatabase.h"
-#include "query/FlowCharts.h"
-#include "query/HistoryQuery.h"
+#include "core/common/TextUtil.h"
+#include "core/data/CAdoDatabase.h"
+#include "core/query/FlowCharts.h"
+#include "core/query/HistoryQuery.h"
 
 namespace moxtel {
 

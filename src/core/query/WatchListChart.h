@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "query/CMSChart.h"
+#include "core/query/CMSChart.h"
 
 namespace moxtel {
 

@@ -1,13 +1,13 @@
-#include "stats/DayFlowTable.h"
+#include "core/stats/DayFlowTable.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "common/TextUtil.h"
-#include "data/Schema.h"
-#include "stats/FlowFigure.h"
-#include "stats/IntervalRules.h"
-#include "stats/OrderClasses.h"
+#include "core/common/TextUtil.h"
+#include "core/data/Schema.h"
+#include "core/stats/FlowFigure.h"
+#include "core/stats/IntervalRules.h"
+#include "core/stats/OrderClasses.h"
 
 namespace moxtel {
 namespace {

@@ -3,8 +3,8 @@
 #include <optional>
 #include <string>
 
-#include "data/CAdoDatabase.h"
-#include "stats/FlowBuckets.h"
+#include "core/data/CAdoDatabase.h"
+#include "core/stats/FlowBuckets.h"
 
 namespace moxtel {
 

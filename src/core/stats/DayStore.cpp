@@ -1,4 +1,4 @@
-#include "stats/DayStore.h"
+#include "core/stats/DayStore.h"
 
 namespace moxtel {
 

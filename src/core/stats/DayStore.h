@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "stats/FlowBuckets.h"
-#include "stats/UncertainTrade.h"
+#include "core/stats/FlowBuckets.h"
+#include "core/stats/UncertainTrade.h"
 
 namespace moxtel {
 

@@ -1,4 +1,4 @@
-#include "stats/FlowBuckets.h"
+#include "core/stats/FlowBuckets.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "stats/FlowFigure.h"
+#include "core/stats/FlowFigure.h"
 
 #include <cmath>
 #include <charconv>

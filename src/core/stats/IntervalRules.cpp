@@ -1,8 +1,8 @@
-#include "stats/IntervalRules.h"
+#include "core/stats/IntervalRules.h"
 
 #include <algorithm>
 
-#include "common/TextUtil.h"
+#include "core/common/TextUtil.h"
 
 namespace moxtel {
 namespace {

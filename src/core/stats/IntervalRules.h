@@ -5,8 +5,8 @@
 #include <string_view>
 #include <utility>
 
-#include "stats/FlowBuckets.h"
-#include "stats/FlowFigure.h"
+#include "core/stats/FlowBuckets.h"
+#include "core/stats/FlowFigure.h"
 
 namespace moxtel {
 

@@ -1,4 +1,4 @@
-#include "stats/OrderClasses.h"
+#include "core/stats/OrderClasses.h"
 
 #include <cmath>
 #include <limits>

@@ -1,13 +1,13 @@
-#include "stats/SqliteDayStore.h"
+#include "core/stats/SqliteDayStore.h"
 
 #include <array>
 #include <filesystem>
 #include <string_view>
 
-#include "data/CDataFolder.h"
-#include "data/Schema.h"
-#include "stats/DayFlowTable.h"
-#include "stats/FlowFigure.h"
+#include "core/data/CDataFolder.h"
+#include "core/data/Schema.h"
+#include "core/stats/DayFlowTable.h"
+#include "core/stats/FlowFigure.h"
 
 namespace moxtel {
 namespace {

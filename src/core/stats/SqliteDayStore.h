@@ -4,8 +4,8 @@
 #include <string_view>
 #include <vector>
 
-#include "data/CAdoDatabase.h"
-#include "stats/DayStore.h"
+#include "core/data/CAdoDatabase.h"
+#include "core/stats/DayStore.h"
 
 namespace moxtel {
 

@@ -1,4 +1,4 @@
-#include "stats/StatisticsRun.h"
+#include "core/stats/StatisticsRun.h"
 
 #include <condition_variable>
 #include <mutex>

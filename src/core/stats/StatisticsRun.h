@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "common/Result.h"
-#include "layout/DayIdentity.h"
-#include "stats/DayStore.h"
-#include "stats/TickDay.h"
+#include "core/common/Result.h"
+#include "core/layout/DayIdentity.h"
+#include "core/stats/DayStore.h"
+#include "core/stats/TickDay.h"
 
 namespace moxtel {
 

@@ -1,9 +1,9 @@
-#include "stats/StoredDays.h"
+#include "core/stats/StoredDays.h"
 
 #include <filesystem>
 #include <system_error>
 
-#include "data/CAdoDatabase.h"
+#include "core/data/CAdoDatabase.h"
 
 namespace moxtel {
 

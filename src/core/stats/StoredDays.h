@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "data/StoreContext.h"
+#include "core/data/StoreContext.h"
 
 namespace moxtel {
 

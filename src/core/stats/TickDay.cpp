@@ -1,11 +1,11 @@
-#include "stats/TickDay.h"
+#include "core/stats/TickDay.h"
 
 #include <algorithm>
 
-#include "common/TextUtil.h"
-#include "layout/CTickTable.h"
-#include "stats/OrderClasses.h"
-#include "stats/TitleCell.h"
+#include "core/common/TextUtil.h"
+#include "core/layout/CTickTable.h"
+#include "core/stats/OrderClasses.h"
+#include "core/stats/TitleCell.h"
 
 namespace moxtel {
 namespace {

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "common/Result.h"
-#include "layout/CTickTable.h"
-#include "layout/DayIdentity.h"
-#include "stats/DayStore.h"
-#include "stats/FlowBuckets.h"
-#include "stats/UncertainTrade.h"
+#include "core/common/Result.h"
+#include "core/layout/CTickTable.h"
+#include "core/layout/DayIdentity.h"
+#include "core/stats/DayStore.h"
+#include "core/stats/FlowBuckets.h"
+#include "core/stats/UncertainTrade.h"
 
 namespace moxtel {
 

@@ -1,8 +1,8 @@
-#include "stats/TitleCell.h"
+#include "core/stats/TitleCell.h"
 
 #include <algorithm>
 
-#include "common/TextUtil.h"
+#include "core/common/TextUtil.h"
 
 namespace moxtel {
 

@@ -1,10 +1,10 @@
-#include "templates/TemplateStore.h"
+#include "core/templates/TemplateStore.h"
 
 #include <algorithm>
 
-#include "common/TextUtil.h"
-#include "data/CAdoDatabase.h"
-#include "data/Schema.h"
+#include "core/common/TextUtil.h"
+#include "core/data/CAdoDatabase.h"
+#include "core/data/Schema.h"
 
 namespace moxtel {
 namespace {

@@ -1,10 +1,10 @@
-#include "workbook/BiffRecords.h"
+#include "core/workbook/BiffRecords.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
 
-#include "workbook/BiffText.h"
+#include "core/workbook/BiffText.h"
 
 namespace moxtel::biff {
 

@@ -3,10 +3,10 @@
 #include <bit>
 #include <optional>
 
-#include "workbook/BiffRecords.h"
-#include "workbook/BiffText.h"
-#include "workbook/BiffWorkbook.h"
-#include "workbook/NumberFormat.h"
+#include "core/workbook/BiffRecords.h"
+#include "core/workbook/BiffText.h"
+#include "core/workbook/BiffWorkbook.h"
+#include "core/workbook/NumberFormat.h"
 
 namespace moxtel::biff {
 namespace {

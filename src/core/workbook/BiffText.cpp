@@ -1,10 +1,10 @@
-#include "workbook/BiffText.h"
+#include "core/workbook/BiffText.h"
 
 #include <iconv.h>
 
 #include <cerrno>
 
-#include "common/TextUtil.h"
+#include "core/common/TextUtil.h"
 
 namespace moxtel::biff {
 namespace {

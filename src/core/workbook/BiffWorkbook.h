@@ -7,9 +7,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "common/Result.h"
-#include "workbook/BiffRecords.h"
-#include "workbook/SheetModel.h"
+#include "core/common/Result.h"
+#include "core/workbook/BiffRecords.h"
+#include "core/workbook/SheetModel.h"
 
 namespace moxtel::biff {
 

@@ -1,4 +1,4 @@
-#include "workbook/CExcelReader.h"
+#include "core/workbook/CExcelReader.h"
 
 #include <cstdio>
 #include <cstring>
@@ -6,9 +6,9 @@
 #include <fstream>
 #include <new>
 
-#include "common/TextUtil.h"
-#include "workbook/NumberFormat.h"
-#include "workbook/WorkbookFormats.h"
+#include "core/common/TextUtil.h"
+#include "core/workbook/NumberFormat.h"
+#include "core/workbook/WorkbookFormats.h"
 
 namespace moxtel {
 namespace {

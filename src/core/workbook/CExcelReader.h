@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "workbook/SheetModel.h"
+#include "core/workbook/SheetModel.h"
 
 namespace moxtel {
 

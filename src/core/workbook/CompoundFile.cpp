@@ -1,4 +1,4 @@
-#include "workbook/CompoundFile.h"
+#include "core/workbook/CompoundFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

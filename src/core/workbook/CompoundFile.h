@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-#include "common/Result.h"
+#include "core/common/Result.h"
 
 namespace moxtel {
 

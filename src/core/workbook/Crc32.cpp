@@ -1,5 +1,5 @@
 // CRC-32 by carry-less multiplication where the processor has it, zlib's tables elsewhere.
-#include "workbook/Crc32.h"
+#include "core/workbook/Crc32.h"
 
 #include <zlib.h>
 

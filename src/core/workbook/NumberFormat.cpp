@@ -1,12 +1,12 @@
-#include "workbook/NumberFormat.h"
+#include "core/workbook/NumberFormat.h"
 
 #include <array>
 #include <charconv>
 #include <cmath>
 
-#include "workbook/NumberFormatDecimal.h"
-#include "workbook/NumberFormatParse.h"
-#include "workbook/NumberFormatRender.h"
+#include "core/workbook/NumberFormatDecimal.h"
+#include "core/workbook/NumberFormatParse.h"
+#include "core/workbook/NumberFormatRender.h"
 
 namespace moxtel {
 namespace {

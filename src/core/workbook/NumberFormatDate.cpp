@@ -2,8 +2,8 @@
 #include <cmath>
 #include <string>
 
-#include "workbook/NumberFormatDecimal.h"
-#include "workbook/NumberFormatRender.h"
+#include "core/workbook/NumberFormatDecimal.h"
+#include "core/workbook/NumberFormatRender.h"
 
 namespace moxtel::numfmt {
 namespace {

@@ -1,4 +1,4 @@
-#include "workbook/NumberFormatDecimal.h"
+#include "core/workbook/NumberFormatDecimal.h"
 
 #include <algorithm>
 #include <charconv>

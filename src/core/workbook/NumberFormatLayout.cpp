@@ -1,6 +1,6 @@
 #include <string>
 
-#include "workbook/NumberFormatParse.h"
+#include "core/workbook/NumberFormatParse.h"
 
 namespace moxtel::numfmt {
 namespace {

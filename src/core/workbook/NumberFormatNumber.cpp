@@ -2,9 +2,9 @@
 #include <cmath>
 #include <string>
 
-#include "workbook/NumberFormat.h"
-#include "workbook/NumberFormatDecimal.h"
-#include "workbook/NumberFormatRender.h"
+#include "core/workbook/NumberFormat.h"
+#include "core/workbook/NumberFormatDecimal.h"
+#include "core/workbook/NumberFormatRender.h"
 
 namespace moxtel::numfmt {
 namespace {

@@ -1,4 +1,4 @@
-#include "workbook/NumberFormatParse.h"
+#include "core/workbook/NumberFormatParse.h"
 
 #include <algorithm>
 #include <cctype>
@@ -7,7 +7,7 @@
 #include <unordered_map>
 #include <utility>
 
-#include "common/TextUtil.h"
+#include "core/common/TextUtil.h"
 
 namespace moxtel::numfmt {
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "workbook/NumberFormatParse.h"
+#include "core/workbook/NumberFormatParse.h"
 
 // Renderers of one chosen section of a number format code.
 namespace moxtel::numfmt {

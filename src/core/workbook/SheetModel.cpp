@@ -1,10 +1,10 @@
-#include "workbook/SheetModel.h"
+#include "core/workbook/SheetModel.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
 
-#include "workbook/TextLineWindow.h"
+#include "core/workbook/TextLineWindow.h"
 
 namespace moxtel {
 

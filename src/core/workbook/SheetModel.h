@@ -8,8 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "common/Result.h"
-#include "workbook/NumberFormat.h"
+#include "core/common/Result.h"
+#include "core/workbook/NumberFormat.h"
 
 namespace moxtel {
 

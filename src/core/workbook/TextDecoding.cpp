@@ -1,4 +1,4 @@
-#include "workbook/TextDecoding.h"
+#include "core/workbook/TextDecoding.h"
 
 #include <fcntl.h>
 #include <iconv.h>
@@ -9,9 +9,9 @@
 #include <cerrno>
 #include <cstring>
 
-#include "common/TextUtil.h"
-#include "workbook/SheetModel.h"
-#include "workbook/Utf8Check.h"
+#include "core/common/TextUtil.h"
+#include "core/workbook/SheetModel.h"
+#include "core/workbook/Utf8Check.h"
 
 namespace moxtel {
 

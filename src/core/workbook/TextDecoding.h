@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/Result.h"
+#include "core/common/Result.h"
 
 namespace moxtel {
 

@@ -1,10 +1,10 @@
-#include "workbook/TextLineWindow.h"
+#include "core/workbook/TextLineWindow.h"
 
 #include <algorithm>
 #include <new>
 
-#include "workbook/SheetModel.h"
-#include "workbook/TextSplit.h"
+#include "core/workbook/SheetModel.h"
+#include "core/workbook/TextSplit.h"
 
 namespace moxtel {
 namespace {

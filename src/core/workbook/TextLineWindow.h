@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "workbook/TextDecoding.h"
+#include "core/workbook/TextDecoding.h"
 
 namespace moxtel {
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <string_view>
 
-#include "workbook/TextDecoding.h"
-#include "workbook/TextLineWindow.h"
-#include "workbook/TextSplit.h"
-#include "workbook/WorkbookFormats.h"
+#include "core/workbook/TextDecoding.h"
+#include "core/workbook/TextLineWindow.h"
+#include "core/workbook/TextSplit.h"
+#include "core/workbook/WorkbookFormats.h"
 
 namespace moxtel {
 namespace {

@@ -1,6 +1,6 @@
-#include "workbook/Utf8Check.h"
+#include "core/workbook/Utf8Check.h"
 
-#include "common/TextUtil.h"
+#include "core/common/TextUtil.h"
 
 namespace moxtel {
 namespace {

@@ -3,8 +3,8 @@
 #include <string>
 #include <string_view>
 
-#include "common/Result.h"
-#include "workbook/SheetModel.h"
+#include "core/common/Result.h"
+#include "core/workbook/SheetModel.h"
 
 namespace moxtel {
 

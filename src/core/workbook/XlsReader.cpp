@@ -4,9 +4,9 @@
 #include <iterator>
 #include <utility>
 
-#include "workbook/BiffWorkbook.h"
-#include "workbook/CompoundFile.h"
-#include "workbook/WorkbookFormats.h"
+#include "core/workbook/BiffWorkbook.h"
+#include "core/workbook/CompoundFile.h"
+#include "core/workbook/WorkbookFormats.h"
 
 namespace moxtel {
 namespace {

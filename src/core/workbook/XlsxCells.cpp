@@ -1,5 +1,5 @@
 // The cells of an .xlsx sheet and its shared strings, read as their parts stream by.
-#include "workbook/XlsxCells.h"
+#include "core/workbook/XlsxCells.h"
 
 #include <algorithm>
 #include <array>
@@ -9,9 +9,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "common/TextUtil.h"
-#include "workbook/Utf8Check.h"
-#include "workbook/XlsxRowScan.h"
+#include "core/common/TextUtil.h"
+#include "core/workbook/Utf8Check.h"
+#include "core/workbook/XlsxRowScan.h"
 
 namespace moxtel::xlsx {
 

@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
-#include "common/Result.h"
-#include "workbook/SheetModel.h"
-#include "workbook/XmlPull.h"
+#include "core/common/Result.h"
+#include "core/workbook/SheetModel.h"
+#include "core/workbook/XmlPull.h"
 
 // The cells of an .xlsx sheet and its shared strings, taken as their parts stream through the XML
 // pull reader: only the item being read is held, whatever the size of the part.

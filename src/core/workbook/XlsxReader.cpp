@@ -12,13 +12,13 @@
 #include <unordered_map>
 #include <vector>
 
-#include "common/TextUtil.h"
-#include "workbook/NumberFormat.h"
-#include "workbook/ReadAhead.h"
-#include "workbook/XlsxCells.h"
-#include "workbook/XmlPull.h"
-#include "workbook/WorkbookFormats.h"
-#include "workbook/ZipArchive.h"
+#include "core/common/TextUtil.h"
+#include "core/workbook/NumberFormat.h"
+#include "core/workbook/ReadAhead.h"
+#include "core/workbook/WorkbookFormats.h"
+#include "core/workbook/XlsxCells.h"
+#include "core/workbook/XmlPull.h"
+#include "core/workbook/ZipArchive.h"
 
 namespace moxtel {
 namespace {

@@ -1,5 +1,5 @@
 // A row of a sheet read straight from the bytes, for the markup spreadsheet writers produce.
-#include "workbook/XlsxRowScan.h"
+#include "core/workbook/XlsxRowScan.h"
 
 #include <array>
 #include <bit>
@@ -9,7 +9,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "workbook/XlsxCells.h"
+#include "core/workbook/XlsxCells.h"
 
 namespace moxtel::xlsx {
 namespace {

@@ -1,4 +1,4 @@
-#include "workbook/XmlPull.h"
+#include "core/workbook/XmlPull.h"
 
 #include <algorithm>
 #include <array>
@@ -7,7 +7,7 @@
 #include <cstring>
 #include <memory>
 
-#include "common/TextUtil.h"
+#include "core/common/TextUtil.h"
 
 namespace moxtel {
 namespace {

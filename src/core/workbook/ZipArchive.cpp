@@ -1,6 +1,6 @@
 // A strict ZIP reader on zlib: the end record, the central directory (Zip64 where the sizes need
 // it), local headers, stored and deflated entries with their CRC-32 checked.
-#include "workbook/ZipArchive.h"
+#include "core/workbook/ZipArchive.h"
 
 #include <fcntl.h>
 #include <strings.h>
@@ -14,7 +14,7 @@
 #include <cstring>
 #include <utility>
 
-#include "workbook/Crc32.h"
+#include "core/workbook/Crc32.h"
 
 namespace moxtel {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "common/Result.h"
+#include "core/common/Result.h"
 
 // A strict reader of ZIP archives (the container of .xlsx workbooks): the central directory is
 // read whole, entries are stored or deflated, Zip64 sizes are understood. Every size and offset

@@ -1,8 +1,8 @@
-#include "app/CAboutDlg.h"
+#include "ui/app/CAboutDlg.h"
 
 #include <QLabel>
 
-#include "app/AppIcon.h"
+#include "ui/app/AppIcon.h"
 
 namespace moxtel {
 

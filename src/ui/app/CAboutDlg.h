@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/CDialogBase.h"
+#include "ui/app/CDialogBase.h"
 
 namespace moxtel {
 

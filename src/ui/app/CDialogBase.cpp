@@ -1,5 +1,5 @@
-#include "app/CDialogBase.h"
-#include "app/FigureEdit.h"
+#include "ui/app/CDialogBase.h"
+#include "ui/app/FigureEdit.h"
 
 #include <QAction>
 #include <QCalendarWidget>
@@ -16,13 +16,13 @@
 #include <QScrollArea>
 #include <algorithm>
 
-#include "app/CDropList.h"
-#include "app/DataExchange.h"
-#include "app/PopupEscapeGuard.h"
-#include "app/ScreenPlacement.h"
-#include "app/UserSettings.h"
-#include "app/WindowServices.h"
-#include "query/CMSFlexGridView.h"
+#include "ui/app/CDropList.h"
+#include "ui/app/DataExchange.h"
+#include "ui/app/PopupEscapeGuard.h"
+#include "ui/app/ScreenPlacement.h"
+#include "ui/app/UserSettings.h"
+#include "ui/app/WindowServices.h"
+#include "ui/query/CMSFlexGridView.h"
 
 namespace moxtel {
 

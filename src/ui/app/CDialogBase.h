@@ -6,7 +6,7 @@
 #include <initializer_list>
 #include <vector>
 
-#include "app/DialogUnits.h"
+#include "ui/app/DialogUnits.h"
 
 class QAction;
 class QCheckBox;

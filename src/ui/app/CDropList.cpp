@@ -1,4 +1,4 @@
-#include "app/CDropList.h"
+#include "ui/app/CDropList.h"
 
 namespace moxtel {
 

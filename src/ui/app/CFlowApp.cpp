@@ -1,12 +1,12 @@
-#include "app/CFlowApp.h"
+#include "ui/app/CFlowApp.h"
 
 
-#include "app/CMainStatDlg.h"
-#include "app/DatabaseFailureBox.h"
-#include "app/StartupCheck.h"
-#include "app/WindowServices.h"
-#include "data/StoreContext.h"
-#include "query/SessionState.h"
+#include "core/data/StoreContext.h"
+#include "core/query/SessionState.h"
+#include "ui/app/CMainStatDlg.h"
+#include "ui/app/DatabaseFailureBox.h"
+#include "ui/app/StartupCheck.h"
+#include "ui/app/WindowServices.h"
 
 namespace moxtel {
 

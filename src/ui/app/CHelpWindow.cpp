@@ -1,4 +1,4 @@
-#include "app/CHelpWindow.h"
+#include "ui/app/CHelpWindow.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -20,9 +20,9 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "app/AppIcon.h"
-#include "app/ScreenPlacement.h"
-#include "app/Utf8.h"
+#include "ui/app/AppIcon.h"
+#include "ui/app/ScreenPlacement.h"
+#include "ui/app/Utf8.h"
 
 namespace moxtel {
 

@@ -1,4 +1,4 @@
-#include "app/CMainStatDlg.h"
+#include "ui/app/CMainStatDlg.h"
 
 #include <QAction>
 #include <QDateTime>
@@ -11,22 +11,22 @@
 #include <QProgressDialog>
 #include <QPushButton>
 
-#include "app/AppIcon.h"
-#include "app/BusyCursor.h"
-#include "app/CDropList.h"
-#include "app/CHelpWindow.h"
-#include "app/DataExchange.h"
-#include "app/NumberInput.h"
-#include "app/UserSettings.h"
-#include "app/Utf8.h"
-#include "app/WindowServices.h"
-#include "data/CDataFolder.h"
-#include "query/SessionState.h"
-#include "stats/BulkImportWindows.h"
-#include "stats/CDayIdentityDlg.h"
-#include "stats/DayFlowTable.h"
-#include "stats/SqliteDayStore.h"
-#include "stats/StatisticsRun.h"
+#include "core/data/CDataFolder.h"
+#include "core/query/SessionState.h"
+#include "core/stats/DayFlowTable.h"
+#include "core/stats/SqliteDayStore.h"
+#include "core/stats/StatisticsRun.h"
+#include "ui/app/AppIcon.h"
+#include "ui/app/BusyCursor.h"
+#include "ui/app/CDropList.h"
+#include "ui/app/CHelpWindow.h"
+#include "ui/app/DataExchange.h"
+#include "ui/app/NumberInput.h"
+#include "ui/app/UserSettings.h"
+#include "ui/app/Utf8.h"
+#include "ui/app/WindowServices.h"
+#include "ui/stats/BulkImportWindows.h"
+#include "ui/stats/CDayIdentityDlg.h"
 
 namespace moxtel {
 

@@ -2,15 +2,15 @@
 
 #include <QPointer>
 
-#include "app/CDialogBase.h"
-#include "app/ChildWindows.h"
-#include "app/ControlPages.h"
-#include "app/NumberInput.h"
-#include "common/Result.h"
-#include "stats/TickDay.h"
-#include "stats/DynamicStatsRows.h"
-#include "stats/OrderClassSection.h"
-#include "stats/ResultPanel.h"
+#include "core/common/Result.h"
+#include "core/stats/TickDay.h"
+#include "ui/app/CDialogBase.h"
+#include "ui/app/ChildWindows.h"
+#include "ui/app/ControlPages.h"
+#include "ui/app/NumberInput.h"
+#include "ui/stats/DynamicStatsRows.h"
+#include "ui/stats/OrderClassSection.h"
+#include "ui/stats/ResultPanel.h"
 
 namespace moxtel {
 

@@ -1,6 +1,6 @@
-#include "app/ChildWindows.h"
+#include "ui/app/ChildWindows.h"
 
-#include "app/WindowServices.h"
+#include "ui/app/WindowServices.h"
 
 namespace moxtel {
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "data/StoreContext.h"
+#include "core/data/StoreContext.h"
 
 namespace moxtel {
 

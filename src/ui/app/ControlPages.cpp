@@ -1,4 +1,4 @@
-#include "app/ControlPages.h"
+#include "ui/app/ControlPages.h"
 
 #include <QTabBar>
 

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/CDialogBase.h"
+#include "ui/app/CDialogBase.h"
 
 class QTabBar;
 

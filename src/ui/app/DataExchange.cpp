@@ -1,4 +1,4 @@
-#include "app/DataExchange.h"
+#include "ui/app/DataExchange.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

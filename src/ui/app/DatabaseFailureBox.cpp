@@ -1,10 +1,10 @@
-#include "app/DatabaseFailureBox.h"
+#include "ui/app/DatabaseFailureBox.h"
 
 #include <QApplication>
 #include <QThread>
 #include <QTimer>
 
-#include "app/WindowServices.h"
+#include "ui/app/WindowServices.h"
 
 namespace moxtel {
 

@@ -1,4 +1,4 @@
-#include "app/DialogUnits.h"
+#include "ui/app/DialogUnits.h"
 
 #include <QApplication>
 #include <QFontDatabase>

@@ -1,4 +1,4 @@
-#include "app/FigureEdit.h"
+#include "ui/app/FigureEdit.h"
 
 #include <QEvent>
 #include <QFontInfo>

@@ -1,4 +1,4 @@
-#include "app/FileDialogTexts.h"
+#include "ui/app/FileDialogTexts.h"
 
 #include <QDateTime>
 #include <QFileDialog>

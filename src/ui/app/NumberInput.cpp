@@ -1,4 +1,4 @@
-#include "app/NumberInput.h"
+#include "ui/app/NumberInput.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

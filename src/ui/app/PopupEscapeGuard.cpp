@@ -1,4 +1,4 @@
-#include "app/PopupEscapeGuard.h"
+#include "ui/app/PopupEscapeGuard.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "app/ScreenPlacement.h"
+#include "ui/app/ScreenPlacement.h"
 
 #include <QGuiApplication>
 #include <QScreen>

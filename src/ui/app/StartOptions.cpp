@@ -1,4 +1,4 @@
-#include "app/StartOptions.h"
+#include "ui/app/StartOptions.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -1,10 +1,10 @@
-#include "app/StartupCheck.h"
+#include "ui/app/StartupCheck.h"
 
-#include "app/WindowServices.h"
-#include "data/CAdoDatabase.h"
-#include "data/CDataFolder.h"
-#include "data/DatabaseCheck.h"
-#include "data/Restore.h"
+#include "core/data/CAdoDatabase.h"
+#include "core/data/CDataFolder.h"
+#include "core/data/DatabaseCheck.h"
+#include "core/data/Restore.h"
+#include "ui/app/WindowServices.h"
 
 namespace moxtel {
 namespace {

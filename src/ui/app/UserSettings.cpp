@@ -1,11 +1,11 @@
-#include "app/UserSettings.h"
+#include "ui/app/UserSettings.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
 #include <QWidget>
 
-#include "stats/OrderClasses.h"
+#include "core/stats/OrderClasses.h"
 
 namespace moxtel {
 

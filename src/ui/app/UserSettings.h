@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "stats/FlowBuckets.h"
+#include "core/stats/FlowBuckets.h"
 
 class QWidget;
 

@@ -1,6 +1,6 @@
-#include "app/WindowServices.h"
+#include "ui/app/WindowServices.h"
 
-#include "app/FileDialogTexts.h"
+#include "ui/app/FileDialogTexts.h"
 
 #include <QCoreApplication>
 #include <QCursor>

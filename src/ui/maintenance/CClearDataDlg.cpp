@@ -1,13 +1,13 @@
-#include "maintenance/CClearDataDlg.h"
+#include "ui/maintenance/CClearDataDlg.h"
 
 #include <QDateEdit>
 #include <QLabel>
 
-#include "app/CDropList.h"
-#include "app/WindowServices.h"
-#include "maintenance/ClearData.h"
-#include "query/DatePickerFormats.h"
-#include "app/Utf8.h"
+#include "core/maintenance/ClearData.h"
+#include "ui/app/CDropList.h"
+#include "ui/app/Utf8.h"
+#include "ui/app/WindowServices.h"
+#include "ui/query/DatePickerFormats.h"
 
 namespace moxtel {
 

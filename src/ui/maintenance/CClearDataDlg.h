@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/CDialogBase.h"
-#include "app/ChildWindows.h"
+#include "ui/app/CDialogBase.h"
+#include "ui/app/ChildWindows.h"
 
 namespace moxtel {
 

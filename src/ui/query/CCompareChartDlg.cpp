@@ -1,9 +1,9 @@
-#include "query/CCompareChartDlg.h"
+#include "ui/query/CCompareChartDlg.h"
 
-#include "query/CMSChartView.h"
-#include "query/CMSFlexGridView.h"
-#include "query/ExportFiles.h"
-#include "query/FlowCharts.h"
+#include "core/query/FlowCharts.h"
+#include "ui/query/CMSChartView.h"
+#include "ui/query/CMSFlexGridView.h"
+#include "ui/query/ExportFiles.h"
 
 namespace moxtel {
 

@@ -1,12 +1,12 @@
-#include "query/CDetailQueryDlg.h"
+#include "ui/query/CDetailQueryDlg.h"
 
 #include <QPushButton>
 
-#include "query/CMSChartView.h"
-#include "query/DetailQuery.h"
-#include "query/ExportFiles.h"
-#include "stats/ResultPanel.h"
-#include "app/Utf8.h"
+#include "core/query/DetailQuery.h"
+#include "ui/app/Utf8.h"
+#include "ui/query/CMSChartView.h"
+#include "ui/query/ExportFiles.h"
+#include "ui/stats/ResultPanel.h"
 
 namespace moxtel {
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "app/CDialogBase.h"
-#include "app/ChildWindows.h"
-#include "app/ControlPages.h"
-#include "query/ControlTexts.h"
-#include "stats/DynamicStatsRows.h"
-#include "stats/OrderClassSection.h"
+#include "ui/app/CDialogBase.h"
+#include "ui/app/ChildWindows.h"
+#include "ui/app/ControlPages.h"
+#include "ui/query/ControlTexts.h"
+#include "ui/stats/DynamicStatsRows.h"
+#include "ui/stats/OrderClassSection.h"
 
 namespace moxtel {
 

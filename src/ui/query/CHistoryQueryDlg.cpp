@@ -1,24 +1,24 @@
-#include "query/CHistoryQueryDlg.h"
+#include "ui/query/CHistoryQueryDlg.h"
 
 #include <QCheckBox>
 #include <QDate>
 #include <QDateEdit>
 #include <QPushButton>
 
-#include "app/CDropList.h"
-#include "app/DataExchange.h"
-#include "maintenance/ClearData.h"
-#include "query/CCompareChartDlg.h"
-#include "query/CMSChartView.h"
-#include "query/CRankDlg.h"
-#include "query/CWatchListDlg.h"
-#include "query/CMSFlexGridView.h"
-#include "query/DatePickerFormats.h"
-#include "query/ExportFiles.h"
-#include "query/FlowCharts.h"
-#include "query/MainNetChart.h"
-#include "templates/TemplateStore.h"
-#include "app/Utf8.h"
+#include "core/maintenance/ClearData.h"
+#include "core/query/FlowCharts.h"
+#include "core/query/MainNetChart.h"
+#include "core/templates/TemplateStore.h"
+#include "ui/app/CDropList.h"
+#include "ui/app/DataExchange.h"
+#include "ui/app/Utf8.h"
+#include "ui/query/CCompareChartDlg.h"
+#include "ui/query/CMSChartView.h"
+#include "ui/query/CMSFlexGridView.h"
+#include "ui/query/CRankDlg.h"
+#include "ui/query/CWatchListDlg.h"
+#include "ui/query/DatePickerFormats.h"
+#include "ui/query/ExportFiles.h"
 
 namespace moxtel {
 

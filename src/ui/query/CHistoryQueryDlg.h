@@ -2,9 +2,9 @@
 
 #include <array>
 
-#include "app/CDialogBase.h"
-#include "app/ChildWindows.h"
-#include "query/HistoryQuery.h"
+#include "core/query/HistoryQuery.h"
+#include "ui/app/CDialogBase.h"
+#include "ui/app/ChildWindows.h"
 
 class QDateEdit;
 

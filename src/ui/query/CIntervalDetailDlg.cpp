@@ -1,7 +1,7 @@
-#include "query/CIntervalDetailDlg.h"
+#include "ui/query/CIntervalDetailDlg.h"
 
-#include "query/DetailQuery.h"
-#include "query/IntervalDetail.h"
+#include "core/query/DetailQuery.h"
+#include "core/query/IntervalDetail.h"
 
 namespace moxtel {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/CDialogBase.h"
-#include "app/ChildWindows.h"
-#include "query/ControlTexts.h"
+#include "ui/app/CDialogBase.h"
+#include "ui/app/ChildWindows.h"
+#include "ui/query/ControlTexts.h"
 
 namespace moxtel {
 

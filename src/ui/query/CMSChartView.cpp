@@ -1,4 +1,4 @@
-#include "query/CMSChartView.h"
+#include "ui/query/CMSChartView.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>
@@ -17,7 +17,7 @@
 #include <limits>
 #include <tuple>
 
-#include "query/FlowCharts.h"
+#include "core/query/FlowCharts.h"
 
 namespace moxtel {
 

@@ -6,8 +6,8 @@
 #include <QStringList>
 #include <utility>
 
-#include "app/CDialogBase.h"
-#include "query/CMSChart.h"
+#include "core/query/CMSChart.h"
+#include "ui/app/CDialogBase.h"
 
 class QAbstractAxis;
 class QMenu;

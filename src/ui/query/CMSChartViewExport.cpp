@@ -8,10 +8,10 @@
 #include <QPainter>
 #include <QSvgGenerator>
 
-#include "app/Utf8.h"
-#include "app/WindowServices.h"
-#include "query/CMSChartView.h"
-#include "query/ExportFiles.h"
+#include "ui/app/Utf8.h"
+#include "ui/app/WindowServices.h"
+#include "ui/query/CMSChartView.h"
+#include "ui/query/ExportFiles.h"
 
 namespace moxtel {
 

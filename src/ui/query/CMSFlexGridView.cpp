@@ -1,4 +1,4 @@
-#include "query/CMSFlexGridView.h"
+#include "ui/query/CMSFlexGridView.h"
 
 #include <QAbstractButton>
 #include <QBrush>
@@ -16,9 +16,9 @@
 #include <QStyleOptionHeader>
 #include <cmath>
 
-#include "app/Utf8.h"
-#include "app/WindowServices.h"
-#include "query/ExportFiles.h"
+#include "ui/app/Utf8.h"
+#include "ui/app/WindowServices.h"
+#include "ui/query/ExportFiles.h"
 
 namespace moxtel {
 

@@ -3,8 +3,8 @@
 #include <QAbstractTableModel>
 #include <QTableView>
 
-#include "query/CMSFlexGrid.h"
-#include "query/GridExport.h"
+#include "core/query/CMSFlexGrid.h"
+#include "core/query/GridExport.h"
 
 class QMenu;
 

@@ -1,10 +1,10 @@
-#include "query/CRangeQueryDlg.h"
+#include "ui/query/CRangeQueryDlg.h"
 
 #include <QDate>
 #include <QDateEdit>
 
-#include "app/Utf8.h"
-#include "query/CMSChartView.h"
+#include "ui/app/Utf8.h"
+#include "ui/query/CMSChartView.h"
 
 namespace moxtel {
 

@@ -2,8 +2,8 @@
 
 #include <QString>
 
-#include "app/CDialogBase.h"
-#include "app/ChildWindows.h"
+#include "ui/app/CDialogBase.h"
+#include "ui/app/ChildWindows.h"
 
 namespace moxtel {
 

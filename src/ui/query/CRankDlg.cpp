@@ -1,13 +1,13 @@
-#include "query/CRankDlg.h"
+#include "ui/query/CRankDlg.h"
 
 #include <QHeaderView>
 #include <QPushButton>
 
-#include "app/Utf8.h"
-#include "query/CMSChartView.h"
-#include "query/CMSFlexGridView.h"
-#include "query/RankViews.h"
-#include "query/SessionState.h"
+#include "core/query/RankViews.h"
+#include "core/query/SessionState.h"
+#include "ui/app/Utf8.h"
+#include "ui/query/CMSChartView.h"
+#include "ui/query/CMSFlexGridView.h"
 
 namespace moxtel {
 

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "query/CRangeQueryDlg.h"
-#include "query/RankQuery.h"
+#include "core/query/RankQuery.h"
+#include "ui/query/CRangeQueryDlg.h"
 
 namespace moxtel {
 

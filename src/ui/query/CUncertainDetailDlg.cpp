@@ -1,8 +1,8 @@
-#include "query/CUncertainDetailDlg.h"
+#include "ui/query/CUncertainDetailDlg.h"
 
-#include "query/CMSFlexGridView.h"
-#include "query/SessionState.h"
-#include "query/UncertainDetail.h"
+#include "core/query/SessionState.h"
+#include "core/query/UncertainDetail.h"
+#include "ui/query/CMSFlexGridView.h"
 
 namespace moxtel {
 

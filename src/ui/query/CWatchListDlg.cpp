@@ -1,11 +1,11 @@
-#include "query/CWatchListDlg.h"
+#include "ui/query/CWatchListDlg.h"
 
 #include <QListWidget>
 
-#include "app/Utf8.h"
-#include "maintenance/ClearData.h"
-#include "query/CMSChartView.h"
-#include "query/WatchListChart.h"
+#include "core/maintenance/ClearData.h"
+#include "core/query/WatchListChart.h"
+#include "ui/app/Utf8.h"
+#include "ui/query/CMSChartView.h"
 
 namespace moxtel {
 

@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "query/CRangeQueryDlg.h"
+#include "ui/query/CRangeQueryDlg.h"
 
 class QListWidget;
 

@@ -4,7 +4,7 @@
 #include <map>
 #include <string>
 
-#include "app/DataExchange.h"
+#include "ui/app/DataExchange.h"
 
 namespace moxtel {
 

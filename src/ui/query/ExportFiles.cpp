@@ -1,12 +1,12 @@
-#include "query/ExportFiles.h"
+#include "ui/query/ExportFiles.h"
 
 #include <QDir>
 #include <QRegularExpression>
 #include <QSaveFile>
 
-#include "app/UserSettings.h"
-#include "app/Utf8.h"
-#include "app/WindowServices.h"
+#include "ui/app/UserSettings.h"
+#include "ui/app/Utf8.h"
+#include "ui/app/WindowServices.h"
 
 namespace moxtel {
 

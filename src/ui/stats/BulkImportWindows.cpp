@@ -1,4 +1,4 @@
-#include "stats/BulkImportWindows.h"
+#include "ui/stats/BulkImportWindows.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -12,9 +12,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/UserSettings.h"
-#include "app/Utf8.h"
-#include "stats/DayFlowTable.h"
+#include "core/stats/DayFlowTable.h"
+#include "ui/app/UserSettings.h"
+#include "ui/app/Utf8.h"
 
 namespace moxtel {
 namespace {

@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <QStringList>
 
-#include "import/BulkImport.h"
+#include "core/import/BulkImport.h"
 
 class QProgressDialog;
 

@@ -1,4 +1,4 @@
-#include "stats/CDayIdentityDlg.h"
+#include "ui/stats/CDayIdentityDlg.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -8,11 +8,11 @@
 #include <QLineEdit>
 #include <QRegularExpression>
 
-#include "app/CDropList.h"
-#include "app/Utf8.h"
-#include "app/WindowServices.h"
-#include "maintenance/ClearData.h"
-#include "stats/StoredDays.h"
+#include "core/maintenance/ClearData.h"
+#include "core/stats/StoredDays.h"
+#include "ui/app/CDropList.h"
+#include "ui/app/Utf8.h"
+#include "ui/app/WindowServices.h"
 
 namespace moxtel {
 

@@ -2,9 +2,9 @@
 
 #include <optional>
 
-#include "app/CDialogBase.h"
-#include "data/StoreContext.h"
-#include "layout/DayIdentity.h"
+#include "core/data/StoreContext.h"
+#include "core/layout/DayIdentity.h"
+#include "ui/app/CDialogBase.h"
 
 namespace moxtel {
 

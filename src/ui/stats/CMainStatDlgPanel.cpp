@@ -1,8 +1,8 @@
 // The main window's result panel: totals, template rows, template list and dynamic rows.
-#include "app/CDropList.h"
-#include "app/CMainStatDlg.h"
-#include "query/SessionState.h"
-#include "templates/TemplateStore.h"
+#include "core/query/SessionState.h"
+#include "core/templates/TemplateStore.h"
+#include "ui/app/CDropList.h"
+#include "ui/app/CMainStatDlg.h"
 
 namespace moxtel {
 

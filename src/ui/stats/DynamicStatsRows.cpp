@@ -1,10 +1,10 @@
-#include "stats/DynamicStatsRows.h"
+#include "ui/stats/DynamicStatsRows.h"
 
-#include "app/CDialogBase.h"
-#include "app/CDropList.h"
-#include "app/DataExchange.h"
-#include "stats/IntervalRules.h"
-#include "stats/ResultPanel.h"
+#include "core/stats/IntervalRules.h"
+#include "ui/app/CDialogBase.h"
+#include "ui/app/CDropList.h"
+#include "ui/app/DataExchange.h"
+#include "ui/stats/ResultPanel.h"
 
 namespace moxtel {
 

@@ -1,8 +1,8 @@
-#include "stats/OrderClassSection.h"
+#include "ui/stats/OrderClassSection.h"
 
-#include "app/CDialogBase.h"
-#include "app/DataExchange.h"
-#include "stats/FlowFigure.h"
+#include "core/stats/FlowFigure.h"
+#include "ui/app/CDialogBase.h"
+#include "ui/app/DataExchange.h"
 
 namespace moxtel {
 namespace {

@@ -3,8 +3,8 @@
 #include <QString>
 #include <array>
 
-#include "stats/FlowBuckets.h"
-#include "stats/OrderClasses.h"
+#include "core/stats/FlowBuckets.h"
+#include "core/stats/OrderClasses.h"
 
 namespace moxtel {
 

@@ -1,9 +1,9 @@
-#include "stats/ResultPanel.h"
+#include "ui/stats/ResultPanel.h"
 
-#include "app/CDialogBase.h"
-#include "app/DataExchange.h"
-#include "stats/FlowBuckets.h"
-#include "stats/ResultPanelIds.h"
+#include "core/stats/FlowBuckets.h"
+#include "core/stats/ResultPanelIds.h"
+#include "ui/app/CDialogBase.h"
+#include "ui/app/DataExchange.h"
 
 namespace moxtel {
 

@@ -3,7 +3,7 @@
 #include <QString>
 #include <array>
 
-#include "stats/IntervalRules.h"
+#include "core/stats/IntervalRules.h"
 
 namespace moxtel {
 

@@ -1,12 +1,12 @@
-#include "templates/CTemplateDlg.h"
+#include "ui/templates/CTemplateDlg.h"
 
 #include <QLineEdit>
 
-#include "app/CDropList.h"
-#include "app/DataExchange.h"
-#include "app/UserSettings.h"
-#include "query/CMSFlexGridView.h"
-#include "templates/TemplateStore.h"
+#include "core/templates/TemplateStore.h"
+#include "ui/app/CDropList.h"
+#include "ui/app/DataExchange.h"
+#include "ui/app/UserSettings.h"
+#include "ui/query/CMSFlexGridView.h"
 
 namespace moxtel {
 

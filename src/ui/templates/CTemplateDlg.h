@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "app/CDialogBase.h"
+#include "ui/app/CDialogBase.h"
 
 namespace moxtel {
 

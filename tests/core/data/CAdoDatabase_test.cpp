@@ -1,4 +1,4 @@
-#include "data/CAdoDatabase.h"
+#include "core/data/CAdoDatabase.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/data/Schema.h"
 #include "core/data/TestDatabase.h"
-#include "data/Schema.h"
 #include "support/FilePermissions.h"
 
 namespace moxtel {

@@ -1,4 +1,4 @@
-#include "data/CDataFolder.h"
+#include "core/data/CDataFolder.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "data/ColumnSums.h"
+#include "core/data/ColumnSums.h"
 
 namespace moxtel {
 namespace {

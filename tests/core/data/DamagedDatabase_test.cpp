@@ -8,11 +8,11 @@
 #include <functional>
 #include <iterator>
 
+#include "core/data/CAdoDatabase.h"
+#include "core/data/CDataFolder.h"
+#include "core/data/DatabaseCheck.h"
+#include "core/data/DatabaseMessages.h"
 #include "core/data/TestDatabase.h"
-#include "data/CAdoDatabase.h"
-#include "data/CDataFolder.h"
-#include "data/DatabaseCheck.h"
-#include "data/DatabaseMessages.h"
 
 namespace moxtel {
 namespace {

@@ -1,6 +1,6 @@
 // The backup is checked before it replaces the earlier one; a restore puts a checked copy back
 // and keeps the file it replaces.
-#include "data/Restore.h"
+#include "core/data/Restore.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -11,9 +11,9 @@
 #include <functional>
 #include <iterator>
 
+#include "core/data/CDataFolder.h"
+#include "core/data/DatabaseCheck.h"
 #include "core/data/TestDatabase.h"
-#include "data/CDataFolder.h"
-#include "data/DatabaseCheck.h"
 
 namespace moxtel {
 namespace {

@@ -9,9 +9,9 @@
 #include <filesystem>
 #include <thread>
 
+#include "core/data/CDataFolder.h"
+#include "core/data/Restore.h"
 #include "core/data/StoreFaultsSupport.h"
-#include "data/CDataFolder.h"
-#include "data/Restore.h"
 
 namespace moxtel {
 namespace {

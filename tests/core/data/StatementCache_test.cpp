@@ -2,8 +2,8 @@
 // rows with new values, after a failure, and across transactions; the file is in WAL mode.
 #include <gtest/gtest.h>
 
+#include "core/data/CAdoDatabase.h"
 #include "core/data/TestDatabase.h"
-#include "data/CAdoDatabase.h"
 
 namespace moxtel {
 namespace {

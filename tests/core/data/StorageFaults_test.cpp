@@ -9,10 +9,10 @@
 #include <fstream>
 #include <iterator>
 
+#include "core/data/CDataFolder.h"
 #include "core/data/FaultyVfs.h"
 #include "core/data/StoreFaultsSupport.h"
-#include "data/CDataFolder.h"
-#include "maintenance/ClearData.h"
+#include "core/maintenance/ClearData.h"
 
 namespace moxtel {
 namespace {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "core/data/TestDatabase.h"
-#include "stats/SqliteDayStore.h"
-#include "stats/StatisticsRun.h"
+#include "core/stats/SqliteDayStore.h"
+#include "core/stats/StatisticsRun.h"
 
 namespace moxtel::test {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "data/CAdoDatabase.h"
+#include "core/data/CAdoDatabase.h"
 
 namespace moxtel::test {
 

@@ -1,4 +1,4 @@
-#include "import/BulkImport.h"
+#include "core/import/BulkImport.h"
 
 #include <gtest/gtest.h>
 
@@ -9,10 +9,10 @@
 #include <fstream>
 
 #include "core/data/TestDatabase.h"
+#include "core/stats/SqliteDayStore.h"
+#include "core/stats/StatisticsRun.h"
+#include "core/stats/StoredDays.h"
 #include "core/workbook/XlsxTestPackage.h"
-#include "stats/SqliteDayStore.h"
-#include "stats/StatisticsRun.h"
-#include "stats/StoredDays.h"
 #include "support/FilePermissions.h"
 
 namespace moxtel {

@@ -1,4 +1,4 @@
-#include "import/ImportFiles.h"
+#include "core/import/ImportFiles.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

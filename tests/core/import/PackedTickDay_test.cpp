@@ -1,4 +1,4 @@
-#include "import/PackedTickDay.h"
+#include "core/import/PackedTickDay.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "layout/CTickTable.h"
+#include "core/layout/CTickTable.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <ostream>
 
 #include "LayoutTestSupport.h"
-#include "common/TextUtil.h"
-#include "workbook/CExcelReader.h"
+#include "core/common/TextUtil.h"
+#include "core/workbook/CExcelReader.h"
 
 namespace moxtel::test {
 namespace {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "LayoutTestSupport.h"
-#include "common/TextUtil.h"
-#include "layout/CTickTable.h"
+#include "core/common/TextUtil.h"
+#include "core/layout/CTickTable.h"
 
 namespace moxtel::test {
 namespace {

@@ -1,10 +1,10 @@
-#include "layout/DayIdentity.h"
+#include "core/layout/DayIdentity.h"
 
 #include <gtest/gtest.h>
 
 #include <ostream>
 
-#include "stats/TitleCell.h"
+#include "core/stats/TitleCell.h"
 
 namespace moxtel {
 namespace {

@@ -1,4 +1,4 @@
-#include "layout/TickLayout.h"
+#include "core/layout/TickLayout.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "maintenance/ClearData.h"
+#include "core/maintenance/ClearData.h"
 
 #include <gtest/gtest.h>
 
 #include "core/data/TestDatabase.h"
-#include "stats/SqliteDayStore.h"
+#include "core/stats/SqliteDayStore.h"
 
 namespace moxtel {
 namespace {

@@ -1,4 +1,4 @@
-#include "query/CMSChart.h"
+#include "core/query/CMSChart.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "query/DetailQuery.h"
+#include "core/query/DetailQuery.h"
 
 #include <gtest/gtest.h>
 
+#include "core/query/CMSChart.h"
+#include "core/query/IntervalDetail.h"
 #include "core/query/QueryTestDb.h"
-#include "query/CMSChart.h"
-#include "query/IntervalDetail.h"
 
 namespace moxtel {
 namespace {

@@ -1,4 +1,4 @@
-#include "query/FlowCharts.h"
+#include "core/query/FlowCharts.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "core/query/QueryTestDb.h"
-#include "stats/FlowFigure.h"
+#include "core/stats/FlowFigure.h"
 
 namespace moxtel {
 namespace {

@@ -1,4 +1,4 @@
-#include "query/GridExport.h"
+#include "core/query/GridExport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "query/HistoryQuery.h"
+#include "core/query/HistoryQuery.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "query/MainNetChart.h"
+#include "core/query/MainNetChart.h"
 
 #include <gtest/gtest.h>
 
-#include "query/HistoryQuery.h"
+#include "core/query/HistoryQuery.h"
 
 namespace moxtel {
 namespace {

@@ -5,10 +5,10 @@
 #include <array>
 #include <string>
 
-#include "support/StoredDaySql.h"
+#include "core/data/CAdoDatabase.h"
 #include "core/data/TestDatabase.h"
-#include "data/CAdoDatabase.h"
-#include "stats/FlowBuckets.h"
+#include "core/stats/FlowBuckets.h"
+#include "support/StoredDaySql.h"
 
 namespace moxtel::test {
 

@@ -1,9 +1,9 @@
-#include "query/QueryViews.h"
+#include "core/query/QueryViews.h"
 
 #include <gtest/gtest.h>
 
+#include "core/query/CMSFlexGrid.h"
 #include "core/query/QueryTestDb.h"
-#include "query/CMSFlexGrid.h"
 
 namespace moxtel {
 namespace {

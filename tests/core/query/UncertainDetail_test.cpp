@@ -1,4 +1,4 @@
-#include "query/UncertainDetail.h"
+#include "core/query/UncertainDetail.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "stats/FlowFigure.h"
+#include "core/stats/FlowFigure.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <random>
 #include <string>
 
-#include "common/TextUtil.h"
+#include "core/common/TextUtil.h"
 
 namespace moxtel {
 namespace {

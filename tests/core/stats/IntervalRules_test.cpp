@@ -1,4 +1,4 @@
-#include "stats/IntervalRules.h"
+#include "core/stats/IntervalRules.h"
 
 #include <gtest/gtest.h>
 

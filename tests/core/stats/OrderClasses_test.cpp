@@ -1,4 +1,4 @@
-#include "stats/OrderClasses.h"
+#include "core/stats/OrderClasses.h"
 
 #include <gtest/gtest.h>
 
@@ -6,11 +6,11 @@
 #include <fstream>
 
 #include "core/data/TestDatabase.h"
-#include "maintenance/ClearData.h"
-#include "query/DetailQuery.h"
-#include "stats/DayFlowTable.h"
-#include "stats/SqliteDayStore.h"
-#include "stats/StatisticsRun.h"
+#include "core/maintenance/ClearData.h"
+#include "core/query/DetailQuery.h"
+#include "core/stats/DayFlowTable.h"
+#include "core/stats/SqliteDayStore.h"
+#include "core/stats/StatisticsRun.h"
 
 namespace moxtel {
 namespace {

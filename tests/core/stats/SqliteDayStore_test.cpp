@@ -1,4 +1,4 @@
-#include "stats/SqliteDayStore.h"
+#include "core/stats/SqliteDayStore.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -7,8 +7,8 @@
 
 #include <filesystem>
 
+#include "core/data/CDataFolder.h"
 #include "core/data/TestDatabase.h"
-#include "data/CDataFolder.h"
 
 namespace moxtel {
 namespace {

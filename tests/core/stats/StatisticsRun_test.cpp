@@ -1,4 +1,4 @@
-#include "stats/StatisticsRun.h"
+#include "core/stats/StatisticsRun.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "stats/FlowFigure.h"
-#include "stats/IntervalRules.h"
+#include "core/stats/FlowFigure.h"
+#include "core/stats/IntervalRules.h"
 
 namespace moxtel {
 namespace {

@@ -10,8 +10,8 @@
 
 #include "core/data/StoreFaultsSupport.h"
 #include "core/data/TestDatabase.h"
-#include "stats/SqliteDayStore.h"
-#include "stats/StatisticsRun.h"
+#include "core/stats/SqliteDayStore.h"
+#include "core/stats/StatisticsRun.h"
 
 namespace moxtel {
 namespace {

@@ -1,6 +1,6 @@
 // Lookups of stored days on the database of a store context: the stored name and newest date of
 // a code, from several threads at once, and a damaged database reported one call at a time.
-#include "stats/StoredDays.h"
+#include "core/stats/StoredDays.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/data/TestDatabase.h"
-#include "stats/SqliteDayStore.h"
+#include "core/stats/SqliteDayStore.h"
 
 namespace moxtel {
 namespace {

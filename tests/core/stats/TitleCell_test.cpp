@@ -1,4 +1,4 @@
-#include "stats/TitleCell.h"
+#include "core/stats/TitleCell.h"
 
 #include <gtest/gtest.h>
 

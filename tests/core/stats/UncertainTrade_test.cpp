@@ -1,4 +1,4 @@
-#include "stats/UncertainTrade.h"
+#include "core/stats/UncertainTrade.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "templates/TemplateStore.h"
+#include "core/templates/TemplateStore.h"
 
 #include <gtest/gtest.h>
 

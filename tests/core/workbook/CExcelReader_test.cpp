@@ -1,4 +1,4 @@
-#include "workbook/CExcelReader.h"
+#include "core/workbook/CExcelReader.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The compound file reader against files built here sector by sector, so that every chain, table
 // and directory link can be laid out scattered or damaged on purpose.
-#include "workbook/CompoundFile.h"
+#include "core/workbook/CompoundFile.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "workbook/WorkbookFormats.h"
+#include "core/workbook/WorkbookFormats.h"
 
 namespace moxtel {
 namespace {

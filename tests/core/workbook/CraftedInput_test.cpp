@@ -9,10 +9,10 @@
 
 #include "MemoryProbe.h"
 #include "XlsxTestPackage.h"
-#include "workbook/CExcelReader.h"
-#include "workbook/BiffWorkbook.h"
-#include "workbook/NumberFormat.h"
-#include "workbook/WorkbookFormats.h"
+#include "core/workbook/BiffWorkbook.h"
+#include "core/workbook/CExcelReader.h"
+#include "core/workbook/NumberFormat.h"
+#include "core/workbook/WorkbookFormats.h"
 
 namespace moxtel {
 namespace {

@@ -1,4 +1,4 @@
-#include "workbook/Crc32.h"
+#include "core/workbook/Crc32.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

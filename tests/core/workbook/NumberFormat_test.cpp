@@ -1,4 +1,4 @@
-#include "workbook/NumberFormat.h"
+#include "core/workbook/NumberFormat.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <ostream>
 #include <string>
 
-#include "common/TextUtil.h"
+#include "core/common/TextUtil.h"
 
 namespace moxtel {
 namespace {

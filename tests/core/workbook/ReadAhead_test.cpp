@@ -1,4 +1,4 @@
-#include "workbook/ReadAhead.h"
+#include "core/workbook/ReadAhead.h"
 
 #include <gtest/gtest.h>
 

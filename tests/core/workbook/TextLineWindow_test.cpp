@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "XlsxTestPackage.h"
-#include "layout/CTickTable.h"
-#include "stats/TickDay.h"
-#include "workbook/WorkbookFormats.h"
+#include "core/layout/CTickTable.h"
+#include "core/stats/TickDay.h"
+#include "core/workbook/WorkbookFormats.h"
 
 namespace moxtel {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "workbook/TextSplit.h"
+#include "core/workbook/TextSplit.h"
 
 namespace moxtel {
 namespace {

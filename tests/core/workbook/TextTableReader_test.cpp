@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "workbook/WorkbookFormats.h"
+#include "core/workbook/WorkbookFormats.h"
 
 namespace moxtel {
 namespace {

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "workbook/NumberFormat.h"
-#include "workbook/WorkbookFormats.h"
+#include "core/workbook/NumberFormat.h"
+#include "core/workbook/WorkbookFormats.h"
 
 namespace moxtel {
 namespace {

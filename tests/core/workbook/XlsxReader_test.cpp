@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "XlsxTestPackage.h"
-#include "workbook/WorkbookFormats.h"
+#include "core/workbook/WorkbookFormats.h"
 
 namespace moxtel {
 namespace {

@@ -1,4 +1,4 @@
-#include "workbook/XlsxRowScan.h"
+#include "core/workbook/XlsxRowScan.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "common/TextUtil.h"
-#include "workbook/XlsxCells.h"
-#include "workbook/XmlPull.h"
+#include "core/common/TextUtil.h"
+#include "core/workbook/XlsxCells.h"
+#include "core/workbook/XmlPull.h"
 
 namespace moxtel::xlsx {
 namespace {

@@ -1,4 +1,4 @@
-#include "workbook/ZipArchive.h"
+#include "core/workbook/ZipArchive.h"
 
 #include <gtest/gtest.h>
 
