@@ -98,7 +98,7 @@ CDayIdentityDlg::CDayIdentityDlg(IWindowServices& services, const QString& fileN
 void CDayIdentityDlg::AddCodesRow(const DayIdentity& guess, int top) {
     QStringList found;
     for (const std::string& code : guess.codesToExplain) found << QString::fromStdString(code);
-    AddStatic(Utf8("方向列是数字(%1)，请依次填写 买入,卖出,中性 的代码：").arg(found.join(Utf8("、"))),
+    AddStatic(Utf8("方向列是数字(%1)，请依次填写买入、卖出、中性的代码：").arg(found.join(Utf8("、"))),
               {10, top, 260, 12});
     AddStatic(Utf8("方向代码"), {10, top + 15, 44, 12});
     AddEdit(kCodesEdit, {58, top + 14, 212, 13}, EditStyle::Normal);

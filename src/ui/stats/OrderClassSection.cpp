@@ -65,9 +65,12 @@ void OrderClassSection::Show(const DayFlowResult& day) {
                       figures.netShare ? QString::fromStdString(FormatFixed(*figures.netShare, 2)) + QLatin1Char('%')
                                        : QString::fromUtf8(kNoFigure)};
     }
+    // The convention in words, with the name --order-classes takes.
     const std::string_view name = ConventionName(day.orderConvention);
-    m_note = QString::fromUtf8("按 ") + QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())) +
-             QString::fromUtf8(" 分类；主力 = 大单 + 超大单，净占比 = 净额 / 当日全部成交额");
+    const char* words = day.orderConvention == OrderClassConvention::AmountOnly ? "只按金额分类" : "按股数或金额分类";
+    m_note = QString::fromUtf8(words) + QLatin1Char('(') +
+             QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())) +
+             QString::fromUtf8(")；主力 = 大单 + 超大单，净占比 = 净额 / 当日全部成交额");
 }
 
 const QString& OrderClassSection::Cell(int row, int column) const { return m_cells[Index(row)][Index(column)]; }
