@@ -98,9 +98,12 @@ class ClearDataTest : public QObject {
         CDropList* list = c.window->DropList(1114);
         list->setCurrentIndex(list->findText(QString::fromStdString(kStock)));
         c.window->Control<QDateEdit>(1099)->setDate(QDate(2024, 1, 3));
-        QCOMPARE(what->text(), Utf8("将删除 ") + QString::fromStdString(kStock) + Utf8(" 截至 2024-01-03 保存的 2 天数据"));
+        // The line breaks only between the stock and the date, and each part fits the label's width.
+        QCOMPARE(what->text(), Utf8("将删除 ") + QString::fromStdString(kStock) + Utf8("\n截至 2024-01-03 保存的 2 天数据"));
+        for (const QString& part : what->text().split(QLatin1Char('\n')))
+            QVERIFY2(what->fontMetrics().horizontalAdvance(part) <= what->contentsRect().width(), qPrintable(part));
         c.window->Control<QDateEdit>(1099)->setDate(QDate(2024, 1, 1));
-        QCOMPARE(what->text(), Utf8("将删除 ") + QString::fromStdString(kStock) + Utf8(" 截至 2024-01-01 保存的 0 天数据"));
+        QCOMPARE(what->text(), Utf8("将删除 ") + QString::fromStdString(kStock) + Utf8("\n截至 2024-01-01 保存的 0 天数据"));
     }
 
     void noStockChosenDeletesNothing() {

@@ -63,7 +63,9 @@ QString CClearDataDlg::WhatIsCleared() const {
 }
 
 void CClearDataDlg::ShowWhatIsCleared() {
-    if (auto* line = Control<QLabel>(kWhatLine)) line->setText(WhatIsCleared());
+    // The shown line breaks after the stock, so that "截至 … 保存的 … 天数据" stays whole on its own line.
+    if (auto* line = Control<QLabel>(kWhatLine))
+        line->setText(WhatIsCleared().replace(Utf8(" 截至 "), Utf8("\n截至 ")));
 }
 
 void CClearDataDlg::OnDelete() {
