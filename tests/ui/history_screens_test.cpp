@@ -4,6 +4,7 @@
 #include <QDateEdit>
 #include <QFileInfo>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QScreen>
 #include <QTabBar>
 #include <QTest>
@@ -96,6 +97,8 @@ class HistoryScreensTest : public QObject {
         Show(window);
         SaveScreenshot(window, QStringLiteral("history-window"));
         QCOMPARE(LayoutProblems(window), QStringList());
+        // Every column of the grid in view: no figure hidden behind a sideways scroll bar.
+        QVERIFY(!window.Grid(1189)->horizontalScrollBar()->isVisible());
         VERIFY_FITS_SCREEN(window);
         QVERIFY(FitsAScreen(window));
 

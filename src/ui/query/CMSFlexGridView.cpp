@@ -37,6 +37,8 @@ bool IsNumberText(const QString& text) {
 
 // Columns are never narrowed below their widest text (rows beyond this many are not measured).
 constexpr int kMeasuredRows = 100;
+constexpr int kMaxFontSteps = 4;    // the grid's font shrinks to no less than 80 % ...
+constexpr double kFontStep = 0.05;  // ... in steps of 5 %
 
 }  // namespace
 
@@ -195,10 +197,33 @@ int CMSFlexGridView::TextColumnWidth(int col) const {
     return widest + 14;  // the cell's margins and grid line
 }
 
+// When even the widest texts are wider than the view, the grid's font shrinks a step at a time
+// (to at most kMaxFontSteps steps) so that every column stays in view; it returns to the
+// window's font when there is room again.
+void CMSFlexGridView::FitColumns() {
+    if (m_fitting) return;
+    m_fitting = true;
+    if (m_fontSteps > 0) {
+        setFont(QFont());  // the window's font again
+        m_fontSteps = 0;
+    }
+    const QFont base = font();
+    while (!FitColumnsAtFont() && m_fontSteps < kMaxFontSteps) {
+        QFont smaller = base;
+        const double factor = 1.0 - kFontStep * ++m_fontSteps;
+        if (base.pointSizeF() > 0)
+            smaller.setPointSizeF(base.pointSizeF() * factor);
+        else
+            smaller.setPixelSize(std::max(1, static_cast<int>(base.pixelSize() * factor)));
+        setFont(smaller);
+    }
+    m_fitting = false;
+}
+
 // Columns take their widths in twips. When these add up to more than the view is wide, the
 // columns give up their room beyond their widest text, each in proportion, so that the last
 // columns are not cut off; a horizontal scroll bar remains only when even that is too wide.
-void CMSFlexGridView::FitColumns() {
+bool CMSFlexGridView::FitColumnsAtFont() {
     std::vector<int> wanted(static_cast<std::size_t>(std::max(m_grid.Cols(), 1)), 0);
     long total = 0;
     for (int col = 1; col < m_grid.Cols(); ++col) {
@@ -208,6 +233,7 @@ void CMSFlexGridView::FitColumns() {
     }
     const long excess = total - viewport()->width();
     std::vector<int> widths = wanted;
+    bool fits = true;
     if (excess > 0) {  // only then are the texts measured
         std::vector<int> room(wanted.size(), 0);
         long slack = 0;
@@ -216,6 +242,7 @@ void CMSFlexGridView::FitColumns() {
             if (wanted[i] > 0) room[i] = std::max(0, wanted[i] - TextColumnWidth(col));
             slack += room[i];
         }
+        fits = slack >= excess;
         const double give = slack == 0 ? 0.0 : std::min(1.0, double(excess) / double(slack));
         for (std::size_t i = 1; i < widths.size(); ++i) widths[i] -= static_cast<int>(std::ceil(room[i] * give));
     }
@@ -223,6 +250,7 @@ void CMSFlexGridView::FitColumns() {
         const int width = widths[static_cast<std::size_t>(col)];
         if (width > 0 && columnWidth(col - 1) != width) setColumnWidth(col - 1, width);
     }
+    return fits;
 }
 
 void CMSFlexGridView::resizeEvent(QResizeEvent* event) {

@@ -91,6 +91,8 @@ class CMSFlexGridView : public QTableView {
     void OnGridChanged();
     void SyncLayout();
     void FitColumns();
+    // Sets the column widths; false when even the widest texts need more than the view's width.
+    bool FitColumnsAtFont();
     // Width that shows the widest text of a column (header included).
     int TextColumnWidth(int col) const;
 
@@ -98,6 +100,8 @@ class CMSFlexGridView : public QTableView {
     FlexGridModel* m_model;
     QWidget* m_corner = nullptr;
     bool m_headerRowEvents = false;
+    bool m_fitting = false;
+    int m_fontSteps = 0;  // how far the font is shrunk so that every column fits
     IWindowServices* m_services = nullptr;
 };
 
