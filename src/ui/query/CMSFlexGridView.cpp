@@ -220,26 +220,33 @@ void CMSFlexGridView::FitColumns() {
     m_fitting = false;
 }
 
-// Columns take their widths in twips. When these add up to more than the view is wide, the
-// columns give up their room beyond their widest text, each in proportion, so that the last
-// columns are not cut off; a horizontal scroll bar remains only when even that is too wide.
+// Columns take their widths in twips, widened where a text is wider than that: a figure is never
+// shown cut. When the widths add up to more than the view is wide, the columns give up their room
+// beyond their widest text, each in proportion, so that the last columns are not cut off; a
+// horizontal scroll bar remains only when even that is too wide.
 bool CMSFlexGridView::FitColumnsAtFont() {
-    std::vector<int> wanted(static_cast<std::size_t>(std::max(m_grid.Cols(), 1)), 0);
+    const std::size_t cols = static_cast<std::size_t>(std::max(m_grid.Cols(), 1));
+    std::vector<int> wanted(cols, 0);
+    std::vector<int> text(cols, 0);
     long total = 0;
     for (int col = 1; col < m_grid.Cols(); ++col) {
-        wanted[static_cast<std::size_t>(col)] = TwipsToPixels(m_grid.ColWidth(col));
-        setColumnHidden(col - 1, wanted[static_cast<std::size_t>(col)] == 0);
-        total += wanted[static_cast<std::size_t>(col)];
+        const auto i = static_cast<std::size_t>(col);
+        const int set = TwipsToPixels(m_grid.ColWidth(col));
+        setColumnHidden(col - 1, set == 0);
+        if (set > 0) {
+            text[i] = TextColumnWidth(col);
+            wanted[i] = std::max(set, text[i]);
+        }
+        total += wanted[i];
     }
     const long excess = total - viewport()->width();
     std::vector<int> widths = wanted;
     bool fits = true;
-    if (excess > 0) {  // only then are the texts measured
-        std::vector<int> room(wanted.size(), 0);
+    if (excess > 0) {
+        std::vector<int> room(cols, 0);
         long slack = 0;
-        for (int col = 1; col < m_grid.Cols(); ++col) {
-            const auto i = static_cast<std::size_t>(col);
-            if (wanted[i] > 0) room[i] = std::max(0, wanted[i] - TextColumnWidth(col));
+        for (std::size_t i = 1; i < cols; ++i) {
+            room[i] = wanted[i] - text[i];
             slack += room[i];
         }
         fits = slack >= excess;
