@@ -292,6 +292,25 @@ class FrameworkTest : public QObject {
         QCOMPARE(model->rowCount(), 1);
     }
 
+    // A column set narrower than its widest figure is widened to it: a figure is never shown cut.
+    void gridColumnHoldsItsWidestText() {
+        CMSFlexGridView view;
+        CMSFlexGrid& grid = view.Grid();
+        grid.SetCols(3);
+        grid.SetRows(3);
+        grid.SetColWidth(1, 200);
+        grid.SetColWidth(2, 1440);
+        const std::string wide = "-12345678(-1234567.8万元)";
+        grid.SetRow(1);
+        grid.SetCol(1);
+        grid.SetText(wide);
+        view.resize(900, 200);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(view.columnWidth(0) >= view.fontMetrics().horizontalAdvance(QString::fromStdString(wide)));
+        QCOMPARE(view.columnWidth(1), view.TwipsToPixels(1440));  // a column whose texts fit keeps its width
+    }
+
     void gridClicksSetRowSel() {
         CMSFlexGridView view;
         view.Grid().SetRows(5);
