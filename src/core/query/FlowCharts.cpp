@@ -39,7 +39,19 @@ void LabelPointsAbove(CMSChart& chart, int seriesCount) {
     for (int k = 1; k <= seriesCount; ++k) chart.Series(k).LabelLocationType = kLabelLocationAbove;
 }
 
-double CellLots(const CMSFlexGrid& grid, int row, int col) { return LotsOfFigureText(grid.TextAt(row, col)); }
+// Day r (1-based) of the listed days; an empty day for a row beyond them.
+const HistoryDayFigures& DayAt(const std::vector<HistoryDayFigures>& days, int r) {
+    static const HistoryDayFigures empty;
+    return r >= 1 && static_cast<std::size_t>(r) <= days.size() ? days[static_cast<std::size_t>(r - 1)] : empty;
+}
+
+double IntervalLots(const std::vector<HistoryDayFigures>& days, int r, int k) {
+    return DayAt(days, r).intervalLots[static_cast<std::size_t>(k - 1)];
+}
+
+std::string SeriesLabel(const HistoryQueryState& history, int k) {
+    return history.intervalTexts[static_cast<std::size_t>(k - 1)] + "(手)";
+}
 
 // The round step after step: 1, 2, 5, 10, 20, 25, 50, 100, 200, 250, 500, ... (2.5 times a power of
 // ten only from 25 on, whose ticks still print as whole lots).
@@ -63,15 +75,16 @@ constexpr int kDayDivisions = 10;
 
 }  // namespace
 
-void SetupHistoryChart(CMSChart& chart, const CMSFlexGrid& grid, int rowCount) {
+void SetupHistoryChart(CMSChart& chart, const HistoryQueryState& history) {
+    const int rowCount = history.rowCount;
     // The count is printed with "%0.0d", which prints nothing at all for 0.
     chart.SetTitleText((rowCount == 0 ? std::string() : std::to_string(rowCount)) + "日流向曲线图（单位:手）");
-    const double m = FindMaxTotal(grid, rowCount);
+    const double m = FindMaxTotal(history.days, rowCount);
     SetWhiteBackdrop(chart);
     chart.SetShowLegend(true);
     for (int k = 1; k <= 5; ++k) {
         chart.SetColumn(k);
-        chart.SetColumnLabel(grid.TextAt(0, k));
+        chart.SetColumnLabel(SeriesLabel(history, k));
     }
     chart.SetStacking(false);
     const double t = std::trunc(m / 1000);
@@ -86,22 +99,23 @@ void SetupHistoryChart(CMSChart& chart, const CMSFlexGrid& grid, int rowCount) {
     LabelPointsAbove(chart, 5);
 }
 
-double FindMaxTotal(const CMSFlexGrid& grid, int rowCount) {
+double FindMaxTotal(const std::vector<HistoryDayFigures>& days, int rowCount) {
     double m = 0;
-    for (int r = 1; r <= rowCount; ++r) m = std::max(m, CellLots(grid, r, kHistoryTotalCol));
+    for (int r = 1; r <= rowCount; ++r) m = std::max(m, DayAt(days, r).totalLots);
     return m;
 }
 
-void FillHistoryChart(CMSChart& chart, const CMSFlexGrid& grid, int rowCount, const HistoryChartOptions& options) {
+void FillHistoryChart(CMSChart& chart, const HistoryQueryState& history, const HistoryChartOptions& options) {
+    const int rowCount = history.rowCount;
     chart.SetChartType(options.chartMode == 0 ? kChartType2dLine : kChartType2dBar);
     chart.SetRowCount(rowCount);
     SetCategoryScale(chart, "日期");
     for (int r = 1; r <= rowCount; ++r) {
         chart.SetRow(r);
-        chart.SetRowLabel(MonthDayLabel(grid.TextAt(r, 0)));
+        chart.SetRowLabel(MonthDayLabel(DayAt(history.days, r).date));
         for (int k = 1; k <= 5; ++k) {
             const bool shown = options.showInterval[static_cast<std::size_t>(k - 1)];
-            chart.SetData(r, k, shown ? CellLots(grid, r, k) : 0.0, 0);
+            chart.SetData(r, k, shown ? IntervalLots(history.days, r, k) : 0.0, 0);
         }
     }
     FitChartValueAxis(chart, kHistoryDivisions, true);
@@ -110,23 +124,23 @@ void FillHistoryChart(CMSChart& chart, const CMSFlexGrid& grid, int rowCount, co
 
 void LoadCompareData(SessionState& session, CMSFlexGrid& hiddenGrid, std::array<CMSChart, 5>& charts) {
     ApplyTemplateHeaders(session.history, hiddenGrid, session.history.templateName);
-    session.history.rowCount = LoadHistoryRows(session, hiddenGrid);
-    SetupCompareCharts(charts, hiddenGrid, session.history.rowCount);
-    FillCompareCharts(charts, hiddenGrid, session.history.rowCount);
+    session.history.rowCount = LoadHistoryRows(session, hiddenGrid, &session.history.days);
+    SetupCompareCharts(charts, session.history);
+    FillCompareCharts(charts, session.history);
 }
 
-void SetupCompareCharts(std::array<CMSChart, 5>& charts, const CMSFlexGrid& grid, int rowCount) {
+void SetupCompareCharts(std::array<CMSChart, 5>& charts, const HistoryQueryState& history) {
     for (int k = 1; k <= 5; ++k) {
         CMSChart& chart = charts[static_cast<std::size_t>(k - 1)];
         SetWhiteBackdrop(chart);
         chart.SetShowLegend(true);
-        const std::string header = grid.TextAt(0, k);
+        const std::string header = SeriesLabel(history, k);
         chart.SetColumn(1);
         chart.SetColumnLabel(header + "入");
         chart.SetColumn(2);
         chart.SetColumnLabel(header + "出");
         chart.SetStacking(false);
-        SetValueScale(chart, std::trunc(FindMaxAbsInterval(grid, k, rowCount)), 0, 5, "流向");
+        SetValueScale(chart, std::trunc(FindMaxAbsInterval(history.days, k, history.rowCount)), 0, 5, "流向");
         chart.SetColumnCount(2);
         chart.SetPenColor(1, 255, 0, 0);
         chart.SetPenColor(2, 0, 0, 255);
@@ -134,25 +148,26 @@ void SetupCompareCharts(std::array<CMSChart, 5>& charts, const CMSFlexGrid& grid
     }
 }
 
-double FindMaxAbsInterval(const CMSFlexGrid& grid, int k, int rowCount) {
+double FindMaxAbsInterval(const std::vector<HistoryDayFigures>& days, int k, int rowCount) {
     double m = 0;
-    for (int r = 1; r <= rowCount; ++r) m = std::max(m, std::fabs(CellLots(grid, r, k)));
+    for (int r = 1; r <= rowCount; ++r) m = std::max(m, std::fabs(IntervalLots(days, r, k)));
     return m;
 }
 
-void FillCompareCharts(std::array<CMSChart, 5>& charts, const CMSFlexGrid& grid, int rowCount) {
+void FillCompareCharts(std::array<CMSChart, 5>& charts, const HistoryQueryState& history) {
+    const int rowCount = history.rowCount;
     for (CMSChart& chart : charts) {
         chart.SetChartType(kChartType2dBar);
         chart.SetRowCount(rowCount);
         SetCategoryScale(chart, "日期");
     }
     for (int r = 1; r <= rowCount; ++r) {
-        const std::string label = MonthDayLabel(grid.TextAt(r, 0));
+        const std::string label = MonthDayLabel(DayAt(history.days, r).date);
         for (int k = 1; k <= 5; ++k) {
             CMSChart& chart = charts[static_cast<std::size_t>(k - 1)];
             chart.SetRow(r);
             chart.SetRowLabel(label);
-            const double v = CellLots(grid, r, k);
+            const double v = IntervalLots(history.days, r, k);
             chart.SetData(r, 1, v > 0 ? v : 0.0, 0);
             chart.SetData(r, 2, v > 0 ? 0.0 : -v, 0);
         }

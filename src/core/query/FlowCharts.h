@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "core/query/CMSChart.h"
 #include "core/query/CMSFlexGrid.h"
@@ -14,20 +15,22 @@
 namespace moxtel {
 
 // The history chart, the five comparison charts and the day chart, computed into CMSChart models from
-// the history grid (or the comparison window's hidden grid) and the detail panel. Values are lots (手).
+// the figures of the last history query (HistoryQueryState: rowCount days of days, interval texts)
+// and the detail panel. Values are lots (手). Rows 1..rowCount; a row beyond the days held counts as
+// an empty day (no label, zero lots).
 
 // History chart set-up after every query: title "<n>日流向曲线图（单位:手）" (no number for 0 days),
-// one series per interval labelled with its grid header, value axis ±(m/1000 truncated)×100 where m
+// one series per interval labelled "<interval text>(手)", value axis ±(m/1000 truncated)×100 where m
 // is FindMaxTotal.
-void SetupHistoryChart(CMSChart& chart, const CMSFlexGrid& grid, int rowCount);
+void SetupHistoryChart(CMSChart& chart, const HistoryQueryState& history);
 
-// Largest lots figure of the total column over rows 1..rowCount, at least 0.
-double FindMaxTotal(const CMSFlexGrid& grid, int rowCount);
+// Largest total lots of days 1..rowCount, at least 0.
+double FindMaxTotal(const std::vector<HistoryDayFigures>& days, int rowCount);
 
 // One category per listed day (label mm-dd), the interval lots of each day; an interval whose show
 // flag is off gets zeros. Line chart for chartMode 0, bar chart for 1. The value axis is fitted to
 // the values drawn, symmetric around zero.
-void FillHistoryChart(CMSChart& chart, const CMSFlexGrid& grid, int rowCount, const HistoryChartOptions& options);
+void FillHistoryChart(CMSChart& chart, const HistoryQueryState& history, const HistoryChartOptions& options);
 
 // Comparison window start: repeats the last history query of session.history into the hidden grid
 // (headers, rows, rowCount, currentMasterId and session.day as the query does), then sets up and fills
@@ -35,14 +38,14 @@ void FillHistoryChart(CMSChart& chart, const CMSFlexGrid& grid, int rowCount, co
 void LoadCompareData(SessionState& session, CMSFlexGrid& hiddenGrid, std::array<CMSChart, 5>& charts);
 
 // Two bar series per chart, "<header>入" red and "<header>出" blue; value axis 0..largest absolute lots.
-void SetupCompareCharts(std::array<CMSChart, 5>& charts, const CMSFlexGrid& grid, int rowCount);
+void SetupCompareCharts(std::array<CMSChart, 5>& charts, const HistoryQueryState& history);
 
-// Largest absolute lots figure of grid column k over rows 1..rowCount, at least 0.
-double FindMaxAbsInterval(const CMSFlexGrid& grid, int k, int rowCount);
+// Largest absolute lots of interval k (1..5) over days 1..rowCount, at least 0.
+double FindMaxAbsInterval(const std::vector<HistoryDayFigures>& days, int k, int rowCount);
 
 // Per day and interval: a positive figure as series 1, anything else as series 2 with its sign turned.
 // Each chart's value axis is fitted to its own bars, from zero.
-void FillCompareCharts(std::array<CMSChart, 5>& charts, const CMSFlexGrid& grid, int rowCount);
+void FillCompareCharts(std::array<CMSChart, 5>& charts, const HistoryQueryState& history);
 
 // Day chart of the detail window: five series (inflow, outflow, with uncertain up/down, uncertain)
 // with the value axis 0..(larger of inflow and outflow lots, cut to the hundred below).

@@ -1,6 +1,7 @@
 #include "core/query/HistoryQuery.h"
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 
 #include "core/common/TextUtil.h"
@@ -99,6 +100,17 @@ Result<std::optional<std::array<std::string, 5>>> LoadHeaderTexts(const std::str
     return texts;
 }
 
+// The figures of one listed day over the five intervals of the grid's headers, as its cells show them.
+HistoryDayFigures DayFiguresOf(const DayFlowResult& day, const std::string& dateText, const CMSFlexGrid& grid) {
+    HistoryDayFigures figures;
+    figures.date = InsertDateDashes(dateText);
+    for (int k = 1; k <= 5; ++k) {
+        figures.intervalLots[static_cast<std::size_t>(k - 1)] = ShownLots(IntervalNet(day, grid.TextAt(0, k)).lots);
+    }
+    figures.totalLots = ShownLots(SumBucketRange(day, 0, kBucketCount).total.lots);
+    return figures;
+}
+
 }  // namespace
 
 bool ApplyTemplateHeaders(HistoryQueryState& state, CMSFlexGrid& grid, const std::string& templateName) {
@@ -143,6 +155,7 @@ Result<int> QueryHistory(SessionState& session, const HistoryQueryInput& input, 
     state.startDate.clear();
     state.endDate.clear();
     state.rowCount = 0;
+    state.days.clear();
     grid.SetRows(1);
     ApplyTemplateHeaders(state, grid, input.templateName);
     return RunHistoryQuery(session, input, grid, chart, options);
@@ -157,15 +170,20 @@ Result<int> RunHistoryQuery(SessionState& session, const HistoryQueryInput& inpu
     state.endDate = input.endDate;
     if (state.startDate.empty() || state.endDate.empty()) return Error{kMsgChoosePeriod};
 
-    const int n = LoadHistoryRows(session, grid);
-    if (n > 0) state.rowCount = n;
-    SetupHistoryChart(chart, grid, state.rowCount);
-    if (n > 0) FillHistoryChart(chart, grid, state.rowCount, options);
+    std::vector<HistoryDayFigures> days;
+    const int n = LoadHistoryRows(session, grid, &days);
+    if (n > 0) {
+        state.rowCount = n;
+        state.days = std::move(days);
+    }
+    SetupHistoryChart(chart, state);
+    if (n > 0) FillHistoryChart(chart, state, options);
     return n;
 }
 
-int LoadHistoryRows(SessionState& session, CMSFlexGrid& grid) {
+int LoadHistoryRows(SessionState& session, CMSFlexGrid& grid, std::vector<HistoryDayFigures>* days) {
     const HistoryQueryState& state = session.history;
+    if (days != nullptr) days->clear();
     CAdoDatabase db;
     db.OpenRecordset(kHistorySql, {state.startDate, state.endDate, state.stockCode});
     int j = 0;
@@ -181,6 +199,7 @@ int LoadHistoryRows(SessionState& session, CMSFlexGrid& grid) {
                           ParseLeadingDouble(db.GetFieldText(kClassDayColumn + 1)),
                           ParseLeadingDouble(db.GetFieldText(kClassDayColumn + 2)));
             if (!db.GetFieldText(kInferredColumn).empty()) MarkInferredDate(grid, j);
+            if (days != nullptr) days->push_back(DayFiguresOf(session.day, db.GetFieldText(2), grid));
             db.MoveNext();
         }
     }
@@ -213,12 +232,18 @@ void AddDayRow(CMSFlexGrid& grid, const DayFlowResult& day, const std::string& d
 }
 
 void FillIntervalCell(CMSFlexGrid& grid, const DayFlowResult& day, int k, int j) {
-    const auto [lower, upper] = HeaderBucketBounds(grid.TextAt(0, k));
-    const BucketSum in = day.inflow.Sum(lower + 1, upper);
-    const BucketSum out = day.outflow.Sum(lower + 1, upper);
-    const FlowFigure net{in.lots - out.lots, in.amount - out.amount};
+    const FlowFigure net = IntervalNet(day, grid.TextAt(0, k));
     PutFigure(grid, j, k, net, SignColor(net.lots));
 }
+
+FlowFigure IntervalNet(const DayFlowResult& day, std::string_view header) {
+    const auto [lower, upper] = HeaderBucketBounds(header);
+    const BucketSum in = day.inflow.Sum(lower + 1, upper);
+    const BucketSum out = day.outflow.Sum(lower + 1, upper);
+    return {in.lots - out.lots, in.amount - out.amount};
+}
+
+double ShownLots(double lots) { return std::isfinite(lots) ? std::round(lots) : 0.0; }
 
 void FillTotalCells(CMSFlexGrid& grid, const DayFlowResult& day, int j) {
     const RangeFigures all = SumBucketRange(day, 0, kBucketCount);

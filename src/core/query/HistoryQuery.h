@@ -3,12 +3,14 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/common/Result.h"
 #include "core/query/CMSChart.h"
 #include "core/query/CMSFlexGrid.h"
 #include "core/query/SessionState.h"
 #include "core/stats/FlowBuckets.h"
+#include "core/stats/FlowFigure.h"
 
 namespace moxtel {
 
@@ -61,8 +63,9 @@ Result<int> RunHistoryQuery(SessionState& session, const HistoryQueryInput& inpu
                             const HistoryChartOptions& options);
 
 // Lists the stored days for the filters of session.history into grid rows 1..n and returns n; no checks,
-// no chart. A day is listed only when all four of its bucket rows exist.
-int LoadHistoryRows(SessionState& session, CMSFlexGrid& grid);
+// no chart. A day is listed only when all four of its bucket rows exist. days, when given, gets the
+// figures of the n days.
+int LoadHistoryRows(SessionState& session, CMSFlexGrid& grid, std::vector<HistoryDayFigures>* days = nullptr);
 
 // Marks the date cell of day row j as a day whose directions were inferred ("2016-05-23 推断方向").
 void MarkInferredDate(CMSFlexGrid& grid, int j);
@@ -79,6 +82,13 @@ void AddDayRow(CMSFlexGrid& grid, const DayFlowResult& day, const std::string& d
 // bucket bounds 0..11; any other bound is taken as its hundreds, clamped to 0..11, so only buckets
 // 1..11 are ever read.
 void FillIntervalCell(CMSFlexGrid& grid, const DayFlowResult& day, int k, int j);
+
+// Net figure (inflow minus outflow) of the day over the interval named by a header or interval text.
+FlowFigure IntervalNet(const DayFlowResult& day, std::string_view header);
+
+// Lots as a figure text shows them: rounded to whole lots, halves away from zero; 0 for what is not
+// a finite number.
+double ShownLots(double lots);
 
 // 主力 cells of row j from the day's per-day numbers: net amount in 万元 "12.3" and its share of the
 // day's amount in % "1.23", red/green by sign; "—" for a day stored without order classes.

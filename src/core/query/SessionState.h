@@ -2,10 +2,19 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "core/stats/FlowBuckets.h"
 
 namespace moxtel {
+
+// One listed day of a history query as the charts draw it: lots rounded to whole lots, as the grid
+// shows them.
+struct HistoryDayFigures {
+    std::string date;  // yyyy-mm-dd
+    std::array<double, 5> intervalLots{};
+    double totalLots = 0.0;
+};
 
 // Filters and interval texts of the last history query; read by the comparison and detail windows.
 struct HistoryQueryState {
@@ -15,6 +24,7 @@ struct HistoryQueryState {
     std::string endDate;       // yyyymmdd
     int rowCount = 0;          // day rows of the last query
     std::array<std::string, 5> intervalTexts{"0-300", "300-500", "500-800", "800-1000", "1000-1000+"};
+    std::vector<HistoryDayFigures> days;  // figures of the listed days, as the grid rows hold them
 };
 
 // A history query asked for by another window (the ranking's double-click): the history window

@@ -197,12 +197,11 @@ void CHistoryQueryDlg::RedrawFlowChart() {
     // The axis range stays as the query set it up; only the data and the chart type change. After
     // the 主力净额 chart the flow chart is set up again.
     if (m_bMainNetShown) {
-        SetupHistoryChart(ChartView()->Chart(), DayGrid(), m_context.session.history.rowCount);
+        SetupHistoryChart(ChartView()->Chart(), m_context.session.history);
         m_bMainNetShown = false;
     }
     NameChartExport();
-    FillHistoryChart(ChartView()->Chart(), DayGrid(), m_context.session.history.rowCount,
-                     HistoryChartOptions{m_nChartMode, m_bShowInterval});
+    FillHistoryChart(ChartView()->Chart(), m_context.session.history, HistoryChartOptions{m_nChartMode, m_bShowInterval});
 }
 
 void CHistoryQueryDlg::OnMainNetChart() {

@@ -14,27 +14,23 @@ namespace {
 using test::Put;
 using test::QueryTestDb;
 
-// A history grid with default headers and one row per entry: date, five interval lots, total lots.
+// A history query's state with default interval texts and one listed day per entry: date, five
+// interval lots, total lots, each as the query keeps it (rounded as the grid shows it).
 struct Day {
     const char* date;
     std::array<double, 5> intervals;
     double total;
 };
 
-CMSFlexGrid GridOf(const std::vector<Day>& days) {
-    CMSFlexGrid grid(1, kHistoryGridCols);
+HistoryQueryState StateOf(const std::vector<Day>& days) {
     HistoryQueryState state;
-    ApplyTemplateHeaders(state, grid, "");
-    int r = 0;
     for (const Day& d : days) {
-        grid.SetRows(++r + 2);
-        grid.SetTextAt(r, 0, d.date);
-        for (int k = 1; k <= 5; ++k) {
-            grid.SetTextAt(r, k, FlowFigure{d.intervals[static_cast<std::size_t>(k - 1)], 0}.Text());
-        }
-        grid.SetTextAt(r, kHistoryTotalCol, FlowFigure{d.total, 0}.Text());
+        HistoryDayFigures figures{d.date, {}, ShownLots(d.total)};
+        for (std::size_t k = 0; k < 5; ++k) figures.intervalLots[k] = ShownLots(d.intervals[k]);
+        state.days.push_back(figures);
     }
-    return grid;
+    state.rowCount = static_cast<int>(days.size());
+    return state;
 }
 
 TEST(HistoryChartAxis, RangeIsHundredsOfThousandsOfTheLargestTotal) {
@@ -44,9 +40,9 @@ TEST(HistoryChartAxis, RangeIsHundredsOfThousandsOfTheLargestTotal) {
     };
     for (const Case c :
          {Case{999, 0}, Case{1000, 100}, Case{1234, 100}, Case{2999.4, 200}, Case{2999.5, 300}, Case{-5000, 0}}) {
-        const CMSFlexGrid grid = GridOf({{"2000-01-01", {}, c.total}});
+        const HistoryQueryState state = StateOf({{"2000-01-01", {}, c.total}});
         CMSChart chart;
-        SetupHistoryChart(chart, grid, 1);
+        SetupHistoryChart(chart, state);
         const ChartValueScale& scale = chart.Axis(AxisId::Value).ValueScale;
         EXPECT_EQ(scale.Maximum, c.maximum) << c.total;
         EXPECT_EQ(scale.Minimum, -c.maximum) << c.total;
@@ -115,17 +111,20 @@ TEST(ValueAxisFit, StepsAreRoundAcrossMagnitudes) {
 }
 
 TEST(HistoryChartAxis, LargestTotalLooksOnlyAtListedRows) {
-    const CMSFlexGrid grid = GridOf({{"2000-01-01", {}, 1500}, {"2000-01-02", {}, 2600}, {"2000-01-03", {}, 9000}});
-    EXPECT_EQ(FindMaxTotal(grid, 2), 2600);
-    EXPECT_EQ(FindMaxTotal(grid, 0), 0);
+    const HistoryQueryState state =
+        StateOf({{"2000-01-01", {}, 1500}, {"2000-01-02", {}, 2600}, {"2000-01-03", {}, 9000}});
+    EXPECT_EQ(FindMaxTotal(state.days, 2), 2600);
+    EXPECT_EQ(FindMaxTotal(state.days, 0), 0);
 }
 
 TEST(HistoryChartSetup, TitleSeriesAndPens) {
-    const CMSFlexGrid grid = GridOf({});
+    HistoryQueryState state = StateOf({});
     CMSChart chart;
-    SetupHistoryChart(chart, grid, 12);
+    state.rowCount = 12;
+    SetupHistoryChart(chart, state);
     EXPECT_EQ(chart.TitleText(), "12日流向曲线图（单位:手）");
-    SetupHistoryChart(chart, grid, 0);
+    state.rowCount = 0;
+    SetupHistoryChart(chart, state);
     EXPECT_EQ(chart.TitleText(), "日流向曲线图（单位:手）");
     EXPECT_EQ(chart.ColumnCount(), 5);
     EXPECT_EQ(chart.ColumnLabelAt(1), "0-300(手)");
@@ -141,13 +140,14 @@ TEST(HistoryChartSetup, TitleSeriesAndPens) {
 }
 
 TEST(HistoryChartFill, OneCategoryPerDayAndHiddenIntervalsGetZeros) {
-    const CMSFlexGrid grid = GridOf({{"2000-01-01", {1, -2, 3, 4, 5}, 10}, {"2000-12-31", {-6, 7, 8, 9, 10}, 20}});
+    const HistoryQueryState state =
+        StateOf({{"2000-01-01", {1, -2, 3, 4, 5}, 10}, {"2000-12-31", {-6, 7, 8, 9, 10}, 20}});
     CMSChart chart;
-    SetupHistoryChart(chart, grid, 2);
+    SetupHistoryChart(chart, state);
     HistoryChartOptions options;
     options.chartMode = 1;
     options.showInterval[2] = false;
-    FillHistoryChart(chart, grid, 2, options);
+    FillHistoryChart(chart, state, options);
     EXPECT_EQ(chart.ChartType(), kChartType2dBar);
     EXPECT_EQ(chart.RowCount(), 2);
     EXPECT_EQ(chart.RowLabelAt(2), "12-31");
@@ -163,7 +163,7 @@ TEST(HistoryChartFill, OneCategoryPerDayAndHiddenIntervalsGetZeros) {
 
     options.chartMode = 0;
     options.showInterval[2] = true;
-    FillHistoryChart(chart, grid, 2, options);
+    FillHistoryChart(chart, state, options);
     EXPECT_EQ(chart.ChartType(), kChartType2dLine);
     EXPECT_EQ(chart.DataAt(2, 3), 8);
 }
@@ -175,13 +175,13 @@ TEST(HistoryChartFill, MonthDayLabel) {
 }
 
 TEST(CompareCharts, BarsBySignAndAxisUpToTheLargestAbsoluteFigure) {
-    const CMSFlexGrid grid =
-        GridOf({{"2000-01-01", {120, 0, -30, 5, 0}, 0}, {"2000-01-02", {-1234.6, 0, 20, 5, 0}, 0}});
+    const HistoryQueryState state =
+        StateOf({{"2000-01-01", {120, 0, -30, 5, 0}, 0}, {"2000-01-02", {-1234.6, 0, 20, 5, 0}, 0}});
     std::array<CMSChart, 5> charts;
-    SetupCompareCharts(charts, grid, 2);
-    FillCompareCharts(charts, grid, 2);
+    SetupCompareCharts(charts, state);
+    FillCompareCharts(charts, state);
 
-    EXPECT_EQ(FindMaxAbsInterval(grid, 1, 2), 1235);  // the cell text is rounded to whole lots
+    EXPECT_EQ(FindMaxAbsInterval(state.days, 1, 2), 1235);  // the cell text is rounded to whole lots
     EXPECT_EQ(charts[0].Axis(AxisId::Value).ValueScale.Maximum, 1500);
     EXPECT_EQ(charts[0].Axis(AxisId::Value).ValueScale.Minimum, 0);
     EXPECT_EQ(charts[0].Axis(AxisId::Value).ValueScale.MajorDivision, 3);
@@ -220,7 +220,7 @@ TEST(CompareCharts, RepeatTheLastHistoryQueryIntoTheHiddenGrid) {
     const std::string last = QueryTestDb::InsertDay("ABC", "20000102", d);
 
     SessionState session;
-    session.history = {"T", "ABC", "20000101", "20000131", 0, {}};
+    session.history = {"T", "ABC", "20000101", "20000131", 0, {}, {}};
     CMSFlexGrid hidden;
     std::array<CMSChart, 5> charts;
     LoadCompareData(session, hidden, charts);

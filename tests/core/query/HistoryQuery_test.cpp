@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <limits>
 
 #include "core/query/QueryTestDb.h"
 
@@ -119,6 +120,16 @@ TEST(HistoryFigureText, LotsAreTheLeadingNumberBeforeTheBracket) {
     EXPECT_EQ(LotsOfFigureText("(5万元)"), 0);
 }
 
+// The charts draw the lots a figure cell shows: rounding halves away from zero, signs, and what no
+// text shows as a number.
+TEST(HistoryFigureText, ShownLotsAreTheLotsOfTheFigureText) {
+    for (const double lots : {0.0, -0.0, 0.4, -0.4, 0.5, -0.5, 1.5, 2.5, -2.5, 1234.5, -1234.6, 26.49999, 1e15 + 0.5,
+                              1e300, std::numeric_limits<double>::infinity(),
+                              -std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()}) {
+        EXPECT_EQ(ShownLots(lots), LotsOfFigureText(FlowFigure{lots, 0.0}.Text())) << lots;
+    }
+}
+
 TEST(HistoryHeaders, DefaultsTemplateAndUnknownTemplate) {
     QueryTestDb t;
     QueryTestDb::InsertTemplate("大单", {"0-500", "500-1000", "1000-1000+", "0-0", "100-0"});
@@ -228,6 +239,24 @@ TEST_F(HistoryQueryDb, ListsTheStocksDaysInDateOrderAndLeavesTheLastAsCurrent) {
     EXPECT_EQ(chart.TitleText(), "3日流向曲线图（单位:手）");
     EXPECT_EQ(chart.RowCount(), 3);
     EXPECT_TRUE(t.messages.empty());
+}
+
+// The figures the charts draw are the numbers of the grid's cells, day by day, under a template.
+TEST_F(HistoryQueryDb, ChartFiguresAreTheGridCellsAsNumbers) {
+    QueryTestDb::InsertTemplate("T", {"0-100", "100-200", "200-500", "500-1000", "0-1000+"});
+    ASSERT_EQ(*QueryHistory(session, {"ABC", "20000101", "20001231", "T"}, grid, chart, {}), 3);
+    ASSERT_EQ(session.history.days.size(), 3U);
+    for (int r = 1; r <= 3; ++r) {
+        const HistoryDayFigures& day = session.history.days[static_cast<std::size_t>(r - 1)];
+        EXPECT_EQ(day.date, grid.TextAt(r, 0));
+        for (int k = 1; k <= 5; ++k) {
+            EXPECT_EQ(day.intervalLots[static_cast<std::size_t>(k - 1)], LotsOfFigureText(grid.TextAt(r, k))) << r << k;
+        }
+        EXPECT_EQ(day.totalLots, LotsOfFigureText(grid.TextAt(r, kHistoryTotalCol))) << r;
+    }
+    EXPECT_EQ(session.history.days[1].intervalLots[4], -1050);
+    EXPECT_EQ(*QueryHistory(session, {"ABC", "20010101", "20011231", "T"}, grid, chart, {}), 0);
+    EXPECT_TRUE(session.history.days.empty());
 }
 
 TEST_F(HistoryQueryDb, UncertainTradesStayOutOfTheTotalButUpAndDownCountInColumn7) {
