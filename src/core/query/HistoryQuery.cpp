@@ -253,9 +253,11 @@ void FillTotalCells(CMSFlexGrid& grid, const DayFlowResult& day, int j) {
 }
 
 void FillMainCells(CMSFlexGrid& grid, int j, bool hasClasses, double mainNetAmount, double totalAmount) {
-    if (!hasClasses) {
+    if (!hasClasses) {  // the dash in white, as 总量: the grid's black would hide it on its black cells
         PutCell(grid, j, kHistoryMainNetCol, kNoClassFigure);
+        grid.SetCellForeColor(kColorWhite);
         PutCell(grid, j, kHistoryMainShareCol, kNoClassFigure);
+        grid.SetCellForeColor(kColorWhite);
         return;
     }
     const std::uint32_t color = mainNetAmount > 0 ? kColorRed : kColorGreen;

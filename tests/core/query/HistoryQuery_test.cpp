@@ -38,6 +38,22 @@ TEST(HistoryHeaderBounds, MapsTheTwelveBoundsAndKeepsOthersInsideTheBuckets) {
     }
 }
 
+// 主力 cells: coloured by sign; a day stored without classes shows the dash in a colour that
+// stands out from the grid's black cells.
+TEST(HistoryGridCells, MainCellsShowFiguresOrAVisibleDash) {
+    CMSFlexGrid grid = DefaultHeaderGrid();
+    grid.SetRows(4);
+    FillMainCells(grid, 1, true, -12.5, 250.0);
+    FillMainCells(grid, 2, false, 0.0, 0.0);
+    EXPECT_EQ(grid.TextAt(1, kHistoryMainNetCol), "-12.5");
+    EXPECT_EQ(grid.TextAt(1, kHistoryMainShareCol), "-5.00");
+    EXPECT_EQ(grid.CellForeColorAt(1, kHistoryMainNetCol), kColorGreen);
+    for (int col : {kHistoryMainNetCol, kHistoryMainShareCol}) {
+        EXPECT_EQ(grid.TextAt(2, col), kNoClassFigure);
+        EXPECT_EQ(grid.CellForeColorAt(2, col), kColorWhite);
+    }
+}
+
 TEST(HistoryGridCells, IntervalCellIsInflowMinusOutflowColouredBySign) {
     CMSFlexGrid grid = DefaultHeaderGrid();
     DayFlowResult day;
