@@ -25,6 +25,7 @@
 #include "ui/query/CMSFlexGridView.h"
 #include "ui/query/CUncertainDetailDlg.h"
 #include "ui/stats/OrderClassSection.h"
+#include "ui/stats/ResultPanelIds.h"
 
 using namespace moxtel;
 using namespace moxtel::test;
@@ -90,8 +91,10 @@ class DetailWindowTest : public QObject {
         QCOMPARE(window.Edit(1007)->text(), Utf8("2900(206.0万元)"));
 
         // The intervals of the last history query, in every group.
-        QCOMPARE(window.Edit(1064)->text(), Utf8("0-100"));
-        QCOMPARE(window.Edit(1083)->text(), Utf8("1000-1000+"));
+        for (const auto& labels : kIntervalLabelIds) {
+            QCOMPARE(window.Edit(labels[0])->text(), Utf8("0-100"));
+            QCOMPARE(window.Edit(labels[4])->text(), Utf8("1000-1000+"));
+        }
         QCOMPARE(window.Edit(1059)->text(), Utf8("150(15.0万元)"));   // inflow of 0-100
         QCOMPARE(window.Edit(1077)->text(), Utf8("300(25.0万元)"));   // uncertain 100-300: the 200 and the 100
         QCOMPARE(window.Edit(1075)->text(), kZero);                   // "500-0" sums nothing
@@ -166,7 +169,9 @@ class DetailWindowTest : public QObject {
         CDetailQueryDlg window(w.context);
         window.show();
         QCOMPARE(window.Edit(1001)->text(), QString());
-        for (int id : {1002, 1003, 1004, 1005, 1006, 1007, 1059, 1078}) QCOMPARE(window.Edit(id)->text(), kZero);
+        for (int id : kTotalIds) QCOMPARE(window.Edit(id)->text(), kZero);
+        for (const auto& values : kIntervalValueIds)
+            for (int id : values) QCOMPARE(window.Edit(id)->text(), kZero);
         QCOMPARE(window.ChartView()->Chart().RowCount(), 5);
     }
 
@@ -219,17 +224,24 @@ class DetailWindowTest : public QObject {
         Put(w.session.day.outflow, 3, 50, 5);
         Put(w.session.day.uncertain, 3, 10, 1);
         Put(w.session.day.uncertainUp, 3, 7, 1);
+        Put(w.session.day.inflow, 1, 50, 5);
+        Put(w.session.day.outflow, 1, 80, 8);
+        Put(w.session.day.uncertain, 1, 30, 3);
+        Put(w.session.day.uncertainUp, 1, 20, 2);
+        Put(w.session.day.inflow, 11, 1200, 120);
         CIntervalDetailDlg window(w.context);
         window.show();
         QCOMPARE(window.windowTitle(), Utf8("区间明细"));
         QCOMPARE(window.Edit(1001)->text(), QStringLiteral("X)2024-01-03"));
-        // Bucket 3 (200--300) in the six groups.
-        QCOMPARE(window.Edit(1015)->text(), Utf8("250(26.0万元)"));
-        QCOMPARE(window.Edit(1028)->text(), Utf8("50(5.0万元)"));
-        QCOMPARE(window.Edit(1050)->text(), Utf8("200(21.0万元)"));
-        QCOMPARE(window.Edit(1039)->text(), Utf8("207(22.0万元)"));
-        QCOMPARE(window.Edit(1131)->text(), Utf8("310(32.0万元)"));
-        QCOMPARE(window.Edit(1140)->text(), Utf8("10(1.0万元)"));
+        // Buckets 1 (0--100), 3 (200--300) and 11 (1000----) in the six groups.
+        const std::pair<int, const char*> cells[] = {
+            {1021, "50(5.0万元)"},     {1032, "80(8.0万元)"},     {1054, "-30(-3.0万元)"},   {1043, "-10(-1.0万元)"},
+            {1135, "160(16.0万元)"},   {1144, "30(3.0万元)"},     {1015, "250(26.0万元)"},   {1028, "50(5.0万元)"},
+            {1050, "200(21.0万元)"},   {1039, "207(22.0万元)"},   {1131, "310(32.0万元)"},   {1140, "10(1.0万元)"},
+            {1009, "1200(120.0万元)"}, {1122, "1200(120.0万元)"}, {1044, "1200(120.0万元)"}, {1022, "0(0.0万元)"},
+        };
+        for (const auto& [id, text] : cells) QCOMPARE(window.Edit(id)->text(), Utf8(text));
+        for (int id : {1014, 1027, 1049, 1038, 1130, 1139}) QCOMPARE(window.Edit(id)->text(), kZero);  // bucket 6
         QCOMPARE(window.Edit(1123)->text(), kZero);  // 1000+ of 未知流向: no trades
         QCOMPARE(window.Texts().size(), std::size_t{67});
     }

@@ -1,7 +1,5 @@
 #include "core/query/DetailQuery.h"
 
-#include <cmath>
-
 #include "core/common/TextUtil.h"
 #include "core/data/CAdoDatabase.h"
 #include "core/query/FlowCharts.h"
@@ -60,11 +58,6 @@ void ReadUncertainTrades(CAdoDatabase& db, FlowBuckets& uncertain) {
 
 }  // namespace
 
-std::string DetailPanelTexts::Text(int id) const {
-    const auto it = texts.find(id);
-    return it == texts.end() ? std::string() : it->second;
-}
-
 std::string MasterIdTitle(const std::string& masterId) {
     if (masterId.empty()) return {};
     // The date follows the first ")" directly; without one it is taken from the start.
@@ -93,53 +86,30 @@ bool LoadStoredDay(DayFlowResult& day, const std::string& masterId) {
     return found;
 }
 
-void FillDaySummary(DetailPanelTexts& panel, const DayFlowResult& day) {
-    const RangeFigures r = SumBucketRange(day, 0, kBucketCount);
-    panel.texts[kIdSumInflow] = r.inflow.Text();
-    panel.texts[kIdSumOutflow] = r.outflow.Text();
-    panel.texts[kIdSumUncertain] = r.uncertain.Text();
-    panel.texts[kIdSumNet] = r.net.Text();
-    panel.texts[kIdSumNetWithUncertain] = r.netWithUncertain.Text();
-    panel.texts[kIdSumTotal] = r.total.Text();
-    panel.sumInflowLots = std::round(r.inflow.lots);
-    panel.sumOutflowLots = std::round(r.outflow.lots);
+void FillDaySummary(DetailPanelFigures& panel, const DayFlowResult& day) {
+    panel.total = SumBucketRange(day, 0, kBucketCount);
 }
 
-void FillDayIntervals(DetailPanelTexts& panel, const DayFlowResult& day,
+void FillDayIntervals(DetailPanelFigures& panel, const DayFlowResult& day,
                       const std::array<std::string, 5>& intervalTexts) {
-    panel.intervalInPlusUp.fill(0);
-    panel.intervalOutPlusDown.fill(0);
-    for (int n = 1; n <= 5; ++n) {
-        const auto index = static_cast<std::size_t>(n - 1);
-        const std::string& text = intervalTexts[index];
-        for (std::size_t g = 0; g < kIntervalLabelIds.size(); ++g) panel.texts[kIntervalLabelIds[g][index]] = text;
-
-        const auto [a, b] = ParseIntervalText(text);
-        const RangeFigures r = SumBucketRange(day, a, b);
-        panel.texts[IntervalValueId(PanelGroup::Inflow, n)] = r.inflow.Text();
-        panel.texts[IntervalValueId(PanelGroup::Outflow, n)] = r.outflow.Text();
-        panel.texts[IntervalValueId(PanelGroup::Net, n)] = r.net.Text();
-        panel.texts[IntervalValueId(PanelGroup::NetWithUncertain, n)] = r.netWithUncertain.Text();
-        panel.texts[IntervalValueId(PanelGroup::Total, n)] = r.total.Text();
-        panel.texts[IntervalValueId(PanelGroup::Uncertain, n)] = r.uncertain.Text();
-
-        panel.intervalInflowLots[index] = std::round(r.inflow.lots);
-        panel.intervalOutflowLots[index] = std::round(r.outflow.lots);
-        panel.intervalUncertainLots[index] = std::round(r.uncertain.lots);
+    panel.intervalTexts = intervalTexts;
+    for (std::size_t index = 0; index < intervalTexts.size(); ++index) {
+        const auto [a, b] = ParseIntervalText(intervalTexts[index]);
+        panel.intervals[index] = SumBucketRange(day, a, b);
         panel.intervalInPlusUp[index] = day.inflow.Sum(a + 1, b).lots + day.uncertainUp.Sum(a + 1, b).lots;
         panel.intervalOutPlusDown[index] = day.outflow.Sum(a + 1, b).lots + day.uncertainDown.Sum(a + 1, b).lots;
     }
 }
 
-DetailPanelTexts LoadDetailDay(SessionState& session, CMSChart& chart) {
-    DetailPanelTexts panel;
-    panel.texts[kIdDayTitle] = MasterIdTitle(session.currentMasterId);
+DetailPanelFigures LoadDetailDay(SessionState& session, CMSChart& chart) {
+    DetailPanelFigures panel;
+    panel.title = MasterIdTitle(session.currentMasterId);
     LoadStoredDay(session.day, session.currentMasterId);
-    if (session.day.inferredDirection) panel.texts[kIdDayTitle] += std::string("  (") + kInferredDirectionText + ")";
+    if (session.day.inferredDirection) panel.title += std::string("  (") + kInferredDirectionText + ")";
     FillDaySummary(panel, session.day);
     FillDayIntervals(panel, session.day, session.history.intervalTexts);
     SetupDayChart(chart, panel);
-    FillDayChart(chart, panel, session.history.intervalTexts);
+    FillDayChart(chart, panel);
     return panel;
 }
 

@@ -1,34 +1,28 @@
 #pragma once
 
 #include <array>
-#include <map>
 #include <string>
 
 #include "core/query/SessionState.h"
 #include "core/stats/FlowBuckets.h"
-#include "core/stats/ResultPanelIds.h"
+#include "core/stats/IntervalRules.h"
 
 namespace moxtel {
 
 class CMSChart;
 
 
-// The texts of the detail window's edits keyed by control id (title, summary, interval labels and
-// values), and the lots the day chart draws. The window copies the texts into its controls; the
-// dynamic rows are computed by the result panel's rule on session.day.
-struct DetailPanelTexts {
-    std::map<int, std::string> texts;
+// The figures of the detail window (lots 手 and amounts 万元 as the statistics sum them, unrounded):
+// its title, the day's six totals, the five interval texts and the six figures of each interval,
+// and the extra lots the day chart draws. The window turns them into the texts of its controls;
+// the dynamic rows are computed by the result panel's rule on session.day.
+struct DetailPanelFigures {
+    std::string title;
+    RangeFigures total;                           // buckets 1..11
+    std::array<std::string, 5> intervalTexts;     // the labels of intervals 1..5
+    std::array<RangeFigures, 5> intervals;        // per interval, as its text names it
     std::array<double, 5> intervalInPlusUp{};     // inflow + uncertainUp lots per interval
     std::array<double, 5> intervalOutPlusDown{};  // outflow + uncertainDown lots per interval
-    // Lots as the texts show them (whole lots, half-way away from zero): the day's inflow and
-    // outflow, and per interval inflow, outflow and uncertain.
-    double sumInflowLots = 0;
-    double sumOutflowLots = 0;
-    std::array<double, 5> intervalInflowLots{};
-    std::array<double, 5> intervalOutflowLots{};
-    std::array<double, 5> intervalUncertainLots{};
-
-    std::string Text(int id) const;  // "" for an id never set
 };
 
 // Title line of a master id: the date after its first ")" (or from its start when there is none)
@@ -42,15 +36,15 @@ std::string MasterIdTitle(const std::string& masterId);
 // any bucket row was found.
 bool LoadStoredDay(DayFlowResult& day, const std::string& masterId);
 
-// Summary edits 1002..1007 from buckets 1..11 of day.
-void FillDaySummary(DetailPanelTexts& panel, const DayFlowResult& day);
+// The day's totals from buckets 1..11 of day.
+void FillDaySummary(DetailPanelFigures& panel, const DayFlowResult& day);
 
-// Labels and values of intervals 1..5 from the given interval texts, and the chart's per-interval lots.
-void FillDayIntervals(DetailPanelTexts& panel, const DayFlowResult& day,
+// Texts and figures of intervals 1..5 from the given interval texts, and the chart's per-interval lots.
+void FillDayIntervals(DetailPanelFigures& panel, const DayFlowResult& day,
                       const std::array<std::string, 5>& intervalTexts);
 
 // Detail window start: title of session.currentMasterId, session.day reloaded from the stored day,
 // summary and intervals (with the texts of the last history query), then the day chart.
-DetailPanelTexts LoadDetailDay(SessionState& session, CMSChart& chart);
+DetailPanelFigures LoadDetailDay(SessionState& session, CMSChart& chart);
 
 }  // namespace moxtel

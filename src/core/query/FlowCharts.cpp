@@ -39,12 +39,6 @@ void LabelPointsAbove(CMSChart& chart, int seriesCount) {
     for (int k = 1; k <= seriesCount; ++k) chart.Series(k).LabelLocationType = kLabelLocationAbove;
 }
 
-// Day r (1-based) of the listed days; an empty day for a row beyond them.
-const HistoryDayFigures& DayAt(const std::vector<HistoryDayFigures>& days, int r) {
-    static const HistoryDayFigures empty;
-    return r >= 1 && static_cast<std::size_t>(r) <= days.size() ? days[static_cast<std::size_t>(r - 1)] : empty;
-}
-
 double IntervalLots(const std::vector<HistoryDayFigures>& days, int r, int k) {
     return DayAt(days, r).intervalLots[static_cast<std::size_t>(k - 1)];
 }
@@ -74,6 +68,11 @@ constexpr int kCompareDivisions = 5;
 constexpr int kDayDivisions = 10;
 
 }  // namespace
+
+const HistoryDayFigures& DayAt(const std::vector<HistoryDayFigures>& days, int r) {
+    static const HistoryDayFigures empty;
+    return r >= 1 && static_cast<std::size_t>(r) <= days.size() ? days[static_cast<std::size_t>(r - 1)] : empty;
+}
 
 void SetupHistoryChart(CMSChart& chart, const HistoryQueryState& history) {
     const int rowCount = history.rowCount;
@@ -178,8 +177,8 @@ void FillCompareCharts(std::array<CMSChart, 5>& charts, const HistoryQueryState&
     }
 }
 
-void SetupDayChart(CMSChart& chart, const DetailPanelTexts& panel) {
-    const double m = std::max(panel.sumInflowLots, panel.sumOutflowLots);
+void SetupDayChart(CMSChart& chart, const DetailPanelFigures& panel) {
+    const double m = std::max(ShownLots(panel.total.inflow.lots), ShownLots(panel.total.outflow.lots));
     chart.SetTitleText("日流量图（单位：手）");
     SetWhiteBackdrop(chart);
     chart.SetShowLegend(true);
@@ -197,18 +196,19 @@ void SetupDayChart(CMSChart& chart, const DetailPanelTexts& panel) {
     LabelPointsAbove(chart, 5);
 }
 
-void FillDayChart(CMSChart& chart, const DetailPanelTexts& panel, const std::array<std::string, 5>& intervalTexts) {
+void FillDayChart(CMSChart& chart, const DetailPanelFigures& panel) {
     chart.SetRowCount(5);
     SetCategoryScale(chart, "区间");
     for (int r = 1; r <= 5; ++r) {
         const auto n = static_cast<std::size_t>(r - 1);
+        const RangeFigures& interval = panel.intervals[n];
         chart.SetRow(r);
-        chart.SetRowLabel(intervalTexts[n]);
-        chart.SetData(r, 1, panel.intervalInflowLots[n], 0);
-        chart.SetData(r, 2, panel.intervalOutflowLots[n], 0);
+        chart.SetRowLabel(panel.intervalTexts[n]);
+        chart.SetData(r, 1, ShownLots(interval.inflow.lots), 0);
+        chart.SetData(r, 2, ShownLots(interval.outflow.lots), 0);
         chart.SetData(r, 3, panel.intervalInPlusUp[n], 0);
         chart.SetData(r, 4, panel.intervalOutPlusDown[n], 0);
-        chart.SetData(r, 5, panel.intervalUncertainLots[n], 0);
+        chart.SetData(r, 5, ShownLots(interval.uncertain.lots), 0);
     }
     FitChartValueAxis(chart, kDayDivisions, false);
     chart.Refresh();

@@ -19,6 +19,9 @@ namespace moxtel {
 // and the detail panel. Values are lots (手). Rows 1..rowCount; a row beyond the days held counts as
 // an empty day (no label, zero lots).
 
+// Day r (1-based) of the listed days; an empty day (no date, zero lots, no 主力净额) for a row beyond them.
+const HistoryDayFigures& DayAt(const std::vector<HistoryDayFigures>& days, int r);
+
 // History chart set-up after every query: title "<n>日流向曲线图（单位:手）" (no number for 0 days),
 // one series per interval labelled "<interval text>(手)", value axis ±(m/1000 truncated)×100 where m
 // is FindMaxTotal.
@@ -48,11 +51,12 @@ double FindMaxAbsInterval(const std::vector<HistoryDayFigures>& days, int k, int
 void FillCompareCharts(std::array<CMSChart, 5>& charts, const HistoryQueryState& history);
 
 // Day chart of the detail window: five series (inflow, outflow, with uncertain up/down, uncertain)
-// with the value axis 0..(larger of inflow and outflow lots, cut to the hundred below).
-void SetupDayChart(CMSChart& chart, const DetailPanelTexts& panel);
+// with the value axis 0..(larger of the day's inflow and outflow lots as shown, cut to the hundred below).
+void SetupDayChart(CMSChart& chart, const DetailPanelFigures& panel);
 
-// One category per interval, labelled with intervalTexts; the value axis fitted to the bars, from zero.
-void FillDayChart(CMSChart& chart, const DetailPanelTexts& panel, const std::array<std::string, 5>& intervalTexts);
+// One category per interval, labelled with its interval text; inflow, outflow and uncertain lots as
+// the panel shows them (ShownLots). The value axis fitted to the bars, from zero.
+void FillDayChart(CMSChart& chart, const DetailPanelFigures& panel);
 
 // Ends and division count of a value axis that holds every value in [low, high] (zero always
 // included) with about 5% room beyond the outermost value, in round steps of 1, 2 or 5 (or 25) times

@@ -35,6 +35,7 @@ constexpr const char* kHistorySql =
 // Columns of the per-day numbers after the buckets: classday, 主力 net amount, the day's amount
 // (SQLite's text of a number keeps 15 digits, plenty for a figure shown to 0.1 万元 and 0.01%).
 constexpr int kClassDayColumn = 91;
+constexpr int kMainNetDecimals = 1;  // the 主力净额 cell's, which its chart draws as shown
 // The rule a day's directions were inferred by; NULL for a day read with its file's directions.
 constexpr int kInferredColumn = 94;
 
@@ -195,11 +196,14 @@ int LoadHistoryRows(SessionState& session, CMSFlexGrid& grid, std::vector<Histor
             session.currentMasterId = db.GetFieldText(0);
             AddDayRow(grid, session.day, db.GetFieldText(2), j, session.currentMasterId);
             FillTotalCells(grid, session.day, j);
-            FillMainCells(grid, j, ParseLeadingInt(db.GetFieldText(kClassDayColumn)) == 1,
-                          ParseLeadingDouble(db.GetFieldText(kClassDayColumn + 1)),
-                          ParseLeadingDouble(db.GetFieldText(kClassDayColumn + 2)));
+            const bool hasClasses = ParseLeadingInt(db.GetFieldText(kClassDayColumn)) == 1;
+            const double mainNetAmount = ParseLeadingDouble(db.GetFieldText(kClassDayColumn + 1));
+            FillMainCells(grid, j, hasClasses, mainNetAmount, ParseLeadingDouble(db.GetFieldText(kClassDayColumn + 2)));
             if (!db.GetFieldText(kInferredColumn).empty()) MarkInferredDate(grid, j);
-            if (days != nullptr) days->push_back(DayFiguresOf(session.day, db.GetFieldText(2), grid));
+            if (days != nullptr) {
+                days->push_back(DayFiguresOf(session.day, db.GetFieldText(2), grid));
+                if (hasClasses) days->back().mainNetAmount = RoundFixed(mainNetAmount, kMainNetDecimals);
+            }
             db.MoveNext();
         }
     }
@@ -261,7 +265,7 @@ void FillMainCells(CMSFlexGrid& grid, int j, bool hasClasses, double mainNetAmou
         return;
     }
     const std::uint32_t color = mainNetAmount > 0 ? kColorRed : kColorGreen;
-    PutCell(grid, j, kHistoryMainNetCol, FormatFixed(mainNetAmount, 1));
+    PutCell(grid, j, kHistoryMainNetCol, FormatFixed(mainNetAmount, kMainNetDecimals));
     grid.SetCellForeColor(color);
     PutCell(grid, j, kHistoryMainShareCol,
             totalAmount != 0.0 ? FormatFixed(mainNetAmount / totalAmount * 100.0, 2) : kNoClassFigure);

@@ -1,12 +1,11 @@
 #include "core/query/MainNetChart.h"
 
-#include "core/common/TextUtil.h"
 #include "core/query/FlowCharts.h"
-#include "core/query/HistoryQuery.h"
 
 namespace moxtel {
 
-void FillMainNetChart(CMSChart& chart, const CMSFlexGrid& grid, int rowCount) {
+void FillMainNetChart(CMSChart& chart, const HistoryQueryState& history) {
+    const int rowCount = history.rowCount;
     chart.SetChartType(kChartType2dBar);
     chart.SetStacking(false);
     chart.SetShowLegend(true);
@@ -26,10 +25,10 @@ void FillMainNetChart(CMSChart& chart, const CMSFlexGrid& grid, int rowCount) {
     int without = 0;
     for (int r = 1; r <= rowCount; ++r) {
         chart.SetRow(r);
-        chart.SetRowLabel(MonthDayLabel(grid.TextAt(r, 0)));
-        const std::string text = grid.TextAt(r, kHistoryMainNetCol);
-        const bool known = !text.empty() && text != kNoClassFigure;
-        const double value = known ? ParseLeadingDouble(text) : 0.0;
+        const HistoryDayFigures& day = DayAt(history.days, r);
+        chart.SetRowLabel(MonthDayLabel(day.date));
+        const bool known = day.mainNetAmount.has_value();
+        const double value = day.mainNetAmount.value_or(0.0);
         without += known ? 0 : 1;
         sum += value;
         chart.SetData(r, 1, value, known ? 0 : 1);

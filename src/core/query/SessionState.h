@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -8,12 +9,13 @@
 
 namespace moxtel {
 
-// One listed day of a history query as the charts draw it: lots rounded to whole lots, as the grid
-// shows them.
+// One listed day of a history query as the charts draw it: lots rounded to whole lots and the
+// 主力净额 to 0.1 万元, as the grid shows them.
 struct HistoryDayFigures {
     std::string date;  // yyyy-mm-dd
     std::array<double, 5> intervalLots{};
     double totalLots = 0.0;
+    std::optional<double> mainNetAmount = std::nullopt;  // none for a day stored without order classes
 };
 
 // Filters and interval texts of the last history query; read by the comparison and detail windows.

@@ -39,6 +39,14 @@ std::string FormatFixed(double value, int decimals) {
     }
 }
 
+double RoundFixed(double value, int decimals) {
+    if (!std::isfinite(value)) return 0.0;
+    const std::string text = FormatFixed(value, decimals);
+    double shown = 0.0;
+    std::from_chars(text.data(), text.data() + text.size(), shown);
+    return shown;
+}
+
 std::string FlowFigure::Text() const { return FormatFixed(lots, 0) + "(" + FormatFixed(amount, 1) + "万元)"; }
 
 }  // namespace moxtel

@@ -3,10 +3,11 @@
 #include <QPushButton>
 
 #include "core/query/DetailQuery.h"
+#include "ui/app/DataExchange.h"
 #include "ui/app/Utf8.h"
 #include "ui/query/CMSChartView.h"
 #include "ui/query/ExportFiles.h"
-#include "ui/stats/ResultPanel.h"
+#include "ui/stats/ResultPanelIds.h"
 
 namespace moxtel {
 
@@ -29,13 +30,6 @@ constexpr PanelGroupCaptions kDetailPanelCaptions{"流入[手(万元)]", "流出
 CDetailQueryDlg::CDetailQueryDlg(const WindowContext& context, QWidget* parent)
     : CDialogBase(kDetailTemplate, context.services, parent), m_context(context) {
     BuildControls();
-    for (int id :
-         {kIdDayTitle, kIdSumInflow, kIdSumOutflow, kIdSumUncertain, kIdSumNet, kIdSumNetWithUncertain, kIdSumTotal})
-        m_texts[id];
-    for (std::size_t group = 0; group < kIntervalValueIds.size(); ++group) {
-        for (int id : kIntervalLabelIds[group]) m_texts[id];
-        for (int id : kIntervalValueIds[group]) m_texts[id];
-    }
     OnCommand(kIntervalDetailButton, [this] { OnIntervalDetail(); });
     OnCommand(kUncertainDetailButton, [this] { OnUncertainDetail(); });
     for (int row = 0; row < kDynamicRows; ++row) {
@@ -46,9 +40,8 @@ CDetailQueryDlg::CDetailQueryDlg(const WindowContext& context, QWidget* parent)
 void CDetailQueryDlg::BuildControls() {
     AddEdit(kIdDayTitle, {5, 5, 843, 14}, EditStyle::ReadOnlyCentred);
 
-    const ResultPanel layout;
     AddGroup(Utf8("汇总"), {5, 22, 680, 42});
-    layout.BuildTotalsRow(*this, 12, 33, 666);
+    m_panel.BuildTotalsRow(*this, 12, 33, 666);
     AddButton(kIntervalDetailButton, Utf8("查看区间明细"), {691, 27, 84, 16});
     AddButton(kUncertainDetailButton, Utf8("查看不确定流向明细"), {691, 47, 84, 16});
     AddButton(1, Utf8("退出"), {782, 27, 66, 16});
@@ -56,8 +49,8 @@ void CDetailQueryDlg::BuildControls() {
     // As in the main window: the intervals and the order classes share the area under the totals.
     m_pages.Build(*this, kPageTabs, {5, 67, 843, 13},
                   {{"按区间",
-                    [this, &layout] {
-                        layout.BuildIntervalGroups(*this, 5, 82, 843, 104, kDetailPanelCaptions);
+                    [this] {
+                        m_panel.BuildIntervalGroups(*this, 5, 82, 843, 104, kDetailPanelCaptions);
                         m_dynamicRows.Build(*this, 5, 190, 843, 84);
                     }},
                    {"按金额分类", [this] { m_orderClasses.Build(*this, 5, 82, 843, 106); }}});
@@ -68,10 +61,15 @@ CMSChartView* CDetailQueryDlg::ChartView() const { return Control<CMSChartView>(
 
 bool CDetailQueryDlg::OnInitDialog() {
     EnableDetailButtons(false);
-    const DetailPanelTexts panel = LoadDetailDay(m_context.session, ChartView()->Chart());
+    const DetailPanelFigures panel = LoadDetailDay(m_context.session, ChartView()->Chart());
     const DayFlowResult& day = m_context.session.day;
     ChartView()->SetExportName(RangeExportName(day.stockCode, day.tradeDate, day.tradeDate, Utf8("日流量图")));
-    PutTexts(m_texts, panel.texts);
+    m_title = QString::fromStdString(panel.title);
+    std::array<QString, kPanelIntervals> labels;
+    for (std::size_t n = 0; n < labels.size(); ++n) labels[n] = QString::fromStdString(panel.intervalTexts[n]);
+    m_panel.SetIntervalLabels(labels);
+    m_panel.ShowTotals(panel.total);
+    m_panel.ShowIntervals(panel.intervals);
     m_orderClasses.Show(day);
     UpdateData(false);
     EnableDetailButtons(true);
@@ -79,7 +77,8 @@ bool CDetailQueryDlg::OnInitDialog() {
 }
 
 void CDetailQueryDlg::DoDataExchange(DataExchange& dx) {
-    ExchangeTexts(dx, m_texts);
+    dx.Text(kIdDayTitle, m_title);
+    m_panel.Exchange(dx);
     m_dynamicRows.Exchange(dx);
     m_orderClasses.Exchange(dx);
 }

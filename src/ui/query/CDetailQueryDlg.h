@@ -3,9 +3,9 @@
 #include "ui/app/CDialogBase.h"
 #include "ui/app/ChildWindows.h"
 #include "ui/app/ControlPages.h"
-#include "ui/query/ControlTexts.h"
 #include "ui/stats/DynamicStatsRows.h"
 #include "ui/stats/OrderClassSection.h"
+#include "ui/stats/ResultPanel.h"
 
 namespace moxtel {
 
@@ -27,7 +27,6 @@ class CDetailQueryDlg : public CDialogBase {
     void OnDynamicRow(int row);  // 0..2
 
     CMSChartView* ChartView() const;
-    const ControlTexts& Texts() const { return m_texts; }
     const OrderClassSection& OrderClasses() const { return m_orderClasses; }
     QTabBar* PageTabs() const { return m_pages.Tabs(); }
 
@@ -40,7 +39,8 @@ class CDetailQueryDlg : public CDialogBase {
     void EnableDetailButtons(bool enable);
 
     WindowContext m_context;
-    ControlTexts m_texts;  // title, summary, interval labels and values
+    QString m_title;
+    ResultPanel m_panel;  // summary, interval labels and values
     DynamicStatsRows m_dynamicRows;
     OrderClassSection m_orderClasses;
     ControlPages m_pages;

@@ -205,7 +205,7 @@ void CHistoryQueryDlg::RedrawFlowChart() {
 }
 
 void CHistoryQueryDlg::OnMainNetChart() {
-    FillMainNetChart(ChartView()->Chart(), DayGrid(), m_context.session.history.rowCount);
+    FillMainNetChart(ChartView()->Chart(), m_context.session.history);
     m_bMainNetShown = true;
     ChartView()->Redraw();
     ChartView()->SetExportName(RangeExportName(m_context.session.history.stockCode,

@@ -2,6 +2,7 @@
 
 #include "core/query/DetailQuery.h"
 #include "core/query/IntervalDetail.h"
+#include "ui/stats/ResultPanel.h"
 
 namespace moxtel {
 
@@ -10,6 +11,22 @@ namespace {
 constexpr DialogTemplate kIntervalDetailTemplate{138, "区间明细", 832, 230, 9};
 
 constexpr int kTitleLine = 1001;
+
+// Cell ids per bucket (1..11, top to bottom) and group, the groups in the order of ResultGroup:
+// 流入, 流出, 流向, 流向(加未知流向), 总量, 未知流向.
+constexpr std::array<std::array<int, kPanelGroups>, kBucketCount> kIntervalDetailIds = {{
+    {1021, 1032, 1054, 1043, 1135, 1144},
+    {1019, 1030, 1052, 1041, 1133, 1142},
+    {1015, 1028, 1050, 1039, 1131, 1140},
+    {1016, 1029, 1051, 1040, 1132, 1141},
+    {1020, 1031, 1053, 1042, 1134, 1143},
+    {1014, 1027, 1049, 1038, 1130, 1139},
+    {1013, 1026, 1048, 1037, 1129, 1138},
+    {1012, 1025, 1047, 1036, 1128, 1137},
+    {1011, 1024, 1046, 1035, 1127, 1136},
+    {1010, 1023, 1045, 1034, 1125, 1126},
+    {1009, 1022, 1044, 1033, 1122, 1123},
+}};
 constexpr std::array<const char*, 6> kGroupCaptions{"流入", "流出", "流向", "流向(加未知流向)", "总量", "未知流向"};
 
 constexpr int kGroupWidth = 135;
@@ -47,7 +64,13 @@ void CIntervalDetailDlg::BuildControls() {
 
 bool CIntervalDetailDlg::OnInitDialog() {
     m_texts[kTitleLine] = QString::fromStdString(MasterIdTitle(m_context.session.currentMasterId));
-    PutTexts(m_texts, FillIntervalDetail(m_context.session.day));
+    const auto buckets = FillIntervalDetail(m_context.session.day);
+    for (std::size_t bucket = 0; bucket < buckets.size(); ++bucket) {
+        for (int group = 0; group < kPanelGroups; ++group) {
+            m_texts[kIntervalDetailIds[bucket][static_cast<std::size_t>(group)]] =
+                FigureText(FigureOfGroup(buckets[bucket], group));
+        }
+    }
     UpdateData(false);
     return true;
 }

@@ -83,7 +83,7 @@ bool DynamicStatsRows::Compute(const CDialogBase& window, int row, const DayFlow
     if (!bounds) return false;
     const RangeFigures range = SumBucketRange(day, bounds->first, bounds->second);
     for (int group = 0; group < kPanelGroups; ++group) {
-        m_figures[Index(row)][Index(group)] = QString::fromStdString(FigureOfGroup(range, group).Text());
+        m_figures[Index(row)][Index(group)] = FigureText(FigureOfGroup(range, group));
     }
     return true;
 }

@@ -42,7 +42,7 @@ class DynamicStatsRows {
   private:
     std::array<int, kDynamicRows> m_nFrom{-1, -1, -1};
     std::array<int, kDynamicRows> m_nTo{-1, -1, -1};
-    std::array<std::array<QString, 6>, kDynamicRows> m_figures;  // by PanelGroup
+    std::array<std::array<QString, 6>, kDynamicRows> m_figures;  // by ResultGroup
 };
 
 }  // namespace moxtel

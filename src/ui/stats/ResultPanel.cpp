@@ -1,9 +1,9 @@
 #include "ui/stats/ResultPanel.h"
 
 #include "core/stats/FlowBuckets.h"
-#include "core/stats/ResultPanelIds.h"
 #include "ui/app/CDialogBase.h"
 #include "ui/app/DataExchange.h"
+#include "ui/stats/ResultPanelIds.h"
 
 namespace moxtel {
 
@@ -12,7 +12,7 @@ namespace {
 constexpr std::array<const char*, kPanelGroups> kTotalCaptions{"流入", "流出",    "流向", "流向(含未知流向)",
                                                                "总量", "未知流向"};
 
-// The id tables are the core's, per group and intervals 1 to 5 from the top.
+// The id tables per group and intervals 1 to 5 from the top.
 constexpr const auto& kTotalEdits = kTotalIds;
 constexpr const auto& kLabelEdits = kIntervalLabelIds;
 constexpr const auto& kValueEdits = kIntervalValueIds;
@@ -37,6 +37,8 @@ const FlowFigure& FigureOfGroup(const RangeFigures& figures, int group) {
             return figures.uncertain;
     }
 }
+
+QString FigureText(const FlowFigure& figure) { return QString::fromStdString(figure.Text()); }
 
 ResultPanel::ResultPanel() { SetDefaultIntervalLabels(); }
 
@@ -79,11 +81,10 @@ void ResultPanel::Exchange(const DataExchange& dx) {
     }
 }
 
-void ResultPanel::ShowDayTotals(const DayFlowResult& day) {
-    const RangeFigures all = SumBucketRange(day, 0, kBucketCount);
-    for (int group = 0; group < kPanelGroups; ++group) {
-        m_totals[Index(group)] = QString::fromStdString(FigureOfGroup(all, group).Text());
-    }
+void ResultPanel::ShowDayTotals(const DayFlowResult& day) { ShowTotals(SumBucketRange(day, 0, kBucketCount)); }
+
+void ResultPanel::ShowTotals(const RangeFigures& total) {
+    for (int group = 0; group < kPanelGroups; ++group) m_totals[Index(group)] = FigureText(FigureOfGroup(total, group));
 }
 
 void ResultPanel::SetIntervalLabels(const std::array<QString, kPanelIntervals>& texts) {
@@ -100,11 +101,18 @@ void ResultPanel::SetDefaultIntervalLabels() {
 }
 
 void ResultPanel::ComputeIntervalSums(const DayFlowResult& day) {
+    std::array<RangeFigures, kPanelIntervals> intervals;
     for (int n = 0; n < kPanelIntervals; ++n) {
         const auto [a, b] = ParseIntervalText(m_labels[Index(kGroupInflow)][Index(n)].toStdString());
-        const RangeFigures range = SumBucketRange(day, a, b);
+        intervals[Index(n)] = SumBucketRange(day, a, b);
+    }
+    ShowIntervals(intervals);
+}
+
+void ResultPanel::ShowIntervals(const std::array<RangeFigures, kPanelIntervals>& intervals) {
+    for (int n = 0; n < kPanelIntervals; ++n) {
         for (int group = 0; group < kPanelGroups; ++group) {
-            m_values[Index(group)][Index(n)] = QString::fromStdString(FigureOfGroup(range, group).Text());
+            m_values[Index(group)][Index(n)] = FigureText(FigureOfGroup(intervals[Index(n)], group));
         }
     }
 }

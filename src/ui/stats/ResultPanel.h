@@ -18,6 +18,9 @@ inline constexpr int kPanelIntervals = 5;
 
 const FlowFigure& FigureOfGroup(const RangeFigures& figures, int group);
 
+// The text of a figure wherever a window shows one: lots and 万元 as FlowFigure::Text writes them.
+QString FigureText(const FlowFigure& figure);
+
 // Captions of the six interval groups; the main window and the detail window word them apart.
 using PanelGroupCaptions = std::array<const char*, kPanelGroups>;
 inline constexpr PanelGroupCaptions kMainPanelCaptions{"流入[ 手（万元）]", "流出[ 手（万元）]",
@@ -41,12 +44,15 @@ class ResultPanel {
 
     // Totals row from buckets 1 to 11.
     void ShowDayTotals(const DayFlowResult& day);
+    void ShowTotals(const RangeFigures& total);
     // The same five interval texts into the labels of all six groups.
     void SetIntervalLabels(const std::array<QString, kPanelIntervals>& texts);
     void SetDefaultIntervalLabels();
     // The five interval rows of all six groups, each interval parsed from its label in the
     // inflow group.
     void ComputeIntervalSums(const DayFlowResult& day);
+    // The five interval rows of all six groups from figures computed elsewhere.
+    void ShowIntervals(const std::array<RangeFigures, kPanelIntervals>& intervals);
 
     const QString& Total(int group) const { return m_totals[static_cast<std::size_t>(group)]; }
     const QString& Label(int group, int interval) const;

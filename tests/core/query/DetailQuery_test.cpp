@@ -12,6 +12,10 @@ namespace {
 using test::Put;
 using test::QueryTestDb;
 
+std::array<FlowFigure, 6> SixFigures(const RangeFigures& r) {
+    return {r.inflow, r.outflow, r.net, r.netWithUncertain, r.total, r.uncertain};
+}
+
 TEST(MasterIdTitle, DateAfterTheFirstParenthesisOrFromTheStart) {
     EXPECT_EQ(MasterIdTitle("ABC(600000)20000101"), "ABC(600000)2000-01-01");
     EXPECT_EQ(MasterIdTitle("浦发银行(600000)20071231"), "浦发银行(600000)2007-12-31");
@@ -69,9 +73,9 @@ TEST(StoredDayAmounts, UncertainAmountIsLotsTimesPriceThenDividedBy100) {
     DayFlowResult day;
     LoadStoredDay(day, id);
     EXPECT_EQ(day.uncertain[1].amount, 3 * 5.00 / 100);
-    DetailPanelTexts panel;
+    DetailPanelFigures panel;
     FillDaySummary(panel, day);
-    EXPECT_EQ(panel.Text(kIdSumUncertain), "3(0.1万元)");
+    EXPECT_EQ(panel.total.uncertain.Text(), "3(0.1万元)");
 }
 
 TEST_F(StoredDay, UnknownOrEmptyIdGivesZeros) {
@@ -87,19 +91,19 @@ TEST_F(StoredDay, DetailWindowCountsUncertainTradesInTheTotal) {
     session.currentMasterId = id;
     session.history.intervalTexts = {"0-300", "300-500", "500-800", "800-1000", "1000-1000+"};
     CMSChart chart;
-    const DetailPanelTexts panel = LoadDetailDay(session, chart);
+    const DetailPanelFigures panel = LoadDetailDay(session, chart);
 
-    EXPECT_EQ(panel.Text(kIdDayTitle), "ABC(600000)2000-01-01");
-    EXPECT_EQ(panel.Text(kIdSumInflow), "150(15.1万元)");
-    EXPECT_EQ(panel.Text(kIdSumUncertain), "1200(119.2万元)");  // 9.99 + 10.2 + 99.0
-    EXPECT_EQ(panel.Text(kIdSumTotal), "2550(254.3万元)");
-    EXPECT_EQ(panel.Text(kIdSumNet), "-1050(-104.9万元)");
-    EXPECT_EQ(panel.Text(kIdSumNetWithUncertain), "-1950(-193.7万元)");
+    EXPECT_EQ(panel.title, "ABC(600000)2000-01-01");
+    EXPECT_EQ(panel.total.inflow.Text(), "150(15.1万元)");
+    EXPECT_EQ(panel.total.uncertain.Text(), "1200(119.2万元)");  // 9.99 + 10.2 + 99.0
+    EXPECT_EQ(panel.total.total.Text(), "2550(254.3万元)");
+    EXPECT_EQ(panel.total.net.Text(), "-1050(-104.9万元)");
+    EXPECT_EQ(panel.total.netWithUncertain.Text(), "-1950(-193.7万元)");
 
-    EXPECT_EQ(panel.Text(IntervalLabelId(PanelGroup::Total, 5)), "1000-1000+");
-    EXPECT_EQ(panel.Text(IntervalValueId(PanelGroup::Uncertain, 1)), "200(20.2万元)");
-    EXPECT_EQ(panel.Text(IntervalValueId(PanelGroup::Uncertain, 5)), "1000(99.0万元)");
-    EXPECT_EQ(panel.Text(IntervalValueId(PanelGroup::Total, 1)), "350(35.3万元)");
+    EXPECT_EQ(panel.intervalTexts[4], "1000-1000+");
+    EXPECT_EQ(panel.intervals[0].uncertain.Text(), "200(20.2万元)");
+    EXPECT_EQ(panel.intervals[4].uncertain.Text(), "1000(99.0万元)");
+    EXPECT_EQ(panel.intervals[0].total.Text(), "350(35.3万元)");
     EXPECT_EQ(panel.intervalInPlusUp[0], 250);
     EXPECT_EQ(panel.intervalOutPlusDown[4], 2200);
     EXPECT_EQ(panel.intervalOutPlusDown[0], 0);
@@ -116,16 +120,13 @@ TEST_F(StoredDay, IntervalsComeFromTheLastHistoryQuery) {
     session.currentMasterId = id;
     session.history.intervalTexts = {"0-0", "100-200", "500-0", "0-1000+", "1000---"};
     CMSChart chart;
-    const DetailPanelTexts panel = LoadDetailDay(session, chart);
-    EXPECT_EQ(panel.Text(IntervalLabelId(PanelGroup::Inflow, 1)), "0-0");
-    for (PanelGroup g : {PanelGroup::Inflow, PanelGroup::Outflow, PanelGroup::Net, PanelGroup::NetWithUncertain,
-                         PanelGroup::Total, PanelGroup::Uncertain}) {
-        EXPECT_EQ(panel.Text(IntervalValueId(g, 1)), "0(0.0万元)");
-    }
-    EXPECT_EQ(panel.Text(IntervalValueId(PanelGroup::Inflow, 2)), "150(15.1万元)");
-    EXPECT_EQ(panel.Text(IntervalValueId(PanelGroup::Total, 3)), "0(0.0万元)");  // "500-0": nothing
-    EXPECT_EQ(panel.Text(IntervalValueId(PanelGroup::Total, 4)), "2550(254.3万元)");
-    EXPECT_EQ(panel.Text(IntervalValueId(PanelGroup::Outflow, 5)), "1200(120.0万元)");
+    const DetailPanelFigures panel = LoadDetailDay(session, chart);
+    EXPECT_EQ(panel.intervalTexts[0], "0-0");
+    for (const FlowFigure& figure : SixFigures(panel.intervals[0])) EXPECT_EQ(figure.Text(), "0(0.0万元)");
+    EXPECT_EQ(panel.intervals[1].inflow.Text(), "150(15.1万元)");
+    EXPECT_EQ(panel.intervals[2].total.Text(), "0(0.0万元)");  // "500-0": nothing
+    EXPECT_EQ(panel.intervals[3].total.Text(), "2550(254.3万元)");
+    EXPECT_EQ(panel.intervals[4].outflow.Text(), "1200(120.0万元)");
 }
 
 TEST(DetailWindow, EmptyIdShowsZerosAndAnEmptyTitle) {
@@ -133,36 +134,34 @@ TEST(DetailWindow, EmptyIdShowsZerosAndAnEmptyTitle) {
     SessionState session;
     session.day.inflow[1] = {9, 9};
     CMSChart chart;
-    const DetailPanelTexts panel = LoadDetailDay(session, chart);
-    EXPECT_EQ(panel.Text(kIdDayTitle), "");
-    for (int id = kIdSumInflow; id <= kIdSumTotal; ++id) EXPECT_EQ(panel.Text(id), "0(0.0万元)") << id;
-    for (const auto& group : kIntervalValueIds)
-        for (int id : group) EXPECT_EQ(panel.Text(id), "0(0.0万元)") << id;
-    EXPECT_EQ(panel.texts.size(), 1u + 6u + 60u);
+    const DetailPanelFigures panel = LoadDetailDay(session, chart);
+    EXPECT_EQ(panel.title, "");
+    for (const FlowFigure& figure : SixFigures(panel.total)) EXPECT_EQ(figure.Text(), "0(0.0万元)");
+    for (const RangeFigures& interval : panel.intervals)
+        for (const FlowFigure& figure : SixFigures(interval)) EXPECT_EQ(figure.Text(), "0(0.0万元)");
     EXPECT_EQ(chart.RowCount(), 5);
     for (int r = 1; r <= 5; ++r)
         for (int c = 1; c <= 5; ++c) EXPECT_EQ(chart.DataAt(r, c), 0);
     EXPECT_TRUE(t.messages.empty());
 }
 
-TEST(IntervalDetail, SixFiguresPerBucketUnderDistinctIds) {
+TEST(IntervalDetail, SixFiguresPerBucketOnItsOwn) {
     DayFlowResult day;
     Put(day.inflow, 1, 50, 5.0);
     Put(day.outflow, 1, 80, 8.0);
     Put(day.uncertain, 1, 30, 3.0);
     Put(day.uncertainUp, 1, 20, 2.0);
     Put(day.inflow, 11, 1200, 120.0);
-    const auto cells = FillIntervalDetail(day);
-    EXPECT_EQ(cells.size(), 66u);
-    EXPECT_EQ(cells.at(1021), "50(5.0万元)");
-    EXPECT_EQ(cells.at(1032), "80(8.0万元)");
-    EXPECT_EQ(cells.at(1054), "-30(-3.0万元)");
-    EXPECT_EQ(cells.at(1043), "-10(-1.0万元)");
-    EXPECT_EQ(cells.at(1135), "160(16.0万元)");
-    EXPECT_EQ(cells.at(1144), "30(3.0万元)");
-    EXPECT_EQ(cells.at(1009), "1200(120.0万元)");
-    EXPECT_EQ(cells.at(1122), "1200(120.0万元)");
-    for (int id : kIntervalDetailIds[5]) EXPECT_EQ(cells.at(id), "0(0.0万元)") << id;
+    const auto buckets = FillIntervalDetail(day);
+    EXPECT_EQ(buckets[0].inflow.Text(), "50(5.0万元)");
+    EXPECT_EQ(buckets[0].outflow.Text(), "80(8.0万元)");
+    EXPECT_EQ(buckets[0].net.Text(), "-30(-3.0万元)");
+    EXPECT_EQ(buckets[0].netWithUncertain.Text(), "-10(-1.0万元)");
+    EXPECT_EQ(buckets[0].total.Text(), "160(16.0万元)");
+    EXPECT_EQ(buckets[0].uncertain.Text(), "30(3.0万元)");
+    EXPECT_EQ(buckets[10].inflow.Text(), "1200(120.0万元)");
+    EXPECT_EQ(buckets[10].total.Text(), "1200(120.0万元)");
+    for (const FlowFigure& figure : SixFigures(buckets[5])) EXPECT_EQ(figure.Text(), "0(0.0万元)");
     EXPECT_EQ(kBucketLabels[10], "1000----");
 }
 

@@ -244,11 +244,11 @@ TEST(CompareCharts, RepeatTheLastHistoryQueryIntoTheHiddenGrid) {
     EXPECT_EQ(charts[0].RowCount(), 0);
 }
 
-DetailPanelTexts PanelOf(double inflowLots, double outflowLots) {
+DetailPanelFigures PanelOf(double inflowLots, double outflowLots) {
     DayFlowResult day;
     day.inflow[1] = {inflowLots, 1.0};
     day.outflow[1] = {outflowLots, 1.0};
-    DetailPanelTexts panel;
+    DetailPanelFigures panel;
     FillDaySummary(panel, day);
     return panel;
 }
@@ -266,19 +266,17 @@ TEST(DayChart, AxisIsCutAtTheHundredBelowTheLargerOfInflowAndOutflow) {
 }
 
 TEST(DayChart, SetupAndFillFromThePanel) {
-    DetailPanelTexts panel = PanelOf(10, 20);
-    panel.texts[IntervalValueId(PanelGroup::Inflow, 2)] = "300(30.0万元)";
-    panel.texts[IntervalValueId(PanelGroup::Outflow, 2)] = "120(12.0万元)";
-    panel.texts[IntervalValueId(PanelGroup::Uncertain, 5)] = "77(7.7万元)";
-    panel.intervalInflowLots[1] = 300;
-    panel.intervalOutflowLots[1] = 120;
-    panel.intervalUncertainLots[4] = 77;
+    DetailPanelFigures panel = PanelOf(10, 20);
+    panel.intervalTexts = {"0-300", "300-500", "500-800", "800-1000", "1000-1000+"};
+    panel.intervals[1].inflow = {300, 30.0};
+    panel.intervals[1].outflow = {120, 12.0};
+    panel.intervals[4].uncertain = {77, 7.7};
     panel.intervalInPlusUp[1] = 350;
     panel.intervalOutPlusDown[1] = 125;
     CMSChart chart;
     const int typeBefore = chart.ChartType();
     SetupDayChart(chart, panel);
-    FillDayChart(chart, panel, {"0-300", "300-500", "500-800", "800-1000", "1000-1000+"});
+    FillDayChart(chart, panel);
 
     EXPECT_EQ(chart.TitleText(), "日流量图（单位：手）");
     EXPECT_EQ(chart.ChartType(), typeBefore);
@@ -304,15 +302,15 @@ TEST(DayChart, DrawsTheLotsThePanelShows) {
         day.inflow[1] = {lots, 1.0};
         day.outflow[2] = {lots, 1.0};
         day.uncertain[3] = {lots, 1.0};
-        DetailPanelTexts panel;
+        DetailPanelFigures panel;
         FillDaySummary(panel, day);
         FillDayIntervals(panel, day, {"0-300", "300-500", "500-800", "800-1000", "1000-1000+"});
-        const std::string shown = panel.Text(IntervalValueId(PanelGroup::Inflow, 1));
+        const std::string shown = panel.intervals[0].inflow.Text();
         const double shownLots = std::stod(shown.substr(0, shown.find('(')));
         CMSChart chart;
         SetupDayChart(chart, panel);
         EXPECT_EQ(chart.Axis(AxisId::Value).ValueScale.Maximum, std::trunc(shownLots / 100) * 100) << shown;
-        FillDayChart(chart, panel, {"0-300", "300-500", "500-800", "800-1000", "1000-1000+"});
+        FillDayChart(chart, panel);
         EXPECT_EQ(chart.DataAt(1, 1), shownLots) << shown;
         EXPECT_EQ(chart.DataAt(1, 2), shownLots) << shown;
         EXPECT_EQ(chart.DataAt(1, 5), shownLots) << shown;

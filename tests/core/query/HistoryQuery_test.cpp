@@ -260,6 +260,11 @@ TEST_F(HistoryQueryDb, ListsTheStocksDaysInDateOrderAndLeavesTheLastAsCurrent) {
 // The figures the charts draw are the numbers of the grid's cells, day by day, under a template.
 TEST_F(HistoryQueryDb, ChartFiguresAreTheGridCellsAsNumbers) {
     QueryTestDb::InsertTemplate("T", {"0-100", "100-200", "200-500", "500-1000", "0-1000+"});
+    // 主力净额 at the rounding edges: an exact half goes away from zero, 0.15 is just below its half.
+    const char* classSql =
+        "insert or replace into dayflow(code,datet,classday,mainnetamount,totalamount) values('ABC',?,1,?,100)";
+    QueryTestDb::Exec(classSql, {"20000101", "-26.25"});
+    QueryTestDb::Exec(classSql, {"20000103", "0.15"});
     ASSERT_EQ(*QueryHistory(session, {"ABC", "20000101", "20001231", "T"}, grid, chart, {}), 3);
     ASSERT_EQ(session.history.days.size(), 3U);
     for (int r = 1; r <= 3; ++r) {
@@ -269,8 +274,16 @@ TEST_F(HistoryQueryDb, ChartFiguresAreTheGridCellsAsNumbers) {
             EXPECT_EQ(day.intervalLots[static_cast<std::size_t>(k - 1)], LotsOfFigureText(grid.TextAt(r, k))) << r << k;
         }
         EXPECT_EQ(day.totalLots, LotsOfFigureText(grid.TextAt(r, kHistoryTotalCol))) << r;
+        const std::string mainNet = grid.TextAt(r, kHistoryMainNetCol);
+        EXPECT_EQ(day.mainNetAmount.has_value(), mainNet != kNoClassFigure) << r;
+        if (day.mainNetAmount) {
+            EXPECT_EQ(*day.mainNetAmount, std::stod(mainNet)) << r;
+        }
     }
     EXPECT_EQ(session.history.days[1].intervalLots[4], -1050);
+    EXPECT_EQ(session.history.days[0].mainNetAmount, -26.3);
+    EXPECT_EQ(session.history.days[1].mainNetAmount, 0.1);
+    EXPECT_EQ(session.history.days[2].mainNetAmount, std::nullopt);
     EXPECT_EQ(*QueryHistory(session, {"ABC", "20010101", "20011231", "T"}, grid, chart, {}), 0);
     EXPECT_TRUE(session.history.days.empty());
 }

@@ -2,22 +2,22 @@
 
 #include <gtest/gtest.h>
 
-#include "core/query/HistoryQuery.h"
+#include "core/query/SessionState.h"
 
 namespace moxtel {
 namespace {
 
 // Days with and without class figures: the bars miss the latter, the running sum carries over them.
 TEST(MainNetChart, DailyBarsAndARunningSumOverDaysWithoutClasses) {
-    CMSFlexGrid grid(5, kHistoryGridCols);
-    const char* days[][2] = {{"2000-01-03", "12.5"}, {"2000-01-04", "—"}, {"2000-01-05", "-20.0"}};
-    for (int r = 1; r <= 3; ++r) {
-        grid.SetTextAt(r, 0, days[r - 1][0]);
-        grid.SetTextAt(r, kHistoryMainNetCol, days[r - 1][1]);
-    }
+    HistoryQueryState history;
+    history.rowCount = 3;
+    history.days.resize(3);
+    history.days[0] = {.date = "2000-01-03", .mainNetAmount = 12.5};
+    history.days[1] = {.date = "2000-01-04"};
+    history.days[2] = {.date = "2000-01-05", .mainNetAmount = -20.0};
     CMSChart chart;
     chart.Series(2).LabelLocationType = kLabelLocationAbove;  // left by the flow chart
-    FillMainNetChart(chart, grid, 3);
+    FillMainNetChart(chart, history);
     EXPECT_EQ(chart.ChartType(), kChartType2dBar);
     EXPECT_EQ(chart.ColumnCount(), 2);
     EXPECT_FALSE(chart.SeriesAt(1).DrawAsLine);

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cmath>
 #include <cstdio>
+#include <limits>
 #include <random>
 #include <string>
 
@@ -32,6 +34,21 @@ TEST(FormatFixed, NonHalvesKeepTheExactBinaryValue) {
     EXPECT_EQ(FormatFixed(-104.94, 1), "-104.9");
     EXPECT_EQ(FormatFixed(0.0, 1), "0.0");
     EXPECT_EQ(FormatFixed(1e20, 0), "100000000000000000000");
+}
+
+// A chart draws the number a figure shows: the same rounding, halves away from zero included.
+TEST(RoundFixed, IsTheNumberTheTextShows) {
+    struct Case {
+        double value;
+        int decimals;
+        double shown;
+    };
+    const double inf = std::numeric_limits<double>::infinity();
+    for (const Case c : {Case{26.25, 1, 26.3}, Case{-26.25, 1, -26.3}, Case{0.15, 1, 0.1}, Case{-104.94, 1, -104.9},
+                         Case{1234.5, 0, 1235}, Case{-0.04, 1, 0.0}, Case{1e20, 1, 1e20}, Case{std::nan(""), 1, 0.0},
+                         Case{-inf, 1, 0.0}}) {
+        EXPECT_EQ(RoundFixed(c.value, c.decimals), c.shown) << c.value;
+    }
 }
 
 // Figures are formatted apart from printf; away from exact halves they must agree with it digit

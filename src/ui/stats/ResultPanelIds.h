@@ -6,7 +6,8 @@
 namespace moxtel {
 
 // Control ids of a day's result panel, shared by the main window and the detail query window:
-// the title line, the totals row and the six groups of five interval rows.
+// the title line, the totals row and the six groups of five interval rows. Groups are indexed in
+// the order of ResultGroup (ui/stats/ResultPanel.h).
 
 // The title line and the totals row.
 inline constexpr int kIdDayTitle = 1001;
@@ -16,9 +17,6 @@ inline constexpr int kIdSumUncertain = 1004;
 inline constexpr int kIdSumNet = 1005;
 inline constexpr int kIdSumNetWithUncertain = 1006;
 inline constexpr int kIdSumTotal = 1007;
-
-// The six groups of the interval panel, in the order of their id tables.
-enum class PanelGroup { Inflow, Outflow, Net, NetWithUncertain, Total, Uncertain };
 
 // Value and label edits of intervals 1..5 per group.
 inline constexpr std::array<std::array<int, 5>, 6> kIntervalValueIds = {{
@@ -38,15 +36,15 @@ inline constexpr std::array<std::array<int, 5>, 6> kIntervalLabelIds = {{
     {1084, 1082, 1080, 1081, 1083},
 }};
 
-// n = 1..5
-constexpr int IntervalValueId(PanelGroup group, int n) {
+// group a ResultGroup, n = 1..5
+constexpr int IntervalValueId(int group, int n) {
     return kIntervalValueIds[static_cast<std::size_t>(group)][static_cast<std::size_t>(n - 1)];
 }
-constexpr int IntervalLabelId(PanelGroup group, int n) {
+constexpr int IntervalLabelId(int group, int n) {
     return kIntervalLabelIds[static_cast<std::size_t>(group)][static_cast<std::size_t>(n - 1)];
 }
 
-// Totals-row edits in the order of PanelGroup.
+// Totals-row edits in the order of ResultGroup.
 inline constexpr std::array<int, 6> kTotalIds = {kIdSumInflow, kIdSumOutflow, kIdSumNet,
                                                  kIdSumNetWithUncertain, kIdSumTotal, kIdSumUncertain};
 
