@@ -3,6 +3,7 @@
 #include "core/stats/FlowFigure.h"
 #include "ui/app/CDialogBase.h"
 #include "ui/app/DataExchange.h"
+#include "ui/stats/ResultPanel.h"
 
 namespace moxtel {
 namespace {
@@ -14,7 +15,7 @@ constexpr const char* kMsgNoClasses = "此日保存时尚未按金额分类，�
 
 constexpr auto Index(int i) { return static_cast<std::size_t>(i); }
 
-QString FigureText(const BucketSum& sum) { return QString::fromStdString(FlowFigure{sum.lots, sum.amount}.Text()); }
+QString FigureText(const BucketSum& sum) { return moxtel::FigureText(FlowFigure{sum.lots, sum.amount}); }
 
 }  // namespace
 
