@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/common/FileWarning.h"
 #include "core/data/StoreContext.h"
 #include "core/layout/TickLayout.h"
 #include "core/stats/TickDay.h"
@@ -23,8 +24,8 @@ struct ImportFailure {
     ImportIssue issue = ImportIssue::Refused;
 };
 
-// A warning of a day stored: its file and the message (a day without trades, texts that are not numbers).
-using ImportWarning = ImportFailure;
+// A warning of a day stored: its file, the rows concerned and what (a day without trades, texts that are not numbers).
+using ImportWarning = FileWarning;
 
 // Two files of the same stock and day: the later one in the order given was stored.
 struct ImportDuplicate {
@@ -60,7 +61,7 @@ struct ImportOptions {
     // Polled on the calling thread before every day; true stops the import after the last whole day.
     std::function<bool()> cancelled;
     // Warnings of the days stored (a day without trades, texts that are not numbers), calling thread.
-    std::function<void(const std::string&)> warning;
+    std::function<void(const ImportWarning&)> warning;
     // What the numbers of a numeric direction column mean (--direction-codes).
     DirectionCodes directionCodes{};
     // Infer the directions of trade lists without them by the tick rule (--infer-direction tick-rule).

@@ -291,9 +291,9 @@ void CMainStatDlg::RunStatistics(const QString& idleTitle) {
 
     StatisticsObserver observer;
     observer.progress = [this](int rowsRead) { ShowProgress(rowsRead); };
-    observer.warning = [this](const std::string& message) {
+    observer.warning = [this](const FileWarning& warning) {
         Edit(kTitleLine)->setText(m_strTitle);  // the running text alone while the message is up
-        Services().ShowAppMessage(this, QString::fromStdString(message), MessageIcon::Stop);
+        Services().ShowAppMessage(this, QString::fromStdString(warning.Text()), MessageIcon::Stop);
     };
     StatisticsInputs inputs{m_strWorkbookPath.toStdString(), m_strPreviousClose.toStdString(),
                             m_strTurnover.toStdString()};

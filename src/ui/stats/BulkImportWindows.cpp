@@ -126,7 +126,7 @@ CImportFailuresDlg::CImportFailuresDlg(const ImportSummary& summary, const QStri
     std::vector<std::pair<std::string, ImportReasonText>> rows;
     for (const ImportFailure& f : summary.failures) rows.emplace_back(f.path, FailureReasonText(f));
     for (const ImportWarning& w : summary.warnings) {
-        rows.emplace_back(w.path, ImportReasonText{Utf8("警告：") + QString::fromStdString(w.reason), {}});
+        rows.emplace_back(w.file, ImportReasonText{Utf8("警告：") + QString::fromStdString(w.what), {}});
     }
     for (const ImportFailure& f : summary.skippedFiles) rows.emplace_back(f.path, SkippedReasonText(f));
     for (const ImportDuplicate& d : summary.duplicates) {

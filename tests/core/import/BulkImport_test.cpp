@@ -372,7 +372,7 @@ TEST_P(BulkImportShapes, FoldersDatesAndCodesGiveOneLinkedDayEach) {
     EXPECT_EQ(TestDatabase::Rows("select pricebeg, priceend from gpmaster where datet = '20240103' and code = '600001(600001)'"),
               (Rows{{"10.01", "10.03"}}));
     ASSERT_EQ(s.warnings.size(), 1u);
-    EXPECT_EQ(s.warnings[0].reason, "2 行成交不按时间先后排列，已按成交时间排序");
+    EXPECT_EQ(s.warnings[0].what, "2 行成交不按时间先后排列，已按成交时间排序");
 }
 
 INSTANTIATE_TEST_SUITE_P(KeptOrReadAgain, BulkImportShapes, ::testing::Values(std::size_t{1} << 30, std::size_t{0}));
@@ -397,7 +397,7 @@ TEST_F(BulkImportTest, DirectionCodesAreAFailureUntilGiven) {
     EXPECT_EQ(TestDatabase::Rows("select one from transin"), (Rows{{"6"}}));  // 1 is the buy
 }
 
-// The warnings of the days stored reach the summary with the file they belong to.
+// The warnings of the days stored reach the summary with the file and the rows they belong to.
 TEST_F(BulkImportTest, WarningsOfTheStoredDaysAreInTheSummary) {
     const fs::path in = fs::path(m_db.Folder()) / "in";
     fs::create_directories(in);
@@ -406,8 +406,9 @@ TEST_F(BulkImportTest, WarningsOfTheStoredDaysAreInTheSummary) {
     const ImportSummary s = Import({(in / "bad.txt").string(), good});
     EXPECT_EQ(s.imported, 2);
     ASSERT_EQ(s.warnings.size(), 1u);
-    EXPECT_EQ(s.warnings[0].path, (in / "bad.txt").string());
-    EXPECT_NE(s.warnings[0].reason.find("不是数字"), std::string::npos) << s.warnings[0].reason;
+    EXPECT_EQ(s.warnings[0].file, (in / "bad.txt").string());
+    EXPECT_EQ(s.warnings[0].rows, std::vector<int>{6});
+    EXPECT_EQ(s.warnings[0].what, "1 行成交的价格或成交量不是数字，按 0 计算(第 6 行)");
 }
 
 }  // namespace
