@@ -50,7 +50,7 @@ std::string WithoutPath(const std::string& message, const std::string& path) {
 // The reason of a refusal in the import's plain style, and whether it is the program's message or
 // a reader's words.
 std::string ReasonOf(const Error& error, const std::string& path, ImportIssue& issue) {
-    issue = ImportIssue::Refused;
+    issue = error.kind == ErrorKind::NoDirection ? ImportIssue::NoDirection : ImportIssue::Refused;
     if (error.kind == ErrorKind::OpenFailed) {
         issue = ImportIssue::Unreadable;
         const std::size_t line = error.detail.find('\n');
@@ -351,5 +351,35 @@ private:
 }  // namespace
 
 ImportSummary ImportWorkbooks(const ImportOptions& options) { return Importer(options).Run(); }
+
+std::vector<std::string> FilesWithoutDirection(const ImportSummary& summary) {
+    std::vector<std::string> files;
+    for (const auto* list : {&summary.skippedFiles, &summary.failures}) {
+        for (const ImportFailure& f : *list) {
+            if (f.issue == ImportIssue::NoDirection) files.push_back(f.path);
+        }
+    }
+    return files;
+}
+
+ImportSummary WithInferredRetry(ImportSummary first, ImportSummary retry) {
+    const auto withoutDirection = [](const ImportFailure& f) { return f.issue == ImportIssue::NoDirection; };
+    first.skipped -= static_cast<int>(std::erase_if(first.skippedFiles, withoutDirection));
+    std::erase_if(first.failures, withoutDirection);
+    const auto append = [](auto& to, auto& from) {
+        to.insert(to.end(), std::make_move_iterator(from.begin()), std::make_move_iterator(from.end()));
+    };
+    first.imported += retry.imported;
+    first.replaced += retry.replaced;
+    first.skipped += retry.skipped;
+    append(first.storedDays, retry.storedDays);
+    append(first.skippedFiles, retry.skippedFiles);
+    append(first.failures, retry.failures);
+    append(first.warnings, retry.warnings);
+    append(first.duplicates, retry.duplicates);
+    first.cancelled = first.cancelled || retry.cancelled;
+    if (retry.lastDay) first.lastDay = std::move(retry.lastDay);
+    return first;
+}
 
 }  // namespace moxtel

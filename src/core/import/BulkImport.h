@@ -13,9 +13,10 @@
 namespace moxtel {
 
 // What kind of reason an ImportFailure gives: the program's own message (a refused table, in
-// Chinese), or the words of a reader, the system or the database (English) for a file that cannot
-// be read, a path that does not exist or is no file, or a day the database did not take.
-enum class ImportIssue { Refused, Unreadable, NoSuchPath, NotAFile, Database };
+// Chinese; NoDirection: a trade list without directions, which the tick rule could read), or the
+// words of a reader, the system or the database (English) for a file that cannot be read, a path
+// that does not exist or is no file, or a day the database did not take.
+enum class ImportIssue { Refused, NoDirection, Unreadable, NoSuchPath, NotAFile, Database };
 
 // A file that could not be imported (or was skipped) and why.
 struct ImportFailure {
@@ -94,5 +95,12 @@ struct ImportSummary {
 // the order given wins. Each day is its own transaction: a failure or a cancel leaves every
 // committed day whole and nothing of the day in flight.
 ImportSummary ImportWorkbooks(const ImportOptions& options);
+
+// The files an import refused for having no directions (skipped or failed), in the order found.
+std::vector<std::string> FilesWithoutDirection(const ImportSummary& summary);
+
+// The summary of an import followed by a second import of its FilesWithoutDirection with the
+// directions inferred: those files count as the second import tells, everything else as the first.
+ImportSummary WithInferredRetry(ImportSummary first, ImportSummary retry);
 
 }  // namespace moxtel
