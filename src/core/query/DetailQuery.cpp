@@ -73,9 +73,9 @@ std::string MasterIdTitle(const std::string& masterId) {
     return masterId.substr(0, start) + InsertDateDashes(std::string_view(masterId).substr(start));
 }
 
-bool LoadStoredDay(DayFlowResult& day, const std::string& masterId) {
+bool LoadStoredDay(const StoreContext& store, DayFlowResult& day, const std::string& masterId) {
     day.ClearBuckets();
-    CAdoDatabase db;
+    CAdoDatabase db(store);
     bool found = false;
     for (const BucketTable& table : kBucketTables) {
         db.OpenRecordset(std::string(kSelectBuckets) + table.clause, {masterId});
@@ -131,10 +131,10 @@ void FillDayIntervals(DetailPanelTexts& panel, const DayFlowResult& day,
     }
 }
 
-DetailPanelTexts LoadDetailDay(SessionState& session, CMSChart& chart) {
+DetailPanelTexts LoadDetailDay(const StoreContext& store, SessionState& session, CMSChart& chart) {
     DetailPanelTexts panel;
     panel.texts[kIdDayTitle] = MasterIdTitle(session.currentMasterId);
-    LoadStoredDay(session.day, session.currentMasterId);
+    LoadStoredDay(store, session.day, session.currentMasterId);
     if (session.day.inferredDirection) panel.texts[kIdDayTitle] += std::string("  (") + kInferredDirectionText + ")";
     FillDaySummary(panel, session.day);
     FillDayIntervals(panel, session.day, session.history.intervalTexts);

@@ -4,6 +4,7 @@
 #include <map>
 #include <string>
 
+#include "core/data/StoreContext.h"
 #include "core/query/SessionState.h"
 #include "core/stats/FlowBuckets.h"
 #include "core/stats/ResultPanelIds.h"
@@ -40,7 +41,7 @@ std::string MasterIdTitle(const std::string& masterId);
 // classes when they were stored with it; inferredDirection tells whether its directions were inferred.
 // The day's texts are left alone. An unknown or empty id gives all zeros and no classes. Returns whether
 // any bucket row was found.
-bool LoadStoredDay(DayFlowResult& day, const std::string& masterId);
+bool LoadStoredDay(const StoreContext& store, DayFlowResult& day, const std::string& masterId);
 
 // Summary edits 1002..1007 from buckets 1..11 of day.
 void FillDaySummary(DetailPanelTexts& panel, const DayFlowResult& day);
@@ -51,6 +52,6 @@ void FillDayIntervals(DetailPanelTexts& panel, const DayFlowResult& day,
 
 // Detail window start: title of session.currentMasterId, session.day reloaded from the stored day,
 // summary and intervals (with the texts of the last history query), then the day chart.
-DetailPanelTexts LoadDetailDay(SessionState& session, CMSChart& chart);
+DetailPanelTexts LoadDetailDay(const StoreContext& store, SessionState& session, CMSChart& chart);
 
 }  // namespace moxtel

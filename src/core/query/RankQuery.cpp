@@ -118,9 +118,9 @@ std::optional<RankRow> RowOf(SqlTexts c) {
 
 // The rows of the stocks whose codes lie in [low, high) ("" leaves that end open), in code order,
 // through a connection of their own.
-bool LoadStocks(const std::string& from, const std::string& to, bool longRange, const std::string& low,
-                const std::string& high, std::vector<RankRow>& rows) {
-    CAdoDatabase db;
+bool LoadStocks(const StoreContext& store, const std::string& from, const std::string& to, bool longRange,
+                const std::string& low, const std::string& high, std::vector<RankRow>& rows) {
+    CAdoDatabase db(store);
     std::vector<std::string_view> values;
     std::string sql = kRankColumns;
     if (!low.empty()) sql += "code>=? and ", values.emplace_back(low);
@@ -134,8 +134,8 @@ bool LoadStocks(const std::string& from, const std::string& to, bool longRange, 
 
 // A code that splits the stocks of a long range in two halves, taken from the stocks stored on the
 // range's first stored date (one read of the date index); "" when there are too few to split.
-std::string MiddleCode(const std::string& from, const std::string& to) {
-    CAdoDatabase db;
+std::string MiddleCode(const StoreContext& store, const std::string& from, const std::string& to) {
+    CAdoDatabase db(store);
     const std::string_view values[] = {from, to};
     std::vector<std::string> codes;
     db.ForEachRow("select code from dayflow where datet=(select min(datet) from dayflow where datet>=? and datet<=?) "
@@ -146,18 +146,19 @@ std::string MiddleCode(const std::string& from, const std::string& to) {
 
 }  // namespace
 
-Result<std::vector<RankRow>> LoadRankRows(const std::string& from, const std::string& to, bool twoConnections) {
+Result<std::vector<RankRow>> LoadRankRows(const StoreContext& store, const std::string& from, const std::string& to,
+                                          bool twoConnections) {
     const bool longRange = DaysBetween(from, to) > kShortRangeDays;
-    const std::string middle = twoConnections && longRange ? MiddleCode(from, to) : std::string();
+    const std::string middle = twoConnections && longRange ? MiddleCode(store, from, to) : std::string();
     std::vector<RankRow> rows;
     bool ok = true;
     if (middle.empty()) {
-        ok = LoadStocks(from, to, longRange, {}, {}, rows);
+        ok = LoadStocks(store, from, to, longRange, {}, {}, rows);
     } else {
         std::vector<RankRow> upper;
         bool upperOk = true;
-        std::thread second([&] { upperOk = LoadStocks(from, to, longRange, middle, {}, upper); });
-        ok = LoadStocks(from, to, longRange, {}, middle, rows);
+        std::thread second([&] { upperOk = LoadStocks(store, from, to, longRange, middle, {}, upper); });
+        ok = LoadStocks(store, from, to, longRange, {}, middle, rows);
         second.join();
         ok = ok && upperOk;
         rows.insert(rows.end(), std::make_move_iterator(upper.begin()), std::make_move_iterator(upper.end()));

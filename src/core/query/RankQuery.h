@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/common/Result.h"
+#include "core/data/StoreContext.h"
 
 namespace moxtel {
 
@@ -46,6 +47,7 @@ inline constexpr const char* kMsgNoDaysInRange = "所选时间段内没有保存
 // through its own connection (a year of a market: half the wall time on two cores); database
 // failures are then reported from either thread, so only for reporters that allow that (the
 // command line's, not the windows' message boxes). The rows and figures are the same either way.
-Result<std::vector<RankRow>> LoadRankRows(const std::string& from, const std::string& to, bool twoConnections = false);
+Result<std::vector<RankRow>> LoadRankRows(const StoreContext& store, const std::string& from, const std::string& to,
+                                          bool twoConnections = false);
 
 }  // namespace moxtel

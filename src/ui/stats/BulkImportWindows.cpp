@@ -77,7 +77,6 @@ ImportSummary RunImportWithProgress(QWidget* owner, const QStringList& paths, co
     progress.show();
 
     ImportOptions options;
-    options.store = &store;
     for (const QString& path : paths) options.paths.push_back(path.toStdString());
     options.orderConvention = ChosenOrderConvention();
     options.progress = [&progress](const ImportProgress& p) {
@@ -89,7 +88,7 @@ ImportSummary RunImportWithProgress(QWidget* owner, const QStringList& paths, co
         QApplication::processEvents();
         return progress.wasCanceled();
     };
-    return ImportWorkbooks(options);
+    return ImportWorkbooks(store, options);
 }
 
 QString ImportSummaryText(const ImportSummary& s) {

@@ -18,18 +18,18 @@ class QueryViewsDb : public ::testing::Test {
         Put(d.inflow, 4, 320, 32.0);
         Put(d.outflow, 1, 50, 5.0);
         Put(d.uncertainUp, 11, 1000, 100.0);
-        id = QueryTestDb::InsertDay("ABC(600000)", "20000101", d);
-        QueryTestDb::InsertDay("ABC(600000)", "20000105", DayFlowResult{});
-        QueryTestDb::InsertUncertain(id, "09:30:01", "1000", "10.00", "出", "5");
-        QueryTestDb::InsertUncertain(id, "09:31:00", "100", "10.00");
-        QueryTestDb::InsertTemplate("大单", {"0-100", "100-500", "500-1000", "1000-1000+", "0-0"});
+        id = t.InsertDay("ABC(600000)", "20000101", d);
+        t.InsertDay("ABC(600000)", "20000105", DayFlowResult{});
+        t.InsertUncertain(id, "09:30:01", "1000", "10.00", "出", "5");
+        t.InsertUncertain(id, "09:31:00", "100", "10.00");
+        t.InsertTemplate("大单", {"0-100", "100-500", "500-1000", "1000-1000+", "0-0"});
     }
     QueryTestDb t;
     std::string id;
 };
 
 TEST_F(QueryViewsDb, HistoryViewHasTheGridTextsAndColours) {
-    const auto view = LoadHistoryView("ABC(600000)", "2000-01-01", "20000131", "");
+    const auto view = LoadHistoryView(t.store, "ABC(600000)", "2000-01-01", "20000131", "");
     ASSERT_TRUE(view.ok());
     EXPECT_TRUE(view->templateFound);
     EXPECT_EQ(view->headers[0], "日期");
@@ -50,20 +50,20 @@ TEST_F(QueryViewsDb, HistoryViewHasTheGridTextsAndColours) {
 }
 
 TEST_F(QueryViewsDb, HistoryViewTemplateAndStops) {
-    auto view = LoadHistoryView("ABC(600000)", "20000101", "20000101", "大单");
+    auto view = LoadHistoryView(t.store, "ABC(600000)", "20000101", "20000101", "大单");
     ASSERT_TRUE(view.ok());
     EXPECT_EQ(view->headers[2], "100-500(手)");
     EXPECT_EQ(view->rows[0].cells[1], "320(32.0万元)");
-    view = LoadHistoryView("ABC(600000)", "20000101", "20000101", "没有");
+    view = LoadHistoryView(t.store, "ABC(600000)", "20000101", "20000101", "没有");
     ASSERT_TRUE(view.ok());
     EXPECT_FALSE(view->templateFound);
     EXPECT_EQ(view->headers[1], "0-300(手)");
-    EXPECT_EQ(LoadHistoryView("", "20000101", "20000101", "").error().message, "请选择需要统计的股票!");
-    EXPECT_EQ(LoadHistoryView("X", "", "20000101", "").error().message, "请选择要查询的时间段!");
+    EXPECT_EQ(LoadHistoryView(t.store, "", "20000101", "20000101", "").error().message, "请选择需要统计的股票!");
+    EXPECT_EQ(LoadHistoryView(t.store, "X", "", "20000101", "").error().message, "请选择要查询的时间段!");
 }
 
 TEST_F(QueryViewsDb, DayViewIncludesUncertainTrades) {
-    const DayView view = LoadDayView(id, "");
+    const DayView view = LoadDayView(t.store, id, "");
     EXPECT_TRUE(view.stored);
     EXPECT_EQ(view.title, "ABC(600000)2000-01-01");
     EXPECT_EQ(view.totals.texts.uncertain, "1100(110.0万元)");
@@ -80,13 +80,13 @@ TEST_F(QueryViewsDb, DayViewIncludesUncertainTrades) {
 }
 
 TEST_F(QueryViewsDb, DayViewTemplateAndUnknownDay) {
-    DayView view = LoadDayView(id, "大单");
+    DayView view = LoadDayView(t.store, id, "大单");
     EXPECT_TRUE(view.templateFound);
     EXPECT_EQ(view.intervals[1].label, "100-500");
     EXPECT_EQ(view.intervals[1].figures.texts.inflow, "320(32.0万元)");
     EXPECT_EQ(view.intervals[4].figures.texts.total, "0(0.0万元)");
 
-    view = LoadDayView("ABC(600000)20000102", "没有");
+    view = LoadDayView(t.store, "ABC(600000)20000102", "没有");
     EXPECT_FALSE(view.stored);
     EXPECT_FALSE(view.templateFound);
     EXPECT_EQ(view.intervals[0].label, "0-300");
