@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <functional>
+
+#include "core/maintenance/ClearData.h"
 #include "core/query/CMSFlexGrid.h"
 #include "core/query/QueryTestDb.h"
+#include "core/templates/TemplateStore.h"
 
 namespace moxtel {
 namespace {
@@ -92,6 +97,51 @@ TEST_F(QueryViewsDb, DayViewTemplateAndUnknownDay) {
     EXPECT_EQ(view.intervals[0].label, "0-300");
     EXPECT_EQ(view.totals.texts.total, "0(0.0万元)");
     EXPECT_TRUE(view.uncertainTrades.empty());
+}
+
+// Two databases open at once: every reader works on the store it is handed and nothing else, and a
+// failure is reported to that store's reporter only.
+TEST(StoresKeptApart, EachReaderReadsTheStoreItIsHanded) {
+    QueryTestDb a, b;
+    a.InsertDay("A(600001)", "20240102", DayFlowResult{});
+    a.InsertTemplate("甲", {"0-100", "100-500", "500-1000", "1000-1000+", "0-0"});
+    b.InsertDay("B(600002)", "20240103", DayFlowResult{});
+    struct Case {
+        const char* what;
+        std::function<std::string(const StoreContext&)> read;
+        const char* fromA;
+        const char* fromB;
+    };
+    const auto joined = [](const std::vector<std::string>& texts) {
+        std::string all;
+        for (const std::string& text : texts) all += text + ";";
+        return all;
+    };
+    const std::vector<Case> cases{
+        {"stock codes", [&](const StoreContext& s) { return joined(LoadStockCodes(s)); }, "A(600001);", "B(600002);"},
+        {"template names", [&](const StoreContext& s) { return joined(LoadTemplateNames(s)); }, "甲;", ""},
+        {"days to clear",
+         [](const StoreContext& s) { return std::to_string(CountDaysToClear(s, "A(600001)", "20241231")); }, "1", "0"},
+        {"history rows",
+         [](const StoreContext& s) {
+             return std::to_string(LoadHistoryView(s, "B(600002)", "20240101", "20241231", "")->rows.size());
+         },
+         "0", "1"},
+        {"stored day",
+         [](const StoreContext& s) { return std::to_string(LoadDayView(s, "A(600001)20240102", "").stored); }, "1",
+         "0"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.read(a.store), c.fromA) << c.what;
+        EXPECT_EQ(c.read(b.store), c.fromB) << c.what;
+    }
+
+    std::ofstream(b.File(), std::ios::binary | std::ios::trunc) << std::string(4096, 'x');  // b is damaged now
+    for (const Case& c : cases) EXPECT_EQ(c.read(a.store), c.fromA) << c.what;
+    EXPECT_TRUE(a.messages.empty());
+    EXPECT_TRUE(LoadStockCodes(b.store).empty());
+    ASSERT_EQ(b.messages.size(), 1u);
+    EXPECT_NE(b.messages[0].find(b.File()), std::string::npos) << b.messages[0];
 }
 
 }  // namespace
