@@ -118,9 +118,9 @@ int RunImportCommand(const CliArgs& args, CliContext& ctx) {
     std::unique_ptr<ImportProgressBar> bar;
     if (&ctx.err == &std::cerr && isatty(STDERR_FILENO) != 0) bar = std::make_unique<ImportProgressBar>(ctx.err);
     if (bar) options.progress = [&bar](const ImportProgress& p) { bar->Update(p); };
-    options.warning = [&ctx, &bar](const std::string& message) {
+    options.warning = [&ctx, &bar](const ImportWarning& warning) {
         if (bar) bar->Finish();
-        ctx.err << "moxtel-flow: " << message << "\n";
+        ctx.err << "moxtel-flow: " << warning.Text() << "\n";
     };
     InterruptScope interrupts;
     options.cancelled = [] { return g_interrupted != 0; };

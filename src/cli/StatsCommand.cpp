@@ -109,8 +109,8 @@ int RunStatsCommand(const CliArgs& args, CliContext& ctx) {
     inputs.storeWhileReading =
         !args.Has("--no-store") && std::filesystem::file_size(inputs.workbookPath, sizeError) >= kStoreWhileReadingFrom;
     StatisticsObserver observer;
-    observer.warning = [&ctx, &args](const std::string& message) {
-        ctx.err << "moxtel-flow: " << NamedWarning(args.positional[0], message) << "\n";
+    observer.warning = [&ctx](const FileWarning& warning) {
+        ctx.err << "moxtel-flow: " << warning.Text() << "\n";
     };
     SqliteDayStore store(ctx.store, /*readOnly=*/args.Has("--no-store"));
     const auto run = RunStatistics(inputs, &store, observer);

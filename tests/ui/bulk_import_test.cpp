@@ -297,6 +297,40 @@ class BulkImportTest : public QObject {
                  qPrintable(m.services.shown.back().detail));
     }
 
+    // A list without directions among the files: the window offers to infer them; declined, the
+    // file is listed in the window's words, accepted, it is stored and marked.
+    void listsWithoutDirectionsAreOfferedTheTickRule() {
+        for (const bool accept : {false, true}) {
+            TestDatabase db;
+            MainWindow m(db.store);
+            const QString noSide =
+                WriteFile(QStringLiteral("600001_20240103.csv"), "time,price,volume\n09:30:00,10.00,5\n09:30:01,10.01,7\n");
+            m.services.fileChoices.push_back({Day(QStringLiteral("20240102")), noSide});
+            m.services.answers.push_back(accept);
+            m.window.Button(1184)->click();
+            QStringList listed;
+            m.services.onChild = [&](QDialog& child) {
+                auto* table = child.findChild<QTableWidget*>();
+                for (int row = 0; table && row < table->rowCount(); ++row) listed << table->item(row, 1)->text();
+                return 1;
+            };
+            m.window.Button(1186)->click();
+            QCOMPARE(m.services.shown.front().kind, QStringLiteral("ask"));
+            QVERIFY2(m.services.shown.front().text.startsWith(QString::fromUtf8("1 个文件没有买卖方向")),
+                     qPrintable(m.services.shown.front().text));
+            QCOMPARE(StoredDays(db.store), accept ? 2 : 1);
+            if (accept) {  // a clean import of both, the inferred day shown last
+                QVERIFY2(m.services.shown.back().text.startsWith(QString::fromUtf8("导入 2 天")),
+                         qPrintable(m.services.shown.back().text));
+                QCOMPARE(m.Text(1001), QString::fromUtf8("20240103 甲 (600001)  (推断方向)"));
+            } else {
+                QVERIFY2(listed.contains(QString::fromUtf8(
+                             "跳过：找不到列 性质，没有买卖方向(可在导入时选择按成交价涨跌推断方向)")),
+                         qPrintable(listed.join(QLatin1Char('\n'))));
+            }
+        }
+    }
+
     // 取消 while the days are stored: those stored stay whole, the rest are not stored.
     void cancelKeepsTheDaysStored() {
         TestDatabase db;

@@ -11,6 +11,7 @@ enum class ErrorKind {
     Failed,           // the message says what is wrong (a refused table, a bad name, ...)
     OpenFailed,       // the file cannot be opened or read as a workbook; detail: the reader's reason
     NoWorkbook,       // no workbook was chosen
+    NoDirection,      // a trade list without buy/sell directions: readable with the tick rule
     Cancelled,        // the user stopped it: nothing to show
     AlreadyReported,  // shown to the user already (by the database's reporter): the caller only stops
 };

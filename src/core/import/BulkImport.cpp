@@ -25,7 +25,7 @@ struct ReadSlot {
     std::optional<PackedTickDay> packed;  // the day while it waits for the writer
     std::string reason;
     ImportIssue issue = ImportIssue::Refused;
-    std::vector<std::string> warnings;  // the reader's words, without the file's path
+    std::vector<FileWarning> warnings;
     bool nameFromCode = false;          // a header table: the stock's name was looked up by its code
     std::string tableDate;              // the date chosen of a table of several dates
     std::string tableStock;             // the code chosen of a table of several stocks
@@ -41,8 +41,7 @@ struct ReadRequest {
     bool inferDirection = false;  // --infer-direction: lists without directions by the tick rule
 };
 
-// A message without the leading "path: " that refusals and some warnings carry; the import lists
-// the file beside it.
+// A message without the leading "path: " that refusals carry; the import lists the file beside it.
 std::string WithoutPath(const std::string& message, const std::string& path) {
     const std::string prefix = path + ": ";
     return message.starts_with(prefix) ? message.substr(prefix.size()) : message;
@@ -51,7 +50,7 @@ std::string WithoutPath(const std::string& message, const std::string& path) {
 // The reason of a refusal in the import's plain style, and whether it is the program's message or
 // a reader's words.
 std::string ReasonOf(const Error& error, const std::string& path, ImportIssue& issue) {
-    issue = ImportIssue::Refused;
+    issue = error.kind == ErrorKind::NoDirection ? ImportIssue::NoDirection : ImportIssue::Refused;
     if (error.kind == ErrorKind::OpenFailed) {
         issue = ImportIssue::Unreadable;
         const std::size_t line = error.detail.find('\n');
@@ -66,9 +65,7 @@ ReadSlot ReadOne(const std::string& path, const ReadRequest& request) {
     slot.tableDate = request.tableDate;
     slot.tableStock = request.tableStock;
     StatisticsObserver observer;
-    observer.warning = [&slot, &path](const std::string& message) {
-        slot.warnings.push_back(WithoutPath(message, path));
-    };
+    observer.warning = [&slot](const FileWarning& warning) { slot.warnings.push_back(warning); };
     DayOverrides overrides;
     overrides.tradeDate = request.tableDate;
     overrides.stock = request.tableStock;
@@ -165,7 +162,7 @@ struct Entry {
     std::string stockCode;
     std::string tradeDate;
     std::optional<PackedTickDay> day;
-    std::vector<std::string> warnings;
+    std::vector<FileWarning> warnings;
     bool nameFromCode = false;  // a header table named by its code: read again, it gets stockCode
     std::string tableDate{};    // a table of several dates: the date this entry takes of it
     std::string tableStock{};   // a table of several stocks: the code this entry takes of it
@@ -333,9 +330,9 @@ private:
         ++m_summary.imported;
         if (header.replaced) ++m_summary.replaced;
         m_summary.storedDays.push_back({entry.path, stored->day.masterId, stored->day.inferredDirection});
-        for (const std::string& warning : entry.warnings) {
-            m_summary.warnings.push_back({entry.path, warning});
-            if (m_options.warning) m_options.warning(NamedWarning(entry.path, warning));
+        for (FileWarning& warning : entry.warnings) {
+            if (m_options.warning) m_options.warning(warning);
+            m_summary.warnings.push_back(std::move(warning));
         }
         m_summary.lastDay = std::move(*stored);
         return true;
@@ -355,6 +352,36 @@ private:
 
 ImportSummary ImportWorkbooks(const StoreContext& store, const ImportOptions& options) {
     return Importer(store, options).Run();
+}
+
+std::vector<std::string> FilesWithoutDirection(const ImportSummary& summary) {
+    std::vector<std::string> files;
+    for (const auto* list : {&summary.skippedFiles, &summary.failures}) {
+        for (const ImportFailure& f : *list) {
+            if (f.issue == ImportIssue::NoDirection) files.push_back(f.path);
+        }
+    }
+    return files;
+}
+
+ImportSummary WithInferredRetry(ImportSummary first, ImportSummary retry) {
+    const auto withoutDirection = [](const ImportFailure& f) { return f.issue == ImportIssue::NoDirection; };
+    first.skipped -= static_cast<int>(std::erase_if(first.skippedFiles, withoutDirection));
+    std::erase_if(first.failures, withoutDirection);
+    const auto append = [](auto& to, auto& from) {
+        to.insert(to.end(), std::make_move_iterator(from.begin()), std::make_move_iterator(from.end()));
+    };
+    first.imported += retry.imported;
+    first.replaced += retry.replaced;
+    first.skipped += retry.skipped;
+    append(first.storedDays, retry.storedDays);
+    append(first.skippedFiles, retry.skippedFiles);
+    append(first.failures, retry.failures);
+    append(first.warnings, retry.warnings);
+    append(first.duplicates, retry.duplicates);
+    first.cancelled = first.cancelled || retry.cancelled;
+    if (retry.lastDay) first.lastDay = std::move(retry.lastDay);
+    return first;
 }
 
 }  // namespace moxtel

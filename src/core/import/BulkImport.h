@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/common/FileWarning.h"
 #include "core/data/StoreContext.h"
 #include "core/layout/TickLayout.h"
 #include "core/stats/TickDay.h"
@@ -12,9 +13,10 @@
 namespace moxtel {
 
 // What kind of reason an ImportFailure gives: the program's own message (a refused table, in
-// Chinese), or the words of a reader, the system or the database (English) for a file that cannot
-// be read, a path that does not exist or is no file, or a day the database did not take.
-enum class ImportIssue { Refused, Unreadable, NoSuchPath, NotAFile, Database };
+// Chinese; NoDirection: a trade list without directions, which the tick rule could read), or the
+// words of a reader, the system or the database (English) for a file that cannot be read, a path
+// that does not exist or is no file, or a day the database did not take.
+enum class ImportIssue { Refused, NoDirection, Unreadable, NoSuchPath, NotAFile, Database };
 
 // A file that could not be imported (or was skipped) and why.
 struct ImportFailure {
@@ -23,8 +25,8 @@ struct ImportFailure {
     ImportIssue issue = ImportIssue::Refused;
 };
 
-// A warning of a day stored: its file and the message (a day without trades, texts that are not numbers).
-using ImportWarning = ImportFailure;
+// A warning of a day stored: its file, the rows concerned and what (a day without trades, texts that are not numbers).
+using ImportWarning = FileWarning;
 
 // Two files of the same stock and day: the later one in the order given was stored.
 struct ImportDuplicate {
@@ -57,7 +59,7 @@ struct ImportOptions {
     // Polled on the calling thread before every day; true stops the import after the last whole day.
     std::function<bool()> cancelled;
     // Warnings of the days stored (a day without trades, texts that are not numbers), calling thread.
-    std::function<void(const std::string&)> warning;
+    std::function<void(const ImportWarning&)> warning;
     // What the numbers of a numeric direction column mean (--direction-codes).
     DirectionCodes directionCodes{};
     // Infer the directions of trade lists without them by the tick rule (--infer-direction tick-rule).
@@ -91,5 +93,12 @@ struct ImportSummary {
 // the order given wins. Each day is its own transaction: a failure or a cancel leaves every
 // committed day whole and nothing of the day in flight.
 ImportSummary ImportWorkbooks(const StoreContext& store, const ImportOptions& options);
+
+// The files an import refused for having no directions (skipped or failed), in the order found.
+std::vector<std::string> FilesWithoutDirection(const ImportSummary& summary);
+
+// The summary of an import followed by a second import of its FilesWithoutDirection with the
+// directions inferred: those files count as the second import tells, everything else as the first.
+ImportSummary WithInferredRetry(ImportSummary first, ImportSummary retry);
 
 }  // namespace moxtel

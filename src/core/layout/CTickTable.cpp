@@ -108,7 +108,9 @@ Status CTickTable::ResolveIdentity(const std::string& path, const DayOverrides& 
         if (!confirmed) return Error::Cancelled();
         guess = std::move(*confirmed);
     }
-    if (directionMissing && !guess.inferDirection) return Error{FillPlaceholders(kMsgNoDirection, {fileName})};
+    if (directionMissing && !guess.inferDirection) {
+        return Error{FillPlaceholders(kMsgNoDirection, {fileName}), {}, ErrorKind::NoDirection};
+    }
     if (Status codes = ExplainCodes(guess.directionCodes, fileName); !codes) return codes;
     int date = -1;
     if (m_dates.size() > 1) {

@@ -165,7 +165,7 @@ bool IsSnapshotRow(const CellSource& cells, int row) {
 
 Error Refusal(const std::string& fileName, const RoleColumns& columns) {
     if (CountFound(columns) == kRequiredRoles - 1 && columns[kRoleDirection - 1] == 0) {
-        return Error{FillPlaceholders(kMsgNoDirection, {fileName})};
+        return Error{FillPlaceholders(kMsgNoDirection, {fileName}), {}, ErrorKind::NoDirection};
     }
     std::string missing;
     for (std::size_t i = 0; i < kRequiredRoles; ++i) {

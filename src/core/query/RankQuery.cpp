@@ -4,6 +4,7 @@
 #include <array>
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <iterator>
 #include <thread>
 
@@ -117,10 +118,9 @@ std::optional<RankRow> RowOf(SqlTexts c) {
 }
 
 // The rows of the stocks whose codes lie in [low, high) ("" leaves that end open), in code order,
-// through a connection of their own.
-bool LoadStocks(const StoreContext& store, const std::string& from, const std::string& to, bool longRange,
+// through db.
+bool LoadStocks(CAdoDatabase& db, const std::string& from, const std::string& to, bool longRange,
                 const std::string& low, const std::string& high, std::vector<RankRow>& rows) {
-    CAdoDatabase db(store);
     std::vector<std::string_view> values;
     std::string sql = kRankColumns;
     if (!low.empty()) sql += "code>=? and ", values.emplace_back(low);
@@ -144,24 +144,56 @@ std::string MiddleCode(const StoreContext& store, const std::string& from, const
     return codes.size() < 2 ? std::string() : codes[codes.size() / 2];
 }
 
+// The connection's count of changes committed by others, as of its current read (its snapshot
+// inside a transaction); "" when the database failed.
+std::string DataVersion(CAdoDatabase& db) {
+    return db.OpenRecordset("PRAGMA data_version") && !db.IsEOF() ? db.GetFieldText(0) : std::string();
+}
+
+constexpr int kSnapshotAttempts = 3;
+
+// The two halves split at middle, each on its own connection and thread, read from one committed
+// state: both connections hold a read snapshot before either half is read, and the second
+// connection's count of commits is the same before the first snapshot and in its own, so no import
+// committed in between (else one half could hold a day the other lacks). When imports keep
+// committing, the whole range is read on one connection.
+bool LoadHalves(const StoreContext& store, const std::string& from, const std::string& to, bool longRange,
+                const std::string& middle, std::vector<RankRow>& rows, const std::function<void()>& betweenSnapshots) {
+    for (int attempt = 0; attempt < kSnapshotAttempts; ++attempt) {
+        CAdoDatabase lower(store, CAdoDatabase::OpenMode::ReadOnly);
+        CAdoDatabase upper(store, CAdoDatabase::OpenMode::ReadOnly);
+        const std::string before = DataVersion(upper);
+        if (before.empty() || !lower.BeginTransaction() || DataVersion(lower).empty()) return false;
+        if (betweenSnapshots) betweenSnapshots();
+        if (!upper.BeginTransaction()) return false;
+        const std::string after = DataVersion(upper);
+        if (after.empty()) return false;
+        if (after != before) continue;
+        std::vector<RankRow> upperRows;
+        bool upperOk = true;
+        std::thread second([&] { upperOk = LoadStocks(upper, from, to, longRange, middle, {}, upperRows); });
+        const bool lowerOk = LoadStocks(lower, from, to, longRange, {}, middle, rows);
+        second.join();
+        rows.insert(rows.end(), std::make_move_iterator(upperRows.begin()), std::make_move_iterator(upperRows.end()));
+        return lowerOk && upperOk;
+    }
+    CAdoDatabase db(store);
+    return LoadStocks(db, from, to, longRange, {}, {}, rows);
+}
+
 }  // namespace
 
 Result<std::vector<RankRow>> LoadRankRows(const StoreContext& store, const std::string& from, const std::string& to,
-                                          bool twoConnections) {
+                                          bool twoConnections, const std::function<void()>& betweenSnapshots) {
     const bool longRange = DaysBetween(from, to) > kShortRangeDays;
     const std::string middle = twoConnections && longRange ? MiddleCode(store, from, to) : std::string();
     std::vector<RankRow> rows;
     bool ok = true;
     if (middle.empty()) {
-        ok = LoadStocks(store, from, to, longRange, {}, {}, rows);
+        CAdoDatabase db(store);
+        ok = LoadStocks(db, from, to, longRange, {}, {}, rows);
     } else {
-        std::vector<RankRow> upper;
-        bool upperOk = true;
-        std::thread second([&] { upperOk = LoadStocks(store, from, to, longRange, middle, {}, upper); });
-        ok = LoadStocks(store, from, to, longRange, {}, middle, rows);
-        second.join();
-        ok = ok && upperOk;
-        rows.insert(rows.end(), std::make_move_iterator(upper.begin()), std::make_move_iterator(upper.end()));
+        ok = LoadHalves(store, from, to, longRange, middle, rows, betweenSnapshots);
     }
     if (!ok) return Error::Reported();
     if (rows.empty()) return Error{kMsgNoDaysInRange};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,8 +47,11 @@ inline constexpr const char* kMsgNoDaysInRange = "所选时间段内没有保存
 // With twoConnections a long range is read as two halves of the stocks on two threads, each
 // through its own connection (a year of a market: half the wall time on two cores); database
 // failures are then reported from either thread, so only for reporters that allow that (the
-// command line's, not the windows' message boxes). The rows and figures are the same either way.
+// command line's, not the windows' message boxes). The rows and figures are the same either way,
+// and come from one committed state of the database either way. betweenSnapshots (for tests) runs
+// after the first connection's snapshot and before the second's.
 Result<std::vector<RankRow>> LoadRankRows(const StoreContext& store, const std::string& from, const std::string& to,
-                                          bool twoConnections = false);
+                                          bool twoConnections = false,
+                                          const std::function<void()>& betweenSnapshots = {});
 
 }  // namespace moxtel

@@ -185,14 +185,14 @@ Result<StatisticsOutcome> RunStatistics(const StatisticsInputs& inputs, IDayStor
     }
 
     // Warnings wait for the store's thread to end, so that they never meet its failure reports.
-    std::vector<std::string> warnings;
+    std::vector<FileWarning> warnings;
     StatisticsObserver held = observer;
-    if (observer.warning) held.warning = [&warnings](const std::string& message) { warnings.push_back(message); };
+    if (observer.warning) held.warning = [&warnings](const FileWarning& warning) { warnings.push_back(warning); };
     RunGuard guard(store);
     StoreWhileReading writer(*store, inputs.previousCloseText, inputs.turnoverText);
     Result<TickDay> tick = ReadTickDay(inputs.workbookPath, held, inputs.dayOverrides, &writer);
     writer.End();
-    for (const std::string& message : warnings) observer.warning(message);
+    for (const FileWarning& warning : warnings) observer.warning(warning);
     if (!tick) return tick.error();
     if (!writer.Stored()) return Error::Reported();
     return FinishStoredDay(ResolveTickDay(std::move(*tick), writer.Header(), inputs.orderConvention), store, guard);

@@ -51,14 +51,14 @@ bool IsEightDigits(const std::string& date) {
     return true;
 }
 
-// "path: <count><what>(第 r1, r2, ... 行)", naming the first kRowsNamed of rows.
-std::string RowsWarning(const std::string& path, std::size_t count, const std::vector<int>& rows, const char* what) {
+// "<count><what>(第 r1, r2, ... 行)" on path, naming the first kRowsNamed of rows.
+FileWarning RowsWarning(const std::string& path, std::size_t count, const std::vector<int>& rows, const char* what) {
+    FileWarning warning{path, {rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(std::min(rows.size(), kRowsNamed))}, {}};
     std::string list;
-    for (std::size_t i = 0; i < rows.size() && i < kRowsNamed; ++i) {
-        list += (list.empty() ? "" : ", ") + std::to_string(rows[i]);
-    }
+    for (int row : warning.rows) list += (list.empty() ? "" : ", ") + std::to_string(row);
     if (count > kRowsNamed) list += ", ...";
-    return path + ": " + std::to_string(count) + what + "(第 " + list + " 行)";
+    warning.what = std::to_string(count) + what + "(第 " + list + " 行)";
+    return warning;
 }
 
 // Reads the trade rows from row 6 into tick; returns the row whose empty time text ended the list.
@@ -214,7 +214,9 @@ private:
 Result<TickDay> ReadTickDay(const std::string& path, const StatisticsObserver& observer,
                             const DayOverrides& overrides, TradeFeed* feed, bool keepTrades) {
     CTickTable reader;
-    if (observer.warning) reader.SetWarningSink(observer.warning);
+    if (observer.warning) {
+        reader.SetWarningSink([&observer, &path](const std::string& message) { observer.warning({path, {}, message}); });
+    }
     if (Status opened = reader.Open(path, overrides); !opened) {
         Error error = opened.error();
         if (error.kind == ErrorKind::OpenFailed) error.detail = path + "\n" + error.detail;
@@ -256,13 +258,14 @@ Result<TickDay> ReadTickDay(const std::string& path, const StatisticsObserver& o
     tick.uncertainTrades.ShrinkToFit();
 
     if (observer.warning && tick.tradeRows == 0) {
-        observer.warning(path + (headerTable ? ": 没有成交记录(表头下没有成交行)" : ": 没有成交记录(第6行为空)"));
+        observer.warning(headerTable ? FileWarning{path, {}, "没有成交记录(表头下没有成交行)"}
+                                     : FileWarning{path, {kFirstTradeRow}, "没有成交记录(第6行为空)"});
     }
     if (observer.warning && !skipped.empty()) {
         observer.warning(RowsWarning(path, skipped.size(), skipped, " 行不是成交(空行、合计或说明)，已跳过"));
     }
     if (observer.warning && sorted > 0) {
-        observer.warning(path + ": " + std::to_string(sorted) + " 行成交不按时间先后排列，已按成交时间排序");
+        observer.warning({path, {}, std::to_string(sorted) + " 行成交不按时间先后排列，已按成交时间排序"});
     }
     if (observer.warning && rows.notNumberCount > 0) {
         observer.warning(RowsWarning(path, static_cast<std::size_t>(rows.notNumberCount), rows.notNumberRows,
@@ -270,10 +273,6 @@ Result<TickDay> ReadTickDay(const std::string& path, const StatisticsObserver& o
     }
     if (observer.progress) observer.progress(tick.tradeRows);
     return tick;
-}
-
-std::string NamedWarning(const std::string& path, const std::string& message) {
-    return message.starts_with(path + ": ") ? message : path + ": " + message;
 }
 
 StatisticsOutcome ResolveTickDay(TickDay&& tick, const DayHeaderInfo& header, OrderClassConvention convention) {

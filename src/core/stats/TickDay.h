@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/common/FileWarning.h"
 #include "core/common/Result.h"
 #include "core/layout/CTickTable.h"
 #include "core/layout/DayIdentity.h"
@@ -18,7 +19,7 @@ namespace moxtel {
 // messages, a day without trades, trade rows whose price or lots are not numbers).
 struct StatisticsObserver {
     std::function<void(int rowsRead)> progress;
-    std::function<void(const std::string& message)> warning;
+    std::function<void(const FileWarning& warning)> warning;
 };
 
 // One day as read from its workbook, before the stock's stored previous day is known. Everything
@@ -69,10 +70,6 @@ public:
 // buckets like every trade, but their texts are not made and uncertainTrades stays empty.
 Result<TickDay> ReadTickDay(const std::string& path, const StatisticsObserver& observer = {},
                             const DayOverrides& overrides = {}, TradeFeed* feed = nullptr, bool keepTrades = true);
-
-// A warning of the run on path, naming the file once: the run's own warnings begin with it
-// already, the reader's do not.
-std::string NamedWarning(const std::string& path, const std::string& message);
 
 // Completes a read day with the header's yesId, previous close and turnover text, and the order
 // classes of the given convention.

@@ -234,7 +234,18 @@ void CMainStatDlg::RunImport(const QString& idleTitle) {
     QElapsedTimer timer;
     timer.start();
     ImportSummary summary = RunImportWithProgress(this, m_importPaths, m_context.store);
-    const double seconds = timer.elapsed() / 1000.0;
+    double seconds = timer.elapsed() / 1000.0;
+    // Lists without directions: offered once more with the directions inferred, as the single
+    // file's window does with its checkbox.
+    const std::vector<std::string> undirected = FilesWithoutDirection(summary);
+    if (!undirected.empty() && !summary.cancelled && Services().Ask(this, InferDirectionQuestion(undirected.size()))) {
+        QStringList paths;
+        for (const std::string& path : undirected) paths << QString::fromStdString(path);
+        timer.restart();
+        summary = WithInferredRetry(std::move(summary),
+                                    RunImportWithProgress(this, paths, m_context.store, /*inferDirection=*/true));
+        seconds += timer.elapsed() / 1000.0;
+    }
     m_strTitle = idleTitle;  // nothing stored: the line goes back to what it showed
     if (summary.lastDay) {
         const bool storedUncertain = !summary.lastDay->uncertainTrades.empty();
@@ -291,9 +302,9 @@ void CMainStatDlg::RunStatistics(const QString& idleTitle) {
 
     StatisticsObserver observer;
     observer.progress = [this](int rowsRead) { ShowProgress(rowsRead); };
-    observer.warning = [this](const std::string& message) {
+    observer.warning = [this](const FileWarning& warning) {
         Edit(kTitleLine)->setText(m_strTitle);  // the running text alone while the message is up
-        Services().ShowAppMessage(this, QString::fromStdString(message), MessageIcon::Stop);
+        Services().ShowAppMessage(this, QString::fromStdString(warning.Text()), MessageIcon::Stop);
     };
     StatisticsInputs inputs{m_strWorkbookPath.toStdString(), m_strPreviousClose.toStdString(),
                             m_strTurnover.toStdString()};

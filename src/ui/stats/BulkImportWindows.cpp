@@ -46,12 +46,17 @@ void SetReasonCell(QTableWidget& table, int row, const ImportReasonText& reason)
     table.setCellWidget(row, 1, cell);
 }
 
+// A list without directions in the window's words (the reason the import gives names the command
+// line's option).
+constexpr const char* kNoDirectionReason = "找不到列 性质，没有买卖方向(可在导入时选择按成交价涨跌推断方向)";
+
 }  // namespace
 
 ImportReasonText FailureReasonText(const ImportFailure& f) {
     const QString words = QString::fromStdString(f.reason);
     switch (f.issue) {
         case ImportIssue::Refused: return {words, {}};
+        case ImportIssue::NoDirection: return {Utf8(kNoDirectionReason), {}};
         case ImportIssue::Unreadable: return {Utf8("文件无法读取或已损坏，不是能统计的表格"), words};
         case ImportIssue::NoSuchPath: return {Utf8("文件或文件夹不存在"), words};
         case ImportIssue::NotAFile: return {Utf8("不是普通文件"), words};
@@ -62,10 +67,12 @@ ImportReasonText FailureReasonText(const ImportFailure& f) {
 
 ImportReasonText SkippedReasonText(const ImportFailure& f) {
     if (f.issue == ImportIssue::Refused) return {Utf8("跳过：") + QString::fromStdString(f.reason), {}};
+    if (f.issue == ImportIssue::NoDirection) return {Utf8("跳过：") + Utf8(kNoDirectionReason), {}};
     return {Utf8("跳过：不是表格文件"), QString::fromStdString(f.reason)};
 }
 
-ImportSummary RunImportWithProgress(QWidget* owner, const QStringList& paths, const StoreContext& store) {
+ImportSummary RunImportWithProgress(QWidget* owner, const QStringList& paths, const StoreContext& store,
+                                    bool inferDirection) {
     QProgressDialog progress(Utf8("正在导入......"), Utf8("取消"), 0, kBarSteps, owner);
     progress.setObjectName(QString::fromLatin1(kImportProgressName));
     progress.setWindowTitle(Utf8("导入"));
@@ -79,6 +86,7 @@ ImportSummary RunImportWithProgress(QWidget* owner, const QStringList& paths, co
     ImportOptions options;
     for (const QString& path : paths) options.paths.push_back(path.toStdString());
     options.orderConvention = ChosenOrderConvention();
+    options.inferDirection = inferDirection;
     options.progress = [&progress](const ImportProgress& p) {
         progress.setLabelText(StageText(p));  // before setValue, which may already paint
         progress.setValue(BarValue(p));
@@ -89,6 +97,14 @@ ImportSummary RunImportWithProgress(QWidget* owner, const QStringList& paths, co
         return progress.wasCanceled();
     };
     return ImportWorkbooks(store, options);
+}
+
+QString InferDirectionQuestion(std::size_t files) {
+    return Utf8("%1 个文件没有买卖方向(找不到列 性质)，没有导入。\n\n"
+                "按成交价涨跌推断方向(涨为买入，跌为卖出，平盘同上一笔)，再导入这些文件吗？"
+                "推断的方向不如文件中的准确，这些天会标明“%2”。")
+        .arg(files)
+        .arg(Utf8(kInferredDirectionText));
 }
 
 QString ImportSummaryText(const ImportSummary& s) {
@@ -125,7 +141,7 @@ CImportFailuresDlg::CImportFailuresDlg(const ImportSummary& summary, const QStri
     std::vector<std::pair<std::string, ImportReasonText>> rows;
     for (const ImportFailure& f : summary.failures) rows.emplace_back(f.path, FailureReasonText(f));
     for (const ImportWarning& w : summary.warnings) {
-        rows.emplace_back(w.path, ImportReasonText{Utf8("警告：") + QString::fromStdString(w.reason), {}});
+        rows.emplace_back(w.file, ImportReasonText{Utf8("警告：") + QString::fromStdString(w.what), {}});
     }
     for (const ImportFailure& f : summary.skippedFiles) rows.emplace_back(f.path, SkippedReasonText(f));
     for (const ImportDuplicate& d : summary.duplicates) {

@@ -15,10 +15,15 @@ inline constexpr const char* kImportFailuresName = "importFailures";
 // Imports several workbooks under a progress dialog with 取消. The import's writer runs on the
 // calling (user-interface) thread, which keeps the dialog painted and its button answered between
 // days; a cancel keeps every day already stored.
-ImportSummary RunImportWithProgress(QWidget* owner, const QStringList& paths, const StoreContext& store);
+ImportSummary RunImportWithProgress(QWidget* owner, const QStringList& paths, const StoreContext& store,
+                                    bool inferDirection = false);
 
 // The import's counts in one sentence, and whether it was cancelled.
 QString ImportSummaryText(const ImportSummary& summary);
+
+// Asks whether the given number of files without directions are to be imported again with the
+// directions inferred by the tick rule.
+QString InferDirectionQuestion(std::size_t files);
 
 // What the previous-close and turnover edits held and an import did not use, or "" when both are empty:
 // several files take each day's previous close from the day stored before it, and store no turnover.

@@ -299,7 +299,7 @@ TEST_F(BulkImportTest, ContainersThatHoldNoWorkbookAreSkippedAndWorkbooksThatFai
         {copy("no-workbook-stream.xls", "memo.doc"), "", ImportIssue::Unreadable},
         {write("notes.txt", "just some notes\n"), "", ImportIssue::Refused,
          "无法识别文件“notes.txt”的格式：找不到列 成交时间、成交价格、成交量、性质。"},
-        {write("no-side.csv", "time,price,volume\n09:30:00,10.00,5\n"), "", ImportIssue::Refused,
+        {write("no-side.csv", "time,price,volume\n09:30:00,10.00,5\n"), "", ImportIssue::NoDirection,
          "无法识别文件“no-side.csv”的格式：找不到列 性质。没有买卖方向就分不出流入和流出，请导出带 性质(买盘/卖盘) "
          "列的逐笔成交，或用 --infer-direction tick-rule 按价格涨跌推断方向。"},
         {write("damaged.xls", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + "broken"),
@@ -372,7 +372,7 @@ TEST_P(BulkImportShapes, FoldersDatesAndCodesGiveOneLinkedDayEach) {
     EXPECT_EQ(m_db.Rows("select pricebeg, priceend from gpmaster where datet = '20240103' and code = '600001(600001)'"),
               (Rows{{"10.01", "10.03"}}));
     ASSERT_EQ(s.warnings.size(), 1u);
-    EXPECT_EQ(s.warnings[0].reason, "2 行成交不按时间先后排列，已按成交时间排序");
+    EXPECT_EQ(s.warnings[0].what, "2 行成交不按时间先后排列，已按成交时间排序");
 }
 
 INSTANTIATE_TEST_SUITE_P(KeptOrReadAgain, BulkImportShapes, ::testing::Values(std::size_t{1} << 30, std::size_t{0}));
@@ -397,7 +397,7 @@ TEST_F(BulkImportTest, DirectionCodesAreAFailureUntilGiven) {
     EXPECT_EQ(m_db.Rows("select one from transin"), (Rows{{"6"}}));  // 1 is the buy
 }
 
-// The warnings of the days stored reach the summary with the file they belong to.
+// The warnings of the days stored reach the summary with the file and the rows they belong to.
 TEST_F(BulkImportTest, WarningsOfTheStoredDaysAreInTheSummary) {
     const fs::path in = fs::path(m_db.Folder()) / "in";
     fs::create_directories(in);
@@ -406,8 +406,36 @@ TEST_F(BulkImportTest, WarningsOfTheStoredDaysAreInTheSummary) {
     const ImportSummary s = Import(m_db, {(in / "bad.txt").string(), good});
     EXPECT_EQ(s.imported, 2);
     ASSERT_EQ(s.warnings.size(), 1u);
-    EXPECT_EQ(s.warnings[0].path, (in / "bad.txt").string());
-    EXPECT_NE(s.warnings[0].reason.find("不是数字"), std::string::npos) << s.warnings[0].reason;
+    EXPECT_EQ(s.warnings[0].file, (in / "bad.txt").string());
+    EXPECT_EQ(s.warnings[0].rows, std::vector<int>{6});
+    EXPECT_EQ(s.warnings[0].what, "1 行成交的价格或成交量不是数字，按 0 计算(第 6 行)");
+}
+
+// A list without directions is set aside as such; imported again with the directions inferred, the
+// two summaries read as one import of every file.
+TEST_F(BulkImportTest, ListsWithoutDirectionsCanBeImportedAgainInferred) {
+    const std::string good = Day("good.txt", "20240102 甲 (600001)", 1);
+    const fs::path noSide = fs::path(m_db.Folder()) / "in" / "600001_20240103.csv";
+    std::ofstream(noSide, std::ios::binary) << "time,price,volume\n09:30:00,10.00,5\n09:30:01,10.01,7\n";
+    const ImportSummary first = Import(m_db, {good, noSide.string(), noSide.string() + ".missing"});
+    ASSERT_EQ(FilesWithoutDirection(first), std::vector<std::string>{noSide.string()});
+
+    ImportOptions options;
+    options.paths = FilesWithoutDirection(first);
+    options.inferDirection = true;
+    const ImportSummary s = WithInferredRetry(first, ImportWorkbooks(m_db.store, options));
+    EXPECT_EQ(s.imported, 2);
+    EXPECT_EQ(s.found, 2);
+    EXPECT_EQ(s.skipped, 0);
+    EXPECT_TRUE(s.skippedFiles.empty());
+    EXPECT_TRUE(FilesWithoutDirection(s).empty());
+    ASSERT_EQ(s.failures.size(), 1u);  // the missing path stays a failure
+    EXPECT_EQ(s.failures[0].issue, ImportIssue::NoSuchPath);
+    ASSERT_EQ(s.storedDays.size(), 2u);
+    EXPECT_FALSE(s.storedDays[0].inferredDirection);
+    EXPECT_TRUE(s.storedDays[1].inferredDirection);
+    ASSERT_TRUE(s.lastDay.has_value());
+    EXPECT_EQ(s.lastDay->day.tradeDate, "20240103");
 }
 
 }  // namespace

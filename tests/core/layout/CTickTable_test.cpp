@@ -183,7 +183,7 @@ TEST_P(OddHeaderTables, WarnWithTheFileLinesAndKeepEveryTrade) {
         folder.Write("600000_20241204.csv", std::string("成交时间,成交价格,成交量,性质\n") + GetParam().text);
     std::vector<std::string> warnings;
     StatisticsObserver observer;
-    observer.warning = [&warnings](const std::string& w) { warnings.push_back(w); };
+    observer.warning = [&warnings](const FileWarning& w) { warnings.push_back(w.Text()); };
     const auto run = RunStatistics({path, "10.00", ""}, nullptr, observer);
     ASSERT_TRUE(run.ok()) << run.error().message;
     std::vector<std::string> expected;
@@ -403,7 +403,7 @@ TEST(CTickTable, ALargeTextExportOutOfOrderGivesTheDayInOrder) {
     const auto ordered = RunStatistics({folder.Write("600000_20241204.csv", inOrder), "10.00", ""}, nullptr);
     std::vector<std::string> warnings;
     StatisticsObserver observer;
-    observer.warning = [&warnings](const std::string& w) { warnings.push_back(w); };
+    observer.warning = [&warnings](const FileWarning& w) { warnings.push_back(w.Text()); };
     const auto sorted = RunStatistics({folder.Write("600000_20241205.csv", shuffled), "10.00", ""}, nullptr, observer);
     ASSERT_TRUE(ordered.ok()) << ordered.error().message;
     ASSERT_TRUE(sorted.ok()) << sorted.error().message;

@@ -261,14 +261,19 @@ TEST_F(StatisticsRunTest, ShortestAcceptedTitleKeepsItsStock) {
 
 TEST_F(StatisticsRunTest, WarningsForADayWithoutTradesAndForTextsThatAreNotNumbers) {
     std::vector<std::string> warnings;
+    std::vector<std::vector<int>> warnedRows;
     StatisticsObserver observer;
-    observer.warning = [&](const std::string& w) { warnings.push_back(w); };
+    observer.warning = [&](const FileWarning& w) {
+        warnings.push_back(w.Text());
+        warnedRows.push_back(w.rows);
+    };
     const std::string empty = Workbook("20000101 ABC (600000)", {});
     ASSERT_TRUE(RunStatistics({empty, "", ""}, nullptr, observer).ok());
     ASSERT_EQ(warnings.size(), 1u);
     EXPECT_NE(warnings[0].find(empty), std::string::npos);
     EXPECT_NE(warnings[0].find("没有成交记录"), std::string::npos) << warnings[0];
 
+    EXPECT_EQ(warnedRows[0], std::vector<int>{6});
     warnings.clear();
     std::vector<std::string> rows;
     for (int i = 0; i < 9; ++i) rows.push_back(i % 2 == 0 ? "09:30:01\tx\t5\t1\tB" : "09:30:02\t10\t5\t1\tS");
@@ -279,6 +284,7 @@ TEST_F(StatisticsRunTest, WarningsForADayWithoutTradesAndForTextsThatAreNotNumbe
     ASSERT_EQ(warnings.size(), 1u);
     EXPECT_NE(warnings[0].find("6 行"), std::string::npos) << warnings[0];
     EXPECT_NE(warnings[0].find("(第 6, 8, 10, 12, 14, ... 行)"), std::string::npos) << warnings[0];
+    EXPECT_EQ(warnedRows[1], (std::vector<int>{6, 8, 10, 12, 14}));  // the rows named, as numbers
     EXPECT_DOUBLE_EQ(run->day.inflow[1].lots, 5 * 5 + 7);  // the figures stay as they were
 }
 
