@@ -16,10 +16,9 @@ constexpr int kDays = 250;
 constexpr const char* kCode = "岚谷示例(600999)";
 
 // Stores a year of days straight through the door, in one transaction, with every bucket filled.
-void StoreYear(const std::filesystem::path& db) {
-    std::filesystem::remove_all(db.parent_path());
-    moxtel::CAdoDatabase::SetDatabaseFile(db.string());
-    moxtel::CAdoDatabase door;
+void StoreYear(const moxtel::StoreContext& store) {
+    std::filesystem::remove_all(std::filesystem::path(store.DatabaseFile()).parent_path());
+    moxtel::CAdoDatabase door(store);
     door.BeginTransaction();
     for (int d = 0; d < kDays; ++d) {
         char date[9];
@@ -47,29 +46,31 @@ void StoreYear(const std::filesystem::path& db) {
 const std::filesystem::path kDb = std::filesystem::temp_directory_path() / "moxtel-bench-year" / "moxtel.db";
 
 void BM_HistoryQueryYear(benchmark::State& state) {
-    StoreYear(kDb);
+    const moxtel::StoreContext store(kDb.string());
+    StoreYear(store);
     for (auto _ : state) {
         moxtel::SessionState session;
         moxtel::CMSFlexGrid grid;
         moxtel::CMSChart chart;
-        auto n = moxtel::QueryHistory(session, {kCode, "20260101", "20261231", ""}, grid, chart, {});
+        auto n = moxtel::QueryHistory(store, session, {kCode, "20260101", "20261231", ""}, grid, chart, {});
         if (!n || *n != kDays) state.SkipWithError("wrong number of days");
     }
 }
 BENCHMARK(BM_HistoryQueryYear)->Unit(benchmark::kMillisecond);
 
 void BM_CompareChartsYear(benchmark::State& state) {
-    StoreYear(kDb);
+    const moxtel::StoreContext store(kDb.string());
+    StoreYear(store);
     moxtel::SessionState session;
     moxtel::CMSFlexGrid grid;
     moxtel::CMSChart chart;
-    if (!moxtel::QueryHistory(session, {kCode, "20260101", "20261231", ""}, grid, chart, {})) {
+    if (!moxtel::QueryHistory(store, session, {kCode, "20260101", "20261231", ""}, grid, chart, {})) {
         state.SkipWithError("the history query failed");
     }
     for (auto _ : state) {
         moxtel::CMSFlexGrid hidden;
         std::array<moxtel::CMSChart, 5> charts;
-        moxtel::LoadCompareData(session, hidden, charts);
+        moxtel::LoadCompareData(store, session, hidden, charts);
         benchmark::DoNotOptimize(charts);
     }
     std::filesystem::remove_all(kDb.parent_path());

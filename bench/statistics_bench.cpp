@@ -34,9 +34,9 @@ BENCHMARK(BM_RunWithoutStore)->Unit(benchmark::kMillisecond);
 void BM_RunAndStore(benchmark::State& state) {
     const auto db = std::filesystem::temp_directory_path() / "moxtel-bench" / "moxtel.db";
     std::filesystem::remove_all(db.parent_path());
-    moxtel::CAdoDatabase::SetDatabaseFile(db.string());
+    const moxtel::StoreContext database(db.string());
     for (auto _ : state) {
-        moxtel::SqliteDayStore store;
+        moxtel::SqliteDayStore store(database);
         auto run = moxtel::RunStatistics({kSample, "12.00", ""}, &store);
         if (!run) state.SkipWithError("run failed");
     }

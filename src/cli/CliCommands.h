@@ -43,7 +43,7 @@ struct CliContext {
     // finds nothing after a database failure stops there rather than report "not found".
     std::atomic<bool> databaseFailed{false};
     // The database of --db (else the user's own) and its reporter, set up before a command runs.
-    StoreContext& store = ProgramStore();
+    StoreContext& store;
 };
 
 using CliCommandFunction = int (*)(const CliArgs& args, CliContext& ctx);
@@ -111,7 +111,7 @@ std::optional<std::string> ParseCliDate(const std::string& text);
 // A price or a rate as typed: digits with at most one decimal point ("10", "10.05", ".5").
 bool IsPlainNumber(const std::string& text);
 // The stored stock codes that contain text (bytewise, so "600999" finds "岚谷示例(600999)").
-std::vector<std::string> StoredCodesContaining(const std::string& text);
+std::vector<std::string> StoredCodesContaining(const StoreContext& store, const std::string& text);
 // Fails unless code is a stored stock code: says so and lists the stored codes containing it.
 // Returns kExitOk when code is stored.
 int RequireStoredCode(CliContext& ctx, const std::string& code);

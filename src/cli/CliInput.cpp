@@ -104,21 +104,21 @@ bool IsPlainNumber(const std::string& text) {
     return (whole.empty() || AllDigits(whole)) && (fraction.empty() || AllDigits(fraction));
 }
 
-std::vector<std::string> StoredCodesContaining(const std::string& text) {
+std::vector<std::string> StoredCodesContaining(const StoreContext& store, const std::string& text) {
     std::vector<std::string> matches;
-    for (const auto& code : LoadStockCodes()) {
+    for (const auto& code : LoadStockCodes(store)) {
         if (!text.empty() && code.find(text) != std::string::npos) matches.push_back(code);
     }
     return matches;
 }
 
 int RequireStoredCode(CliContext& ctx, const std::string& code) {
-    const auto codes = LoadStockCodes();
+    const auto codes = LoadStockCodes(ctx.store);
     if (ctx.databaseFailed) return kExitFailure;
     for (const auto& stored : codes) {
         if (stored == code) return kExitOk;
     }
-    const auto similar = StoredCodesContaining(code);
+    const auto similar = StoredCodesContaining(ctx.store, code);
     std::string why = "no stored stock has the code " + code;
     if (similar.empty()) {
         why += " (the code is as in A1 of the workbook, e.g. 岚谷示例(600999))";

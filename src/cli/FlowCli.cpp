@@ -93,7 +93,8 @@ int RunWithDatabase(const CliCommand& command, const CliArgs& args, CliContext& 
 
 int RunFlowCli(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err, std::istream& in,
                bool interactive) {
-    CliContext ctx{out, err, in, interactive, {}};
+    StoreContext store;
+    CliContext ctx{out, err, in, interactive, {}, {}, store};
     CliArgs args;
     std::vector<std::string> given;
     if (const int status = ParseArguments(argv, ctx, args, given); status != kExitOk) return status;

@@ -103,7 +103,6 @@ void WriteSummary(std::ostream& out, const ImportSummary& s) {
 int RunImportCommand(const CliArgs& args, CliContext& ctx) {
     if (args.positional.empty()) return UsageError(ctx, "needs one or more PATHs");
     ImportOptions options;
-    options.store = &ctx.store;
     options.paths = args.positional;
     if (int status = 0; !DirectionCodesOption(args, ctx, options.directionCodes, status)) return status;
     if (int status = 0; !InferDirectionOption(args, ctx, options.inferDirection, status)) return status;
@@ -126,7 +125,7 @@ int RunImportCommand(const CliArgs& args, CliContext& ctx) {
     InterruptScope interrupts;
     options.cancelled = [] { return g_interrupted != 0; };
 
-    const ImportSummary summary = ImportWorkbooks(options);
+    const ImportSummary summary = ImportWorkbooks(ctx.store, options);
     if (bar) bar->Finish();
     // Each failure is an error like any command's; the summary on stdout lists them again.
     for (const ImportFailure& f : summary.failures) ctx.err << "moxtel-flow: " << f.path << ": " << f.reason << "\n";

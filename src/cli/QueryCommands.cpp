@@ -128,7 +128,7 @@ int RunHistoryCommand(const CliArgs& args, CliContext& ctx) {
     const std::string templateName = args.Option("--template");
     if (args.positional[0].empty()) return Failure(ctx, kMsgChooseStock);
     if (const int status = RequireStoredCode(ctx, args.positional[0]); status != kExitOk) return status;
-    const auto view = LoadHistoryView(args.positional[0], *from, *to, templateName);
+    const auto view = LoadHistoryView(ctx.store, args.positional[0], *from, *to, templateName);
     if (ctx.databaseFailed) return kExitFailure;
     if (!view) return Failure(ctx, view.error().message);
     if (!view->templateFound) return Failure(ctx, "no template named " + templateName);
@@ -147,7 +147,7 @@ int RunDayCommand(const CliArgs& args, CliContext& ctx) {
     if (args.positional.size() != 1) return UsageError(ctx, "needs one MASTERID");
     if (args.Has("--json") && args.Has("--csv")) return UsageError(ctx, "choose one of --json and --csv");
     const std::string templateName = args.Option("--template");
-    const DayView view = LoadDayView(args.positional[0], templateName);
+    const DayView view = LoadDayView(ctx.store, args.positional[0], templateName);
     if (ctx.databaseFailed) return kExitFailure;
     if (!view.templateFound) return Failure(ctx, "no template named " + templateName);
     if (!view.stored) {

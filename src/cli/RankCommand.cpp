@@ -94,7 +94,7 @@ int RunRankCommand(const CliArgs& args, CliContext& ctx) {
         top = static_cast<std::size_t>(n);
     }
     // The command line's error reporter may be called from any thread.
-    auto rows = LoadRankRows(*from, *to, /*twoConnections=*/true);
+    auto rows = LoadRankRows(ctx.store, *from, *to, /*twoConnections=*/true);
     if (ctx.databaseFailed) return kExitFailure;
     if (!rows) return Failure(ctx, rows.error().message + " (" + *from + " - " + *to + ")");
     SortRankRows(*rows, *key, top);

@@ -87,7 +87,7 @@ int RunStatsCommand(const CliArgs& args, CliContext& ctx) {
     if (args.HasOption("--template")) {
         // Without storing, a missing database stays missing: it has no templates anyway.
         const bool noDatabase = args.Has("--no-store") && !std::filesystem::exists(ctx.store.DatabaseFile());
-        const auto values = noDatabase ? std::nullopt : LoadTemplateValues(args.Option("--template"));
+        const auto values = noDatabase ? std::nullopt : LoadTemplateValues(ctx.store, args.Option("--template"));
         if (ctx.databaseFailed) return kExitFailure;
         if (!values) return Failure(ctx, "no template named " + args.Option("--template"));
         labels = *values;

@@ -40,7 +40,7 @@ bool ParseIntervalChoice(const std::string& text, IntervalChoice& choice) {
 }
 
 int ListTemplates(const CliArgs& args, CliContext& ctx) {
-    const auto templates = LoadTemplates();
+    const auto templates = LoadTemplates(ctx.store);
     if (ctx.databaseFailed) return kExitFailure;
     if (args.Has("--json")) {
         Json array = Json::MakeArray();
@@ -79,7 +79,7 @@ int SaveTemplateCommand(SaveMode mode, const CliArgs& args, CliContext& ctx) {
         }
     }
     if (name.empty()) return Failure(ctx, kMsgTemplateNameEmpty);
-    const Status saved = SaveTemplate(mode, name, intervals);
+    const Status saved = SaveTemplate(ctx.store, mode, name, intervals);
     if (!saved) return Failure(ctx, saved.error().message);
     return kExitOk;
 }
@@ -87,10 +87,10 @@ int SaveTemplateCommand(SaveMode mode, const CliArgs& args, CliContext& ctx) {
 int DeleteTemplateCommand(const std::string& name, CliContext& ctx) {
     if (name.empty()) return Failure(ctx, kMsgTemplateNameEmpty);
     // Deleting an unknown name changes nothing; say so rather than report a deletion.
-    const bool found = LoadTemplateValues(name).has_value();
+    const bool found = LoadTemplateValues(ctx.store, name).has_value();
     if (ctx.databaseFailed) return kExitFailure;
     if (!found) return Failure(ctx, name + ": no template has this name; nothing deleted");
-    const Status deleted = DeleteTemplate(name);
+    const Status deleted = DeleteTemplate(ctx.store, name);
     return deleted ? kExitOk : Failure(ctx, deleted.error().message);
 }
 
@@ -127,7 +127,7 @@ int RunClearCommand(const CliArgs& args, CliContext& ctx) {
         answer = Trim(answer);
         if (answer != "y" && answer != "Y" && answer != "yes" && answer != "是") return NotConfirmed(ctx);
     }
-    const auto cleared = ClearStoredDays(code, *date);
+    const auto cleared = ClearStoredDays(ctx.store, code, *date);
     if (ctx.databaseFailed) return kExitFailure;
     if (!cleared) return Failure(ctx, cleared.error().message);
     if (*cleared == 0) return Failure(ctx, code + ": no stored day up to " + *date + "; nothing deleted");
@@ -137,7 +137,7 @@ int RunClearCommand(const CliArgs& args, CliContext& ctx) {
 
 int RunBackupCommand(const CliArgs& args, CliContext& ctx) {
     if (!args.positional.empty()) return UsageError(ctx, "backup takes no arguments");
-    const Status done = BackupDatabase();
+    const Status done = BackupDatabase(ctx.store);
     if (!done) return Failure(ctx, done.error().message + "\n" + done.error().detail);
     ctx.out << BackupFileOf(ctx.store.DatabaseFile()) << "\n";
     return kExitOk;

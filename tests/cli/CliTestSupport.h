@@ -31,11 +31,9 @@ protected:
         std::filesystem::remove_all(m_dir);
         std::filesystem::create_directories(m_dir);
         m_db = (m_dir / "moxtel.db").string();
+        m_store.SetDatabaseFile(m_db);
     }
-    void TearDown() override {
-        CAdoDatabase::SetDatabaseFile("");
-        std::filesystem::remove_all(m_dir);
-    }
+    void TearDown() override { std::filesystem::remove_all(m_dir); }
 
     Outcome Run(std::vector<std::string> args, const std::string& input = "", bool interactive = false) {
         args.insert(args.begin(), {"--db", m_db});
@@ -56,8 +54,7 @@ protected:
 
     // Number of rows a query gives in the test database.
     int Count(const std::string& sql, const SqlParams& params = {}) {
-        CAdoDatabase::SetDatabaseFile(m_db);
-        CAdoDatabase db;
+        CAdoDatabase db(m_store);
         db.OpenRecordset(sql, params);
         int n = 0;
         if (!db.IsEOF()) {
@@ -72,6 +69,7 @@ protected:
 
     std::filesystem::path m_dir;
     std::string m_db;
+    StoreContext m_store;  // the test's own look at the database the commands work on
 };
 
 }  // namespace moxtel::test

@@ -35,7 +35,7 @@ protected:
             EXPECT_EQ(Count(std::string("select masterid from ") + table), days) << table;
         }
         EXPECT_EQ(Count("select masterid from transun where masterid not in (select rowid from gpmaster)"), 0);
-        CAdoDatabase db;
+        CAdoDatabase db(m_store);
         db.OpenRecordset("PRAGMA integrity_check");
         EXPECT_EQ(db.GetFieldText(0), "ok");
     }
@@ -104,9 +104,9 @@ TEST_F(ImportCommand, NothingStoredFailsAndEverySkippedFileHasItsReason) {
 
 // Every row of every day table, uncertain trades in their stored order per day.
 std::vector<std::string> AllRows(const std::string& file) {
-    CAdoDatabase::SetDatabaseFile(file);
+    const StoreContext store(file);
     std::vector<std::string> rows;
-    CAdoDatabase db;
+    CAdoDatabase db(store);
     for (const char* table : {"gpmaster", "transin", "transout", "transinun", "transoutun", "transun"}) {
         const std::string order = std::string(table) == "transun" ? " order by masterid, _rowid_" : " order by 1";
         db.OpenRecordset(std::string("select * from ") + table + order);

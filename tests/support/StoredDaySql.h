@@ -34,10 +34,10 @@ inline bool InsertBucketRow(CAdoDatabase& db, const std::string& table, const st
 
 // A stored day (code followed by the date, as a statistics run keys it): its master row and, unless
 // left out, its four bucket rows, in one transaction.
-inline bool InsertStoredDay(const std::string& code, const std::string& date, const DayFlowResult& day,
-                            bool withBucketRows = true) {
+inline bool InsertStoredDay(const StoreContext& store, const std::string& code, const std::string& date,
+                            const DayFlowResult& day, bool withBucketRows = true) {
     const std::string id = code + date;
-    CAdoDatabase db;
+    CAdoDatabase db(store);
     bool ok = db.BeginTransaction();
     ok = db.Execute("insert into gpmaster(rowid,code,datet,yesid,transchange,pricebeg,priceend) "
                     "values(?,?,?,'0',' ','1','1')",
@@ -52,10 +52,10 @@ inline bool InsertStoredDay(const std::string& code, const std::string& date, co
 }
 
 // One stored trade of uncertain direction with its neighbours' texts.
-inline bool InsertUncertainTrade(const std::string& masterId, const std::string& time, const std::string& lots,
-                                 const std::string& price, const std::string& flagbef, const std::string& transbef,
-                                 const std::string& flagend, const std::string& transend) {
-    CAdoDatabase db;
+inline bool InsertUncertainTrade(const StoreContext& store, const std::string& masterId, const std::string& time,
+                                 const std::string& lots, const std::string& price, const std::string& flagbef,
+                                 const std::string& transbef, const std::string& flagend, const std::string& transend) {
+    CAdoDatabase db(store);
     return db.Execute(
         "insert into transun(pricebefor,priceend,transbef,transend,flagbef,flagend,masterid,gpcode,"
         "transunknow,price,datet) values('9.99','10.01',?,?,?,?,?,'X',?,?,?)",

@@ -14,9 +14,10 @@ namespace moxtel::test {
 
 // A stored day: its master row and, unless left out, its four bucket rows. Returns the master id
 // (code followed by the date, as a statistics run makes it).
-inline std::string StoreDay(const std::string& code, const std::string& date, const DayFlowResult& day,
-                            bool withBucketRows = true) {
-    if (!InsertStoredDay(code, date, day, withBucketRows)) QTest::qFail("storing a day failed", __FILE__, __LINE__);
+inline std::string StoreDay(const StoreContext& store, const std::string& code, const std::string& date,
+                            const DayFlowResult& day, bool withBucketRows = true) {
+    if (!InsertStoredDay(store, code, date, day, withBucketRows))
+        QTest::qFail("storing a day failed", __FILE__, __LINE__);
     return code + date;
 }
 
@@ -31,13 +32,14 @@ struct StoredTrade {
     std::string lotsAfter = "20";
 };
 
-inline void StoreUncertainTrade(const std::string& masterId, const StoredTrade& t) {
-    QVERIFY(InsertUncertainTrade(masterId, t.time, t.lots, t.price, t.flagBefore, t.lotsBefore, t.flagAfter,
+inline void StoreUncertainTrade(const StoreContext& store, const std::string& masterId, const StoredTrade& t) {
+    QVERIFY(InsertUncertainTrade(store, masterId, t.time, t.lots, t.price, t.flagBefore, t.lotsBefore, t.flagAfter,
                                  t.lotsAfter));
 }
 
-inline int CountRows(const std::string& table, const std::string& where = "1=1", const SqlParams& params = {}) {
-    CAdoDatabase db;
+inline int CountRows(const StoreContext& store, const std::string& table, const std::string& where = "1=1",
+                     const SqlParams& params = {}) {
+    CAdoDatabase db(store);
     db.OpenRecordset("select count(*) from " + table + " where " + where, params);
     return std::atoi(db.GetFieldText(0).c_str());
 }

@@ -7,16 +7,19 @@
 
 namespace moxtel::test {
 
-// What a window is handed: a session, the windows it may open and a fake for what it shows.
+// What a window is handed: a session, the windows it may open, a fake for what it shows and the
+// test's database.
 struct WindowEnv {
+    explicit WindowEnv(StoreContext& store) : context{session, services, children, store} {}
     SessionState session;
     ChildWindows children;
     FakeWindowServices services;
-    WindowContext context{session, services, children};
+    WindowContext context;
 };
 
 // A main window over its own environment, not yet shown.
 struct MainWindowEnv : WindowEnv {
+    using WindowEnv::WindowEnv;
     CMainStatDlg window{context};
 };
 

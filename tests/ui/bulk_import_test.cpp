@@ -29,12 +29,12 @@ using namespace moxtel;
 namespace {
 
 struct MainWindow : test::MainWindowEnv {
-    MainWindow() { window.show(); }
+    explicit MainWindow(StoreContext& store) : MainWindowEnv(store) { window.show(); }
     QString Text(int id) const { return window.Edit(id)->text(); }
 };
 
-int StoredDays() {
-    CAdoDatabase db;
+int StoredDays(const StoreContext& store) {
+    CAdoDatabase db(store);
     db.OpenRecordset("select count(*) from gpmaster where priceend is not null");
     return std::stoi("0" + db.GetFieldText(0));
 }
@@ -81,14 +81,14 @@ class BulkImportTest : public QObject {
     // the GUI thread, as the application reports it, and every day not stored is listed.
     void databaseFailingWhileReadingIsShownOnTheGuiThread() {
         TestDatabase db;
-        MainWindow m;
+        MainWindow m(db.store);
         DatabaseFailureBox box(m.services);
         std::atomic<int> offGuiThread{0};
-        CAdoDatabase::SetErrorReporter([&box, &offGuiThread](const std::string& description) {
+        db.store.SetErrorReporter([&box, &offGuiThread](const std::string& description) {
             if (QThread::currentThread() != QCoreApplication::instance()->thread()) ++offGuiThread;
             box(description);
         });
-        CAdoDatabase().Execute("select 1");  // the file exists: the readers look names up in it
+        CAdoDatabase(db.store).Execute("select 1");  // the file exists: the readers look names up in it
         QStringList chosen;
         for (int day = 1; day <= 6; ++day) {
             const QString name = QStringLiteral("2024-01-0%1/sh60000%1.csv").arg(day);
@@ -109,7 +109,7 @@ class BulkImportTest : public QObject {
             m.window.Button(1186)->click();
             QCoreApplication::processEvents();  // reports queued by the readers after the last click
         }
-        CAdoDatabase::SetErrorReporter({});
+        db.store.SetErrorReporter({});
 
         QVERIFY(offGuiThread > 0);
         QCOMPARE(m.services.shownOffGuiThread, 0);
@@ -117,12 +117,12 @@ class BulkImportTest : public QObject {
         QVERIFY2(m.services.shown.front().text.contains(db.File()), qPrintable(m.services.shown.front().text));
         QCOMPARE(listed.size(), chosen.size());
         QCOMPARE(listed.front(), QString::fromUtf8("数据库出错，这一天没有保存"));
-        QCOMPARE(StoredDays(), 0);
+        QCOMPARE(StoredDays(db.store), 0);
     }
 
     void severalFilesAreImportedAndFailuresListed() {
         TestDatabase db;
-        MainWindow m;
+        MainWindow m(db.store);
         const QString damaged = WriteFile(QStringLiteral("damaged.xls"), QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1 broken", 15));
         const QStringList chosen{Day(QStringLiteral("20240103")), damaged, Day(QStringLiteral("20240101")),
                                  Day(QStringLiteral("20240102"))};
@@ -143,7 +143,7 @@ class BulkImportTest : public QObject {
         };
         m.window.Button(1186)->click();
 
-        QCOMPARE(StoredDays(), 3);
+        QCOMPARE(StoredDays(db.store), 3);
         QCOMPARE(m.services.children, QStringList{QStringLiteral("moxtel::CImportFailuresDlg")});
         QCOMPARE(listed.size(), 4);  // the damaged file, then the three days stored in date order
         QCOMPARE(listed[1], chosen[2] + QString::fromUtf8(" | 已保存：甲(600001)20240101"));
@@ -169,7 +169,7 @@ class BulkImportTest : public QObject {
     // file left out as the same day as another. A typed previous close is said to be unused.
     void warningsSkippedFilesAndDuplicatesAreListed() {
         TestDatabase db;
-        MainWindow m;
+        MainWindow m(db.store);
         const QString notes = WriteFile(QStringLiteral("notes.txt"), "just some notes\n");
         const QString bad = WriteFile(QStringLiteral("bad.xls"), "20240102 甲 (600001)\n\n\n\n\n09:30:00\tx\t10\t1\tB\n");
         const QString first = Day(QStringLiteral("20240101"));
@@ -191,7 +191,7 @@ class BulkImportTest : public QObject {
             return 1;
         };
         m.window.Button(1186)->click();
-        QCOMPARE(StoredDays(), 2);
+        QCOMPARE(StoredDays(db.store), 2);
         QCOMPARE(m.services.children, QStringList{QStringLiteral("moxtel::CImportFailuresDlg")});
         QCOMPARE(listed.size(), 5);  // then the two days stored
         QVERIFY2(listed[0].startsWith(bad + QString::fromUtf8(" | 警告：")), qPrintable(listed[0]));
@@ -206,11 +206,11 @@ class BulkImportTest : public QObject {
     // A clean import says how many days it stored and how long it took.
     void cleanImportShowsItsSummary() {
         TestDatabase db;
-        MainWindow m;
+        MainWindow m(db.store);
         m.services.fileChoices.push_back({Day(QStringLiteral("20240101")), Day(QStringLiteral("20240102"))});
         m.window.Button(1184)->click();
         m.window.Button(1186)->click();
-        QCOMPARE(StoredDays(), 2);
+        QCOMPARE(StoredDays(db.store), 2);
         QCOMPARE(m.services.children, QStringList());
         QCOMPARE(m.services.shown.size(), std::size_t{1});
         const QString text = m.services.shown.back().text;
@@ -222,7 +222,7 @@ class BulkImportTest : public QObject {
     // A run that stores nothing says so, and the result still shown keeps its buttons.
     void importThatStoresNothingSaysSoAndKeepsTheResultUsable() {
         TestDatabase db;
-        MainWindow m;
+        MainWindow m(db.store);
         m.services.fileChoices.push_back({Day(QStringLiteral("20240105"))});
         m.window.Button(1184)->click();
         m.window.Button(1186)->click();
@@ -234,7 +234,7 @@ class BulkImportTest : public QObject {
         m.window.Button(1184)->click();
         m.services.onChild = [](QDialog&) { return 1; };
         m.window.Button(1186)->click();
-        QCOMPARE(StoredDays(), 1);
+        QCOMPARE(StoredDays(db.store), 1);
         QCOMPARE(m.services.children.size(), 1);  // the two skipped files listed
         QVERIFY(m.window.HasResult());
         QVERIFY(m.window.Button(1135)->isEnabled());
@@ -254,13 +254,13 @@ class BulkImportTest : public QObject {
 
     void oneFileChosenRunsAsBefore() {
         TestDatabase db;
-        MainWindow m;
+        MainWindow m(db.store);
         const QString one = Day(QStringLiteral("20240105"));
         m.services.fileChoices.push_back({one});
         m.window.Button(1184)->click();
         QCOMPARE(m.Text(1185), one);
         m.window.Button(1186)->click();
-        QCOMPARE(StoredDays(), 1);
+        QCOMPARE(StoredDays(db.store), 1);
         QVERIFY(m.services.children.isEmpty());
         QCOMPARE(m.Text(1001), QString::fromUtf8("20240105 甲 (600001)"));
     }
@@ -268,7 +268,7 @@ class BulkImportTest : public QObject {
     // A single file that is no tick workbook, and one that cannot be opened: what the user is told.
     void refusedAndUnreadableWorkbooksSayWhy() {
         TestDatabase db;
-        MainWindow m;
+        MainWindow m(db.store);
         m.services.fileChoices.push_back({Day(QStringLiteral("20240105"))});
         m.window.Button(1184)->click();
         m.window.Button(1186)->click();
@@ -287,7 +287,7 @@ class BulkImportTest : public QObject {
                  qPrintable(m.services.shown.back().text));
         QVERIFY(m.services.shown.back().text.contains(QString::fromUtf8("成交时间")));
         QCOMPARE(m.Text(1001), before);  // back to what the line showed before the run
-        QCOMPARE(StoredDays(), 1);
+        QCOMPARE(StoredDays(db.store), 1);
 
         const QString missing = m_files.path() + QStringLiteral("/missing.xls");
         m.window.Edit(1185)->setText(missing);
@@ -302,7 +302,7 @@ class BulkImportTest : public QObject {
     void listsWithoutDirectionsAreOfferedTheTickRule() {
         for (const bool accept : {false, true}) {
             TestDatabase db;
-            MainWindow m;
+            MainWindow m(db.store);
             const QString noSide =
                 WriteFile(QStringLiteral("600001_20240103.csv"), "time,price,volume\n09:30:00,10.00,5\n09:30:01,10.01,7\n");
             m.services.fileChoices.push_back({Day(QStringLiteral("20240102")), noSide});
@@ -318,7 +318,7 @@ class BulkImportTest : public QObject {
             QCOMPARE(m.services.shown.front().kind, QStringLiteral("ask"));
             QVERIFY2(m.services.shown.front().text.startsWith(QString::fromUtf8("1 个文件没有买卖方向")),
                      qPrintable(m.services.shown.front().text));
-            QCOMPARE(StoredDays(), accept ? 2 : 1);
+            QCOMPARE(StoredDays(db.store), accept ? 2 : 1);
             if (accept) {  // a clean import of both, the inferred day shown last
                 QVERIFY2(m.services.shown.back().text.startsWith(QString::fromUtf8("导入 2 天")),
                          qPrintable(m.services.shown.back().text));
@@ -334,7 +334,7 @@ class BulkImportTest : public QObject {
     // 取消 while the days are stored: those stored stay whole, the rest are not stored.
     void cancelKeepsTheDaysStored() {
         TestDatabase db;
-        MainWindow m;
+        MainWindow m(db.store);
         QStringList chosen;
         for (int d = 1; d <= 28; ++d) chosen << Day(QStringLiteral("202402%1").arg(d, 2, 10, QLatin1Char('0')), 2000);
         m.services.fileChoices.push_back(chosen);
@@ -362,7 +362,7 @@ class BulkImportTest : public QObject {
         QVERIFY(shot);
         QVERIFY(!wentBack);
         QVERIFY(lastValue > 500 && lastValue < 1000);  // in the storing half
-        const int stored = StoredDays();
+        const int stored = StoredDays(db.store);
         QVERIFY2(stored >= 2 && stored < 28, qPrintable(QString::number(stored)));
         QVERIFY(m.services.children.isEmpty());
         // The closing message counts the days stored before 取消, not zeros.

@@ -41,9 +41,9 @@ struct Session {
     SessionState session;
     ChildWindows children;
     FakeWindowServices services;
-    WindowContext context{session, services, children};
+    WindowContext context;
 
-    Session() { RegisterWindows(children); }
+    explicit Session(StoreContext& store) : context{session, services, children, store} { RegisterWindows(children); }
 };
 
 QBarSeries* Bars(const CMSChartView* view) { return qobject_cast<QBarSeries*>(view->chart()->series().value(0)); }
@@ -56,14 +56,14 @@ class CompareChartTest : public QObject {
   private slots:
     void init() {
         m_database = std::make_unique<TestDatabase>();
-        StoreDay(kStock, "20240102", Day(120, 2500, 1000));
-        StoreDay(kStock, "20240103", Day(340, 1000, 1800.7));
-        m_last = StoreDay(kStock, "20240104", Day(0, 500, 500));
-        StoreDay(kStock, "20240105", Day(999, 0, 0));  // after the range
+        StoreDay(m_database->store, kStock, "20240102", Day(120, 2500, 1000));
+        StoreDay(m_database->store, kStock, "20240103", Day(340, 1000, 1800.7));
+        m_last = StoreDay(m_database->store, kStock, "20240104", Day(0, 500, 500));
+        StoreDay(m_database->store, kStock, "20240105", Day(999, 0, 0));  // after the range
     }
 
     void buildsOneBarChartPerIntervalFromTheLastQuery() {
-        Session s;
+        Session s(m_database->store);
         s.session.history.stockCode = kStock;
         s.session.history.startDate = "20240101";
         s.session.history.endDate = "20240104";
@@ -109,7 +109,7 @@ class CompareChartTest : public QObject {
     }
 
     void noListedDayGivesChartsWithoutRows() {
-        Session s;
+        Session s(m_database->store);
         s.session.history.stockCode = kStock;
         s.session.history.startDate = "20250101";
         s.session.history.endDate = "20250131";
@@ -122,7 +122,7 @@ class CompareChartTest : public QObject {
     }
 
     void historyWindowOpensTheComparison() {
-        Session s;
+        Session s(m_database->store);
         CHistoryQueryDlg history(s.context);
         history.show();
         CDropList* stocks = history.DropList(1114);

@@ -32,10 +32,10 @@ DayFlowResult SomeDay() {
 }
 
 // Rows left in all six tables for a master id.
-int RowsOfDay(const std::string& id) {
-    int rows = CountRows("gpmaster", "rowid=?", {id});
+int RowsOfDay(const StoreContext& store, const std::string& id) {
+    int rows = CountRows(store, "gpmaster", "rowid=?", {id});
     for (const char* table : {"transin", "transout", "transinun", "transoutun", "transun"})
-        rows += CountRows(table, "masterid=?", {id});
+        rows += CountRows(store, table, "masterid=?", {id});
     return rows;
 }
 
@@ -43,10 +43,10 @@ struct ClearWindow {
     SessionState session;
     ChildWindows children;
     FakeWindowServices services;
-    WindowContext context{session, services, children};
+    WindowContext context;
     std::unique_ptr<CClearDataDlg> window;
 
-    ClearWindow() {
+    explicit ClearWindow(StoreContext& store) : context{session, services, children, store} {
         window = std::make_unique<CClearDataDlg>(context);
         window->show();
     }
@@ -66,19 +66,20 @@ class ClearDataTest : public QObject {
   private slots:
     void init() {
         m_database = std::make_unique<TestDatabase>();
-        CAdoDatabase::SetErrorReporter([this](const std::string& text) { m_errors << QString::fromStdString(text); });
+        m_database->store.SetErrorReporter(
+            [this](const std::string& text) { m_errors << QString::fromStdString(text); });
         m_errors.clear();
-        m_early = StoreDay(kStock, "20240102", SomeDay());
-        m_onDate = StoreDay(kStock, "20240103", SomeDay());
-        m_later = StoreDay(kStock, "20240104", SomeDay());
-        m_other = StoreDay(kOtherStock, "20240102", SomeDay());
+        m_early = StoreDay(m_database->store, kStock, "20240102", SomeDay());
+        m_onDate = StoreDay(m_database->store, kStock, "20240103", SomeDay());
+        m_later = StoreDay(m_database->store, kStock, "20240104", SomeDay());
+        m_other = StoreDay(m_database->store, kOtherStock, "20240102", SomeDay());
         for (const std::string& id : {m_early, m_onDate, m_later, m_other})
-            StoreUncertainTrade(id, {"10:00:00", "100", "10.00"});
+            StoreUncertainTrade(m_database->store, id, {"10:00:00", "100", "10.00"});
     }
-    void cleanup() { CAdoDatabase::SetErrorReporter({}); }
+    void cleanup() { m_database->store.SetErrorReporter({}); }
 
     void opensWithTheStoredStocks() {
-        ClearWindow c;
+        ClearWindow c(m_database->store);
         QCOMPARE(c.window->windowTitle(), Utf8("清除过期数据"));
         QCOMPARE(c.window->objectName(), QStringLiteral("141"));
         const CDropList* list = c.window->DropList(1114);
@@ -91,7 +92,7 @@ class ClearDataTest : public QObject {
 
     // Under the choices the window says what 删除 would delete, and follows the choices.
     void saysWhichDaysWouldBeDeleted() {
-        ClearWindow c;
+        ClearWindow c(m_database->store);
         auto* what = c.window->findChild<QLabel*>(QStringLiteral("1200"));
         QVERIFY(what);
         QCOMPARE(what->text(), QString());
@@ -107,14 +108,14 @@ class ClearDataTest : public QObject {
     }
 
     void noStockChosenDeletesNothing() {
-        ClearWindow c;
+        ClearWindow c(m_database->store);
         c.Delete("", QDate(2024, 1, 31));
         QCOMPARE(c.services.Messages(), QStringList({Utf8("请选择需要删除的股票!")}));
-        QCOMPARE(CountRows("gpmaster"), 4);
+        QCOMPARE(CountRows(m_database->store, "gpmaster"), 4);
     }
 
     void answeringNoDeletesNothing() {
-        ClearWindow c;
+        ClearWindow c(m_database->store);
         c.services.answers = {false};
         c.Delete(kStock, QDate(2024, 1, 31));
         QCOMPARE(c.services.Messages(), QStringList({Utf8("确定要删除这些数据吗?")}));
@@ -122,21 +123,21 @@ class ClearDataTest : public QObject {
         // The question's detail names the stock, the date and the stored days it would delete.
         QCOMPARE(c.services.shown[0].detail,
                  Utf8("将删除 ") + QString::fromStdString(kStock) + Utf8(" 截至 2024-01-31 保存的 3 天数据"));
-        QCOMPARE(CountRows("gpmaster"), 4);
+        QCOMPARE(CountRows(m_database->store, "gpmaster"), 4);
         QCOMPARE(c.window->Control<QDateEdit>(1099)->text(), QStringLiteral("20240131"));  // stopped midway
     }
 
     void deletesTheStocksDaysUpToAndIncludingTheDate() {
-        ClearWindow c;
+        ClearWindow c(m_database->store);
         c.services.answers = {true};
         c.Delete(kStock, QDate(2024, 1, 3));
         QCOMPARE(c.services.Messages(), QStringList({Utf8("确定要删除这些数据吗?"), Utf8("数据清除完毕!")}));
         QCOMPARE(c.services.shown[1].kind, QStringLiteral("app"));
         QCOMPARE(c.services.shown[1].icon, MessageIcon::Information);
-        QCOMPARE(RowsOfDay(m_early), 0);
-        QCOMPARE(RowsOfDay(m_onDate), 0);
-        QCOMPARE(RowsOfDay(m_later), 6);
-        QCOMPARE(RowsOfDay(m_other), 6);
+        QCOMPARE(RowsOfDay(m_database->store, m_early), 0);
+        QCOMPARE(RowsOfDay(m_database->store, m_onDate), 0);
+        QCOMPARE(RowsOfDay(m_database->store, m_later), 6);
+        QCOMPARE(RowsOfDay(m_database->store, m_other), 6);
         QCOMPARE(c.window->Control<QDateEdit>(1099)->text(), QStringLiteral("2024-01-03"));
         QCOMPARE(m_errors, QStringList());
 
@@ -144,22 +145,22 @@ class ClearDataTest : public QObject {
         c.services.answers = {true};
         c.Delete(kStock, QDate(2024, 1, 3));
         QCOMPARE(c.services.Messages().last(), Utf8("数据清除完毕!"));
-        QCOMPARE(CountRows("gpmaster"), 2);
+        QCOMPARE(CountRows(m_database->store, "gpmaster"), 2);
         // The list is filled once: the stock stays until the window opens again.
         QCOMPARE(c.window->DropList(1114)->count(), 2);
     }
 
     void aRefusedDeletionIsNotReportedAsDone() {
-        ClearWindow c;
-        CAdoDatabase blocker;
+        ClearWindow c(m_database->store);
+        CAdoDatabase blocker(m_database->store);
         QVERIFY(blocker.BeginTransaction());  // another program holds the write lock
         c.services.answers = {true};
         c.Delete(kStock, QDate(2024, 1, 31));
         blocker.Rollback();
         QCOMPARE(c.services.Messages(), QStringList({Utf8("确定要删除这些数据吗?")}));
         QCOMPARE(m_errors.size(), 1);  // the database's own description, shown by the door
-        QCOMPARE(CountRows("gpmaster"), 4);
-        QCOMPARE(RowsOfDay(m_early), 6);
+        QCOMPARE(CountRows(m_database->store, "gpmaster"), 4);
+        QCOMPARE(RowsOfDay(m_database->store, m_early), 6);
     }
 
     void mainWindowMenuOpensTheClearWindow() {
@@ -167,7 +168,7 @@ class ClearDataTest : public QObject {
         ChildWindows children;
         RegisterWindows(children);
         FakeWindowServices services;
-        const WindowContext context{session, services, children};
+        const WindowContext context{session, services, children, m_database->store};
         CMainStatDlg main(context);
         main.show();
         main.findChild<QAction*>(QStringLiteral("32772"))->trigger();

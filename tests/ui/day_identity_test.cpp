@@ -41,7 +41,7 @@ struct MainWindow : test::MainWindowEnv {
     QString shownFile;
     QStringList offeredStocks;
 
-    MainWindow() { window.show(); }
+    explicit MainWindow(StoreContext& store) : MainWindowEnv(store) { window.show(); }
 
     void Run(const QString& path) {
         window.Edit(1185)->setText(path);
@@ -73,8 +73,8 @@ struct MainWindow : test::MainWindowEnv {
     }
 };
 
-int StoredDays(const std::string& masterId) {
-    CAdoDatabase db;
+int StoredDays(const StoreContext& store, const std::string& masterId) {
+    CAdoDatabase db(store);
     db.OpenRecordset("select count(*) from gpmaster where rowid=?", {masterId});
     return std::stoi(db.GetFieldText(0));
 }
@@ -89,7 +89,7 @@ class DayIdentityTest : public QObject {
     void cleanup() { m_database.reset(); }
 
     void headerTableAsksPrefilledAndRunsWithTheAnswer() {
-        MainWindow m;
+        MainWindow m(m_database->store);
         m.AnswerWith({QString::fromUtf8("平安银行（000001）")});
         m.Run(kHeaderTable);
         QCOMPARE(m.services.children, QStringList{QStringLiteral("moxtel::CDayIdentityDlg")});
@@ -99,11 +99,11 @@ class DayIdentityTest : public QObject {
         QCOMPARE(m.services.Messages(), QStringList());
         QCOMPARE(m.window.Edit(1001)->text(), QString::fromUtf8("20241204 平安银行 (000001)"));
         QVERIFY(m.window.HasResult());
-        QCOMPARE(StoredDays("平安银行(000001)20241204"), 1);
+        QCOMPARE(StoredDays(m_database->store, "平安银行(000001)20241204"), 1);
     }
 
     void storedStocksAreOfferedAndNameTheCode() {
-        MainWindow m;
+        MainWindow m(m_database->store);
         m.Run(kWorkedDay);                       // stores ABC(600000)
         QVERIFY(m.services.children.isEmpty());  // the export layout has its own title
         m.AnswerWith({QString::fromUtf8("平安银行(000001)")});
@@ -115,11 +115,11 @@ class DayIdentityTest : public QObject {
         m.Run(kHeaderTable);
         QCOMPARE(m.shownStock, QString::fromUtf8("平安银行(000001)"));
         QCOMPARE(m.offeredStocks, (QStringList{QStringLiteral("ABC(600000)"), QString::fromUtf8("平安银行(000001)")}));
-        QCOMPARE(StoredDays("平安银行(000001)20241205"), 1);
+        QCOMPARE(StoredDays(m_database->store, "平安银行(000001)20241205"), 1);
     }
 
     void aStockWithoutCodeIsRefusedAndTheWindowStays() {
-        MainWindow m;
+        MainWindow m(m_database->store);
         m.AnswerWith({QString::fromUtf8("平安银行"), QStringLiteral("600000")}, QDate(2024, 12, 6));
         m.Run(kNoDateTable);
         QCOMPARE(
@@ -127,13 +127,13 @@ class DayIdentityTest : public QObject {
             QStringList{QString::fromUtf8("股票“平安银行”无效，应为 名称(代码) 或六位代码，例如 平安银行(000001)。")});
         QCOMPARE(m.shownStock, QString());
         QCOMPARE(m.window.Edit(1001)->text(), QString::fromUtf8("20241206 600000 (600000)"));
-        QCOMPARE(StoredDays("600000(600000)20241206"), 1);
+        QCOMPARE(StoredDays(m_database->store, "600000(600000)20241206"), 1);
     }
 
     // An empty stock is told what to type; the prefilled "(code)" taken as it stands is the code;
     // the calendar starts on Monday.
     void emptyOrNamelessStocks() {
-        MainWindow m;
+        MainWindow m(m_database->store);
         bool mondayFirst = false;
         m.AnswerWith({QStringLiteral("  "), QStringLiteral("(000001)")});
         auto answer = m.services.onChild;
@@ -145,25 +145,25 @@ class DayIdentityTest : public QObject {
         m.Run(kHeaderTable);
         QCOMPARE(m.services.Messages(),
                  QStringList{QString::fromUtf8("请填写股票：名称(代码)，例如 平安银行(000001)；或只填六位代码。")});
-        QCOMPARE(StoredDays("000001(000001)20241204"), 1);
+        QCOMPARE(StoredDays(m_database->store, "000001(000001)20241204"), 1);
         QVERIFY(mondayFirst);
     }
 
     void cancellingStoresNothingAndSaysNothing() {
-        MainWindow m;
+        MainWindow m(m_database->store);
         m.AnswerWith({QString()});
         m.Run(kHeaderTable);
         QCOMPARE(m.services.Messages(), QStringList());
         QVERIFY(!m.window.HasResult());
         QVERIFY(!m.window.Button(1135)->isEnabled());
-        CAdoDatabase db;
+        CAdoDatabase db(m_database->store);
         db.OpenRecordset("select count(*) from gpmaster");
         QCOMPARE(db.GetFieldText(0), std::string("0"));
     }
 
     // Cancelling over a shown day leaves that day as it was: title, figures, buttons, buckets.
     void cancellingKeepsTheShownDay() {
-        MainWindow m;
+        MainWindow m(m_database->store);
         m.Run(kWorkedDay);
         QVERIFY(m.window.HasResult());
         const QString title = m.window.Edit(1001)->text();
@@ -187,7 +187,7 @@ class DayIdentityTest : public QObject {
     // A direction column of numbers other than 1/-1/0: the window asks what they mean, refuses an
     // answer that is not three codes, and the run takes the codes given.
     void directionCodesAreAskedWhenTheNumbersNeedThem() {
-        MainWindow m;
+        MainWindow m(m_database->store);
         QString shownCodes;
         bool codesShown = false;
         m.services.onChild = [&](QDialog& child) {
@@ -216,7 +216,7 @@ class DayIdentityTest : public QObject {
                               QString::fromUtf8("方向代码“1,-1,0”没有说明文件中的每一个代码(2、1、0)，"
                                                 "请依次填写买入、卖出、中性的代码。")}));
         QCOMPARE(m.window.Edit(1001)->text(), QString::fromUtf8("20241204 平安银行 (000001)"));
-        QCOMPARE(StoredDays("平安银行(000001)20241204"), 1);
+        QCOMPARE(StoredDays(m_database->store, "平安银行(000001)20241204"), 1);
 
         // Words need no codes: the window has no such row.
         m.AnswerWith({QString::fromUtf8("平安银行(000001)")});
@@ -233,7 +233,7 @@ class DayIdentityTest : public QObject {
 
     // A list without directions: OK needs the box ticked; the day is then stored and shown as inferred.
     void aListWithoutDirectionsIsRunOnlyWithTheBoxTicked() {
-        MainWindow m;
+        MainWindow m(m_database->store);
         bool ticked = true;
         m.services.onChild = [&](QDialog& child) {
             auto& dialog = static_cast<CDialogBase&>(child);
@@ -253,7 +253,7 @@ class DayIdentityTest : public QObject {
         QVERIFY2(m.services.Messages().front().contains(QString::fromUtf8("请勾选“按成交价涨跌推断方向”")),
                  qPrintable(m.services.Messages().front()));
         QCOMPARE(m.window.Edit(1001)->text(), QString::fromUtf8("20241204 000001 (000001)  (推断方向)"));
-        QCOMPARE(StoredDays("000001(000001)20241204"), 1);
+        QCOMPARE(StoredDays(m_database->store, "000001(000001)20241204"), 1);
         QVERIFY(m.session.day.inferredDirection);
 
         // A table of two stocks offers its codes first.
@@ -261,7 +261,7 @@ class DayIdentityTest : public QObject {
         m.Run(kTwoStocksTable);
         QCOMPARE(m.offeredStocks.mid(0, 2),
                  (QStringList{QString::fromUtf8("000001(000001)"), QString::fromUtf8("600000(600000)")}));
-        QCOMPARE(StoredDays("600000(600000)20241204"), 1);
+        QCOMPARE(StoredDays(m_database->store, "600000(600000)20241204"), 1);
     }
 
     void windowWithCodesIsCompleteAndReadable() {
@@ -269,7 +269,8 @@ class DayIdentityTest : public QObject {
         DayIdentity guess{"20241204", "000001(000001)"};
         guess.codesToExplain = {"0", "1", "2"};
         guess.directionMissing = true;  // not both at once in a file, but the window must hold both rows
-        CDayIdentityDlg dialog(services, QStringLiteral("header-datetime-codes-012-000001.xlsx"), guess);
+        CDayIdentityDlg dialog(services, QStringLiteral("header-datetime-codes-012-000001.xlsx"), guess,
+                               m_database->store);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QCOMPARE(test::LayoutProblems(dialog).join(QLatin1Char(';')), QString());
@@ -279,7 +280,7 @@ class DayIdentityTest : public QObject {
     void windowIsCompleteAndReadable() {
         FakeWindowServices services;
         CDayIdentityDlg dialog(services, QStringLiteral("header-pandas-index-000001-2024-12-04.csv"),
-                               {"20241204", "000001(000001)"});
+                               {"20241204", "000001(000001)"}, m_database->store);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QCOMPARE(dialog.windowTitle(), QString::fromUtf8("交易日期和股票"));

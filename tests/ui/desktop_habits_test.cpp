@@ -153,7 +153,7 @@ class DesktopHabitsTest : public QObject {
     void numberEditsTakeNumbersOnly() {
         QFETCH(int, id);
         QFETCH(QString, name);
-        MainWindow m;
+        MainWindow m(m_database.store);
         m.window.show();
         QLineEdit& edit = *m.window.Edit(id);
         QFETCH(QString, typed);
@@ -210,7 +210,7 @@ class DesktopHabitsTest : public QObject {
         QCOMPARE(NumberInputGuard::IsNumberText(text, NumberInputGuard::Percent::Allowed), turnover);
         QCOMPARE(NumberInputGuard::IsNumberText(text), previousClose);
         // Typed into the main window's edits, key by key.
-        MainWindow m;
+        MainWindow m(m_database.store);
         for (const auto& [id, accepted] : {std::pair{1126, turnover}, std::pair{1159, previousClose}}) {
             QLineEdit* edit = m.window.Edit(id);
             QVERIFY(edit);
@@ -221,7 +221,7 @@ class DesktopHabitsTest : public QObject {
     }
 
     void firstControlHasTheFocusAtStart() {
-        MainWindow m;
+        MainWindow m(m_database.store);
         m.window.show();
         QVERIFY(QTest::qWaitForWindowActive(&m.window));
         QCOMPARE(QApplication::focusWidget(), m.window.Edit(1185));  // typing goes to the workbook path
@@ -231,14 +231,14 @@ class DesktopHabitsTest : public QObject {
         QTemporaryDir folder;
         const QString workbook = folder.filePath(QStringLiteral("day.xls"));
         {
-            MainWindow m;
+            MainWindow m(m_database.store);
             m.services.files << workbook << QString();
             m.window.OnBrowse();
             m.window.OnBrowse();  // cancelled: the folder stays
             QCOMPARE(m.services.startFolders.front(), QString());
             QCOMPARE(m.services.startFolders.back(), folder.path());
         }
-        MainWindow next;  // a later run
+        MainWindow next(m_database.store);  // a later run
         next.window.OnBrowse();
         QCOMPARE(next.services.startFolders, QStringList{folder.path()});
         folder.remove();  // a folder that is gone is not offered
@@ -249,18 +249,18 @@ class DesktopHabitsTest : public QObject {
     void windowPlacesAreRestored() {
         const QRect place(40, 30, 700, 450);
         {
-            MainWindow m;
+            MainWindow m(m_database.store);
             m.window.show();
             m.window.setGeometry(place);
             m.window.OnExit();
         }
-        MainWindow m;
+        MainWindow m(m_database.store);
         m.window.show();
         QCOMPARE(m.window.geometry().size(), place.size());
         QCOMPARE(m.window.geometry().topLeft(), place.topLeft());
         m.window.OnExit();
 
-        test::WindowEnv env;
+        test::WindowEnv env(m_database.store);
         {
             CHistoryQueryDlg history(env.context);
             history.show();
@@ -290,12 +290,12 @@ class DesktopHabitsTest : public QObject {
     // A restored place off the screen, and the help window larger than the screen, open whole on it.
     void windowsOpenInsideTheScreen() {
         {
-            MainWindow m;
+            MainWindow m(m_database.store);
             m.window.show();
             m.window.setGeometry(-400, -300, 5000, 4000);
             m.window.OnExit();
         }
-        MainWindow m;
+        MainWindow m(m_database.store);
         m.window.show();
         const QRect available = m.window.screen()->availableGeometry();
         QVERIFY2(available.contains(m.window.frameGeometry()), qPrintable(Describe(m.window.frameGeometry())));
@@ -309,7 +309,7 @@ class DesktopHabitsTest : public QObject {
     }
 
     void gridsAndChartsFollowTheWindow() {
-        test::WindowEnv env;
+        test::WindowEnv env(m_database.store);
         CHistoryQueryDlg window(env.context);
         window.show();
         auto* client = window.findChild<QWidget*>(QStringLiteral("client"));
@@ -342,9 +342,10 @@ class DesktopHabitsTest : public QObject {
     }
 
     void uncertainWindowShowsEveryColumnWithNumbersOnTheRight() {
-        test::WindowEnv env;
-        env.session.currentMasterId = test::StoreDay("岚谷示例(600999)", "20240102", DayFlowResult());
-        test::StoreUncertainTrade(env.session.currentMasterId, {"09:30:05", "1200", "10.01", "出", "15"});
+        test::WindowEnv env(m_database.store);
+        env.session.currentMasterId = test::StoreDay(m_database.store, "岚谷示例(600999)", "20240102", DayFlowResult());
+        test::StoreUncertainTrade(m_database.store, env.session.currentMasterId,
+                                  {"09:30:05", "1200", "10.01", "出", "15"});
         CUncertainDetailDlg window(env.context);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -374,7 +375,7 @@ class DesktopHabitsTest : public QObject {
                  Utf8("/d/日.xls"));
         QCOMPARE(WorkbookArgument({QStringLiteral("moxtel"), QStringLiteral("day.xls")}),
                  QDir::current().absoluteFilePath(QStringLiteral("day.xls")));
-        MainWindow m;
+        MainWindow m(m_database.store);
         m.window.SetWorkbookPath(Utf8("/d/日.xls"));
         m.window.show();
         QCOMPARE(m.window.Edit(1185)->text(), Utf8("/d/日.xls"));

@@ -39,17 +39,17 @@ QString Utf8(const char* text) { return QString::fromUtf8(text); }
 
 // A stored day: inflow in buckets 1 and 3, outflow in bucket 11, uncertain up/down in bucket 2,
 // and three uncertain trades (200 lots at 10.00, exactly 100 lots at 5.00, exactly 1000 lots at 2.00).
-std::string StoreWorkedDay() {
+std::string StoreWorkedDay(const StoreContext& store) {
     DayFlowResult day;
     Put(day.inflow, 1, 150, 15);
     Put(day.inflow, 3, 250, 26);
     Put(day.outflow, 11, 1200, 120);
     Put(day.uncertainUp, 2, 100, 5);
     Put(day.uncertainDown, 2, 40, 2);
-    const std::string id = StoreDay(kStock, "20240103", day);
-    StoreUncertainTrade(id, {"09:31:00", "200", "10.00", "出", "35"});
-    StoreUncertainTrade(id, {"10:15:00", "100", "5.00", "未知", "12", "出", "8"});
-    StoreUncertainTrade(id, {"14:59:00", "1000", "2.00"});
+    const std::string id = StoreDay(store, kStock, "20240103", day);
+    StoreUncertainTrade(store, id, {"09:31:00", "200", "10.00", "出", "35"});
+    StoreUncertainTrade(store, id, {"10:15:00", "100", "5.00", "未知", "12", "出", "8"});
+    StoreUncertainTrade(store, id, {"14:59:00", "1000", "2.00"});
     return id;
 }
 
@@ -57,9 +57,9 @@ struct Windows {
     SessionState session;
     ChildWindows children;
     FakeWindowServices services;
-    WindowContext context{session, services, children};
+    WindowContext context;
 
-    Windows() { RegisterWindows(children); }
+    explicit Windows(StoreContext& store) : context{session, services, children, store} { RegisterWindows(children); }
 };
 
 }  // namespace
@@ -70,11 +70,11 @@ class DetailWindowTest : public QObject {
   private slots:
     void init() {
         m_database = std::make_unique<TestDatabase>();
-        m_id = StoreWorkedDay();
+        m_id = StoreWorkedDay(m_database->store);
     }
 
     void detailWindowShowsTheStoredDayWithItsUncertainTrades() {
-        Windows w;
+        Windows w(m_database->store);
         w.session.currentMasterId = m_id;
         w.session.history.intervalTexts = {"0-100", "100-300", "500-0", "0-0", "1000-1000+"};
         CDetailQueryDlg window(w.context);
@@ -117,7 +117,7 @@ class DetailWindowTest : public QObject {
     }
 
     void detailWindowGroupsAreCaptionedForThe146Layout() {
-        Windows w;
+        Windows w(m_database->store);
         CDetailQueryDlg window(w.context);
         QStringList captions;
         for (const QGroupBox* group : window.findChildren<QGroupBox*>()) captions << group->title();
@@ -139,8 +139,8 @@ class DetailWindowTest : public QObject {
         day.orderConvention = OrderClassConvention::AmountOnly;
         day.orderClasses.inflow[kMediumOrder] = {150, 15.06};
         day.orderClasses.outflow[kSuperOrder] = {1200, 120};
-        const std::string withClasses = StoreDay(kStock, "20240104", day);
-        CAdoDatabase db;
+        const std::string withClasses = StoreDay(m_database->store, kStock, "20240104", day);
+        CAdoDatabase db(m_database->store);
         QVERIFY(StoreDayFlowRow(db, day, withClasses, kStock, "20240104"));
 
         const QString dash = Utf8("—");
@@ -151,7 +151,7 @@ class DetailWindowTest : public QObject {
             {m_id, 1, 0, dash, "重新导入"},
             {m_id, 4, 3, dash, "重新导入"}};
         for (const auto& [id, row, column, text, note] : cases) {
-            Windows w;
+            Windows w(m_database->store);
             w.session.currentMasterId = id;
             CDetailQueryDlg window(w.context);
             window.show();
@@ -164,7 +164,7 @@ class DetailWindowTest : public QObject {
     }
 
     void unknownDayShowsZerosAndNoTitle() {
-        Windows w;
+        Windows w(m_database->store);
         w.session.currentMasterId = "";
         CDetailQueryDlg window(w.context);
         window.show();
@@ -176,7 +176,7 @@ class DetailWindowTest : public QObject {
     }
 
     void dynamicRowsSumTheLoadedDay() {
-        Windows w;
+        Windows w(m_database->store);
         w.session.currentMasterId = m_id;
         CDetailQueryDlg window(w.context);
         window.show();
@@ -193,7 +193,7 @@ class DetailWindowTest : public QObject {
     }
 
     void detailButtonsOpenBothDetailWindowsOnTheSameDay() {
-        Windows w;
+        Windows w(m_database->store);
         w.session.currentMasterId = m_id;
         QMap<QString, QString> seen;
         w.services.onChild = [&](QDialog& child) {
@@ -218,7 +218,7 @@ class DetailWindowTest : public QObject {
     }
 
     void intervalDetailShowsEveryBucketOfTheCurrentDay() {
-        Windows w;
+        Windows w(m_database->store);
         w.session.currentMasterId = "X)20240103";
         Put(w.session.day.inflow, 3, 250, 26);
         Put(w.session.day.outflow, 3, 50, 5);
@@ -247,7 +247,7 @@ class DetailWindowTest : public QObject {
     }
 
     void uncertainDetailListsTradesNewestFirstWithSignedNeighbours() {
-        Windows w;
+        Windows w(m_database->store);
         w.session.currentMasterId = m_id;
         CUncertainDetailDlg window(w.context);
         window.show();
@@ -271,7 +271,7 @@ class DetailWindowTest : public QObject {
     }
 
     void mainWindowButtonsOpenTheDetailWindows() {
-        Windows w;
+        Windows w(m_database->store);
         CMainStatDlg main(w.context);
         main.show();
         main.EnableActionButtons(true);

@@ -72,12 +72,12 @@ class ExportMenusTest : public QObject {
         // Never the user's own settings: the folders saved in are remembered there.
         QVERIFY(m_config.isValid());
         qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
-        const std::string first = StoreDay(kStock, "20240102", Day(1));
-        StoreDay(kStock, "20240103", Day(2));
-        StoreUncertainTrade(first, {"09:30:05", "120", "10.01", "出", "15"});
+        const std::string first = StoreDay(m_database.store, kStock, "20240102", Day(1));
+        StoreDay(m_database.store, kStock, "20240103", Day(2));
+        StoreUncertainTrade(m_database.store, first, {"09:30:05", "120", "10.01", "出", "15"});
         std::array<IntervalChoice, 5> intervals{
             {{"0", "300"}, {"300", "500"}, {"500", "800"}, {"800", "1000"}, {"1000", "1000+"}}};
-        QVERIFY(SaveTemplate(SaveMode::Insert, "大单", intervals).ok());
+        QVERIFY(SaveTemplate(m_database.store, SaveMode::Insert, "大单", intervals).ok());
         RegisterWindows(m_children);
         m_session.currentMasterId = first;
     }
@@ -85,7 +85,7 @@ class ExportMenusTest : public QObject {
     void everyGridCopiesAndExports() {
         auto history = QueriedHistory();
         CUncertainDetailDlg uncertain(m_context);
-        CTemplateDlg templates(m_services);
+        CTemplateDlg templates(m_services, m_database.store);
         for (QDialog* window : {static_cast<QDialog*>(history.get()), static_cast<QDialog*>(&uncertain),
                                 static_cast<QDialog*>(&templates)}) {
             window->show();
@@ -263,7 +263,7 @@ class ExportMenusTest : public QObject {
     SessionState m_session;
     ChildWindows m_children;
     FakeWindowServices m_services;
-    WindowContext m_context{m_session, m_services, m_children};
+    WindowContext m_context{m_session, m_services, m_children, m_database.store};
 };
 
 QTEST_MAIN(ExportMenusTest)

@@ -239,7 +239,8 @@ class FrameworkTest : public QObject {
     void childWindowsOpenOnlyWhatIsRegistered() {
         SessionState session;
         ChildWindows children;
-        const WindowContext context{session, m_services, children};
+        StoreContext store;  // no window opens, so nothing reads it
+        const WindowContext context{session, m_services, children, store};
         m_services.children.clear();
         QCOMPARE(children.Open(kHistoryQueryDlg, context), 0);
         QVERIFY(m_services.children.isEmpty());

@@ -67,7 +67,7 @@ class HistoryScreensTest : public QObject {
 
   private slots:
     void initTestCase() {
-        SqliteDayStore store;
+        SqliteDayStore store(m_database.store);
         Result<StatisticsOutcome> run = RunStatistics({SampleWorkbook().toStdString(), "10.00", ""}, &store);
         QVERIFY(run.ok());
         const DayFlowResult& sample = run->day;
@@ -80,12 +80,13 @@ class HistoryScreensTest : public QObject {
         for (int i = 1; i <= 9; ++i) {
             do date = date.addDays(-1);
             while (date.dayOfWeek() > 5);
-            StoreDay(m_stock, date.toString(QStringLiteral("yyyyMMdd")).toStdString(), VariantOf(sample, i));
+            StoreDay(m_database.store, m_stock, date.toString(QStringLiteral("yyyyMMdd")).toStdString(),
+                     VariantOf(sample, i));
         }
         m_first = date;
         std::array<IntervalChoice, 5> big{
             {{"0", "300"}, {"300", "500"}, {"500", "800"}, {"800", "1000"}, {"1000", "1000+"}}};
-        QVERIFY(SaveTemplate(SaveMode::Insert, "大单", big).ok());
+        QVERIFY(SaveTemplate(m_database.store, SaveMode::Insert, "大单", big).ok());
         RegisterWindows(m_children);
     }
 
@@ -173,7 +174,7 @@ class HistoryScreensTest : public QObject {
                     day.orderClasses.outflow[c].amount *= 0.6 + ((s * 3 + i * 7 + static_cast<int>(c)) % 9) / 10.0;
                 }
                 const std::string tradeDate = date.toString(format).toStdString();
-                SqliteDayStore store;
+                SqliteDayStore store(m_database.store);
                 DayHeaderInfo info;
                 QVERIFY(store.StoreDayHeader(code, tradeDate, code + tradeDate, "", "", info));
                 QVERIFY(store.StoreDayBuckets(day, code + tradeDate, "10.00", "10.00"));
@@ -242,7 +243,7 @@ class HistoryScreensTest : public QObject {
     SessionState m_session;
     ChildWindows m_children;
     FakeWindowServices m_services;
-    WindowContext m_context{m_session, m_services, m_children};
+    WindowContext m_context{m_session, m_services, m_children, m_database.store};
     std::string m_stock;
     std::string m_sampleId;
     DayFlowResult m_sampleDay;

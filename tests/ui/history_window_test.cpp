@@ -58,10 +58,10 @@ struct HistoryWindow {
     SessionState session;
     ChildWindows children;
     FakeWindowServices services;
-    WindowContext context{session, services, children};
+    WindowContext context;
     std::unique_ptr<CHistoryQueryDlg> window;
 
-    HistoryWindow() {
+    explicit HistoryWindow(StoreContext& store) : context{session, services, children, store} {
         RegisterWindows(children);
         window = std::make_unique<CHistoryQueryDlg>(context);
         window->show();
@@ -106,20 +106,21 @@ class HistoryWindowTest : public QObject {
   private slots:
     void init() {
         m_database = std::make_unique<TestDatabase>();
-        m_ids = {StoreDay(kStock, "20240105", Day(3)), StoreDay(kStock, "20240102", Day(1)),
-                 StoreDay(kStock, "20240103", Day(2))};
-        StoreDay(kStock, "20231229", Day(9));
-        StoreDay(kStock, "20240110", Day(9));
-        StoreDay(kStock, "20240104", Day(9), false);  // no bucket rows: never listed
-        StoreDay(kOtherStock, "20240103", Day(7));
+        m_ids = {StoreDay(m_database->store, kStock, "20240105", Day(3)),
+                 StoreDay(m_database->store, kStock, "20240102", Day(1)),
+                 StoreDay(m_database->store, kStock, "20240103", Day(2))};
+        StoreDay(m_database->store, kStock, "20231229", Day(9));
+        StoreDay(m_database->store, kStock, "20240110", Day(9));
+        StoreDay(m_database->store, kStock, "20240104", Day(9), false);  // no bucket rows: never listed
+        StoreDay(m_database->store, kOtherStock, "20240103", Day(7));
         std::array<IntervalChoice, 5> small{
             {{"0", "100"}, {"100", "200"}, {"200", "300"}, {"300", "400"}, {"400", "1000+"}}};
-        QVERIFY(SaveTemplate(SaveMode::Insert, "小单", small).ok());
-        QVERIFY(SaveTemplate(SaveMode::Insert, "大单", small).ok());
+        QVERIFY(SaveTemplate(m_database->store, SaveMode::Insert, "小单", small).ok());
+        QVERIFY(SaveTemplate(m_database->store, SaveMode::Insert, "大单", small).ok());
     }
 
     void opensWithListsDefaultHeadersAndDisabledChartButtons() {
-        HistoryWindow h;
+        HistoryWindow h(m_database->store);
         QCOMPARE(h.window->windowTitle(), Utf8("历史查询"));
         QCOMPARE(h.window->objectName(), QStringLiteral("103"));
         QCOMPARE(Items(h.window->DropList(1114)), QStringList({Utf8("其他(000001)"), Utf8("岚谷示例(600999)")}));
@@ -139,7 +140,7 @@ class HistoryWindowTest : public QObject {
     }
 
     void queryListsTheStocksDaysInTheRange() {
-        HistoryWindow h;
+        HistoryWindow h(m_database->store);
         h.Query(kStock, QDate(2024, 1, 2), QDate(2024, 1, 5));
 
         QCOMPARE(h.services.Messages(), QStringList());
@@ -184,7 +185,8 @@ class HistoryWindowTest : public QObject {
 
         // A day whose directions were inferred says so after its date, in a date column wide enough;
         // the chart's labels stay dates.
-        QVERIFY(CAdoDatabase().Execute("insert into dayinferred(masterid,method) values(?,'tick-rule')", {m_ids[2]}));
+        QVERIFY(CAdoDatabase(m_database->store)
+                    .Execute("insert into dayinferred(masterid,method) values(?,'tick-rule')", {m_ids[2]}));
         h.Query(kStock, QDate(2024, 1, 2), QDate(2024, 1, 5));
         QCOMPARE(h.Column(0), QStringList({Utf8("日期"), "2024-01-02", Utf8("2024-01-03 推断方向"), "2024-01-05", ""}));
         QCOMPARE(h.Grid().ColWidth(0), 2500);
@@ -200,7 +202,7 @@ class HistoryWindowTest : public QObject {
     void emptyRangeListsNothingAndKeepsChartButtonsDisabled() {
         QFETCH(QDate, from);
         QFETCH(QDate, to);
-        HistoryWindow h;
+        HistoryWindow h(m_database->store);
         h.Query(kStock, QDate(2024, 1, 2), QDate(2024, 1, 5));
         h.Query(kStock, from, to);
         QCOMPARE(h.services.Messages(), QStringList());
@@ -213,7 +215,7 @@ class HistoryWindowTest : public QObject {
     }
 
     void queryWithoutStockSaysSoAndListsNothing() {
-        HistoryWindow h;
+        HistoryWindow h(m_database->store);
         h.Query("", QDate(2024, 1, 2), QDate(2024, 1, 5));
         QCOMPARE(h.services.Messages(), QStringList({Utf8("请选择需要统计的股票!")}));
         QCOMPARE(h.services.shown[0].kind, QStringLiteral("message"));
@@ -224,7 +226,7 @@ class HistoryWindowTest : public QObject {
     }
 
     void chosenTemplateTakesEffectAtTheNextQuery() {
-        HistoryWindow h;
+        HistoryWindow h(m_database->store);
         h.Choose(1115, "小单");
         QCOMPARE(h.Grid().TextAt(0, 1), std::string("0-300(手)"));
         h.Query(kStock, QDate(2024, 1, 2), QDate(2024, 1, 3));
@@ -238,7 +240,7 @@ class HistoryWindowTest : public QObject {
     }
 
     void chartButtonsRedrawWithTheCheckedIntervals() {
-        HistoryWindow h;
+        HistoryWindow h(m_database->store);
         h.Query(kStock, QDate(2024, 1, 2), QDate(2024, 1, 5));
         h.window->Control<QCheckBox>(1205)->setChecked(false);
         QTest::mouseClick(h.Button(1127), Qt::LeftButton);
@@ -263,8 +265,8 @@ class HistoryWindowTest : public QObject {
     }
 
     void doubleClickOpensTheDayInTheDetailWindow() {
-        HistoryWindow h;
-        StoreUncertainTrade(m_ids[2], {"10:00:00", "100", "10.00"});
+        HistoryWindow h(m_database->store);
+        StoreUncertainTrade(m_database->store, m_ids[2], {"10:00:00", "100", "10.00"});
         h.Query(kStock, QDate(2024, 1, 2), QDate(2024, 1, 5));
         QMap<QString, QString> shown;
         std::string masterIdSeen;
@@ -301,7 +303,7 @@ class HistoryWindowTest : public QObject {
     }
     void doubleClickOnTheHeaderRowOpensTheDetailWindowOnNoDay() {
         QFETCH(bool, corner);
-        HistoryWindow h;
+        HistoryWindow h(m_database->store);
         h.Query(kStock, QDate(2024, 1, 2), QDate(2024, 1, 5));
         std::string masterIdSeen = "not opened";
         QString inflowShown;
@@ -353,7 +355,7 @@ class HistoryWindowTest : public QObject {
     }
     void escapeInAnOpenPopupClosesOnlyThePopup() {
         QFETCH(int, id);
-        HistoryWindow h;
+        HistoryWindow h(m_database->store);
         QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
         QVERIFY(OpenPopup(*h.window, *h.window->Control(id)));
         PressEscape(*h.window);
@@ -369,7 +371,7 @@ class HistoryWindowTest : public QObject {
         ChildWindows children;
         RegisterWindows(children);
         FakeWindowServices services;
-        const WindowContext context{session, services, children};
+        const WindowContext context{session, services, children, m_database->store};
         CMainStatDlg main(context);
         main.show();
         QString caption;

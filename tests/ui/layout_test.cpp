@@ -92,16 +92,16 @@ class LayoutTest : public QObject {
     void initTestCase() {
         std::array<IntervalChoice, 5> big{
             {{"0", "300"}, {"300", "500"}, {"500", "800"}, {"800", "1000"}, {"1000", "1000+"}}};
-        QVERIFY(SaveTemplate(SaveMode::Insert, "大单", big).ok());
+        QVERIFY(SaveTemplate(m_database.store, SaveMode::Insert, "大单", big).ok());
         std::array<IntervalChoice, 5> small{
             {{"0", "100"}, {"100", "200"}, {"200", "300"}, {"300", "400"}, {"400", "1000+"}}};
-        QVERIFY(SaveTemplate(SaveMode::Insert, "小单 O'Neil", small).ok());
+        QVERIFY(SaveTemplate(m_database.store, SaveMode::Insert, "小单 O'Neil", small).ok());
     }
 
     void mainWindowAfterRun() {
         SessionState session;
         ChildWindows children;
-        const WindowContext context{session, m_services, children};
+        const WindowContext context{session, m_services, children, m_database.store};
         CMainStatDlg window(context);
         window.show();
         window.Edit(1185)->setText(SampleWorkbook());
@@ -146,7 +146,7 @@ class LayoutTest : public QObject {
         QFETCH(bool, detail);
         SessionState session;
         ChildWindows children;
-        const WindowContext context{session, m_services, children};
+        const WindowContext context{session, m_services, children, m_database.store};
         std::unique_ptr<CDialogBase> window;
         if (detail)
             window = std::make_unique<CDetailQueryDlg>(context);
@@ -172,7 +172,7 @@ class LayoutTest : public QObject {
     }
 
     void templateWindow() {
-        CTemplateDlg window(m_services);
+        CTemplateDlg window(m_services, m_database.store);
         window.show();
         window.Grid(1189)->ClickRow(1);
         QTest::qWait(50);

@@ -38,7 +38,7 @@ constexpr int kActionButtons[] = {1098, 1099, 1100, 1135, 1142};
 
 // One main window with its session, its children and a fake for everything it shows.
 struct MainWindow : test::MainWindowEnv {
-    MainWindow() { window.show(); }
+    explicit MainWindow(StoreContext& store) : MainWindowEnv(store) { window.show(); }
 
     QString Text(int id) const { return window.Edit(id)->text(); }
     bool ActionButtonsEnabled(bool enabled) const {
@@ -67,8 +67,8 @@ QStringList Items(const CDropList* list) {
     return items;
 }
 
-void SaveTestTemplate(const char* name, std::array<IntervalChoice, 5> intervals) {
-    QVERIFY(SaveTemplate(SaveMode::Insert, name, intervals).ok());
+void SaveTestTemplate(const StoreContext& store, const char* name, std::array<IntervalChoice, 5> intervals) {
+    QVERIFY(SaveTemplate(store, SaveMode::Insert, name, intervals).ok());
 }
 
 }  // namespace
@@ -79,14 +79,15 @@ class MainWindowTest : public QObject {
   private slots:
     void init() {
         m_database = std::make_unique<TestDatabase>();
-        SaveTestTemplate("b 分段", {{{"0", "100"}, {"100", "200"}, {"1000", "1000+"}, {"300", "300"}, {"", ""}}});
-        SaveTestTemplate("a 'quoted'",
+        SaveTestTemplate(m_database->store, "b 分段",
+                         {{{"0", "100"}, {"100", "200"}, {"1000", "1000+"}, {"300", "300"}, {"", ""}}});
+        SaveTestTemplate(m_database->store, "a 'quoted'",
                          {{{"0", "1000+"}, {"0", "300"}, {"300", "500"}, {"500", "800"}, {"800", "1000"}}});
     }
     void cleanup() { m_database.reset(); }
 
     void startsWithoutResult() {
-        MainWindow m;
+        MainWindow m(m_database->store);
         QCOMPARE(m.window.windowTitle(), QString::fromUtf8("岚谷股票资金流向分析"));
         QVERIFY(m.ActionButtonsEnabled(false));
         QVERIFY(!m.window.HasResult());
@@ -106,7 +107,7 @@ class MainWindowTest : public QObject {
     }
 
     void controlsAndMenuCarryTheirIds() {
-        MainWindow m;
+        MainWindow m(m_database->store);
         const QList<QAction*> commands = m.window.findChild<QMenuBar*>()->actions();
         QStringList menu;
         for (const QAction* action : commands) menu << action->objectName() + QLatin1Char(' ') + action->text();
@@ -131,7 +132,7 @@ class MainWindowTest : public QObject {
     }
 
     void runFillsThePanel() {
-        MainWindow m;
+        MainWindow m(m_database->store);
         m.Run(kWorkedDay);
         QCOMPARE(m.services.Messages(), QStringList());
         QCOMPARE(m.Text(1001), QStringLiteral("20000101 ABC (600000)"));
@@ -149,13 +150,13 @@ class MainWindowTest : public QObject {
         QVERIFY(m.window.HasResult());
         QCOMPARE(m.session.currentMasterId, std::string("ABC(600000)20000101"));
 
-        CAdoDatabase db;
+        CAdoDatabase db(m_database->store);
         db.OpenRecordset("select count(*) from transun where masterid=?", {"ABC(600000)20000101"});
         QCOMPARE(db.GetFieldText(0), std::string("2"));
     }
 
     void orderClassSectionFollowsTheRun() {
-        MainWindow m;
+        MainWindow m(m_database->store);
         const QString dash = QString::fromUtf8("—");
         const OrderClassSection& section = m.window.OrderClasses();
         QCOMPARE(section.Cell(4, 2), dash);
@@ -194,7 +195,7 @@ class MainWindowTest : public QObject {
     }
 
     void enterStartsTheRun() {
-        MainWindow m;
+        MainWindow m(m_database->store);
         m.window.Edit(1185)->setText(kWorkedDay);
         QTest::keyClick(m.window.Edit(1126), Qt::Key_Return);
         QCOMPARE(m.Text(1001), QStringLiteral("20000101 ABC (600000)"));
@@ -202,7 +203,7 @@ class MainWindowTest : public QObject {
     }
 
     void failedRunKeepsTheWindowUsable() {
-        MainWindow m;
+        MainWindow m(m_database->store);
         m.Run(QString());
         QCOMPARE(m.services.Messages(), QStringList{QString::fromUtf8("请选择需要统计的文件（Excel文件）!")});
         QCOMPARE(m.services.shown.front().kind, QStringLiteral("message"));
@@ -226,7 +227,7 @@ class MainWindowTest : public QObject {
     }
 
     void busyCursorEndsWithTheRun() {
-        MainWindow m;
+        MainWindow m(m_database->store);
         m.Run(kWorkedDay);
         QVERIFY(!QApplication::overrideCursor());
         m.Run(QString());
@@ -234,11 +235,11 @@ class MainWindowTest : public QObject {
     }
 
     void removedTemplateKeepsItsLabelsAndStillComputes() {
-        MainWindow m;
+        MainWindow m(m_database->store);
         m.Run(kWorkedDay);
         m.ChooseTemplate(QString::fromUtf8("b 分段"));
         QCOMPARE(m.Text(1057), QString::fromUtf8("150(15.1万元)"));
-        QVERIFY(DeleteTemplate("a 'quoted'").ok());  // the list still offers it
+        QVERIFY(DeleteTemplate(m_database->store, "a 'quoted'").ok());  // the list still offers it
         m.session.day.ClearBuckets();                // a later day to compute on
         m.ChooseTemplate(QStringLiteral("a 'quoted'"));
         QCOMPARE(m.Text(1064), QStringLiteral("0-100"));
@@ -249,19 +250,20 @@ class MainWindowTest : public QObject {
     // Templates added or deleted in 设置 are offered as soon as its window closes; the chosen
     // template stays chosen while it exists.
     void templateListFollowsTheTemplateWindow() {
-        MainWindow m;
+        MainWindow m(m_database->store);
         RegisterWindows(m.children);
         m.ChooseTemplate(QString::fromUtf8("b 分段"));
-        m.services.onChild = [](QDialog&) {
-            SaveTestTemplate("c 新", {{{"0", "100"}, {"100", "200"}, {"200", "300"}, {"300", "400"}, {"400", "1000+"}}});
+        m.services.onChild = [this](QDialog&) {
+            SaveTestTemplate(m_database->store, "c 新",
+                             {{{"0", "100"}, {"100", "200"}, {"200", "300"}, {"300", "400"}, {"400", "1000+"}}});
             return 2;
         };
         m.window.Control<QAction>(32771)->trigger();
         QCOMPARE(Items(m.window.DropList(1114)), (QStringList{"a 'quoted'", QString::fromUtf8("b 分段"), QString::fromUtf8("c 新")}));
         QCOMPARE(m.window.DropList(1114)->currentText(), QString::fromUtf8("b 分段"));
 
-        m.services.onChild = [](QDialog&) {
-            [] { QVERIFY(DeleteTemplate("b 分段").ok()); }();
+        m.services.onChild = [this](QDialog&) {
+            [this] { QVERIFY(DeleteTemplate(m_database->store, "b 分段").ok()); }();
             return 2;
         };
         m.window.Control<QAction>(32771)->trigger();
@@ -271,7 +273,7 @@ class MainWindowTest : public QObject {
     }
 
     void intervalSumsFollowTheShownInflowLabels() {
-        MainWindow m;
+        MainWindow m(m_database->store);
         m.Run(kWorkedDay);
         QCOMPARE(m.Text(1069), QString::fromUtf8("0(0.0万元)"));
         // Only the inflow group's label is parsed, and it is read from the screen.
@@ -284,7 +286,7 @@ class MainWindowTest : public QObject {
     }
 
     void templateRecomputesAfterARun() {
-        MainWindow m;
+        MainWindow m(m_database->store);
         m.ChooseTemplate(QString::fromUtf8("b 分段"));  // before a run: labels only
         QCOMPARE(m.Text(1064), QStringLiteral("0-100"));
         QCOMPARE(m.Text(1083), QStringLiteral("0-0"));
@@ -306,14 +308,14 @@ class MainWindowTest : public QObject {
     }
 
     void choosingATemplateKeepsTypedInputs() {
-        MainWindow m;
+        MainWindow m(m_database->store);
         m.window.Edit(1185)->setText(QStringLiteral("/typed/path.xls"));
         m.ChooseTemplate(QString::fromUtf8("b 分段"));
         QCOMPARE(m.Text(1185), QStringLiteral("/typed/path.xls"));
     }
 
     void dynamicRows() {
-        MainWindow m;
+        MainWindow m(m_database->store);
         m.Run(kWorkedDay);
         m.Choose(1123, QStringLiteral("500"));
         m.Choose(1124, QStringLiteral("300"));
@@ -352,7 +354,7 @@ class MainWindowTest : public QObject {
     }
 
     void browsePicksOneFile() {
-        MainWindow m;
+        MainWindow m(m_database->store);
         m.window.Edit(1159)->setText(QStringLiteral("9.99"));
         m.services.files << QStringLiteral("/data/day 1.xlsx");
         m.window.Button(1184)->click();
@@ -366,7 +368,7 @@ class MainWindowTest : public QObject {
     }
 
     void droppedWorkbookBecomesThePath() {
-        MainWindow m;
+        MainWindow m(m_database->store);
         m.window.Edit(1126)->setText(QStringLiteral("1.5"));
         QMimeData two;
         two.setUrls({QUrl::fromLocalFile(QStringLiteral("/data/a.xls")), QUrl::fromLocalFile(QStringLiteral("/data/b.xls"))});
@@ -386,7 +388,7 @@ class MainWindowTest : public QObject {
     }
 
     void commandsOpenTheirWindows() {
-        MainWindow m;
+        MainWindow m(m_database->store);
         QStringList opened;
         RegisterWindows(m.children);  // the real catalog; stand-ins replace the windows not tested here
         for (const char* name :
@@ -425,7 +427,7 @@ class MainWindowTest : public QObject {
     // Escape that closes an open drop-down list closes only that, also when it reaches the window
     // first as it does from a display server; the next Escape in the window still ends it.
     void escapeInAnOpenListClosesOnlyTheList() {
-        MainWindow m;
+        MainWindow m(m_database->store);
         QVERIFY(QTest::qWaitForWindowExposed(&m.window));
         QVERIFY(test::OpenPopup(m.window, *m.window.DropList(1114)));
         test::PressEscape(m.window);
@@ -452,7 +454,7 @@ class MainWindowTest : public QObject {
             if (how == QLatin1String("escape")) QTest::keyClick(m.window.Edit(1185), Qt::Key_Escape);
         };
         {
-            MainWindow m;
+            MainWindow m(m_database->store);
             closeWindow(m);
             QCOMPARE(m.window.result(), result);
             QVERIFY(!m.window.isVisible());
@@ -465,7 +467,7 @@ class MainWindowTest : public QObject {
         QFile blocker(m_database->Folder() + QStringLiteral("/BACKUP"));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        MainWindow m;
+        MainWindow m(m_database->store);
         closeWindow(m);
         m.window.close();  // a second close request after the window has ended
         // The fixed text exactly, and the reason naming the folder in the way in the box's detail.

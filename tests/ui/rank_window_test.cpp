@@ -19,15 +19,15 @@ using namespace moxtel;
 namespace {
 
 // A stored day with one inflow or outflow trade of the given lots and amount in the class.
-void StoreClassDay(const std::string& code, const std::string& date, bool in, double lots, double amount,
-                   OrderClass orderClass) {
+void StoreClassDay(const StoreContext& database, const std::string& code, const std::string& date, bool in, double lots,
+                   double amount, OrderClass orderClass) {
     DayFlowResult day;
     FlowBuckets& buckets = in ? day.inflow : day.outflow;
     buckets[bucketOf(lots)] = {lots, amount};
     day.hasOrderClasses = true;
     auto& side = in ? day.orderClasses.inflow : day.orderClasses.outflow;
     side[static_cast<std::size_t>(orderClass)] = {lots, amount};
-    SqliteDayStore store;
+    SqliteDayStore store(database);
     DayHeaderInfo info;
     QVERIFY(store.StoreDayHeader(code, date, code + date, "", "", info));
     QVERIFY(store.StoreDayBuckets(day, code + date, "10.00", "10.00"));
@@ -42,7 +42,7 @@ QStringList Column(const CMSFlexGrid& grid, int column) {
 
 struct RankWindow : test::WindowEnv {
     CRankDlg window{context};
-    RankWindow() {
+    explicit RankWindow(StoreContext& store) : WindowEnv(store) {
         RegisterWindows(children);
         window.show();
         window.SetRange(QStringLiteral("20000101"), QStringLiteral("20000131"));
@@ -58,14 +58,14 @@ class RankWindowTest : public QObject {
   private slots:
     void init() {
         m_database = std::make_unique<TestDatabase>();
-        StoreClassDay("A(600001)", "20000103", true, 2000, 200.0, kSuperOrder);
-        StoreClassDay("B(600002)", "20000103", true, 100, 4.0, kMediumOrder);
-        StoreClassDay("C(600003)", "20000104", false, 500, 20.0, kLargeOrder);
+        StoreClassDay(m_database->store, "A(600001)", "20000103", true, 2000, 200.0, kSuperOrder);
+        StoreClassDay(m_database->store, "B(600002)", "20000103", true, 100, 4.0, kMediumOrder);
+        StoreClassDay(m_database->store, "C(600003)", "20000104", false, 500, 20.0, kLargeOrder);
     }
     void cleanup() { m_database.reset(); }
 
     void sortsByTheClickedColumnAndChartsIt() {
-        RankWindow w;
+        RankWindow w(m_database->store);
         w.window.OnQuery();
         QCOMPARE(w.services.Messages(), QStringList());
         // 主力净额 first: A +200, B 0, C -20.
@@ -90,7 +90,7 @@ class RankWindowTest : public QObject {
     }
 
     void emptyRangeSaysSoAndListsNothing() {
-        RankWindow w;
+        RankWindow w(m_database->store);
         w.window.SetRange(QStringLiteral("20010101"), QStringLiteral("20010131"));
         w.window.OnQuery();
         QCOMPARE(w.services.Messages(), QStringList{QString::fromUtf8(kMsgNoDaysInRange)});
@@ -98,7 +98,7 @@ class RankWindowTest : public QObject {
     }
 
     void doubleClickOpensTheStocksHistoryOnTheSameRange() {
-        RankWindow w;
+        RankWindow w(m_database->store);
         w.window.OnQuery();
         HistoryRequest seen;
         w.services.onChild = [&](QDialog&) {

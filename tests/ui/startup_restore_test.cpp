@@ -47,10 +47,10 @@ class StartupRestoreTest : public QObject {
     void init() {
         m_database = std::make_unique<TestDatabase>();
         m_errors.clear();
-        CAdoDatabase::SetErrorReporter([this](const std::string& e) { m_errors << QString::fromStdString(e); });
+        m_database->store.SetErrorReporter([this](const std::string& e) { m_errors << QString::fromStdString(e); });
     }
     void cleanup() {
-        CAdoDatabase::SetErrorReporter({});
+        m_database->store.SetErrorReporter({});
         m_database.reset();
     }
 
@@ -60,7 +60,7 @@ class StartupRestoreTest : public QObject {
         Overwrite(m_database->File(), kJunk);
         FakeWindowServices services;
         services.answers = {true};
-        CheckDatabaseAtStartup(services, nullptr);
+        CheckDatabaseAtStartup(m_database->store, services, nullptr);
 
         QCOMPARE(services.shown.size(), std::size_t{2});
         QCOMPARE(services.shown[0].kind, QStringLiteral("ask"));
@@ -74,7 +74,7 @@ class StartupRestoreTest : public QObject {
 
         SessionState session;
         ChildWindows children;
-        const WindowContext context{session, services, children};
+        const WindowContext context{session, services, children, m_database->store};
         CMainStatDlg main(context);
         main.show();
         QVERIFY(main.DropList(1114)->findText(QStringLiteral("kept")) >= 0);
@@ -87,7 +87,7 @@ class StartupRestoreTest : public QObject {
         Overwrite(m_database->File(), kJunk);
         FakeWindowServices services;
         services.answers = {false};
-        CheckDatabaseAtStartup(services, nullptr);
+        CheckDatabaseAtStartup(m_database->store, services, nullptr);
         QCOMPARE(services.shown.size(), std::size_t{1});
         QCOMPARE(Bytes(m_database->File()), kJunk);
         QVERIFY(KeptFiles(*m_database).isEmpty());
@@ -99,7 +99,7 @@ class StartupRestoreTest : public QObject {
         Overwrite(m_database->BackupFile(), kJunk);
         FakeWindowServices services;
         services.answers = {true};
-        CheckDatabaseAtStartup(services, nullptr);
+        CheckDatabaseAtStartup(m_database->store, services, nullptr);
         QCOMPARE(services.shown.size(), std::size_t{1});
         QCOMPARE(services.shown[0].kind, QStringLiteral("message"));
         QVERIFY(services.shown[0].text.contains(QString::fromUtf8("没有可用的备份")));
@@ -111,16 +111,16 @@ class StartupRestoreTest : public QObject {
     // Missing, sound and busy databases are no reason to ask; a missing one is not created here.
     void soundMissingOrBusyDatabaseAsksNothing() {
         FakeWindowServices services;
-        CheckDatabaseAtStartup(services, nullptr);
+        CheckDatabaseAtStartup(m_database->store, services, nullptr);
         QVERIFY(!QFile::exists(m_database->File()));
         StoreTemplateAndBackUp();
-        CheckDatabaseAtStartup(services, nullptr);
+        CheckDatabaseAtStartup(m_database->store, services, nullptr);
 
         sqlite3* other = nullptr;
         sqlite3_open(m_database->File().toUtf8().constData(), &other);
         QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE; delete from queryconfig;", nullptr, nullptr, nullptr),
                  SQLITE_OK);
-        CheckDatabaseAtStartup(services, nullptr);
+        CheckDatabaseAtStartup(m_database->store, services, nullptr);
         sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
         sqlite3_close(other);
         QCOMPARE(services.shown.size(), std::size_t{0});
@@ -134,12 +134,12 @@ class StartupRestoreTest : public QObject {
         Overwrite(m_database->File(), kJunk);
         FakeWindowServices services;
         DatabaseFailureBox box(services);
-        CAdoDatabase::SetErrorReporter([&](const std::string& e) {
+        m_database->store.SetErrorReporter([&](const std::string& e) {
             m_errors << QString::fromStdString(e);
             box(e);
         });
-        const auto click = [] {
-            CAdoDatabase db;
+        const auto click = [this] {
+            CAdoDatabase db(m_database->store);
             QVERIFY(!db.Execute("insert into queryconfig(flagdesc) values('more')"));
             QVERIFY(!db.Execute("delete from queryconfig"));
         };
@@ -157,10 +157,10 @@ class StartupRestoreTest : public QObject {
 
   private:
     void StoreTemplateAndBackUp() {
-        CAdoDatabase db;
+        CAdoDatabase db(m_database->store);
         QVERIFY(db.Execute("insert into queryconfig(flagdesc) values('kept')"));
         db.Close();
-        QVERIFY(BackupDatabase().ok());
+        QVERIFY(BackupDatabase(m_database->store).ok());
     }
 
     std::unique_ptr<TestDatabase> m_database;

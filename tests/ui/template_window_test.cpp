@@ -21,9 +21,9 @@ constexpr int kTo[5] = {1124, 1116, 1118, 1120, 1122};
 
 struct TemplateWindow {
     FakeWindowServices services;
-    CTemplateDlg window{services};
+    CTemplateDlg window;
 
-    TemplateWindow() { window.show(); }
+    explicit TemplateWindow(const StoreContext& store) : window(services, store) { window.show(); }
 
     CMSFlexGrid& Grid() { return window.Grid(1189)->Grid(); }
     QString Cell(int row, int col) { return QString::fromStdString(Grid().TextAt(row, col)); }
@@ -63,7 +63,7 @@ class TemplateWindowTest : public QObject {
 
     void orderClassConventionIsRememberedForTheNextRun() {
         {
-            TemplateWindow t;
+            TemplateWindow t(m_database->store);
             CDropList* list = t.window.DropList(1190);
             QCOMPARE(list->count(), 2);
             QCOMPARE(list->currentIndex(), static_cast<int>(ChosenOrderConvention()));
@@ -71,14 +71,14 @@ class TemplateWindowTest : public QObject {
             emit list->activated(1);
             QCOMPARE(ChosenOrderConvention(), OrderClassConvention::AmountOnly);
         }
-        TemplateWindow again;
+        TemplateWindow again(m_database->store);
         QCOMPARE(again.window.DropList(1190)->currentIndex(), 1);
         ChooseOrderConvention(OrderClassConvention::SharesOrAmount);
         QCOMPARE(ChosenOrderConvention(), OrderClassConvention::SharesOrAmount);
     }
 
     void opensWithHeadersOnly() {
-        TemplateWindow t;
+        TemplateWindow t(m_database->store);
         QCOMPARE(t.window.windowTitle(), Text("自定义设置"));
         QCOMPARE(t.Row(0), (QStringList{Text("模板名称"), Text("区间一"), Text("区间二"), Text("区间三"),
                                         Text("区间四"), Text("区间五")}));
@@ -96,7 +96,7 @@ class TemplateWindowTest : public QObject {
     }
 
     void addUpdateDeleteLifecycle() {
-        TemplateWindow t;
+        TemplateWindow t(m_database->store);
         t.SetName(Text("大单"));
         t.SetInterval(1, "0", "300");
         t.SetInterval(2, "300", "500");
@@ -115,7 +115,7 @@ class TemplateWindowTest : public QObject {
         t.SetInterval(1, "100", "300");
         t.Press(1099);
         QCOMPARE(t.Cell(1, 1), QStringLiteral("100-300"));
-        QCOMPARE(LoadTemplates().at(0).codes[0], std::string("1-3"));
+        QCOMPARE(LoadTemplates(m_database->store).at(0).codes[0], std::string("1-3"));
 
         t.SetName(Text("小单"));
         t.Press(1099);
@@ -125,20 +125,20 @@ class TemplateWindowTest : public QObject {
         t.Press(1098);
         QCOMPARE(t.Row(1), QStringList(6, QString()));
         QCOMPARE(t.Grid().Rows(), 3);  // the rows stay, emptied
-        QVERIFY(LoadTemplates().empty());
+        QVERIFY(LoadTemplates(m_database->store).empty());
         t.Press(1098);  // deleting a missing name says nothing
         QCOMPARE(t.services.shown.size(), std::size_t{2});
     }
 
     void emptyNameIsRefusedByEveryCommand() {
-        TemplateWindow t;
+        TemplateWindow t(m_database->store);
         for (int id : {1, 1099, 1098}) t.Press(id);
         QCOMPARE(t.services.Messages(), QStringList(3, Text("请填写模板名称!")));
-        QVERIFY(LoadTemplates().empty());
+        QVERIFY(LoadTemplates(m_database->store).empty());
     }
 
     void firstInvalidIntervalIsReported() {
-        TemplateWindow t;
+        TemplateWindow t(m_database->store);
         t.SetName(QStringLiteral("bad"));
         t.SetInterval(1, "500", "300");
         t.SetInterval(3, "900", "100");
@@ -148,14 +148,14 @@ class TemplateWindowTest : public QObject {
         t.Press(1);
         QCOMPARE(t.services.Messages(),
                  (QStringList{Text("第一区间开始数值不能大于结束数值!"), Text("第三区间开始数值不能大于结束数值!")}));
-        QVERIFY(LoadTemplates().empty());
+        QVERIFY(LoadTemplates(m_database->store).empty());
     }
 
     void gridReloadsOnlyPastTheNameCheck() {
-        TemplateWindow t;
+        TemplateWindow t(m_database->store);
         const std::array<IntervalChoice, 5> none{};
         // Stored behind the window's back: only a reload of the grid shows it.
-        QVERIFY(SaveTemplate(SaveMode::Insert, "elsewhere", none).ok());
+        QVERIFY(SaveTemplate(m_database->store, SaveMode::Insert, "elsewhere", none).ok());
         t.Press(1);  // empty name: refused before the grid is read again
         QCOMPARE(t.Cell(1, 0), QString());
         t.SetName(QStringLiteral("bad"));
@@ -169,7 +169,7 @@ class TemplateWindowTest : public QObject {
     }
 
     void noChoicesStoreEmptyIntervals() {
-        TemplateWindow t;
+        TemplateWindow t(m_database->store);
         t.SetName(QStringLiteral("empty"));
         t.SetInterval(2, "300", "300");
         t.Press(1);
@@ -177,7 +177,7 @@ class TemplateWindowTest : public QObject {
     }
 
     void clickLoadsARowBack() {
-        TemplateWindow t;
+        TemplateWindow t(m_database->store);
         t.SetName(QStringLiteral("O'Neil 的 \"模板\""));
         t.SetInterval(1, "100", "1000+");
         t.SetInterval(5, "1000", "1000+");
@@ -207,11 +207,11 @@ class TemplateWindowTest : public QObject {
     }
 
     void escapeClosesWithoutWriting() {
-        TemplateWindow t;
+        TemplateWindow t(m_database->store);
         t.SetName(QStringLiteral("never"));
         QTest::keyClick(t.window.Edit(1000), Qt::Key_Escape);
         QCOMPARE(t.window.result(), 2);
-        QVERIFY(LoadTemplates().empty());
+        QVERIFY(LoadTemplates(m_database->store).empty());
     }
 
   private:

@@ -17,13 +17,13 @@ using namespace moxtel;
 namespace {
 
 // A stored day whose trades are all inflow of one class; without classes like a day stored before them.
-void StoreDay(const std::string& code, const std::string& date, double amount, OrderClass orderClass,
-              bool withClasses = true) {
+void StoreDay(const StoreContext& database, const std::string& code, const std::string& date, double amount,
+              OrderClass orderClass, bool withClasses = true) {
     DayFlowResult day;
     day.inflow[1] = {10, amount};
     day.hasOrderClasses = withClasses;
     day.orderClasses.inflow[static_cast<std::size_t>(orderClass)] = {10, amount};
-    SqliteDayStore store;
+    SqliteDayStore store(database);
     DayHeaderInfo info;
     QVERIFY(store.StoreDayHeader(code, date, code + date, "", "", info));
     QVERIFY(store.StoreDayBuckets(day, code + date, "10.00", "10.00"));
@@ -32,7 +32,7 @@ void StoreDay(const std::string& code, const std::string& date, double amount, O
 
 struct WatchWindow : test::WindowEnv {
     CWatchListDlg window{context};
-    WatchWindow() {
+    explicit WatchWindow(StoreContext& store) : WindowEnv(store) {
         window.show();
         window.SetRange(QStringLiteral("20000101"), QStringLiteral("20000131"));
     }
@@ -46,16 +46,16 @@ class WatchListTest : public QObject {
   private slots:
     void init() {
         m_database = std::make_unique<TestDatabase>();
-        StoreDay("A(600001)", "20000103", 200.0, kSuperOrder);
-        StoreDay("A(600001)", "20000105", 30.0, kLargeOrder);
-        StoreDay("B(600002)", "20000104", 4.0, kMediumOrder);
-        StoreDay("B(600002)", "20000105", 7.5, kSmallOrder, false);
-        StoreDay("C(600003)", "20000104", 1.0, kSuperOrder);
+        StoreDay(m_database->store, "A(600001)", "20000103", 200.0, kSuperOrder);
+        StoreDay(m_database->store, "A(600001)", "20000105", 30.0, kLargeOrder);
+        StoreDay(m_database->store, "B(600002)", "20000104", 4.0, kMediumOrder);
+        StoreDay(m_database->store, "B(600002)", "20000105", 7.5, kSmallOrder, false);
+        StoreDay(m_database->store, "C(600003)", "20000104", 1.0, kSuperOrder);
     }
     void cleanup() { m_database.reset(); }
 
     void linesOfTheTickedStocksOverTheirDates() {
-        WatchWindow w;
+        WatchWindow w(m_database->store);
         QCOMPARE(w.window.StockList()->count(), 3);
         w.window.Tick({QStringLiteral("A(600001)"), QStringLiteral("B(600002)")});
         w.window.OnShow();
@@ -76,7 +76,7 @@ class WatchListTest : public QObject {
     }
 
     void nothingTickedSaysSo() {
-        WatchWindow w;
+        WatchWindow w(m_database->store);
         w.window.OnShow();
         QCOMPARE(w.services.Messages(), QStringList{QString::fromUtf8("请勾选需要查看的股票!")});
     }

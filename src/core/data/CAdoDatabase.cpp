@@ -49,10 +49,6 @@ std::vector<std::string_view> ViewsOf(const SqlParams& params) { return {params.
 
 }  // namespace
 
-CAdoDatabase::CAdoDatabase() : m_store(ProgramStore()) {}
-
-CAdoDatabase::CAdoDatabase(OpenMode mode) : m_store(ProgramStore()), m_mode(mode) {}
-
 CAdoDatabase::CAdoDatabase(const StoreContext& store, OpenMode mode) : m_store(store), m_mode(mode) {}
 
 CAdoDatabase::~CAdoDatabase() {

@@ -23,9 +23,9 @@ using SqlTexts = std::span<const std::string_view>;
 
 // The one door to the database (SQLite). Short-lived: an operation constructs one on the stack,
 // runs its statements (the first one connects), reads result columns by position as text and lets
-// it go. It works on the database of the store context it is given (the program's store when
-// none is), which must outlive it. Failures are shown through the store's reporter: a damaged file, a full disk, an
-// I/O error and a lock held too long in a user's words with the file's path and what to do next
+// it go. It works on the database of the store context it is given, which must outlive it.
+// Failures are shown through the store's reporter: a damaged file, a full disk, an I/O error and
+// a lock held too long in a user's words with the file's path and what to do next
 // (DescribeDatabaseFailure), any other failure with SQLite's own description; the operation then
 // returns false, and a failed query reads as no rows (IsEOF true). Every connection first checks
 // that the file is this program's database (OpenSchema) and refuses one that is not, untouched.
@@ -36,8 +36,6 @@ public:
     // existing file without any right to write and never creates anything.
     enum class OpenMode { ReadWrite, ReadOnly };
 
-    CAdoDatabase();
-    explicit CAdoDatabase(OpenMode mode);
     explicit CAdoDatabase(const StoreContext& store, OpenMode mode = OpenMode::ReadWrite);
     virtual ~CAdoDatabase();
     CAdoDatabase(const CAdoDatabase&) = delete;
@@ -76,15 +74,6 @@ public:
 
     // Folder of the running program file without a trailing '/'; "" when it lies in "/".
     static std::string GetProgramFolder();
-
-    // The program's store (ProgramStore()): its database file, by default
-    // $XDG_DATA_HOME/moxtel/data/moxtel.db (~/.local/share/moxtel/data/moxtel.db); an empty path
-    // returns to the default. Where its failures are shown: the desktop program shows a message
-    // box, the command line writes to stderr; without a reporter nothing is shown.
-    static std::string DatabaseFile() { return ProgramStore().DatabaseFile(); }
-    static void SetDatabaseFile(std::string path) { ProgramStore().SetDatabaseFile(std::move(path)); }
-    using ErrorReporter = StoreContext::ErrorReporter;
-    static void SetErrorReporter(ErrorReporter reporter) { ProgramStore().SetErrorReporter(std::move(reporter)); }
 
     static constexpr int kBusyTimeoutMs = StoreContext::kBusyTimeoutMs;
 

@@ -139,9 +139,9 @@ void MarkBackupCurrent(const std::string& source, const std::string& target) {
 
 }  // namespace
 
-Status BackupDatabase(const CopyProgress& progress) {
+Status BackupDatabase(const StoreContext& store, const CopyProgress& progress) {
     CDataFolder folder;
-    const std::string source = CAdoDatabase::DatabaseFile();
+    const std::string source = store.DatabaseFile();
     const std::string target = BackupFileOf(source);
     if (!CDataFolder::FolderExists(source, false) || CDataFolder::FolderExists(source, true)) {
         return Error{kMsgBackupFailed, "数据库文件不存在：" + source};

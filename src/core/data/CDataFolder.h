@@ -7,6 +7,7 @@
 
 #include "core/common/Result.h"
 #include "core/data/DatabaseCheck.h"
+#include "core/data/StoreContext.h"
 
 namespace moxtel {
 
@@ -51,7 +52,7 @@ public:
 
 inline constexpr const char* kMsgBackupFailed = "备份失败!请重新启动程序予以备份!";
 
-// Copies the database (CAdoDatabase::DatabaseFile()) to its backup file (BackupFileOf), replacing
+// Copies the database of store to its backup file (BackupFileOf), replacing
 // the earlier copy. The copy is taken through SQLite's online backup, so it is consistent even
 // while another connection writes, and lands under a temporary name that is renamed over the old
 // copy only when complete and checked (the copy must be this program's database and pass PRAGMA
@@ -64,6 +65,6 @@ inline constexpr const char* kMsgBackupFailed = "备份失败!请重新启动程
 // A database unchanged since its last complete backup (same size and time, no pending log) is not
 // copied again: closing with a large database stays quick.
 // progress is told the bytes copied of the whole size while a copy is taken (not when skipped).
-Status BackupDatabase(const CopyProgress& progress = {});
+Status BackupDatabase(const StoreContext& store, const CopyProgress& progress = {});
 
 }  // namespace moxtel

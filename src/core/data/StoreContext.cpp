@@ -29,9 +29,4 @@ void StoreContext::Report(const std::string& description) const {
     if (m_reporter) m_reporter(description);
 }
 
-StoreContext& ProgramStore() {
-    static StoreContext store;
-    return store;
-}
-
 }  // namespace moxtel

@@ -40,8 +40,4 @@ private:
     ErrorReporter m_reporter;
 };
 
-// The store of this process: the one the program set up at start. Code that is not handed a
-// store of its own (most windows' queries) works on it.
-StoreContext& ProgramStore();
-
 }  // namespace moxtel

@@ -170,8 +170,8 @@ struct Entry {
 
 class Importer {
 public:
-    explicit Importer(const ImportOptions& options)
-        : m_options(options), m_store(options.store != nullptr ? *options.store : ProgramStore()), m_stored(m_store) {
+    Importer(const StoreContext& store, const ImportOptions& options)
+        : m_options(options), m_store(store), m_stored(m_store) {
         m_jobs = options.jobs > 0 ? options.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     }
 
@@ -350,7 +350,9 @@ private:
 
 }  // namespace
 
-ImportSummary ImportWorkbooks(const ImportOptions& options) { return Importer(options).Run(); }
+ImportSummary ImportWorkbooks(const StoreContext& store, const ImportOptions& options) {
+    return Importer(store, options).Run();
+}
 
 std::vector<std::string> FilesWithoutDirection(const ImportSummary& summary) {
     std::vector<std::string> files;

@@ -50,9 +50,6 @@ struct ImportProgress {
 };
 
 struct ImportOptions {
-    // The database the days go to, and whose failures its reporter shows (also from the reading
-    // threads, which look up stored names); none: the program's store.
-    const StoreContext* store = nullptr;
     std::vector<std::string> paths;  // files and folders (walked recursively), in the order given
     int jobs = 0;                    // reading threads; 0: one per core
     // Read days held in memory between reading and storing; a day beyond it is read again when stored.
@@ -85,7 +82,8 @@ struct ImportSummary {
     std::optional<StatisticsOutcome> lastDay;  // the last day stored
 };
 
-// Imports every tick workbook under paths into the database of options.store.
+// Imports every tick workbook under paths into the database of store, whose reporter shows its
+// failures (also from the reading threads, which look up stored names).
 //
 // A file is a workbook when the readers recognise its content, whatever its name: a BIFF or
 // OOXML container, or a text table of either layout; other files are skipped, each with the
@@ -94,7 +92,7 @@ struct ImportSummary {
 // previous close comes from the stored day before it. The same stock and day twice: the later in
 // the order given wins. Each day is its own transaction: a failure or a cancel leaves every
 // committed day whole and nothing of the day in flight.
-ImportSummary ImportWorkbooks(const ImportOptions& options);
+ImportSummary ImportWorkbooks(const StoreContext& store, const ImportOptions& options);
 
 // The files an import refused for having no directions (skipped or failed), in the order found.
 std::vector<std::string> FilesWithoutDirection(const ImportSummary& summary);

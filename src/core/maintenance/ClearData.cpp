@@ -15,9 +15,9 @@ bool IsEightDigitDate(const std::string& date) {
 
 }  // namespace
 
-std::vector<std::string> LoadStockCodes() {
+std::vector<std::string> LoadStockCodes(const StoreContext& store) {
     std::vector<std::string> codes;
-    CAdoDatabase db;
+    CAdoDatabase db(store);
     db.OpenRecordset("select distinct code from gpmaster");
     if (!db.IsEOF()) {
         db.MoveFirst();
@@ -27,18 +27,18 @@ std::vector<std::string> LoadStockCodes() {
     return codes;
 }
 
-int CountDaysToClear(const std::string& code, const std::string& date) {
+int CountDaysToClear(const StoreContext& store, const std::string& code, const std::string& date) {
     if (code.empty() || !IsEightDigitDate(date)) return 0;
-    CAdoDatabase db;
+    CAdoDatabase db(store);
     if (!db.OpenRecordset("select count(*) from gpmaster where code=? and datet<=?", {code, date}) || db.IsEOF())
         return 0;
     return std::stoi(db.GetFieldText(0));
 }
 
-Result<int> ClearStoredDays(const std::string& code, const std::string& date) {
+Result<int> ClearStoredDays(const StoreContext& store, const std::string& code, const std::string& date) {
     if (code.empty()) return Error{kMsgNoStockChosen};
     if (!IsEightDigitDate(date)) return Error{kMsgNoDateChosen};
-    CAdoDatabase db;
+    CAdoDatabase db(store);
     if (!db.BeginTransaction()) return Error::Reported();
     if (!db.OpenRecordset("select rowid from gpmaster where  code=? and datet<=?", {code, date})) {
         return Error::Reported();

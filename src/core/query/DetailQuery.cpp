@@ -66,9 +66,9 @@ std::string MasterIdTitle(const std::string& masterId) {
     return masterId.substr(0, start) + InsertDateDashes(std::string_view(masterId).substr(start));
 }
 
-bool LoadStoredDay(DayFlowResult& day, const std::string& masterId) {
+bool LoadStoredDay(const StoreContext& store, DayFlowResult& day, const std::string& masterId) {
     day.ClearBuckets();
-    CAdoDatabase db;
+    CAdoDatabase db(store);
     bool found = false;
     for (const BucketTable& table : kBucketTables) {
         db.OpenRecordset(std::string(kSelectBuckets) + table.clause, {masterId});
@@ -101,10 +101,10 @@ void FillDayIntervals(DetailPanelFigures& panel, const DayFlowResult& day,
     }
 }
 
-DetailPanelFigures LoadDetailDay(SessionState& session, CMSChart& chart) {
+DetailPanelFigures LoadDetailDay(const StoreContext& store, SessionState& session, CMSChart& chart) {
     DetailPanelFigures panel;
     panel.title = MasterIdTitle(session.currentMasterId);
-    LoadStoredDay(session.day, session.currentMasterId);
+    LoadStoredDay(store, session.day, session.currentMasterId);
     if (session.day.inferredDirection) panel.title += std::string("  (") + kInferredDirectionText + ")";
     FillDaySummary(panel, session.day);
     FillDayIntervals(panel, session.day, session.history.intervalTexts);

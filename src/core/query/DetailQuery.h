@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "core/data/StoreContext.h"
 #include "core/query/SessionState.h"
 #include "core/stats/FlowBuckets.h"
 #include "core/stats/IntervalRules.h"
@@ -34,7 +35,7 @@ std::string MasterIdTitle(const std::string& masterId);
 // classes when they were stored with it; inferredDirection tells whether its directions were inferred.
 // The day's texts are left alone. An unknown or empty id gives all zeros and no classes. Returns whether
 // any bucket row was found.
-bool LoadStoredDay(DayFlowResult& day, const std::string& masterId);
+bool LoadStoredDay(const StoreContext& store, DayFlowResult& day, const std::string& masterId);
 
 // The day's totals from buckets 1..11 of day.
 void FillDaySummary(DetailPanelFigures& panel, const DayFlowResult& day);
@@ -45,6 +46,6 @@ void FillDayIntervals(DetailPanelFigures& panel, const DayFlowResult& day,
 
 // Detail window start: title of session.currentMasterId, session.day reloaded from the stored day,
 // summary and intervals (with the texts of the last history query), then the day chart.
-DetailPanelFigures LoadDetailDay(SessionState& session, CMSChart& chart);
+DetailPanelFigures LoadDetailDay(const StoreContext& store, SessionState& session, CMSChart& chart);
 
 }  // namespace moxtel

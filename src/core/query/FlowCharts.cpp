@@ -121,9 +121,10 @@ void FillHistoryChart(CMSChart& chart, const HistoryQueryState& history, const H
     chart.Refresh();
 }
 
-void LoadCompareData(SessionState& session, CMSFlexGrid& hiddenGrid, std::array<CMSChart, 5>& charts) {
-    ApplyTemplateHeaders(session.history, hiddenGrid, session.history.templateName);
-    session.history.rowCount = LoadHistoryRows(session, hiddenGrid, &session.history.days);
+void LoadCompareData(const StoreContext& store, SessionState& session, CMSFlexGrid& hiddenGrid,
+                     std::array<CMSChart, 5>& charts) {
+    ApplyTemplateHeaders(store, session.history, hiddenGrid, session.history.templateName);
+    session.history.rowCount = LoadHistoryRows(store, session, hiddenGrid, &session.history.days);
     SetupCompareCharts(charts, session.history);
     FillCompareCharts(charts, session.history);
 }

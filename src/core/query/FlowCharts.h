@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/data/StoreContext.h"
 #include "core/query/CMSChart.h"
 #include "core/query/CMSFlexGrid.h"
 #include "core/query/DetailQuery.h"
@@ -38,7 +39,8 @@ void FillHistoryChart(CMSChart& chart, const HistoryQueryState& history, const H
 // Comparison window start: repeats the last history query of session.history into the hidden grid
 // (headers, rows, rowCount, currentMasterId and session.day as the query does), then sets up and fills
 // the five charts; charts[k-1] shows interval k.
-void LoadCompareData(SessionState& session, CMSFlexGrid& hiddenGrid, std::array<CMSChart, 5>& charts);
+void LoadCompareData(const StoreContext& store, SessionState& session, CMSFlexGrid& hiddenGrid,
+                     std::array<CMSChart, 5>& charts);
 
 // Two bar series per chart, "<header>入" red and "<header>出" blue; value axis 0..largest absolute lots.
 void SetupCompareCharts(std::array<CMSChart, 5>& charts, const HistoryQueryState& history);

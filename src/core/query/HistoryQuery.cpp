@@ -82,8 +82,9 @@ int BucketBound(std::string_view text) {
 // The five interval texts of the named template, nullopt when there is none; a database that
 // fails is an error already reported, not a missing template. Names are not unique in the table:
 // a later row of the same name overwrites an earlier one.
-Result<std::optional<std::array<std::string, 5>>> LoadHeaderTexts(const std::string& templateName) {
-    CAdoDatabase db;
+Result<std::optional<std::array<std::string, 5>>> LoadHeaderTexts(const StoreContext& store,
+                                                                  const std::string& templateName) {
+    CAdoDatabase db(store);
     constexpr const char* kSql =
         "select flagonevalue,flagtwovalue,flagthreevalue,flagfourvalue,flagfivevalue from queryconfig where flagdesc=?";
     if (!db.OpenRecordset(kSql, {templateName})) {
@@ -114,7 +115,8 @@ HistoryDayFigures DayFiguresOf(const DayFlowResult& day, const std::string& date
 
 }  // namespace
 
-bool ApplyTemplateHeaders(HistoryQueryState& state, CMSFlexGrid& grid, const std::string& templateName) {
+bool ApplyTemplateHeaders(const StoreContext& store, HistoryQueryState& state, CMSFlexGrid& grid,
+                          const std::string& templateName) {
     state.templateName = templateName;
     grid.SetCols(kHistoryGridCols);
     grid.SetColWidth(0, kDateColWidth);
@@ -126,7 +128,7 @@ bool ApplyTemplateHeaders(HistoryQueryState& state, CMSFlexGrid& grid, const std
     bool found = true;
     if (templateName.empty()) {
         for (std::size_t k = 0; k < texts.size(); ++k) texts[k] = std::string(kHistoryDefaultIntervalTexts[k]);
-    } else if (auto values = LoadHeaderTexts(templateName); !values) {
+    } else if (auto values = LoadHeaderTexts(store, templateName); !values) {
         // The database failed (reported): the previous texts stay, and the name is not called unknown.
     } else if (*values) {
         texts = **values;
@@ -148,8 +150,8 @@ bool ApplyTemplateHeaders(HistoryQueryState& state, CMSFlexGrid& grid, const std
     return found;
 }
 
-Result<int> QueryHistory(SessionState& session, const HistoryQueryInput& input, CMSFlexGrid& grid, CMSChart& chart,
-                         const HistoryChartOptions& options) {
+Result<int> QueryHistory(const StoreContext& store, SessionState& session, const HistoryQueryInput& input,
+                         CMSFlexGrid& grid, CMSChart& chart, const HistoryChartOptions& options) {
     HistoryQueryState& state = session.history;
     state.templateName.clear();
     state.stockCode.clear();
@@ -158,12 +160,12 @@ Result<int> QueryHistory(SessionState& session, const HistoryQueryInput& input, 
     state.rowCount = 0;
     state.days.clear();
     grid.SetRows(1);
-    ApplyTemplateHeaders(state, grid, input.templateName);
-    return RunHistoryQuery(session, input, grid, chart, options);
+    ApplyTemplateHeaders(store, state, grid, input.templateName);
+    return RunHistoryQuery(store, session, input, grid, chart, options);
 }
 
-Result<int> RunHistoryQuery(SessionState& session, const HistoryQueryInput& input, CMSFlexGrid& grid, CMSChart& chart,
-                            const HistoryChartOptions& options) {
+Result<int> RunHistoryQuery(const StoreContext& store, SessionState& session, const HistoryQueryInput& input,
+                            CMSFlexGrid& grid, CMSChart& chart, const HistoryChartOptions& options) {
     HistoryQueryState& state = session.history;
     state.stockCode = input.stockCode;
     if (state.stockCode.empty()) return Error{kMsgChooseStock};
@@ -172,7 +174,7 @@ Result<int> RunHistoryQuery(SessionState& session, const HistoryQueryInput& inpu
     if (state.startDate.empty() || state.endDate.empty()) return Error{kMsgChoosePeriod};
 
     std::vector<HistoryDayFigures> days;
-    const int n = LoadHistoryRows(session, grid, &days);
+    const int n = LoadHistoryRows(store, session, grid, &days);
     if (n > 0) {
         state.rowCount = n;
         state.days = std::move(days);
@@ -182,10 +184,11 @@ Result<int> RunHistoryQuery(SessionState& session, const HistoryQueryInput& inpu
     return n;
 }
 
-int LoadHistoryRows(SessionState& session, CMSFlexGrid& grid, std::vector<HistoryDayFigures>* days) {
+int LoadHistoryRows(const StoreContext& store, SessionState& session, CMSFlexGrid& grid,
+                    std::vector<HistoryDayFigures>* days) {
     const HistoryQueryState& state = session.history;
     if (days != nullptr) days->clear();
-    CAdoDatabase db;
+    CAdoDatabase db(store);
     db.OpenRecordset(kHistorySql, {state.startDate, state.endDate, state.stockCode});
     int j = 0;
     if (!db.IsEOF()) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/common/Result.h"
+#include "core/data/StoreContext.h"
 #include "core/query/CMSChart.h"
 #include "core/query/CMSFlexGrid.h"
 #include "core/query/SessionState.h"
@@ -48,24 +49,26 @@ struct HistoryChartOptions {
 // template name and its interval texts in state. A name without a stored template keeps the interval
 // texts of state (the previous headers), and so does a database that fails (reported, and not
 // taken for a missing template). Returns false only for an unknown name.
-bool ApplyTemplateHeaders(HistoryQueryState& state, CMSFlexGrid& grid, const std::string& templateName);
+bool ApplyTemplateHeaders(const StoreContext& store, HistoryQueryState& state, CMSFlexGrid& grid,
+                          const std::string& templateName);
 
 // One query as the query button runs it: clears the previous filters and rows, applies the template
 // headers, then RunHistoryQuery. The Error carries the message to show when the query stopped.
-Result<int> QueryHistory(SessionState& session, const HistoryQueryInput& input, CMSFlexGrid& grid, CMSChart& chart,
-                         const HistoryChartOptions& options);
+Result<int> QueryHistory(const StoreContext& store, SessionState& session, const HistoryQueryInput& input,
+                         CMSFlexGrid& grid, CMSChart& chart, const HistoryChartOptions& options);
 
 // Checks the inputs (kMsgChooseStock, kMsgChoosePeriod), lists the stored days of the stock between
 // the dates (both inclusive) into grid rows 1..n, sets up the chart and, when days were found, fills it.
 // Returns n. session.day ends as the last listed day (uncertain buckets zero) and currentMasterId as
 // its master id. A stop leaves grid and chart untouched.
-Result<int> RunHistoryQuery(SessionState& session, const HistoryQueryInput& input, CMSFlexGrid& grid, CMSChart& chart,
-                            const HistoryChartOptions& options);
+Result<int> RunHistoryQuery(const StoreContext& store, SessionState& session, const HistoryQueryInput& input,
+                            CMSFlexGrid& grid, CMSChart& chart, const HistoryChartOptions& options);
 
 // Lists the stored days for the filters of session.history into grid rows 1..n and returns n; no checks,
 // no chart. A day is listed only when all four of its bucket rows exist. days, when given, gets the
 // figures of the n days.
-int LoadHistoryRows(SessionState& session, CMSFlexGrid& grid, std::vector<HistoryDayFigures>* days = nullptr);
+int LoadHistoryRows(const StoreContext& store, SessionState& session, CMSFlexGrid& grid,
+                    std::vector<HistoryDayFigures>* days = nullptr);
 
 // Marks the date cell of day row j as a day whose directions were inferred ("2016-05-23 推断方向").
 void MarkInferredDate(CMSFlexGrid& grid, int j);

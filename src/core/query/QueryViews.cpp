@@ -25,18 +25,18 @@ RangeTexts TextsOf(const RangeFigures& f) {
             f.net.Text(),    f.netWithUncertain.Text(), f.total.Text()};
 }
 
-Result<HistoryView> LoadHistoryView(const std::string& code, const std::string& from, const std::string& to,
-                                    const std::string& templateName) {
+Result<HistoryView> LoadHistoryView(const StoreContext& store, const std::string& code, const std::string& from,
+                                    const std::string& to, const std::string& templateName) {
     if (code.empty()) return Error{kMsgChooseStock};
     if (from.empty() || to.empty()) return Error{kMsgChoosePeriod};
     SessionState session;
     CMSFlexGrid grid(1, kHistoryGridCols);
     HistoryView view;
-    view.templateFound = ApplyTemplateHeaders(session.history, grid, templateName);
+    view.templateFound = ApplyTemplateHeaders(store, session.history, grid, templateName);
     session.history.stockCode = code;
     session.history.startDate = StoredDateText(from);
     session.history.endDate = StoredDateText(to);
-    const int n = LoadHistoryRows(session, grid);
+    const int n = LoadHistoryRows(store, session, grid);
     // Every column but the hidden master id.
     std::vector<int> shown;
     for (int c = 0; c < kHistoryGridCols; ++c) {
@@ -57,18 +57,18 @@ Result<HistoryView> LoadHistoryView(const std::string& code, const std::string& 
     return view;
 }
 
-DayView LoadDayView(const std::string& masterId, const std::string& templateName) {
+DayView LoadDayView(const StoreContext& store, const std::string& masterId, const std::string& templateName) {
     DayView view;
     view.masterId = masterId;
     view.title = MasterIdTitle(masterId);
     DayFlowResult day;
-    view.stored = LoadStoredDay(day, masterId);
+    view.stored = LoadStoredDay(store, day, masterId);
     view.totals = ViewOf(SumBucketRange(day, 0, kBucketCount));
 
     std::array<std::string, 5> texts;
     for (std::size_t n = 0; n < texts.size(); ++n) texts[n] = std::string(kDefaultIntervalTexts[n]);
     if (!templateName.empty()) {
-        if (auto values = LoadTemplateValues(templateName))
+        if (auto values = LoadTemplateValues(store, templateName))
             texts = *values;
         else
             view.templateFound = false;
@@ -81,8 +81,8 @@ DayView LoadDayView(const std::string& masterId, const std::string& templateName
         const auto index = static_cast<std::size_t>(k - 1);
         view.buckets[index] = {std::string(kBucketLabels[index]), ViewOf(SumBucketRange(day, k - 1, k))};
     }
-    view.uncertainTrades = LoadUncertainDetail(masterId);
-    CAdoDatabase db;
+    view.uncertainTrades = LoadUncertainDetail(store, masterId);
+    CAdoDatabase db(store);
     view.orderClasses = LoadStoredOrderClasses(db, masterId);
     view.inferredDirection = day.inferredDirection;
     return view;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/common/Result.h"
+#include "core/data/StoreContext.h"
 #include "core/query/UncertainDetail.h"
 #include "core/stats/DayFlowTable.h"
 #include "core/stats/IntervalRules.h"
@@ -34,8 +35,8 @@ struct HistoryView {
 // Stored days of code between from and to (yyyymmdd or yyyy-mm-dd, both inclusive) with the intervals
 // of the named template ("" for the defaults). Error: kMsgChooseStock or kMsgChoosePeriod for an empty
 // code or date.
-Result<HistoryView> LoadHistoryView(const std::string& code, const std::string& from, const std::string& to,
-                                    const std::string& templateName);
+Result<HistoryView> LoadHistoryView(const StoreContext& store, const std::string& code, const std::string& from,
+                                    const std::string& to, const std::string& templateName);
 
 // The six figures of a range with their display texts.
 struct RangeTexts {
@@ -73,6 +74,6 @@ struct DayView {
 
 // The stored day of masterId as the detail windows show it, with the intervals of the named template
 // ("" for the default texts "0-300" .. "1000---"). An unknown id gives all zeros and stored false.
-DayView LoadDayView(const std::string& masterId, const std::string& templateName);
+DayView LoadDayView(const StoreContext& store, const std::string& masterId, const std::string& templateName);
 
 }  // namespace moxtel

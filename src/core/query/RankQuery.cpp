@@ -134,8 +134,8 @@ bool LoadStocks(CAdoDatabase& db, const std::string& from, const std::string& to
 
 // A code that splits the stocks of a long range in two halves, taken from the stocks stored on the
 // range's first stored date (one read of the date index); "" when there are too few to split.
-std::string MiddleCode(const std::string& from, const std::string& to) {
-    CAdoDatabase db;
+std::string MiddleCode(const StoreContext& store, const std::string& from, const std::string& to) {
+    CAdoDatabase db(store);
     const std::string_view values[] = {from, to};
     std::vector<std::string> codes;
     db.ForEachRow("select code from dayflow where datet=(select min(datet) from dayflow where datet>=? and datet<=?) "
@@ -157,11 +157,11 @@ constexpr int kSnapshotAttempts = 3;
 // connection's count of commits is the same before the first snapshot and in its own, so no import
 // committed in between (else one half could hold a day the other lacks). When imports keep
 // committing, the whole range is read on one connection.
-bool LoadHalves(const std::string& from, const std::string& to, bool longRange, const std::string& middle,
-                std::vector<RankRow>& rows, const std::function<void()>& betweenSnapshots) {
+bool LoadHalves(const StoreContext& store, const std::string& from, const std::string& to, bool longRange,
+                const std::string& middle, std::vector<RankRow>& rows, const std::function<void()>& betweenSnapshots) {
     for (int attempt = 0; attempt < kSnapshotAttempts; ++attempt) {
-        CAdoDatabase lower(CAdoDatabase::OpenMode::ReadOnly);
-        CAdoDatabase upper(CAdoDatabase::OpenMode::ReadOnly);
+        CAdoDatabase lower(store, CAdoDatabase::OpenMode::ReadOnly);
+        CAdoDatabase upper(store, CAdoDatabase::OpenMode::ReadOnly);
         const std::string before = DataVersion(upper);
         if (before.empty() || !lower.BeginTransaction() || DataVersion(lower).empty()) return false;
         if (betweenSnapshots) betweenSnapshots();
@@ -177,23 +177,23 @@ bool LoadHalves(const std::string& from, const std::string& to, bool longRange, 
         rows.insert(rows.end(), std::make_move_iterator(upperRows.begin()), std::make_move_iterator(upperRows.end()));
         return lowerOk && upperOk;
     }
-    CAdoDatabase db;
+    CAdoDatabase db(store);
     return LoadStocks(db, from, to, longRange, {}, {}, rows);
 }
 
 }  // namespace
 
-Result<std::vector<RankRow>> LoadRankRows(const std::string& from, const std::string& to, bool twoConnections,
-                                          const std::function<void()>& betweenSnapshots) {
+Result<std::vector<RankRow>> LoadRankRows(const StoreContext& store, const std::string& from, const std::string& to,
+                                          bool twoConnections, const std::function<void()>& betweenSnapshots) {
     const bool longRange = DaysBetween(from, to) > kShortRangeDays;
-    const std::string middle = twoConnections && longRange ? MiddleCode(from, to) : std::string();
+    const std::string middle = twoConnections && longRange ? MiddleCode(store, from, to) : std::string();
     std::vector<RankRow> rows;
     bool ok = true;
     if (middle.empty()) {
-        CAdoDatabase db;
+        CAdoDatabase db(store);
         ok = LoadStocks(db, from, to, longRange, {}, {}, rows);
     } else {
-        ok = LoadHalves(from, to, longRange, middle, rows, betweenSnapshots);
+        ok = LoadHalves(store, from, to, longRange, middle, rows, betweenSnapshots);
     }
     if (!ok) return Error::Reported();
     if (rows.empty()) return Error{kMsgNoDaysInRange};

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/common/Result.h"
+#include "core/data/StoreContext.h"
 
 namespace moxtel {
 
@@ -49,7 +50,8 @@ inline constexpr const char* kMsgNoDaysInRange = "所选时间段内没有保存
 // command line's, not the windows' message boxes). The rows and figures are the same either way,
 // and come from one committed state of the database either way. betweenSnapshots (for tests) runs
 // after the first connection's snapshot and before the second's.
-Result<std::vector<RankRow>> LoadRankRows(const std::string& from, const std::string& to, bool twoConnections = false,
+Result<std::vector<RankRow>> LoadRankRows(const StoreContext& store, const std::string& from, const std::string& to,
+                                          bool twoConnections = false,
                                           const std::function<void()>& betweenSnapshots = {});
 
 }  // namespace moxtel

@@ -31,10 +31,10 @@ std::string SignedNeighbourLots(std::string_view flag, std::string_view lots) {
     return flag == kWordOut ? "-" + std::string(lots) : std::string(lots);
 }
 
-std::vector<UncertainDetailRow> LoadUncertainDetail(const std::string& masterId) {
+std::vector<UncertainDetailRow> LoadUncertainDetail(const StoreContext& store, const std::string& masterId) {
     std::vector<UncertainDetailRow> rows;
     if (masterId.empty()) return rows;
-    CAdoDatabase db;
+    CAdoDatabase db(store);
     db.OpenRecordset(kUncertainSql, {masterId});
     if (!db.IsEOF()) {
         db.MoveFirst();
@@ -68,9 +68,9 @@ void SetUncertainGridHeaders(CMSFlexGrid& grid) {
     for (int c = 0; c < grid.Cols(); ++c) PutCell(grid, c, kHeaders[static_cast<std::size_t>(c)]);
 }
 
-void FillUncertainGrid(CMSFlexGrid& grid, const std::string& masterId) {
+void FillUncertainGrid(const StoreContext& store, CMSFlexGrid& grid, const std::string& masterId) {
     int r = 0;
-    for (const UncertainDetailRow& row : LoadUncertainDetail(masterId)) {
+    for (const UncertainDetailRow& row : LoadUncertainDetail(store, masterId)) {
         ++r;
         grid.SetRows(r + 2);
         grid.SetRow(r);

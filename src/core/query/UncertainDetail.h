@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/data/StoreContext.h"
 #include "core/query/CMSFlexGrid.h"
 
 namespace moxtel {
@@ -35,12 +36,12 @@ struct UncertainDetailRow {
 std::string SignedNeighbourLots(std::string_view flag, std::string_view lots);
 
 // The day's uncertain trades, newest time text first; none for an empty master id.
-std::vector<UncertainDetailRow> LoadUncertainDetail(const std::string& masterId);
+std::vector<UncertainDetailRow> LoadUncertainDetail(const StoreContext& store, const std::string& masterId);
 
 // Seven columns with their widths and the header row.
 void SetUncertainGridHeaders(CMSFlexGrid& grid);
 
 // Rows 1..n from LoadUncertainDetail, one empty row after the last; only headers for an empty id.
-void FillUncertainGrid(CMSFlexGrid& grid, const std::string& masterId);
+void FillUncertainGrid(const StoreContext& store, CMSFlexGrid& grid, const std::string& masterId);
 
 }  // namespace moxtel

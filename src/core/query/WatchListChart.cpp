@@ -10,12 +10,13 @@
 
 namespace moxtel {
 
-WatchListData LoadWatchList(const std::vector<std::string>& codes, const std::string& from, const std::string& to) {
+WatchListData LoadWatchList(const StoreContext& store, const std::vector<std::string>& codes, const std::string& from,
+                            const std::string& to) {
     WatchListData data;
     // Per stock its days: date -> the day's figure.
     std::vector<std::map<std::string, double>> days(codes.size());
     std::vector<int> withoutClasses(codes.size(), 0);
-    CAdoDatabase db;
+    CAdoDatabase db(store);
     for (std::size_t i = 0; i < codes.size(); ++i) {
         const std::string_view values[] = {codes[i], from, to};
         db.ForEachRow(

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/data/StoreContext.h"
 #include "core/query/CMSChart.h"
 
 namespace moxtel {
@@ -22,7 +23,8 @@ struct WatchListData {
 
 // Reads the stocks' per-day numbers between from and to (yyyymmdd, inclusive). Stocks without a day
 // in the range keep a line of zeros.
-WatchListData LoadWatchList(const std::vector<std::string>& codes, const std::string& from, const std::string& to);
+WatchListData LoadWatchList(const StoreContext& store, const std::vector<std::string>& codes, const std::string& from,
+                            const std::string& to);
 
 // A line chart with a legend: one series per stock, the dates as categories (mm-dd).
 void FillWatchListChart(CMSChart& chart, const WatchListData& data);

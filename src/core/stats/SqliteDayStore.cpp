@@ -112,8 +112,6 @@ bool SqliteDayStore::DropEarlierTrades() {
     return ok;
 }
 
-SqliteDayStore::SqliteDayStore(bool readOnly) : SqliteDayStore(ProgramStore(), readOnly) {}
-
 SqliteDayStore::SqliteDayStore(const StoreContext& store, bool readOnly)
     : m_store(store),
       m_db(store, readOnly ? CAdoDatabase::OpenMode::ReadOnly : CAdoDatabase::OpenMode::ReadWrite),

@@ -9,9 +9,8 @@
 
 namespace moxtel {
 
-// The day store on the database of a store context (the program's store unless given; it must
-// outlive the object). One object serves one
-// statistics run: it holds one connection, and its statements form one transaction that begins
+// The day store on the database of a store context (which must outlive the object). One object
+// serves one statistics run: it holds one connection, and its statements form one transaction that begins
 // before the header's queries and ends with Commit. Rollback, or destruction without Commit,
 // leaves the database exactly as before the run, the earlier copy of a re-run day included.
 //
@@ -20,7 +19,6 @@ namespace moxtel {
 // as an empty store.
 class SqliteDayStore : public IDayStore {
 public:
-    explicit SqliteDayStore(bool readOnly = false);
     explicit SqliteDayStore(const StoreContext& store, bool readOnly = false);
     ~SqliteDayStore() override;
     SqliteDayStore(const SqliteDayStore&) = delete;

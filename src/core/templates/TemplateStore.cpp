@@ -45,9 +45,9 @@ TemplateRecord RecordOfRow(const CAdoDatabase& db) {
     return record;
 }
 
-std::vector<TemplateRecord> QueryTemplates(std::string_view sql, const SqlParams& params) {
+std::vector<TemplateRecord> QueryTemplates(const StoreContext& store, std::string_view sql, const SqlParams& params) {
     std::vector<TemplateRecord> records;
-    CAdoDatabase db;
+    CAdoDatabase db(store);
     db.OpenRecordset(sql, params);
     if (!db.IsEOF()) {
         db.MoveFirst();
@@ -70,8 +70,8 @@ SqlParams TemplateParams(const std::array<EncodedInterval, 5>& encoded, const st
 
 // Runs the existence check and the write in one transaction, so that two programs cannot both
 // add the same name.
-Status WriteTemplate(SaveMode mode, const std::string& name, const SqlParams& params) {
-    CAdoDatabase db;
+Status WriteTemplate(const StoreContext& store, SaveMode mode, const std::string& name, const SqlParams& params) {
+    CAdoDatabase db(store);
     if (!db.BeginTransaction()) return Error::Reported();
     if (!db.OpenRecordset("select * from queryconfig where flagdesc=?", {name})) return Error::Reported();
     const bool exists = !db.IsEOF();
@@ -123,9 +123,9 @@ std::pair<std::string, std::string> SplitIntervalText(std::string_view text) {
     return {std::string(text.substr(0, dash)), std::string(to)};
 }
 
-std::vector<std::string> LoadTemplateNames() {
+std::vector<std::string> LoadTemplateNames(const StoreContext& store) {
     std::vector<std::string> names;
-    CAdoDatabase db;
+    CAdoDatabase db(store);
     db.OpenRecordset("select flagdesc from queryconfig");
     if (!db.IsEOF()) {
         db.MoveFirst();
@@ -135,27 +135,30 @@ std::vector<std::string> LoadTemplateNames() {
     return names;
 }
 
-std::vector<TemplateRecord> LoadTemplates() { return QueryTemplates("select * from queryconfig", {}); }
+std::vector<TemplateRecord> LoadTemplates(const StoreContext& store) {
+    return QueryTemplates(store, "select * from queryconfig", {});
+}
 
-std::optional<std::array<std::string, 5>> LoadTemplateValues(const std::string& name) {
-    const auto records = QueryTemplates("select * from queryconfig where flagdesc=?", {name});
+std::optional<std::array<std::string, 5>> LoadTemplateValues(const StoreContext& store, const std::string& name) {
+    const auto records = QueryTemplates(store, "select * from queryconfig where flagdesc=?", {name});
     if (records.empty()) return std::nullopt;
     return records.front().values;
 }
 
-Status SaveTemplate(SaveMode mode, const std::string& name, const std::array<IntervalChoice, 5>& intervals) {
+Status SaveTemplate(const StoreContext& store, SaveMode mode, const std::string& name,
+                    const std::array<IntervalChoice, 5>& intervals) {
     if (name.empty()) return Error{kMsgTemplateNameEmpty};
     std::array<EncodedInterval, 5> encoded;
     for (std::size_t n = 0; n < 5; ++n) {
         encoded[n] = EncodeInterval(intervals[n]);
         if (!encoded[n].valid) return Error{kMsgIntervalInvalid[n]};
     }
-    return WriteTemplate(mode, name, TemplateParams(encoded, name));
+    return WriteTemplate(store, mode, name, TemplateParams(encoded, name));
 }
 
-Status DeleteTemplate(const std::string& name) {
+Status DeleteTemplate(const StoreContext& store, const std::string& name) {
     if (name.empty()) return Error{kMsgTemplateNameEmpty};
-    CAdoDatabase db;
+    CAdoDatabase db(store);
     const bool ok = db.Execute("delete from queryconfig where flagdesc=?", {name});
     db.Close();
     if (!ok) return Error::Reported();

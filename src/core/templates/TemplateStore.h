@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/common/Result.h"
+#include "core/data/StoreContext.h"
 
 namespace moxtel {
 
@@ -49,11 +50,11 @@ std::string ToItemOfText(std::string_view text);
 std::pair<std::string, std::string> SplitIntervalText(std::string_view text);
 
 // Template names in the order the database returns them.
-std::vector<std::string> LoadTemplateNames();
+std::vector<std::string> LoadTemplateNames(const StoreContext& store);
 // All templates in the order the database returns them.
-std::vector<TemplateRecord> LoadTemplates();
+std::vector<TemplateRecord> LoadTemplates(const StoreContext& store);
 // The five value texts of the named template; nullopt when no such template exists.
-std::optional<std::array<std::string, 5>> LoadTemplateValues(const std::string& name);
+std::optional<std::array<std::string, 5>> LoadTemplateValues(const StoreContext& store, const std::string& name);
 
 enum class SaveMode { Insert, Update };
 // Checks the five intervals (message of the first invalid one), then whether the name exists
@@ -61,9 +62,10 @@ enum class SaveMode { Insert, Update };
 // then writes. An Error carries the message to show (empty when the database door reported it).
 // The empty-name check ("请填写模板名称!") is the caller's, before calling; an empty name is
 // still refused here with that message.
-Status SaveTemplate(SaveMode mode, const std::string& name, const std::array<IntervalChoice, 5>& intervals);
+Status SaveTemplate(const StoreContext& store, SaveMode mode, const std::string& name,
+                    const std::array<IntervalChoice, 5>& intervals);
 // Deletes the named template; no message when it does not exist.
-Status DeleteTemplate(const std::string& name);
+Status DeleteTemplate(const StoreContext& store, const std::string& name);
 
 inline constexpr const char* kMsgTemplateNameEmpty = "请填写模板名称!";
 

@@ -15,9 +15,8 @@ bool CFlowApp::InitInstance() {
     // Database failures show their description in the application's message box, once a click;
     // those met on other threads are queued to this one.
     DatabaseFailureBox failureBox(services);
-    StoreContext& store = ProgramStore();
-    store.SetErrorReporter([&failureBox](const std::string& description) { failureBox(description); });
-    CheckDatabaseAtStartup(services, nullptr);
+    StoreContext store({}, [&failureBox](const std::string& description) { failureBox(description); });
+    CheckDatabaseAtStartup(store, services, nullptr);
     SessionState session;
     ChildWindows children;
     RegisterWindows(children);
@@ -27,7 +26,6 @@ bool CFlowApp::InitInstance() {
         if (!m_startWorkbook.isEmpty()) mainWindow.SetWorkbookPath(m_startWorkbook);
         mainWindow.DoModal();
     }
-    store.SetErrorReporter({});
     return false;
 }
 

@@ -361,7 +361,7 @@ void CMainStatDlg::BackupDatabase() {
     dialog.setMinimumDuration(1000);
     dialog.setAutoReset(false);
     dialog.setValue(0);
-    const Status copied = ::moxtel::BackupDatabase([&dialog](std::int64_t done, std::int64_t total) {
+    const Status copied = ::moxtel::BackupDatabase(m_context.store, [&dialog](std::int64_t done, std::int64_t total) {
         if (total > 0) dialog.setValue(static_cast<int>(done * 1000 / total));
     });
     dialog.close();

@@ -16,12 +16,12 @@ struct SessionState;
 
 // What every window of the desktop program is handed by its opener: the session's shared
 // records, the services that show messages and run windows, the windows it may open, and the
-// database (the program's store; a statistics run and an import work on this one).
+// database every query, statistics run and import of the window works on.
 struct WindowContext {
     SessionState& session;
     IWindowServices& services;
     const ChildWindows& children;
-    StoreContext& store = ProgramStore();
+    StoreContext& store;
 };
 
 // Names of the windows opened from other windows (the keys of ChildWindows).

@@ -1,9 +1,9 @@
 #include "ui/app/StartupCheck.h"
 
-#include "core/data/CAdoDatabase.h"
 #include "core/data/CDataFolder.h"
 #include "core/data/DatabaseCheck.h"
 #include "core/data/Restore.h"
+#include "core/data/StoreContext.h"
 #include "ui/app/WindowServices.h"
 
 namespace moxtel {
@@ -25,8 +25,8 @@ void Restore(IWindowServices& services, QWidget* owner, const std::string& backu
 
 }  // namespace
 
-void CheckDatabaseAtStartup(IWindowServices& services, QWidget* owner) {
-    const std::string file = CAdoDatabase::DatabaseFile();
+void CheckDatabaseAtStartup(const StoreContext& store, IWindowServices& services, QWidget* owner) {
+    const std::string file = store.DatabaseFile();
     const DatabaseInspection inspection = InspectDatabaseFile(file);
     if (inspection.state != DatabaseState::Damaged) return;
 

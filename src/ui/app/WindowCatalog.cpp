@@ -16,7 +16,8 @@ namespace moxtel {
 // registered, the commands that open it do nothing.
 void RegisterWindows(ChildWindows& children) {
     children.Register(kAboutDlg, [](const WindowContext& c) { return std::make_unique<CAboutDlg>(c.services); });
-    children.Register(kTemplateDlg, [](const WindowContext& c) { return std::make_unique<CTemplateDlg>(c.services); });
+    children.Register(kTemplateDlg,
+                      [](const WindowContext& c) { return std::make_unique<CTemplateDlg>(c.services, c.store); });
     children.Register(kHistoryQueryDlg, [](const WindowContext& c) { return std::make_unique<CHistoryQueryDlg>(c); });
     children.Register(kCompareChartDlg, [](const WindowContext& c) { return std::make_unique<CCompareChartDlg>(c); });
     children.Register(kDetailQueryDlg, [](const WindowContext& c) { return std::make_unique<CDetailQueryDlg>(c); });

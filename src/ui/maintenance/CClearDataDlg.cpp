@@ -24,7 +24,7 @@ constexpr int kWhatLine = 1200;  // what 删除 would delete
 }  // namespace
 
 CClearDataDlg::CClearDataDlg(const WindowContext& context, QWidget* parent)
-    : CDialogBase(kClearTemplate, context.services, parent) {
+    : CDialogBase(kClearTemplate, context.services, parent), m_store(context.store) {
     AddStatic(Utf8("日期选择"), {12, 13, 38, 12});
     AddDatePicker(kDatePicker, {52, 12, 136, 14});
     AddStatic(Utf8("选择股票"), {12, 35, 38, 12});
@@ -46,7 +46,7 @@ bool CClearDataDlg::OnInitDialog() {
 
 void CClearDataDlg::FillStockList() {
     CDropList* list = DropList(kStockList);
-    for (const std::string& code : LoadStockCodes()) list->AddString(QString::fromStdString(code));
+    for (const std::string& code : LoadStockCodes(m_store)) list->AddString(QString::fromStdString(code));
     list->setCurrentIndex(-1);
     ShowWhatIsCleared();
 }
@@ -55,8 +55,8 @@ QString CClearDataDlg::WhatIsCleared() const {
     const CDropList* list = DropList(kStockList);
     if (list->currentIndex() < 0) return {};
     const QDate date = Control<QDateEdit>(kDatePicker)->date();
-    const int days =
-        CountDaysToClear(list->currentText().toStdString(), date.toString(QStringLiteral("yyyyMMdd")).toStdString());
+    const int days = CountDaysToClear(m_store, list->currentText().toStdString(),
+                                      date.toString(QStringLiteral("yyyyMMdd")).toStdString());
     return Utf8("将删除 %1 截至 %2 保存的 %3 天数据")
         .arg(list->currentText(), date.toString(QStringLiteral("yyyy-MM-dd")))
         .arg(days);
@@ -83,7 +83,7 @@ void CClearDataDlg::OnDelete() {
     }
     if (!Services().AskWithDetail(this, Utf8(kMsgConfirmClear), WhatIsCleared())) return;
 
-    const Result<int> cleared = ClearStoredDays(code.toStdString(), date.toStdString());
+    const Result<int> cleared = ClearStoredDays(m_store, code.toStdString(), date.toStdString());
     SetPickerFormat(kPickerDashedFormat);
     if (!cleared) {
         // Nothing was deleted: say why (a database failure has already been shown), not "done".

@@ -23,6 +23,8 @@ class CClearDataDlg : public CDialogBase {
     QString WhatIsCleared() const;
     void ShowWhatIsCleared();
     void SetPickerFormat(const char* format);
+
+    const StoreContext& m_store;
 };
 
 }  // namespace moxtel

@@ -37,7 +37,7 @@ bool CCompareChartDlg::OnInitDialog() {
 
 void CCompareChartDlg::LoadCompareData() {
     std::array<CMSChart, 5> charts;
-    moxtel::LoadCompareData(m_context.session, Grid(kHiddenGrid)->Grid(), charts);
+    moxtel::LoadCompareData(m_context.store, m_context.session, Grid(kHiddenGrid)->Grid(), charts);
     QList<CMSChartView*> views;
     const HistoryQueryState& query = m_context.session.history;
     for (int k = 1; k <= 5; ++k) {

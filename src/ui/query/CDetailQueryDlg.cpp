@@ -61,7 +61,7 @@ CMSChartView* CDetailQueryDlg::ChartView() const { return Control<CMSChartView>(
 
 bool CDetailQueryDlg::OnInitDialog() {
     EnableDetailButtons(false);
-    const DetailPanelFigures panel = LoadDetailDay(m_context.session, ChartView()->Chart());
+    const DetailPanelFigures panel = LoadDetailDay(m_context.store, m_context.session, ChartView()->Chart());
     const DayFlowResult& day = m_context.session.day;
     ChartView()->SetExportName(RangeExportName(day.stockCode, day.tradeDate, day.tradeDate, Utf8("日流量图")));
     m_title = QString::fromStdString(panel.title);

@@ -125,20 +125,20 @@ void CHistoryQueryDlg::DoDataExchange(DataExchange& dx) {
 
 void CHistoryQueryDlg::FillStockList() {
     CDropList* list = DropList(kStockList);
-    for (const std::string& code : LoadStockCodes()) list->AddString(QString::fromStdString(code));
+    for (const std::string& code : LoadStockCodes(m_context.store)) list->AddString(QString::fromStdString(code));
     list->setCurrentIndex(-1);
 }
 
 void CHistoryQueryDlg::FillTemplateList() {
     CDropList* list = DropList(kTemplateList);
-    for (const std::string& name : LoadTemplateNames()) list->AddString(QString::fromStdString(name));
+    for (const std::string& name : LoadTemplateNames(m_context.store)) list->AddString(QString::fromStdString(name));
     list->setCurrentIndex(-1);
 }
 
 void CHistoryQueryDlg::ApplyTemplateHeaders() {
     const CDropList* list = DropList(kTemplateList);
     const QString name = list->currentIndex() < 0 ? QString() : list->currentText();
-    moxtel::ApplyTemplateHeaders(m_context.session.history, DayGrid(), name.toStdString());
+    moxtel::ApplyTemplateHeaders(m_context.store, m_context.session.history, DayGrid(), name.toStdString());
     ShowIntervalTexts();
 }
 
@@ -156,7 +156,8 @@ void CHistoryQueryDlg::OnQuery() {
     const HistoryQueryInput input{m_strStockCode.toStdString(), m_strStartDate.toStdString(),
                                   m_strEndDate.toStdString(), m_strTemplateName.toStdString()};
     const HistoryChartOptions options{m_nChartMode, m_bShowInterval};
-    const Result<int> listed = QueryHistory(m_context.session, input, DayGrid(), ChartView()->Chart(), options);
+    const Result<int> listed =
+        QueryHistory(m_context.store, m_context.session, input, DayGrid(), ChartView()->Chart(), options);
     ShowIntervalTexts();
     if (listed) {
         NameChartExport();

@@ -50,7 +50,7 @@ void CRankDlg::OnQuery() {
         MessageBox(Utf8("开始日期不能晚于结束日期!"));
         return;
     }
-    auto rows = LoadRankRows(from.toStdString(), to.toStdString());
+    auto rows = LoadRankRows(m_context.store, from.toStdString(), to.toStdString());
     m_rows.clear();
     if (rows) {
         m_rows = std::move(*rows);

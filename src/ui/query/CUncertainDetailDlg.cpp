@@ -22,7 +22,7 @@ CUncertainDetailDlg::CUncertainDetailDlg(const WindowContext& context, QWidget* 
 bool CUncertainDetailDlg::OnInitDialog() {
     CMSFlexGrid& grid = Grid(kTradeGrid)->Grid();
     SetUncertainGridHeaders(grid);
-    FillUncertainGrid(grid, m_context.session.currentMasterId);
+    FillUncertainGrid(m_context.store, grid, m_context.session.currentMasterId);
     return CDialogBase::OnInitDialog();
 }
 

@@ -34,7 +34,7 @@ CWatchListDlg::CWatchListDlg(const WindowContext& context, QWidget* parent)
 
 bool CWatchListDlg::OnInitDialog() {
     CRangeQueryDlg::OnInitDialog();
-    for (const std::string& code : LoadStockCodes()) {
+    for (const std::string& code : LoadStockCodes(m_context.store)) {
         auto* item = new QListWidgetItem(QString::fromStdString(code), m_stocks);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
@@ -66,7 +66,8 @@ void CWatchListDlg::OnShow() {
     }
     std::vector<std::string> codes;
     for (const QString& code : ticked) codes.push_back(code.toStdString());
-    const WatchListData watched = LoadWatchList(codes, StartDate().toStdString(), EndDate().toStdString());
+    const WatchListData watched =
+        LoadWatchList(m_context.store, codes, StartDate().toStdString(), EndDate().toStdString());
     FillWatchListChart(ChartView()->Chart(), watched);
     ChartView()->Redraw();
 }

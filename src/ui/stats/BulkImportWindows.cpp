@@ -84,7 +84,6 @@ ImportSummary RunImportWithProgress(QWidget* owner, const QStringList& paths, co
     progress.show();
 
     ImportOptions options;
-    options.store = &store;
     for (const QString& path : paths) options.paths.push_back(path.toStdString());
     options.orderConvention = ChosenOrderConvention();
     options.inferDirection = inferDirection;
@@ -97,7 +96,7 @@ ImportSummary RunImportWithProgress(QWidget* owner, const QStringList& paths, co
         QApplication::processEvents();
         return progress.wasCanceled();
     };
-    return ImportWorkbooks(options);
+    return ImportWorkbooks(store, options);
 }
 
 QString InferDirectionQuestion(std::size_t files) {

@@ -68,8 +68,8 @@ DialogTemplate TemplateFor(const DayIdentity& guess) {
 }  // namespace
 
 CDayIdentityDlg::CDayIdentityDlg(IWindowServices& services, const QString& fileName, const DayIdentity& guess,
-                                 QWidget* parent)
-    : CDialogBase(TemplateFor(guess), services, parent), m_identity(guess) {
+                                 const StoreContext& store, QWidget* parent)
+    : CDialogBase(TemplateFor(guess), services, parent), m_identity(guess), m_store(store) {
     AddStatic(Utf8("这个成交明细表没有标明日期和股票，请指定："), {10, 8, 260, 12});
     AddStatic(Utf8("数据文件"), {10, 24, 44, 12});
     AddEdit(kFileLine, {58, 23, 212, 13}, EditStyle::Normal)->setReadOnly(true);
@@ -123,11 +123,11 @@ bool CDayIdentityDlg::OnInitDialog() {
     picker->setDate(guessed.isValid() ? guessed : QDate::currentDate());
 
     CDropList* stocks = DropList(kStockList);
-    for (const std::string& stock : LoadStockCodes()) stocks->AddString(QString::fromStdString(stock));
+    for (const std::string& stock : LoadStockCodes(m_store)) stocks->AddString(QString::fromStdString(stock));
     // A table of several stocks offers its own codes first, in its order: one of them is to be chosen.
     for (std::size_t i = 0; i < m_identity.tableCodes.size(); ++i) {
         const std::string& code = m_identity.tableCodes[i];
-        const std::string stored = StoredDays(ProgramStore()).StockText(code);
+        const std::string stored = StoredDays(m_store).StockText(code);
         stocks->insertItem(static_cast<int>(i),
                            QString::fromStdString(stored.empty() ? code + "(" + code + ")" : stored));
     }
@@ -145,7 +145,7 @@ void CDayIdentityDlg::OnOK() {
         return;
     }
     const std::optional<std::string> stock =
-        NormalisedStock(CodeOfNamelessStock(typed), StoredDays(ProgramStore()).StockTextHook());
+        NormalisedStock(CodeOfNamelessStock(typed), StoredDays(m_store).StockTextHook());
     if (!stock) {
         MessageBox(QString::fromUtf8(kMsgBadStock).replace(QStringLiteral("%s"), typed));
         return;
@@ -182,8 +182,8 @@ DayOverrides DesktopDayOverrides(IWindowServices& services, QWidget* owner, cons
                                  const StoreContext& store) {
     DayOverrides overrides;
     overrides.storedStockOf = StoredDays(store).StockTextHook();
-    overrides.confirm = [&services, owner, path](const DayIdentity& guess) -> std::optional<DayIdentity> {
-        CDayIdentityDlg dialog(services, QFileInfo(path).fileName(), guess, owner);
+    overrides.confirm = [&services, owner, path, &store](const DayIdentity& guess) -> std::optional<DayIdentity> {
+        CDayIdentityDlg dialog(services, QFileInfo(path).fileName(), guess, store, owner);
         QApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));  // the run's busy cursor waits meanwhile
         const int result = services.RunChild(dialog);
         QApplication::restoreOverrideCursor();

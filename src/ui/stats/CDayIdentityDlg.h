@@ -19,8 +19,9 @@ namespace moxtel {
 class CDayIdentityDlg : public CDialogBase {
     Q_OBJECT
   public:
+    // store: the database whose stored stocks are offered; it must outlive the window.
     CDayIdentityDlg(IWindowServices& services, const QString& fileName, const DayIdentity& guess,
-                    QWidget* parent = nullptr);
+                    const StoreContext& store, QWidget* parent = nullptr);
 
     // The checked date and stock after OK.
     const DayIdentity& Identity() const { return m_identity; }
@@ -34,6 +35,7 @@ class CDayIdentityDlg : public CDialogBase {
     void AddInferRow(const DayIdentity& guess, int top);
 
     DayIdentity m_identity;
+    const StoreContext& m_store;
 };
 
 // The day overrides of a desktop run: stored stock names, and the window above whenever the file

@@ -18,7 +18,8 @@ void CMainStatDlg::ShowDayTotals() {
 
 void CMainStatDlg::LoadTemplateNames() {
     CDropList* list = DropList(kTemplateList);
-    for (const std::string& name : ::moxtel::LoadTemplateNames()) list->AddString(QString::fromStdString(name));
+    for (const std::string& name : ::moxtel::LoadTemplateNames(m_context.store))
+        list->AddString(QString::fromStdString(name));
     list->setCurrentIndex(-1);
 }
 
@@ -51,7 +52,7 @@ void CMainStatDlg::ApplySelectedTemplate() {
 }
 
 void CMainStatDlg::LoadTemplateLabels(const QString& name) {
-    const auto values = LoadTemplateValues(name.toStdString());
+    const auto values = LoadTemplateValues(m_context.store, name.toStdString());
     if (!values) return;  // no longer stored: the labels stay
     std::array<QString, kPanelIntervals> texts;
     for (std::size_t n = 0; n < texts.size(); ++n) texts[n] = QString::fromStdString((*values)[n]);

@@ -30,8 +30,8 @@ constexpr std::array<std::pair<int, int>, 5> kIntervalPlaces{{{216, 20}, {16, 42
 
 }  // namespace
 
-CTemplateDlg::CTemplateDlg(IWindowServices& services, QWidget* parent)
-    : CDialogBase(kTemplateTemplate, services, parent) {
+CTemplateDlg::CTemplateDlg(IWindowServices& services, const StoreContext& store, QWidget* parent)
+    : CDialogBase(kTemplateTemplate, services, parent), m_store(store) {
     AddGroup(QString::fromUtf8("设置统计区间"), {7, 5, 410, 97});
     AddStatic(QString::fromUtf8("自定义名称"), {16, 20, 44, 13});
     AddEdit(kNameEdit, {62, 20, 130, 13});
@@ -97,8 +97,8 @@ void CTemplateDlg::SaveTemplateOfMode(bool insert) {
         MessageBox(QString::fromUtf8(kMsgTemplateNameEmpty));
         return;
     }
-    const Status saved =
-        SaveTemplate(insert ? SaveMode::Insert : SaveMode::Update, m_strTemplateName.toStdString(), IntervalChoices());
+    const Status saved = SaveTemplate(m_store, insert ? SaveMode::Insert : SaveMode::Update,
+                                      m_strTemplateName.toStdString(), IntervalChoices());
     if (!saved && !saved.error().Shown()) MessageBox(QString::fromStdString(saved.error().message));
     FillTemplateGrid();
 }
@@ -113,7 +113,7 @@ void CTemplateDlg::OnDeleteTemplate() {
         MessageBox(QString::fromUtf8(kMsgTemplateNameEmpty));
         return;
     }
-    const Status deleted = DeleteTemplate(m_strTemplateName.toStdString());
+    const Status deleted = DeleteTemplate(m_store, m_strTemplateName.toStdString());
     if (!deleted && !deleted.error().Shown()) MessageBox(QString::fromStdString(deleted.error().message));
     FillTemplateGrid();
 }
@@ -135,7 +135,7 @@ void CTemplateDlg::FillTemplateGrid() {
     grid.Clear();
     SetTemplateGridHeaders();
     int row = 1;
-    for (const TemplateRecord& record : LoadTemplates()) {
+    for (const TemplateRecord& record : LoadTemplates(m_store)) {
         grid.SetRows(row + 2);
         grid.SetRow(row);
         grid.SetCol(0);

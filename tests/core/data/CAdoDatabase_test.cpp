@@ -30,14 +30,14 @@ std::vector<std::string> Column(CAdoDatabase& db, int column) {
     return values;
 }
 
-void AddTemplateName(const std::string& name) {
-    CAdoDatabase db;
+void AddTemplateName(const TestDatabase& t, const std::string& name) {
+    CAdoDatabase db(t.store);
     ASSERT_TRUE(db.Execute("insert into queryconfig(flagdesc) values(?)", {name}));
 }
 
 TEST(CAdoDatabaseReading, QueryWithoutRowsIsAtItsEndAtOnce) {
     TestDatabase t;
-    CAdoDatabase db;
+    CAdoDatabase db(t.store);
     EXPECT_TRUE(db.OpenRecordset("select * from gpmaster"));
     EXPECT_TRUE(db.IsEOF());
     EXPECT_FALSE(db.MoveNext());
@@ -47,9 +47,9 @@ TEST(CAdoDatabaseReading, QueryWithoutRowsIsAtItsEndAtOnce) {
 
 TEST(CAdoDatabaseReading, NullReadsAsEmptyTextAndTheKeyIsFilledByTheDatabase) {
     TestDatabase t;
-    AddTemplateName("大单");
-    AddTemplateName("小单");
-    CAdoDatabase db;
+    AddTemplateName(t, "大单");
+    AddTemplateName(t, "小单");
+    CAdoDatabase db(t.store);
     db.OpenRecordset("select * from queryconfig");
     ASSERT_FALSE(db.IsEOF());
     db.MoveFirst();
@@ -66,9 +66,9 @@ TEST(CAdoDatabaseReading, NullReadsAsEmptyTextAndTheKeyIsFilledByTheDatabase) {
 // query alone; a failing query hands over nothing.
 TEST(CAdoDatabaseReading, RowsVisitedOneByOneReadAsKeptRows) {
     TestDatabase t;
-    AddTemplateName("大单");
-    AddTemplateName("小单");
-    CAdoDatabase db;
+    AddTemplateName(t, "大单");
+    AddTemplateName(t, "小单");
+    CAdoDatabase db(t.store);
     db.OpenRecordset("select flagdesc from queryconfig where id=2");
     std::vector<std::vector<std::string>> rows;
     const std::string_view first = "1";
@@ -86,7 +86,7 @@ TEST(CAdoDatabaseReading, RowsVisitedOneByOneReadAsKeptRows) {
 
 TEST(CAdoDatabaseReading, SqlIsTrimmedOfBlanksAndLineBreaks) {
     TestDatabase t;
-    CAdoDatabase db;
+    CAdoDatabase db(t.store);
     EXPECT_TRUE(db.Execute(" \r\n\tinsert into queryconfig(flagdesc) values(?) \r\n ", {"a"}));
     EXPECT_TRUE(db.OpenRecordset("\n  select flagdesc from queryconfig\t\r\n"));
     EXPECT_EQ(Column(db, 0), std::vector<std::string>{"a"});
@@ -95,8 +95,8 @@ TEST(CAdoDatabaseReading, SqlIsTrimmedOfBlanksAndLineBreaks) {
 
 TEST(CAdoDatabaseReading, SecondQueryReplacesTheRowsAndMoveNextStopsAtTheEnd) {
     TestDatabase t;
-    for (const char* name : {"a", "b", "c"}) AddTemplateName(name);
-    CAdoDatabase db;
+    for (const char* name : {"a", "b", "c"}) AddTemplateName(t, name);
+    CAdoDatabase db(t.store);
     db.OpenRecordset("select flagdesc from queryconfig order by flagdesc");
     EXPECT_EQ(Column(db, 0), (std::vector<std::string>{"a", "b", "c"}));
     EXPECT_TRUE(db.IsEOF());
@@ -111,7 +111,7 @@ TEST(CAdoDatabaseReading, TextsReadBackExactlyAsWritten) {
     TestDatabase t;
     // Numbers-looking texts must not be turned into numbers by the column type.
     for (const char* text : {"010.50", "1e3", " ", "26.30", "-0", "ABC(600000)"}) {
-        CAdoDatabase db;
+        CAdoDatabase db(t.store);
         db.Execute("delete from gpmaster");
         db.Execute("insert into gpmaster(rowid,priceend) values(?,?)", {"k", text});
         db.OpenRecordset("select priceend from gpmaster where rowid=?", {"k"});
@@ -122,29 +122,29 @@ TEST(CAdoDatabaseReading, TextsReadBackExactlyAsWritten) {
 TEST(CAdoDatabaseValues, QuotesAndSqlLookingTextsAreStoredAndFoundLikeAnyOther) {
     TestDatabase t;
     for (const char* name : {"O'Brien", "x' or '1'='1", "a'); drop table queryconfig; --", "'"}) {
-        AddTemplateName(name);
-        CAdoDatabase db;
+        AddTemplateName(t, name);
+        CAdoDatabase db(t.store);
         db.OpenRecordset("select flagdesc from queryconfig where flagdesc=?", {name});
         EXPECT_EQ(Column(db, 0), std::vector<std::string>{name});
     }
-    EXPECT_EQ(TestDatabase::Count("queryconfig"), 4);
+    EXPECT_EQ(t.Count("queryconfig"), 4);
     EXPECT_TRUE(t.messages.empty());
 }
 
 TEST(CAdoDatabaseValues, ParameterCountMismatchFails) {
     TestDatabase t;
-    CAdoDatabase db;
+    CAdoDatabase db(t.store);
     EXPECT_FALSE(db.Execute("insert into queryconfig(flagdesc) values(?)"));
     EXPECT_FALSE(db.Execute("insert into queryconfig(flagdesc) values(?)", {"a", "b"}));
     EXPECT_EQ(t.messages.size(), 2u);
     db.Close();
-    EXPECT_EQ(TestDatabase::Count("queryconfig"), 0);  // a call with the wrong values changes nothing
+    EXPECT_EQ(t.Count("queryconfig"), 0);  // a call with the wrong values changes nothing
 }
 
 TEST(CAdoDatabaseFailures, FailedQueryIsReportedAndReadsAsNoRows) {
     TestDatabase t;
-    AddTemplateName("a");
-    CAdoDatabase db;
+    AddTemplateName(t, "a");
+    CAdoDatabase db(t.store);
     db.OpenRecordset("select flagdesc from queryconfig");
     ASSERT_FALSE(db.IsEOF());
     EXPECT_FALSE(db.OpenRecordset("select * from nosuchtable"));
@@ -161,7 +161,7 @@ TEST(CAdoDatabaseFailures, FailedQueryIsReportedAndReadsAsNoRows) {
 
 TEST(CAdoDatabaseFailures, ClosedObjectDoesNotReconnect) {
     TestDatabase t;
-    CAdoDatabase db;
+    CAdoDatabase db(t.store);
     EXPECT_TRUE(db.Execute("insert into queryconfig(flagdesc) values(?)", {"a"}));
     db.Close();
     EXPECT_FALSE(db.OpenRecordset("select * from queryconfig"));
@@ -184,7 +184,7 @@ TEST(CAdoDatabaseValues, TextViewsBindExactlyTheirBytes) {
         {"zero byte inside", withNul},
         {"multi-byte characters", "未知"},
     };
-    CAdoDatabase db;
+    CAdoDatabase db(t.store);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string_view values[] = {c.value, c.name};
@@ -199,7 +199,7 @@ TEST(CAdoDatabaseValues, TextViewsBindExactlyTheirBytes) {
     EXPECT_FALSE(db.ExecuteTexts("insert into queryconfig(flagdesc,flagonecode) values(?,?)", three));
     EXPECT_EQ(t.messages.size(), 2u);
     db.Close();
-    EXPECT_EQ(TestDatabase::Count("queryconfig"), 4);
+    EXPECT_EQ(t.Count("queryconfig"), 4);
 }
 
 TEST(CAdoDatabaseFile, NewOrEmptyFileIsMadeInWalModeWithItsTables) {
@@ -210,10 +210,10 @@ TEST(CAdoDatabaseFile, NewOrEmptyFileIsMadeInWalModeWithItsTables) {
             std::filesystem::create_directories(t.Folder() + "/db");
             std::ofstream(t.File()).close();
         }
-        TestDatabase::Touch();
-        EXPECT_EQ(TestDatabase::Scalar("PRAGMA journal_mode"), "wal");
-        EXPECT_EQ(TestDatabase::Scalar("PRAGMA user_version"), "3");
-        EXPECT_EQ(TestDatabase::Scalar("select count(*) from sqlite_master where type='table'"),
+        t.Touch();
+        EXPECT_EQ(t.Scalar("PRAGMA journal_mode"), "wal");
+        EXPECT_EQ(t.Scalar("PRAGMA user_version"), "3");
+        EXPECT_EQ(t.Scalar("select count(*) from sqlite_master where type='table'"),
                   "10");  // the seven, dayflow, dayclass and dayinferred
         // The last connection closed: the log is written back and the file stands alone.
         EXPECT_FALSE(std::filesystem::exists(t.File() + "-wal"));
@@ -224,21 +224,20 @@ TEST(CAdoDatabaseFile, NewOrEmptyFileIsMadeInWalModeWithItsTables) {
 TEST(CAdoDatabaseFile, MissingDatabaseIsCreatedWithItsFolderAndTables) {
     TestDatabase t;
     const std::string file = t.Folder() + "/new/deeper/moxtel.db";
-    CAdoDatabase::SetDatabaseFile(file);
-    EXPECT_EQ(CAdoDatabase::DatabaseFile(), file);
-    EXPECT_EQ(TestDatabase::Count("gpmaster"), 0);
+    t.store.SetDatabaseFile(file);
+    EXPECT_EQ(t.store.DatabaseFile(), file);
+    EXPECT_EQ(t.Count("gpmaster"), 0);
     EXPECT_TRUE(std::filesystem::is_regular_file(file));
-    EXPECT_EQ(TestDatabase::Scalar("PRAGMA user_version"), "3");
-    EXPECT_EQ(
-        TestDatabase::Scalar("select count(*) from sqlite_master where type='table' and name in "
-                             "('gpmaster','transin','transout','transinun','transoutun','transun','queryconfig')"),
-        "7");
+    EXPECT_EQ(t.Scalar("PRAGMA user_version"), "3");
+    EXPECT_EQ(t.Scalar("select count(*) from sqlite_master where type='table' and name in "
+                       "('gpmaster','transin','transout','transinun','transoutun','transun','queryconfig')"),
+              "7");
     EXPECT_TRUE(t.messages.empty());
 }
 
 TEST(CAdoDatabaseFile, ColumnOrderOfTheTablesReadByPosition) {
     TestDatabase t;
-    CAdoDatabase db;
+    CAdoDatabase db(t.store);
     db.Execute(
         "insert into gpmaster(code,yesid,datet,transchange,rowid,pricebeg,priceend,transindr,transoutdr,"
         "transinundr,transoutundr) values('c','y','d','t','r','b','e','i','o','iu','ou')");
@@ -247,7 +246,7 @@ TEST(CAdoDatabaseFile, ColumnOrderOfTheTablesReadByPosition) {
     EXPECT_EQ(db.GetFieldText(kGpmasterRowId), "r");
     EXPECT_EQ(db.GetFieldText(kGpmasterPriceEnd), "e");
     EXPECT_EQ(db.GetFieldText(kGpmasterYesId), "y");
-    EXPECT_EQ(TestDatabase::Rows("select * from gpmaster").at(0).size(), 11u);
+    EXPECT_EQ(t.Rows("select * from gpmaster").at(0).size(), 11u);
 
     db.Execute(
         "insert into queryconfig(flagonecode,flagonevalue,flagtwocode,flagtwovalue,flagthreecode,flagthreevalue,"
@@ -273,11 +272,11 @@ TEST(CAdoDatabaseFile, ExistingDatabaseKeepsItsDataAndGainsOnlyTheMissingTables)
                  nullptr, nullptr, nullptr);
     sqlite3_close(raw);
 
-    CAdoDatabase::SetDatabaseFile(file);
-    EXPECT_EQ(TestDatabase::Scalar("select rowid from gpmaster"), "kept");
-    EXPECT_EQ(TestDatabase::Count("extra"), 1);
-    EXPECT_EQ(TestDatabase::Count("transun"), 0);
-    EXPECT_EQ(TestDatabase::Scalar("PRAGMA user_version"), "3");
+    t.store.SetDatabaseFile(file);
+    EXPECT_EQ(t.Scalar("select rowid from gpmaster"), "kept");
+    EXPECT_EQ(t.Count("extra"), 1);
+    EXPECT_EQ(t.Count("transun"), 0);
+    EXPECT_EQ(t.Scalar("PRAGMA user_version"), "3");
     EXPECT_TRUE(t.messages.empty());
 }
 
@@ -286,8 +285,8 @@ TEST(CAdoDatabaseFile, ForeignFileIsRefusedAndLeftAlone) {
     const std::string file = t.Folder() + "/notes.db";
     const std::string content = "this is not a database, but somebody's notes\n" + std::string(2000, 'x');
     std::ofstream(file) << content;
-    CAdoDatabase::SetDatabaseFile(file);
-    CAdoDatabase db;
+    t.store.SetDatabaseFile(file);
+    CAdoDatabase db(t.store);
     EXPECT_FALSE(db.Execute("insert into queryconfig(flagdesc) values('a')"));
     ASSERT_EQ(t.messages.size(), 1u);
     // Named with its path, SQLite's reason and what to do next.
@@ -300,18 +299,18 @@ TEST(CAdoDatabaseFile, ForeignFileIsRefusedAndLeftAlone) {
 
 TEST(CAdoDatabaseFile, ReadOnlyModeNeverCreatesOrWrites) {
     TestDatabase t;
-    CAdoDatabase::SetDatabaseFile(t.Folder() + "/absent.db");
+    t.store.SetDatabaseFile(t.Folder() + "/absent.db");
     {
-        CAdoDatabase db(CAdoDatabase::OpenMode::ReadOnly);
+        CAdoDatabase db(t.store, CAdoDatabase::OpenMode::ReadOnly);
         EXPECT_FALSE(db.OpenRecordset("select * from gpmaster"));
         EXPECT_TRUE(db.IsEOF());
     }
     EXPECT_FALSE(std::filesystem::exists(t.Folder() + "/absent.db"));
     EXPECT_EQ(t.messages.size(), 1u);
 
-    CAdoDatabase::SetDatabaseFile(t.File());
-    TestDatabase::Touch();
-    CAdoDatabase db(CAdoDatabase::OpenMode::ReadOnly);
+    t.store.SetDatabaseFile(t.File());
+    t.Touch();
+    CAdoDatabase db(t.store, CAdoDatabase::OpenMode::ReadOnly);
     EXPECT_TRUE(db.OpenRecordset("select * from gpmaster"));
     EXPECT_FALSE(db.Execute("insert into gpmaster(rowid) values('x')"));
     EXPECT_EQ(t.messages.back(), "attempt to write a readonly database");
@@ -321,9 +320,9 @@ TEST(CAdoDatabaseFile, ReadOnlyFileIsReported) {
     const test::FilePermissionsApply permissions;  // root too meets the file's mode
     if (!permissions.Hold()) GTEST_SKIP() << "root's capabilities could not be lowered";
     TestDatabase t;
-    TestDatabase::Touch();
+    t.Touch();
     chmod(t.File().c_str(), 0444);
-    CAdoDatabase db;
+    CAdoDatabase db(t.store);
     EXPECT_FALSE(db.Execute("insert into gpmaster(rowid) values('x')"));
     ASSERT_EQ(t.messages.size(), 1u);
     EXPECT_NE(t.messages[0].find("没有写权限"), std::string::npos) << t.messages[0];
@@ -336,8 +335,8 @@ TEST(CAdoDatabaseFile, ReadOnlyFileIsReported) {
 TEST(CAdoDatabaseFile, DatabaseThatCannotBeCreatedIsReported) {
     TestDatabase t;
     std::ofstream(t.Folder() + "/blocker") << "not a folder";
-    CAdoDatabase::SetDatabaseFile(t.Folder() + "/blocker/moxtel.db");
-    CAdoDatabase db;
+    t.store.SetDatabaseFile(t.Folder() + "/blocker/moxtel.db");
+    CAdoDatabase db(t.store);
     EXPECT_FALSE(db.Execute("insert into gpmaster(rowid) values('x')"));
     EXPECT_FALSE(db.OpenRecordset("select * from gpmaster"));
     EXPECT_TRUE(db.IsEOF());
@@ -350,13 +349,13 @@ TEST(CAdoDatabaseFile, DatabaseThatCannotBeCreatedIsReported) {
 
 TEST(CAdoDatabaseFile, LockedDatabaseIsReportedAfterABriefWait) {
     TestDatabase t;
-    TestDatabase::Touch();
+    t.Touch();
     sqlite3* other = nullptr;
     sqlite3_open(t.File().c_str(), &other);
     ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
 
     const auto start = std::chrono::steady_clock::now();
-    CAdoDatabase db;
+    CAdoDatabase db(t.store);
     EXPECT_FALSE(db.Execute("insert into queryconfig(flagdesc) values('a')"));
     const auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_GE(waited, std::chrono::milliseconds(CAdoDatabase::kBusyTimeoutMs / 2));
@@ -368,14 +367,14 @@ TEST(CAdoDatabaseFile, LockedDatabaseIsReportedAfterABriefWait) {
 
     sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
     sqlite3_close(other);
-    CAdoDatabase again;
+    CAdoDatabase again(t.store);
     EXPECT_TRUE(again.Execute("insert into queryconfig(flagdesc) values('a')"));
 }
 
 TEST(CAdoDatabaseTransactions, RollbackCloseAndDestructionUndoCommitKeeps) {
     TestDatabase t;
     {
-        CAdoDatabase db;
+        CAdoDatabase db(t.store);
         ASSERT_TRUE(db.BeginTransaction());
         EXPECT_TRUE(db.InTransaction());
         db.Execute("insert into queryconfig(flagdesc) values('rolled back')");
@@ -384,24 +383,23 @@ TEST(CAdoDatabaseTransactions, RollbackCloseAndDestructionUndoCommitKeeps) {
         db.Rollback();  // nothing open: harmless
     }
     {
-        CAdoDatabase db;
+        CAdoDatabase db(t.store);
         db.BeginTransaction();
         db.Execute("insert into queryconfig(flagdesc) values('destroyed')");
     }
     {
-        CAdoDatabase db;
+        CAdoDatabase db(t.store);
         db.BeginTransaction();
         db.Execute("insert into queryconfig(flagdesc) values('closed')");
         db.Close();
     }
     {
-        CAdoDatabase db;
+        CAdoDatabase db(t.store);
         db.BeginTransaction();
         db.Execute("insert into queryconfig(flagdesc) values('committed')");
         EXPECT_TRUE(db.Commit());
     }
-    EXPECT_EQ(TestDatabase::Rows("select flagdesc from queryconfig"),
-              (std::vector<std::vector<std::string>>{{"committed"}}));
+    EXPECT_EQ(t.Rows("select flagdesc from queryconfig"), (std::vector<std::vector<std::string>>{{"committed"}}));
     EXPECT_TRUE(t.messages.empty());
 }
 

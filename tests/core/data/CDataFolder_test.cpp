@@ -65,8 +65,9 @@ TEST(DataPaths, DatabaseFollowsXdgDataHome) {
     }
     ScopedEnv xdg("XDG_DATA_HOME", nullptr);
     EXPECT_EQ(DefaultDatabaseFile(), "/home/tester/.local/share/moxtel/data/moxtel.db");
-    CAdoDatabase::SetDatabaseFile("");
-    EXPECT_EQ(CAdoDatabase::DatabaseFile(), DefaultDatabaseFile());
+    StoreContext store("/elsewhere/moxtel.db");
+    store.SetDatabaseFile("");
+    EXPECT_EQ(store.DatabaseFile(), DefaultDatabaseFile());
 }
 
 TEST(DataPaths, BackupLiesInTheFolderBackupBesideTheDatabase) {
@@ -125,15 +126,15 @@ int RowsInBackup(const std::string& file) {
 
 TEST(Backup, CreatesTheMissingBackupFolderAndReplacesTheOldCopy) {
     TestDatabase t;
-    TestDatabase::Raw("insert into gpmaster(rowid) values('a')");
+    t.Raw("insert into gpmaster(rowid) values('a')");
     const std::string backup = t.Folder() + "/db/BACKUP/moxtel.db";
     ASSERT_FALSE(fs::exists(t.Folder() + "/db/BACKUP"));
 
-    EXPECT_TRUE(BackupDatabase().ok());
+    EXPECT_TRUE(BackupDatabase(t.store).ok());
     EXPECT_EQ(RowsInBackup(backup), 1);
 
-    TestDatabase::Raw("insert into gpmaster(rowid) values('b')");
-    EXPECT_TRUE(BackupDatabase().ok());
+    t.Raw("insert into gpmaster(rowid) values('b')");
+    EXPECT_TRUE(BackupDatabase(t.store).ok());
     EXPECT_EQ(RowsInBackup(backup), 2);
     // Nothing but the copy is left behind in the folder.
     EXPECT_EQ(std::distance(fs::directory_iterator(t.Folder() + "/db/BACKUP"), fs::directory_iterator()), 1);
@@ -154,29 +155,29 @@ void AgeDatabase(const std::string& file) {
 TEST(Backup, UnchangedDatabaseIsNotCopiedAgain) {
     TestDatabase t;
     const std::string backup = t.Folder() + "/db/BACKUP/moxtel.db";
-    TestDatabase::Raw("insert into gpmaster(rowid) values('a')");
-    ASSERT_TRUE(BackupDatabase().ok());  // just written: copied, not marked current
+    t.Raw("insert into gpmaster(rowid) values('a')");
+    ASSERT_TRUE(BackupDatabase(t.store).ok());  // just written: copied, not marked current
     const ino_t fresh = InodeOf(backup);
-    ASSERT_TRUE(BackupDatabase().ok());
+    ASSERT_TRUE(BackupDatabase(t.store).ok());
     EXPECT_NE(InodeOf(backup), fresh);
 
     AgeDatabase(t.File());
-    ASSERT_TRUE(BackupDatabase().ok());
+    ASSERT_TRUE(BackupDatabase(t.store).ok());
     const ino_t first = InodeOf(backup);
-    ASSERT_TRUE(BackupDatabase().ok());
+    ASSERT_TRUE(BackupDatabase(t.store).ok());
     EXPECT_EQ(InodeOf(backup), first);  // skipped
     EXPECT_EQ(RowsInBackup(backup), 1);
 
-    TestDatabase::Raw("insert into gpmaster(rowid) values('b')");
+    t.Raw("insert into gpmaster(rowid) values('b')");
     AgeDatabase(t.File());  // a change with the same size would still differ in time
-    ASSERT_TRUE(BackupDatabase().ok());
+    ASSERT_TRUE(BackupDatabase(t.store).ok());
     EXPECT_NE(InodeOf(backup), first);
     EXPECT_EQ(RowsInBackup(backup), 2);
 
     // A backup file changed behind the program's back is replaced.
     const ino_t second = InodeOf(backup);
     std::ofstream(backup, std::ios::app) << "x";
-    ASSERT_TRUE(BackupDatabase().ok());
+    ASSERT_TRUE(BackupDatabase(t.store).ok());
     EXPECT_NE(InodeOf(backup), second);
     EXPECT_EQ(RowsInBackup(backup), 2);
 }
@@ -185,14 +186,15 @@ TEST(Backup, UnchangedDatabaseIsNotCopiedAgain) {
 // the copy is checked and complete as without a listener, and a skipped copy reports nothing.
 TEST(Backup, ReportsProgressUpToTheWholeSize) {
     TestDatabase t;
-    TestDatabase::Raw("insert into gpmaster(rowid) values('a')");
-    TestDatabase::Raw("create table filler(b blob)");
-    TestDatabase::Raw(
+    t.Raw("insert into gpmaster(rowid) values('a')");
+    t.Raw("create table filler(b blob)");
+    t.Raw(
         "with recursive n(i) as (select 1 union all select i + 1 from n where i < 120) "
         "insert into filler select randomblob(100000) from n");
     AgeDatabase(t.File());
     std::vector<std::pair<std::int64_t, std::int64_t>> calls;
-    ASSERT_TRUE(BackupDatabase([&](std::int64_t done, std::int64_t total) { calls.emplace_back(done, total); }).ok());
+    ASSERT_TRUE(
+        BackupDatabase(t.store, [&](std::int64_t done, std::int64_t total) { calls.emplace_back(done, total); }).ok());
     ASSERT_GT(calls.size(), 2u);
     const std::int64_t size = static_cast<std::int64_t>(fs::file_size(t.File()));
     for (std::size_t i = 0; i < calls.size(); ++i) {
@@ -206,26 +208,27 @@ TEST(Backup, ReportsProgressUpToTheWholeSize) {
     EXPECT_EQ(RowsInBackup(t.Folder() + "/db/BACKUP/moxtel.db"), 1);
 
     calls.clear();
-    ASSERT_TRUE(BackupDatabase([&](std::int64_t done, std::int64_t total) { calls.emplace_back(done, total); }).ok());
+    ASSERT_TRUE(
+        BackupDatabase(t.store, [&](std::int64_t done, std::int64_t total) { calls.emplace_back(done, total); }).ok());
     EXPECT_TRUE(calls.empty());  // unchanged: not copied again
 }
 
 TEST(Backup, OldCopyThatIsNoDatabaseIsReplacedToo) {
     TestDatabase t;
-    TestDatabase::Raw("insert into gpmaster(rowid) values('a')");
+    t.Raw("insert into gpmaster(rowid) values('a')");
     fs::create_directories(t.Folder() + "/db/BACKUP");
     std::ofstream(t.Folder() + "/db/BACKUP/moxtel.db") << "garbage";
-    EXPECT_TRUE(BackupDatabase().ok());
+    EXPECT_TRUE(BackupDatabase(t.store).ok());
     EXPECT_EQ(RowsInBackup(t.Folder() + "/db/BACKUP/moxtel.db"), 1);
 }
 
 TEST(Backup, CopyLeavesOutAnotherConnectionsUnfinishedWrite) {
     TestDatabase t;
-    TestDatabase::Raw("insert into gpmaster(rowid) values('a')");
+    t.Raw("insert into gpmaster(rowid) values('a')");
     sqlite3* writer = nullptr;
     sqlite3_open(t.File().c_str(), &writer);
     sqlite3_exec(writer, "BEGIN IMMEDIATE; insert into gpmaster(rowid) values('b');", nullptr, nullptr, nullptr);
-    EXPECT_TRUE(BackupDatabase().ok());
+    EXPECT_TRUE(BackupDatabase(t.store).ok());
     sqlite3_exec(writer, "COMMIT", nullptr, nullptr, nullptr);
     sqlite3_close(writer);
     EXPECT_EQ(RowsInBackup(t.Folder() + "/db/BACKUP/moxtel.db"), 1);
@@ -233,11 +236,11 @@ TEST(Backup, CopyLeavesOutAnotherConnectionsUnfinishedWrite) {
 
 TEST(Backup, MissingDatabaseFailsAndKeepsTheEarlierCopy) {
     TestDatabase t;
-    TestDatabase::Raw("insert into gpmaster(rowid) values('a')");
-    ASSERT_TRUE(BackupDatabase().ok());
+    t.Raw("insert into gpmaster(rowid) values('a')");
+    ASSERT_TRUE(BackupDatabase(t.store).ok());
     fs::remove(t.File());
 
-    const Status status = BackupDatabase();
+    const Status status = BackupDatabase(t.store);
     ASSERT_FALSE(status.ok());
     EXPECT_EQ(status.error().message, "备份失败!请重新启动程序予以备份!");
     EXPECT_FALSE(fs::exists(t.File()));
@@ -246,15 +249,15 @@ TEST(Backup, MissingDatabaseFailsAndKeepsTheEarlierCopy) {
 
 TEST(Backup, FailsWhenAFileBlocksTheBackupFolderOrTheDatabaseIsForeign) {
     TestDatabase t;
-    TestDatabase::Touch();
+    t.Touch();
     std::ofstream(t.Folder() + "/db/BACKUP") << "in the way";
-    EXPECT_EQ(BackupDatabase().error().message, kMsgBackupFailed);
+    EXPECT_EQ(BackupDatabase(t.store).error().message, kMsgBackupFailed);
 
     const std::string foreign = t.Folder() + "/foreign/notes.db";
     fs::create_directories(t.Folder() + "/foreign");
     std::ofstream(foreign) << std::string(4096, 'n');
-    CAdoDatabase::SetDatabaseFile(foreign);
-    EXPECT_EQ(BackupDatabase().error().message, kMsgBackupFailed);
+    t.store.SetDatabaseFile(foreign);
+    EXPECT_EQ(BackupDatabase(t.store).error().message, kMsgBackupFailed);
     EXPECT_EQ(std::distance(fs::directory_iterator(t.Folder() + "/foreign/BACKUP"), fs::directory_iterator()), 0);
 }
 
@@ -271,14 +274,14 @@ TEST(Backup, CopyWithoutDaysNeverReplacesABackupWithDays) {
                           Case{"one byte left and used", 1, true}}) {
         SCOPED_TRACE(c.name);
         TestDatabase t;
-        TestDatabase::Raw("insert into gpmaster(rowid) values('a'); insert into gpmaster(rowid) values('b')");
-        ASSERT_TRUE(BackupDatabase().ok());
+        t.Raw("insert into gpmaster(rowid) values('a'); insert into gpmaster(rowid) values('b')");
+        ASSERT_TRUE(BackupDatabase(t.store).ok());
         const std::string backup = t.Folder() + "/db/BACKUP/moxtel.db";
         const std::string earlier = ReadAll(backup);
         fs::resize_file(t.File(), c.size);
-        if (c.usedAgain) TestDatabase::Raw("insert into queryconfig(flagdesc) values('new')");
+        if (c.usedAgain) t.Raw("insert into queryconfig(flagdesc) values('new')");
 
-        const Status status = BackupDatabase();
+        const Status status = BackupDatabase(t.store);
         ASSERT_FALSE(status.ok());
         EXPECT_EQ(status.error().message, kMsgBackupFailed);
         EXPECT_NE(status.error().detail.find(backup), std::string::npos) << status.error().detail;
@@ -288,8 +291,8 @@ TEST(Backup, CopyWithoutDaysNeverReplacesABackupWithDays) {
         EXPECT_EQ(std::distance(fs::directory_iterator(t.Folder() + "/db/BACKUP"), fs::directory_iterator()), 1);
 
         fs::rename(backup, t.Folder() + "/moved.db");
-        TestDatabase::Touch();
-        EXPECT_TRUE(BackupDatabase().ok());
+        t.Touch();
+        EXPECT_TRUE(BackupDatabase(t.store).ok());
         EXPECT_EQ(RowsInBackup(backup), 0);
     }
 }
@@ -297,19 +300,19 @@ TEST(Backup, CopyWithoutDaysNeverReplacesABackupWithDays) {
 // A backup without days is replaced by a copy without days as before.
 TEST(Backup, CopyWithoutDaysReplacesABackupWithoutDays) {
     TestDatabase t;
-    TestDatabase::Raw("insert into queryconfig(flagdesc) values('one')");
-    ASSERT_TRUE(BackupDatabase().ok());
-    TestDatabase::Raw("insert into queryconfig(flagdesc) values('two')");
-    EXPECT_TRUE(BackupDatabase().ok());
+    t.Raw("insert into queryconfig(flagdesc) values('one')");
+    ASSERT_TRUE(BackupDatabase(t.store).ok());
+    t.Raw("insert into queryconfig(flagdesc) values('two')");
+    EXPECT_TRUE(BackupDatabase(t.store).ok());
     EXPECT_EQ(RowsInBackup(t.Folder() + "/db/BACKUP/moxtel.db"), 0);
 }
 
 // A folder where the backup file should be: the reason the copy cannot take its place is told.
 TEST(Backup, FolderInThePlaceOfTheBackupIsNamedWithTheReason) {
     TestDatabase t;
-    TestDatabase::Raw("insert into gpmaster(rowid) values('a')");
+    t.Raw("insert into gpmaster(rowid) values('a')");
     fs::create_directories(t.Folder() + "/db/BACKUP/moxtel.db/inside");
-    const Status status = BackupDatabase();
+    const Status status = BackupDatabase(t.store);
     ASSERT_FALSE(status.ok());
     EXPECT_NE(status.error().detail.find(t.Folder() + "/db/BACKUP/moxtel.db"), std::string::npos)
         << status.error().detail;

@@ -34,9 +34,10 @@ void Exec(const std::string& file, const std::string& sql) {
 }
 
 // A database of this program holding enough rows to span many pages.
-void MakeStoredDatabase() {
-    TestDatabase::Touch();
-    Exec(CAdoDatabase::DatabaseFile(),
+void MakeStoredDatabase(const std::string& file) {
+    const StoreContext store(file);
+    CAdoDatabase(store).Execute("select 1");
+    Exec(file,
          "with recursive n(i) as (select 1 union all select i+1 from n where i<2000) "
          "insert into transun(masterid, price, datet) select 'A20000101', i, printf('%08d', i) from n;"
          "insert into gpmaster(rowid, code, datet) values('A20000101', 'A', '20000101');");
@@ -59,7 +60,7 @@ TEST_P(DamagedDatabase, IsRefusedNamedAndLeftAsItIs) {
     const std::string before = Bytes(t.File());
     for (const auto mode : {CAdoDatabase::OpenMode::ReadWrite, CAdoDatabase::OpenMode::ReadOnly}) {
         t.messages.clear();
-        CAdoDatabase db(mode);
+        CAdoDatabase db(t.store, mode);
         EXPECT_FALSE(db.OpenRecordset("select * from gpmaster"));
         EXPECT_TRUE(db.IsEOF());
         ASSERT_EQ(t.messages.size(), 1u);
@@ -67,7 +68,7 @@ TEST_P(DamagedDatabase, IsRefusedNamedAndLeftAsItIs) {
         EXPECT_NE(t.messages[0].find(t.File()), std::string::npos) << t.messages[0];
         EXPECT_NE(t.messages[0].find("moxtel-flow restore"), std::string::npos) << t.messages[0];
     }
-    CAdoDatabase writer;
+    CAdoDatabase writer(t.store);
     EXPECT_FALSE(writer.Execute("insert into queryconfig(flagdesc) values('x')"));
     EXPECT_EQ(Bytes(t.File()), before);
     EXPECT_FALSE(std::filesystem::exists(t.File() + "-journal"));
@@ -83,22 +84,22 @@ INSTANTIATE_TEST_SUITE_P(
                              }},
                       Damage{"TruncatedToHalf",
                              [](const std::string& file) {
-                                 MakeStoredDatabase();
+                                 MakeStoredDatabase(file);
                                  Truncate(file, std::filesystem::file_size(file) / 2);
                              }},
                       Damage{"TruncatedInsideTheFirstPage",
                              [](const std::string& file) {
-                                 MakeStoredDatabase();
+                                 MakeStoredDatabase(file);
                                  Truncate(file, 1000);
                              }},
                       Damage{"TableMissing",
                              [](const std::string& file) {
-                                 MakeStoredDatabase();
+                                 MakeStoredDatabase(file);
                                  Exec(file, "drop table transinun");
                              }},
                       Damage{"TableOfAnotherShape",
                              [](const std::string& file) {
-                                 MakeStoredDatabase();
+                                 MakeStoredDatabase(file);
                                  Exec(file, "drop table gpmaster; create table gpmaster(rowid, code, yesid, datet)");
                              }},
                       Damage{"ForeignDatabase",
@@ -128,9 +129,9 @@ TEST(DamagedDatabaseAtOpen, TableOfAnotherShapeNamesTheDefinedColumns) {
           Case{"queryconfig", "id,flagonecode,flagonevalue,flagtwocode,flagtwovalue,flagthreecode,flagthreevalue,"
                               "flagfourcode,flagfourvalue,flagfivecode,flagfivevalue,flagdesc"}}) {
         TestDatabase t;
-        TestDatabase::Touch();
+        t.Touch();
         Exec(t.File(), std::string("drop table ") + c.table + "; create table " + c.table + "(a, b)");
-        CAdoDatabase db;
+        CAdoDatabase db(t.store);
         EXPECT_FALSE(db.OpenRecordset("select 1"));
         ASSERT_EQ(t.messages.size(), 1u) << c.table;
         EXPECT_NE(t.messages[0].find(std::string("应为 ") + c.defined), std::string::npos) << t.messages[0];
@@ -156,9 +157,9 @@ TEST(DamagedDatabaseAtOpen, TablesChangedInPlaceAreRefusedAndRespelledOnesAccept
                                "flagbef, flagend, masterid, gpcode, transunknow, price, datet)",
                                false}}) {
         TestDatabase t;
-        TestDatabase::Touch();
+        t.Touch();
         Exec(t.File(), c.change);
-        CAdoDatabase db;
+        CAdoDatabase db(t.store);
         EXPECT_EQ(db.OpenRecordset("select 1"), !c.refused) << c.change;
         EXPECT_EQ(t.messages.size(), c.refused ? 1u : 0u) << c.change;
     }
@@ -167,13 +168,13 @@ TEST(DamagedDatabaseAtOpen, TablesChangedInPlaceAreRefusedAndRespelledOnesAccept
 TEST(DamagedDatabaseAtOpen, MissingFileIsCreatedAndAnEmptyFileTakenAsNew) {
     TestDatabase t;
     EXPECT_EQ(InspectDatabaseFile(t.File()).state, DatabaseState::Missing);
-    TestDatabase::Touch();
+    t.Touch();
     EXPECT_EQ(InspectDatabaseFile(t.File()).state, DatabaseState::Good);
     // An empty file is what SQLite itself leaves when a program meets a new file and another
     // one is still creating the tables: it is a new database, not a damaged one.
     std::filesystem::resize_file(t.File(), 0);
     EXPECT_EQ(InspectDatabaseFile(t.File()).state, DatabaseState::Good);
-    EXPECT_EQ(TestDatabase::Count("gpmaster"), 0);
+    EXPECT_EQ(t.Count("gpmaster"), 0);
     EXPECT_TRUE(t.messages.empty());
 }
 
@@ -194,8 +195,8 @@ TEST(DamagedDatabaseAtOpen, UnstampedFileWithoutTablesOrWithOneOfOursGainsTheRes
         std::filesystem::create_directories(std::filesystem::path(t.File()).parent_path());
         Exec(t.File(), c.sql);
         EXPECT_EQ(InspectDatabaseFile(t.File()).state, DatabaseState::Good);
-        EXPECT_EQ(TestDatabase::Count("gpmaster"), 0);
-        EXPECT_EQ(TestDatabase::Scalar("PRAGMA user_version"), "3");
+        EXPECT_EQ(t.Count("gpmaster"), 0);
+        EXPECT_EQ(t.Scalar("PRAGMA user_version"), "3");
         EXPECT_TRUE(t.messages.empty());
     }
 }
@@ -206,7 +207,7 @@ TEST(DamagedDatabaseAtOpen, ForeignDatabaseNamesItsTables) {
     std::filesystem::create_directories(std::filesystem::path(t.File()).parent_path());
     Exec(t.File(), "create table foo(a); create table bar(b); PRAGMA user_version=7");
     const std::string before = Bytes(t.File());
-    CAdoDatabase db;
+    CAdoDatabase db(t.store);
     EXPECT_FALSE(db.Execute("insert into queryconfig(flagdesc) values('x')"));
     ASSERT_EQ(t.messages.size(), 1u);
     EXPECT_NE(t.messages[0].find("不是本程序的数据库"), std::string::npos) << t.messages[0];
@@ -246,10 +247,10 @@ TEST(DatabaseMessages, ClassesNameTheFileAndTheRestoreCommandNamesTheDatabase) {
 // statement that reads the page reports it as damage, and the thorough check finds it.
 TEST(DamagedDatabaseAtOpen, DamagedPageIsReportedWhenReadAndByTheThoroughCheck) {
     TestDatabase t;
-    MakeStoredDatabase();
+    MakeStoredDatabase(t.File());
     // The root page of transun: every read of the table meets it.
-    const int root = std::stoi(TestDatabase::Scalar("select rootpage from sqlite_master where name='transun'"));
-    ASSERT_EQ(TestDatabase::Scalar("PRAGMA page_size"), "4096");
+    const int root = std::stoi(t.Scalar("select rootpage from sqlite_master where name='transun'"));
+    ASSERT_EQ(t.Scalar("PRAGMA page_size"), "4096");
     {
         std::fstream f(t.File(), std::ios::in | std::ios::out | std::ios::binary);
         f.seekp(static_cast<std::streamoff>(root - 1) * 4096);
@@ -262,7 +263,7 @@ TEST(DamagedDatabaseAtOpen, DamagedPageIsReportedWhenReadAndByTheThoroughCheck) 
     ASSERT_FALSE(thorough.ok());
     EXPECT_NE(thorough.error().message.find("数据库文件已损坏"), std::string::npos);
 
-    CAdoDatabase db;
+    CAdoDatabase db(t.store);
     EXPECT_FALSE(db.OpenRecordset("select count(*), sum(price) from transun"));
     ASSERT_EQ(t.messages.size(), 1u);
     EXPECT_NE(t.messages[0].find(t.File()), std::string::npos) << t.messages[0];

@@ -27,8 +27,8 @@ std::string Bytes(const std::string& path) {
 }
 
 // A stored database of many pages holding the template "kept".
-void StoreSomething() {
-    TestDatabase::Raw(
+void StoreSomething(const TestDatabase& t) {
+    t.Raw(
         "insert into queryconfig(flagdesc) values('kept');"
         "with recursive n(i) as (select 1 union all select i+1 from n where i<2000) "
         "insert into transun(masterid, price) select 'A20000101', i from n;");
@@ -66,13 +66,13 @@ class BackupOfADamagedDatabase : public ::testing::TestWithParam<Damage> {};
 // A damaged database never pushes out the earlier, sound backup.
 TEST_P(BackupOfADamagedDatabase, IsRefusedAndTheEarlierBackupStays) {
     TestDatabase t;
-    StoreSomething();
-    ASSERT_TRUE(BackupDatabase().ok());
+    StoreSomething(t);
+    ASSERT_TRUE(BackupDatabase(t.store).ok());
     const std::string backup = BackupFileOf(t.File());
     const std::string earlier = Bytes(backup);
 
     GetParam().make(t.File());
-    const Status done = BackupDatabase();
+    const Status done = BackupDatabase(t.store);
     ASSERT_FALSE(done.ok());
     EXPECT_EQ(done.error().message, kMsgBackupFailed);
     EXPECT_NE(done.error().detail.find("损坏"), std::string::npos) << done.error().detail;
@@ -83,10 +83,10 @@ TEST_P(BackupOfADamagedDatabase, IsRefusedAndTheEarlierBackupStays) {
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, BackupOfADamagedDatabase,
-    ::testing::Values(Damage{"PageOverwritten", DamageAPage},
-                      Damage{"TableMissing", [](const std::string&) { TestDatabase::Raw("drop table transout"); }},
-                      Damage{"Truncated",
-                             [](const std::string& file) { fs::resize_file(file, fs::file_size(file) / 3); }}),
+    ::testing::Values(
+        Damage{"PageOverwritten", DamageAPage},
+        Damage{"TableMissing", [](const std::string& file) { TestDatabase::RawOn(file, "drop table transout"); }},
+        Damage{"Truncated", [](const std::string& file) { fs::resize_file(file, fs::file_size(file) / 3); }}),
     [](const ::testing::TestParamInfo<Damage>& tested) { return std::string(tested.param.name); });
 
 TEST(RestoreName, DamagedFileIsKeptUnderTheDateAndTime) {
@@ -108,8 +108,8 @@ TEST(RestoreName, DamagedFileIsKeptUnderTheDateAndTime) {
 // in the same second keeps the first one's file too.
 TEST(Restore, PutsTheCheckedBackupBackAndKeepsTheDamagedFile) {
     TestDatabase t;
-    StoreSomething();
-    ASSERT_TRUE(BackupDatabase().ok());
+    StoreSomething(t);
+    ASSERT_TRUE(BackupDatabase(t.store).ok());
     DamageAPage(t.File());
     std::ofstream(t.File() + "-journal") << "left by a killed program";
     const std::string damaged = Bytes(t.File());
@@ -121,8 +121,8 @@ TEST(Restore, PutsTheCheckedBackupBackAndKeepsTheDamagedFile) {
     EXPECT_EQ(Bytes(restored->keptAs + "-journal"), "left by a killed program");
     EXPECT_FALSE(fs::exists(t.File() + "-journal"));
     EXPECT_TRUE(VerifyDatabaseFile(t.File(), true).ok());
-    EXPECT_EQ(TestDatabase::Scalar("select flagdesc from queryconfig"), "kept");
-    EXPECT_EQ(TestDatabase::Count("transun"), 2000);
+    EXPECT_EQ(t.Scalar("select flagdesc from queryconfig"), "kept");
+    EXPECT_EQ(t.Count("transun"), 2000);
 
     const auto again = RestoreDatabase(BackupFileOf(t.File()), t.File());
     ASSERT_TRUE(again.ok());
@@ -136,9 +136,9 @@ TEST(Restore, PutsTheCheckedBackupBackAndKeepsTheDamagedFile) {
 // mode, and no temporary file or its -wal/-shm is left behind.
 TEST(Restore, DatabaseInWalModeLeavesNoCompanionFilesBehind) {
     TestDatabase t;
-    StoreSomething();
-    TestDatabase::Raw("PRAGMA journal_mode=WAL");
-    ASSERT_TRUE(BackupDatabase().ok());
+    StoreSomething(t);
+    t.Raw("PRAGMA journal_mode=WAL");
+    ASSERT_TRUE(BackupDatabase(t.store).ok());
     const std::string backup = BackupFileOf(t.File());
     EXPECT_EQ(FilesIn(fs::path(backup).parent_path()), 1u);
     EXPECT_EQ(HeaderJournalVersion(backup), 1);
@@ -152,26 +152,26 @@ TEST(Restore, DatabaseInWalModeLeavesNoCompanionFilesBehind) {
     }
     EXPECT_EQ(names, std::vector<std::string>{"moxtel.db"});
     EXPECT_EQ(FilesIn(fs::path(backup).parent_path()), 1u);
-    EXPECT_EQ(TestDatabase::Count("transun"), 2000);
+    EXPECT_EQ(t.Count("transun"), 2000);
 }
 
 TEST(Restore, MissingDatabaseIsRestoredWithNothingKept) {
     TestDatabase t;
-    StoreSomething();
+    StoreSomething(t);
     const std::string elsewhere = t.Folder() + "/copy.db";
     fs::copy_file(t.File(), elsewhere);
     fs::remove(t.File());
     const auto restored = RestoreDatabase(elsewhere, t.File());
     ASSERT_TRUE(restored.ok());
     EXPECT_EQ(restored->keptAs, "");
-    EXPECT_EQ(TestDatabase::Scalar("select flagdesc from queryconfig"), "kept");
+    EXPECT_EQ(t.Scalar("select flagdesc from queryconfig"), "kept");
 }
 
 // A backup that is damaged, missing, foreign or the database itself is refused; nothing moves.
 TEST(Restore, RefusesAnUnusableBackupAndChangesNothing) {
     TestDatabase t;
-    StoreSomething();
-    ASSERT_TRUE(BackupDatabase().ok());
+    StoreSomething(t);
+    ASSERT_TRUE(BackupDatabase(t.store).ok());
     const std::string backup = BackupFileOf(t.File());
     DamageAPage(backup);
     const std::string notes = t.Folder() + "/notes.txt";
@@ -214,7 +214,7 @@ TEST(Restore, RefusesASourceThatLacksTheProgramsTables) {
                                                      "PRAGMA user_version=1", "gpmaster"}}) {
         SCOPED_TRACE(c.name);
         TestDatabase t;
-        StoreSomething();
+        StoreSomething(t);
         const std::string source = t.Folder() + "/source.db";
         MakeFile(source, c.sql);
         const std::string before = Bytes(t.File());
@@ -234,8 +234,8 @@ TEST(Restore, RefusesASourceThatLacksTheProgramsTables) {
 // meant for a damaged database.
 TEST(Restore, RefusalNamesTheSourceAndOneReason) {
     TestDatabase t;
-    StoreSomething();
-    ASSERT_TRUE(BackupDatabase().ok());
+    StoreSomething(t);
+    ASSERT_TRUE(BackupDatabase(t.store).ok());
     const std::string damaged = t.Folder() + "/damaged.db";
     fs::copy_file(BackupFileOf(t.File()), damaged);
     DamageAPage(damaged);

@@ -33,12 +33,12 @@ int ExitStatus(pid_t pid) {
 }
 
 // A child holds the write lock for holdMs; the parent is told through a pipe when it has it.
-pid_t HoldWriteLock(int holdMs) {
+pid_t HoldWriteLock(const StoreContext& store, int holdMs) {
     int ready[2];
     EXPECT_EQ(pipe(ready), 0);
     const pid_t pid = Spawn([&] {
         close(ready[0]);
-        CAdoDatabase db;
+        CAdoDatabase db(store);
         if (!db.BeginTransaction() || !db.Execute("insert into queryconfig(flagdesc) values('child')")) return 1;
         const char one = '1';
         if (write(ready[1], &one, 1) != 1) return 2;
@@ -54,25 +54,25 @@ pid_t HoldWriteLock(int holdMs) {
 
 TEST(SharedUse, WriterWaitsForAShortLockAndSucceeds) {
     TestDatabase t;
-    TestDatabase::Touch();
-    const pid_t other = HoldWriteLock(CAdoDatabase::kBusyTimeoutMs / 4);
+    t.Touch();
+    const pid_t other = HoldWriteLock(t.store, CAdoDatabase::kBusyTimeoutMs / 4);
     const auto start = Clock::now();
-    CAdoDatabase db;
+    CAdoDatabase db(t.store);
     EXPECT_TRUE(db.Execute("insert into queryconfig(flagdesc) values('parent')"));
     EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(CAdoDatabase::kBusyTimeoutMs / 8));
     EXPECT_EQ(ExitStatus(other), 0);
-    EXPECT_EQ(TestDatabase::Count("queryconfig"), 2);
+    EXPECT_EQ(t.Count("queryconfig"), 2);
     EXPECT_TRUE(t.messages.empty());
 }
 
 TEST(SharedUse, WriterGivesUpAfterTheBusyTimeoutWithAClearMessage) {
     TestDatabase t;
     const std::string day = test::WriteDay(t, "20000102", 30);
-    ASSERT_TRUE(test::StoreDay(day, "first").ok());
-    const auto stored = test::StoredRows();
-    const pid_t other = HoldWriteLock(CAdoDatabase::kBusyTimeoutMs * 2);
+    ASSERT_TRUE(test::StoreDay(t, day, "first").ok());
+    const auto stored = test::StoredRows(t);
+    const pid_t other = HoldWriteLock(t.store, CAdoDatabase::kBusyTimeoutMs * 2);
     const auto start = Clock::now();
-    EXPECT_FALSE(test::StoreDay(day, "second").ok());
+    EXPECT_FALSE(test::StoreDay(t, day, "second").ok());
     const auto waited = Clock::now() - start;
     EXPECT_GE(waited, std::chrono::milliseconds(CAdoDatabase::kBusyTimeoutMs * 9 / 10));
     EXPECT_LT(waited, std::chrono::milliseconds(CAdoDatabase::kBusyTimeoutMs * 2));
@@ -80,7 +80,7 @@ TEST(SharedUse, WriterGivesUpAfterTheBusyTimeoutWithAClearMessage) {
     EXPECT_NE(t.messages[0].find("正被另一个程序"), std::string::npos) << t.messages[0];
     EXPECT_NE(t.messages[0].find(t.File()), std::string::npos) << t.messages[0];
     EXPECT_EQ(ExitStatus(other), 0);
-    EXPECT_EQ(test::FirstDifference(test::StoredRows(), stored), "");
+    EXPECT_EQ(test::FirstDifference(test::StoredRows(t), stored), "");
 }
 
 // Counts of one day's rows in one statement, so they come from one read transaction.
@@ -94,22 +94,22 @@ constexpr const char* kDayCounts =
 TEST(SharedUse, ReaderSeesTheWholeDayOrNothingWhileAnotherProcessStoresIt) {
     TestDatabase t;
     const std::string day = test::WriteDay(t, "20000102", 600);
-    const auto run = test::StoreDay(day, "first");
+    const auto run = test::StoreDay(t, day, "first");
     ASSERT_TRUE(run.ok());
     const std::string masterId = run->day.masterId;
     const std::string whole = "1/1/1/1/1/1/" + std::to_string(run->uncertainTrades.size());
-    ASSERT_EQ(TestDatabase::Scalar(kDayCounts, {masterId}), whole);
+    ASSERT_EQ(t.Scalar(kDayCounts, {masterId}), whole);
 
     const pid_t writer = Spawn([&] {
         for (int i = 0; i < 15; ++i) {
-            if (!test::StoreDay(day, "again " + std::to_string(i)).ok()) return 1;
+            if (!test::StoreDay(t, day, "again " + std::to_string(i)).ok()) return 1;
         }
         return 0;
     });
     int reads = 0;
     int status = 0;
     for (; waitpid(writer, &status, WNOHANG) == 0; ++reads) {
-        CAdoDatabase db(CAdoDatabase::OpenMode::ReadOnly);
+        CAdoDatabase db(t.store, CAdoDatabase::OpenMode::ReadOnly);
         db.OpenRecordset(kDayCounts, {masterId});
         if (!db.IsEOF()) {
             EXPECT_EQ(db.GetFieldText(0), whole) << "read " << reads;
@@ -118,7 +118,7 @@ TEST(SharedUse, ReaderSeesTheWholeDayOrNothingWhileAnotherProcessStoresIt) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_GT(reads, 0);
     for (const auto& m : t.messages) ADD_FAILURE() << m;  // a read waits for a commit, it never fails
-    EXPECT_EQ(TestDatabase::Scalar(kDayCounts, {masterId}), whole);
+    EXPECT_EQ(t.Scalar(kDayCounts, {masterId}), whole);
 }
 
 TEST(SharedUse, TwoProcessesStoringTheSameDayLeaveOneWholeCopy) {
@@ -126,7 +126,7 @@ TEST(SharedUse, TwoProcessesStoringTheSameDayLeaveOneWholeCopy) {
     const std::string day = test::WriteDay(t, "20000102", 400);
     const auto storeMany = [&] {
         for (int i = 0; i < 10; ++i) {
-            if (!test::StoreDay(day, "run").ok()) return 1;
+            if (!test::StoreDay(t, day, "run").ok()) return 1;
         }
         return 0;
     };
@@ -134,24 +134,24 @@ TEST(SharedUse, TwoProcessesStoringTheSameDayLeaveOneWholeCopy) {
     const pid_t b = Spawn(storeMany);
     EXPECT_EQ(ExitStatus(a), 0);
     EXPECT_EQ(ExitStatus(b), 0);
-    const auto alone = test::StoreDay(day, "run");
+    const auto alone = test::StoreDay(t, day, "run");
     ASSERT_TRUE(alone.ok());
-    EXPECT_EQ(TestDatabase::Scalar(kDayCounts, {alone->day.masterId}),
+    EXPECT_EQ(t.Scalar(kDayCounts, {alone->day.masterId}),
               "1/1/1/1/1/1/" + std::to_string(alone->uncertainTrades.size()));
-    EXPECT_EQ(TestDatabase::Count("gpmaster"), 1);
-    EXPECT_EQ(TestDatabase::Scalar("PRAGMA integrity_check"), "ok");
+    EXPECT_EQ(t.Count("gpmaster"), 1);
+    EXPECT_EQ(t.Scalar("PRAGMA integrity_check"), "ok");
 }
 
 
 // A child that uses the database while a restore runs: it holds a write transaction or only an
 // open connection for holdMs, then inserts 'child' and commits. Told through a pipe once it has
 // the connection.
-pid_t UseDatabase(bool inTransaction, int holdMs) {
+pid_t UseDatabase(const StoreContext& store, bool inTransaction, int holdMs) {
     int ready[2];
     EXPECT_EQ(pipe(ready), 0);
     const pid_t pid = Spawn([&] {
         close(ready[0]);
-        CAdoDatabase db;
+        CAdoDatabase db(store);
         if (inTransaction ? !db.BeginTransaction() : !db.OpenRecordset("select count(*) from gpmaster")) return 1;
         const char one = '1';
         if (write(ready[1], &one, 1) != 1) return 2;
@@ -187,10 +187,10 @@ class RestoreWhileInUse : public ::testing::TestWithParam<Holder> {};
 // the database file, not in a file set aside.
 TEST_P(RestoreWhileInUse, IsRefusedAndTheOtherProcessesCommitStays) {
     TestDatabase t;
-    TestDatabase::Raw("insert into queryconfig(flagdesc) values('backed up')");
-    ASSERT_TRUE(BackupDatabase().ok());
+    t.Raw("insert into queryconfig(flagdesc) values('backed up')");
+    ASSERT_TRUE(BackupDatabase(t.store).ok());
     const auto names = FilesBeside(t.File());
-    const pid_t other = UseDatabase(GetParam().inTransaction, CAdoDatabase::kBusyTimeoutMs * 2);
+    const pid_t other = UseDatabase(t.store, GetParam().inTransaction, CAdoDatabase::kBusyTimeoutMs * 2);
     const auto start = Clock::now();
     const auto restored = RestoreDatabase(BackupFileOf(t.File()), t.File());
     EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(CAdoDatabase::kBusyTimeoutMs * 9 / 10));
@@ -198,7 +198,7 @@ TEST_P(RestoreWhileInUse, IsRefusedAndTheOtherProcessesCommitStays) {
     EXPECT_NE(restored.error().message.find("正被另一个程序"), std::string::npos) << restored.error().message;
     EXPECT_NE(restored.error().message.find(t.File()), std::string::npos) << restored.error().message;
     EXPECT_EQ(ExitStatus(other), 0);
-    EXPECT_EQ(TestDatabase::Scalar("select group_concat(flagdesc) from queryconfig"), "backed up,child");
+    EXPECT_EQ(t.Scalar("select group_concat(flagdesc) from queryconfig"), "backed up,child");
     EXPECT_EQ(FilesBeside(t.File()), names);
 }
 
@@ -210,16 +210,16 @@ INSTANTIATE_TEST_SUITE_P(Holders, RestoreWhileInUse,
 // process's commit, made before the swap, is in the file kept aside.
 TEST(RestoreWhileInUse, WaitsForAShortLockAndThenRestores) {
     TestDatabase t;
-    TestDatabase::Raw("insert into queryconfig(flagdesc) values('backed up')");
-    ASSERT_TRUE(BackupDatabase().ok());
-    const pid_t other = UseDatabase(true, CAdoDatabase::kBusyTimeoutMs / 4);
+    t.Raw("insert into queryconfig(flagdesc) values('backed up')");
+    ASSERT_TRUE(BackupDatabase(t.store).ok());
+    const pid_t other = UseDatabase(t.store, true, CAdoDatabase::kBusyTimeoutMs / 4);
     const auto restored = RestoreDatabase(BackupFileOf(t.File()), t.File());
     ASSERT_TRUE(restored.ok()) << restored.error().message;
     EXPECT_EQ(ExitStatus(other), 0);
-    EXPECT_EQ(TestDatabase::Scalar("select group_concat(flagdesc) from queryconfig"), "backed up");
-    CAdoDatabase::SetDatabaseFile(restored->keptAs);
-    EXPECT_EQ(TestDatabase::Scalar("select group_concat(flagdesc) from queryconfig"), "backed up,child");
-    CAdoDatabase::SetDatabaseFile(t.File());
+    EXPECT_EQ(t.Scalar("select group_concat(flagdesc) from queryconfig"), "backed up");
+    t.store.SetDatabaseFile(restored->keptAs);
+    EXPECT_EQ(t.Scalar("select group_concat(flagdesc) from queryconfig"), "backed up,child");
+    t.store.SetDatabaseFile(t.File());
     EXPECT_TRUE(t.messages.empty());
 }
 

@@ -12,7 +12,7 @@ using test::TestDatabase;
 
 TEST(StatementCache, RepeatedTextsBindTheirNewValuesEveryTime) {
     TestDatabase t;
-    CAdoDatabase db;
+    CAdoDatabase db(t.store);
     for (const char* id : {"a", "b", "c"}) ASSERT_TRUE(db.Execute("insert into gpmaster(rowid,code) values(?,?)", {id, std::string(id) + "!"}));
     for (const char* id : {"c", "a", "b", "x"}) {
         ASSERT_TRUE(db.OpenRecordset("select code from gpmaster where rowid=?", {id}));
@@ -27,7 +27,7 @@ TEST(StatementCache, RepeatedTextsBindTheirNewValuesEveryTime) {
 
 TEST(StatementCache, MoreTextsThanKeptStillRunAndTransactionsEndCleanly) {
     TestDatabase t;
-    CAdoDatabase db;
+    CAdoDatabase db(t.store);
     ASSERT_TRUE(db.BeginTransaction());
     for (int i = 0; i < 40; ++i) {
         const std::string sql = "insert into gpmaster(rowid,code) values(?, '" + std::to_string(i) + "')";
@@ -40,8 +40,8 @@ TEST(StatementCache, MoreTextsThanKeptStillRunAndTransactionsEndCleanly) {
     ASSERT_TRUE(db.Execute("insert into gpmaster(rowid,code) values(?, '0')", {"kept"}));
     ASSERT_TRUE(db.Commit());
     db.Close();
-    EXPECT_EQ(TestDatabase::Scalar("select group_concat(rowid) from gpmaster"), "kept");
-    EXPECT_EQ(TestDatabase::Scalar("PRAGMA journal_mode"), "wal");
+    EXPECT_EQ(t.Scalar("select group_concat(rowid) from gpmaster"), "kept");
+    EXPECT_EQ(t.Scalar("PRAGMA journal_mode"), "wal");
     EXPECT_TRUE(t.messages.empty());
 }
 

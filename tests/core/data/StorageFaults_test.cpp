@@ -63,7 +63,7 @@ class StorageFault : public ::testing::TestWithParam<Fault> {
             m_vfs.Disarm();
             if (!ok) ExpectToldWhatHappened();
             check(ok);
-            EXPECT_EQ(TestDatabase::Scalar("PRAGMA integrity_check"), "ok");
+            EXPECT_EQ(m_t.Scalar("PRAGMA integrity_check"), "ok");
         }
     }
 
@@ -80,54 +80,54 @@ class StorageFault : public ::testing::TestWithParam<Fault> {
 
 TEST_P(StorageFault, StatisticsRunKeepsTheEarlierCopyOfTheDay) {
     const std::string day = test::WriteDay(m_t, "20000103", 120);
-    ASSERT_TRUE(test::StoreDay(test::WriteDay(m_t, "20000102", 30), "earlier day").ok());
-    ASSERT_TRUE(test::StoreDay(day, "first copy").ok());
-    const auto firstCopy = StoredRows();
-    EachWriteFails([&] { return test::StoreDay(day, "second copy").ok(); },
+    ASSERT_TRUE(test::StoreDay(m_t, test::WriteDay(m_t, "20000102", 30), "earlier day").ok());
+    ASSERT_TRUE(test::StoreDay(m_t, day, "first copy").ok());
+    const auto firstCopy = test::StoredRows(m_t);
+    EachWriteFails([&] { return test::StoreDay(m_t, day, "second copy").ok(); },
                    [&](bool ok) {
-                       const auto now = StoredRows();
+                       const auto now = test::StoredRows(m_t);
                        if (ok) {
                            // Written in full; put the first copy back for the next round.
                            EXPECT_NE(test::FirstDifference(now, firstCopy), "");
-                           ASSERT_TRUE(test::StoreDay(day, "first copy").ok());
+                           ASSERT_TRUE(test::StoreDay(m_t, day, "first copy").ok());
                        }
-                       EXPECT_EQ(test::FirstDifference(StoredRows(), firstCopy), "");
+                       EXPECT_EQ(test::FirstDifference(test::StoredRows(m_t), firstCopy), "");
                    });
 }
 
 TEST_P(StorageFault, ClearingDeletesAllOrNothing) {
-    ASSERT_TRUE(test::StoreDay(test::WriteDay(m_t, "20000102", 60), "a").ok());
-    ASSERT_TRUE(test::StoreDay(test::WriteDay(m_t, "20000103", 60), "b").ok());
-    const auto stored = StoredRows();
+    ASSERT_TRUE(test::StoreDay(m_t, test::WriteDay(m_t, "20000102", 60), "a").ok());
+    ASSERT_TRUE(test::StoreDay(m_t, test::WriteDay(m_t, "20000103", 60), "b").ok());
+    const auto stored = test::StoredRows(m_t);
     const std::string backupOfTheFile = m_t.Folder() + "/kept.db";
     std::filesystem::copy_file(m_t.File(), backupOfTheFile);
-    EachWriteFails([&] { return ClearStoredDays("AAA(600001)", "20000103").ok(); },
+    EachWriteFails([&] { return ClearStoredDays(m_t.store, "AAA(600001)", "20000103").ok(); },
                    [&](bool ok) {
                        if (ok) {
-                           EXPECT_EQ(TestDatabase::Count("gpmaster"), 0);
-                           EXPECT_EQ(TestDatabase::Count("transun"), 0);
+                           EXPECT_EQ(m_t.Count("gpmaster"), 0);
+                           EXPECT_EQ(m_t.Count("transun"), 0);
                            std::filesystem::copy_file(backupOfTheFile, m_t.File(),
                                                       std::filesystem::copy_options::overwrite_existing);
                        }
-                       EXPECT_EQ(test::FirstDifference(StoredRows(), stored), "");
+                       EXPECT_EQ(test::FirstDifference(test::StoredRows(m_t), stored), "");
                    });
 }
 
 TEST_P(StorageFault, BackupKeepsTheEarlierBackup) {
-    ASSERT_TRUE(test::StoreDay(test::WriteDay(m_t, "20000102", 200), "a").ok());
-    ASSERT_TRUE(BackupDatabase().ok());
+    ASSERT_TRUE(test::StoreDay(m_t, test::WriteDay(m_t, "20000102", 200), "a").ok());
+    ASSERT_TRUE(BackupDatabase(m_t.store).ok());
     const std::string backup = BackupFileOf(m_t.File());
     const std::string earlier = Bytes(backup);
-    ASSERT_TRUE(test::StoreDay(test::WriteDay(m_t, "20000103", 200), "b").ok());
+    ASSERT_TRUE(test::StoreDay(m_t, test::WriteDay(m_t, "20000103", 200), "b").ok());
     m_vfs.Count();
     // The copy is written from scratch each time, so every write is one of the copy's.
-    ASSERT_TRUE(BackupDatabase().ok());
+    ASSERT_TRUE(BackupDatabase(m_t.store).ok());
     const int writes = m_vfs.Writes();
     std::ofstream(backup, std::ios::binary | std::ios::trunc) << earlier;
     for (int n = 1; n <= writes; ++n) {
         SCOPED_TRACE("failing from write " + std::to_string(n) + " of " + std::to_string(writes));
         m_vfs.FailFromWrite(n, GetParam().code, GetParam().once, GetParam().systemErrno);
-        const Status done = BackupDatabase();
+        const Status done = BackupDatabase(m_t.store);
         m_vfs.Disarm();
         if (done.ok()) {
             std::ofstream(backup, std::ios::binary | std::ios::trunc) << earlier;

@@ -27,17 +27,18 @@ inline std::string WriteDay(const TestDatabase& t, const std::string& date, int 
     return path;
 }
 
-// Stores a day through the program's own store; the turnover text marks which run stored it.
-inline Result<StatisticsOutcome> StoreDay(const std::string& workbook, const std::string& turnover) {
-    SqliteDayStore store;
+// Stores a day into the test's database; the turnover text marks which run stored it.
+inline Result<StatisticsOutcome> StoreDay(const TestDatabase& t, const std::string& workbook,
+                                          const std::string& turnover) {
+    SqliteDayStore store(t.store);
     return RunStatistics({workbook, "", turnover}, &store);
 }
 
 // Every row of the flow tables, sorted: two equal snapshots hold the same stored days.
-inline std::vector<std::vector<std::string>> StoredRows() {
+inline std::vector<std::vector<std::string>> StoredRows(const TestDatabase& t) {
     std::vector<std::vector<std::string>> all;
     for (const char* table : {"gpmaster", "transin", "transout", "transinun", "transoutun", "transun"}) {
-        for (auto& row : TestDatabase::Rows(std::string("select * from ") + table)) {
+        for (auto& row : t.Rows(std::string("select * from ") + table)) {
             row.insert(row.begin(), table);
             all.push_back(std::move(row));
         }

@@ -12,9 +12,8 @@
 
 namespace moxtel::test {
 
-// A database of one test: a fresh temporary folder, the door pointed at <folder>/db/moxtel.db
-// (created on first use) and an error reporter that records every message. Everything is undone
-// when it goes.
+// A database of one test: a fresh temporary folder, a store of <folder>/db/moxtel.db (created on
+// first use) whose error reporter records every message. The folder goes with it.
 class TestDatabase {
 public:
     TestDatabase() {
@@ -22,12 +21,10 @@ public:
         const char* made = mkdtemp(pattern.data());
         EXPECT_NE(made, nullptr);
         m_folder = pattern;
-        CAdoDatabase::SetDatabaseFile(File());
-        CAdoDatabase::SetErrorReporter([this](const std::string& message) { messages.push_back(message); });
+        store.SetDatabaseFile(File());
+        store.SetErrorReporter([this](const std::string& message) { messages.push_back(message); });
     }
     ~TestDatabase() {
-        CAdoDatabase::SetErrorReporter(nullptr);
-        CAdoDatabase::SetDatabaseFile("");
         std::error_code ec;
         std::filesystem::remove_all(m_folder, ec);
     }
@@ -38,22 +35,22 @@ public:
     std::string File() const { return m_folder + "/db/moxtel.db"; }
 
     // Connects once, which creates the database with its tables when missing.
-    static void Touch() { CAdoDatabase().Execute("select 1"); }
+    void Touch() const { CAdoDatabase(store).Execute("select 1"); }
 
     // First column of the first row of a query run through a door of its own ("" without rows).
-    static std::string Scalar(const std::string& sql, const SqlParams& params = {}) {
-        CAdoDatabase db;
+    std::string Scalar(const std::string& sql, const SqlParams& params = {}) const {
+        CAdoDatabase db(store);
         db.OpenRecordset(sql, params);
         return db.IsEOF() ? std::string() : db.GetFieldText(0);
     }
-    static int Count(const std::string& table) { return std::stoi(Scalar("select count(*) from " + table)); }
+    int Count(const std::string& table) const { return std::stoi(Scalar("select count(*) from " + table)); }
 
     // Every row of a query, each column as text.
-    static std::vector<std::vector<std::string>> Rows(const std::string& sql, const SqlParams& params = {}) {
+    std::vector<std::vector<std::string>> Rows(const std::string& sql, const SqlParams& params = {}) const {
         std::vector<std::vector<std::string>> rows;
         Touch();
         sqlite3* db = nullptr;
-        sqlite3_open_v2(CAdoDatabase::DatabaseFile().c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+        sqlite3_open_v2(store.DatabaseFile().c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
         sqlite3_stmt* stmt = nullptr;
         EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
         for (int i = 0; i < static_cast<int>(params.size()); ++i) {
@@ -73,16 +70,20 @@ public:
     }
 
     // Runs SQL on a raw connection of its own (setting up triggers, locks and the like).
-    static void Raw(const std::string& sql) {
+    void Raw(const std::string& sql) const {
         Touch();
+        RawOn(store.DatabaseFile(), sql);
+    }
+    static void RawOn(const std::string& file, const std::string& sql) {
         sqlite3* db = nullptr;
-        sqlite3_open(CAdoDatabase::DatabaseFile().c_str(), &db);
+        sqlite3_open(file.c_str(), &db);
         char* error = nullptr;
         EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
         sqlite3_free(error);
         sqlite3_close(db);
     }
 
+    StoreContext store;  // what the test hands to everything that opens its database
     std::vector<std::string> messages;
 
 private:

@@ -23,13 +23,13 @@ using test::TestDatabase;
 using Rows = std::vector<std::vector<std::string>>;
 
 // Every stored row of every day table, in a fixed order (uncertain trades in their stored order per day).
-Rows AllRows() {
+Rows AllRows(const TestDatabase& t) {
     Rows all;
     for (const char* sql :
          {"select * from gpmaster order by rowid", "select * from transin order by rowid",
           "select * from transout order by rowid", "select * from transinun order by rowid",
           "select * from transoutun order by rowid", "select * from transun order by masterid, _rowid_"}) {
-        for (auto& row : TestDatabase::Rows(sql)) all.push_back(std::move(row));
+        for (auto& row : t.Rows(sql)) all.push_back(std::move(row));
     }
     return all;
 }
@@ -51,27 +51,28 @@ protected:
     }
 
     // The same files run one at a time in date order, as a user would by hand, into a database of
-    // their own. Afterwards no test database is current: call it before opening the one to compare.
+    // their own.
     // stock: as --stock gives it to every header table (the standard layout keeps its A1).
     Rows ByHand(const std::vector<std::string>& inDateOrder, const std::string& stock = "") {
         TestDatabase other;
         for (const std::string& path : inDateOrder) {
-            SqliteDayStore store;
+            SqliteDayStore store(other.store);
             StatisticsInputs inputs{path, "", ""};
             inputs.dayOverrides.stock = stock;
             // As the command line's stats does.
-            inputs.dayOverrides.storedStockOf = StoredDays(ProgramStore()).StockTextHook();
+            inputs.dayOverrides.storedStockOf = StoredDays(other.store).StockTextHook();
             EXPECT_TRUE(RunStatistics(inputs, &store).ok()) << path;
         }
-        return AllRows();
+        return AllRows(other);
     }
 
-    ImportSummary Import(std::vector<std::string> paths, int jobs = 2, std::size_t keptBytes = 1u << 30) {
+    ImportSummary Import(const TestDatabase& t, std::vector<std::string> paths, int jobs = 2,
+                         std::size_t keptBytes = 1u << 30) {
         ImportOptions options;
         options.paths = std::move(paths);
         options.jobs = jobs;
         options.keptBytes = keptBytes;
-        return ImportWorkbooks(options);
+        return ImportWorkbooks(t.store, options);
     }
 
     TestDatabase m_db;
@@ -90,12 +91,11 @@ TEST_F(BulkImportTest, DaysOutOfOrderAndInterleavedStocksMatchARunByHandInDateOr
     for (const std::size_t kept : {std::size_t{1} << 30, std::size_t{0}}) {
         for (const int jobs : {1, 3}) {
             TestDatabase t;
-            const ImportSummary s = Import(given, jobs, kept);
+            const ImportSummary s = Import(t, given, jobs, kept);
             EXPECT_EQ(s.imported, 5);
             EXPECT_TRUE(s.failures.empty());
-            EXPECT_EQ(TestDatabase::Scalar("select yesid from gpmaster where rowid='甲(600001)20240103'"),
-                      "甲(600001)20240102");
-            EXPECT_EQ(AllRows(), byHand) << "jobs " << jobs << " kept " << kept;
+            EXPECT_EQ(t.Scalar("select yesid from gpmaster where rowid='甲(600001)20240103'"), "甲(600001)20240102");
+            EXPECT_EQ(AllRows(t), byHand) << "jobs " << jobs << " kept " << kept;
         }
     }
 }
@@ -105,13 +105,13 @@ TEST_F(BulkImportTest, SameDayTwiceTheLaterInTheOrderGivenWins) {
     const std::string second = Day("x/second.xls", "20240101 甲 (600001)", 2);
     const Rows byHand = ByHand({first});
     TestDatabase t;
-    const ImportSummary s = Import({second, first});
+    const ImportSummary s = Import(t, {second, first});
     EXPECT_EQ(s.imported, 1);
     ASSERT_EQ(s.duplicates.size(), 1u);
     EXPECT_EQ(s.duplicates[0].kept, first);
     EXPECT_EQ(s.duplicates[0].dropped, second);
     EXPECT_EQ(s.duplicates[0].masterId, "甲(600001)20240101");
-    EXPECT_EQ(AllRows(), byHand);
+    EXPECT_EQ(AllRows(t), byHand);
 }
 
 TEST_F(BulkImportTest, DamagedFileIsReportedAndTheOthersAreImported) {
@@ -121,7 +121,7 @@ TEST_F(BulkImportTest, DamagedFileIsReportedAndTheOthersAreImported) {
     // Trades from row 6 under a title that names no day: a tick export refused for its title.
     const std::string bad = Day("3.xls", "hello", 3);
     const std::string good2 = Day("4.xls", "20240102 甲 (600001)", 4);
-    const ImportSummary s = Import({good1, damaged.string(), bad, good2, "/nonexistent/moxtel"});
+    const ImportSummary s = Import(m_db, {good1, damaged.string(), bad, good2, "/nonexistent/moxtel"});
     EXPECT_EQ(s.imported, 2);
     EXPECT_EQ(s.skipped, 0);
     ASSERT_EQ(s.failures.size(), 3u);
@@ -132,7 +132,7 @@ TEST_F(BulkImportTest, DamagedFileIsReportedAndTheOthersAreImported) {
     EXPECT_NE(s.failures[2].reason.find("交易日期"), std::string::npos);
     ASSERT_TRUE(s.lastDay.has_value());
     EXPECT_EQ(s.lastDay->day.masterId, "甲(600001)20240102");
-    EXPECT_EQ(TestDatabase::Count("gpmaster"), 2);
+    EXPECT_EQ(m_db.Count("gpmaster"), 2);
 }
 
 TEST_F(BulkImportTest, FolderIsWalkedRecursivelyAndFilesThatAreNoWorkbooksAreSkipped) {
@@ -142,21 +142,21 @@ TEST_F(BulkImportTest, FolderIsWalkedRecursivelyAndFilesThatAreNoWorkbooksAreSki
     std::ofstream(year / "README.txt") << "hello\nworld\n";
     std::ofstream(year / "empty.xls");
     std::ofstream(year / "02" / "picture.png", std::ios::binary) << std::string("\x89PNG\r\n\x1a\n\0\0", 10);
-    const ImportSummary s = Import({year.string()});
+    const ImportSummary s = Import(m_db, {year.string()});
     EXPECT_EQ(s.imported, 2);
     EXPECT_EQ(s.skipped, 3);
     EXPECT_TRUE(s.failures.empty());
-    EXPECT_EQ(TestDatabase::Scalar("select yesid from gpmaster where datet='20240102'"), "甲(600001)20240101");
+    EXPECT_EQ(m_db.Scalar("select yesid from gpmaster where datet='20240102'"), "甲(600001)20240101");
 }
 
 TEST_F(BulkImportTest, ImportingAgainReplacesEveryDayAndChangesNothing) {
     const std::vector<std::string> days{Day("1.xls", "20240101 甲 (600001)", 1), Day("2.xls", "20240102 甲 (600001)", 2)};
-    EXPECT_EQ(Import(days).replaced, 0);
-    const Rows once = AllRows();
-    const ImportSummary again = Import(days);
+    EXPECT_EQ(Import(m_db, days).replaced, 0);
+    const Rows once = AllRows(m_db);
+    const ImportSummary again = Import(m_db, days);
     EXPECT_EQ(again.imported, 2);
     EXPECT_EQ(again.replaced, 2);
-    EXPECT_EQ(AllRows(), once);
+    EXPECT_EQ(AllRows(m_db), once);
 }
 
 // A file in the database's place that is no database: every day is reported, the file untouched.
@@ -166,7 +166,7 @@ TEST_F(BulkImportTest, DatabaseThatFailsStopsTheImportAndReportsEveryDay) {
     fs::create_directories(fs::path(m_db.File()).parent_path());
     const std::string junk(5000, 'x');
     std::ofstream(m_db.File(), std::ios::binary) << junk;
-    const ImportSummary s = Import(days);
+    const ImportSummary s = Import(m_db, days);
     EXPECT_EQ(s.imported, 0);
     ASSERT_EQ(s.failures.size(), 3u);
     EXPECT_EQ(s.failures[0].reason, "not stored: the database failed");
@@ -188,13 +188,13 @@ TEST_F(BulkImportTest, CancelKeepsTheDaysStoredWholeAndStoresNoMore) {
         if (p.stage == ImportProgress::Stage::Storing) stored = p.done;
     };
     options.cancelled = [&stored] { return stored >= 2; };
-    const ImportSummary s = ImportWorkbooks(options);
+    const ImportSummary s = ImportWorkbooks(m_db.store, options);
     EXPECT_TRUE(s.cancelled);
     EXPECT_EQ(s.imported, 2);
-    EXPECT_EQ(TestDatabase::Count("gpmaster"), 2);
-    EXPECT_EQ(TestDatabase::Count("transin"), 2);
-    EXPECT_EQ(TestDatabase::Scalar("select count(*) from gpmaster where priceend is null or transindr is null"), "0");
-    EXPECT_EQ(TestDatabase::Scalar("select max(datet) from gpmaster"), "20240102");
+    EXPECT_EQ(m_db.Count("gpmaster"), 2);
+    EXPECT_EQ(m_db.Count("transin"), 2);
+    EXPECT_EQ(m_db.Scalar("select count(*) from gpmaster where priceend is null or transindr is null"), "0");
+    EXPECT_EQ(m_db.Scalar("select max(datet) from gpmaster"), "20240102");
 }
 
 // A header table names no stock: it takes the name of its code's newest day named by a file of this
@@ -231,18 +231,18 @@ TEST_F(BulkImportTest, UnnamedHeaderDayTakesTheNameOfTheNewestNamedDayBeforeIt) 
         for (const std::size_t kept : {std::size_t{1} << 30, std::size_t{0}}) {
             TestDatabase t;
             for (const std::string& path : c.storedBefore) {
-                SqliteDayStore store;
+                SqliteDayStore store(t.store);
                 ASSERT_TRUE(RunStatistics({path, "", ""}, &store).ok());
             }
-            const ImportSummary s = Import(c.given, 2, kept);
+            const ImportSummary s = Import(t, c.given, 2, kept);
             EXPECT_TRUE(s.failures.empty());
             EXPECT_TRUE(s.duplicates.empty());
-            EXPECT_EQ(AllRows(), byHand) << c.given.front() << " kept " << kept;
+            EXPECT_EQ(AllRows(t), byHand) << c.given.front() << " kept " << kept;
         }
     }
     TestDatabase t;
-    Import({n03, h04});
-    EXPECT_EQ(TestDatabase::Scalar("select yesid from gpmaster where rowid='平安银行(000001)20241204'"),
+    Import(t, {n03, h04});
+    EXPECT_EQ(t.Scalar("select yesid from gpmaster where rowid='平安银行(000001)20241204'"),
               "平安银行(000001)20241203");
 }
 
@@ -253,20 +253,20 @@ TEST_F(BulkImportTest, SameDayThriceEveryDroppedFileNamesTheOneKept) {
     const std::string x3 = Day("dup/x3.txt", "20240101 甲 (600001)", 3);
     const Rows byHand = ByHand({x3});
     TestDatabase t;
-    const ImportSummary s = Import({x1, x2, x3});
+    const ImportSummary s = Import(t, {x1, x2, x3});
     EXPECT_EQ(s.imported, 1);
     ASSERT_EQ(s.duplicates.size(), 2u);
     EXPECT_EQ(s.duplicates[0].dropped, x1);
     EXPECT_EQ(s.duplicates[1].dropped, x2);
     EXPECT_EQ(s.duplicates[0].kept, x3);
     EXPECT_EQ(s.duplicates[1].kept, x3);
-    EXPECT_EQ(AllRows(), byHand);
+    EXPECT_EQ(AllRows(t), byHand);
 }
 
 // A file named twice (by itself and inside a folder given) is read once and is no duplicate of itself.
 TEST_F(BulkImportTest, FileGivenTwiceIsImportedOnce) {
     const std::string five = Day("A/5.txt", "20240105 甲 (600001)", 1);
-    const ImportSummary s = Import({(fs::path(m_db.Folder()) / "in" / "A").string(), five});
+    const ImportSummary s = Import(m_db, {(fs::path(m_db.Folder()) / "in" / "A").string(), five});
     EXPECT_EQ(s.imported, 1);
     EXPECT_TRUE(s.duplicates.empty());
     EXPECT_TRUE(s.failures.empty());
@@ -316,7 +316,7 @@ TEST_F(BulkImportTest, ContainersThatHoldNoWorkbookAreSkippedAndWorkbooksThatFai
         cases.push_back({locked, "cannot read the file: permission denied", ImportIssue::Unreadable});
     }
     for (const Case& c : cases) {
-        const ImportSummary s = Import({c.path});
+        const ImportSummary s = Import(m_db, {c.path});
         EXPECT_EQ(s.imported, 0);
         EXPECT_EQ(s.skipped, c.reason.empty() ? 1 : 0) << c.path;
         ASSERT_EQ(s.skippedFiles.size(), c.reason.empty() ? 1u : 0u) << c.path;
@@ -358,18 +358,18 @@ TEST_P(BulkImportShapes, FoldersDatesAndCodesGiveOneLinkedDayEach) {
     options.paths = {in.string()};
     options.jobs = 2;
     options.keptBytes = GetParam();
-    const ImportSummary s = ImportWorkbooks(options);
+    const ImportSummary s = ImportWorkbooks(m_db.store, options);
     for (const ImportFailure& f : s.failures) ADD_FAILURE() << f.path << ": " << f.reason;
     EXPECT_EQ(s.imported, 5);
     EXPECT_EQ(s.skipped, 0);
-    EXPECT_EQ(TestDatabase::Rows("select code, datet, yesid from gpmaster order by code, datet"),
+    EXPECT_EQ(m_db.Rows("select code, datet, yesid from gpmaster order by code, datet"),
               (Rows{{"600001(600001)", "20240102", "0"},
                     {"600001(600001)", "20240103", "600001(600001)20240102"},
                     {"600002(600002)", "20240102", "0"},
                     {"600003(600003)", "20240102", "0"},
                     {"600003(600003)", "20240103", "600003(600003)20240102"}}));
     // The sorted day's first and last price are those of its earliest and latest trade.
-    EXPECT_EQ(TestDatabase::Rows("select pricebeg, priceend from gpmaster where datet = '20240103' and code = '600001(600001)'"),
+    EXPECT_EQ(m_db.Rows("select pricebeg, priceend from gpmaster where datet = '20240103' and code = '600001(600001)'"),
               (Rows{{"10.01", "10.03"}}));
     ASSERT_EQ(s.warnings.size(), 1u);
     EXPECT_EQ(s.warnings[0].what, "2 行成交不按时间先后排列，已按成交时间排序");
@@ -382,7 +382,7 @@ TEST_F(BulkImportTest, DirectionCodesAreAFailureUntilGiven) {
     const fs::path file = fs::path(m_db.Folder()) / "in" / "600001_20240102.csv";
     fs::create_directories(file.parent_path());
     std::ofstream(file, std::ios::binary) << "time,price,volume,side\n09:30:01,10.00,5,0\n09:30:02,9.99,6,1\n";
-    ImportSummary s = Import({file.string()});
+    ImportSummary s = Import(m_db, {file.string()});
     EXPECT_EQ(s.imported, 0);
     ASSERT_EQ(s.failures.size(), 1u);
     EXPECT_NE(s.failures[0].reason.find("(0、1)"), std::string::npos) << s.failures[0].reason;
@@ -391,10 +391,10 @@ TEST_F(BulkImportTest, DirectionCodesAreAFailureUntilGiven) {
     ImportOptions options;
     options.paths = {file.string()};
     options.directionCodes = *ParseDirectionCodes("1,0,2");
-    s = ImportWorkbooks(options);
+    s = ImportWorkbooks(m_db.store, options);
     EXPECT_EQ(s.imported, 1);
     EXPECT_TRUE(s.failures.empty());
-    EXPECT_EQ(TestDatabase::Rows("select one from transin"), (Rows{{"6"}}));  // 1 is the buy
+    EXPECT_EQ(m_db.Rows("select one from transin"), (Rows{{"6"}}));  // 1 is the buy
 }
 
 // The warnings of the days stored reach the summary with the file and the rows they belong to.
@@ -403,7 +403,7 @@ TEST_F(BulkImportTest, WarningsOfTheStoredDaysAreInTheSummary) {
     fs::create_directories(in);
     std::ofstream(in / "bad.txt", std::ios::binary) << "20240101 甲 (600001)\n\n\n\n\n09:30:00\tx\t10\t1\tB\n";
     const std::string good = Day("good.txt", "20240102 甲 (600001)", 1);
-    const ImportSummary s = Import({(in / "bad.txt").string(), good});
+    const ImportSummary s = Import(m_db, {(in / "bad.txt").string(), good});
     EXPECT_EQ(s.imported, 2);
     ASSERT_EQ(s.warnings.size(), 1u);
     EXPECT_EQ(s.warnings[0].file, (in / "bad.txt").string());
@@ -417,13 +417,13 @@ TEST_F(BulkImportTest, ListsWithoutDirectionsCanBeImportedAgainInferred) {
     const std::string good = Day("good.txt", "20240102 甲 (600001)", 1);
     const fs::path noSide = fs::path(m_db.Folder()) / "in" / "600001_20240103.csv";
     std::ofstream(noSide, std::ios::binary) << "time,price,volume\n09:30:00,10.00,5\n09:30:01,10.01,7\n";
-    const ImportSummary first = Import({good, noSide.string(), noSide.string() + ".missing"});
+    const ImportSummary first = Import(m_db, {good, noSide.string(), noSide.string() + ".missing"});
     ASSERT_EQ(FilesWithoutDirection(first), std::vector<std::string>{noSide.string()});
 
     ImportOptions options;
     options.paths = FilesWithoutDirection(first);
     options.inferDirection = true;
-    const ImportSummary s = WithInferredRetry(first, ImportWorkbooks(options));
+    const ImportSummary s = WithInferredRetry(first, ImportWorkbooks(m_db.store, options));
     EXPECT_EQ(s.imported, 2);
     EXPECT_EQ(s.found, 2);
     EXPECT_EQ(s.skipped, 0);

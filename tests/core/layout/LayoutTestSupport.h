@@ -56,11 +56,11 @@ inline StoredRun RunAndStore(const StatisticsInputs& inputs) {
     TestDatabase db;
     StoredRun stored;
     {
-        SqliteDayStore store;
+        SqliteDayStore store(db.store);
         stored.run = RunStatistics(inputs, &store);
     }
     for (const char* table : {"gpmaster", "transin", "transout", "transinun", "transoutun", "transun"}) {
-        stored.tables.push_back(TestDatabase::Rows(std::string("select * from ") + table));
+        stored.tables.push_back(db.Rows(std::string("select * from ") + table));
     }
     EXPECT_TRUE(db.messages.empty());
     return stored;

@@ -35,11 +35,11 @@ class StoredDay : public ::testing::Test {
         Put(d.outflow, 11, 1200, 120.0);
         Put(d.uncertainUp, 2, 100, 10.2);
         Put(d.uncertainDown, 11, 1000, 99.0);
-        id = QueryTestDb::InsertDay("ABC(600000)", "20000101", d);
-        QueryTestDb::InsertUncertain(id, "09:30:01", "99.9", "10.00");
-        QueryTestDb::InsertUncertain(id, "09:30:02", "100", "10.20");
-        QueryTestDb::InsertUncertain(id, "09:30:03", "1000", "9.90");
-        QueryTestDb::InsertUncertain("other", "09:30:04", "300", "10.00");
+        id = t.InsertDay("ABC(600000)", "20000101", d);
+        t.InsertUncertain(id, "09:30:01", "99.9", "10.00");
+        t.InsertUncertain(id, "09:30:02", "100", "10.20");
+        t.InsertUncertain(id, "09:30:03", "1000", "9.90");
+        t.InsertUncertain("other", "09:30:04", "300", "10.00");
     }
     QueryTestDb t;
     std::string id;
@@ -49,7 +49,7 @@ TEST_F(StoredDay, LoadRebuildsBucketsAndUncertainFromItsTrades) {
     DayFlowResult day;
     day.titleText = "kept";
     day.uncertain[5] = {7, 7};
-    EXPECT_TRUE(LoadStoredDay(day, id));
+    EXPECT_TRUE(LoadStoredDay(t.store, day, id));
     EXPECT_EQ(day.titleText, "kept");
     EXPECT_EQ(day.inflow[2].amount, 15.06);
     EXPECT_EQ(day.outflow[11].lots, 1200);
@@ -66,12 +66,12 @@ TEST_F(StoredDay, LoadRebuildsBucketsAndUncertainFromItsTrades) {
 
 TEST(StoredDayAmounts, UncertainAmountIsLotsTimesPriceThenDividedBy100) {
     QueryTestDb t;
-    const std::string id = QueryTestDb::InsertDay("ABC(600000)", "20000101", DayFlowResult{});
+    const std::string id = t.InsertDay("ABC(600000)", "20000101", DayFlowResult{});
     // 3 × 5.00 / 100 is the double nearest 0.15, just below it, so it shows 0.1; dividing the
     // price first would give 0.15000000000000002 and show 0.2.
-    QueryTestDb::InsertUncertain(id, "09:30:01", "3", "5.00");
+    t.InsertUncertain(id, "09:30:01", "3", "5.00");
     DayFlowResult day;
-    LoadStoredDay(day, id);
+    LoadStoredDay(t.store, day, id);
     EXPECT_EQ(day.uncertain[1].amount, 3 * 5.00 / 100);
     DetailPanelFigures panel;
     FillDaySummary(panel, day);
@@ -81,9 +81,9 @@ TEST(StoredDayAmounts, UncertainAmountIsLotsTimesPriceThenDividedBy100) {
 TEST_F(StoredDay, UnknownOrEmptyIdGivesZeros) {
     DayFlowResult day;
     day.inflow[3] = {5, 5};
-    EXPECT_FALSE(LoadStoredDay(day, "ABC(600000)20000102"));
+    EXPECT_FALSE(LoadStoredDay(t.store, day, "ABC(600000)20000102"));
     EXPECT_EQ(day.inflow[3].lots, 0);
-    EXPECT_FALSE(LoadStoredDay(day, ""));
+    EXPECT_FALSE(LoadStoredDay(t.store, day, ""));
 }
 
 TEST_F(StoredDay, DetailWindowCountsUncertainTradesInTheTotal) {
@@ -91,7 +91,7 @@ TEST_F(StoredDay, DetailWindowCountsUncertainTradesInTheTotal) {
     session.currentMasterId = id;
     session.history.intervalTexts = {"0-300", "300-500", "500-800", "800-1000", "1000-1000+"};
     CMSChart chart;
-    const DetailPanelFigures panel = LoadDetailDay(session, chart);
+    const DetailPanelFigures panel = LoadDetailDay(t.store, session, chart);
 
     EXPECT_EQ(panel.title, "ABC(600000)2000-01-01");
     EXPECT_EQ(panel.total.inflow.Text(), "150(15.1万元)");
@@ -120,7 +120,7 @@ TEST_F(StoredDay, IntervalsComeFromTheLastHistoryQuery) {
     session.currentMasterId = id;
     session.history.intervalTexts = {"0-0", "100-200", "500-0", "0-1000+", "1000---"};
     CMSChart chart;
-    const DetailPanelFigures panel = LoadDetailDay(session, chart);
+    const DetailPanelFigures panel = LoadDetailDay(t.store, session, chart);
     EXPECT_EQ(panel.intervalTexts[0], "0-0");
     for (const FlowFigure& figure : SixFigures(panel.intervals[0])) EXPECT_EQ(figure.Text(), "0(0.0万元)");
     EXPECT_EQ(panel.intervals[1].inflow.Text(), "150(15.1万元)");
@@ -134,7 +134,7 @@ TEST(DetailWindow, EmptyIdShowsZerosAndAnEmptyTitle) {
     SessionState session;
     session.day.inflow[1] = {9, 9};
     CMSChart chart;
-    const DetailPanelFigures panel = LoadDetailDay(session, chart);
+    const DetailPanelFigures panel = LoadDetailDay(t.store, session, chart);
     EXPECT_EQ(panel.title, "");
     for (const FlowFigure& figure : SixFigures(panel.total)) EXPECT_EQ(figure.Text(), "0(0.0万元)");
     for (const RangeFigures& interval : panel.intervals)

@@ -211,19 +211,19 @@ TEST(CompareCharts, BarsBySignAndAxisUpToTheLargestAbsoluteFigure) {
 
 TEST(CompareCharts, RepeatTheLastHistoryQueryIntoTheHiddenGrid) {
     QueryTestDb t;
-    QueryTestDb::InsertTemplate("T", {"0-100", "100-200", "200-300", "300-400", "400-1000+"});
+    t.InsertTemplate("T", {"0-100", "100-200", "200-300", "300-400", "400-1000+"});
     DayFlowResult d;
     Put(d.inflow, 1, 40, 4.0);
     Put(d.outflow, 2, 150, 15.0);
-    const std::string first = QueryTestDb::InsertDay("ABC", "20000101", d);
+    const std::string first = t.InsertDay("ABC", "20000101", d);
     Put(d.inflow, 11, 5000, 500.0);
-    const std::string last = QueryTestDb::InsertDay("ABC", "20000102", d);
+    const std::string last = t.InsertDay("ABC", "20000102", d);
 
     SessionState session;
     session.history = {"T", "ABC", "20000101", "20000131", 0, {}, {}};
     CMSFlexGrid hidden;
     std::array<CMSChart, 5> charts;
-    LoadCompareData(session, hidden, charts);
+    LoadCompareData(t.store, session, hidden, charts);
 
     EXPECT_EQ(session.history.rowCount, 2);
     EXPECT_EQ(session.history.intervalTexts[4], "400-1000+");
@@ -239,7 +239,7 @@ TEST(CompareCharts, RepeatTheLastHistoryQueryIntoTheHiddenGrid) {
     // Nothing listed: charts with zero rows.
     session.history.startDate = "20010101";
     session.history.endDate = "20010131";
-    LoadCompareData(session, hidden, charts);
+    LoadCompareData(t.store, session, hidden, charts);
     EXPECT_EQ(session.history.rowCount, 0);
     EXPECT_EQ(charts[0].RowCount(), 0);
 }

@@ -14,9 +14,10 @@ using test::Put;
 using test::QueryTestDb;
 
 CMSFlexGrid DefaultHeaderGrid() {
+    const QueryTestDb t;
     CMSFlexGrid grid(1, kHistoryGridCols);
     HistoryQueryState state;
-    ApplyTemplateHeaders(state, grid, "");
+    ApplyTemplateHeaders(t.store, state, grid, "");
     return grid;
 }
 
@@ -148,11 +149,11 @@ TEST(HistoryFigureText, ShownLotsAreTheLotsOfTheFigureText) {
 
 TEST(HistoryHeaders, DefaultsTemplateAndUnknownTemplate) {
     QueryTestDb t;
-    QueryTestDb::InsertTemplate("大单", {"0-500", "500-1000", "1000-1000+", "0-0", "100-0"});
+    t.InsertTemplate("大单", {"0-500", "500-1000", "1000-1000+", "0-0", "100-0"});
     HistoryQueryState state;
     CMSFlexGrid grid(1, 2);
 
-    EXPECT_TRUE(ApplyTemplateHeaders(state, grid, ""));
+    EXPECT_TRUE(ApplyTemplateHeaders(t.store, state, grid, ""));
     EXPECT_EQ(grid.Cols(), kHistoryGridCols);
     EXPECT_EQ(grid.ColWidth(0), 1500);
     EXPECT_EQ(grid.ColWidth(8), 2500);
@@ -161,13 +162,13 @@ TEST(HistoryHeaders, DefaultsTemplateAndUnknownTemplate) {
     EXPECT_EQ(grid.TextAt(0, 7), "流向(加未知流向)");
     EXPECT_EQ(grid.TextAt(0, 9), "");
 
-    EXPECT_TRUE(ApplyTemplateHeaders(state, grid, "大单"));
+    EXPECT_TRUE(ApplyTemplateHeaders(t.store, state, grid, "大单"));
     EXPECT_EQ(state.templateName, "大单");
     EXPECT_EQ(grid.TextAt(0, 1), "0-500(手)");
     EXPECT_EQ(state.intervalTexts[4], "100-0");
 
     // A template deleted meanwhile keeps the previous headers and texts.
-    EXPECT_FALSE(ApplyTemplateHeaders(state, grid, "已删除"));
+    EXPECT_FALSE(ApplyTemplateHeaders(t.store, state, grid, "已删除"));
     EXPECT_EQ(state.templateName, "已删除");
     EXPECT_EQ(grid.TextAt(0, 1), "0-500(手)");
     EXPECT_EQ(state.intervalTexts[0], "0-500");
@@ -178,12 +179,12 @@ TEST(HistoryHeaders, DefaultsTemplateAndUnknownTemplate) {
 // previous texts, as for a deleted template, but the name is not called unknown.
 TEST(HistoryHeaders, AFailingDatabaseIsNoMissingTemplate) {
     QueryTestDb t;
-    QueryTestDb::InsertTemplate("大单", {"0-500", "500-1000", "1000-1000+", "0-0", "100-0"});
+    t.InsertTemplate("大单", {"0-500", "500-1000", "1000-1000+", "0-0", "100-0"});
     HistoryQueryState state;
     CMSFlexGrid grid(1, kHistoryGridCols);
-    ASSERT_TRUE(ApplyTemplateHeaders(state, grid, "大单"));
+    ASSERT_TRUE(ApplyTemplateHeaders(t.store, state, grid, "大单"));
     std::ofstream(t.File(), std::ios::binary | std::ios::trunc) << std::string(4096, '#');
-    EXPECT_TRUE(ApplyTemplateHeaders(state, grid, "大单"));
+    EXPECT_TRUE(ApplyTemplateHeaders(t.store, state, grid, "大单"));
     EXPECT_EQ(grid.TextAt(0, 1), "0-500(手)");
     EXPECT_EQ(state.intervalTexts[4], "100-0");
     EXPECT_EQ(t.messages.size(), 1u);
@@ -191,11 +192,11 @@ TEST(HistoryHeaders, AFailingDatabaseIsNoMissingTemplate) {
 
 TEST(HistoryHeaders, ALaterTemplateRowOfTheSameNameWins) {
     QueryTestDb t;
-    QueryTestDb::InsertTemplate("双", {"0-100", "100-200", "200-300", "300-400", "400-500"});
-    QueryTestDb::InsertTemplate("双", {"0-500", "500-600", "600-700", "700-800", "800-1000+"});
+    t.InsertTemplate("双", {"0-100", "100-200", "200-300", "300-400", "400-500"});
+    t.InsertTemplate("双", {"0-500", "500-600", "600-700", "700-800", "800-1000+"});
     HistoryQueryState state;
     CMSFlexGrid grid(1, kHistoryGridCols);
-    EXPECT_TRUE(ApplyTemplateHeaders(state, grid, "双"));
+    EXPECT_TRUE(ApplyTemplateHeaders(t.store, state, grid, "双"));
     EXPECT_EQ(grid.TextAt(0, 1), "0-500(手)");
     EXPECT_EQ(state.intervalTexts[4], "800-1000+");
 }
@@ -208,23 +209,23 @@ class HistoryQueryDb : public ::testing::Test {
         Put(d1.inflow, 2, 150, 15.06);
         Put(d1.outflow, 11, 1200, 120.0);
         Put(d1.uncertainUp, 4, 300, 30.0);
-        id1 = QueryTestDb::InsertDay("ABC", "20000103", d1);
-        QueryTestDb::InsertUncertain(id1, "09:30:01", "500", "10.00");
+        id1 = t.InsertDay("ABC", "20000103", d1);
+        t.InsertUncertain(id1, "09:30:01", "500", "10.00");
 
         DayFlowResult d2;
         Put(d2.inflow, 5, 2500, 250.0);
         Put(d2.outflow, 3, 100, 10.0);
-        id2 = QueryTestDb::InsertDay("ABC", "20000101", d2);
+        id2 = t.InsertDay("ABC", "20000101", d2);
 
         DayFlowResult d3;
         Put(d3.outflow, 1, 20, 2.0);
-        id3 = QueryTestDb::InsertDay("ABC", "20001231", d3);
-        QueryTestDb::InsertDay("XYZ", "20000102", d2);
-        QueryTestDb::InsertDay("ABC", "20000104", d2, false);
+        id3 = t.InsertDay("ABC", "20001231", d3);
+        t.InsertDay("XYZ", "20000102", d2);
+        t.InsertDay("ABC", "20000104", d2, false);
     }
 
     Result<int> Query(const std::string& code, const std::string& from, const std::string& to) {
-        return QueryHistory(session, {code, from, to, ""}, grid, chart, {});
+        return QueryHistory(t.store, session, {code, from, to, ""}, grid, chart, {});
     }
 
     QueryTestDb t;
@@ -259,13 +260,13 @@ TEST_F(HistoryQueryDb, ListsTheStocksDaysInDateOrderAndLeavesTheLastAsCurrent) {
 
 // The figures the charts draw are the numbers of the grid's cells, day by day, under a template.
 TEST_F(HistoryQueryDb, ChartFiguresAreTheGridCellsAsNumbers) {
-    QueryTestDb::InsertTemplate("T", {"0-100", "100-200", "200-500", "500-1000", "0-1000+"});
+    t.InsertTemplate("T", {"0-100", "100-200", "200-500", "500-1000", "0-1000+"});
     // 主力净额 at the rounding edges: an exact half goes away from zero, 0.15 is just below its half.
     const char* classSql =
         "insert or replace into dayflow(code,datet,classday,mainnetamount,totalamount) values('ABC',?,1,?,100)";
-    QueryTestDb::Exec(classSql, {"20000101", "-26.25"});
-    QueryTestDb::Exec(classSql, {"20000103", "0.15"});
-    ASSERT_EQ(*QueryHistory(session, {"ABC", "20000101", "20001231", "T"}, grid, chart, {}), 3);
+    t.Exec(classSql, {"20000101", "-26.25"});
+    t.Exec(classSql, {"20000103", "0.15"});
+    ASSERT_EQ(*QueryHistory(t.store, session, {"ABC", "20000101", "20001231", "T"}, grid, chart, {}), 3);
     ASSERT_EQ(session.history.days.size(), 3U);
     for (int r = 1; r <= 3; ++r) {
         const HistoryDayFigures& day = session.history.days[static_cast<std::size_t>(r - 1)];
@@ -284,7 +285,7 @@ TEST_F(HistoryQueryDb, ChartFiguresAreTheGridCellsAsNumbers) {
     EXPECT_EQ(session.history.days[0].mainNetAmount, -26.3);
     EXPECT_EQ(session.history.days[1].mainNetAmount, 0.1);
     EXPECT_EQ(session.history.days[2].mainNetAmount, std::nullopt);
-    EXPECT_EQ(*QueryHistory(session, {"ABC", "20010101", "20011231", "T"}, grid, chart, {}), 0);
+    EXPECT_EQ(*QueryHistory(t.store, session, {"ABC", "20010101", "20011231", "T"}, grid, chart, {}), 0);
     EXPECT_TRUE(session.history.days.empty());
 }
 

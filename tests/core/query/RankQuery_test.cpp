@@ -26,7 +26,7 @@ std::map<std::string, int> DaysPerStock(const std::vector<RankRow>& rows) {
 TEST(RankQuery, TwoConnectionsReadOneCommittedState) {
     const TestDatabase database;
     {
-        CAdoDatabase db;
+        CAdoDatabase db(database.store);
         for (const char* code : {"A(600001)", "B(600002)", "C(600003)", "D(600004)"}) {
             StoreDay(db, code, "20240102");
             StoreDay(db, code, "20240301");
@@ -36,21 +36,21 @@ TEST(RankQuery, TwoConnectionsReadOneCommittedState) {
     // two connections (the first time only): both halves see it, or neither.
     for (const int commits : {0, 1, 5}) {
         int left = commits;
-        const auto importer = [&left] {
+        const auto importer = [&left, &database] {
             if (left-- <= 0) return;
-            CAdoDatabase db;
+            CAdoDatabase db(database.store);
             ASSERT_TRUE(db.BeginTransaction());
             StoreDay(db, "A(600001)", "202402" + std::to_string(10 + left));
             StoreDay(db, "D(600004)", "202402" + std::to_string(10 + left));
             ASSERT_TRUE(db.Commit());
         };
-        const auto rows = LoadRankRows("20240101", "20240331", /*twoConnections=*/true, importer);
+        const auto rows = LoadRankRows(database.store, "20240101", "20240331", /*twoConnections=*/true, importer);
         ASSERT_TRUE(rows.ok()) << rows.error().message;
         const std::map<std::string, int> days = DaysPerStock(*rows);
         ASSERT_EQ(days.size(), 4u);
         EXPECT_EQ(days.at("A(600001)"), days.at("D(600004)")) << commits << " commits";
         EXPECT_EQ(days.at("B(600002)"), 2);
-        const auto oneConnection = LoadRankRows("20240101", "20240331");
+        const auto oneConnection = LoadRankRows(database.store, "20240101", "20240331");
         ASSERT_TRUE(oneConnection.ok());
         EXPECT_EQ(DaysPerStock(*oneConnection), days) << commits << " commits";
     }

@@ -22,14 +22,14 @@ TEST(UncertainGrid, HeadersAndWidths) {
 
 TEST(UncertainGrid, NewestFirstWithNeighboursSignedAndColouredByDirection) {
     QueryTestDb t;
-    QueryTestDb::InsertUncertain("D1", "09:30:01", "50", "10.00", "未知", "0", "入", "150");
-    QueryTestDb::InsertUncertain("D1", "14:59:58", "300", "10.02", "出", "1200", "出", "7");
-    QueryTestDb::InsertUncertain("D1", "10:15:00", "80", "10.01", "入", "40", "未知", "0");
-    QueryTestDb::InsertUncertain("D2", "11:00:00", "1", "1");
+    t.InsertUncertain("D1", "09:30:01", "50", "10.00", "未知", "0", "入", "150");
+    t.InsertUncertain("D1", "14:59:58", "300", "10.02", "出", "1200", "出", "7");
+    t.InsertUncertain("D1", "10:15:00", "80", "10.01", "入", "40", "未知", "0");
+    t.InsertUncertain("D2", "11:00:00", "1", "1");
 
     CMSFlexGrid grid;
     SetUncertainGridHeaders(grid);
-    FillUncertainGrid(grid, "D1");
+    FillUncertainGrid(t.store, grid, "D1");
     EXPECT_EQ(grid.Rows(), 5);
     EXPECT_EQ(grid.TextAt(1, 0), "14:59:58");
     EXPECT_EQ(grid.TextAt(2, 0), "10:15:00");
@@ -56,11 +56,11 @@ TEST(UncertainGrid, NewestFirstWithNeighboursSignedAndColouredByDirection) {
 
 TEST(UncertainGrid, EmptyOrUnknownIdLeavesOnlyTheHeaders) {
     QueryTestDb t;
-    QueryTestDb::InsertUncertain("", "09:30:01", "50", "10.00");
+    t.InsertUncertain("", "09:30:01", "50", "10.00");
     for (const char* id : {"", "nobody"}) {
         CMSFlexGrid grid(2, 2);
         SetUncertainGridHeaders(grid);
-        FillUncertainGrid(grid, id);
+        FillUncertainGrid(t.store, grid, id);
         EXPECT_EQ(grid.Rows(), 2) << id;
         EXPECT_EQ(grid.TextAt(1, 0), "") << id;
     }

@@ -108,8 +108,8 @@ class OrderClassesRun : public ::testing::Test {
                          "09:30:04\t1.99\t5000\t1\t"});
     }
 
-    static Result<StatisticsOutcome> Run(const std::string& path, OrderClassConvention convention) {
-        SqliteDayStore store;
+    Result<StatisticsOutcome> Run(const std::string& path, OrderClassConvention convention) const {
+        SqliteDayStore store(m_db.store);
         StatisticsInputs inputs{path, "1.00", ""};
         inputs.orderConvention = convention;
         return RunStatistics(inputs, &store);
@@ -139,7 +139,7 @@ TEST_F(OrderClassesRun, ARunSumsEachDirectionByItsConventionAndStoresIt) {
         // The class amounts are the buckets' own: 2000 x 10.00 / 100 = 200 万元.
         EXPECT_DOUBLE_EQ(day.orderClasses.inflow[kSuperOrder].amount, 200.0);
 
-        CAdoDatabase db;
+        CAdoDatabase db(m_db.store);
         const auto stored = LoadStoredOrderClasses(db, "ABC(600000)20000103");
         ASSERT_TRUE(stored.has_value());
         EXPECT_EQ(stored->convention, c.convention);
@@ -147,8 +147,8 @@ TEST_F(OrderClassesRun, ARunSumsEachDirectionByItsConventionAndStoresIt) {
             EXPECT_EQ(stored->flows.inflow[k].amount, day.orderClasses.inflow[k].amount);
             EXPECT_EQ(stored->flows.uncertain[k].amount, day.orderClasses.uncertain[k].amount);
         }
-        EXPECT_EQ(TestDatabase::Count("dayflow"), 1);  // the re-run replaced its rows
-        EXPECT_EQ(TestDatabase::Count("dayclass"), 1);
+        EXPECT_EQ(m_db.Count("dayflow"), 1);  // the re-run replaced its rows
+        EXPECT_EQ(m_db.Count("dayclass"), 1);
     }
     EXPECT_TRUE(m_db.messages.empty());
 }
@@ -157,44 +157,44 @@ TEST_F(OrderClassesRun, PerDayRowFollowsTheDayThroughRerunFailureAndClearing) {
     ASSERT_TRUE(Run(Day("20000103"), kShares).ok());
     ASSERT_TRUE(Run(Day("20000104", "b.xls"), kShares).ok());
     // Net flows as the history grid reads the stored buckets: in 2 + 200, out 20, uncertain down 99.5.
-    EXPECT_EQ(TestDatabase::Scalar("select netamount from dayflow where datet='20000104'"), "182.0");
-    EXPECT_EQ(TestDatabase::Scalar("select netunamount from dayflow where datet='20000104'"), "82.5");
-    EXPECT_EQ(TestDatabase::Scalar("select typeof(netamount)||typeof(supernetamount)||typeof(superinamount) "
-                                   "from dayflow, dayclass limit 1"),
+    EXPECT_EQ(m_db.Scalar("select netamount from dayflow where datet='20000104'"), "182.0");
+    EXPECT_EQ(m_db.Scalar("select netunamount from dayflow where datet='20000104'"), "82.5");
+    EXPECT_EQ(m_db.Scalar("select typeof(netamount)||typeof(supernetamount)||typeof(superinamount) "
+                          "from dayflow, dayclass limit 1"),
               "realrealreal");
 
     // A re-run that fails at its end keeps the earlier row.
     struct FailingCommit : SqliteDayStore {
+        using SqliteDayStore::SqliteDayStore;
         bool Commit() override {
             Rollback();
             return false;
         }
-    } failing;
+    } failing(m_db.store);
     StatisticsInputs inputs{Day("20000104", "c.xls"), "1.00", ""};
     inputs.orderConvention = kAmount;
     EXPECT_FALSE(RunStatistics(inputs, &failing).ok());
-    EXPECT_EQ(TestDatabase::Scalar("select convention from dayclass where masterid='ABC(600000)20000104'"),
-              "shares-or-amount");
+    EXPECT_EQ(m_db.Scalar("select convention from dayclass where masterid='ABC(600000)20000104'"), "shares-or-amount");
 
-    ASSERT_TRUE(ClearStoredDays("ABC(600000)", "20000103").ok());
-    EXPECT_EQ(TestDatabase::Scalar("select group_concat(datet) from dayflow"), "20000104");
-    EXPECT_EQ(TestDatabase::Scalar("select group_concat(masterid) from dayclass"), "ABC(600000)20000104");
+    ASSERT_TRUE(ClearStoredDays(m_db.store, "ABC(600000)", "20000103").ok());
+    EXPECT_EQ(m_db.Scalar("select group_concat(datet) from dayflow"), "20000104");
+    EXPECT_EQ(m_db.Scalar("select group_concat(masterid) from dayclass"), "ABC(600000)20000104");
 }
 
 // A day whose directions were inferred keeps its mark while it is stored, and only then.
 TEST_F(OrderClassesRun, TheInferredMarkFollowsTheDayThroughRerunAndClearing) {
     const auto list = (m_dir / "600000_20000105.csv").string();
     std::ofstream(list, std::ios::binary) << "Time,Price,Volume\n09:30:01,1.00,200\n09:30:02,1.01,2000\n";
-    const auto inferred = [&list] {
-        SqliteDayStore store;
+    const auto inferred = [this, &list] {
+        SqliteDayStore store(m_db.store);
         StatisticsInputs inputs{list, "1.00", ""};
         inputs.dayOverrides = {"", "ABC(600000)"};
         inputs.dayOverrides.inferDirection = true;
         return RunStatistics(inputs, &store);
     };
-    const auto marked = [] {
+    const auto marked = [this] {
         DayFlowResult day;  // as the detail window and the day command load it
-        EXPECT_TRUE(LoadStoredDay(day, "ABC(600000)20000105"));
+        EXPECT_TRUE(LoadStoredDay(m_db.store, day, "ABC(600000)20000105"));
         return day.inferredDirection;
     };
     ASSERT_TRUE(Run(Day("20000104"), kShares).ok());
@@ -203,15 +203,15 @@ TEST_F(OrderClassesRun, TheInferredMarkFollowsTheDayThroughRerunAndClearing) {
     EXPECT_EQ(run->day.inflow[11].lots, 2000);   // up from the trade before: a buy
     EXPECT_EQ(run->day.uncertain[3].lots, 200);  // the first trade: neutral
     EXPECT_TRUE(marked());
-    EXPECT_EQ(TestDatabase::Scalar("select method from dayinferred"), "tick-rule");
+    EXPECT_EQ(m_db.Scalar("select method from dayinferred"), "tick-rule");
 
     // Read again from a file with directions, the day loses its mark; inferred again, it has it back.
     ASSERT_TRUE(Run(Day("20000105", "e.xls"), kShares).ok());
     EXPECT_FALSE(marked());
     ASSERT_TRUE(inferred().ok());
     EXPECT_TRUE(marked());
-    ASSERT_TRUE(ClearStoredDays("ABC(600000)", "20000105").ok());
-    EXPECT_EQ(TestDatabase::Count("dayinferred"), 0);
+    ASSERT_TRUE(ClearStoredDays(m_db.store, "ABC(600000)", "20000105").ok());
+    EXPECT_EQ(m_db.Count("dayinferred"), 0);
     EXPECT_TRUE(m_db.messages.empty());
 }
 
@@ -225,12 +225,12 @@ TEST_F(OrderClassesRun, DatabaseOfTheEarlierVersionGainsTheTableWithoutClasses) 
                   SQLITE_OK);
         sqlite3_close(raw);
     }
-    EXPECT_EQ(TestDatabase::Scalar("PRAGMA user_version"), "3");
-    EXPECT_EQ(TestDatabase::Count("dayinferred"), 0);  // the table of marks is there, empty
-    EXPECT_EQ(TestDatabase::Scalar("select netamount||' '||netunamount||' '||classday||' '||ifnull(mainnetamount,'-') "
-                                   "from dayflow"),
+    EXPECT_EQ(m_db.Scalar("PRAGMA user_version"), "3");
+    EXPECT_EQ(m_db.Count("dayinferred"), 0);  // the table of marks is there, empty
+    EXPECT_EQ(m_db.Scalar("select netamount||' '||netunamount||' '||classday||' '||ifnull(mainnetamount,'-') "
+                          "from dayflow"),
               "182.0 82.5 0 -");
-    CAdoDatabase db;
+    CAdoDatabase db(m_db.store);
     EXPECT_EQ(LoadStoredOrderClasses(db, "ABC(600000)20000103"), std::nullopt);
     EXPECT_TRUE(m_db.messages.empty());
 }

@@ -32,8 +32,8 @@ struct DayRun {
 
     std::string MasterId() const { return code + date; }
 
-    DayHeaderInfo Store(bool readOnly = false) const {
-        SqliteDayStore store(readOnly);
+    DayHeaderInfo Store(const TestDatabase& t, bool readOnly = false) const {
+        SqliteDayStore store(t.store, readOnly);
         DayHeaderInfo info;
         EXPECT_TRUE(store.StoreDayHeader(code, date, MasterId(), previousClose, turnover, info));
         for (int i = 0; i < uncertainTrades; ++i) {
@@ -49,21 +49,20 @@ struct DayRun {
 };
 
 // Every stored row of one day, all six tables, for comparing before and after.
-Rows DayRows(const std::string& masterId) {
-    Rows all = TestDatabase::Rows("select * from gpmaster where rowid=?", {masterId});
+Rows DayRows(const TestDatabase& t, const std::string& masterId) {
+    Rows all = t.Rows("select * from gpmaster where rowid=?", {masterId});
     for (const char* table : {"transin", "transout", "transinun", "transoutun", "transun"}) {
-        for (auto& row : TestDatabase::Rows(std::string("select * from ") + table + " where masterid=?", {masterId})) {
+        for (auto& row : t.Rows(std::string("select * from ") + table + " where masterid=?", {masterId})) {
             all.push_back(std::move(row));
         }
     }
     return all;
 }
 
-int ChildRows(const std::string& masterId) {
+int ChildRows(const TestDatabase& t, const std::string& masterId) {
     int n = 0;
     for (const char* table : {"transin", "transout", "transinun", "transoutun", "transun"}) {
-        n += std::stoi(
-            TestDatabase::Scalar(std::string("select count(*) from ") + table + " where masterid=?", {masterId}));
+        n += std::stoi(t.Scalar(std::string("select count(*) from ") + table + " where masterid=?", {masterId}));
     }
     return n;
 }
@@ -71,47 +70,47 @@ int ChildRows(const std::string& masterId) {
 TEST(SqliteDayStoreHeader, FirstDayOfAStock) {
     TestDatabase t;
     DayRun run;
-    const DayHeaderInfo info = run.Store();
+    const DayHeaderInfo info = run.Store(t);
     EXPECT_EQ(info.yesId, "0");
     EXPECT_EQ(info.previousClose, "0");
     EXPECT_EQ(info.turnoverText, " ");
 
-    const Rows master = TestDatabase::Rows(
+    const Rows master = t.Rows(
         "select rowid,code,yesid,datet,transchange,pricebeg,priceend,transindr,transoutdr,transinundr,transoutundr "
         "from gpmaster");
     EXPECT_EQ(master, (Rows{{"ABC(600000)20000101", "ABC(600000)", "0", "20000101", " ", "10.04", "10.02",
                              "ABC(600000)20000101in", "ABC(600000)20000101o", "ABC(600000)20000101inun",
                              "ABC(600000)20000101oun"}}));
-    EXPECT_EQ(ChildRows(run.MasterId()), 4);
+    EXPECT_EQ(ChildRows(t, run.MasterId()), 4);
     EXPECT_TRUE(t.messages.empty());
 }
 
 TEST(SqliteDayStoreHeader, TypedTextsWinOverStoredOnes) {
     TestDatabase t;
     DayRun first;
-    first.Store();
+    first.Store(t);
     DayRun second = first;
     second.date = "20000102";
     second.previousClose = "9.87";
     second.turnover = "1.5%";
-    const DayHeaderInfo info = second.Store();
+    const DayHeaderInfo info = second.Store(t);
     EXPECT_EQ(info.yesId, first.MasterId());
     EXPECT_EQ(info.previousClose, "9.87");
     EXPECT_EQ(info.turnoverText, "1.5%");
-    EXPECT_EQ(TestDatabase::Scalar("select transchange from gpmaster where rowid=?", {second.MasterId()}), "1.5%");
+    EXPECT_EQ(t.Scalar("select transchange from gpmaster where rowid=?", {second.MasterId()}), "1.5%");
 }
 
 TEST(SqliteDayStoreHeader, SecondDayTakesThePreviousDaysKeyAndClose) {
     TestDatabase t;
     DayRun first;
     first.lastPrice = "10.55";
-    first.Store();
+    first.Store(t);
     DayRun second = first;
     second.date = "20000102";
-    const DayHeaderInfo info = second.Store();
+    const DayHeaderInfo info = second.Store(t);
     EXPECT_EQ(info.yesId, "ABC(600000)20000101");
     EXPECT_EQ(info.previousClose, "10.55");
-    EXPECT_EQ(TestDatabase::Scalar("select yesid from gpmaster where rowid=?", {second.MasterId()}), first.MasterId());
+    EXPECT_EQ(t.Scalar("select yesid from gpmaster where rowid=?", {second.MasterId()}), first.MasterId());
 }
 
 // The previous day is the newest stored day before the trade date, never a later one.
@@ -120,21 +119,21 @@ TEST(SqliteDayStoreHeader, EarlierDayAfterALaterOneTakesItsTruePreviousDay) {
     DayRun before;
     before.date = "20001220";
     before.lastPrice = "10.10";
-    before.Store();
+    before.Store(t);
     DayRun later = before;
     later.date = "20010105";
     later.lastPrice = "11.20";
-    later.Store();
+    later.Store(t);
     DayRun earlier = later;
     earlier.date = "20001229";  // an earlier year: text order is date order
-    const DayHeaderInfo info = earlier.Store();
+    const DayHeaderInfo info = earlier.Store(t);
     EXPECT_EQ(info.yesId, before.MasterId());
     EXPECT_EQ(info.previousClose, "10.10");
     EXPECT_FALSE(info.replaced);
 
     DayRun first = later;
     first.date = "20000103";  // before every stored day: no previous day at all
-    const DayHeaderInfo none = first.Store();
+    const DayHeaderInfo none = first.Store(t);
     EXPECT_EQ(none.yesId, "0");
     EXPECT_EQ(none.previousClose, "0");
 }
@@ -143,20 +142,20 @@ TEST(SqliteDayStoreHeader, UsualOrderAndRerunsKeepTheirPreviousDay) {
     TestDatabase t;
     DayRun d1;
     d1.lastPrice = "10.55";
-    d1.Store();
+    d1.Store(t);
     DayRun d2 = d1;
     d2.date = "20000102";
     d2.lastPrice = "10.60";
-    EXPECT_EQ(d2.Store().yesId, d1.MasterId());
+    EXPECT_EQ(d2.Store(t).yesId, d1.MasterId());
     DayRun d3 = d1;
     d3.date = "20000103";
-    EXPECT_EQ(d3.Store().yesId, d2.MasterId());
+    EXPECT_EQ(d3.Store(t).yesId, d2.MasterId());
     // Re-running the middle day after the last one still takes the first day, and replaces itself.
-    const DayHeaderInfo rerun = d2.Store();
+    const DayHeaderInfo rerun = d2.Store(t);
     EXPECT_EQ(rerun.yesId, d1.MasterId());
     EXPECT_EQ(rerun.previousClose, "10.55");
     EXPECT_TRUE(rerun.replaced);
-    EXPECT_EQ(TestDatabase::Scalar("select count(*) from gpmaster"), "3");
+    EXPECT_EQ(t.Scalar("select count(*) from gpmaster"), "3");
 }
 
 // A re-run keeps the previous day its earlier copy named, whatever was stored or cleared since;
@@ -180,17 +179,17 @@ TEST(SqliteDayStoreHeader, RerunKeepsItsStoredPreviousDay) {
         DayRun day;
         for (const char* date : c.storedFirst) {
             day.date = date;
-            day.Store();
+            day.Store(t);
         }
-        if (c.cleared) TestDatabase::Raw(std::string("delete from gpmaster where datet='") + c.cleared + "'");
+        if (c.cleared) t.Raw(std::string("delete from gpmaster where datet='") + c.cleared + "'");
         day.date = "20000103";
         const std::string yesId = c.yesDate ? day.code + c.yesDate : "0";
         for (const bool readOnly : {true, false}) {
-            const DayHeaderInfo rerun = day.Store(readOnly);
+            const DayHeaderInfo rerun = day.Store(t, readOnly);
             EXPECT_EQ(rerun.yesId, yesId);
             EXPECT_EQ(rerun.previousClose, c.previousClose);
         }
-        EXPECT_EQ(TestDatabase::Scalar("select yesid from gpmaster where rowid=?", {day.MasterId()}), yesId);
+        EXPECT_EQ(t.Scalar("select yesid from gpmaster where rowid=?", {day.MasterId()}), yesId);
     }
 }
 
@@ -198,53 +197,53 @@ TEST(SqliteDayStoreHeader, PreviousDayWithAnEmptyCloseGivesTheEmptyText) {
     TestDatabase t;
     DayRun first;
     first.lastPrice = "";
-    first.Store();
+    first.Store(t);
     DayRun second = first;
     second.date = "20000102";
-    const DayHeaderInfo info = second.Store();
+    const DayHeaderInfo info = second.Store(t);
     EXPECT_EQ(info.yesId, first.MasterId());
     EXPECT_EQ(info.previousClose, "");
     second.previousClose = "9.50";  // a typed close still wins
-    EXPECT_EQ(second.Store().previousClose, "9.50");
+    EXPECT_EQ(second.Store(t).previousClose, "9.50");
 }
 
 TEST(SqliteDayStoreHeader, OtherStocksAreNoPreviousDay) {
     TestDatabase t;
     DayRun other;
     other.code = "XYZ(000001)";
-    other.Store();
+    other.Store(t);
     DayRun run;
-    EXPECT_EQ(run.Store().yesId, "0");
+    EXPECT_EQ(run.Store(t).yesId, "0");
 }
 
 TEST(SqliteDayStoreReplace, RerunLeavesOneCopyWithTheSecondRunsFiguresAndTheSameYesId) {
     TestDatabase t;
     DayRun day1;
-    day1.Store();
+    day1.Store(t);
     DayRun day2 = day1;
     day2.date = "20000102";
     day2.uncertainTrades = 3;
-    day2.Store();
+    day2.Store(t);
 
     DayRun again = day2;
     again.uncertainTrades = 1;
     again.inflowLots = 1234.5;
-    const DayHeaderInfo info = again.Store();
+    const DayHeaderInfo info = again.Store(t);
     EXPECT_EQ(info.yesId, day1.MasterId());
-    EXPECT_EQ(TestDatabase::Scalar("select count(*) from gpmaster where rowid=?", {day2.MasterId()}), "1");
-    EXPECT_EQ(ChildRows(day2.MasterId()), 4 + 1);
-    EXPECT_EQ(TestDatabase::Scalar("select two from transin where masterid=?", {day2.MasterId()}), "1235");
-    EXPECT_EQ(TestDatabase::Scalar("select yesid from gpmaster where rowid=?", {day2.MasterId()}), day1.MasterId());
+    EXPECT_EQ(t.Scalar("select count(*) from gpmaster where rowid=?", {day2.MasterId()}), "1");
+    EXPECT_EQ(ChildRows(t, day2.MasterId()), 4 + 1);
+    EXPECT_EQ(t.Scalar("select two from transin where masterid=?", {day2.MasterId()}), "1235");
+    EXPECT_EQ(t.Scalar("select yesid from gpmaster where rowid=?", {day2.MasterId()}), day1.MasterId());
 
     // Re-running the older day while a newer one is stored keeps its own previous day ("0").
-    EXPECT_EQ(day1.Store().yesId, "0");
-    EXPECT_EQ(TestDatabase::Count("gpmaster"), 2);
+    EXPECT_EQ(day1.Store(t).yesId, "0");
+    EXPECT_EQ(t.Count("gpmaster"), 2);
 }
 
 TEST(SqliteDayStoreBuckets, EachSetGoesToItsTableWithHalvesRoundedAwayFromZero) {
     TestDatabase t;
     const std::string id = "ABC(600000)20000101";
-    SqliteDayStore store;
+    SqliteDayStore store(t.store);
     DayHeaderInfo info;
     ASSERT_TRUE(store.StoreDayHeader("ABC(600000)", "20000101", id, "", "", info));
     DayFlowResult day;
@@ -258,7 +257,7 @@ TEST(SqliteDayStoreBuckets, EachSetGoesToItsTableWithHalvesRoundedAwayFromZero) 
     ASSERT_TRUE(store.Commit());
 
     const auto row = [&](const char* table) {
-        return TestDatabase::Rows(std::string("select * from ") + table + " where masterid=?", {id}).at(0);
+        return t.Rows(std::string("select * from ") + table + " where masterid=?", {id}).at(0);
     };
     const std::vector<std::string> transin{id + "in", "1235", "0",   "0",    "0",    "0",   "0",     "0",
                                            "0",       "0",    "0",   "2500", "26.3", "0.0", "0.0",   "0.0",
@@ -278,7 +277,7 @@ TEST(SqliteDayStoreBuckets, EachSetGoesToItsTableWithHalvesRoundedAwayFromZero) 
 TEST(SqliteDayStoreUncertain, TradesAreStoredInOrderWithEveryField) {
     TestDatabase t;
     const std::string id = "ABC(600000)20000101";
-    SqliteDayStore store;
+    SqliteDayStore store(t.store);
     DayHeaderInfo info;
     ASSERT_TRUE(store.StoreDayHeader("ABC(600000)", "20000101", id, "", "", info));
     const UncertainTrade first{"10.00", "10.04",       "0",  "150",   "未知",    "入",
@@ -290,7 +289,7 @@ TEST(SqliteDayStoreUncertain, TradesAreStoredInOrderWithEveryField) {
     ASSERT_TRUE(store.StoreDayBuckets(DayFlowResult{}, id, "10.04", "10.02"));
     ASSERT_TRUE(store.Commit());
 
-    const Rows rows = TestDatabase::Rows(
+    const Rows rows = t.Rows(
         "select pricebefor,priceend,transbef,transend,flagbef,flagend,masterid,gpcode,transunknow,price,datet "
         "from transun order by oid");
     EXPECT_EQ(rows, (Rows{{"10.00", "10.04", "0", "150", "未知", "入", id, "ABC(600000)", "50", "10.00", "09:30:01"},
@@ -318,11 +317,11 @@ TEST(SqliteDayStoreUncertain, EveryCountOfTradesIsStoredWholeAndInOrder) {
         TestDatabase t;
         const std::string id = "ABC(600000)20000101";
         for (const int run : {1, 2}) {  // the second run replaces the first copy
-            SqliteDayStore store;
+            SqliteDayStore store(t.store);
             ASSERT_TRUE(StoreTrades(store, id, n + run - 1));
             EXPECT_EQ(store.StoredUncertainCount(), n + run - 1);
         }
-        const Rows rows = TestDatabase::Rows("select datet,flagbef,transunknow,masterid,price from transun order by oid");
+        const Rows rows = t.Rows("select datet,flagbef,transunknow,masterid,price from transun order by oid");
         ASSERT_EQ(rows.size(), static_cast<std::size_t>(n + 1));
         for (int i = 0; i <= n; ++i) {
             EXPECT_EQ(rows[static_cast<std::size_t>(i)],
@@ -370,7 +369,7 @@ TEST(SqliteDayStoreReplace, RerunStoresExactlyItsOwnTradesWhateverChanged) {
         other.code = "XYZ(600001)";
         other.uncertainTrades = 3;
         const auto storeDay = [&](const Trades& trades) {
-            SqliteDayStore store;
+            SqliteDayStore store(t.store);
             DayHeaderInfo info;
             ASSERT_TRUE(store.StoreDayHeader("ABC(600000)", "20000101", id, "", "", info));
             for (const UncertainTrade& trade : trades) ASSERT_TRUE(store.StoreUncertainTrade(trade));
@@ -379,9 +378,9 @@ TEST(SqliteDayStoreReplace, RerunStoresExactlyItsOwnTradesWhateverChanged) {
             ASSERT_TRUE(store.Commit());
         };
         storeDay(earlier);
-        other.Store();
-        const Rows otherRows = DayRows(other.MasterId());
-        const Rows oidsBefore = TestDatabase::Rows("select oid from transun where masterid=? order by oid", {id});
+        other.Store(t);
+        const Rows otherRows = DayRows(t, other.MasterId());
+        const Rows oidsBefore = t.Rows("select oid from transun where masterid=? order by oid", {id});
         storeDay(c.again);
 
         Rows expected;
@@ -389,13 +388,13 @@ TEST(SqliteDayStoreReplace, RerunStoresExactlyItsOwnTradesWhateverChanged) {
             expected.push_back({x.pricebefor, x.priceend, x.transbef, x.transend, x.flagbef, x.flagend, x.masterid,
                                 x.gpcode, x.transunknow, x.price, x.datet});
         }
-        EXPECT_EQ(TestDatabase::Rows("select * from transun where masterid=? order by oid", {id}), expected);
-        const Rows oidsAfter = TestDatabase::Rows("select oid from transun where masterid=? order by oid", {id});
+        EXPECT_EQ(t.Rows("select * from transun where masterid=? order by oid", {id}), expected);
+        const Rows oidsAfter = t.Rows("select oid from transun where masterid=? order by oid", {id});
         ASSERT_GE(oidsAfter.size(), c.kept);
         EXPECT_EQ(Rows(oidsAfter.begin(), oidsAfter.begin() + static_cast<long>(c.kept)),
                   Rows(oidsBefore.begin(), oidsBefore.begin() + static_cast<long>(c.kept)));
-        EXPECT_EQ(DayRows(other.MasterId()), otherRows);
-        EXPECT_EQ(TestDatabase::Scalar("select count(*) from gpmaster where rowid=?", {id}), "1");
+        EXPECT_EQ(DayRows(t, other.MasterId()), otherRows);
+        EXPECT_EQ(t.Scalar("select count(*) from gpmaster where rowid=?", {id}), "1");
         EXPECT_TRUE(t.messages.empty());
     }
 }
@@ -403,7 +402,7 @@ TEST(SqliteDayStoreReplace, RerunStoresExactlyItsOwnTradesWhateverChanged) {
 // One connection serving many days in turn (bulk import): each re-run compares with its own day.
 TEST(SqliteDayStoreReplace, KeptConnectionComparesEachDayWithItsOwnCopy) {
     TestDatabase t;
-    SqliteDayStore store;
+    SqliteDayStore store(t.store);
     store.KeepConnection();
     for (int pass = 0; pass < 2; ++pass) {
         for (const char* id : {"ABC(600000)20000101", "ABC(600000)20000102"}) {
@@ -411,7 +410,7 @@ TEST(SqliteDayStoreReplace, KeptConnectionComparesEachDayWithItsOwnCopy) {
         }
     }
     for (const char* id : {"ABC(600000)20000101", "ABC(600000)20000102"}) {
-        EXPECT_EQ(TestDatabase::Scalar("select count(*) from transun where masterid=?", {id}), "3") << id;
+        EXPECT_EQ(t.Scalar("select count(*) from transun where masterid=?", {id}), "3") << id;
     }
 }
 
@@ -424,15 +423,15 @@ TEST(SqliteDayStoreFailure, FailingTradeInsertFailsTheRunWhereverItLies) {
         DayRun stored;
         stored.code = "ABC(600000)";
         stored.uncertainTrades = 3;
-        stored.Store();
-        const Rows before = DayRows(stored.MasterId());
-        TestDatabase::Raw("create trigger fail_trade before insert on transun when new.datet='t" + std::to_string(bad) +
-                          "' begin select raise(abort, 'disk gone'); end");
-        SqliteDayStore store;
+        stored.Store(t);
+        const Rows before = DayRows(t, stored.MasterId());
+        t.Raw("create trigger fail_trade before insert on transun when new.datet='t" + std::to_string(bad) +
+              "' begin select raise(abort, 'disk gone'); end");
+        SqliteDayStore store(t.store);
         EXPECT_FALSE(StoreTrades(store, stored.MasterId(), 2 * kBatch + 2));
         store.Rollback();
         EXPECT_EQ(t.messages, std::vector<std::string>{"disk gone"});
-        EXPECT_EQ(DayRows(stored.MasterId()), before);
+        EXPECT_EQ(DayRows(t, stored.MasterId()), before);
     }
 }
 
@@ -440,12 +439,12 @@ TEST(SqliteDayStoreFailure, DayCommittedByAKilledProcessIsWholeAndInEveryCopy) {
     TestDatabase t;
     DayRun earlier;
     earlier.uncertainTrades = 2;
-    earlier.Store();
+    earlier.Store(t);
     const std::string id = "ABC(600000)20000102";
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        SqliteDayStore store;
+        SqliteDayStore store(t.store);
         store.KeepConnection();  // Commit leaves the connection open, so no checkpoint follows
         DayHeaderInfo info;
         bool ok = store.StoreDayHeader("ABC(600000)", "20000102", id, "", "", info);
@@ -462,16 +461,15 @@ TEST(SqliteDayStoreFailure, DayCommittedByAKilledProcessIsWholeAndInEveryCopy) {
     ASSERT_GT(std::filesystem::file_size(t.File() + "-wal"), 0u);
 
     // A copy made now through the backup holds it, as does the database itself.
-    ASSERT_TRUE(BackupDatabase().ok());
+    ASSERT_TRUE(BackupDatabase(t.store).ok());
     const int expected = 2 * SqliteDayStore::kTradesPerInsert + 7;
     for (const std::string& file : {t.File(), BackupFileOf(t.File())}) {
         SCOPED_TRACE(file);
-        CAdoDatabase::SetDatabaseFile(file);
-        EXPECT_EQ(TestDatabase::Scalar("select count(*) from transun where masterid=?", {id}),
-                  std::to_string(expected));
-        EXPECT_EQ(TestDatabase::Scalar("select yesid from gpmaster where rowid=?", {id}), earlier.MasterId());
-        EXPECT_EQ(ChildRows(id), 4 + expected);
-        EXPECT_EQ(TestDatabase::Scalar("PRAGMA integrity_check"), "ok");
+        t.store.SetDatabaseFile(file);
+        EXPECT_EQ(t.Scalar("select count(*) from transun where masterid=?", {id}), std::to_string(expected));
+        EXPECT_EQ(t.Scalar("select yesid from gpmaster where rowid=?", {id}), earlier.MasterId());
+        EXPECT_EQ(ChildRows(t, id), 4 + expected);
+        EXPECT_EQ(t.Scalar("PRAGMA integrity_check"), "ok");
     }
     EXPECT_TRUE(t.messages.empty());
 }
@@ -483,15 +481,15 @@ TEST(SqliteDayStoreValues, QuotesInCodesAndTextsAreStoredAndFound) {
     first.turnover = "3'5";
     first.lastPrice = "1'0";
     first.uncertainTrades = 2;
-    first.Store();
+    first.Store(t);
     DayRun second = first;
     second.date = "20000102";
     second.turnover = "";
-    const DayHeaderInfo info = second.Store();
+    const DayHeaderInfo info = second.Store(t);
     EXPECT_EQ(info.yesId, first.MasterId());
     EXPECT_EQ(info.previousClose, "1'0");
-    EXPECT_EQ(TestDatabase::Scalar("select transchange from gpmaster where rowid=?", {first.MasterId()}), "3'5");
-    EXPECT_EQ(ChildRows(first.MasterId()), 4 + 2);
+    EXPECT_EQ(t.Scalar("select transchange from gpmaster where rowid=?", {first.MasterId()}), "3'5");
+    EXPECT_EQ(ChildRows(t, first.MasterId()), 4 + 2);
     EXPECT_TRUE(t.messages.empty());
 }
 
@@ -499,56 +497,55 @@ TEST(SqliteDayStoreFailure, RollbackOrDestructionKeepsTheEarlierCopy) {
     TestDatabase t;
     DayRun stored;
     stored.uncertainTrades = 2;
-    stored.Store();
-    const Rows before = DayRows(stored.MasterId());
+    stored.Store(t);
+    const Rows before = DayRows(t, stored.MasterId());
 
     {
-        SqliteDayStore store;
+        SqliteDayStore store(t.store);
         DayHeaderInfo info;
         ASSERT_TRUE(store.StoreDayHeader(stored.code, stored.date, stored.MasterId(), "", "", info));
         ASSERT_TRUE(store.StoreUncertainTrade(Trade(stored.MasterId(), stored.code, "10:00:00")));
         store.Rollback();
     }
-    EXPECT_EQ(DayRows(stored.MasterId()), before);
+    EXPECT_EQ(DayRows(t, stored.MasterId()), before);
     {
-        SqliteDayStore store;  // a run that stops without a word
+        SqliteDayStore store(t.store);  // a run that stops without a word
         DayHeaderInfo info;
         ASSERT_TRUE(store.StoreDayHeader(stored.code, stored.date, stored.MasterId(), "", "", info));
         ASSERT_TRUE(store.StoreUncertainTrade(Trade(stored.MasterId(), stored.code, "10:00:00")));
     }
-    EXPECT_EQ(DayRows(stored.MasterId()), before);
-    EXPECT_EQ(TestDatabase::Scalar("PRAGMA integrity_check"), "ok");
+    EXPECT_EQ(DayRows(t, stored.MasterId()), before);
+    EXPECT_EQ(t.Scalar("PRAGMA integrity_check"), "ok");
 }
 
 TEST(SqliteDayStoreFailure, FailingStatementMidwayReportsAndLeavesNothing) {
     TestDatabase t;
     DayRun stored;
-    stored.Store();
-    const Rows before = DayRows(stored.MasterId());
-    TestDatabase::Raw(
-        "create trigger fail_inun before insert on transinun begin select raise(abort, 'disk gone'); end");
+    stored.Store(t);
+    const Rows before = DayRows(t, stored.MasterId());
+    t.Raw("create trigger fail_inun before insert on transinun begin select raise(abort, 'disk gone'); end");
 
-    SqliteDayStore store;
+    SqliteDayStore store(t.store);
     DayHeaderInfo info;
     ASSERT_TRUE(store.StoreDayHeader(stored.code, stored.date, stored.MasterId(), "", "", info));
     EXPECT_FALSE(store.StoreDayBuckets(DayFlowResult{}, stored.MasterId(), "1", "2"));
     store.Rollback();
     EXPECT_EQ(t.messages, std::vector<std::string>{"disk gone"});
-    EXPECT_EQ(DayRows(stored.MasterId()), before);
-    EXPECT_EQ(TestDatabase::Scalar("PRAGMA integrity_check"), "ok");
+    EXPECT_EQ(DayRows(t, stored.MasterId()), before);
+    EXPECT_EQ(t.Scalar("PRAGMA integrity_check"), "ok");
 }
 
 TEST(SqliteDayStoreFailure, KilledRunLeavesTheDatabaseAsBefore) {
     TestDatabase t;
     DayRun stored;
     stored.uncertainTrades = 1;
-    stored.Store();
-    const Rows before = DayRows(stored.MasterId());
+    stored.Store(t);
+    const Rows before = DayRows(t, stored.MasterId());
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
         // Enough rows that SQLite must spill changes into the file before the end.
-        SqliteDayStore store;
+        SqliteDayStore store(t.store);
         DayHeaderInfo info;
         store.StoreDayHeader(stored.code, stored.date, stored.MasterId(), "", "", info);
         for (int i = 0; i < 40000; ++i) store.StoreUncertainTrade(Trade(stored.MasterId(), stored.code, "x"));
@@ -558,17 +555,17 @@ TEST(SqliteDayStoreFailure, KilledRunLeavesTheDatabaseAsBefore) {
     waitpid(child, &status, 0);
     // The dead run left its uncommitted pages in the write-ahead log beside the file.
     EXPECT_GT(std::filesystem::file_size(t.File() + "-wal"), 0u);
-    EXPECT_EQ(DayRows(stored.MasterId()), before);
-    EXPECT_EQ(TestDatabase::Scalar("PRAGMA integrity_check"), "ok");
+    EXPECT_EQ(DayRows(t, stored.MasterId()), before);
+    EXPECT_EQ(t.Scalar("PRAGMA integrity_check"), "ok");
 }
 
 TEST(SqliteDayStoreFailure, LockedDatabaseFailsTheHeader) {
     TestDatabase t;
-    TestDatabase::Touch();
+    t.Touch();
     sqlite3* other = nullptr;
     sqlite3_open(t.File().c_str(), &other);
     sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-    SqliteDayStore store;
+    SqliteDayStore store(t.store);
     DayHeaderInfo info;
     EXPECT_FALSE(store.StoreDayHeader("A", "20000101", "A20000101", "", "", info));
     ASSERT_EQ(t.messages.size(), 1u);
@@ -582,7 +579,7 @@ TEST(SqliteDayStoreReadOnly, MissingDatabaseIsAnEmptyStoreAndStaysMissing) {
     DayRun run;
     run.previousClose = "9.5";
     run.uncertainTrades = 2;
-    const DayHeaderInfo info = run.Store(/*readOnly=*/true);
+    const DayHeaderInfo info = run.Store(t, /*readOnly=*/true);
     EXPECT_EQ(info.yesId, "0");
     EXPECT_EQ(info.previousClose, "9.5");
     EXPECT_EQ(info.turnoverText, " ");
@@ -596,19 +593,19 @@ TEST(SqliteDayStoreReadOnly, FindsThePreviousDayButWritesNothing) {
     DayRun first;
     first.lastPrice = "10.55";
     first.uncertainTrades = 1;
-    first.Store();
-    const Rows before = DayRows(first.MasterId());
+    first.Store(t);
+    const Rows before = DayRows(t, first.MasterId());
 
     DayRun second = first;
     second.date = "20000102";
-    const DayHeaderInfo info = second.Store(/*readOnly=*/true);
+    const DayHeaderInfo info = second.Store(t, /*readOnly=*/true);
     EXPECT_EQ(info.yesId, first.MasterId());
     EXPECT_EQ(info.previousClose, "10.55");
-    EXPECT_EQ(TestDatabase::Count("gpmaster"), 1);
+    EXPECT_EQ(t.Count("gpmaster"), 1);
 
     // A stored day run again without storing keeps its earlier copy and its own previous day.
-    EXPECT_EQ(first.Store(/*readOnly=*/true).yesId, "0");
-    EXPECT_EQ(DayRows(first.MasterId()), before);
+    EXPECT_EQ(first.Store(t, /*readOnly=*/true).yesId, "0");
+    EXPECT_EQ(DayRows(t, first.MasterId()), before);
     EXPECT_TRUE(t.messages.empty());
 }
 

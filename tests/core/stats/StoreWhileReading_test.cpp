@@ -159,11 +159,11 @@ TEST_F(StoreWhileReadingTest, StoresTheSameRowsAsStoringAfterReading) {
     auto storedAfterRuns = [&](bool overlapped) {
         std::vector<std::vector<std::vector<std::string>>> snapshots;
         for (const std::string& path : {original, original, changed}) {
-            SqliteDayStore store;
+            SqliteDayStore store(m_db.store);
             StatisticsInputs inputs{path, "", ""};
             inputs.storeWhileReading = overlapped;
             EXPECT_TRUE(RunStatistics(inputs, &store).ok());
-            snapshots.push_back(test::StoredRows());
+            snapshots.push_back(test::StoredRows(m_db));
         }
         for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(m_db.File() + suffix);
         return snapshots;
@@ -185,7 +185,7 @@ TEST_F(StoreWhileReadingTest, OpensOnlyAnExistingDatabaseAndReportsItsFailureOnc
     const std::string refused = m_db.Folder() + "/refused.xls";
     std::ofstream(refused, std::ios::binary) << "no title\n";
     auto run = [&](const std::string& path, bool overlapped) {
-        SqliteDayStore store;
+        SqliteDayStore store(m_db.store);
         StatisticsInputs inputs{path, "", ""};
         inputs.storeWhileReading = overlapped;
         return RunStatistics(inputs, &store).ok();

@@ -39,7 +39,7 @@ TEST(StoredDays, TakesTheNewestStoredNameAndDateOfTheCode) {
     EXPECT_EQ(stored.NewestDate("600000"), "");
     EXPECT_EQ(stored.StockText("00000"), "");  // a part of a code is no code
 
-    // Another store's database is another database, whatever the program's store names.
+    // Another store's database is another database, whatever the test's database holds.
     StoreContext other(db.Folder() + "/other.db");
     EXPECT_EQ(StoredDays(other).StockText("000001"), "");
     EXPECT_TRUE(db.messages.empty());
@@ -63,7 +63,7 @@ TEST(StoredDays, ReportsAFailingDatabaseFromEveryThreadOneAtATime) {
     for (std::thread& t : threads) t.join();
     ASSERT_EQ(reports.size(), std::size_t{kThreads});
     EXPECT_NE(reports.front().find(db.File()), std::string::npos) << reports.front();
-    EXPECT_TRUE(db.messages.empty());  // the program's store heard nothing of it
+    EXPECT_TRUE(db.messages.empty());  // the test database's reporter heard nothing of it
 }
 
 }  // namespace

@@ -13,8 +13,8 @@ using Rows = std::vector<std::vector<std::string>>;
 
 const Choices kBigOrders{{{"0", "300"}, {"300", "500"}, {"500", "800"}, {"800", "1000"}, {"1000", "1000+"}}};
 
-Rows StoredRows() {
-    return TestDatabase::Rows(
+Rows StoredRows(const TestDatabase& t) {
+    return t.Rows(
         "select flagonecode,flagonevalue,flagtwocode,flagtwovalue,flagthreecode,flagthreevalue,flagfourcode,"
         "flagfourvalue,flagfivecode,flagfivevalue,flagdesc from queryconfig order by id");
 }
@@ -83,15 +83,15 @@ TEST(IntervalTexts, StoredValuesComeBackUnchangedExceptZeroToZero) {
 
 TEST(TemplateStore, AddListUpdateDelete) {
     TestDatabase t;
-    ASSERT_TRUE(SaveTemplate(SaveMode::Insert, "大单", kBigOrders).ok());
-    EXPECT_EQ(StoredRows(), (Rows{{"0-3", "0-300", "3-5", "300-500", "5-8", "500-800", "8-10", "800-1000", "10-11",
-                                   "1000-1000+", "大单"}}));
-    ASSERT_TRUE(SaveTemplate(SaveMode::Insert, "空", Choices{}).ok());
-    EXPECT_EQ(StoredRows().at(1),
+    ASSERT_TRUE(SaveTemplate(t.store, SaveMode::Insert, "大单", kBigOrders).ok());
+    EXPECT_EQ(StoredRows(t), (Rows{{"0-3", "0-300", "3-5", "300-500", "5-8", "500-800", "8-10", "800-1000", "10-11",
+                                    "1000-1000+", "大单"}}));
+    ASSERT_TRUE(SaveTemplate(t.store, SaveMode::Insert, "空", Choices{}).ok());
+    EXPECT_EQ(StoredRows(t).at(1),
               (std::vector<std::string>{"0-0", "0-0", "0-0", "0-0", "0-0", "0-0", "0-0", "0-0", "0-0", "0-0", "空"}));
 
-    EXPECT_EQ(LoadTemplateNames(), (std::vector<std::string>{"大单", "空"}));
-    const auto all = LoadTemplates();
+    EXPECT_EQ(LoadTemplateNames(t.store), (std::vector<std::string>{"大单", "空"}));
+    const auto all = LoadTemplates(t.store);
     ASSERT_EQ(all.size(), 2u);
     EXPECT_EQ(all[0].name, "大单");
     EXPECT_EQ(all[0].values[4], "1000-1000+");
@@ -99,40 +99,40 @@ TEST(TemplateStore, AddListUpdateDelete) {
 
     Choices changed = kBigOrders;
     changed[2] = {"300", "300"};
-    ASSERT_TRUE(SaveTemplate(SaveMode::Update, "大单", changed).ok());
-    const auto values = LoadTemplateValues("大单");
+    ASSERT_TRUE(SaveTemplate(t.store, SaveMode::Update, "大单", changed).ok());
+    const auto values = LoadTemplateValues(t.store, "大单");
     ASSERT_TRUE(values.has_value());
     EXPECT_EQ(*values, (std::array<std::string, 5>{"0-300", "300-500", "300-300", "800-1000", "1000-1000+"}));
-    EXPECT_EQ(StoredRows().at(0).at(4), "3-3");
-    EXPECT_EQ(TestDatabase::Count("queryconfig"), 2);
+    EXPECT_EQ(StoredRows(t).at(0).at(4), "3-3");
+    EXPECT_EQ(t.Count("queryconfig"), 2);
 
-    ASSERT_TRUE(DeleteTemplate("大单").ok());
-    EXPECT_EQ(LoadTemplateNames(), std::vector<std::string>{"空"});
-    EXPECT_FALSE(LoadTemplateValues("大单").has_value());
-    ASSERT_TRUE(DeleteTemplate("空").ok());
-    EXPECT_TRUE(LoadTemplates().empty());
+    ASSERT_TRUE(DeleteTemplate(t.store, "大单").ok());
+    EXPECT_EQ(LoadTemplateNames(t.store), std::vector<std::string>{"空"});
+    EXPECT_FALSE(LoadTemplateValues(t.store, "大单").has_value());
+    ASSERT_TRUE(DeleteTemplate(t.store, "空").ok());
+    EXPECT_TRUE(LoadTemplates(t.store).empty());
     EXPECT_TRUE(t.messages.empty());
 }
 
 TEST(TemplateStore, ExistingAndMissingNamesAreRefusedWithoutWriting) {
     TestDatabase t;
-    ASSERT_TRUE(SaveTemplate(SaveMode::Insert, "大单", kBigOrders).ok());
-    const Rows before = StoredRows();
+    ASSERT_TRUE(SaveTemplate(t.store, SaveMode::Insert, "大单", kBigOrders).ok());
+    const Rows before = StoredRows(t);
 
-    const Status twice = SaveTemplate(SaveMode::Insert, "大单", Choices{});
+    const Status twice = SaveTemplate(t.store, SaveMode::Insert, "大单", Choices{});
     ASSERT_FALSE(twice.ok());
     EXPECT_EQ(twice.error().message, "该模板已存在，请更换模板名称或点击修改!");
 
-    const Status missing = SaveTemplate(SaveMode::Update, "小单", Choices{});
+    const Status missing = SaveTemplate(t.store, SaveMode::Update, "小单", Choices{});
     ASSERT_FALSE(missing.ok());
     EXPECT_EQ(missing.error().message, "该模板不存在，请更换模板名称或点击添加!");
 
-    const Status empty = SaveTemplate(SaveMode::Insert, "", Choices{});
+    const Status empty = SaveTemplate(t.store, SaveMode::Insert, "", Choices{});
     ASSERT_FALSE(empty.ok());
     EXPECT_EQ(empty.error().message, "请填写模板名称!");
 
-    EXPECT_TRUE(DeleteTemplate("小单").ok());  // no such name: nothing happens, no message
-    EXPECT_EQ(StoredRows(), before);
+    EXPECT_TRUE(DeleteTemplate(t.store, "小单").ok());  // no such name: nothing happens, no message
+    EXPECT_EQ(StoredRows(t), before);
     EXPECT_TRUE(t.messages.empty());
 }
 
@@ -144,34 +144,34 @@ TEST(TemplateStore, FirstInvalidIntervalNamesItselfAndNothingIsWritten) {
     for (std::size_t n = 0; n < 5; ++n) {
         Choices choices = kBigOrders;
         choices[n] = {"500", ""};  // from 500 with no to-item: its to number is 0
-        const Status status = SaveTemplate(SaveMode::Insert, "t", choices);
+        const Status status = SaveTemplate(t.store, SaveMode::Insert, "t", choices);
         ASSERT_FALSE(status.ok());
         EXPECT_EQ(status.error().message, messages[n]);
     }
     Choices both = kBigOrders;
     both[2] = {"900", "800"};
     both[0] = {"200", "100"};
-    EXPECT_EQ(SaveTemplate(SaveMode::Insert, "t", both).error().message, messages[0]);
-    EXPECT_EQ(TestDatabase::Count("queryconfig"), 0);
+    EXPECT_EQ(SaveTemplate(t.store, SaveMode::Insert, "t", both).error().message, messages[0]);
+    EXPECT_EQ(t.Count("queryconfig"), 0);
 }
 
 TEST(TemplateStore, NamesWithQuotesAreOrdinaryNames) {
     TestDatabase t;
     const std::string name = "it's 'big'";
-    ASSERT_TRUE(SaveTemplate(SaveMode::Insert, name, kBigOrders).ok());
-    EXPECT_EQ(SaveTemplate(SaveMode::Insert, name, kBigOrders).error().message,
+    ASSERT_TRUE(SaveTemplate(t.store, SaveMode::Insert, name, kBigOrders).ok());
+    EXPECT_EQ(SaveTemplate(t.store, SaveMode::Insert, name, kBigOrders).error().message,
               "该模板已存在，请更换模板名称或点击修改!");
-    ASSERT_TRUE(SaveTemplate(SaveMode::Update, name, Choices{}).ok());
-    EXPECT_EQ(LoadTemplateValues(name)->at(0), "0-0");
-    ASSERT_TRUE(DeleteTemplate(name).ok());
-    EXPECT_EQ(TestDatabase::Count("queryconfig"), 0);
+    ASSERT_TRUE(SaveTemplate(t.store, SaveMode::Update, name, Choices{}).ok());
+    EXPECT_EQ(LoadTemplateValues(t.store, name)->at(0), "0-0");
+    ASSERT_TRUE(DeleteTemplate(t.store, name).ok());
+    EXPECT_EQ(t.Count("queryconfig"), 0);
     EXPECT_TRUE(t.messages.empty());
 }
 
 TEST(TemplateStore, DatabaseFailureCarriesAnEmptyMessageAfterReporting) {
     TestDatabase t;
-    TestDatabase::Raw("create trigger no_insert before insert on queryconfig begin select raise(abort, 'full'); end");
-    const Status status = SaveTemplate(SaveMode::Insert, "t", kBigOrders);
+    t.Raw("create trigger no_insert before insert on queryconfig begin select raise(abort, 'full'); end");
+    const Status status = SaveTemplate(t.store, SaveMode::Insert, "t", kBigOrders);
     ASSERT_FALSE(status.ok());
     EXPECT_EQ(status.error().message, "");
     EXPECT_EQ(t.messages, std::vector<std::string>{"full"});
