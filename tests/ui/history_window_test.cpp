@@ -184,13 +184,16 @@ class HistoryWindowTest : public QObject {
         VERIFY_ONE_VALUE_AXIS_DRAWN(*h.window->ChartView());
 
         // A day whose directions were inferred says so after its date, in a date column wide enough;
-        // the chart's labels stay dates.
+        // the chart marks its date, and its date axis says what the mark means.
         QVERIFY(CAdoDatabase(m_database->store)
                     .Execute("insert into dayinferred(masterid,method) values(?,'tick-rule')", {m_ids[2]}));
         h.Query(kStock, QDate(2024, 1, 2), QDate(2024, 1, 5));
         QCOMPARE(h.Column(0), QStringList({Utf8("日期"), "2024-01-02", Utf8("2024-01-03 推断方向"), "2024-01-05", ""}));
         QCOMPARE(h.Grid().ColWidth(0), 2500);
-        QCOMPARE(h.window->ChartView()->DrawnCategories(), QStringList({"01-02", "01-03", "01-05"}));
+        QCOMPARE(h.window->ChartView()->DrawnCategories(), QStringList({"01-02", "01-03*", "01-05"}));
+        const auto dateAxes = h.window->ChartView()->chart()->axes(Qt::Horizontal);
+        QVERIFY(!dateAxes.isEmpty());
+        QCOMPARE(dateAxes.front()->titleText(), Utf8("日期(* 推断方向)"));
     }
 
     void emptyRangeListsNothingAndKeepsChartButtonsDisabled_data() {

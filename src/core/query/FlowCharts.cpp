@@ -1,3 +1,4 @@
+#include "core/stats/DayFlowTable.h"
 #include "core/query/FlowCharts.h"
 
 #include <algorithm>
@@ -108,10 +109,10 @@ void FillHistoryChart(CMSChart& chart, const HistoryQueryState& history, const H
     const int rowCount = history.rowCount;
     chart.SetChartType(options.chartMode == 0 ? kChartType2dLine : kChartType2dBar);
     chart.SetRowCount(rowCount);
-    SetCategoryScale(chart, "日期");
+    SetCategoryScale(chart, DateAxisTitle(history.days, rowCount));
     for (int r = 1; r <= rowCount; ++r) {
         chart.SetRow(r);
-        chart.SetRowLabel(MonthDayLabel(DayAt(history.days, r).date));
+        chart.SetRowLabel(DayLabel(DayAt(history.days, r)));
         for (int k = 1; k <= 5; ++k) {
             const bool shown = options.showInterval[static_cast<std::size_t>(k - 1)];
             chart.SetData(r, k, shown ? IntervalLots(history.days, r, k) : 0.0, 0);
@@ -159,10 +160,10 @@ void FillCompareCharts(std::array<CMSChart, 5>& charts, const HistoryQueryState&
     for (CMSChart& chart : charts) {
         chart.SetChartType(kChartType2dBar);
         chart.SetRowCount(rowCount);
-        SetCategoryScale(chart, "日期");
+        SetCategoryScale(chart, DateAxisTitle(history.days, rowCount));
     }
     for (int r = 1; r <= rowCount; ++r) {
-        const std::string label = MonthDayLabel(DayAt(history.days, r).date);
+        const std::string label = DayLabel(DayAt(history.days, r));
         for (int k = 1; k <= 5; ++k) {
             CMSChart& chart = charts[static_cast<std::size_t>(k - 1)];
             chart.SetRow(r);
@@ -263,6 +264,17 @@ void FitChartValueAxis(CMSChart& chart, int mostDivisions, bool symmetric) {
     scale.Minimum = fit.minimum;
     scale.Maximum = fit.maximum;
     scale.MajorDivision = fit.divisions;
+}
+
+std::string DayLabel(const HistoryDayFigures& day) {
+    return MonthDayLabel(day.date) + (day.inferredDirection ? kInferredDayMark : "");
+}
+
+std::string DateAxisTitle(const std::vector<HistoryDayFigures>& days, int rowCount) {
+    const std::size_t listed = std::min(days.size(), static_cast<std::size_t>(std::max(rowCount, 0)));
+    const bool marked = std::any_of(days.begin(), days.begin() + static_cast<std::ptrdiff_t>(listed),
+                                    [](const HistoryDayFigures& day) { return day.inferredDirection; });
+    return marked ? std::string("日期(") + kInferredDayMark + " " + kInferredDirectionText + ")" : std::string("日期");
 }
 
 std::string MonthDayLabel(std::string_view date) {

@@ -80,4 +80,10 @@ void FitChartValueAxis(CMSChart& chart, int mostDivisions, bool symmetric);
 // "2000-01-01" -> "01-01": the text after the first "-", the whole text when there is none.
 std::string MonthDayLabel(std::string_view date);
 
+// A listed day's category label: MonthDayLabel, with kInferredDayMark after a day whose directions
+// were inferred; the date axis says what the mark means when any of the first rowCount days has it.
+inline constexpr const char* kInferredDayMark = "*";
+std::string DayLabel(const HistoryDayFigures& day);
+std::string DateAxisTitle(const std::vector<HistoryDayFigures>& days, int rowCount);
+
 }  // namespace moxtel

@@ -202,10 +202,12 @@ int LoadHistoryRows(const StoreContext& store, SessionState& session, CMSFlexGri
             const bool hasClasses = ParseLeadingInt(db.GetFieldText(kClassDayColumn)) == 1;
             const double mainNetAmount = ParseLeadingDouble(db.GetFieldText(kClassDayColumn + 1));
             FillMainCells(grid, j, hasClasses, mainNetAmount, ParseLeadingDouble(db.GetFieldText(kClassDayColumn + 2)));
-            if (!db.GetFieldText(kInferredColumn).empty()) MarkInferredDate(grid, j);
+            const bool inferred = !db.GetFieldText(kInferredColumn).empty();
+            if (inferred) MarkInferredDate(grid, j);
             if (days != nullptr) {
                 days->push_back(DayFiguresOf(session.day, db.GetFieldText(2), grid));
                 if (hasClasses) days->back().mainNetAmount = RoundFixed(mainNetAmount, kMainNetDecimals);
+                days->back().inferredDirection = inferred;
             }
             db.MoveNext();
         }

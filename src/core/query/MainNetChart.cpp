@@ -12,6 +12,7 @@ void FillMainNetChart(CMSChart& chart, const HistoryQueryState& history) {
     chart.SetTitleText("主力净额(万元)");
     chart.SetColumnCount(2);
     chart.SetRowCount(rowCount);
+    chart.Axis(AxisId::Category).AxisTitle = DateAxisTitle(history.days, rowCount);
     chart.SetColumn(1);
     chart.SetColumnLabel("当日主力净额");
     chart.SetColumn(2);
@@ -26,7 +27,7 @@ void FillMainNetChart(CMSChart& chart, const HistoryQueryState& history) {
     for (int r = 1; r <= rowCount; ++r) {
         chart.SetRow(r);
         const HistoryDayFigures& day = DayAt(history.days, r);
-        chart.SetRowLabel(MonthDayLabel(day.date));
+        chart.SetRowLabel(DayLabel(day));
         const bool known = day.mainNetAmount.has_value();
         const double value = day.mainNetAmount.value_or(0.0);
         without += known ? 0 : 1;

@@ -16,6 +16,7 @@ struct HistoryDayFigures {
     std::array<double, 5> intervalLots{};
     double totalLots = 0.0;
     std::optional<double> mainNetAmount = std::nullopt;  // none for a day stored without order classes
+    bool inferredDirection = false;                      // its directions were inferred (推断方向)
 };
 
 // Filters and interval texts of the last history query; read by the comparison and detail windows.

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "core/query/MainNetChart.h"
 #include "core/query/QueryTestDb.h"
 #include "core/stats/FlowFigure.h"
 
@@ -172,6 +173,27 @@ TEST(HistoryChartFill, MonthDayLabel) {
     EXPECT_EQ(MonthDayLabel("2000-01-01"), "01-01");
     EXPECT_EQ(MonthDayLabel("20000101"), "20000101");
     EXPECT_EQ(MonthDayLabel(""), "");
+}
+
+// A day whose directions were inferred is marked in every chart of the history window, and the date
+// axis says what the mark means; a marked day past the listed rows says nothing.
+TEST(HistoryCharts, DaysWithInferredDirectionsAreMarked) {
+    HistoryQueryState state = StateOf({{"2000-01-01", {1, 2, 3, 4, 5}, 10}, {"2000-01-02", {1, 2, 3, 4, 5}, 10}});
+    state.days[1].inferredDirection = true;
+    CMSChart history;
+    FillHistoryChart(history, state, {});
+    std::array<CMSChart, 5> compare;
+    FillCompareCharts(compare, state);
+    CMSChart mainNet;
+    FillMainNetChart(mainNet, state);
+    for (const CMSChart* chart : {&history, &compare[0], &compare[4], &mainNet}) {
+        EXPECT_EQ(chart->RowLabelAt(1), "01-01");
+        EXPECT_EQ(chart->RowLabelAt(2), "01-02*");
+        EXPECT_EQ(chart->Axis(AxisId::Category).AxisTitle, "日期(* 推断方向)");
+    }
+    state.rowCount = 1;
+    FillHistoryChart(history, state, {});
+    EXPECT_EQ(history.Axis(AxisId::Category).AxisTitle, "日期");
 }
 
 TEST(CompareCharts, BarsBySignAndAxisUpToTheLargestAbsoluteFigure) {
