@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         overrides.storedStockOf = [](const std::string&) { return std::string("平安银行(000001)"); };
     }
     moxtel::StatisticsObserver observer;
-    observer.warning = [](const FileWarning&) {};
+    observer.warning = [](const moxtel::FileWarning&) {};
     auto kept = moxtel::ReadTickDay(path, observer, overrides, nullptr, true);
     auto summed = moxtel::ReadTickDay(path, observer, overrides, nullptr, false);
     if (kept.ok() != summed.ok()) std::abort();
