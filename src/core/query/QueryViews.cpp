@@ -77,10 +77,8 @@ DayView LoadDayView(const StoreContext& store, const std::string& masterId, cons
         const auto [a, b] = ParseIntervalText(texts[n]);
         view.intervals[n] = {texts[n], ViewOf(SumBucketRange(day, a, b))};
     }
-    for (int k = 1; k <= kBucketCount; ++k) {
-        const auto index = static_cast<std::size_t>(k - 1);
-        view.buckets[index] = {std::string(kBucketLabels[index]), ViewOf(SumBucketRange(day, k - 1, k))};
-    }
+    const std::array<RangeFigures, kBucketCount> buckets = FillIntervalDetail(day);  // as the window shows them
+    for (std::size_t i = 0; i < buckets.size(); ++i) view.buckets[i] = {std::string(kBucketLabels[i]), ViewOf(buckets[i])};
     view.uncertainTrades = LoadUncertainDetail(store, masterId);
     CAdoDatabase db(store);
     view.orderClasses = LoadStoredOrderClasses(db, masterId);
