@@ -5,6 +5,7 @@
 #include <QTest>
 #include <memory>
 
+#include "core/data/CAdoDatabase.h"
 #include "core/stats/OrderClasses.h"
 #include "core/stats/SqliteDayStore.h"
 #include "ui/TestDatabase.h"
@@ -73,6 +74,16 @@ class WatchListTest : public QObject {
         QCOMPARE(chart.ColumnLabelAt(2), std::string("B(600002)(含1天流向)"));
         QCOMPARE(chart.DataAt(1, 2), 0.0);
         QCOMPARE(chart.DataAt(3, 2), 7.5);
+
+        // Days whose directions were inferred are counted in their stock's legend.
+        QVERIFY(CAdoDatabase(m_database->store)
+                    .Execute("insert into dayinferred(masterid,method) values('A(600001)20000105','tick-rule'),"
+                             "('B(600002)20000105','tick-rule')"));
+        w.window.OnShow();
+        const CMSChart& again = w.window.ChartView()->Chart();
+        QCOMPARE(again.ColumnLabelAt(1), std::string("A(600001)(1天推断方向)"));
+        QCOMPARE(again.ColumnLabelAt(2), std::string("B(600002)(含1天流向，1天推断方向)"));
+        QCOMPARE(again.DataAt(3, 1), 230.0);
     }
 
     void nothingTickedSaysSo() {

@@ -7,6 +7,7 @@
 #include "core/data/CAdoDatabase.h"
 #include "core/query/FlowCharts.h"
 #include "core/query/HistoryQuery.h"
+#include "core/stats/DayFlowTable.h"
 
 namespace moxtel {
 
@@ -16,15 +17,18 @@ WatchListData LoadWatchList(const StoreContext& store, const std::vector<std::st
     // Per stock its days: date -> the day's figure.
     std::vector<std::map<std::string, double>> days(codes.size());
     std::vector<int> withoutClasses(codes.size(), 0);
+    std::vector<int> inferred(codes.size(), 0);
     CAdoDatabase db(store);
     for (std::size_t i = 0; i < codes.size(); ++i) {
         const std::string_view values[] = {codes[i], from, to};
         db.ForEachRow(
-            "select datet,classday,printf('%!.17g',mainnetamount),printf('%!.17g',netamount) from dayflow "
-            "where code=? and datet>=? and datet<=? order by datet",
+            "select f.datet,f.classday,printf('%!.17g',f.mainnetamount),printf('%!.17g',f.netamount),"
+            "i.masterid is not null from dayflow f left join dayinferred i on i.masterid=f.code||f.datet "
+            "where f.code=? and f.datet>=? and f.datet<=? order by f.datet",
             SqlTexts(values), [&](SqlTexts c) {
                 const bool classes = ParseLeadingInt(c[1]) == 1;
                 if (!classes) ++withoutClasses[i];
+                if (ParseLeadingInt(c[4]) == 1) ++inferred[i];
                 days[i][std::string(c[0])] = ParseLeadingDouble(classes ? c[2] : c[3]);
             });
     }
@@ -34,7 +38,7 @@ WatchListData LoadWatchList(const StoreContext& store, const std::vector<std::st
     std::sort(data.dates.begin(), data.dates.end());
     data.dates.erase(std::unique(data.dates.begin(), data.dates.end()), data.dates.end());
     for (std::size_t i = 0; i < codes.size(); ++i) {
-        WatchLine line{codes[i], {}, withoutClasses[i]};
+        WatchLine line{codes[i], {}, withoutClasses[i], inferred[i]};
         double sum = 0.0;
         for (const std::string& date : data.dates) {
             const auto it = days[i].find(date);
@@ -60,9 +64,12 @@ void FillWatchListChart(CMSChart& chart, const WatchListData& data) {
         const int column = static_cast<int>(k) + 1;
         chart.SetColumn(column);
         const WatchLine& line = data.lines[k];
-        chart.SetColumnLabel(line.daysWithoutClasses > 0
-                                 ? line.stockCode + "(含" + std::to_string(line.daysWithoutClasses) + "天流向)"
-                                 : line.stockCode);
+        std::string notes;
+        if (line.daysWithoutClasses > 0) notes = "含" + std::to_string(line.daysWithoutClasses) + "天流向";
+        if (line.inferredDays > 0) {
+            notes += (notes.empty() ? "" : "，") + std::to_string(line.inferredDays) + "天" + kInferredDirectionText;
+        }
+        chart.SetColumnLabel(notes.empty() ? line.stockCode : line.stockCode + "(" + notes + ")");
         for (std::size_t r = 0; r < line.cumulative.size(); ++r) {
             chart.SetData(static_cast<int>(r) + 1, column, line.cumulative[r], 0);
         }

@@ -14,6 +14,7 @@ struct WatchLine {
     std::string stockCode;
     std::vector<double> cumulative;  // one value per date of the chart; carried over a date without a day
     int daysWithoutClasses = 0;      // days summed by 流向 for want of class figures
+    int inferredDays = 0;            // days whose directions were inferred (推断方向)
 };
 
 struct WatchListData {
@@ -26,7 +27,8 @@ struct WatchListData {
 WatchListData LoadWatchList(const StoreContext& store, const std::vector<std::string>& codes, const std::string& from,
                             const std::string& to);
 
-// A line chart with a legend: one series per stock, the dates as categories (mm-dd).
+// A line chart with a legend: one series per stock, the dates as categories (mm-dd); a stock's
+// legend says how many of its days were summed by 流向 and how many had their directions inferred.
 void FillWatchListChart(CMSChart& chart, const WatchListData& data);
 
 }  // namespace moxtel
